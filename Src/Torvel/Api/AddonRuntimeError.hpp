@@ -1,0 +1,18 @@
+#pragma once
+#include <exception>
+#include <string>
+
+namespace TessaryConnect {
+
+// Thrown by the add-on's own failed checks; built with TC_THROW_RUNTIME so the
+// text carries the source location.
+class AddonRuntimeError : public std::exception {
+public:
+    explicit AddonRuntimeError(std::string message) : _message(std::move(message)) {}
+    const char* what() const noexcept override { return _message.c_str(); }
+
+private:
+    std::string _message;
+};
+
+}  // namespace TessaryConnect

@@ -1,0 +1,54 @@
+#include "Torvel/Api/Error.hpp"
+
+#include "Util/Log.hpp"
+
+#define TC_HOST_ERRORS(X)                                                                                             \
+    X(APIERR_GENERAL) X(APIERR_MEMFULL) X(APIERR_CANCEL) X(APIERR_BADID) X(APIERR_BADINDEX) X(APIERR_BADNAME)         \
+    X(APIERR_BADPARS) X(APIERR_BADPOLY) X(APIERR_BADDATABASE) X(APIERR_BADWINDOW) X(APIERR_BADKEYCODE)                \
+    X(APIERR_BADPLATFORMSIGN) X(APIERR_BADPLANE) X(APIERR_BADUSERID) X(APIERR_BADVALUE) X(APIERR_BADELEMENTTYPE)      \
+    X(APIERR_IRREGULARPOLY) X(APIERR_BADEXPRESSION) X(APIERR_NO3D) X(APIERR_NOMORE) X(APIERR_NOPLAN) X(APIERR_NOLIB)  \
+    X(APIERR_NOLIBSECT) X(APIERR_NOSEL) X(APIERR_NOTEDITABLE) X(APIERR_NOTSUBTYPEOF) X(APIERR_NOTEQUALMAIN)           \
+    X(APIERR_NOTEQUALREVISION) X(APIERR_NOTEAMWORKPROJECT) X(APIERR_NOUSERDATA) X(APIERR_MOREUSER)                    \
+    X(APIERR_LINKEXIST) X(APIERR_LINKNOTEXIST) X(APIERR_WINDEXIST) X(APIERR_WINDNOTEXIST) X(APIERR_UNDOEMPTY)         \
+    X(APIERR_REFERENCEEXIST) X(APIERR_NAMEALREADYUSED) X(APIERR_ATTREXIST) X(APIERR_DELETED) X(APIERR_LOCKEDLAY)      \
+    X(APIERR_HIDDENLAY) X(APIERR_INVALFLOOR) X(APIERR_NOTMINE) X(APIERR_NOACCESSRIGHT) X(APIERR_BADPROPERTY)          \
+    X(APIERR_BADCLASSIFICATION) X(APIERR_MODULNOTINSTALLED) X(APIERR_MODULCMDMINE) X(APIERR_MODULCMDNOTSUPPORTED)     \
+    X(APIERR_MODULCMDVERSNOTSUPPORTED) X(APIERR_NOMODULEDATA) X(APIERR_PAROVERLAP) X(APIERR_PARMISSING)               \
+    X(APIERR_PAROVERFLOW) X(APIERR_PARIMPLICIT) X(APIERR_RUNOVERLAP) X(APIERR_RUNMISSING) X(APIERR_RUNOVERFLOW)       \
+    X(APIERR_RUNIMPLICIT) X(APIERR_RUNPROTECTED) X(APIERR_EOLOVERLAP) X(APIERR_TABOVERLAP) X(APIERR_NOTINIT)          \
+    X(APIERR_NESTING) X(APIERR_NOTSUPPORTED) X(APIERR_REFUSEDCMD) X(APIERR_REFUSEDPAR) X(APIERR_READONLY)             \
+    X(APIERR_SERVICEFAILED) X(APIERR_COMMANDFAILED) X(APIERR_NEEDSUNDOSCOPE) X(APIERR_MISSINGCODE) X(APIERR_MISSINGDEF)
+
+namespace TessaryConnect::Api {
+
+GeneralError::GeneralError(int errCode) : _errCode(errCode) {
+    TC_ASSERT_MSG(critical, errCode != PK::NoError, "errCode({})", errCode);
+    const char* name = _MapPKErrCodeToStr(errCode);
+    _message = fmt::format("{}({})", name ? name : "APIERR_?", errCode);
+}
+
+}  // namespace TessaryConnect::Api
+
+const char* _MapPKErrCodeToStr(int errCode) {
+    switch (errCode) {
+#define TC_NAME_CASE(name) \
+    case name:             \
+        return #name;
+        TC_HOST_ERRORS(TC_NAME_CASE)
+#undef TC_NAME_CASE
+        default:
+            return nullptr;
+    }
+}
+
+void _MapPKErrCodeAndThrow(int errCode) {
+    switch (errCode) {
+#define TC_THROW_CASE(name) \
+    case name:              \
+        throw TessaryConnect::Api::Error<name>();
+        TC_HOST_ERRORS(TC_THROW_CASE)
+#undef TC_THROW_CASE
+        default:
+            throw TessaryConnect::Api::GeneralError(errCode);
+    }
+}

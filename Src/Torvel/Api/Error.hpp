@@ -1,0 +1,50 @@
+#pragma once
+// Host error codes as exceptions: one type per code, all deriving from
+// GeneralError, so a caller catches exactly the host condition it handles
+// (for example Error<APIERR_NOPLAN>) and lets everything else travel on.
+#include <exception>
+#include <string>
+
+#include "TVAPI/APIErrors.hpp"
+#include "Torvel/Api/AddonRuntimeError.hpp"
+
+namespace TessaryConnect::Api {
+
+class GeneralError : public std::exception {
+public:
+    explicit GeneralError(int errCode);
+    const char* what() const noexcept override { return _message.c_str(); }
+    int GetCode() const { return _errCode; }
+
+    friend bool operator==(const GeneralError& e, int code) { return e._errCode == code; }
+    friend bool operator==(const GeneralError& a, const GeneralError& b) { return a._errCode == b._errCode; }
+
+private:
+    std::string _message;
+    int _errCode;
+};
+
+template <int code>
+class Error : public GeneralError {
+public:
+    Error() : GeneralError(code) {}
+};
+
+class ErrorClassificationManagerNoAccessRight : public Error<APIERR_NOACCESSRIGHT> {
+public:
+    const char* what() const noexcept override {
+        return "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)";
+    }
+};
+
+class ErrorPropertyManagerNoAccessRight : public Error<APIERR_NOACCESSRIGHT> {
+public:
+    const char* what() const noexcept override { return "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)"; }
+};
+
+}  // namespace TessaryConnect::Api
+
+// The host name of a code ("APIERR_NOPLAN"), or nullptr for unnamed codes and zero.
+const char* _MapPKErrCodeToStr(int errCode);
+// Throws the Error<code> type of a named code, otherwise a plain GeneralError.
+[[noreturn]] void _MapPKErrCodeAndThrow(int errCode);

@@ -1,0 +1,39 @@
+#pragma once
+// The one way into RapidJSON for the whole add-on: its parse-error hook logs
+// and throws Json::ParseException, its assertion hook logs and throws, so a
+// malformed page message ends the current call instead of the process.
+// No other file includes RapidJSON directly. Keep JSON work out of
+// destructors and other noexcept code: a throwing hook there terminates.
+#include <cstddef>
+#include <stdexcept>
+
+namespace TessaryConnect::Json::Detail {
+[[noreturn]] void OnParseError(int code, std::size_t offset);
+[[noreturn]] void OnAssertionFailed(const char* condition);
+}  // namespace TessaryConnect::Json::Detail
+
+#define RAPIDJSON_HAS_STDSTRING 1
+#define RAPIDJSON_ASSERT(x) \
+    ((x) ? static_cast<void>(0) : ::TessaryConnect::Json::Detail::OnAssertionFailed(RAPIDJSON_STRINGIFY(x)))
+#define RAPIDJSON_PARSE_ERROR_NORETURN(parseErrorCode, offset) \
+    ::TessaryConnect::Json::Detail::OnParseError(static_cast<int>(parseErrorCode), offset)
+
+#include <rapidjson/document.h>
+#include <rapidjson/error/error.h>
+#include <rapidjson/reader.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+namespace TessaryConnect::Json {
+
+class ParseException : public std::runtime_error, public rapidjson::ParseResult {
+public:
+    ParseException(rapidjson::ParseErrorCode code, const char* message, std::size_t offset)
+        : std::runtime_error(message), rapidjson::ParseResult(code, offset) {}
+};
+
+// The enumerator name of a parse error code, e.g. "kParseErrorTermination";
+// codes this build does not know give "kParseErrorUnknown".
+const char* ParseErrorName(rapidjson::ParseErrorCode code);
+
+}  // namespace TessaryConnect::Json

@@ -1,0 +1,117 @@
+#include "PK/Pref.hpp"
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace {
+
+std::optional<std::filesystem::path>& Folder() {
+    static std::optional<std::filesystem::path> folder;
+    return folder;
+}
+
+using Store = std::map<std::string, std::string>;
+
+std::string Escape(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\\') out += "\\\\";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else out += c;
+    }
+    return out;
+}
+
+std::string Unescape(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 1 < s.size()) {
+            char n = s[++i];
+            out += n == 'n' ? '\n' : n == 't' ? '\t' : n;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::filesystem::path FileOf(int domain) {
+    return PKPref::GetStorageFolder() / ("preferences." + std::to_string(domain) + ".txt");
+}
+
+// Keys are "group<TAB>key" once escaped, so neither part can forge the other.
+std::string Compose(const PK::UniString& group, const PK::UniString& key) {
+    return Escape(group.ToCStr()) + '\t' + Escape(key.ToCStr());
+}
+
+Store Load(int domain) {
+    Store store;
+    std::ifstream in(FileOf(domain));
+    std::string line;
+    while (std::getline(in, line)) {
+        auto first = line.find('\t');
+        if (first == std::string::npos) continue;
+        auto second = line.find('\t', first + 1);
+        if (second == std::string::npos) continue;
+        store[line.substr(0, second)] = Unescape(line.substr(second + 1));
+    }
+    return store;
+}
+
+PKErrCode Save(int domain, const Store& store) {
+    std::error_code ec;
+    std::filesystem::create_directories(PKPref::GetStorageFolder(), ec);
+    std::ofstream out(FileOf(domain), std::ios::trunc);
+    if (!out) return PK::Error;
+    for (const auto& [k, v] : store) out << k << '\t' << Escape(v) << '\n';
+    return out ? PK::NoError : PK::Error;
+}
+
+}  // namespace
+
+PKErrCode PKPref::RootKey::GetString(const PK::UniString& group, const PK::UniString& key, PK::UniString* value,
+                                     const PK::UniString& defaultValue, int keepDefault) const {
+    if (value == nullptr) return PK::Error;
+    Store store = Load(_domain);
+    auto it = store.find(Compose(group, key));
+    if (it != store.end()) {
+        *value = PK::UniString(it->second);
+        return PK::NoError;
+    }
+    *value = defaultValue;
+    if (keepDefault != 0) {
+        store[Compose(group, key)] = defaultValue.ToCStr();
+        return Save(_domain, store);
+    }
+    return PK::NoError;
+}
+
+PKErrCode PKPref::RootKey::SetString(const PK::UniString& group, const PK::UniString& key,
+                                     const PK::UniString& value) const {
+    Store store = Load(_domain);
+    store[Compose(group, key)] = value.ToCStr();
+    return Save(_domain, store);
+}
+
+PKErrCode PKPref::RootKey::Delete(const PK::UniString& group, const PK::UniString& key) const {
+    Store store = Load(_domain);
+    if (store.erase(Compose(group, key)) == 0) return PK::NoError;
+    return Save(_domain, store);
+}
+
+std::unique_ptr<PKPref::RootKey> PKPref::OpenRootKey(int domain) {
+    if (domain < -1 || domain > 1) return nullptr;
+    return std::make_unique<RootKey>(domain);
+}
+
+void PKPref::SetStorageFolder(const std::filesystem::path& folder) { Folder() = folder; }
+
+std::filesystem::path PKPref::GetStorageFolder() {
+    if (Folder()) return *Folder();
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home ? home : ".") / ".pendrake-torvel" / "preferences";
+}

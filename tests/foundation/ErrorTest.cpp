@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Torvel/Api/Error.hpp"
+#include "Model/AddonVersion.hpp"
+#include "support/LogCapture.hpp"
+
+using namespace TessaryConnect;
+
+namespace {
+
+struct NamedCode {
+    int code;
+    const char* name;
+    // Throws the per-code type and reports whether a handler of exactly that type caught it.
+    bool (*caughtByOwnType)(int);
+};
+
+template <int C>
+bool CaughtAs(int code) {
+    try {
+        _MapPKErrCodeAndThrow(code);
+    } catch (const Api::Error<C>&) {
+        return true;
+    } catch (...) {
+    }
+    return false;
+}
+
+#define ROW(name) {name, #name, &CaughtAs<name>}
+const std::vector<NamedCode> kAllCodes = {
+    ROW(APIERR_GENERAL), ROW(APIERR_MEMFULL), ROW(APIERR_CANCEL), ROW(APIERR_BADID), ROW(APIERR_BADINDEX),
+    ROW(APIERR_BADNAME), ROW(APIERR_BADPARS), ROW(APIERR_BADPOLY), ROW(APIERR_BADDATABASE), ROW(APIERR_BADWINDOW),
+    ROW(APIERR_BADKEYCODE), ROW(APIERR_BADPLATFORMSIGN), ROW(APIERR_BADPLANE), ROW(APIERR_BADUSERID),
+    ROW(APIERR_BADVALUE), ROW(APIERR_BADELEMENTTYPE), ROW(APIERR_IRREGULARPOLY), ROW(APIERR_BADEXPRESSION),
+    ROW(APIERR_NO3D), ROW(APIERR_NOMORE), ROW(APIERR_NOPLAN), ROW(APIERR_NOLIB), ROW(APIERR_NOLIBSECT),
+    ROW(APIERR_NOSEL), ROW(APIERR_NOTEDITABLE), ROW(APIERR_NOTSUBTYPEOF), ROW(APIERR_NOTEQUALMAIN),
+    ROW(APIERR_NOTEQUALREVISION), ROW(APIERR_NOTEAMWORKPROJECT), ROW(APIERR_NOUSERDATA), ROW(APIERR_MOREUSER),
+    ROW(APIERR_LINKEXIST), ROW(APIERR_LINKNOTEXIST), ROW(APIERR_WINDEXIST), ROW(APIERR_WINDNOTEXIST),
+    ROW(APIERR_UNDOEMPTY), ROW(APIERR_REFERENCEEXIST), ROW(APIERR_NAMEALREADYUSED), ROW(APIERR_ATTREXIST),
+    ROW(APIERR_DELETED), ROW(APIERR_LOCKEDLAY), ROW(APIERR_HIDDENLAY), ROW(APIERR_INVALFLOOR), ROW(APIERR_NOTMINE),
+    ROW(APIERR_NOACCESSRIGHT), ROW(APIERR_BADPROPERTY), ROW(APIERR_BADCLASSIFICATION), ROW(APIERR_MODULNOTINSTALLED),
+    ROW(APIERR_MODULCMDMINE), ROW(APIERR_MODULCMDNOTSUPPORTED), ROW(APIERR_MODULCMDVERSNOTSUPPORTED),
+    ROW(APIERR_NOMODULEDATA), ROW(APIERR_PAROVERLAP), ROW(APIERR_PARMISSING), ROW(APIERR_PAROVERFLOW),
+    ROW(APIERR_PARIMPLICIT), ROW(APIERR_RUNOVERLAP), ROW(APIERR_RUNMISSING), ROW(APIERR_RUNOVERFLOW),
+    ROW(APIERR_RUNIMPLICIT), ROW(APIERR_RUNPROTECTED), ROW(APIERR_EOLOVERLAP), ROW(APIERR_TABOVERLAP),
+    ROW(APIERR_NOTINIT), ROW(APIERR_NESTING), ROW(APIERR_NOTSUPPORTED), ROW(APIERR_REFUSEDCMD),
+    ROW(APIERR_REFUSEDPAR), ROW(APIERR_READONLY), ROW(APIERR_SERVICEFAILED), ROW(APIERR_COMMANDFAILED),
+    ROW(APIERR_NEEDSUNDOSCOPE), ROW(APIERR_MISSINGCODE), ROW(APIERR_MISSINGDEF)};
+#undef ROW
+
+}  // namespace
+
+TEST(HostErrors, EveryNamedCodeHasItsNameTextAndOwnType) {
+    ASSERT_EQ(kAllCodes.size(), 74u);
+    for (const auto& row : kAllCodes) {
+        SCOPED_TRACE(row.name);
+        ASSERT_NE(_MapPKErrCodeToStr(row.code), nullptr);
+        EXPECT_STREQ(_MapPKErrCodeToStr(row.code), row.name);
+        EXPECT_TRUE(row.caughtByOwnType(row.code));
+        try {
+            _MapPKErrCodeAndThrow(row.code);
+        } catch (const Api::GeneralError& e) {
+            EXPECT_EQ(std::string(e.what()), std::string(row.name) + "(" + std::to_string(row.code) + ")");
+            EXPECT_TRUE(e == row.code);
+        }
+    }
+    // The table's literal values, spot-checked against the host's numbering.
+    EXPECT_EQ(APIERR_NOPLAN, -2130313013);
+    EXPECT_EQ(APIERR_NOACCESSRIGHT, -2130312909);
+    EXPECT_EQ(APIERR_MISSINGDEF, -2130312214);
+}
+
+TEST(HostErrors, UnnamedCodesHaveNoNameAndThrowThePlainBase) {
+    const int afterCancel = APIERR_CANCEL + 1;
+    EXPECT_EQ(_MapPKErrCodeToStr(0), nullptr);
+    EXPECT_EQ(_MapPKErrCodeToStr(afterCancel), nullptr);
+    EXPECT_EQ(_MapPKErrCodeToStr(APIERR_MISSINGDEF + 1), nullptr);
+    EXPECT_STREQ(_MapPKErrCodeToStr(static_cast<int>(0x81060133u)), "APIERR_NOACCESSRIGHT");
+
+    try {
+        _MapPKErrCodeAndThrow(afterCancel);
+        FAIL() << "no throw";
+    } catch (const Api::Error<APIERR_CANCEL>&) {
+        FAIL() << "caught by a per-code handler";
+    } catch (const Api::GeneralError& e) {
+        EXPECT_EQ(std::string(e.what()), "APIERR_?(" + std::to_string(afterCancel) + ")");
+        EXPECT_EQ(typeid(e), typeid(Api::GeneralError));
+    }
+}
+
+TEST(HostErrors, AccessRightErrorsAreTheNoAccessRightTypeWithTheirOwnText) {
+    try {
+        throw Api::ErrorPropertyManagerNoAccessRight();
+    } catch (const Api::GeneralError& e) {
+        EXPECT_STREQ(e.what(), "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)");
+        EXPECT_TRUE(e == -2130312909);
+        EXPECT_TRUE(e == Api::GeneralError(APIERR_NOACCESSRIGHT));
+    }
+    try {
+        throw Api::ErrorClassificationManagerNoAccessRight();
+    } catch (const Api::Error<APIERR_NOACCESSRIGHT>& e) {
+        EXPECT_STREQ(e.what(), "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)");
+    }
+    EXPECT_FALSE(Api::GeneralError(APIERR_NOPLAN) == Api::GeneralError(APIERR_NOSEL));
+}
+
+TEST(HostErrors, ZeroCodeLogsTheAssertionOnceAndStillBuildsTheError) {
+    TestSupport::LogCapture log;
+    Api::GeneralError e(0);
+    EXPECT_STREQ(e.what(), "APIERR_?(0)");
+    EXPECT_EQ(log.Count(spdlog::level::critical, "failed assertion: errCode != PK::NoError, errCode(0)"), 1u);
+    EXPECT_EQ(log.Records().size(), 1u);
+}
+
+TEST(HostErrors, RuntimeErrorCarriesTheUntrimmedSourcePath) {
+    TestSupport::LogCapture log;
+    try {
+        TessaryConnect::Model::AddonVersion::FromString("1.3.1");
+        FAIL() << "no throw";
+    } catch (const AddonRuntimeError& e) {
+        std::string text = e.what();
+        EXPECT_EQ(text.rfind("../../Src/Model/AddonVersion.cpp:", 0), 0u) << text;
+        EXPECT_NE(text.find(": error: wrong version format"), std::string::npos) << text;
+    }
+}
