@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "IO/Location.hpp"
+#include "PK/DebugOutput.hpp"
+#include "PK/Pref.hpp"
+#include "TVAPI/Report.hpp"
+#include "Torvel/Api/Error.hpp"
+#include "Util/Log.hpp"
+#include "support/LogCapture.hpp"
+#include "support/TempDir.hpp"
+
+using namespace TessaryConnect;
+
+namespace {
+
+class LoggingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        IO::Testing::RedirectSpecialLocation(IO::FileSystem::UserLocalSettings, _dir.Path() / "support");
+        PK::DebugOutput::Clear();
+    }
+    void TearDown() override { IO::Testing::Reset(); }
+
+    void SetPref(const char* key, const char* value) {
+        PKPref::OpenRootKey(-1)->SetString("OrvoTessaryConnect", key, value);
+    }
+    std::filesystem::path DefaultLogFile() const {
+        return _dir.Path() / "support" / "Pendrake" / "OrvoTessaryConnect.log";
+    }
+    static std::string ReadFile(const std::filesystem::path& p) {
+        spdlog::default_logger()->flush();
+        std::ifstream in(p);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+
+    TestSupport::TempDir _dir;
+};
+
+}  // namespace
+
+TEST_F(LoggingTest, DebugOutputAndFileCarryTheirPatternsAndTheTrimmedSource) {
+    InitLogger();
+    LOG_INFO("hello {}", 42);
+    int line = __LINE__ - 1;
+
+    ASSERT_EQ(PK::DebugOutput::GetTexts().size(), 1u);
+    const std::string source = "[../../tests/foundation/LoggingTest.cpp:" + std::to_string(line) + "] (TestBody) hello 42";
+    std::regex debugLine(R"(^\[\d\d-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\] \[OrvoTessaryConnect\] \[info\] )");
+    const std::string& dbg = PK::DebugOutput::GetTexts()[0];
+    EXPECT_TRUE(std::regex_search(dbg, debugLine)) << dbg;
+    EXPECT_NE(dbg.find(source), std::string::npos) << dbg;
+    EXPECT_EQ(dbg.back(), '\n');
+
+    std::string file = ReadFile(DefaultLogFile());
+    std::regex fileLine(R"(^\[\d\d-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}\] \[info\] )");
+    EXPECT_TRUE(std::regex_search(file, fileLine)) << file;
+    EXPECT_EQ(file.find("[OrvoTessaryConnect]"), std::string::npos);
+    EXPECT_NE(file.find(source), std::string::npos) << file;
+}
+
+TEST_F(LoggingTest, LevelTextIsExactAndUnknownTextsMeanInfo) {
+    struct Row {
+        const char* text;
+        bool debugPasses, infoPasses, warnPasses;
+    };
+    const Row rows[] = {
+        {"trace", true, true, true}, {"debug", true, true, true},   {"info", false, true, true},
+        {"warn", false, false, true}, {"error", false, false, false}, {"warning", false, true, true},
+        {"TRACE", false, true, true}, {"off", false, true, true},    {"", false, true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        SetPref("log.level", row.text);
+        InitLogger();
+        PK::DebugOutput::Clear();
+        LOG_DEBUG("d");
+        LOG_INFO("i");
+        LOG_WARN("w");
+        std::string all;
+        for (const auto& t : PK::DebugOutput::GetTexts()) all += t;
+        EXPECT_EQ(all.find(") d\n") != std::string::npos, row.debugPasses);
+        EXPECT_EQ(all.find(") i\n") != std::string::npos, row.infoPasses);
+        EXPECT_EQ(all.find(") w\n") != std::string::npos, row.warnPasses);
+    }
+}
+
+TEST_F(LoggingTest, FileGetsEveryLevelWhateverTheDebugLevel) {
+    SetPref("log.level", "error");
+    InitLogger();
+    LOG_TRACE("quiet line");
+    EXPECT_TRUE(PK::DebugOutput::GetTexts().empty());
+    EXPECT_NE(ReadFile(DefaultLogFile()).find("[trace]"), std::string::npos);
+}
+
+TEST_F(LoggingTest, ExplicitPathIsUsedAsIsWithoutTheDefaultFolder) {
+    auto path = _dir.Path() / "custom.log";
+    SetPref("log.path", path.c_str());
+    InitLogger();
+    LOG_INFO("to the custom file");
+    EXPECT_NE(ReadFile(path).find("to the custom file"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(_dir.Path() / "support" / "Pendrake"));
+}
+
+TEST_F(LoggingTest, NoDefaultFolderMeansDebugOutputOnlyAndNoReport) {
+    using IO::Testing::Operation;
+    for (Operation op : {Operation::GetSpecialLocation, Operation::AppendToLocal, Operation::CreateFolderTree,
+                         Operation::ToPath}) {
+        IO::Testing::FailOperation(op);
+        InitLogger();
+        ASSERT_EQ(spdlog::default_logger()->name(), "OrvoTessaryConnect");
+        EXPECT_EQ(spdlog::default_logger()->sinks().size(), 1u);
+        IO::Testing::FailOperation(op, false);
+    }
+    EXPECT_FALSE(std::filesystem::exists(DefaultLogFile()));
+    EXPECT_TRUE(TVSim::Report::GetLines().empty());
+}
+
+TEST_F(LoggingTest, UncreatableLogFileIsSkippedSilently) {
+    std::ofstream(_dir.Path() / "blocker") << "a file, so no folder can be made under it";
+    SetPref("log.path", (_dir.Path() / "blocker" / "a.log").c_str());
+    InitLogger();
+    EXPECT_EQ(spdlog::default_logger()->sinks().size(), 1u);
+    EXPECT_TRUE(TVSim::Report::GetLines().empty());
+}
+
+TEST_F(LoggingTest, SecondStartUpReplacesTheDefaultLogger) {
+    InitLogger();
+    auto first = spdlog::default_logger();
+    InitLogger();
+    EXPECT_NE(spdlog::default_logger(), first);
+    EXPECT_EQ(spdlog::default_logger()->name(), "OrvoTessaryConnect");
+}
+
+TEST(LogConventions, TrimFileMacroCutsAfterTheFirstSrcFolder) {
+    EXPECT_STREQ(_trim_file_macro("../../Src/Main"), "Main");
+    EXPECT_STREQ(_trim_file_macro("../../Src/Model/Src/X.cpp"), "Model/Src/X.cpp");
+    EXPECT_STREQ(_trim_file_macro("plain/path.cpp"), "plain/path.cpp");
+}
+
+TEST(LogConventions, AssertionLogsTheExpressionAsWrittenFromALambda) {
+    TestSupport::LogCapture log;
+    int res = 7;
+    EXPECT_FALSE(TC_ASSERT_MSG(err, res == 0, "res({})", res));
+    EXPECT_TRUE(TC_ASSERT(critical, res == 7));
+    ASSERT_EQ(log.Records().size(), 1u);
+    EXPECT_EQ(log.Records()[0].level, spdlog::level::err);
+    EXPECT_EQ(log.Records()[0].message, "failed assertion: res == 0, res(7)");
+    EXPECT_EQ(log.Records()[0].function, "operator()");
+}
+
+TEST(LogConventions, SourceLocationsOfTheAddonShowThePathAfterSrc) {
+    TestSupport::LogCapture log;
+    Api::GeneralError error(0);
+    ASSERT_EQ(log.Records().size(), 1u);
+    EXPECT_EQ(log.Records()[0].file, "Torvel/Api/Error.cpp");
+    EXPECT_EQ(log.Records()[0].function, "operator()");
+    EXPECT_GT(log.Records()[0].line, 0);
+}
