@@ -76,7 +76,7 @@ TEST(Preferences, KeepDefaultStoresTheDefaultForLaterReads) {
 }
 
 TEST(ClassRegistry, FindsRegistrationsByGuidUntilTheyGo) {
-    const PK::Guid id("11111111-2222-3333-4444-555555555555");
+    const PK::Guid id("9C0FFEE0-2222-3333-4444-555555555555");
     {
         PK::ClassInfo info("Test::Registered", id, PK::ClassVersion(1, 0));
         EXPECT_EQ(PK::classManager.FindClassInfo(id), &info);
