@@ -1,0 +1,68 @@
+#include "Torvel/Api/Torvel.hpp"
+
+namespace TessaryConnect::Api {
+
+namespace {
+
+// Depth-first pre-order; no host call is made after the first match.
+bool FindInItems(Torvel& torvel, const PK::Array<API_ClassificationItem>& items, const PK::UniString& id,
+                 API_ClassificationItem& result) {
+    for (const API_ClassificationItem& item : items) {
+        if (item.id == id) {
+            result = item;
+            return true;
+        }
+        if (FindInItems(torvel, torvel.Classification_GetClassificationItemChildren(item.guid), id, result))
+            return true;
+    }
+    return false;
+}
+
+void FlattenItems(Torvel& torvel, const PK::Array<API_ClassificationItem>& items,
+                  PK::Array<API_ClassificationItem>& result) {
+    for (const API_ClassificationItem& item : items) {
+        result.Push(item);
+        FlattenItems(torvel, torvel.Classification_GetClassificationItemChildren(item.guid), result);
+    }
+}
+
+}  // namespace
+
+PK::UniString Torvel::GetResource(const Util::Resource::String& string) {
+    return GetResourceString(string.resID, string.index);
+}
+
+void Torvel::CallUndoableCommand(const PK::UniString& undoName, const std::function<void(Torvel&)>& command) {
+    CallUndoableCommand(undoName, Command([this, &command]() { command(*this); }));
+}
+
+void Torvel::Helper_ClearAndSelect(const PK::Array<PK::Guid>& elements) {
+    PK::Array<API_Neig> neigs;
+    neigs.Reserve(elements.GetSize());
+    for (const PK::Guid& guid : elements) {
+        API_Neig& neig = neigs.PushNew();
+        neig.guid = guid;
+    }
+    Helper_ClearAndSelect(neigs);
+}
+
+void Torvel::Helper_ClearAndSelect(const PK::Array<API_Neig>& neigs) {
+    Element_DeselectAll();
+    Element_Select(neigs, true);
+}
+
+API_ClassificationItem Torvel::Helper_Classification_GetClassificationItemByIdInSystem(const PK::UniString& id,
+                                                                                       const PK::Guid& system) {
+    API_ClassificationItem result;
+    FindInItems(*this, Classification_GetClassificationSystemRootItems(system), id, result);
+    return result;
+}
+
+PK::Array<API_ClassificationItem> Torvel::Helper_Classification_GetAllClassificationItemsOfSystem(
+    const PK::Guid& system) {
+    PK::Array<API_ClassificationItem> result;
+    FlattenItems(*this, Classification_GetClassificationSystemRootItems(system), result);
+    return result;
+}
+
+}  // namespace TessaryConnect::Api

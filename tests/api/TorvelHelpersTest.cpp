@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Torvel/Api/RecordComparisons.hpp"
+#include "support/FakeTorvel.hpp"
+
+namespace {
+
+using TessaryConnect::Api::GeneralError;
+
+PK::Guid G(int n) {
+    PK::Guid g;
+    g.time_low = static_cast<PK::UInt32>(n);
+    return g;
+}
+
+API_ClassificationItem Item(int n, const char* id) {
+    API_ClassificationItem item;
+    item.guid = G(n);
+    item.id = id;
+    item.name = std::string("name ") + id;
+    item.description = std::string("description ") + id;
+    return item;
+}
+
+// A classification system as a tree of items, recording each host call.
+class ClassificationTree : public TestSupport::FakeTorvel {
+public:
+    PK::Array<API_ClassificationItem> roots;
+    std::map<PK::Guid, PK::Array<API_ClassificationItem>> children;
+    PK::Guid failingChildrenOf;
+    std::vector<std::string> calls;
+
+    PK::Array<API_ClassificationItem> Classification_GetClassificationSystemRootItems(const PK::Guid&) override {
+        calls.push_back("roots");
+        return roots;
+    }
+    PK::Array<API_ClassificationItem> Classification_GetClassificationItemChildren(const PK::Guid& item) override {
+        calls.push_back("children of " + item.ToUniString().ToCStr().substr(6, 2));
+        if (item == failingChildrenOf) throw TessaryConnect::Api::Error<APIERR_BADID>();
+        auto it = children.find(item);
+        return it == children.end() ? PK::Array<API_ClassificationItem>{} : it->second;
+    }
+};
+
+// roots: 1 "A" (children: 2 "A.1" (children: 3 "X"), 4 "A.2"), 5 "X"
+ClassificationTree SampleTree() {
+    ClassificationTree tree;
+    tree.roots = {Item(1, "A"), Item(5, "X")};
+    tree.children[G(1)] = {Item(2, "A.1"), Item(4, "A.2")};
+    tree.children[G(2)] = {Item(3, "X")};
+    return tree;
+}
+
+TEST(TorvelHelpers, IdSearchIsDepthFirstPreOrderAndStopsAtTheFirstMatch) {
+    ClassificationTree tree = SampleTree();
+    API_ClassificationItem found = tree.Helper_Classification_GetClassificationItemByIdInSystem("X", G(99));
+    EXPECT_TRUE(found == Item(3, "X")) << "the deep item of the first root wins over the second root";
+    EXPECT_EQ(tree.calls, (std::vector<std::string>{"roots", "children of 01", "children of 02"}));
+}
+
+TEST(TorvelHelpers, IdSearchOfAFirstRootMakesNoChildrenRequest) {
+    ClassificationTree tree = SampleTree();
+    EXPECT_TRUE(tree.Helper_Classification_GetClassificationItemByIdInSystem("A", G(99)) == Item(1, "A"));
+    EXPECT_EQ(tree.calls, (std::vector<std::string>{"roots"}));
+}
+
+TEST(TorvelHelpers, IdSearchWithoutMatchGivesTheDefaultItem) {
+    ClassificationTree tree = SampleTree();
+    EXPECT_TRUE(tree.Helper_Classification_GetClassificationItemByIdInSystem("a", G(99)) == API_ClassificationItem{})
+        << "matching is case-sensitive";
+    EXPECT_EQ(tree.calls.size(), 6u) << "one roots request and one children request per item";
+
+    ClassificationTree empty;
+    EXPECT_TRUE(empty.Helper_Classification_GetClassificationItemByIdInSystem("A", G(99)) == API_ClassificationItem{});
+    EXPECT_EQ(empty.calls, (std::vector<std::string>{"roots"}));
+}
+
+TEST(TorvelHelpers, FlatteningListsEveryItemInPreOrderWithOneChildrenRequestEach) {
+    ClassificationTree tree = SampleTree();
+    PK::Array<API_ClassificationItem> all = tree.Helper_Classification_GetAllClassificationItemsOfSystem(G(99));
+    std::vector<std::string> ids;
+    for (const auto& item : all) ids.push_back(item.id.ToCStr());
+    EXPECT_EQ(ids, (std::vector<std::string>{"A", "A.1", "X", "A.2", "X"}));
+    EXPECT_EQ(tree.calls, (std::vector<std::string>{"roots", "children of 01", "children of 02", "children of 03",
+                                                    "children of 04", "children of 05"}));
+
+    ClassificationTree empty;
+    EXPECT_TRUE(empty.Helper_Classification_GetAllClassificationItemsOfSystem(G(99)).IsEmpty());
+}
+
+TEST(TorvelHelpers, AFailedChildrenRequestEndsTheWalkWithItsException) {
+    ClassificationTree tree = SampleTree();
+    tree.failingChildrenOf = G(2);
+    EXPECT_THROW(tree.Helper_Classification_GetAllClassificationItemsOfSystem(G(99)),
+                 TessaryConnect::Api::Error<APIERR_BADID>);
+    EXPECT_THROW(tree.Helper_Classification_GetClassificationItemByIdInSystem("A.2", G(99)), GeneralError);
+}
+
+class SelectionRecorder : public TestSupport::FakeTorvel {
+public:
+    std::vector<std::string> calls;
+    PK::Array<API_Neig> selected;
+    void Element_DeselectAll() override { calls.push_back("deselect"); }
+    void Element_Select(const PK::Array<API_Neig>& neigs, bool add) override {
+        calls.push_back(add ? "select add" : "select");
+        selected = neigs;
+    }
+};
+
+TEST(TorvelHelpers, ClearAndSelectReplacesTheSelectionWithPlainEntries) {
+    SelectionRecorder host;
+    host.Helper_ClearAndSelect(PK::Array<PK::Guid>{G(7), G(3)});
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"deselect", "select add"}));
+    ASSERT_EQ(host.selected.GetSize(), 2u);
+    EXPECT_EQ(host.selected[0].guid, G(7));
+    EXPECT_EQ(host.selected[1].guid, G(3));
+    EXPECT_EQ(host.selected[1].neigID, APINeig_None);
+    EXPECT_EQ(host.selected[1].inIndex, 0);
+
+    SelectionRecorder emptyHost;
+    emptyHost.Helper_ClearAndSelect(PK::Array<PK::Guid>{});
+    EXPECT_EQ(emptyHost.calls, (std::vector<std::string>{"deselect", "select add"}));
+    EXPECT_TRUE(emptyHost.selected.IsEmpty());
+}
+
+class CommandRecorder : public TestSupport::FakeTorvel {
+public:
+    using FakeTorvel::CallUndoableCommand;
+    PK::UniString lastName;
+    std::vector<std::string> resources;
+    void CallUndoableCommand(const PK::UniString& name, const Command& command) override {
+        lastName = name;
+        command();
+    }
+    PK::UniString GetResourceString(int resID, int index) override {
+        resources.push_back(std::to_string(resID) + "/" + std::to_string(index));
+        return "text";
+    }
+};
+
+TEST(TorvelHelpers, ConvenienceFormsGoThroughTheOperations) {
+    CommandRecorder host;
+    TessaryConnect::Api::Torvel* seen = nullptr;
+    host.CallUndoableCommand("Associate", [&](TessaryConnect::Api::Torvel& torvel) { seen = &torvel; });
+    EXPECT_EQ(seen, &host);
+    EXPECT_EQ(host.lastName, PK::UniString("Associate"));
+
+    EXPECT_EQ(host.GetResource({32523, 5}), PK::UniString("text"));
+    EXPECT_EQ(host.resources, (std::vector<std::string>{"32523/5"}));
+}
+
+TEST(FakeTorvel, EveryOperationNotOverriddenFailsLoudly) {
+    TestSupport::FakeTorvel host;
+    EXPECT_THROW(host.Element_DeselectAll(), TestSupport::UnexpectedCall);
+    try {
+        host.ModulData_GetList();
+        FAIL() << "no exception";
+    } catch (const TestSupport::UnexpectedCall& e) {
+        EXPECT_STREQ(e.what(), "not expected: ModulData_GetList");
+    }
+}
+
+}  // namespace
