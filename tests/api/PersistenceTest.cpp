@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Torvel/Api/ModulDataWrapper.hpp"
+#include "Torvel/Api/PKHandleWrapper.hpp"
+#include "Torvel/Api/WindowId.hpp"
+#include "support/HandleLeakCheck.hpp"
+#include "support/LogCapture.hpp"
+
+namespace {
+
+using TessaryConnect::Api::DatabaseId;
+using TessaryConnect::Api::GeneralError;
+using TessaryConnect::Api::ModulDataWrapper;
+using TessaryConnect::Api::PKHandleWrapper;
+using TessaryConnect::Api::WindowId;
+
+const PK::Guid kDatabase("6F1D2C3B-4A59-4687-9A0B-1C2D3E4F5061");
+
+WindowId SampleWindow() { return WindowId(DatabaseId(APIWind_FloorPlanID, 3, kDatabase), -2, false); }
+
+void ExpectSameWindow(const WindowId& read, const WindowId& written) {
+    EXPECT_EQ(read.GetDatabaseId().GetTypeID(), written.GetDatabaseId().GetTypeID());
+    EXPECT_EQ(read.GetDatabaseId().GetIndex(), written.GetDatabaseId().GetIndex());
+    EXPECT_EQ(read.GetDatabaseId().GetElemSetId(), written.GetDatabaseId().GetElemSetId());
+    EXPECT_EQ(read.GetStoryNumber(), written.GetStoryNumber());
+    EXPECT_EQ(read.IsPersp(), written.IsPersp());
+}
+
+using Persistence = TestSupport::HandleCheckedTest;
+
+TEST_F(Persistence, WindowIdRoundTripsThroughHandlesAndModuleData) {
+    const WindowId written = SampleWindow();
+
+    WindowId fromHandle;
+    PKHandleWrapper handle = PKHandleWrapper::CreateForObject(written);
+    ASSERT_TRUE(PKHandleWrapper::FillObject(handle.Get(), fromHandle));
+    ExpectSameWindow(fromHandle, written);
+
+    WindowId fromModuleData;
+    ModulDataWrapper data = ModulDataWrapper::CreateForObject(written);
+    ASSERT_TRUE(data.FillObject(fromModuleData));
+    ExpectSameWindow(fromModuleData, written);
+
+    WindowId untouched;
+    EXPECT_FALSE(PKHandleWrapper::FillObject(nullptr, untouched));
+}
+
+TEST_F(Persistence, WindowIdHoldsACompleteDatabaseIdFrame) {
+    PKHandleWrapper handle = PKHandleWrapper::CreateForObject(SampleWindow());
+    IO::MemoryIChannel32 ic(*handle.Get(), static_cast<PK::USize>(BMGetHandleSize(handle.Get())));
+    PK::InputFrame frame(ic, WindowId::classInfo);
+    DatabaseId nested;
+    ASSERT_EQ(nested.Read(ic), PK::NoError);
+    EXPECT_EQ(nested.GetTypeID(), APIWind_FloorPlanID);
+    EXPECT_EQ(nested.GetElemSetId(), kDatabase);
+}
+
+TEST_F(Persistence, DatabaseIdReadStopsAtTheFailingFieldAndReturnsItsCode) {
+    PKHandleWrapper handle = PKHandleWrapper::CreateForObject(DatabaseId(APIWind_3DModelID, 9, kDatabase));
+    IO::MemoryIChannel32 ic(*handle.Get(), static_cast<PK::USize>(BMGetHandleSize(handle.Get())));
+    ic.FailAtValue(2, PK::BadData);  // the index
+
+    const PK::Guid previous("00000000-0000-0000-0000-0000000000AA");
+    DatabaseId id(APIWind_None, 1, previous);
+    EXPECT_EQ(id.Read(ic), PK::BadData);
+    EXPECT_EQ(id.GetTypeID(), APIWind_3DModelID);
+    EXPECT_EQ(id.GetIndex(), 1);
+    EXPECT_EQ(id.GetElemSetId(), previous);
+}
+
+TEST_F(Persistence, TruncatedOrCorruptedDataGivesAHostErrorNotACrash) {
+    TestSupport::LogCapture log;
+    PKHandleWrapper handle = PKHandleWrapper::CreateForObject(SampleWindow());
+    const std::string bytes(*handle.Get(), static_cast<std::size_t>(BMGetHandleSize(handle.Get())));
+
+    for (std::size_t size = 0; size < bytes.size(); ++size) {
+        PKHandleWrapper truncated = PKHandleWrapper::CreateFromCopy(handle.Get());
+        BMReallocHandle(truncated.Get(), static_cast<PK::Int32>(size));
+        WindowId id;
+        EXPECT_THROW(PKHandleWrapper::FillObject(truncated.Get(), id), GeneralError) << "size " << size;
+    }
+    EXPECT_TRUE(log.Has(spdlog::level::trace, "GeneralError exception will be thrown: null(-2147483646)"));
+
+    // Every single corrupted byte either reads or fails cleanly; a damaged
+    // class id (the first 16 bytes) is always noticed.
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        PKHandleWrapper corrupted = PKHandleWrapper::CreateFromCopy(handle.Get());
+        (*corrupted.Get())[at] = static_cast<char>((*corrupted.Get())[at] ^ 0xA5);
+        WindowId id;
+        bool failed = false;
+        try {
+            PKHandleWrapper::FillObject(corrupted.Get(), id);
+        } catch (const GeneralError&) {
+            failed = true;
+        }
+        if (at < 16) {
+            EXPECT_TRUE(failed) << "byte " << at;
+        }
+    }
+}
+
+TEST_F(Persistence, AWriteFailureBecomesAHostError) {
+    TestSupport::LogCapture log;
+    PK::ChannelFaults::ArmNextChannel(2, PK::Error);
+    try {
+        ModulDataWrapper::CreateForObject(SampleWindow());
+        FAIL() << "no exception";
+    } catch (const GeneralError& e) {
+        EXPECT_EQ(e.GetCode(), PK::Error);
+    }
+    EXPECT_TRUE(log.Has(spdlog::level::trace, "GeneralError exception will be thrown: null(-2147483647)"));
+}
+
+TEST_F(Persistence, ARecordOfANewerMainVersionIsRecognisedAndItsExtraFieldsSkipped) {
+    // What a later add-on version might write: version 2.0 with one more field.
+    const PK::ClassInfo newer("Api::DatabaseId", DatabaseId::classInfo.GetId(), PK::ClassVersion(2, 0));
+    IO::MemoryOChannel32 oc;
+    {
+        PK::OutputFrame frame(oc, newer);
+        oc.Write(PK::Int32(APIWind_SectionID));
+        oc.Write(PK::Int32(4));
+        oc.Write(kDatabase);
+        oc.Write(PK::UniString("added later"));
+    }
+    oc.Write(PK::Int32(77));
+
+    IO::MemoryIChannel32 peek(oc.GetDestination(), oc.GetDataSize());
+    EXPECT_EQ(PK::InputFrame(peek, DatabaseId::classInfo).GetMainVersion(), 2);
+
+    IO::MemoryIChannel32 ic(oc.GetDestination(), oc.GetDataSize());
+    DatabaseId id;
+    ASSERT_EQ(id.Read(ic), PK::NoError);
+    EXPECT_EQ(id.GetIndex(), 4);
+    PK::Int32 next = 0;
+    EXPECT_EQ(ic.Read(next), PK::NoError);
+    EXPECT_EQ(next, 77);
+}
+
+}  // namespace
