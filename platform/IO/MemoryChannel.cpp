@@ -42,9 +42,14 @@ namespace {
 bool OrderOfSign(PK::UInt16 sign, PK::ByteOrder& order) {
     switch (sign) {
         case PlatformSignLittleEndian:
-        case PlatformSignWindows: order = PK::ByteOrder::LittleEndian; return true;
-        case PlatformSignBigEndian: order = PK::ByteOrder::BigEndian; return true;
-        default: return false;
+        case PlatformSignWindows:
+            order = PK::ByteOrder::LittleEndian;
+            return true;
+        case PlatformSignBigEndian:
+            order = PK::ByteOrder::BigEndian;
+            return true;
+        default:
+            return false;
     }
 }
 }  // namespace

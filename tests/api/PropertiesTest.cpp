@@ -28,10 +28,12 @@ TEST(Properties, ResolveVariablesFillsEachPlaceholderForm) {
         {{{"OrvoTessaryCode", ""}}, "[{ :OrvoTessaryCode: }]", "[]"},
         {{{"OrvoTessaryCode", "A10"}}, "[{ :OrvoTessaryCode}|{OrvoTessaryCode: }]", "[ A10|A10 ]"},
         {{{"OrvoTessaryCode", ""}}, "[{ :OrvoTessaryCode}|{OrvoTessaryCode: }|{OrvoTessaryCode}]", "[||]"},
-        {{{"OrvoTessaryPrefix", "Pre"}, {"OrvoTessaryCode", "A10"}}, "{OrvoTessaryPrefix: }{OrvoTessaryCode}",
+        {{{"OrvoTessaryPrefix", "Pre"}, {"OrvoTessaryCode", "A10"}},
+         "{OrvoTessaryPrefix: }{OrvoTessaryCode}",
          "Pre A10"},
         {{{"OrvoTessaryCode", "A10"}}, "{OrvoTessaryCode}/{OrvoTessaryCode}", "A10/A10"},
-        {{{"OrvoTessaryCode", "A10"}}, "{Missing} {orvotessarycode} { OrvoTessaryCode}",
+        {{{"OrvoTessaryCode", "A10"}},
+         "{Missing} {orvotessarycode} { OrvoTessaryCode}",
          "{Missing} {orvotessarycode} { OrvoTessaryCode}"},
         {{}, "{OrvoTessaryCode}", "{OrvoTessaryCode}"},
         // Plain text replacement in storage order: a value may carry a later key's placeholder.
@@ -58,9 +60,13 @@ TEST(Properties, EqualityFollowsTheJsonTextSoOrderMatters) {
 }
 
 TEST(Properties, GettersAnswerTheFixedKeys) {
-    Properties p = Make({{"OrvoTessaryProjectId", "p"}, {"OrvoTessarySpecificationId", "s"},
-                         {"OrvoTessaryClauseId", "c"}, {"OrvoTessaryCode", "A10"}, {"OrvoTessaryTitle", "t"},
-                         {"OrvoTessaryPrefix", "pre"}, {"OrvoTessarySuffix", "suf"}});
+    Properties p = Make({{"OrvoTessaryProjectId", "p"},
+                         {"OrvoTessarySpecificationId", "s"},
+                         {"OrvoTessaryClauseId", "c"},
+                         {"OrvoTessaryCode", "A10"},
+                         {"OrvoTessaryTitle", "t"},
+                         {"OrvoTessaryPrefix", "pre"},
+                         {"OrvoTessarySuffix", "suf"}});
     EXPECT_EQ(p.ProjectId(), PK::UniString("p"));
     EXPECT_EQ(p.SpecificationId(), PK::UniString("s"));
     EXPECT_EQ(p.ClauseId(), PK::UniString("c"));

@@ -152,9 +152,13 @@ public:
                                                                           : *static_cast<PK::Int32*>(p2));
                 break;
             case APIIo_IncProgressValueID:
-            case APIIo_SetProgressValueID: call += " " + std::to_string(*static_cast<PK::Int32*>(p1)); break;
-            case APIIo_CloseProgressWindowID: throw TessaryConnect::Api::Error<APIERR_GENERAL>();
-            default: break;
+            case APIIo_SetProgressValueID:
+                call += " " + std::to_string(*static_cast<PK::Int32*>(p1));
+                break;
+            case APIIo_CloseProgressWindowID:
+                throw TessaryConnect::Api::Error<APIERR_GENERAL>();
+            default:
+                break;
         }
         EXPECT_EQ(p3, nullptr);
         EXPECT_EQ(p4, nullptr);

@@ -35,9 +35,9 @@ struct Values {
     PK::Guid guid;
 
     PKErrCode Write(PK::OChannel& oc) const {
-        for (PKErrCode err : {oc.Write(flag), oc.Write(i8), oc.Write(u8), oc.Write(i16), oc.Write(u16), oc.Write(i32),
-                              oc.Write(u32), oc.Write(i64), oc.Write(u64), oc.Write(real), oc.Write(text),
-                              oc.Write(guid)})
+        for (PKErrCode err :
+             {oc.Write(flag), oc.Write(i8), oc.Write(u8), oc.Write(i16), oc.Write(u16), oc.Write(i32), oc.Write(u32),
+              oc.Write(i64), oc.Write(u64), oc.Write(real), oc.Write(text), oc.Write(guid)})
             if (err != PK::NoError) return err;
         return oc.GetOutputStatus();
     }

@@ -25,10 +25,10 @@ const PK::UniString& EmptyText() {
 }
 }  // namespace
 
-#define TC_PROPERTY_GETTER(Key)                                         \
-    const PK::UniString& Properties::Key() const {                      \
+#define TC_PROPERTY_GETTER(Key)                                                \
+    const PK::UniString& Properties::Key() const {                             \
         if (!TC_ASSERT(err, this->ContainsKey(Name::Key))) return EmptyText(); \
-        return Get(Name::Key);                                          \
+        return Get(Name::Key);                                                 \
     }
 
 TC_PROPERTY_GETTER(ProjectId)
@@ -66,8 +66,6 @@ PK::UniString Properties::ToJSON() const {
     return PK::UniString(std::u16string(buffer.GetString(), buffer.GetSize() / sizeof(char16_t)));
 }
 
-std::ostream& operator<<(std::ostream& os, const Properties& properties) {
-    return os << properties.ToJSON().ToCStr();
-}
+std::ostream& operator<<(std::ostream& os, const Properties& properties) { return os << properties.ToJSON().ToCStr(); }
 
 }  // namespace TessaryConnect::Api

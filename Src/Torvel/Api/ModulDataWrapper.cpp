@@ -58,8 +58,7 @@ void ModulDataWrapper::Free() {
 
 void ModulDataWrapper::SelectProtocol(PK::IChannel& channel) const {
     if (_data.platformSign == PlatformSign) return;
-    const bool known =
-        _data.platformSign == IO::PlatformSignWindows || _data.platformSign == IO::PlatformSignBigEndian;
+    const bool known = _data.platformSign == IO::PlatformSignWindows || _data.platformSign == IO::PlatformSignBigEndian;
     IO::SetPlatformIProtocol(channel, known ? _data.platformSign : PlatformSign);
 }
 

@@ -49,7 +49,9 @@ void PKHandleWrapper::Free() {
     _handle = nullptr;
 }
 
-std::ostream& operator<<(std::ostream& os, const PKHandleWrapper& wrapper) { return os << wrapper.ToHexEncodedString(); }
+std::ostream& operator<<(std::ostream& os, const PKHandleWrapper& wrapper) {
+    return os << wrapper.ToHexEncodedString();
+}
 
 namespace Detail {
 

@@ -21,7 +21,7 @@ namespace TessaryConnect::Api {
 class DatabaseId;
 
 struct SelectionResult {
-    PK::Array<API_Neig> neigs;       // one per selected element, in the host's order
+    PK::Array<API_Neig> neigs;        // one per selected element, in the host's order
     API_SelectionInfo selectionInfo;  // as the host filled it
 };
 
@@ -97,8 +97,7 @@ public:
     virtual void Element_SetProperties(const PK::Guid& element, const PK::Array<API_Property>& properties) = 0;
     virtual PK::Array<API_Property> Element_GetPropertyValuesByGuid(const PK::Guid& element,
                                                                     const PK::Array<PK::Guid>& definitions) = 0;
-    virtual void ElementList_ModifyPropertyValue(const API_Property& property,
-                                                 const PK::Array<PK::Guid>& elements) = 0;
+    virtual void ElementList_ModifyPropertyValue(const API_Property& property, const PK::Array<PK::Guid>& elements) = 0;
     virtual void Property_CreatePropertyDefinition(API_PropertyDefinition& definition) = 0;
     virtual void Property_CreatePropertyGroup(API_PropertyGroup& group) = 0;
     virtual void Property_ChangePropertyGroup(const API_PropertyGroup& group) = 0;
@@ -121,8 +120,8 @@ public:
     virtual void ElementSet_Identify(const PK::Guid& element, PK::Array<PK::Guid>& sets) = 0;
     virtual bool TeamworkControl_HasConnection() = 0;
     virtual PK::Guid TeamworkControl_FindLockableObjectSet(ObjectSet objectSet) = 0;
-    virtual API_LockableStatus TeamworkControl_GetLockableStatus(
-        const PK::Guid& objectSet, PK::PagedArray<PK::UniString, 8u>* conflicts) = 0;
+    virtual API_LockableStatus TeamworkControl_GetLockableStatus(const PK::Guid& objectSet,
+                                                                 PK::PagedArray<PK::UniString, 8u>* conflicts) = 0;
     virtual PK::Guid AddOnObject_CreateUniqueObject(const PK::UniString& name) = 0;
     // The content handle stays the caller's.
     virtual void AddOnObject_ModifyObject(const PK::Guid& object, PKHandle content) = 0;

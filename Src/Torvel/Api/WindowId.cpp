@@ -25,9 +25,12 @@ WindowId WindowId::GetCurrent(Torvel& torvel) {
 
 PK::UniString WindowId::GetTitle(Torvel& torvel) const {
     switch (_databaseId.GetTypeID()) {
-        case APIWind_3DModelID: return "3D View";
-        case APIWind_FloorPlanID: return torvel.Environment_GetStorySettings().GetNameOfStory(_storyNumber);
-        default: return _databaseId.GetTitle(torvel);
+        case APIWind_3DModelID:
+            return "3D View";
+        case APIWind_FloorPlanID:
+            return torvel.Environment_GetStorySettings().GetNameOfStory(_storyNumber);
+        default:
+            return _databaseId.GetTitle(torvel);
     }
 }
 
