@@ -14,10 +14,10 @@ inline const char* ErrCodeNameOrNull(int errCode) {
 }
 }  // namespace TessaryConnect::Api::Detail
 
-#define TC_LOG_AND_THROW_ERRCODE(errCode)                                                        \
-    do {                                                                                         \
-        const int tcErrCode_ = (errCode);                                                        \
-        LOG_TRACE("GeneralError exception will be thrown: {}({})",                               \
-                  ::TessaryConnect::Api::Detail::ErrCodeNameOrNull(tcErrCode_), tcErrCode_);     \
-        _MapPKErrCodeAndThrow(tcErrCode_);                                                       \
+#define TC_LOG_AND_THROW_ERRCODE(errCode)                                                    \
+    do {                                                                                     \
+        const int tcErrCode_ = (errCode);                                                    \
+        LOG_TRACE("GeneralError exception will be thrown: {}({})",                           \
+                  ::TessaryConnect::Api::Detail::ErrCodeNameOrNull(tcErrCode_), tcErrCode_); \
+        _MapPKErrCodeAndThrow(tcErrCode_);                                                   \
     } while (false)
