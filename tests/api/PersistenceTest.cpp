@@ -81,7 +81,7 @@ TEST_F(Persistence, TruncatedOrCorruptedDataGivesAHostErrorNotACrash) {
         WindowId id;
         EXPECT_THROW(PKHandleWrapper::FillObject(truncated.Get(), id), GeneralError) << "size " << size;
     }
-    EXPECT_TRUE(log.Has(spdlog::level::trace, "GeneralError exception will be thrown: null(-2147483646)"));
+    EXPECT_TRUE(log.Has(spdlog::level::trace, "GeneralError exception will be thrown: APIERR_?(-2147483646)"));
 
     // Every single corrupted byte either reads or fails cleanly; a damaged
     // class id (the first 16 bytes) is always noticed.
@@ -110,7 +110,7 @@ TEST_F(Persistence, AWriteFailureBecomesAHostError) {
     } catch (const GeneralError& e) {
         EXPECT_EQ(e.GetCode(), PK::Error);
     }
-    EXPECT_TRUE(log.Has(spdlog::level::trace, "GeneralError exception will be thrown: null(-2147483647)"));
+    EXPECT_TRUE(log.Has(spdlog::level::trace, "GeneralError exception will be thrown: APIERR_?(-2147483647)"));
 }
 
 TEST_F(Persistence, ARecordOfANewerMainVersionIsRecognisedAndItsExtraFieldsSkipped) {

@@ -6,11 +6,12 @@
 #include "Util/Log.hpp"
 
 namespace TessaryConnect::Api::Detail {
-// The host name of a code, or "null" for codes the host does not name
-// (the class library's own channel codes among them).
-inline const char* ErrCodeNameOrNull(int errCode) {
+// The host name of a code, or "APIERR_?" for codes the host does not name
+// (the class library's own channel codes among them), matching the text of
+// the exception that follows.
+inline const char* ErrCodeNameOrUnknown(int errCode) {
     const char* name = _MapPKErrCodeToStr(errCode);
-    return name != nullptr ? name : "null";
+    return name != nullptr ? name : "APIERR_?";
 }
 }  // namespace TessaryConnect::Api::Detail
 
@@ -18,6 +19,6 @@ inline const char* ErrCodeNameOrNull(int errCode) {
     do {                                                                                     \
         const int tcErrCode_ = (errCode);                                                    \
         LOG_TRACE("GeneralError exception will be thrown: {}({})",                           \
-                  ::TessaryConnect::Api::Detail::ErrCodeNameOrNull(tcErrCode_), tcErrCode_); \
+                  ::TessaryConnect::Api::Detail::ErrCodeNameOrUnknown(tcErrCode_), tcErrCode_); \
         _MapPKErrCodeAndThrow(tcErrCode_);                                                   \
     } while (false)
