@@ -156,6 +156,12 @@ struct API_NotifyElementType {
     API_Elem_Head elemHead;
 };
 
+// An element type, with a variation or the generic one for all variations.
+struct API_ToolBoxItem {
+    API_ElemTypeID typeID = API_ZombieElemID;
+    API_ElemVariationID variationID = APIVarId_Generic;
+};
+
 // Host element-filter bits.
 enum API_ElemFilterFlags : PK::UInt32 {
     APIFilt_None = 0x0000,

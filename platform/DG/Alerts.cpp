@@ -1,0 +1,86 @@
+#include "DG/Alerts.hpp"
+
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct State {
+    std::vector<TVSim::Alerts::Shown> shown;
+    std::deque<short> script;
+    short defaultAnswer = 1;
+};
+
+State& TheState() {
+    static State state;
+    return state;
+}
+
+std::string Unescape(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 1 < s.size()) {
+            const char next = s[++i];
+            out += next == 'n' ? '\n' : next == 't' ? '\t' : next;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+// Fills the alert's texts from its resource file; false when there is none.
+bool Load(TVSim::Alerts::Shown& alert) {
+    std::ifstream in(TVSim::Resources::GetFolder() / ("Alert-" + std::to_string(alert.resID) + ".txt"));
+    if (!in) return false;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        const auto tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        const std::string key = line.substr(0, tab);
+        const PK::UniString value(Unescape(line.substr(tab + 1)));
+        if (key == "title")
+            alert.title = value;
+        else if (key == "text")
+            alert.text = value;
+        else if (key == "button")
+            alert.buttons.push_back(value);
+    }
+    return true;
+}
+
+short Show(PKResModule resModule, short resID, const PK::UniString (&params)[4]) {
+    State& state = TheState();
+    TVSim::Alerts::Shown alert;
+    alert.resID = resID;
+    for (int i = 0; i < 4; ++i) alert.params[i] = params[i];
+    alert.found = resModule == TVAPI_OwnResModule && Load(alert);
+    for (int i = 0; i < 4; ++i) alert.text.ReplaceAll(PK::UniString("%" + std::to_string(i + 1)), params[i]);
+    if (alert.found) {
+        if (!state.script.empty()) {
+            alert.answer = state.script.front();
+            state.script.pop_front();
+        } else {
+            alert.answer = state.defaultAnswer;
+        }
+    }
+    state.shown.push_back(alert);
+    return alert.answer;
+}
+
+}  // namespace
+
+short DGResAlert(PKResModule resModule, short resID) { return Show(resModule, resID, {}); }
+
+short DGResAlertParam(PKResModule resModule, short resID, const PK::UniString& param1, const PK::UniString& param2,
+                      const PK::UniString& param3, const PK::UniString& param4) {
+    return Show(resModule, resID, {param1, param2, param3, param4});
+}
+
+namespace TVSim::Alerts {
+const std::vector<Shown>& GetShown() { return TheState().shown; }
+void ScriptAnswers(const std::vector<short>& answers) { TheState().script.assign(answers.begin(), answers.end()); }
+void SetDefaultAnswer(short answer) { TheState().defaultAnswer = answer; }
+void Clear() { TheState() = State(); }
+}  // namespace TVSim::Alerts

@@ -1,0 +1,188 @@
+// Host calls about classification systems and their item trees.
+#include "PK/Guid.hpp"
+#include "TVAPI/SimState.hpp"
+
+using TVSim::ClassificationItem;
+using TVSim::ClassificationSystem;
+using TVSim::Detail::HostCall;
+using TVSim::Detail::OpenState;
+using TVSim::Detail::ProjectState;
+
+namespace {
+
+// What every classification change checks first.
+GSErrCode ChangeRefusal(const ProjectState& state) {
+    if (state.ClassificationAccessDenied()) return APIERR_NOACCESSRIGHT;
+    return HostCall::ScopeRefusal();
+}
+
+bool SystemNameTaken(const ProjectState& state, const API_ClassificationSystem& system) {
+    for (const auto& [guid, other] : state.systems)
+        if (guid != system.guid && other.system.name == system.name &&
+            other.system.editionVersion == system.editionVersion)
+            return true;
+    return false;
+}
+
+bool ItemIdTaken(const ProjectState& state, const API_Guid& system, const PK::UniString& id) {
+    for (const auto& [guid, item] : state.items)
+        if (item.system == system && item.item.id == id) return true;
+    return false;
+}
+
+PK::Array<API_ClassificationItem> ItemRecords(const ProjectState& state, const PK::Array<API_Guid>& guids) {
+    PK::Array<API_ClassificationItem> records;
+    records.Reserve(guids.GetSize());
+    for (const API_Guid& guid : guids) records.Push(state.items.Get(guid).item);
+    return records;
+}
+
+}  // namespace
+
+GSErrCode TVAPI_Classification_CreateClassificationSystem(API_ClassificationSystem& system) {
+    HostCall call("TVAPI_Classification_CreateClassificationSystem");
+    call.Args(system.name, system.editionVersion);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    if (system.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
+    if (!system.guid.IsNull() && state->systems.ContainsKey(system.guid)) return call.Answer(APIERR_BADPARS);
+    if (SystemNameTaken(*state, system)) return call.Answer(APIERR_NAMEALREADYUSED);
+    if (system.guid.IsNull()) system.guid = PK::Guid::Generate();
+    state->systems.Add(system.guid, ClassificationSystem{system, {}});
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_Classification_GetClassificationSystems(PK::Array<API_ClassificationSystem>& systems) {
+    HostCall call("TVAPI_Classification_GetClassificationSystems");
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    systems.Clear();
+    for (const auto& [guid, system] : state->systems) systems.Push(system.system);
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_Classification_GetClassificationSystem(API_ClassificationSystem& system) {
+    HostCall call("TVAPI_Classification_GetClassificationSystem");
+    call.Args(system.guid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    const ClassificationSystem* found = state->systems.GetPtr(system.guid);
+    if (found == nullptr) return call.Answer(APIERR_BADID);
+    system = found->system;
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_Classification_ChangeClassificationSystem(const API_ClassificationSystem& system) {
+    HostCall call("TVAPI_Classification_ChangeClassificationSystem");
+    call.Args(system.guid, system.name);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    ClassificationSystem* found = state->systems.GetPtr(system.guid);
+    if (found == nullptr) return call.Answer(APIERR_BADID);
+    if (system.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
+    if (SystemNameTaken(*state, system)) return call.Answer(APIERR_NAMEALREADYUSED);
+    found->system = system;
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_Classification_DeleteClassificationSystem(const API_Guid& systemGuid) {
+    HostCall call("TVAPI_Classification_DeleteClassificationSystem");
+    call.Args(systemGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    const ClassificationSystem* found = state->systems.GetPtr(systemGuid);
+    if (found == nullptr) return call.Answer(APIERR_BADID);
+    const PK::Array<API_Guid> roots = found->rootItems;
+    for (const API_Guid& item : roots) state->RemoveItemTree(item);
+    state->systems.Delete(systemGuid);
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_Classification_GetClassificationSystemRootItems(const API_Guid& systemGuid,
+                                                                PK::Array<API_ClassificationItem>& items) {
+    HostCall call("TVAPI_Classification_GetClassificationSystemRootItems");
+    call.Args(systemGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    const ClassificationSystem* found = state->systems.GetPtr(systemGuid);
+    if (found == nullptr) return call.Answer(APIERR_BADID);
+    items = ItemRecords(*state, found->rootItems);
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_Classification_CreateClassificationItem(API_ClassificationItem& item, const API_Guid& systemGuid,
+                                                        const API_Guid& parentItemGuid, const API_Guid& nextItemGuid) {
+    HostCall call("TVAPI_Classification_CreateClassificationItem");
+    call.Args(item.id, systemGuid, parentItemGuid, nextItemGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    if (!state->systems.ContainsKey(systemGuid)) return call.Answer(APIERR_BADID);
+    if (!parentItemGuid.IsNull()) {
+        const ClassificationItem* parent = state->items.GetPtr(parentItemGuid);
+        if (parent == nullptr) return call.Answer(APIERR_BADID);
+        if (parent->system != systemGuid) return call.Answer(APIERR_BADPARS);
+    }
+    PK::Array<API_Guid>& siblings = parentItemGuid.IsNull() ? state->systems.Get(systemGuid).rootItems
+                                                            : state->items.Get(parentItemGuid).children;
+    PK::USize position = siblings.GetSize();
+    if (!nextItemGuid.IsNull()) {
+        position = siblings.FindFirst(nextItemGuid);
+        if (position == PK::Array<API_Guid>::MaxIndex) return call.Answer(APIERR_BADPARS);
+    }
+    if (item.id.IsEmpty()) return call.Answer(APIERR_BADNAME);
+    if (!item.guid.IsNull() && state->items.ContainsKey(item.guid)) return call.Answer(APIERR_BADPARS);
+    if (ItemIdTaken(*state, systemGuid, item.id)) return call.Answer(APIERR_NAMEALREADYUSED);
+    if (item.guid.IsNull()) item.guid = PK::Guid::Generate();
+    siblings.Insert(position, item.guid);
+    state->items.Add(item.guid, ClassificationItem{item, systemGuid, parentItemGuid, {}, {}});
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_Classification_GetClassificationItemSystem(const API_Guid& itemGuid,
+                                                           API_ClassificationSystem& system) {
+    HostCall call("TVAPI_Classification_GetClassificationItemSystem");
+    call.Args(itemGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    const ClassificationItem* item = state->items.GetPtr(itemGuid);
+    if (item == nullptr) return call.Answer(APIERR_BADID);
+    system = state->systems.Get(item->system).system;
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_Classification_GetClassificationItemChildren(const API_Guid& itemGuid,
+                                                             PK::Array<API_ClassificationItem>& children) {
+    HostCall call("TVAPI_Classification_GetClassificationItemChildren");
+    call.Args(itemGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    const ClassificationItem* item = state->items.GetPtr(itemGuid);
+    if (item == nullptr) return call.Answer(APIERR_BADID);
+    children = ItemRecords(*state, item->children);
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_Classification_GetClassificationItem(API_ClassificationItem& item) {
+    HostCall call("TVAPI_Classification_GetClassificationItem");
+    call.Args(item.guid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    const ClassificationItem* found = state->items.GetPtr(item.guid);
+    if (found == nullptr) return call.Answer(APIERR_BADID);
+    item = found->item;
+    return call.Answer(NoError);
+}

@@ -1,0 +1,40 @@
+// Commands: the host runs the add-on's body at once, inside an undo step or
+// outside the undo history. A command started inside another one runs as
+// part of the outer one; the host keeps no separate step for it.
+#include "TVAPI/SimState.hpp"
+
+using TVSim::Detail::CallIntoAddOn;
+using TVSim::Detail::Host;
+using TVSim::Detail::HostCall;
+using TVSim::Detail::OpenState;
+using TVSim::Detail::ProjectState;
+
+namespace {
+
+GSErrCode RunCommand(const char* function, const PK::UniString& name, const APICommandProc& command, bool undoable) {
+    HostCall call(function);
+    call.Args(name);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (!command) return call.Answer(APIERR_BADPARS);
+    const bool outermost = Host().commandDepth == 0;
+    if (outermost) state->undoSteps.push_back({name, undoable, {}, NoError});
+    const std::size_t step = state->undoSteps.size();
+    ++Host().commandDepth;
+    const GSErrCode result = CallIntoAddOn(function, command);
+    --Host().commandDepth;
+    // The body may have closed the project; then there is no step to finish.
+    if (outermost && OpenState() == state) state->undoSteps[step - 1].result = result;
+    return call.Answer(result);
+}
+
+}  // namespace
+
+GSErrCode TVAPI_CallUndoableCommand(const PK::UniString& undoString, const APICommandProc& command) {
+    return RunCommand("TVAPI_CallUndoableCommand", undoString, command, true);
+}
+
+GSErrCode TVAPI_CallCommand(const PK::UniString& commandName, const APICommandProc& command) {
+    return RunCommand("TVAPI_CallCommand", commandName, command, false);
+}

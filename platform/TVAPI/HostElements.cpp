@@ -1,0 +1,370 @@
+// Host calls about elements: reading, filtering and listing them, the
+// selection, element sets, and changing their classification and property
+// values.
+#include "PK/Guid.hpp"
+#include "TVAPI/SimElemTypes.hpp"
+#include "TVAPI/SimState.hpp"
+
+using TVSim::Element;
+using TVSim::PropertyDefinition;
+using TVSim::Detail::HostCall;
+using TVSim::Detail::OpenState;
+using TVSim::Detail::ProjectState;
+
+namespace {
+
+// The checks every element change shares, in the order a host makes them.
+GSErrCode ElementChangeRefusal(const ProjectState& state, const Element* element) {
+    if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return scope;
+    if (element == nullptr) return APIERR_BADID;
+    return state.ChangeRefusal(*element);
+}
+
+// Why the property cannot be written into the element, or NoError.
+GSErrCode PropertyRefusal(const ProjectState& state, const Element& element, const API_Property& property) {
+    const PropertyDefinition* definition = state.definitions.GetPtr(property.definition.guid);
+    if (definition == nullptr || !state.IsAvailable(element, *definition)) return APIERR_BADPROPERTY;
+    const API_PropertyDefinition& d = definition->definition;
+    if (!property.isDefault && d.collectionType == API_PropertySingleCollectionType &&
+        property.value.variantStatus == API_VariantStatusNormal &&
+        property.value.singleVariant.variant.type != d.valueType)
+        return APIERR_BADVALUE;
+    return NoError;
+}
+
+void WriteProperty(ProjectState& state, Element& element, const API_Property& property) {
+    if (property.isDefault)
+        element.values.Delete(property.definition.guid);
+    else
+        element.values.Put(property.definition.guid, property.value);
+    state.Touch(element);
+}
+
+}  // namespace
+
+bool TVAPI_Element_Filter(const API_Guid& guid, PK::UInt32 filterBits, API_ElemVariationID variationID,
+                          const API_Guid& viewFilterGuid) {
+    HostCall call("TVAPI_Element_Filter", &guid);
+    call.Args(guid, filterBits, variationID, viewFilterGuid);
+    ProjectState* state = OpenState();
+    const Element* element = state != nullptr ? state->FindElement(guid) : nullptr;
+    const bool passes = !call.Refused() && element != nullptr && state->PassesFilter(*element, filterBits) &&
+                        (variationID == APIVarId_Generic || element->head.variationID == variationID);
+    call.Answer(call.Injected());
+    return passes;
+}
+
+GSErrCode TVAPI_Element_GetElemList(API_ElemTypeID typeID, PK::Array<API_Guid>* elemList, PK::UInt32 filterBits,
+                                    API_ElemVariationID variationID, const API_Guid& viewFilterGuid) {
+    HostCall call("TVAPI_Element_GetElemList");
+    call.Args(typeID, filterBits, variationID, viewFilterGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (elemList == nullptr || typeID < API_ZombieElemID || typeID > API_LastElemTypeID)
+        return call.Answer(APIERR_BADPARS);
+    elemList->Clear();
+    auto take = [&](const API_Guid& guid) {
+        const Element& element = state->elements.Get(guid);
+        if ((variationID == APIVarId_Generic || element.head.variationID == variationID) &&
+            state->PassesFilter(element, filterBits))
+            elemList->Push(guid);
+    };
+    if (typeID == API_ZombieElemID) {
+        state->elements.EnumerateKeys(take);
+    } else if (const auto* ofType = state->elementsByType.GetPtr(typeID)) {
+        elemList->Reserve(ofType->GetSize());
+        for (const API_Guid& guid : *ofType) take(guid);
+    }
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_Element_GetHeader(API_Elem_Head* elementHead, PK::UInt32 mask) {
+    HostCall call("TVAPI_Element_GetHeader", elementHead != nullptr ? &elementHead->guid : nullptr);
+    if (elementHead != nullptr) call.Args(elementHead->guid, mask);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (elementHead == nullptr) return call.Answer(APIERR_BADPARS);
+    const Element* element = state->FindElement(elementHead->guid);
+    if (element == nullptr) return call.Answer(APIERR_BADID);
+    *elementHead = element->head;
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_Element_Get(API_Element* element, PK::UInt32 mask) {
+    HostCall call("TVAPI_Element_Get", element != nullptr ? &element->header.guid : nullptr);
+    if (element != nullptr) call.Args(element->header.guid, mask);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (element == nullptr) return call.Answer(APIERR_BADPARS);
+    const Element* found = state->FindElement(element->header.guid);
+    if (found == nullptr) return call.Answer(APIERR_BADID);
+    *element = API_Element();
+    element->header = found->head;
+    if (found->head.typeID == API_SectElemID) {
+        element->sectElem.parentGuid = found->sectionParent;
+        if (const Element* parent = state->FindElement(found->sectionParent))
+            element->sectElem.parentID = parent->head.typeID;
+    }
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_Element_AddClassificationItem(const API_Guid& elemGuid, const API_Guid& itemGuid) {
+    HostCall call("TVAPI_Element_AddClassificationItem", &elemGuid);
+    call.Args(elemGuid, itemGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    Element* element = state->FindElement(elemGuid);
+    if (GSErrCode refusal = ElementChangeRefusal(*state, element); refusal != NoError) return call.Answer(refusal);
+    if (!state->items.ContainsKey(itemGuid)) return call.Answer(APIERR_BADID);
+    if (!element->classifiable) return call.Answer(APIERR_BADCLASSIFICATION);
+    state->Classify(*element, itemGuid);
+    state->Touch(*element);
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_Element_RemoveClassificationItem(const API_Guid& elemGuid, const API_Guid& itemGuid) {
+    HostCall call("TVAPI_Element_RemoveClassificationItem", &elemGuid);
+    call.Args(elemGuid, itemGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    Element* element = state->FindElement(elemGuid);
+    if (GSErrCode refusal = ElementChangeRefusal(*state, element); refusal != NoError) return call.Answer(refusal);
+    const TVSim::ClassificationItem* item = state->items.GetPtr(itemGuid);
+    if (item == nullptr) return call.Answer(APIERR_BADID);
+    const API_Guid* held = element->classification.GetPtr(item->system);
+    if (held == nullptr || *held != itemGuid) return call.Answer(APIERR_BADPARS);
+    state->Unclassify(*element, item->system);
+    state->Touch(*element);
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_Element_GetClassificationInSystem(const API_Guid& elemGuid, const API_Guid& systemGuid,
+                                                  API_ClassificationItem& item) {
+    HostCall call("TVAPI_Element_GetClassificationInSystem", &elemGuid);
+    call.Args(elemGuid, systemGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    const Element* element = state->FindElement(elemGuid);
+    if (element == nullptr || !state->systems.ContainsKey(systemGuid)) return call.Answer(APIERR_BADID);
+    const API_Guid* held = element->classification.GetPtr(systemGuid);
+    item = held != nullptr ? state->items.Get(*held).item : API_ClassificationItem();
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_Element_GetElementsWithClassification(const API_Guid& itemGuid, PK::Array<API_Guid>& elemGuids) {
+    HostCall call("TVAPI_Element_GetElementsWithClassification");
+    call.Args(itemGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    const TVSim::ClassificationItem* item = state->items.GetPtr(itemGuid);
+    if (item == nullptr) return call.Answer(APIERR_BADID);
+    elemGuids.Clear();
+    elemGuids.Reserve(item->elements.GetSize());
+    for (const API_Guid& guid : item->elements) elemGuids.Push(guid);
+    return call.Answer(NoError);
+}
+
+bool TVAPI_Element_IsPropertyDefinitionAvailable(const API_Guid& elemGuid, const API_Guid& propertyDefGuid) {
+    HostCall call("TVAPI_Element_IsPropertyDefinitionAvailable", &elemGuid);
+    call.Args(elemGuid, propertyDefGuid);
+    ProjectState* state = OpenState();
+    const Element* element = state != nullptr ? state->FindElement(elemGuid) : nullptr;
+    const PropertyDefinition* definition = state != nullptr ? state->definitions.GetPtr(propertyDefGuid) : nullptr;
+    const bool available =
+        !call.Refused() && element != nullptr && definition != nullptr && state->IsAvailable(*element, *definition);
+    call.Answer(call.Injected());
+    return available;
+}
+
+GSErrCode TVAPI_Element_SetProperties(const API_Guid& elemGuid, const PK::Array<API_Property>& properties) {
+    HostCall call("TVAPI_Element_SetProperties", &elemGuid);
+    call.Args(elemGuid, properties.GetSize());
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    Element* element = state->FindElement(elemGuid);
+    if (GSErrCode refusal = ElementChangeRefusal(*state, element); refusal != NoError) return call.Answer(refusal);
+    // All or nothing, like the host.
+    for (const API_Property& property : properties)
+        if (GSErrCode refusal = PropertyRefusal(*state, *element, property); refusal != NoError)
+            return call.Answer(refusal);
+    for (const API_Property& property : properties) WriteProperty(*state, *element, property);
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_Element_GetPropertyValuesByGuid(const API_Guid& elemGuid,
+                                                const PK::Array<API_Guid>& propertyDefinitions,
+                                                PK::Array<API_Property>& properties) {
+    HostCall call("TVAPI_Element_GetPropertyValuesByGuid", &elemGuid);
+    call.Args(elemGuid, propertyDefinitions.GetSize());
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    const Element* element = state->FindElement(elemGuid);
+    if (element == nullptr) return call.Answer(APIERR_BADID);
+    properties.Clear();
+    properties.Reserve(propertyDefinitions.GetSize());
+    // A definition the project no longer has gets no entry, so the answer
+    // can be shorter than the question.
+    for (const API_Guid& guid : propertyDefinitions) {
+        const PropertyDefinition* definition = state->definitions.GetPtr(guid);
+        if (definition == nullptr) continue;
+        API_Property& property = properties.PushNew();
+        property.definition = definition->definition;
+        const API_PropertyValue* written = element->values.GetPtr(guid);
+        const bool available = state->IsAvailable(*element, *definition);
+        property.isDefault = !available || written == nullptr;
+        property.value = property.isDefault ? definition->definition.defaultValue.basicValue : *written;
+        property.status = available ? API_Property_HasValue : API_Property_NotAvailable;
+    }
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_ElementList_ModifyPropertyValue(const API_Property& property, const PK::Array<API_Guid>& elemGuids) {
+    HostCall call("TVAPI_ElementList_ModifyPropertyValue");
+    call.Args(property.definition.guid, elemGuids.GetSize());
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    for (const API_Guid& guid : elemGuids) {
+        if (GSErrCode fault = call.ElementFault(guid); fault != NoError) return call.Answer(fault);
+        const Element* element = state->FindElement(guid);
+        if (GSErrCode refusal = ElementChangeRefusal(*state, element); refusal != NoError) return call.Answer(refusal);
+        if (GSErrCode refusal = PropertyRefusal(*state, *element, property); refusal != NoError)
+            return call.Answer(refusal);
+    }
+    for (const API_Guid& guid : elemGuids) WriteProperty(*state, *state->FindElement(guid), property);
+    return call.AnswerChange(NoError);
+}
+
+// ---- selection ----
+
+GSErrCode TVAPI_Selection_Get(API_SelectionInfo* selectionInfo, PK::Array<API_Neig>* selNeigs, bool onlyEditable,
+                              bool ignorePartialSelection, API_SelRelativePosID relativePosToMarquee) {
+    HostCall call("TVAPI_Selection_Get");
+    call.Args(onlyEditable, ignorePartialSelection, relativePosToMarquee);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (selectionInfo == nullptr || selNeigs == nullptr) return call.Answer(APIERR_BADPARS);
+    *selectionInfo = API_SelectionInfo();
+    selNeigs->Clear();
+    for (const API_Guid& guid : state->selection) {
+        const Element& element = state->elements.Get(guid);
+        const bool editable = state->ChangeRefusal(element) == NoError;
+        if (onlyEditable && !editable) continue;
+        API_Neig& neig = selNeigs->PushNew();
+        neig.neigID = TVSim::Detail::NeigOfType(element.head.typeID);
+        neig.guid = guid;
+        ++selectionInfo->sel_nElem;
+        if (editable) ++selectionInfo->sel_nElemEdit;
+    }
+    if (selNeigs->IsEmpty()) return call.Answer(APIERR_NOSEL);
+    selectionInfo->typeID = state->marqueeType != API_SelEmpty ? state->marqueeType : API_SelElems;
+    if (state->marqueeType != API_SelEmpty && state->marqueeCoords > 0) {
+        selectionInfo->marquee.nCoords = state->marqueeCoords;
+        selectionInfo->marquee.coords =
+            BMAllocateHandle(state->marqueeCoords * static_cast<PK::Int32>(2 * sizeof(double)), ALLOCATE_CLEAR, 0);
+    }
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_Element_DeselectAll() {
+    HostCall call("TVAPI_Element_DeselectAll");
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    state->selection.Clear();
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_Element_Select(const PK::Array<API_Neig>& selNeigs, bool add) {
+    HostCall call("TVAPI_Element_Select");
+    call.Args(selNeigs.GetSize(), add);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    for (const API_Neig& neig : selNeigs) {
+        if (GSErrCode fault = call.ElementFault(neig.guid); fault != NoError) return call.Answer(fault);
+        if (state->FindElement(neig.guid) == nullptr) return call.Answer(APIERR_BADID);
+    }
+    for (const API_Neig& neig : selNeigs) {
+        if (add)
+            state->selection.Add(neig.guid);
+        else
+            state->selection.Delete(neig.guid);
+    }
+    return call.Answer(NoError);
+}
+
+// ---- element sets ----
+
+GSErrCode TVAPI_ElementSet_Create(const PK::Array<API_Guid>* elemGuids, const API_UserData* data, API_Guid* setGuid) {
+    HostCall call("TVAPI_ElementSet_Create");
+    if (elemGuids != nullptr) call.Args(elemGuids->GetSize());
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (elemGuids == nullptr || setGuid == nullptr) return call.Answer(APIERR_BADPARS);
+    for (const API_Guid& guid : *elemGuids)
+        if (state->FindElement(guid) == nullptr) return call.Answer(APIERR_BADID);
+    TVSim::ElementSet set;
+    set.elements = *elemGuids;
+    if (data != nullptr) {
+        set.dataVersion = data->dataVersion;
+        set.platformSign = data->platformSign;
+        set.flags = data->flags;
+        set.data = TVSim::Detail::FromHandle(data->dataHdl);
+    }
+    *setGuid = PK::Guid::Generate();
+    state->elementSets.Add(*setGuid, std::move(set));
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_ElementSet_Delete(const API_Guid& setGuid) {
+    HostCall call("TVAPI_ElementSet_Delete");
+    call.Args(setGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    return call.Answer(state->elementSets.Delete(setGuid) ? NoError : APIERR_BADID);
+}
+
+GSErrCode TVAPI_ElementSet_GetData(const API_Guid& setGuid, PK::Array<API_Guid>* elemGuids, API_UserData* data) {
+    HostCall call("TVAPI_ElementSet_GetData");
+    call.Args(setGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    const TVSim::ElementSet* set = state->elementSets.GetPtr(setGuid);
+    if (set == nullptr) return call.Answer(APIERR_BADID);
+    if (elemGuids != nullptr) *elemGuids = set->elements;
+    if (data != nullptr) {
+        data->dataVersion = set->dataVersion;
+        data->platformSign = set->platformSign;
+        data->flags = set->flags;
+        data->dataHdl = TVSim::Detail::ToHandle(set->data);
+    }
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_ElementSet_Identify(const API_Guid& elemGuid, PK::Array<API_Guid>* setGuids) {
+    HostCall call("TVAPI_ElementSet_Identify", &elemGuid);
+    call.Args(elemGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (setGuids == nullptr) return call.Answer(APIERR_BADPARS);
+    if (state->FindElement(elemGuid) == nullptr) return call.Answer(APIERR_BADID);
+    setGuids->Clear();
+    for (const auto& [guid, set] : state->elementSets)
+        if (set.elements.Contains(elemGuid)) setGuids->Push(guid);
+    return call.Answer(NoError);
+}

@@ -1,0 +1,176 @@
+// Host calls about property groups and property definitions.
+#include "PK/Guid.hpp"
+#include "TVAPI/SimState.hpp"
+
+using TVSim::PropertyDefinition;
+using TVSim::PropertyGroup;
+using TVSim::Detail::HostCall;
+using TVSim::Detail::OpenState;
+using TVSim::Detail::ProjectState;
+
+namespace {
+
+GSErrCode ChangeRefusal(const ProjectState& state) {
+    if (state.PropertyAccessDenied()) return APIERR_NOACCESSRIGHT;
+    return HostCall::ScopeRefusal();
+}
+
+bool GroupNameTaken(const ProjectState& state, const API_PropertyGroup& group) {
+    for (const auto& [guid, other] : state.groups)
+        if (guid != group.guid && other.group.name == group.name) return true;
+    return false;
+}
+
+bool DefinitionNameTaken(const ProjectState& state, const API_PropertyDefinition& definition) {
+    for (const API_Guid& guid : state.groups.Get(definition.groupGuid).definitions)
+        if (guid != definition.guid && state.definitions.Get(guid).definition.name == definition.name) return true;
+    return false;
+}
+
+bool AllItemsExist(const ProjectState& state, const PK::Array<API_Guid>& items) {
+    for (const API_Guid& item : items)
+        if (!state.items.ContainsKey(item)) return false;
+    return true;
+}
+
+// The record as the host keeps it: availability without repeats, mirrored in the set.
+PropertyDefinition Kept(const API_PropertyDefinition& record) {
+    PropertyDefinition kept{record, {}};
+    kept.definition.availability.Clear();
+    for (const API_Guid& item : record.availability)
+        if (kept.availability.Add(item)) kept.definition.availability.Push(item);
+    return kept;
+}
+
+}  // namespace
+
+GSErrCode TVAPI_Property_CreatePropertyGroup(API_PropertyGroup& group) {
+    HostCall call("TVAPI_Property_CreatePropertyGroup");
+    call.Args(group.name);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    if (group.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
+    if (!group.guid.IsNull() && state->groups.ContainsKey(group.guid)) return call.Answer(APIERR_BADPARS);
+    if (GroupNameTaken(*state, group)) return call.Answer(APIERR_NAMEALREADYUSED);
+    if (group.guid.IsNull()) group.guid = PK::Guid::Generate();
+    state->groups.Add(group.guid, PropertyGroup{group, {}});
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_Property_ChangePropertyGroup(const API_PropertyGroup& group) {
+    HostCall call("TVAPI_Property_ChangePropertyGroup");
+    call.Args(group.guid, group.name);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    PropertyGroup* found = state->groups.GetPtr(group.guid);
+    if (found == nullptr) return call.Answer(APIERR_BADID);
+    if (group.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
+    if (GroupNameTaken(*state, group)) return call.Answer(APIERR_NAMEALREADYUSED);
+    found->group = group;
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_Property_DeletePropertyGroup(const API_Guid& groupGuid) {
+    HostCall call("TVAPI_Property_DeletePropertyGroup");
+    call.Args(groupGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    const PropertyGroup* found = state->groups.GetPtr(groupGuid);
+    if (found == nullptr) return call.Answer(APIERR_BADID);
+    // Values written for the definitions stay in the elements but are never
+    // read again: every reader goes through the definition first.
+    for (const API_Guid& definition : found->definitions) state->definitions.Delete(definition);
+    state->groups.Delete(groupGuid);
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_Property_GetPropertyGroup(API_PropertyGroup& group) {
+    HostCall call("TVAPI_Property_GetPropertyGroup");
+    call.Args(group.guid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    const PropertyGroup* found = state->groups.GetPtr(group.guid);
+    if (found == nullptr) return call.Answer(APIERR_BADID);
+    group = found->group;
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_Property_GetPropertyGroups(PK::Array<API_PropertyGroup>& groups) {
+    HostCall call("TVAPI_Property_GetPropertyGroups");
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    groups.Clear();
+    for (const auto& [guid, group] : state->groups) groups.Push(group.group);
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_Property_CreatePropertyDefinition(API_PropertyDefinition& definition) {
+    HostCall call("TVAPI_Property_CreatePropertyDefinition");
+    call.Args(definition.groupGuid, definition.name);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    if (!state->groups.ContainsKey(definition.groupGuid)) return call.Answer(APIERR_BADID);
+    if (definition.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
+    if (!definition.guid.IsNull() && state->definitions.ContainsKey(definition.guid))
+        return call.Answer(APIERR_BADPARS);
+    if (!AllItemsExist(*state, definition.availability)) return call.Answer(APIERR_BADPARS);
+    if (DefinitionNameTaken(*state, definition)) return call.Answer(APIERR_NAMEALREADYUSED);
+    if (definition.guid.IsNull()) definition.guid = PK::Guid::Generate();
+    state->definitions.Add(definition.guid, Kept(definition));
+    state->groups.Get(definition.groupGuid).definitions.Push(definition.guid);
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_Property_ChangePropertyDefinition(const API_PropertyDefinition& definition) {
+    HostCall call("TVAPI_Property_ChangePropertyDefinition");
+    call.Args(definition.guid, definition.name);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    PropertyDefinition* found = state->definitions.GetPtr(definition.guid);
+    if (found == nullptr) return call.Answer(APIERR_BADID);
+    // A definition does not move between groups.
+    if (definition.groupGuid != found->definition.groupGuid) return call.Answer(APIERR_BADPARS);
+    if (definition.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
+    if (!AllItemsExist(*state, definition.availability)) return call.Answer(APIERR_BADPARS);
+    if (DefinitionNameTaken(*state, definition)) return call.Answer(APIERR_NAMEALREADYUSED);
+    *found = Kept(definition);
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_Property_GetPropertyDefinitions(const API_Guid& groupGuid,
+                                                PK::Array<API_PropertyDefinition>& definitions) {
+    HostCall call("TVAPI_Property_GetPropertyDefinitions");
+    call.Args(groupGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    const PropertyGroup* group = state->groups.GetPtr(groupGuid);
+    if (group == nullptr) return call.Answer(APIERR_BADID);
+    definitions.Clear();
+    for (const API_Guid& guid : group->definitions) definitions.Push(state->definitions.Get(guid).definition);
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_Property_GetPropertyDefinition(API_PropertyDefinition& definition) {
+    HostCall call("TVAPI_Property_GetPropertyDefinition");
+    call.Args(definition.guid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    const PropertyDefinition* found = state->definitions.GetPtr(definition.guid);
+    if (found == nullptr) return call.Answer(APIERR_BADID);
+    definition = found->definition;
+    return call.Answer(NoError);
+}

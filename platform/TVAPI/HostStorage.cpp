@@ -1,0 +1,233 @@
+// Host calls about what add-ons keep in the project (module data and unique
+// add-on objects) and about team work.
+#include "PK/Guid.hpp"
+#include "TVAPI/SimState.hpp"
+
+using TVSim::AddOnObject;
+using TVSim::Detail::FromHandle;
+using TVSim::Detail::HostCall;
+using TVSim::Detail::OpenState;
+using TVSim::Detail::ProjectState;
+using TVSim::Detail::ToHandle;
+
+namespace {
+
+const PK::UniString kLockableSetName = "ClassificationsAndProperties";
+
+// In team work an object changes only under this user's reservation.
+GSErrCode ObjectChangeRefusal(const ProjectState& state, const AddOnObject& object) {
+    return state.shared && !object.reservedByMe ? APIERR_NOTMINE : NoError;
+}
+
+}  // namespace
+
+// ---- module data ----
+
+GSErrCode TVAPI_ModulData_Store(const API_ModulData* info, const PK::UniString& modulName) {
+    HostCall call("TVAPI_ModulData_Store");
+    call.Args(modulName, info != nullptr);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (modulName.IsEmpty()) return call.Answer(APIERR_BADNAME);
+    if (info == nullptr) return call.AnswerChange(state->modulData.Delete(modulName) ? NoError : APIERR_NOMODULEDATA);
+    state->modulData.Put(modulName, TVSim::ModulData{info->dataVersion, info->platformSign, FromHandle(info->dataHdl)});
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_ModulData_Get(API_ModulData* info, const PK::UniString& modulName) {
+    HostCall call("TVAPI_ModulData_Get");
+    call.Args(modulName);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (info == nullptr) return call.Answer(APIERR_BADPARS);
+    const TVSim::ModulData* stored = state->modulData.GetPtr(modulName);
+    if (stored == nullptr) return call.Answer(APIERR_NOMODULEDATA);
+    info->dataVersion = stored->dataVersion;
+    info->platformSign = stored->platformSign;
+    info->dataHdl = ToHandle(stored->bytes);
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_ModulData_GetList(PK::Array<PK::UniString>* modulNameList) {
+    HostCall call("TVAPI_ModulData_GetList");
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (modulNameList == nullptr) return call.Answer(APIERR_BADPARS);
+    modulNameList->Clear();
+    state->modulData.EnumerateKeys([&](const PK::UniString& name) { modulNameList->Push(name); });
+    return call.Answer(NoError);
+}
+
+// ---- add-on objects ----
+
+GSErrCode TVAPI_AddOnObject_CreateUniqueObject(const PK::UniString& name, API_Guid* objectGuid) {
+    HostCall call("TVAPI_AddOnObject_CreateUniqueObject");
+    call.Args(name);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (objectGuid == nullptr) return call.Answer(APIERR_BADPARS);
+    if (name.IsEmpty()) return call.Answer(APIERR_BADNAME);
+    if (state->addOnObjectsByName.ContainsKey(name)) return call.Answer(APIERR_NAMEALREADYUSED);
+    AddOnObject object;
+    object.guid = PK::Guid::Generate();
+    object.name = name;
+    *objectGuid = object.guid;
+    state->addOnObjectsByName.Add(name, object.guid);
+    state->addOnObjects.Add(object.guid, std::move(object));
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_AddOnObject_ModifyObject(const API_Guid& objectGuid, const PK::UniString* newName,
+                                         const PKHandle* content) {
+    HostCall call("TVAPI_AddOnObject_ModifyObject");
+    call.Args(objectGuid, newName != nullptr, content != nullptr);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    AddOnObject* object = state->addOnObjects.GetPtr(objectGuid);
+    if (object == nullptr) return call.Answer(APIERR_BADID);
+    if (GSErrCode refusal = ObjectChangeRefusal(*state, *object); refusal != NoError) return call.Answer(refusal);
+    if (newName != nullptr && *newName != object->name) {
+        if (newName->IsEmpty()) return call.Answer(APIERR_BADNAME);
+        if (state->addOnObjectsByName.ContainsKey(*newName)) return call.Answer(APIERR_NAMEALREADYUSED);
+        state->addOnObjectsByName.Delete(object->name);
+        state->addOnObjectsByName.Add(*newName, objectGuid);
+        object->name = *newName;
+    }
+    if (content != nullptr) object->content = FromHandle(*content);
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_AddOnObject_DeleteObject(const API_Guid& objectGuid) {
+    HostCall call("TVAPI_AddOnObject_DeleteObject");
+    call.Args(objectGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    const AddOnObject* object = state->addOnObjects.GetPtr(objectGuid);
+    if (object == nullptr) return call.Answer(APIERR_BADID);
+    if (GSErrCode refusal = ObjectChangeRefusal(*state, *object); refusal != NoError) return call.Answer(refusal);
+    state->addOnObjectsByName.Delete(object->name);
+    state->addOnObjects.Delete(objectGuid);
+    return call.AnswerChange(NoError);
+}
+
+GSErrCode TVAPI_AddOnObject_GetObjectList(PK::Array<API_Guid>* objects) {
+    HostCall call("TVAPI_AddOnObject_GetObjectList");
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (objects == nullptr) return call.Answer(APIERR_BADPARS);
+    objects->Clear();
+    state->addOnObjects.EnumerateKeys([&](const API_Guid& guid) { objects->Push(guid); });
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_AddOnObject_GetObjectContent(const API_Guid& objectGuid, PK::UniString* name, PKHandle* content) {
+    HostCall call("TVAPI_AddOnObject_GetObjectContent");
+    call.Args(objectGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    const AddOnObject* object = state->addOnObjects.GetPtr(objectGuid);
+    if (object == nullptr) return call.Answer(APIERR_BADID);
+    if (name != nullptr) *name = object->name;
+    if (content != nullptr) *content = ToHandle(object->content);
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_AddOnObject_GetUniqueObjectGuidFromName(const PK::UniString& name, API_Guid* objectGuid) {
+    HostCall call("TVAPI_AddOnObject_GetUniqueObjectGuidFromName");
+    call.Args(name);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (objectGuid == nullptr) return call.Answer(APIERR_BADPARS);
+    const API_Guid* found = state->addOnObjectsByName.GetPtr(name);
+    *objectGuid = found != nullptr ? *found : APINULLGuid;
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_AddOnObject_ExistsObject(const API_Guid& objectGuid, bool* exists) {
+    HostCall call("TVAPI_AddOnObject_ExistsObject");
+    call.Args(objectGuid);
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (exists == nullptr) return call.Answer(APIERR_BADPARS);
+    *exists = state->addOnObjects.ContainsKey(objectGuid);
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_AddOnObject_ReserveObjects(const PK::Array<API_Guid>& objects,
+                                           PK::HashTable<API_Guid, PK::UniString>* conflicts) {
+    HostCall call("TVAPI_AddOnObject_ReserveObjects");
+    call.Args(objects.GetSize());
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (!state->shared) return call.Answer(APIERR_NOTEAMWORKPROJECT);
+    GSErrCode result = NoError;
+    for (const API_Guid& guid : objects) {
+        AddOnObject* object = state->addOnObjects.GetPtr(guid);
+        if (object == nullptr) return call.Answer(APIERR_BADID);
+        if (!object->reservedBy.IsEmpty()) {
+            if (conflicts != nullptr) conflicts->Put(guid, object->reservedBy);
+            result = APIERR_NOTMINE;
+        }
+    }
+    if (result != NoError) return call.Answer(result);
+    for (const API_Guid& guid : objects) state->addOnObjects.Get(guid).reservedByMe = true;
+    return call.Answer(NoError);
+}
+
+GSErrCode TVAPI_AddOnObject_ReleaseObjects(const PK::Array<API_Guid>& objects) {
+    HostCall call("TVAPI_AddOnObject_ReleaseObjects");
+    call.Args(objects.GetSize());
+    if (call.Refused()) return call.Answer(call.Injected());
+    ProjectState* state = OpenState();
+    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    if (!state->shared) return call.Answer(APIERR_NOTEAMWORKPROJECT);
+    for (const API_Guid& guid : objects)
+        if (!state->addOnObjects.ContainsKey(guid)) return call.Answer(APIERR_BADID);
+    for (const API_Guid& guid : objects) state->addOnObjects.Get(guid).reservedByMe = false;
+    return call.Answer(NoError);
+}
+
+// ---- team work ----
+
+bool TVAPI_TeamworkControl_HasConnection() {
+    HostCall call("TVAPI_TeamworkControl_HasConnection");
+    ProjectState* state = OpenState();
+    const bool shared = !call.Refused() && state != nullptr && state->shared;
+    call.Answer(call.Injected());
+    return shared;
+}
+
+API_Guid TVAPI_TeamworkControl_FindLockableObjectSet(const PK::UniString& objectSetName) {
+    HostCall call("TVAPI_TeamworkControl_FindLockableObjectSet");
+    call.Args(objectSetName);
+    ProjectState* state = OpenState();
+    const bool known = !call.Refused() && state != nullptr && objectSetName == kLockableSetName;
+    call.Answer(call.Injected());
+    return known ? state->lockableSet : APINULLGuid;
+}
+
+API_LockableStatus TVAPI_TeamworkControl_GetLockableStatus(const API_Guid& objectSetGuid,
+                                                           PK::PagedArray<PK::UniString, 8>* conflicts) {
+    HostCall call("TVAPI_TeamworkControl_GetLockableStatus");
+    call.Args(objectSetGuid, conflicts != nullptr);
+    ProjectState* state = OpenState();
+    API_LockableStatus status = APILockableStatus_NotExist;
+    if (!call.Refused() && state != nullptr && objectSetGuid == state->lockableSet) {
+        status = state->shared ? state->lockableStatus : APILockableStatus_NotAvailable;
+        if (conflicts != nullptr && status == APILockableStatus_Locked)
+            for (const PK::UniString& holder : state->lockableHolders) conflicts->Push(holder);
+    }
+    call.Answer(call.Injected());
+    return status;
+}

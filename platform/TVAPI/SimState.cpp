@@ -1,0 +1,188 @@
+// The simulated host's process-wide state: the open project, the journal of
+// host calls, the faults and hooks tests set up, and Reset.
+#include "TVAPI/SimState.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+#include "DG/Alerts.hpp"
+#include "PK/Guid.hpp"
+#include "TVAPI/Report.hpp"
+#include "TVAPI/Resources.hpp"
+
+namespace TVSim::Detail {
+
+HostState::HostState() {
+    application.serverApplication = 1;
+    application.mainVersion = 27;
+    application.releaseVersion = 0;
+    application.buildNum = 3001;
+    application.language = "INT";
+}
+
+HostState& Host() {
+    static HostState state;
+    return state;
+}
+
+ProjectState* OpenState() { return Host().project ? &StateOf(*Host().project) : nullptr; }
+
+std::string ToText(const API_Guid& guid) { return guid.ToUniString().ToCStr(); }
+std::string ToText(const PK::UniString& text) { return "\"" + text.ToCStr() + "\""; }
+
+std::string FourCCText(PK::Int32 code) {
+    std::string text(4, ' ');
+    auto u = static_cast<PK::UInt32>(code);
+    for (int i = 0; i < 4; ++i) text[static_cast<std::size_t>(i)] = static_cast<char>((u >> (24 - 8 * i)) & 0xFF);
+    return text;
+}
+
+HostCall::HostCall(std::string function, const API_Guid* element) : _function(std::move(function)) {
+    auto colon = _function.find(':');
+    _family = colon == std::string::npos ? _function : _function.substr(0, colon);
+    HostState& host = Host();
+    ++host.counts[_function];
+    if (_family != _function) ++host.counts[_family];
+
+    // Hooks run first, so a change "made by someone else at this moment" is
+    // what the call then sees.
+    std::vector<std::function<void()>> due;
+    for (auto it = host.hooks.begin(); it != host.hooks.end();) {
+        if (Matches(it->function) && --it->remaining == 0) {
+            due.push_back(std::move(it->action));
+            it = host.hooks.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (auto& action : due) action();
+
+    for (auto it = host.callFaults.begin(); it != host.callFaults.end();) {
+        if (!Matches(it->function)) {
+            ++it;
+            continue;
+        }
+        if (it->remaining == 0) {
+            if (_injected == NoError) _injected = it->code;
+            ++it;
+        } else if (--it->remaining == 0) {
+            if (_injected == NoError) _injected = it->code;
+            it = host.callFaults.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (_injected == NoError && element != nullptr) _injected = ElementFault(*element);
+}
+
+HostCall::HostCall(const char* family, PK::Int32 selector)
+    : HostCall(std::string(family) + ":" + FourCCText(selector)) {}
+
+bool HostCall::Matches(const std::string& pattern) const { return pattern == _function || pattern == _family; }
+
+GSErrCode HostCall::ElementFault(const API_Guid& element) const {
+    for (const auto& fault : Host().elementFaults)
+        if (fault.element == element && (fault.function.empty() || Matches(fault.function))) return fault.code;
+    return NoError;
+}
+
+GSErrCode HostCall::Answer(GSErrCode code) {
+    if (Host().journalEnabled) Host().calls.push_back({_function, std::move(_args), code});
+    return code;
+}
+
+GSErrCode HostCall::AnswerChange(GSErrCode code) {
+    if (code == NoError && Host().commandDepth > 0) {
+        if (ProjectState* state = OpenState(); state != nullptr && !state->undoSteps.empty())
+            state->undoSteps.back().changes.push_back(_function);
+    }
+    return Answer(code);
+}
+
+GSErrCode HostCall::ScopeRefusal() {
+    return Host().undoScopeRequired && Host().commandDepth == 0 ? APIERR_NEEDSUNDOSCOPE : NoError;
+}
+
+PKHandle ToHandle(const Bytes& bytes) {
+    if (!bytes) return nullptr;
+    PKHandle handle = nullptr;
+    BMPtrToHandle(bytes->data(), &handle, static_cast<PK::Int32>(bytes->size()));
+    return handle;
+}
+
+Bytes FromHandle(PKHandle handle) {
+    if (handle == nullptr) return std::nullopt;
+    const PK::Int32 size = BMGetHandleSize(handle);
+    std::vector<char> bytes(static_cast<std::size_t>(size));
+    if (size > 0) std::memcpy(bytes.data(), *handle, bytes.size());
+    return bytes;
+}
+
+}  // namespace TVSim::Detail
+
+namespace TVSim {
+
+using Detail::Host;
+
+Project& OpenProject() {
+    Host().project = std::make_unique<Project>();
+    return *Host().project;
+}
+
+void CloseProject() { Host().project.reset(); }
+
+Project* GetProject() { return Host().project.get(); }
+
+void Reset() {
+    Host() = Detail::HostState();
+    Report::Clear();
+    Alerts::Clear();
+}
+
+API_ServerApplicationInfo& Application() { return Host().application; }
+
+void SetOwnLocation(const IO::Location& location) { Host().ownLocation = location; }
+
+void SeedGuids(PK::UInt64 seed) { PK::Guid::SeedGenerator(seed); }
+
+const Registrations& GetRegistrations() { return Host().registrations; }
+
+namespace Commands {
+void SetUndoScopeRequired(bool required) { Host().undoScopeRequired = required; }
+bool IsRunning() { return Host().commandDepth > 0; }
+}  // namespace Commands
+
+namespace Journal {
+const std::vector<Call>& GetCalls() { return Host().calls; }
+PK::USize Count(std::string_view function) {
+    auto it = Host().counts.find(std::string(function));
+    return it == Host().counts.end() ? 0 : it->second;
+}
+void Clear() {
+    Host().calls.clear();
+    Host().counts.clear();
+}
+void SetEnabled(bool enabled) { Host().journalEnabled = enabled; }
+}  // namespace Journal
+
+namespace Faults {
+void FailCall(std::string_view function, GSErrCode code, PK::USize nth) {
+    Host().callFaults.push_back({std::string(function), code, std::max<PK::USize>(nth, 1)});
+}
+void FailAlways(std::string_view function, GSErrCode code) {
+    Host().callFaults.push_back({std::string(function), code, 0});
+}
+void FailForElement(const API_Guid& element, GSErrCode code, std::string_view function) {
+    Host().elementFaults.push_back({element, code, std::string(function)});
+}
+void BeforeCall(std::string_view function, std::function<void()> action, PK::USize nth) {
+    Host().hooks.push_back({std::string(function), std::move(action), std::max<PK::USize>(nth, 1)});
+}
+void Clear() {
+    Host().callFaults.clear();
+    Host().elementFaults.clear();
+    Host().hooks.clear();
+}
+}  // namespace Faults
+
+}  // namespace TVSim
