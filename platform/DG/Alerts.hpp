@@ -15,18 +15,17 @@
 #include "TVAPI/Resources.hpp"
 
 short DGResAlert(PKResModule resModule, short resID);
-short DGResAlertParam(PKResModule resModule, short resID, const PK::UniString& param1,
-                      const PK::UniString& param2 = {}, const PK::UniString& param3 = {},
-                      const PK::UniString& param4 = {});
+short DGResAlertParam(PKResModule resModule, short resID, const PK::UniString& param1, const PK::UniString& param2 = {},
+                      const PK::UniString& param3 = {}, const PK::UniString& param4 = {});
 
 namespace TVSim::Alerts {
 
 struct Shown {
     short resID = 0;
     PK::UniString params[4];
-    bool found = false;                   // the alert exists in the resources
+    bool found = false;  // the alert exists in the resources
     PK::UniString title;
-    PK::UniString text;                   // with the parameters filled in
+    PK::UniString text;  // with the parameters filled in
     std::vector<PK::UniString> buttons;
     short answer = 0;
 };

@@ -24,8 +24,8 @@ using APISelectionChangeHandlerProc = GSErrCode (*)(const API_Neig* selElemNeig)
 using APIProjectEventHandlerProc = GSErrCode (*)(API_NotifyEventID notifID, PK::Int32 param);
 using APIElementEventHandlerProc = GSErrCode (*)(const API_NotifyElementType* elemType);
 using APIModulDataMergeHandlerProc = GSErrCode (*)(API_MDSetCmd mode, const PK::UniString& modulName,
-                                                   const API_ModulData* originalInfo,
-                                                   const API_ModulData* toMergeInfo, API_ModulData* destInfo);
+                                                   const API_ModulData* originalInfo, const API_ModulData* toMergeInfo,
+                                                   API_ModulData* destInfo);
 // The body of a command; the host runs it before the command call returns.
 using APICommandProc = std::function<GSErrCode()>;
 
@@ -94,7 +94,8 @@ GSErrCode TVAPI_Element_Select(const PK::Array<API_Neig>& selNeigs, bool add);
 
 // Whether the element exists and passes every filter bit asked for; a
 // non-generic variation must match as well. No error is reported.
-bool TVAPI_Element_Filter(const API_Guid& guid, PK::UInt32 filterBits, API_ElemVariationID variationID = APIVarId_Generic,
+bool TVAPI_Element_Filter(const API_Guid& guid, PK::UInt32 filterBits,
+                          API_ElemVariationID variationID = APIVarId_Generic,
                           const API_Guid& viewFilterGuid = APINULLGuid);
 // The elements of the type passing the filter bits; the generic variation lists every variation.
 GSErrCode TVAPI_Element_GetElemList(API_ElemTypeID typeID, PK::Array<API_Guid>* elemList, PK::UInt32 filterBits,

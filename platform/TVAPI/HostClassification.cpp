@@ -133,8 +133,8 @@ GSErrCode TVAPI_Classification_CreateClassificationItem(API_ClassificationItem& 
         if (parent == nullptr) return call.Answer(APIERR_BADID);
         if (parent->system != systemGuid) return call.Answer(APIERR_BADPARS);
     }
-    PK::Array<API_Guid>& siblings = parentItemGuid.IsNull() ? state->systems.Get(systemGuid).rootItems
-                                                            : state->items.Get(parentItemGuid).children;
+    PK::Array<API_Guid>& siblings =
+        parentItemGuid.IsNull() ? state->systems.Get(systemGuid).rootItems : state->items.Get(parentItemGuid).children;
     PK::USize position = siblings.GetSize();
     if (!nextItemGuid.IsNull()) {
         position = siblings.FindFirst(nextItemGuid);
@@ -149,8 +149,7 @@ GSErrCode TVAPI_Classification_CreateClassificationItem(API_ClassificationItem& 
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_Classification_GetClassificationItemSystem(const API_Guid& itemGuid,
-                                                           API_ClassificationSystem& system) {
+GSErrCode TVAPI_Classification_GetClassificationItemSystem(const API_Guid& itemGuid, API_ClassificationSystem& system) {
     HostCall call("TVAPI_Classification_GetClassificationItemSystem");
     call.Args(itemGuid);
     if (call.Refused()) return call.Answer(call.Injected());

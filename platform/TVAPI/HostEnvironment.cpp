@@ -40,9 +40,14 @@ GSErrCode ChangeStorySettings(ProjectState& state, const API_StoryCmdType& comma
                               [&](const TVSim::Story& s) { return s.index == command.index; });
     if (story == state.stories.end()) return APIERR_BADINDEX;
     switch (command.action) {
-        case APIStory_GoTo: state.currentStory = command.index; return NoError;
-        case APIStory_Rename: story->name = command.name; return NoError;
-        default: return APIERR_NOTSUPPORTED;
+        case APIStory_GoTo:
+            state.currentStory = command.index;
+            return NoError;
+        case APIStory_Rename:
+            story->name = command.name;
+            return NoError;
+        default:
+            return APIERR_NOTSUPPORTED;
     }
 }
 
@@ -101,17 +106,22 @@ GSErrCode TVAPI_Environment(API_EnvironmentID code, void* par1, void* par2, void
     if (state == nullptr) return call.Answer(APIERR_NOPLAN);
     if (par1 == nullptr) return call.Answer(APIERR_BADPARS);
     switch (code) {
-        case APIEnv_GetStorySettingsID: return call.Answer(GetStorySettings(*state, *As<API_StoryInfo>(par1)));
+        case APIEnv_GetStorySettingsID:
+            return call.Answer(GetStorySettings(*state, *As<API_StoryInfo>(par1)));
         case APIEnv_ChangeStorySettingsID:
             call.Args(As<API_StoryCmdType>(par1)->action, As<API_StoryCmdType>(par1)->index);
             return call.Answer(ChangeStorySettings(*state, *As<API_StoryCmdType>(par1)));
-        case APIEnv_Get3DProjectionSetsID: *As<API_3DProjectionInfo>(par1) = state->projection; return call.Answer(NoError);
+        case APIEnv_Get3DProjectionSetsID:
+            *As<API_3DProjectionInfo>(par1) = state->projection;
+            return call.Answer(NoError);
         case APIEnv_Change3DProjectionSetsID:
             state->projection = *As<API_3DProjectionInfo>(par1);
             if (par2 != nullptr) call.Args(*As<bool>(par2));
             return call.Answer(NoError);
-        case APIEnv_ProjectID: return call.Answer(GetProjectInfo(*state, *As<API_ProjectInfo>(par1)));
-        default: return call.Answer(APIERR_BADPARS);
+        case APIEnv_ProjectID:
+            return call.Answer(GetProjectInfo(*state, *As<API_ProjectInfo>(par1)));
+        default:
+            return call.Answer(APIERR_BADPARS);
     }
 }
 
@@ -123,7 +133,9 @@ GSErrCode TVAPI_Database(API_DatabaseID code, void* par1, void* /*par2*/, void* 
     if (par1 == nullptr) return call.Answer(APIERR_BADPARS);
     auto& info = *As<API_WindowInfo>(par1);
     switch (code) {
-        case APIDb_GetCurrentWindowID: info = state->windows.Get(state->currentWindow); return call.Answer(NoError);
+        case APIDb_GetCurrentWindowID:
+            info = state->windows.Get(state->currentWindow);
+            return call.Answer(NoError);
         case APIDb_GetDatabaseInfoID: {
             call.Args(info.typeID, info.index, info.databaseUnId);
             const API_WindowInfo* found = FindDatabase(*state, info);
@@ -131,7 +143,8 @@ GSErrCode TVAPI_Database(API_DatabaseID code, void* par1, void* /*par2*/, void* 
             info = *found;
             return call.Answer(NoError);
         }
-        default: return call.Answer(APIERR_BADPARS);
+        default:
+            return call.Answer(APIERR_BADPARS);
     }
 }
 
@@ -157,7 +170,8 @@ GSErrCode TVAPI_Automate(API_AutomateID code, void* par1, void* /*par2*/, void* 
             state->zooms.push_back(std::move(selected));
             return call.Answer(NoError);
         }
-        default: return call.Answer(APIERR_BADPARS);
+        default:
+            return call.Answer(APIERR_BADPARS);
     }
 }
 
@@ -192,7 +206,8 @@ GSErrCode TVAPI_Goodies(API_GoodiesID code, void* par1, void* par2, void* par3, 
             *As<API_Guid>(par4) = OwnerOf(*state, *found, *As<API_HierarchicalOwnerType>(par2));
             return call.Answer(NoError);
         }
-        default: return call.Answer(APIERR_BADPARS);
+        default:
+            return call.Answer(APIERR_BADPARS);
     }
 }
 
@@ -226,7 +241,8 @@ GSErrCode TVAPI_Interface(API_InterfaceID code, void* par1, void* par2, void* /*
         }
         case APIIo_IsProgressCancelledID:
             return call.Answer(open && Host().progressCancelled ? APIERR_CANCEL : NoError);
-        default: break;
+        default:
+            break;
     }
     // Every other code works on an open progress window.
     if (!open) return call.Answer(APIERR_BADPARS);
@@ -244,8 +260,11 @@ GSErrCode TVAPI_Interface(API_InterfaceID code, void* par1, void* par2, void* /*
             else
                 window.phases.back().value = *As<PK::Int32>(par1);
             return call.Answer(NoError);
-        case APIIo_CloseProgressWindowID: window.open = false; return call.Answer(NoError);
-        default: return call.Answer(APIERR_BADPARS);
+        case APIIo_CloseProgressWindowID:
+            window.open = false;
+            return call.Answer(NoError);
+        default:
+            return call.Answer(APIERR_BADPARS);
     }
 }
 
@@ -253,9 +272,9 @@ GSErrCode TVAPI_GetOwnLocation(IO::Location* location) {
     HostCall call("TVAPI_GetOwnLocation");
     if (call.Refused()) return call.Answer(call.Injected());
     if (location == nullptr) return call.Answer(APIERR_BADPARS);
-    *location = Host().ownLocation ? *Host().ownLocation
-                                   : IO::Location(TVSim::Resources::GetFolder().parent_path() /
-                                                  "OrvoTessaryConnect.bundle");
+    *location = Host().ownLocation
+                    ? *Host().ownLocation
+                    : IO::Location(TVSim::Resources::GetFolder().parent_path() / "OrvoTessaryConnect.bundle");
     return call.Answer(NoError);
 }
 

@@ -111,9 +111,8 @@ GSErrCode TVAPI_Notify_CatchNewElement(const API_ToolBoxItem* elemType, APIEleme
     call.Args(elemType != nullptr, handler != nullptr);
     if (call.Refused()) return call.Answer(call.Injected());
     Registered().newElementHandler = handler;
-    Registered().newElementFilter = handler != nullptr && elemType != nullptr
-                                        ? std::optional<API_ToolBoxItem>(*elemType)
-                                        : std::nullopt;
+    Registered().newElementFilter =
+        handler != nullptr && elemType != nullptr ? std::optional<API_ToolBoxItem>(*elemType) : std::nullopt;
     return call.Answer(NoError);
 }
 
@@ -137,8 +136,7 @@ std::optional<GSErrCode> SelectionChanged(const API_Neig* neig) {
 std::optional<GSErrCode> ProjectEvent(PK::UInt32 eventId, PK::Int32 param) {
     APIProjectEventHandlerProc handler = Registered().projectEventHandler;
     if (handler == nullptr || (Registered().projectEventMask & eventId) == 0) return std::nullopt;
-    return CallIntoAddOn("project event",
-                         [&] { return handler(static_cast<API_NotifyEventID>(eventId), param); });
+    return CallIntoAddOn("project event", [&] { return handler(static_cast<API_NotifyEventID>(eventId), param); });
 }
 
 std::optional<GSErrCode> NewElement(const API_Guid& element, API_ElementDBEventID event) {
@@ -184,8 +182,8 @@ std::optional<GSErrCode> MergeModulData(const PK::UniString& name, const ModulDa
     // The host hands out copies and takes back what the handler leaves in the destination.
     const ModulData* storedEntry = state->modulData.GetPtr(name);
     API_ModulData stored;
-    if (storedEntry != nullptr) stored = {storedEntry->dataVersion, storedEntry->platformSign,
-                                          Detail::ToHandle(storedEntry->bytes)};
+    if (storedEntry != nullptr)
+        stored = {storedEntry->dataVersion, storedEntry->platformSign, Detail::ToHandle(storedEntry->bytes)};
     API_ModulData toMerge{incoming.dataVersion, incoming.platformSign, Detail::ToHandle(incoming.bytes)};
     API_ModulData destination;
     const GSErrCode result = CallIntoAddOn("module data merge", [&] {

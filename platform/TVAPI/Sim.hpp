@@ -97,15 +97,15 @@ struct ElementOptions {
     PK::Int16 story = 0;
     bool locked = false;
     Reservation reservation = Reservation::Mine;
-    API_Guid hotlink;           // non-null: the element comes from that hotlinked module
-    API_Guid owner;             // the hierarchical owner (say the curtain wall of a panel)
-    API_Guid sectionParent;     // for API_SectElemID: the model element it stands for
-    bool classifiable = true;   // false: classifying it answers APIERR_BADCLASSIFICATION
-    bool in3D = true;           // filter bit APIFilt_In3D
-    bool visibleByPhase = true; // filter bit APIFilt_VisibleByPhase
+    API_Guid hotlink;             // non-null: the element comes from that hotlinked module
+    API_Guid owner;               // the hierarchical owner (say the curtain wall of a panel)
+    API_Guid sectionParent;       // for API_SectElemID: the model element it stands for
+    bool classifiable = true;     // false: classifying it answers APIERR_BADCLASSIFICATION
+    bool in3D = true;             // filter bit APIFilt_In3D
+    bool visibleByPhase = true;   // filter bit APIFilt_VisibleByPhase
     bool inStructureView = true;  // filter bit APIFilt_InStructureView
     std::optional<API_HierarchicalElemType> hierarchicalKind;  // overrides the kind the host works out
-    API_Guid guid;              // null: a new one
+    API_Guid guid;                                             // null: a new one
 };
 
 struct Element {
@@ -119,9 +119,9 @@ struct Element {
     bool visibleByPhase = true;
     bool inStructureView = true;
     std::optional<API_HierarchicalElemType> hierarchicalKind;
-    PK::USize ownedCount = 0;                              // elements whose owner this is
-    PK::HashTable<API_Guid, API_Guid> classification;      // system -> item
-    PK::HashTable<API_Guid, API_PropertyValue> values;     // definition -> value written; absent: the default
+    PK::USize ownedCount = 0;                           // elements whose owner this is
+    PK::HashTable<API_Guid, API_Guid> classification;   // system -> item
+    PK::HashTable<API_Guid, API_PropertyValue> values;  // definition -> value written; absent: the default
 };
 
 struct LayerOptions {
@@ -154,7 +154,7 @@ struct PropertyGroup {
 };
 
 struct PropertyDefinition {
-    API_PropertyDefinition definition;     // definition.availability is kept in step with the set
+    API_PropertyDefinition definition;  // definition.availability is kept in step with the set
     PK::HashSet<API_Guid> availability;
 };
 
@@ -192,8 +192,8 @@ struct Story {
 // How the host's story records go wrong, for the add-on's sake.
 enum class StoryHandleDefect {
     None,
-    NullHandle,     // the story range is filled, the record handle is null
-    ShortHandle,    // the handle holds one record fewer than the range says
+    NullHandle,   // the story range is filled, the record handle is null
+    ShortHandle,  // the handle holds one record fewer than the range says
 };
 
 struct ProjectInfoTexts {
@@ -204,9 +204,9 @@ struct ProjectInfoTexts {
 
 struct UndoStep {
     PK::UniString name;
-    bool undoable = true;                 // false for TVAPI_CallCommand
-    std::vector<std::string> changes;     // the changing host calls made inside, in order
-    GSErrCode result = NoError;           // what the command's body answered
+    bool undoable = true;              // false for TVAPI_CallCommand
+    std::vector<std::string> changes;  // the changing host calls made inside, in order
+    GSErrCode result = NoError;        // what the command's body answered
 };
 
 class Project {
@@ -262,8 +262,7 @@ public:
     API_Guid AddPropertyGroup(const PK::UniString& name);
     // A custom, single-valued string definition with the default text given.
     API_Guid AddPropertyDefinition(const API_Guid& group, const PK::UniString& name,
-                                   const PK::Array<API_Guid>& availability = {},
-                                   const PK::UniString& defaultText = "");
+                                   const PK::Array<API_Guid>& availability = {}, const PK::UniString& defaultText = "");
     void DeletePropertyGroup(const API_Guid& group);
     void DeletePropertyDefinition(const API_Guid& definition);
     void SetPropertyAvailability(const API_Guid& definition, const PK::Array<API_Guid>& items);

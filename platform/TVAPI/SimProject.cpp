@@ -211,7 +211,9 @@ void Project::SetElementClassifiable(const API_Guid& guid, bool classifiable) {
     Existing(_state->elements, guid, "element").classifiable = classifiable;
 }
 
-void Project::SetElementIn3D(const API_Guid& guid, bool in3D) { Existing(_state->elements, guid, "element").in3D = in3D; }
+void Project::SetElementIn3D(const API_Guid& guid, bool in3D) {
+    Existing(_state->elements, guid, "element").in3D = in3D;
+}
 
 // ---- layers ----
 
@@ -555,8 +557,8 @@ void Project::SetStories(PK::Int16 firstStory, const std::vector<PK::UniString>&
     if (names.empty()) throw std::invalid_argument("TVSim: a project has at least one story");
     _state->stories.clear();
     for (std::size_t i = 0; i < names.size(); ++i)
-        _state->stories.push_back({static_cast<PK::Int16>(firstStory + static_cast<PK::Int16>(i)), names[i],
-                                   3.0 * static_cast<double>(i)});
+        _state->stories.push_back(
+            {static_cast<PK::Int16>(firstStory + static_cast<PK::Int16>(i)), names[i], 3.0 * static_cast<double>(i)});
     if (_state->currentStory < firstStory || _state->currentStory > _state->stories.back().index)
         _state->currentStory = firstStory;
 }

@@ -118,9 +118,7 @@ inline std::string ToText(const char* text) { return text != nullptr ? text : "n
 inline std::string ToText(const std::string& text) { return text; }
 inline std::string ToText(bool value) { return value ? "true" : "false"; }
 template <typename T>
-std::string ToText(const T& value)
-    requires std::is_arithmetic_v<T> || std::is_enum_v<T>
-{
+std::string ToText(const T& value) requires std::is_arithmetic_v<T> || std::is_enum_v<T> {
     if constexpr (std::is_enum_v<T>)
         return std::to_string(static_cast<long long>(value));
     else
