@@ -1,0 +1,215 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "TVAPI/Sim.hpp"
+#include "Torvel/Api/TorvelEventSource.hpp"
+#include "support/LogCapture.hpp"
+
+using namespace TessaryConnect;
+using TestSupport::LogCapture;
+
+namespace {
+
+// Writes "<name>:<event>" into a shared log on every notification and runs
+// an optional action (throw, detach, destroy another) inside the call.
+class Recorder : public Api::TorvelEventObserver {
+public:
+    Recorder(std::string name, std::vector<std::string>& log) : _name(std::move(name)), _log(log) {}
+    std::function<void(const std::string& event)> action;
+
+    void TVEvent_SelectionChanged(const API_Neig*) override { Record("SelectionChanged"); }
+    void TVEvent_Element_Created(const API_NotifyElementType& e) override {
+        Record("Element_Created/" + std::to_string(e.elemHead.typeID));
+    }
+    void TVEvent_Project_New() override { Record("New"); }
+    void TVEvent_Project_NewAndReset() override { Record("NewAndReset"); }
+    void TVEvent_Project_Open() override { Record("Open"); }
+    void TVEvent_Project_PreSave() override { Record("PreSave"); }
+    void TVEvent_Project_Save() override { Record("Save"); }
+    void TVEvent_Project_Close() override { Record("Close"); }
+    void TVEvent_Project_Quit() override { Record("Quit"); }
+    void TVEvent_Project_TempSave() override { Record("TempSave"); }
+    void TVEvent_Project_SendChanges() override { Record("SendChanges"); }
+    void TVEvent_Project_ReceiveChanges() override { Record("ReceiveChanges"); }
+    void TVEvent_Project_PropertyDefinitionChanged() override { Record("PropertyDefinitionChanged"); }
+    void TVEvent_Project_ClassificationItemChanged() override { Record("ClassificationItemChanged"); }
+    void TVEvent_Project_PropertyVisibilityChanged() override { Record("PropertyVisibilityChanged"); }
+    void TVEvent_Project_ClassificationVisibilityChanged() override { Record("ClassificationVisibilityChanged"); }
+    void TVEvent_Project_ChangeWindow() override { Record("ChangeWindow"); }
+    void TVEvent_Project_ChangeFloor() override { Record("ChangeFloor"); }
+    void TVEvent_Project_ShowIn3DChanged() override { Record("ShowIn3DChanged"); }
+
+private:
+    void Record(const std::string& event) {
+        _log.push_back(_name + ":" + event);
+        if (action) action(event);
+    }
+    std::string _name;
+    std::vector<std::string>& _log;
+};
+
+struct ProjectEventRow {
+    PK::UInt32 id;
+    const char* event;
+    const char* funcName;
+};
+
+const std::vector<ProjectEventRow> kProjectEvents = {
+    {0x1, "New", "&TorvelEventObserver::TVEvent_Project_New"},
+    {0x2, "NewAndReset", "&TorvelEventObserver:: TVEvent_Project_NewAndReset"},
+    {0x4, "Open", "&TorvelEventObserver::TVEvent_Project_Open"},
+    {0x8, "PreSave", "&TorvelEventObserver:: TVEvent_Project_PreSave"},
+    {0x10, "Save", "&TorvelEventObserver::TVEvent_Project_Save"},
+    {0x20, "Close", "&TorvelEventObserver:: TVEvent_Project_Close"},
+    {0x40, "Quit", "&TorvelEventObserver::TVEvent_Project_Quit"},
+    {0x80, "TempSave", "&TorvelEventObserver:: TVEvent_Project_TempSave"},
+    {0x8000, "SendChanges", "&TorvelEventObserver:: TVEvent_Project_SendChanges"},
+    {0x10000, "ReceiveChanges", "&TorvelEventObserver:: TVEvent_Project_ReceiveChanges"},
+    {0x4000000, "PropertyDefinitionChanged", "&TorvelEventObserver:: TVEvent_Project_PropertyDefinitionChanged"},
+    {0x8000000, "ClassificationItemChanged", "&TorvelEventObserver:: TVEvent_Project_ClassificationItemChanged"},
+    {0x10000000, "PropertyVisibilityChanged", "&TorvelEventObserver:: TVEvent_Project_PropertyVisibilityChanged"},
+    {0x20000000, "ClassificationVisibilityChanged",
+     "&TorvelEventObserver:: TVEvent_Project_ClassificationVisibilityChanged"},
+    {0x80000, "ChangeWindow", "&TorvelEventObserver:: TVEvent_Project_ChangeWindow"},
+    {0x100000, "ChangeFloor", "&TorvelEventObserver:: TVEvent_Project_ChangeFloor"},
+    {0x40000000, "ShowIn3DChanged", "&TorvelEventObserver:: TVEvent_Project_ShowIn3DChanged"},
+};
+
+PKErrCode SendProject(PK::UInt32 id, int param = 0) {
+    return Api::TorvelEventSource::Send_ProjectEvent(static_cast<API_NotifyEventID>(id), param);
+}
+
+}  // namespace
+
+TEST(HostNotifications, EachProjectEventReachesItsOwnOperationAndNamesItWhenItFails) {
+    LogCapture log;
+    std::vector<std::string> calls;
+    Recorder observer("a", calls);
+    observer.action = [](const std::string&) { throw std::runtime_error("boom"); };
+    for (const auto& row : kProjectEvents) {
+        SCOPED_TRACE(row.event);
+        calls.clear();
+        log.Clear();
+        EXPECT_EQ(SendProject(row.id), NoError);
+        EXPECT_EQ(calls, std::vector<std::string>{std::string("a:") + row.event});
+        ASSERT_EQ(log.Records().size(), 1u);
+        EXPECT_EQ(log.Records()[0].level, spdlog::level::err);
+        EXPECT_EQ(log.Records()[0].message, std::string("exception: boom; funcName: ") + row.funcName);
+        EXPECT_EQ(log.Records()[0].function, "NotifyObservers");
+    }
+}
+
+TEST(HostNotifications, EventValuesAreMatchedOneByOneNotAsBitSets) {
+    std::vector<std::string> calls;
+    Recorder observer("a", calls);
+    for (PK::UInt32 id : {0x3u, 0x0u, 0x100u, 0x20000u, 0xFFFFFFFFu, 0x80000000u, 0x1u | 0x80000u})
+        EXPECT_EQ(SendProject(id), NoError);
+    EXPECT_TRUE(calls.empty());
+}
+
+TEST(HostNotifications, NewestObserverHearsFirstAndTheProjectEventParameterChangesNothing) {
+    std::vector<std::string> calls;
+    Recorder settings("settings", calls), manager("manager", calls), cache("cache", calls);
+    API_Neig neig;
+    Api::TorvelEventSource::Send_SelectionChanged(&neig);
+    SendProject(0x80000, 0);
+    SendProject(0x80000, 12345);
+    EXPECT_EQ(calls, (std::vector<std::string>{"cache:SelectionChanged", "manager:SelectionChanged",
+                                               "settings:SelectionChanged", "cache:ChangeWindow",
+                                               "manager:ChangeWindow", "settings:ChangeWindow", "cache:ChangeWindow",
+                                               "manager:ChangeWindow", "settings:ChangeWindow"}));
+}
+
+TEST(HostNotifications, AThrowingObserverIsLoggedAndTheOthersStillHear) {
+    LogCapture log;
+    std::vector<std::string> calls;
+    Recorder first("first", calls), thrower("thrower", calls), last("last", calls);
+    thrower.action = [](const std::string& event) {
+        if (event == "Open") throw std::runtime_error("abc");
+        if (event == "Close") throw 42;
+    };
+    EXPECT_EQ(SendProject(APINotify_Open), NoError);
+    EXPECT_EQ(SendProject(APINotify_Close), NoError);
+    EXPECT_EQ(calls, (std::vector<std::string>{"last:Open", "thrower:Open", "first:Open", "last:Close", "thrower:Close",
+                                               "first:Close"}));
+    EXPECT_EQ(log.Messages(),
+              (std::vector<std::string>{"exception: abc; funcName: &TorvelEventObserver::TVEvent_Project_Open",
+                                        "unknown exception; funcName: &TorvelEventObserver:: TVEvent_Project_Close"}));
+}
+
+TEST(HostNotifications, ObserversComingAndGoingDuringAWalkAreNeitherSkippedNorRepeated) {
+    std::vector<std::string> calls;
+    auto first = std::make_unique<Recorder>("first", calls);
+    auto victim = std::make_unique<Recorder>("victim", calls);
+    Recorder stays("stays", calls);
+    auto selfDetacher = std::make_unique<Recorder>("selfDetacher", calls);
+    std::unique_ptr<Recorder> latecomer;
+    Recorder killer("killer", calls);
+    killer.action = [&](const std::string&) {
+        victim.reset();                                              // not yet called: must not be
+        latecomer = std::make_unique<Recorder>("latecomer", calls);  // attached now: waits for the next walk
+    };
+    selfDetacher->action = [&](const std::string&) { Api::TorvelEventSource::GetInstance().Detach(*selfDetacher); };
+
+    Api::TorvelEventSource::Send_SelectionChanged(nullptr);
+    EXPECT_EQ(calls, (std::vector<std::string>{"killer:SelectionChanged", "selfDetacher:SelectionChanged",
+                                               "stays:SelectionChanged", "first:SelectionChanged"}));
+    calls.clear();
+    Api::TorvelEventSource::Send_SelectionChanged(nullptr);
+    EXPECT_EQ(calls, (std::vector<std::string>{"latecomer:SelectionChanged", "killer:SelectionChanged",
+                                               "stays:SelectionChanged", "first:SelectionChanged"}));
+}
+
+TEST(HostNotifications, ANotificationWithoutObserversLogsNothing) {
+    LogCapture log;
+    EXPECT_EQ(Api::TorvelEventSource::Send_SelectionChanged(nullptr), NoError);
+    EXPECT_EQ(SendProject(APINotify_Open), NoError);
+    API_NotifyElementType record;
+    EXPECT_EQ(Api::TorvelEventSource::Element_NewElementEvent(&record), NoError);
+    EXPECT_TRUE(log.Records().empty());
+}
+
+TEST(HostNotifications, ANewElementReachesObserversByReferenceAndANullRecordReachesNobody) {
+    LogCapture log;
+    std::vector<std::string> calls;
+    Recorder observer("a", calls);
+    API_NotifyElementType record;
+    record.elemHead.typeID = API_SlabID;
+    EXPECT_EQ(Api::TorvelEventSource::Element_NewElementEvent(&record), NoError);
+    EXPECT_EQ(Api::TorvelEventSource::Element_NewElementEvent(nullptr), NoError);
+    EXPECT_EQ(calls, std::vector<std::string>{"a:Element_Created/8"});
+    EXPECT_TRUE(log.Has(spdlog::level::warn, "Element_NewElementEvent without an element record: ignored"));
+}
+
+TEST(HostNotifications, TheHostDeliversOnlyWhileSubscribedAndAsMasked) {
+    TVSim::Project& project = TVSim::OpenProject();
+    std::vector<std::string> calls;
+    Recorder observer("a", calls);
+    const API_Guid wall = project.AddElement(API_WallID);
+    project.SetSelection({wall});
+
+    ASSERT_EQ(TVAPI_Notify_CatchSelectionChange(Api::TorvelEventSource::Send_SelectionChanged), NoError);
+    ASSERT_EQ(
+        TVAPI_Notify_CatchProjectEvent(APINotify_Open | APINotify_Close, Api::TorvelEventSource::Send_ProjectEvent),
+        NoError);
+    ASSERT_EQ(TVAPI_Notify_CatchNewElement(nullptr, Api::TorvelEventSource::Element_NewElementEvent), NoError);
+    EXPECT_EQ(TVSim::Events::SelectionChanged(), NoError);
+    EXPECT_EQ(TVSim::Events::ProjectEvent(APINotify_Open), NoError);
+    EXPECT_EQ(TVSim::Events::ProjectEvent(APINotify_Save), std::nullopt);  // not in the mask
+    EXPECT_EQ(TVSim::Events::NewElement(wall), NoError);
+
+    // Unsubscribing with a narrower mask still ends the whole subscription.
+    TVAPI_Notify_CatchSelectionChange(nullptr);
+    TVAPI_Notify_CatchProjectEvent(0x00000FFF, nullptr);
+    TVAPI_Notify_CatchNewElement(nullptr, nullptr);
+    EXPECT_EQ(TVSim::Events::SelectionChanged(), std::nullopt);
+    EXPECT_EQ(TVSim::Events::ProjectEvent(APINotify_Close), std::nullopt);
+    EXPECT_EQ(TVSim::Events::ProjectEvent(APINotify_ReceiveChanges), std::nullopt);
+    EXPECT_EQ(TVSim::Events::NewElement(wall), std::nullopt);
+    EXPECT_EQ(calls, (std::vector<std::string>{"a:SelectionChanged", "a:Open", "a:Element_Created/1"}));
+}
