@@ -97,15 +97,15 @@ struct ElementOptions {
     PK::Int16 story = 0;
     bool locked = false;
     Reservation reservation = Reservation::Mine;
-    API_Guid hotlink;             // non-null: the element comes from that hotlinked module
-    API_Guid owner;               // the hierarchical owner (say the curtain wall of a panel)
-    API_Guid sectionParent;       // for API_SectElemID: the model element it stands for
+    API_Guid hotlink{};           // non-null: the element comes from that hotlinked module
+    API_Guid owner{};             // the hierarchical owner (say the curtain wall of a panel)
+    API_Guid sectionParent{};     // for API_SectElemID: the model element it stands for
     bool classifiable = true;     // false: classifying it answers APIERR_BADCLASSIFICATION
     bool in3D = true;             // filter bit APIFilt_In3D
     bool visibleByPhase = true;   // filter bit APIFilt_VisibleByPhase
     bool inStructureView = true;  // filter bit APIFilt_InStructureView
-    std::optional<API_HierarchicalElemType> hierarchicalKind;  // overrides the kind the host works out
-    API_Guid guid;                                             // null: a new one
+    std::optional<API_HierarchicalElemType> hierarchicalKind{};  // overrides the kind the host works out
+    API_Guid guid{};                                             // null: a new one
 };
 
 struct Element {
@@ -198,8 +198,8 @@ enum class StoryHandleDefect {
 
 struct ProjectInfoTexts {
     bool untitled = true;
-    std::optional<PK::UniString> name;
-    std::optional<PK::UniString> path;
+    std::optional<PK::UniString> name{};
+    std::optional<PK::UniString> path{};
 };
 
 struct UndoStep {
