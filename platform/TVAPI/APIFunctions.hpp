@@ -97,7 +97,8 @@ GSErrCode TVAPI_Element_Select(const PK::Array<API_Neig>& selNeigs, bool add);
 bool TVAPI_Element_Filter(const API_Guid& guid, PK::UInt32 filterBits,
                           API_ElemVariationID variationID = APIVarId_Generic,
                           const API_Guid& viewFilterGuid = APINULLGuid);
-// The elements of the type passing the filter bits; the generic variation lists every variation.
+// The elements of the type passing the filter bits, API_ZombieElemID for every
+// type; the generic variation lists every variation.
 GSErrCode TVAPI_Element_GetElemList(API_ElemTypeID typeID, PK::Array<API_Guid>* elemList, PK::UInt32 filterBits,
                                     API_ElemVariationID variationID = APIVarId_Generic,
                                     const API_Guid& viewFilterGuid = APINULLGuid);

@@ -80,7 +80,10 @@ API_HierarchicalElemType KindOf(const ProjectState& state, const Element& elemen
 
 API_Guid OwnerOf(const ProjectState& state, const Element& element, API_HierarchicalOwnerType ownerType) {
     const Element* current = &element;
-    while (const Element* owner = state.FindElement(current->owner)) {
+    // Bounded, so that a test that makes an element own itself gets an answer.
+    for (PK::USize steps = 0; steps < state.elements.GetSize(); ++steps) {
+        const Element* owner = state.FindElement(current->owner);
+        if (owner == nullptr) break;
         current = owner;
         if (ownerType == API_ParentHierarchicalOwner) break;
     }

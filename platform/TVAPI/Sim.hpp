@@ -33,7 +33,9 @@
 // - Element, classification and property changes need a command scope
 //   (TVAPI_CallUndoableCommand or TVAPI_CallCommand), else
 //   APIERR_NEEDSUNDOSCOPE; Commands::SetUndoScopeRequired(false) lifts that.
-//   A command nested in another runs at once as part of the outer step.
+//   A command nested in another runs at once as part of the outer step; to
+//   make the host refuse commands, inject a fault into
+//   TVAPI_CallUndoableCommand or TVAPI_CallCommand.
 // - Names: property groups unique in the project, definitions unique in their
 //   group, classification systems unique by name and edition, item ids unique
 //   in their system, add-on object names unique: APIERR_NAMEALREADYUSED.
@@ -55,7 +57,8 @@
 //   A function that answers no code (TVAPI_Element_Filter and the like) then
 //   answers false, the null guid or APILockableStatus_NotExist.
 // - Journal: every host call with its key arguments and its answer.
-// - Events fire only through what the add-on registered, honouring masks and
+// - Events fire when a test fires them (TVSim::Events; nothing fires by
+//   itself), only through what the add-on registered, honouring masks and
 //   filters; after unregistering nothing is called. An exception that a
 //   callback lets escape into the host is caught here and recorded
 //   (Events::GetEscapedExceptions), since a real host would not survive it.
@@ -63,6 +66,10 @@
 // - Handles the host hands out are ordinary memory handles, so
 //   PK::MemoryDebug::GetLiveHandleCount() catches what the add-on leaks; the
 //   host keeps its own copies as plain bytes, not as handles.
+//
+// Control calls change the project as a user or another member would, with
+// no rights or scopes checked; they throw std::out_of_range or
+// std::invalid_argument on a test's own mistakes (an unknown guid or layer).
 //
 // Each test runs in its own process; Reset() is there for the demo and for
 // tests that stage several projects.
@@ -355,7 +362,7 @@ void CloseProject();
 // The open project, or nullptr.
 Project* GetProject();
 // Forgets everything: project, registrations, journal, faults, progress,
-// alerts, report, application settings; reseeds nothing.
+// alerts, report, debug output, application settings; reseeds nothing.
 void Reset();
 
 // What TVAPI_Environment answers for APPL; change it freely.

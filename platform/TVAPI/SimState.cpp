@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "DG/Alerts.hpp"
+#include "PK/DebugOutput.hpp"
 #include "PK/Guid.hpp"
 #include "TVAPI/Report.hpp"
 #include "TVAPI/Resources.hpp"
@@ -137,6 +138,7 @@ void Reset() {
     Host() = Detail::HostState();
     Report::Clear();
     Alerts::Clear();
+    PK::DebugOutput::Clear();
 }
 
 API_ServerApplicationInfo& Application() { return Host().application; }
