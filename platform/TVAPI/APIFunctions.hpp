@@ -114,6 +114,9 @@ GSErrCode TVAPI_Element_GetClassificationInSystem(const API_Guid& elemGuid, cons
 GSErrCode TVAPI_Element_GetElementsWithClassification(const API_Guid& itemGuid, PK::Array<API_Guid>& elemGuids);
 bool TVAPI_Element_IsPropertyDefinitionAvailable(const API_Guid& elemGuid, const API_Guid& propertyDefGuid);
 GSErrCode TVAPI_Element_SetProperties(const API_Guid& elemGuid, const PK::Array<API_Property>& properties);
+// One property per definition asked, in order, with isDefault set where the
+// element holds no value (or the definition is not available for it); a
+// definition the project does not have gets no entry.
 GSErrCode TVAPI_Element_GetPropertyValuesByGuid(const API_Guid& elemGuid,
                                                 const PK::Array<API_Guid>& propertyDefinitions,
                                                 PK::Array<API_Property>& properties);
