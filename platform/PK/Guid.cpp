@@ -1,6 +1,7 @@
 #include "PK/Guid.hpp"
 
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 namespace PK {
@@ -91,13 +92,9 @@ Guid Guid::FromBytes(const std::array<UInt8, 16>& b) {
 }
 
 std::size_t Guid::GenerateHashValue() const {
-    auto b = ToBytes();
-    UInt64 hi = 0, lo = 0;
-    for (int i = 0; i < 8; ++i) {
-        hi = hi << 8 | b[i];
-        lo = lo << 8 | b[8 + i];
-    }
-    return std::hash<UInt64>{}(hi ^ (lo * 0x9E3779B97F4A7C15ull));
+    UInt64 halves[2];
+    std::memcpy(halves, this, sizeof halves);
+    return std::hash<UInt64>{}(halves[0] ^ (halves[1] * 0x9E3779B97F4A7C15ull));
 }
 
 }  // namespace PK

@@ -3,6 +3,7 @@
 // 16-bit and eight 8-bit fields) is the same as the host API's GUID record.
 #include <array>
 #include <compare>
+#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -42,7 +43,9 @@ public:
     std::array<UInt8, 16> ToBytes() const;  // canonical (big-endian field) order
     static Guid FromBytes(const std::array<UInt8, 16>& bytes);
 
-    friend bool operator==(const Guid& a, const Guid& b) { return a.ToBytes() == b.ToBytes(); }
+    // The fields fill the 16 bytes without padding, so equality is a plain
+    // memory compare; GUIDs are compared and hashed on every element look-up.
+    friend bool operator==(const Guid& a, const Guid& b) { return std::memcmp(&a, &b, sizeof(Guid)) == 0; }
     friend std::strong_ordering operator<=>(const Guid& a, const Guid& b) { return a.ToBytes() <=> b.ToBytes(); }
 
     std::size_t GenerateHashValue() const;
