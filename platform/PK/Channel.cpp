@@ -311,11 +311,14 @@ ErrCode IChannel::ReadBin(void* data, USize size) {
 
 // ---- frames ----
 
-OutputFrame::OutputFrame(OChannel& channel, const ClassInfo& classInfo) : _channel(channel) {
+OutputFrame::OutputFrame(OChannel& channel, const ClassInfo& classInfo)
+    : OutputFrame(channel, classInfo.GetId(), classInfo.GetVersion()) {}
+
+OutputFrame::OutputFrame(OChannel& channel, const Guid& classId, ClassVersion version) : _channel(channel) {
     UInt8 header[FrameHeaderSize] = {};
-    EncodeGuid(classInfo.GetId(), header, channel._order);
-    header[GuidSize] = classInfo.GetVersion().GetMainVersion();
-    header[GuidSize + 1] = classInfo.GetVersion().GetMinorVersion();
+    EncodeGuid(classId, header, channel._order);
+    header[GuidSize] = version.GetMainVersion();
+    header[GuidSize + 1] = version.GetMinorVersion();
     // The length (last four bytes) stays zero until Close knows it.
     if (channel.PutRaw(header, FrameHeaderSize) != NoError) return;
     _lengthPosition = channel._position - 4;
@@ -364,6 +367,21 @@ void InputFrame::Close() {
     _open = false;
     if (_channel._status == NoError && _channel._position < _end) _channel.SkipRaw(_end - _channel._position);
     _channel._limit = _outerLimit;
+}
+
+ErrCode CopyFrame(IChannel& from, OChannel& to) {
+    InputFrame source(from);
+    if (ErrCode err = source.GetStatus(); err != NoError) return err;
+    std::vector<UInt8> content(from.GetAvailable());  // the frame bounds what is available
+    if (!content.empty())
+        if (ErrCode err = from.ReadBin(content.data(), content.size()); err != NoError) return err;
+    OutputFrame copy(to, source.GetClassId(), source.GetVersion());
+    if (!content.empty())
+        if (ErrCode err = to.WriteBin(content.data(), content.size()); err != NoError) return err;
+    copy.Close();
+    source.Close();
+    if (ErrCode err = from.GetInputStatus(); err != NoError) return err;
+    return to.GetOutputStatus();
 }
 
 }  // namespace PK

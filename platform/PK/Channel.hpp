@@ -260,6 +260,9 @@ private:
 class OutputFrame {
 public:
     OutputFrame(OChannel& channel, const ClassInfo& classInfo);
+    // A frame for a class known only by its id and version (a record being
+    // copied whose class this program may not have).
+    OutputFrame(OChannel& channel, const Guid& classId, ClassVersion version);
     ~OutputFrame();
     OutputFrame(const OutputFrame&) = delete;
     OutputFrame& operator=(const OutputFrame&) = delete;
@@ -305,6 +308,12 @@ private:
     USize _outerLimit = MaxUSize;
     bool _open = false;
 };
+
+// Copies the next class frame, header and content unread, from one channel to
+// the other. A reader that must survive a damaged record reads the copy on a
+// channel of its own: whatever goes wrong inside, the source channel stands
+// right after the record.
+ErrCode CopyFrame(IChannel& from, OChannel& to);
 
 // ---- container templates ----
 

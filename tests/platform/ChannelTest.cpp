@@ -238,6 +238,20 @@ TEST(ClassFrames, AFrameOfAnotherClassOrAnOverlongLengthIsBadData) {
     EXPECT_EQ(ic2.Read(tooWide), PK::EndOfInput);
 }
 
+TEST(ClassFrames, ACopiedFrameReadsLikeTheOriginalAndLeavesTheSourceAfterIt) {
+    const Bytes bytes = NestedRecord(2);
+    IO::MemoryIChannel32 source(bytes.data(), bytes.size());
+    IO::MemoryOChannel32 copy;
+    ASSERT_EQ(PK::CopyFrame(source, copy), PK::NoError);
+    EXPECT_EQ(source.GetPosition(), bytes.size());
+    EXPECT_EQ(BytesOf(copy), bytes);  // the newer version number travels with it
+
+    // A frame cut short is refused, and nothing half-copied is reported as a success.
+    IO::MemoryIChannel32 cut(bytes.data(), bytes.size() - 1);
+    IO::MemoryOChannel32 partial;
+    EXPECT_NE(PK::CopyFrame(cut, partial), PK::NoError);
+}
+
 TEST(ChannelFaults, NthValueFailsOnRequestAndNothingAfterIt) {
     IO::MemoryOChannel32 oc;
     oc.FailAtValue(2, PK::Error);
