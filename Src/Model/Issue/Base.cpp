@@ -1,0 +1,116 @@
+#include "Model/Issue/Base.hpp"
+
+#include <ostream>
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/Errors.hpp"
+#include "PK/Time.hpp"
+#include "Torvel/Api/Error.hpp"
+#include "Torvel/Api/ThrowError.hpp"
+#include "Torvel/Api/Torvel.hpp"
+#include "Util/Log.hpp"
+
+namespace TessaryConnect::Model::Issue {
+
+const PK::ClassInfo Base::classInfo("Model::Issue::Base", PK::Guid("4de6d453-ce34-4f18-9ed7-8a50fc49748a"),
+                                    PK::ClassVersion(1, 0));
+
+Base::Base() = default;
+
+Base::Base(Issue::Severity severity) : _guid(PK::Guid::Generate()), _creationTime(TIGetTime()), _severity(severity) {}
+
+Base::~Base() = default;
+
+const PK::ClassInfo* Base::GetClassInfo() const { return &classInfo; }
+
+void Base::Fix(ConnectionWithSpecification&) {}
+
+Outcome Base::Refresh(const ConnectionWithSpecification&, const PK::Array<PK::Guid>&) { return {}; }
+
+bool Base::MergeCopy(const Base&) { return false; }
+
+PK::UniString Base::GetTextTemplate(const ConnectionWithSpecification& connection, PK::Int32 item) {
+    PK::UniString text = connection.TV().GetResource({issueTextsResID, item});
+    return connection.ResolveVariables(std::move(text), {}, {});
+}
+
+void Base::ThrowIfNewer(const PK::InputFrame& frame, const PK::ClassInfo& info) {
+    if (frame.GetMainVersion() > info.GetVersion().GetMainVersion()) throw Error::VersionIncompatibility();
+}
+
+PKErrCode Base::Write(PK::OChannel& oc) const {
+    PK::OutputFrame frame(oc, classInfo);
+    if (PKErrCode err = oc.Write(_guid); err != PK::NoError) return err;
+    if (PKErrCode err = oc.Write(_creationTime); err != PK::NoError) return err;
+    if (PKErrCode err = oc.Write(static_cast<PK::Int32>(_severity)); err != PK::NoError) return err;
+    frame.Close();
+    return oc.GetOutputStatus();
+}
+
+PKErrCode Base::Read(PK::IChannel& ic) {
+    PK::InputFrame frame(ic, classInfo);
+    ThrowIfNewer(frame, classInfo);
+    if (PKErrCode err = frame.GetStatus(); err != PK::NoError) return err;
+    if (PKErrCode err = ic.Read(_guid); err != PK::NoError) return err;
+    if (PKErrCode err = ic.Read(_creationTime); err != PK::NoError) return err;
+    PK::Int32 severity = 0;
+    if (PKErrCode err = ic.Read(severity); err != PK::NoError) return err;
+    _severity = static_cast<Issue::Severity>(severity);
+    frame.Close();
+    return ic.GetInputStatus();
+}
+
+void Base::DumpInner(std::ostream& os) const {
+    os << "guid: " << _guid << ", severity: " << _severity << ", creationTime: " << _creationTime;
+}
+
+PKErrCode Base::WriteWithType(PK::OChannel& oc) const {
+    if (PKErrCode err = oc.Write(GetClassInfo()->GetId()); err != PK::NoError) return err;
+    return Write(oc);
+}
+
+std::unique_ptr<Base> Base::CreateAndRead(PK::IChannel& ic) {
+    PK::Guid classId;
+    if (PKErrCode err = ic.Read(classId); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
+
+    const PK::ClassInfo* currentClassInfo = PK::classManager.FindClassInfo(classId);
+    if (!TC_ASSERT_MSG(critical, currentClassInfo != nullptr, "classId({})", classId))
+        TC_THROW_RUNTIME("currentClassInfo is null");
+    if (!TC_ASSERT_MSG(critical, currentClassInfo->HasConstructor(), "*currentClassInfo({})", *currentClassInfo))
+        TC_THROW_RUNTIME("currentClassInfo no contr");
+
+    std::unique_ptr<PK::Object> pkObj(currentClassInfo->Construct());
+    if (!TC_ASSERT_MSG(critical, pkObj != nullptr, "*currentClassInfo({})", *currentClassInfo))
+        TC_THROW_RUNTIME("Class creation null");
+    if (!TC_ASSERT_MSG(critical, dynamic_cast<Base*>(pkObj.get()) != nullptr,
+                       "*currentClassInfo({}), *pkObj->GetClassInfo()({})", *currentClassInfo, *pkObj->GetClassInfo()))
+        TC_THROW_RUNTIME("Class is not an Model::Issue::Base");
+
+    std::unique_ptr<Base> issue(static_cast<Base*>(pkObj.release()));
+    if (PKErrCode err = issue->Read(ic); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
+    return issue;
+}
+
+std::ostream& operator<<(std::ostream& os, Severity severity) {
+    switch (severity) {
+        case Severity::Warning:
+            return os << "Warning";
+        case Severity::Error:
+            return os << "Error";
+    }
+    return os;
+}
+
+std::ostream& operator<<(std::ostream& os, const Base& issue) {
+    os << issue.GetClassInfo()->GetName() << "{";
+    issue.DumpInner(os);
+    return os << "}";
+}
+
+std::ostream& operator<<(std::ostream& os, const PK::Array<std::shared_ptr<Base>>& issues) {
+    for (const auto& issue : issues)
+        if (issue) os << *issue;
+    return os;
+}
+
+}  // namespace TessaryConnect::Model::Issue

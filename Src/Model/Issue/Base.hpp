@@ -1,0 +1,122 @@
+#pragma once
+// The base of every issue: a lasting record of something the add-on failed to
+// do to the project on behalf of a connection. An issue has an identity (kept
+// by copies and clones; the key of merging and of removal stamps), a creation
+// time and a severity, and every kind answers its text, whether and how it can
+// be fixed, whether it has become empty, and how it absorbs an older issue.
+//
+// Persistence: a kind writes its own class frame holding its fields and then
+// its parent's record nested inside, down to Base. Inside a collection an
+// issue is preceded by its class GUID (WriteWithType), so CreateAndRead can
+// make the right kind through the class manager.
+//
+// Adding a kind: derive from Base (or a kind's base), register a PK::ClassInfo
+// "Model::Issue::<Name>" with its own GUID, version 1.0, the parent's
+// classInfo as base and a creation function returning a default-constructed
+// object; answer it from GetClassInfo; implement Clone, Read/Write (own frame,
+// ThrowIfNewer, own fields, then the parent's Read/Write), GetString,
+// IsFixable, IsEmpty, MergeFrom and DumpInner (parent's dump first); override
+// Fix, Refresh and MergeCopy where the kind has something to do there.
+#include <iosfwd>
+#include <memory>
+
+#include "PK/Array.hpp"
+#include "PK/Channel.hpp"
+#include "PK/Guid.hpp"
+#include "PK/Object.hpp"
+#include "PK/UniString.hpp"
+#include "Util/Formatters.hpp"
+
+namespace TessaryConnect::Model {
+class ConnectionWithSpecification;
+}
+
+namespace TessaryConnect::Model::Issue {
+
+// The add-on's string list of issue texts.
+inline constexpr PK::Int32 issueTextsResID = 32524;
+
+enum class Severity : PK::Int32 { Warning = 2, Error = 3 };
+
+std::ostream& operator<<(std::ostream& os, Severity severity);
+
+// What Refresh or MergeFrom did to the issue concerned (for Refresh the issue
+// itself, for MergeFrom the older one).
+struct Outcome {
+    bool remove = false;   // it is empty or superseded: drop it
+    bool changed = false;  // something in it changed
+
+    friend bool operator==(const Outcome&, const Outcome&) = default;
+};
+
+class Base : public PK::Object {
+public:
+    static const PK::ClassInfo classInfo;
+
+    // Null GUID, creation time 0, severity Error: an object to be read.
+    Base();
+    // A new issue: a fresh GUID and the current time.
+    explicit Base(Issue::Severity severity);
+    // A copy is the same issue: same GUID, time and severity.
+    Base(const Base& other) = default;
+    Base& operator=(const Base&) = delete;
+    ~Base() override;
+
+    const PK::Guid& Guid() const { return _guid; }
+    PK::Int32 CreationTime() const { return _creationTime; }
+    Issue::Severity Severity() const { return _severity; }
+
+    // A new heap copy of the same kind and identity; the caller owns it.
+    Base* Clone() const override = 0;
+    const PK::ClassInfo* GetClassInfo() const override;
+    // The base record; each kind reads and writes its own frame around it.
+    PKErrCode Read(PK::IChannel& ic) override = 0;
+    PKErrCode Write(PK::OChannel& oc) const override = 0;
+
+    // The text shown to the user for this issue in that connection.
+    virtual PK::UniString GetString(const ConnectionWithSpecification& connection) const = 0;
+    virtual bool IsFixable() const = 0;
+    virtual void Fix(ConnectionWithSpecification& connection);
+    // True when the issue no longer says anything and is to be dropped.
+    virtual bool IsEmpty() const = 0;
+    // Forgets what the handled elements, or the host's present state, settled.
+    virtual Outcome Refresh(const ConnectionWithSpecification& connection, const PK::Array<PK::Guid>& handledElements);
+    // Called on the newer of two issues with the older one: takes over what
+    // the older one says, may reduce it, and answers whether to drop it.
+    virtual Outcome MergeFrom(const std::shared_ptr<Base>& older) = 0;
+    virtual void DumpInner(std::ostream& os) const = 0;
+    // Another version's copy of this same issue (same GUID) meets this one in
+    // a team-work merge: keep only what both copies still say, since each side
+    // may have settled part of it. Answers whether this issue changed.
+    virtual bool MergeCopy(const Base& copy);
+
+    // The class GUID, then the record.
+    PKErrCode WriteWithType(PK::OChannel& oc) const;
+    // Reads a class GUID, makes an issue of that class and reads it; throws on
+    // every failure (typed host error for a channel code, AddonRuntimeError
+    // for a class that is unknown or no issue, VersionIncompatibility).
+    static std::unique_ptr<Base> CreateAndRead(PK::IChannel& ic);
+
+protected:
+    // Item of the issue texts with the connection's placeholders filled; a
+    // missing text gives the empty string.
+    static PK::UniString GetTextTemplate(const ConnectionWithSpecification& connection, PK::Int32 item);
+    // Refuses a record written by a newer version of the class.
+    static void ThrowIfNewer(const PK::InputFrame& frame, const PK::ClassInfo& info);
+
+private:
+    PK::Guid _guid;
+    PK::Int32 _creationTime = 0;
+    Issue::Severity _severity = Issue::Severity::Error;
+};
+
+// Class name, "{", the dump, "}".
+std::ostream& operator<<(std::ostream& os, const Base& issue);
+// Each issue's printed form, one after the other.
+std::ostream& operator<<(std::ostream& os, const PK::Array<std::shared_ptr<Base>>& issues);
+
+}  // namespace TessaryConnect::Model::Issue
+
+TC_OSTREAM_FORMATTER(TessaryConnect::Model::Issue::Severity);
+TC_OSTREAM_FORMATTER(TessaryConnect::Model::Issue::Base);
+TC_OSTREAM_FORMATTER(PK::Array<std::shared_ptr<TessaryConnect::Model::Issue::Base>>);

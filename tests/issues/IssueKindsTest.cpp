@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "IssueTestKinds.hpp"
+#include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
+#include "Model/Issue/MissingClassificationItem.hpp"
+#include "Model/Issue/UnknownError.hpp"
+#include "TVAPI/Resources.hpp"
+#include "support/LogCapture.hpp"
+
+using namespace TessaryConnect;
+using namespace TessaryConnect::Model;
+
+namespace {
+
+Api::Properties Clause(const char* code, const char* title = "Walls") {
+    Api::Properties p;
+    p.Add(Api::Properties::Name::ClauseId, "clause-id");
+    if (code != nullptr) p.Add(Api::Properties::Name::Code, code);
+    p.Add(Api::Properties::Name::Title, title);
+    return p;
+}
+
+PK::UniString IssueText(int item) {
+    PK::UniString text;
+    EXPECT_TRUE(RSGetIndString(&text, Issue::issueTextsResID, item, TVAPI_GetOwnResModule())) << item;
+    return IssueTest::FakeConnection().ResolveVariables(text, {}, {});
+}
+
+}  // namespace
+
+TEST(IssueKinds, ANewerIssueDropsTheOlderOneOnlyWhenItSaysTheSame) {
+    using Title = Issue::CoudntUpdateProjectOrSpecTitle;
+    using Item = Issue::MissingClassificationItem;
+    using Unknown = Issue::UnknownError;
+    struct Row {
+        const char* what;
+        std::shared_ptr<Issue::Base> newer, older;
+        Issue::Outcome expected;
+        bool assertionLogged = false;
+    };
+    const std::vector<Row> rows = {
+        {"title supersedes any older title",
+         std::make_shared<Title>("S2", "P2"),
+         std::make_shared<Title>("S1", "P1"),
+         {true, false}},
+        {"title leaves other kinds", std::make_shared<Title>("S2", "P2"), std::make_shared<Unknown>(), {}},
+        {"title drops an empty older title",
+         std::make_shared<Title>("S2", "P2"),
+         std::make_shared<Title>("", ""),
+         {true, false},
+         true},
+        {"same clause code",
+         std::make_shared<Item>(Clause("B10")),
+         std::make_shared<Item>(Clause("B10", "Old")),
+         {true, false}},
+        {"other clause code", std::make_shared<Item>(Clause("B10")), std::make_shared<Item>(Clause("B11")), {}},
+        {"newer without a code", std::make_shared<Item>(Clause(nullptr)), std::make_shared<Item>(Clause("B10")), {}},
+        {"older without a code", std::make_shared<Item>(Clause("B10")), std::make_shared<Item>(Clause(nullptr)), {}},
+        {"neither has a code", std::make_shared<Item>(Clause(nullptr)), std::make_shared<Item>(Clause(nullptr)), {}},
+        {"missing item leaves unknown", std::make_shared<Item>(Clause("B10")), std::make_shared<Unknown>(), {}},
+        {"same hint", std::make_shared<Unknown>("disk"), std::make_shared<Unknown>("disk"), {true, false}},
+        {"two empty hints", std::make_shared<Unknown>(), std::make_shared<Unknown>(), {true, false}},
+        {"other hint", std::make_shared<Unknown>("disk"), std::make_shared<Unknown>("net"), {}},
+        {"unknown leaves missing item", std::make_shared<Unknown>(), std::make_shared<Item>(Clause("B10")), {}},
+        {"unknown keeps an empty older issue", std::make_shared<Unknown>(), std::make_shared<Title>("", ""), {}, true},
+        {"nothing older", std::make_shared<Unknown>(), nullptr, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TestSupport::LogCapture log;
+        EXPECT_EQ(row.newer->MergeFrom(row.older), row.expected);
+        EXPECT_EQ(log.Has(spdlog::level::err, "failed assertion: !older->IsEmpty()"), row.assertionLogged);
+        // A code that is not there never counts as a match, and never as a fault of the data.
+        EXPECT_FALSE(log.Has(spdlog::level::err, "failed assertion: this->ContainsKey(Name::Code)"));
+    }
+}
+
+TEST(IssueKinds, ATitleIssueIsEmptyWithoutTitlesAndACopyEmptiedElsewhereEmptiesIt) {
+    Issue::CoudntUpdateProjectOrSpecTitle none("", "");
+    EXPECT_TRUE(none.IsEmpty());
+    EXPECT_TRUE(none.IsFixable());
+    Issue::CoudntUpdateProjectOrSpecTitle onlyProject("", "Project B");
+    EXPECT_FALSE(onlyProject.IsEmpty());
+
+    EXPECT_FALSE(onlyProject.MergeCopy(*std::unique_ptr<Issue::Base>(onlyProject.Clone())));
+    EXPECT_FALSE(onlyProject.IsEmpty());
+    Issue::CoudntUpdateProjectOrSpecTitle emptied = none;  // stands for the other side's copy after its fix
+    EXPECT_TRUE(onlyProject.MergeCopy(emptied));
+    EXPECT_TRUE(onlyProject.IsEmpty());
+}
+
+TEST(IssueKinds, TextsFillEveryPlaceholderTheirTemplatesUse) {
+    Issue::CoudntUpdateProjectOrSpecTitle title("Spec B", "Project B");
+    const std::string titleText = title.FillPlaceholders(IssueText(22)).ToCStr();
+    EXPECT_NE(titleText.find("Spec B"), std::string::npos) << titleText;
+    EXPECT_NE(titleText.find("Project B"), std::string::npos) << titleText;
+    EXPECT_NE(titleText.find("Spec A"), std::string::npos) << titleText;  // the connection's current title
+    EXPECT_EQ(titleText.find('{'), std::string::npos) << titleText;
+
+    Issue::MissingClassificationItem item(Clause("B10", "Walls"));
+    const std::string itemText = item.FillPlaceholders(IssueText(18)).ToCStr();
+    EXPECT_NE(itemText.find("B10 Walls"), std::string::npos) << itemText;
+    EXPECT_EQ(itemText.find('{'), std::string::npos) << itemText;
+
+    const PK::UniString unknownTemplate = IssueText(23);
+    ASSERT_TRUE(unknownTemplate.Contains("{Hint}"));
+    PK::UniString withoutHint = unknownTemplate;
+    withoutHint.ReplaceAll("{Hint}", "");
+    EXPECT_EQ(Issue::UnknownError().FillPlaceholders(unknownTemplate), withoutHint);
+    EXPECT_TRUE(Issue::UnknownError("disk full").FillPlaceholders(unknownTemplate).Contains("disk full"));
+}

@@ -1,0 +1,65 @@
+#include "IssueTestKinds.hpp"
+
+#include <ostream>
+#include <stdexcept>
+
+namespace IssueTest {
+
+namespace {
+PK::Object* MakeElementsIssue() { return new ElementsIssue(); }
+}  // namespace
+
+const PK::ClassInfo ElementsIssue::classInfo("IssueTest::ElementsIssue",
+                                             PK::Guid("0b7d1c2e-5f4a-4e39-8c61-2a9d3e4f5a6b"), PK::ClassVersion(1, 0),
+                                             &Model::Issue::Base::classInfo, &MakeElementsIssue);
+
+Api::Torvel& FakeConnection::TV() const { throw std::logic_error("the fake connection has no host"); }
+
+PK::UniString FakeConnection::ResolveVariables(PK::UniString text, const PK::UniString&, const PK::UniString&) const {
+    text.ReplaceAll("{OrvoTessarySpecificationTitle}", "Spec A");
+    return text;
+}
+
+PKErrCode ElementsIssue::Write(PK::OChannel& oc) const {
+    PK::OutputFrame frame(oc, classInfo);
+    if (PKErrCode err = oc.Write(elements); err != PK::NoError) return err;
+    return Base::Write(oc);
+}
+
+PKErrCode ElementsIssue::Read(PK::IChannel& ic) {
+    PK::InputFrame frame(ic, classInfo);
+    ThrowIfNewer(frame, classInfo);
+    if (PKErrCode err = ic.Read(elements); err != PK::NoError) return err;
+    return Base::Read(ic);
+}
+
+Model::Issue::Outcome ElementsIssue::Refresh(const Model::ConnectionWithSpecification&,
+                                             const PK::Array<PK::Guid>& handled) {
+    const auto removed = elements.DeleteIf([&](const PK::Guid& g) { return handled.Contains(g); });
+    return {elements.IsEmpty(), removed > 0};
+}
+
+Model::Issue::Outcome ElementsIssue::MergeFrom(const std::shared_ptr<Base>& older) {
+    auto* olderElements = dynamic_cast<ElementsIssue*>(older.get());
+    if (olderElements == nullptr) return {};
+    const auto removed = olderElements->elements.DeleteIf([&](const PK::Guid& g) { return elements.Contains(g); });
+    return {olderElements->elements.IsEmpty(), removed > 0};
+}
+
+bool ElementsIssue::MergeCopy(const Base& copy) {
+    const auto& theirs = dynamic_cast<const ElementsIssue&>(copy).elements;
+    return elements.DeleteIf([&](const PK::Guid& g) { return !theirs.Contains(g); }) > 0;
+}
+
+void ElementsIssue::DumpInner(std::ostream& os) const {
+    Base::DumpInner(os);
+    os << ", elements: " << elements.GetSize();
+}
+
+PK::Guid E(PK::UInt32 n) {
+    PK::Guid g;
+    g.time_low = n;
+    return g;
+}
+
+}  // namespace IssueTest

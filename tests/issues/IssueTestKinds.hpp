@@ -1,0 +1,57 @@
+#pragma once
+// Stand-ins for the issue tests: a connection that answers only what issues
+// ask of it, and an element-bearing issue kind that merges the way element
+// issues do (a newer issue takes its elements out of an older one; a refresh
+// drops handled elements; copies of one issue keep what both still list).
+#include <memory>
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/Issue/Base.hpp"
+#include "PK/Array.hpp"
+#include "PK/Guid.hpp"
+
+namespace IssueTest {
+
+using namespace TessaryConnect;
+
+class FakeConnection : public Model::ConnectionWithSpecification {
+public:
+    // No host is needed by the collection; asking for one is a test bug.
+    Api::Torvel& TV() const override;
+    // Fills {OrvoTessarySpecificationTitle} with "Spec A".
+    PK::UniString ResolveVariables(PK::UniString text, const PK::UniString& newSpecificationTitle,
+                                   const PK::UniString& newProjectTitle) const override;
+    void RemoveIssue(const std::shared_ptr<Model::Issue::Base>& issue) override { removed.Push(issue); }
+
+    PK::Array<std::shared_ptr<Model::Issue::Base>> removed;
+};
+
+class ElementsIssue : public Model::Issue::Base {
+public:
+    static const PK::ClassInfo classInfo;
+
+    ElementsIssue() = default;
+    explicit ElementsIssue(PK::Array<PK::Guid> elements)
+        : Base(Model::Issue::Severity::Warning), elements(std::move(elements)) {}
+    ElementsIssue(const ElementsIssue&) = default;
+
+    ElementsIssue* Clone() const override { return new ElementsIssue(*this); }
+    const PK::ClassInfo* GetClassInfo() const override { return &classInfo; }
+    PKErrCode Read(PK::IChannel& ic) override;
+    PKErrCode Write(PK::OChannel& oc) const override;
+    PK::UniString GetString(const Model::ConnectionWithSpecification&) const override { return "elements"; }
+    bool IsFixable() const override { return true; }
+    bool IsEmpty() const override { return elements.IsEmpty(); }
+    Model::Issue::Outcome Refresh(const Model::ConnectionWithSpecification&,
+                                  const PK::Array<PK::Guid>& handled) override;
+    Model::Issue::Outcome MergeFrom(const std::shared_ptr<Base>& older) override;
+    bool MergeCopy(const Base& copy) override;
+    void DumpInner(std::ostream& os) const override;
+
+    PK::Array<PK::Guid> elements;
+};
+
+// Element GUIDs that read well in failure messages: E(1) is 00000001-....
+PK::Guid E(PK::UInt32 n);
+
+}  // namespace IssueTest
