@@ -1,0 +1,108 @@
+#pragma once
+// A connection's issues, in the order they were added, with a table of the
+// GUIDs of issues that left the list and when (removal stamps).
+//
+// Adding merges: the newer of two issues absorbs the older one as far as its
+// kind allows (Base::MergeFrom), so repeated failures do not pile up. The
+// stamps are what a team-work merge (MergeIn) goes by: an issue stamped on
+// either side does not come back from the other, and the stamps travel with
+// the collection. An issue is stamped whenever it leaves the list for good:
+// removed by the user or a fix, absorbed by a newer one, or emptied by a
+// refresh. Only Clear leaves no stamps. The table is bounded: past 4000
+// entries it is cut back to the 2000 latest.
+#include <iosfwd>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "Model/Issue/Base.hpp"
+#include "PK/Array.hpp"
+#include "PK/HashTable.hpp"
+
+namespace TessaryConnect::Model::Issue {
+
+class Collection {
+public:
+    using Issues = PK::Array<std::shared_ptr<Base>>;
+    using DeletedTable = PK::HashTable<PK::Guid, PK::Int32>;
+
+    static const PK::ClassInfo classInfo;
+    static constexpr PK::USize deletedCutThreshold = 4000;
+    static constexpr PK::USize deletedKeptAfterCut = 2000;
+
+    explicit Collection(const ConnectionWithSpecification& connection);
+    Collection(const Collection&) = delete;
+    Collection& operator=(const Collection&) = delete;
+
+    // Replaces the list and the stamps by the stored ones. An issue record
+    // that cannot be read is skipped and logged, and the list gets one
+    // UnknownError naming it. Channel errors are returned; a collection
+    // record of a newer version throws Error::VersionIncompatibility.
+    PKErrCode Read(PK::IChannel& ic);
+    PKErrCode Write(PK::OChannel& oc) const;
+
+    // Empties the list; the stamps stay, so a later merge still keeps
+    // removed issues out.
+    void Clear();
+
+    void AddIssue(std::shared_ptr<Base> issue);
+    // AddIssue for each in order; true when the array held any issue, however
+    // they merged.
+    bool AddIssues(Issues&& issues);
+    template <typename Kind, typename... Args>
+    void Add(Args&&... args) {
+        AddIssue(std::make_shared<Kind>(std::forward<Args>(args)...));
+    }
+
+    const Issues& Get() const { return _container; }
+    const DeletedTable& GetDeleted() const { return _deleted; }
+    template <typename Kind>
+    PK::Array<std::shared_ptr<Kind>> GetIssuesByType() const;
+
+    // Removes these very objects (not other objects with the same GUID) and
+    // stamps them.
+    void Remove(const std::shared_ptr<Base>& issue);
+    void Remove(const Issues& issues);
+    template <typename Kind>
+    void RemoveTs(const PK::Array<std::shared_ptr<Kind>>& issues);
+
+    // Refreshes every issue against the elements just handled (and the host's
+    // present state) and drops the ones left empty. True when anything changed.
+    bool RefreshAndRemoveIrrelevantElems(const PK::Array<PK::Guid>& elements);
+
+    // Takes in another version of this collection (a team member's). True
+    // when this one may have changed.
+    bool MergeIn(const Collection& other);
+
+private:
+    void Stamp(const PK::Guid& guid);
+    // Drops the entries whose flag is set, stamping each; keeps the order.
+    void DropMarked(const std::vector<bool>& drop);
+    bool CleanupDeleted();
+
+    const ConnectionWithSpecification& _connection;
+    Issues _container;
+    DeletedTable _deleted;
+};
+
+std::ostream& operator<<(std::ostream& os, const Collection& collection);
+
+template <typename Kind>
+PK::Array<std::shared_ptr<Kind>> Collection::GetIssuesByType() const {
+    PK::Array<std::shared_ptr<Kind>> result;
+    for (const auto& issue : _container)
+        if (auto kind = std::dynamic_pointer_cast<Kind>(issue)) result.Push(std::move(kind));
+    return result;
+}
+
+template <typename Kind>
+void Collection::RemoveTs(const PK::Array<std::shared_ptr<Kind>>& issues) {
+    Issues bases;
+    bases.Reserve(issues.GetSize());
+    for (const auto& issue : issues) bases.Push(issue);
+    Remove(bases);
+}
+
+}  // namespace TessaryConnect::Model::Issue
+
+TC_OSTREAM_FORMATTER(TessaryConnect::Model::Issue::Collection);

@@ -1,0 +1,424 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "IO/MemoryChannel.hpp"
+#include "IssueTestKinds.hpp"
+#include "Model/Errors.hpp"
+#include "Model/Issue/Collection.hpp"
+#include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
+#include "Model/Issue/MissingClassificationItem.hpp"
+#include "Model/Issue/UnknownError.hpp"
+#include "PK/Time.hpp"
+#include "support/LogCapture.hpp"
+
+using namespace TessaryConnect;
+using namespace TessaryConnect::Model;
+using IssueTest::E;
+using IssueTest::ElementsIssue;
+using IssueTest::FakeConnection;
+using Title = Issue::CoudntUpdateProjectOrSpecTitle;
+using Unknown = Issue::UnknownError;
+
+namespace {
+
+using IssuePtr = std::shared_ptr<Issue::Base>;
+using Bytes = std::vector<char>;
+
+template <typename Kind, typename... Args>
+IssuePtr MakeAt(PK::Int32 time, Args&&... args) {
+    PK::Clock::Set(time);
+    return std::make_shared<Kind>(std::forward<Args>(args)...);
+}
+
+IssuePtr ElementsAt(PK::Int32 time, std::initializer_list<PK::UInt32> elements) {
+    PK::Array<PK::Guid> guids;
+    for (PK::UInt32 e : elements) guids.Push(E(e));
+    return MakeAt<ElementsIssue>(time, std::move(guids));
+}
+
+std::vector<PK::Guid> Guids(const Issue::Collection& c) {
+    std::vector<PK::Guid> out;
+    for (const auto& issue : c.Get()) out.push_back(issue->Guid());
+    return out;
+}
+
+std::vector<PK::Guid> Stamped(const Issue::Collection& c) {
+    std::vector<PK::Guid> out;
+    for (const auto& [guid, stamp] : c.GetDeleted()) out.push_back(guid);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::vector<PK::Guid> Sorted(std::vector<PK::Guid> guids) {
+    std::sort(guids.begin(), guids.end());
+    return guids;
+}
+
+std::vector<PK::UInt32> ElementsOf(const Issue::Collection& c, const PK::Guid& issue) {
+    for (const auto& held : c.Get())
+        if (held->Guid() == issue) {
+            std::vector<PK::UInt32> out;
+            for (const auto& g : dynamic_cast<const ElementsIssue&>(*held).elements) out.push_back(g.time_low);
+            return out;
+        }
+    ADD_FAILURE() << "issue not held";
+    return {};
+}
+
+Bytes Stored(const Issue::Collection& c) {
+    IO::MemoryOChannel32 oc;
+    EXPECT_EQ(c.Write(oc), PK::NoError);
+    return Bytes(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
+}
+
+PKErrCode ReadInto(Issue::Collection& c, const Bytes& bytes, PK::USize size) {
+    IO::MemoryIChannel32 ic(bytes.data(), size);
+    return c.Read(ic);
+}
+
+std::string Printed(const Issue::Collection& c) { return fmt::format("{}", c); }
+
+}  // namespace
+
+TEST(IssueCollection, ARepeatedFailureKeepsOnlyTheNewestIssueAndStampsTheOneItReplaced) {
+    FakeConnection connection;
+    Issue::Collection issues(connection);
+
+    const IssuePtr t1 = MakeAt<Title>(100, "S1", "P1");
+    issues.AddIssue(t1);
+    const IssuePtr disk = MakeAt<Unknown>(200, "disk");
+    issues.AddIssue(disk);
+    EXPECT_EQ(Guids(issues), (std::vector{t1->Guid(), disk->Guid()}));
+
+    const IssuePtr t2 = MakeAt<Title>(300, "S2", "P2");
+    issues.AddIssue(t2);
+    EXPECT_EQ(Guids(issues), (std::vector{disk->Guid(), t2->Guid()}));
+    // Made in the same second: still the newer one, it replaces its predecessor.
+    const IssuePtr t3 = MakeAt<Title>(300, "S3", "P3");
+    issues.AddIssue(t3);
+    EXPECT_EQ(Guids(issues), (std::vector{disk->Guid(), t3->Guid()}));
+    EXPECT_EQ(Stamped(issues), Sorted({t1->Guid(), t2->Guid()}));
+
+    // Element issues share out their elements: the newest holds what failed again.
+    const IssuePtr abc = ElementsAt(400, {1, 2, 3});
+    issues.AddIssue(abc);
+    const IssuePtr b = ElementsAt(500, {2});
+    issues.AddIssue(b);
+    EXPECT_EQ(ElementsOf(issues, abc->Guid()), (std::vector<PK::UInt32>{1, 3}));
+
+    // An issue made earlier but added later (as from a team member): the newer
+    // issues are asked first; one that covers it entirely keeps it out.
+    const IssuePtr lateCovered = ElementsAt(450, {2});
+    PK::Clock::Set(900);
+    issues.AddIssue(lateCovered);
+    EXPECT_EQ(Guids(issues), (std::vector{disk->Guid(), t3->Guid(), abc->Guid(), b->Guid()}));
+
+    // One that is not covered takes its elements out of the older issues and goes last.
+    const IssuePtr lateA = ElementsAt(450, {1});
+    issues.AddIssue(lateA);
+    EXPECT_EQ(Guids(issues), (std::vector{disk->Guid(), t3->Guid(), abc->Guid(), b->Guid(), lateA->Guid()}));
+    EXPECT_EQ(ElementsOf(issues, abc->Guid()), (std::vector<PK::UInt32>{3}));
+    EXPECT_EQ(Stamped(issues), Sorted({t1->Guid(), t2->Guid(), lateCovered->Guid()}));
+
+    // The last element of an issue moving on empties it: it goes, stamped.
+    issues.AddIssue(ElementsAt(1000, {3}));
+    EXPECT_EQ(Stamped(issues), Sorted({t1->Guid(), t2->Guid(), lateCovered->Guid(), abc->Guid()}));
+
+    Issue::Collection::Issues none;
+    EXPECT_FALSE(issues.AddIssues(std::move(none)));
+    Issue::Collection::Issues absorbed{MakeAt<Title>(250, "S0", "P0")};  // older than t3
+    EXPECT_TRUE(issues.AddIssues(std::move(absorbed)));
+    EXPECT_EQ(issues.GetIssuesByType<Title>().GetSize(), 1u);
+    EXPECT_EQ(issues.GetIssuesByType<Title>()[0], t3);
+}
+
+TEST(IssueCollection, RemovingGoesByTheObjectAndStampsItOnce) {
+    FakeConnection connection;
+    Issue::Collection issues(connection);
+    const IssuePtr title = MakeAt<Title>(100, "S", "P");
+    const IssuePtr disk = MakeAt<Unknown>(100, "disk");
+    issues.AddIssue(title);
+    issues.AddIssue(disk);
+
+    issues.Remove(IssuePtr(title->Clone()));  // same GUID, another object
+    issues.Remove(MakeAt<Unknown>(150, "never added"));
+    EXPECT_EQ(issues.Get().GetSize(), 2u);
+    EXPECT_TRUE(issues.GetDeleted().IsEmpty());
+
+    PK::Clock::Set(200);
+    issues.RemoveTs(issues.GetIssuesByType<Title>());
+    PK::Clock::Set(300);
+    issues.Remove(title);
+    EXPECT_EQ(Guids(issues), (std::vector{disk->Guid()}));
+    ASSERT_EQ(issues.GetDeleted().GetSize(), 1u);
+    EXPECT_EQ(issues.GetDeleted().Get(title->Guid()), 200);
+
+    // Clear forgets the issues, not the stamps.
+    issues.Clear();
+    EXPECT_TRUE(issues.Get().IsEmpty());
+    EXPECT_EQ(issues.GetDeleted().GetSize(), 1u);
+}
+
+TEST(IssueCollection, ARefreshDropsHandledElementsAndStampsIssuesItEmpties) {
+    FakeConnection connection;
+    Issue::Collection issues(connection);
+    const IssuePtr ab = ElementsAt(100, {1, 2});
+    const IssuePtr c = ElementsAt(110, {3});
+    const IssuePtr title = MakeAt<Title>(120, "S", "P");
+    issues.AddIssue(ab);
+    issues.AddIssue(c);
+    issues.AddIssue(title);
+
+    EXPECT_FALSE(issues.RefreshAndRemoveIrrelevantElems({E(9)}));
+    EXPECT_TRUE(issues.RefreshAndRemoveIrrelevantElems({E(2), E(3)}));
+    EXPECT_EQ(Guids(issues), (std::vector{ab->Guid(), title->Guid()}));
+    EXPECT_EQ(ElementsOf(issues, ab->Guid()), (std::vector<PK::UInt32>{1}));
+    EXPECT_EQ(Stamped(issues), (std::vector{c->Guid()}));
+}
+
+TEST(IssueCollection, TheStampTableIsCutToTheLatest2000WhenItReaches4000) {
+    FakeConnection connection;
+    Issue::Collection issues(connection);
+    PK::Guid first, last;
+    for (PK::Int32 t = 1; t <= 3999; ++t) {
+        const IssuePtr issue = MakeAt<Unknown>(t, "h");
+        issues.AddIssue(issue);
+        issues.Remove(issue);
+        if (t == 1) first = issue->Guid();
+    }
+    EXPECT_EQ(issues.GetDeleted().GetSize(), 3999u);
+
+    const IssuePtr issue = MakeAt<Unknown>(4000, "h");
+    last = issue->Guid();
+    issues.AddIssue(issue);
+    issues.Remove(issue);
+    ASSERT_EQ(issues.GetDeleted().GetSize(), 2000u);
+    PK::Int32 oldest = 4000;
+    for (const auto& [guid, stamp] : issues.GetDeleted()) oldest = std::min(oldest, stamp);
+    EXPECT_EQ(oldest, 2001);
+    EXPECT_TRUE(issues.GetDeleted().ContainsKey(last));
+    EXPECT_FALSE(issues.GetDeleted().ContainsKey(first));
+}
+
+// Two team members start from one stored collection, each settles part of it,
+// and then each takes in the other's version.
+TEST(IssueCollection, TeamWorkMergeKeepsSettledFailuresSettledOnBothSides) {
+    FakeConnection connection;
+    const IssuePtr abc = ElementsAt(100, {1, 2, 3});
+    const IssuePtr title = MakeAt<Title>(110, "S", "P");
+    const IssuePtr disk = MakeAt<Unknown>(120, "disk");
+    const IssuePtr xy = ElementsAt(130, {7, 8});
+    Bytes shared;
+    {
+        Issue::Collection original(connection);
+        for (const auto& issue : {abc, title, disk, xy}) original.AddIssue(issue);
+        shared = Stored(original);
+    }
+    Issue::Collection mine(connection), theirs(connection);
+    ASSERT_EQ(ReadInto(mine, shared, shared.size()), PK::NoError);
+    ASSERT_EQ(ReadInto(theirs, shared, shared.size()), PK::NoError);
+
+    // Mine: the user removes the disk error; element 1 gets associated; x and y as well.
+    PK::Clock::Set(200);
+    mine.Remove(mine.Get()[2]);
+    mine.RefreshAndRemoveIrrelevantElems({E(1), E(7), E(8)});
+    // Theirs: element 3 gets associated, a new run fails on 2 and on 4.
+    theirs.RefreshAndRemoveIrrelevantElems({E(3)});
+    const IssuePtr b = ElementsAt(210, {2});
+    const IssuePtr d = ElementsAt(220, {4});
+    theirs.AddIssue(b);
+    theirs.AddIssue(d);
+    const Bytes theirsBefore = Stored(theirs);
+
+    EXPECT_TRUE(mine.MergeIn(theirs));
+    // abc: 1 settled here, 3 there, 2 moved into b: nothing left, gone for good.
+    // xy: settled here, still listed there: stays settled. The title: one entry.
+    EXPECT_EQ(Guids(mine), (std::vector{title->Guid(), b->Guid(), d->Guid()}));
+    EXPECT_EQ(Stamped(mine), Sorted({disk->Guid(), xy->Guid(), abc->Guid()}));
+
+    EXPECT_TRUE(theirs.MergeIn(mine));
+    EXPECT_EQ(Sorted(Guids(theirs)), Sorted(Guids(mine)));
+    EXPECT_EQ(Stamped(theirs), Stamped(mine));
+
+    // An older version of theirs brings nothing settled back, even after Clear.
+    Issue::Collection stale(connection);
+    ASSERT_EQ(ReadInto(stale, theirsBefore, theirsBefore.size()), PK::NoError);
+    mine.MergeIn(stale);
+    EXPECT_EQ(Guids(mine), (std::vector{title->Guid(), b->Guid(), d->Guid()}));
+    mine.Clear();
+    mine.MergeIn(stale);
+    EXPECT_EQ(Sorted(Guids(mine)), Sorted({title->Guid(), b->Guid(), d->Guid()}));
+
+    // The merged-in issues are copies: settling one here leaves theirs alone.
+    mine.RefreshAndRemoveIrrelevantElems({E(4)});
+    EXPECT_EQ(ElementsOf(stale, d->Guid()), (std::vector<PK::UInt32>{4}));
+}
+
+TEST(IssueCollection, MergingADuplicateOfAStampedIssueRemovesEveryEntryOfIt) {
+    FakeConnection connection;
+    const IssuePtr disk = MakeAt<Unknown>(100, "disk");
+    Bytes stored;
+    {
+        // Stored data written before duplicates were kept out: the same issue twice.
+        IO::MemoryOChannel32 oc;
+        {
+            PK::OutputFrame frame(oc, Issue::Collection::classInfo);
+            oc.Write(PK::UInt32(2));
+            disk->WriteWithType(oc);
+            disk->WriteWithType(oc);
+            oc.Write(PK::HashTable<PK::Guid, PK::Int32>());
+        }
+        stored = Bytes(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
+    }
+    Issue::Collection mine(connection);
+    ASSERT_EQ(ReadInto(mine, stored, stored.size()), PK::NoError);
+    ASSERT_EQ(mine.Get().GetSize(), 2u);
+
+    Issue::Collection theirs(connection);
+    theirs.AddIssue(disk);
+    theirs.Remove(disk);
+    EXPECT_TRUE(mine.MergeIn(theirs));
+    EXPECT_TRUE(mine.Get().IsEmpty());
+
+    // Nothing to take in: only what the merge's own refresh reports.
+    Issue::Collection empty(connection);
+    mine.AddIssue(MakeAt<Title>(100, "S", "P"));
+    EXPECT_FALSE(mine.MergeIn(empty));
+}
+
+TEST(IssueCollection, EveryKindAndTheStampsSurviveStoring) {
+    FakeConnection connection;
+    Issue::Collection issues(connection);
+    Api::Properties clause;
+    clause.Add(Api::Properties::Name::Code, "B10");
+    issues.AddIssue(MakeAt<Title>(100, "S", "P"));
+    issues.AddIssue(MakeAt<Issue::MissingClassificationItem>(110, clause));
+    issues.AddIssue(MakeAt<Unknown>(120, "disk"));
+    issues.AddIssue(ElementsAt(130, {1, 2}));
+    const IssuePtr removed = MakeAt<Unknown>(140, "gone");
+    issues.AddIssue(removed);
+    issues.Remove(removed);
+
+    Issue::Collection back(connection);
+    back.AddIssue(MakeAt<Unknown>(1, "replaced by the stored list"));
+    const Bytes bytes = Stored(issues);
+    ASSERT_EQ(ReadInto(back, bytes, bytes.size()), PK::NoError);
+    EXPECT_EQ(Printed(back), Printed(issues));
+
+    Issue::Collection empty(connection), emptyBack(connection);
+    const Bytes emptyBytes = Stored(empty);
+    ASSERT_EQ(ReadInto(emptyBack, emptyBytes, emptyBytes.size()), PK::NoError);
+    EXPECT_EQ(Printed(emptyBack), "{issues: [], deleted: []}");
+}
+
+TEST(IssueCollection, AnUnreadableIssueRecordCostsThatIssueOnlyAndIsReported) {
+    FakeConnection connection;
+    const IssuePtr title = MakeAt<Title>(100, "S", "P");
+    const IssuePtr disk = MakeAt<Unknown>(110, "disk");
+    const IssuePtr stamped = MakeAt<Unknown>(120, "gone");
+    const PK::Guid foreignClass("12345678-9abc-4def-8123-456789abcdef");
+    Bytes stored;
+    {
+        IO::MemoryOChannel32 oc;
+        PK::OutputFrame frame(oc, Issue::Collection::classInfo);
+        oc.Write(PK::UInt32(5));
+        title->WriteWithType(oc);
+        // A kind this version does not know.
+        oc.Write(foreignClass);
+        {
+            PK::OutputFrame foreign(oc, foreignClass, PK::ClassVersion(1, 0));
+            oc.Write(PK::UniString("fields of a later kind"));
+        }
+        // A newer version of a known kind.
+        oc.Write(Unknown::classInfo.GetId());
+        {
+            PK::OutputFrame newer(oc, Unknown::classInfo.GetId(), PK::ClassVersion(2, 0));
+            oc.Write(PK::UniString("newer"));
+            disk->Base::Write(oc);
+        }
+        // A known kind whose record ends before its fields do.
+        oc.Write(Unknown::classInfo.GetId());
+        {
+            PK::OutputFrame cut(oc, Unknown::classInfo.GetId(), PK::ClassVersion(1, 0));
+            oc.Write(PK::UniString("no base record follows"));
+        }
+        disk->WriteWithType(oc);
+        PK::HashTable<PK::Guid, PK::Int32> deleted;
+        deleted.Add(stamped->Guid(), 130);
+        oc.Write(deleted);
+        frame.Close();
+        stored = Bytes(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
+    }
+
+    TestSupport::LogCapture log;
+    PK::Clock::Set(500);
+    Issue::Collection issues(connection);
+    ASSERT_EQ(ReadInto(issues, stored, stored.size()), PK::NoError);
+
+    ASSERT_EQ(issues.Get().GetSize(), 5u);
+    EXPECT_EQ(issues.Get()[0]->Guid(), title->Guid());
+    EXPECT_EQ(issues.Get()[1]->Guid(), disk->Guid());
+    EXPECT_TRUE(issues.GetDeleted().ContainsKey(stamped->Guid()));
+    std::vector<std::string> hints;
+    for (PK::USize i = 2; i < 5; ++i) {
+        auto* unknown = dynamic_cast<const Unknown*>(issues.Get()[i].get());
+        ASSERT_NE(unknown, nullptr);
+        EXPECT_EQ(unknown->CreationTime(), 500);
+        hints.push_back(unknown->GetHint().ToCStr());
+    }
+    EXPECT_EQ(hints[0].rfind("Issue::Collection read error: issue 2 of 5 (unknown class "
+                             "12345678-9ABC-4DEF-8123-456789ABCDEF): ../../Src/Model/Issue/Base.cpp:",
+                             0),
+              0u)
+        << hints[0];
+    EXPECT_NE(hints[0].find("currentClassInfo is null"), std::string::npos);
+    EXPECT_NE(hints[1].find("issue 3 of 5 (Model::Issue::UnknownError"), std::string::npos);
+    EXPECT_NE(hints[1].find("Error::VersionIncompatibility"), std::string::npos);
+    EXPECT_NE(hints[2].find("issue 4 of 5"), std::string::npos);
+    EXPECT_EQ(log.MessagesStartingWith("Issue record(").size(), 3u);
+
+    // Written again, the list holds what could be read and what was reported.
+    Issue::Collection again(connection);
+    const Bytes rewritten = Stored(issues);
+    ASSERT_EQ(ReadInto(again, rewritten, rewritten.size()), PK::NoError);
+    EXPECT_EQ(Printed(again), Printed(issues));
+}
+
+TEST(IssueCollection, ATruncatedOrNewerStoredCollectionIsRefusedWithoutHarm) {
+    FakeConnection connection;
+    Issue::Collection issues(connection);
+    issues.AddIssue(MakeAt<Title>(100, "S", "P"));
+    issues.AddIssue(ElementsAt(110, {1, 2}));
+    const IssuePtr gone = MakeAt<Unknown>(120, "gone");
+    issues.AddIssue(gone);
+    issues.Remove(gone);
+    const Bytes bytes = Stored(issues);
+    for (PK::USize size = 0; size < bytes.size(); ++size) {
+        Issue::Collection back(connection);
+        EXPECT_NE(ReadInto(back, bytes, size), PK::NoError) << "cut at " << size;
+    }
+
+    IO::MemoryOChannel32 oc;
+    {
+        PK::OutputFrame newer(oc, Issue::Collection::classInfo.GetId(), PK::ClassVersion(2, 0));
+        oc.Write(PK::UInt32(0));
+    }
+    IO::MemoryIChannel32 ic(oc.GetDestination(), oc.GetDataSize());
+    Issue::Collection back(connection);
+    EXPECT_THROW(back.Read(ic), Error::VersionIncompatibility);
+}
+
+TEST(IssueCollection, PrintsItsIssuesAndStamps) {
+    FakeConnection connection;
+    Issue::Collection issues(connection);
+    const IssuePtr a = MakeAt<Unknown>(100, "a");
+    const IssuePtr b = MakeAt<Unknown>(100, "b");
+    const IssuePtr c = MakeAt<Unknown>(100, "c");
+    for (const auto& issue : {a, b, c}) issues.AddIssue(issue);
+    PK::Clock::Set(150);
+    issues.Remove(c);
+    EXPECT_EQ(Printed(issues), fmt::format("{{issues: [{}, {}], deleted: [({},150)]}}", *a, *b, c->Guid()));
+}
