@@ -34,7 +34,7 @@ PKErrCode ElementsIssue::Read(PK::IChannel& ic) {
 }
 
 Model::Issue::Outcome ElementsIssue::Refresh(const Model::ConnectionWithSpecification&,
-                                             const PK::Array<PK::Guid>& handled) {
+                                             const PK::HashSet<PK::Guid>& handled) {
     const auto removed = elements.DeleteIf([&](const PK::Guid& g) { return handled.Contains(g); });
     return {elements.IsEmpty(), removed > 0};
 }

@@ -43,7 +43,7 @@ public:
     bool IsFixable() const override { return true; }
     bool IsEmpty() const override { return elements.IsEmpty(); }
     Model::Issue::Outcome Refresh(const Model::ConnectionWithSpecification&,
-                                  const PK::Array<PK::Guid>& handled) override;
+                                  const PK::HashSet<PK::Guid>& handled) override;
     Model::Issue::Outcome MergeFrom(const std::shared_ptr<Base>& older) override;
     bool MergeCopy(const Base& copy) override;
     void DumpInner(std::ostream& os) const override;

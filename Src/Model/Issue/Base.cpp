@@ -25,7 +25,7 @@ const PK::ClassInfo* Base::GetClassInfo() const { return &classInfo; }
 
 void Base::Fix(ConnectionWithSpecification&) {}
 
-Outcome Base::Refresh(const ConnectionWithSpecification&, const PK::Array<PK::Guid>&) { return {}; }
+Outcome Base::Refresh(const ConnectionWithSpecification&, const PK::HashSet<PK::Guid>&) { return {}; }
 
 bool Base::MergeCopy(const Base&) { return false; }
 

@@ -23,6 +23,7 @@
 #include "PK/Array.hpp"
 #include "PK/Channel.hpp"
 #include "PK/Guid.hpp"
+#include "PK/HashTable.hpp"
 #include "PK/Object.hpp"
 #include "PK/UniString.hpp"
 #include "Util/Formatters.hpp"
@@ -80,7 +81,10 @@ public:
     // True when the issue no longer says anything and is to be dropped.
     virtual bool IsEmpty() const = 0;
     // Forgets what the handled elements, or the host's present state, settled.
-    virtual Outcome Refresh(const ConnectionWithSpecification& connection, const PK::Array<PK::Guid>& handledElements);
+    // The elements come as a set: every element issue looks each of its
+    // elements up in it.
+    virtual Outcome Refresh(const ConnectionWithSpecification& connection,
+                            const PK::HashSet<PK::Guid>& handledElements);
     // Called on the newer of two issues with the older one: takes over what
     // the older one says, may reduce it, and answers whether to drop it.
     virtual Outcome MergeFrom(const std::shared_ptr<Base>& older) = 0;

@@ -118,6 +118,8 @@ void Collection::Remove(const Issues& issues) {
 }
 
 bool Collection::RefreshAndRemoveIrrelevantElems(const PK::Array<PK::Guid>& elements) {
+    PK::HashSet<PK::Guid> handled;
+    for (const PK::Guid& element : elements) handled.Add(element);
     bool changed = false;
     std::vector<bool> drop(_container.GetSize(), false);
     for (PK::USize i = _container.GetSize(); i > 0; --i) {
@@ -126,7 +128,7 @@ bool Collection::RefreshAndRemoveIrrelevantElems(const PK::Array<PK::Guid>& elem
             changed = true;
             continue;
         }
-        const Outcome outcome = _container[i - 1]->Refresh(_connection, elements);
+        const Outcome outcome = _container[i - 1]->Refresh(_connection, handled);
         changed = changed || outcome.remove || outcome.changed;
         // An issue that no longer says anything goes, whatever its kind's refresh said.
         if (outcome.remove || _container[i - 1]->IsEmpty()) {
