@@ -215,21 +215,7 @@ TEST(IssueBase, ARecordOfANewerVersionIsRefusedByEveryKindAtEveryLevel) {
 TEST(IssueBase, AFailingWriteStopsAtTheFieldAndReportsItsCode) {
     Issue::CoudntUpdateProjectOrSpecTitle title("S", "P");
     IO::MemoryOChannel32 oc;
-    oc.FailAtValue(3, PK::Error);  // class GUID, spec title, then the project title fails
-    EXPECT_EQ(title.WriteWithType(oc), PK::Error);
-
-    // A record cut inside its fields comes back as the channel's code.
-    const Bytes bytes = Stored(title);
-    IO::MemoryIChannel32 ic(bytes.data(), bytes.size());
-    ic.FailAtValue(4, PK::BadData);
-    EXPECT_THROW(
-        {
-            try {
-                Issue::Base::CreateAndRead(ic);
-            } catch (const Api::GeneralError& e) {
-                EXPECT_EQ(e.GetCode(), PK::BadData);
-                throw;
-            }
-        },
-        Api::GeneralError);
+    oc.FailAtValue(3, PK::BadData);  // class GUID, spec title, then the project title fails
+    EXPECT_EQ(title.WriteWithType(oc), PK::BadData);
+    EXPECT_EQ(oc.GetValueCount(), 3u);
 }
