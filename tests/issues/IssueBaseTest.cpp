@@ -73,6 +73,9 @@ TEST(IssueBase, NewIssuesTakeAFreshIdentityAndTheTimeAndAClonesIsTheSameIssueInA
     EXPECT_EQ(withTitle, Issue::BaseWithText(connection, title));
     EXPECT_FALSE(withTitle == Issue::BaseWithText(connection, clone));
 
+    EXPECT_TRUE(withTitle.IsFixable());
+    EXPECT_EQ(fmt::format("{}", withTitle), fmt::format("Issue::BaseWithText{{{}}}", title->GetString(*connection)));
+
     withTitle.Remove();
     ASSERT_EQ(connection->removed.GetSize(), 1u);
     EXPECT_EQ(connection->removed[0], title);

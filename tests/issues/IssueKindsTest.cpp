@@ -10,6 +10,7 @@
 #include "Model/Issue/UnknownError.hpp"
 #include "TVAPI/Resources.hpp"
 #include "support/LogCapture.hpp"
+#include "support/TempDir.hpp"
 
 using namespace TessaryConnect;
 using namespace TessaryConnect::Model;
@@ -93,23 +94,28 @@ TEST(IssueKinds, ATitleIssueIsEmptyWithoutTitlesAndACopyEmptiedElsewhereEmptiesI
     EXPECT_TRUE(onlyProject.IsEmpty());
 }
 
-TEST(IssueKinds, TextsFillEveryPlaceholderTheirTemplatesUse) {
-    Issue::CoudntUpdateProjectOrSpecTitle title("Spec B", "Project B");
-    const std::string titleText = title.FillPlaceholders(IssueText(22)).ToCStr();
-    EXPECT_NE(titleText.find("Spec B"), std::string::npos) << titleText;
-    EXPECT_NE(titleText.find("Project B"), std::string::npos) << titleText;
-    EXPECT_NE(titleText.find("Spec A"), std::string::npos) << titleText;  // the connection's current title
-    EXPECT_EQ(titleText.find('{'), std::string::npos) << titleText;
+TEST(IssueKinds, TextsComeFromTheIssueListWithEveryPlaceholderFilled) {
+    IssueTest::FakeConnection connection;  // its specification is "Spec A"
+    const std::string title =
+        Issue::CoudntUpdateProjectOrSpecTitle("Spec B", "Project B").GetString(connection).ToCStr();
+    EXPECT_NE(title.find("\"Spec B\""), std::string::npos) << title;
+    EXPECT_NE(title.find("\"Project B\""), std::string::npos) << title;
+    EXPECT_NE(title.find("Spec A"), std::string::npos) << title;
+    EXPECT_EQ(title.find('{'), std::string::npos) << title;
 
-    Issue::MissingClassificationItem item(Clause("B10", "Walls"));
-    const std::string itemText = item.FillPlaceholders(IssueText(18)).ToCStr();
-    EXPECT_NE(itemText.find("B10 Walls"), std::string::npos) << itemText;
-    EXPECT_EQ(itemText.find('{'), std::string::npos) << itemText;
+    const std::string item = Issue::MissingClassificationItem(Clause("B10", "Walls")).GetString(connection).ToCStr();
+    EXPECT_NE(item.find("B10 Walls"), std::string::npos) << item;
+    EXPECT_EQ(item.find('{'), std::string::npos) << item;
 
-    const PK::UniString unknownTemplate = IssueText(23);
-    ASSERT_TRUE(unknownTemplate.Contains("{Hint}"));
-    PK::UniString withoutHint = unknownTemplate;
-    withoutHint.ReplaceAll("{Hint}", "");
-    EXPECT_EQ(Issue::UnknownError().FillPlaceholders(unknownTemplate), withoutHint);
-    EXPECT_TRUE(Issue::UnknownError("disk full").FillPlaceholders(unknownTemplate).Contains("disk full"));
+    PK::UniString withoutHint = IssueText(23);
+    ASSERT_EQ(withoutHint.ReplaceAll("{Hint}", ""), 1u);
+    EXPECT_EQ(Issue::UnknownError().GetString(connection), withoutHint);
+    EXPECT_TRUE(Issue::UnknownError("disk full").GetString(connection).Contains("disk full"));
+
+    // Without its text an issue shows nothing, not even its hint.
+    TestSupport::TempDir elsewhere;
+    TVSim::Resources::SetFolder(elsewhere.Path());
+    TestSupport::LogCapture log;
+    EXPECT_EQ(Issue::UnknownError("disk full").GetString(connection), "");
+    EXPECT_TRUE(log.Has(spdlog::level::critical, "Missing resource string. resID(32524), index(23)"));
 }

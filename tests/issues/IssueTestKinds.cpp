@@ -1,7 +1,6 @@
 #include "IssueTestKinds.hpp"
 
 #include <ostream>
-#include <stdexcept>
 
 namespace IssueTest {
 
@@ -12,8 +11,6 @@ PK::Object* MakeElementsIssue() { return new ElementsIssue(); }
 const PK::ClassInfo ElementsIssue::classInfo("IssueTest::ElementsIssue",
                                              PK::Guid("0b7d1c2e-5f4a-4e39-8c61-2a9d3e4f5a6b"), PK::ClassVersion(1, 0),
                                              &Model::Issue::Base::classInfo, &MakeElementsIssue);
-
-Api::Torvel& FakeConnection::TV() const { throw std::logic_error("the fake connection has no host"); }
 
 PK::UniString FakeConnection::ResolveVariables(PK::UniString text, const PK::UniString&, const PK::UniString&) const {
     text.ReplaceAll("{OrvoTessarySpecificationTitle}", "Spec A");

@@ -1,6 +1,6 @@
 #pragma once
 // Stand-ins for the issue tests: a connection that answers only what issues
-// ask of it, and an element-bearing issue kind that merges the way element
+// ask of it (its host is the simulated one), and an element-bearing issue kind that merges the way element
 // issues do (a newer issue takes its elements out of an older one; a refresh
 // drops handled elements; copies of one issue keep what both still list).
 #include <memory>
@@ -9,6 +9,7 @@
 #include "Model/Issue/Base.hpp"
 #include "PK/Array.hpp"
 #include "PK/Guid.hpp"
+#include "Torvel/Implementation/Torvel.hpp"
 
 namespace IssueTest {
 
@@ -16,14 +17,17 @@ using namespace TessaryConnect;
 
 class FakeConnection : public Model::ConnectionWithSpecification {
 public:
-    // No host is needed by the collection; asking for one is a test bug.
-    Api::Torvel& TV() const override;
+    // The real host interface, over the simulated host.
+    Api::Torvel& TV() const override { return _tv; }
     // Fills {OrvoTessarySpecificationTitle} with "Spec A".
     PK::UniString ResolveVariables(PK::UniString text, const PK::UniString& newSpecificationTitle,
                                    const PK::UniString& newProjectTitle) const override;
     void RemoveIssue(const std::shared_ptr<Model::Issue::Base>& issue) override { removed.Push(issue); }
 
     PK::Array<std::shared_ptr<Model::Issue::Base>> removed;
+
+private:
+    mutable Implementation::Torvel _tv;
 };
 
 class ElementsIssue : public Model::Issue::Base {

@@ -34,10 +34,10 @@ public:
     bool MergeCopy(const Base& copy) override;
     void DumpInner(std::ostream& os) const override;
 
+private:
     // The issue text template with the new titles filled.
     PK::UniString FillPlaceholders(PK::UniString text) const;
 
-private:
     PK::UniString _newSpecTitle;
     PK::UniString _newProjectTitle;
 };

@@ -31,10 +31,10 @@ public:
     Outcome MergeFrom(const std::shared_ptr<Base>& older) override;
     void DumpInner(std::ostream& os) const override;
 
+private:
     // The issue text template with the clause's property placeholders filled.
     PK::UniString FillPlaceholders(const PK::UniString& text) const;
 
-private:
     Api::Properties _tessaryClauseProperties;
 };
 

@@ -29,10 +29,10 @@ public:
     Outcome MergeFrom(const std::shared_ptr<Base>& older) override;
     void DumpInner(std::ostream& os) const override;
 
+private:
     // The issue text template with {Hint} filled.
     PK::UniString FillPlaceholders(PK::UniString text) const;
 
-private:
     PK::UniString _hint;
 };
 
