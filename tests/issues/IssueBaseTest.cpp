@@ -218,7 +218,7 @@ TEST(IssueBase, ARecordOfANewerVersionIsRefusedByEveryKindAtEveryLevel) {
 TEST(IssueBase, AFailingWriteStopsAtTheFieldAndReportsItsCode) {
     Issue::CoudntUpdateProjectOrSpecTitle title("S", "P");
     IO::MemoryOChannel32 oc;
-    oc.FailAtValue(3, PK::BadData);  // class GUID, spec title, then the project title fails
+    oc.FailAtValue(3, PK::BadData);  // class GUID, specification title, then the project title fails
     EXPECT_EQ(title.WriteWithType(oc), PK::BadData);
     EXPECT_EQ(oc.GetValueCount(), 3u);
 }
