@@ -1,5 +1,7 @@
 #include "DG/Alerts.hpp"
 
+#include "PK/KeyValueFile.hpp"
+
 #include <fstream>
 #include <string>
 
@@ -16,38 +18,19 @@ State& TheState() {
     return state;
 }
 
-std::string Unescape(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 1 < s.size()) {
-            const char next = s[++i];
-            out += next == 'n' ? '\n' : next == 't' ? '\t' : next;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
-}
-
 // Fills the alert's texts from its resource file; false when there is none.
 bool Load(TVSim::Alerts::Shown& alert) {
-    std::ifstream in(TVSim::Resources::GetFolder() / ("Alert-" + std::to_string(alert.resID) + ".txt"));
-    if (!in) return false;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        const auto tab = line.find('\t');
-        if (tab == std::string::npos) continue;
-        const std::string key = line.substr(0, tab);
-        const PK::UniString value(Unescape(line.substr(tab + 1)));
-        if (key == "title")
-            alert.title = value;
-        else if (key == "text")
-            alert.text = value;
-        else if (key == "button")
-            alert.buttons.push_back(value);
-    }
-    return true;
+    return PK::KeyValueFile::Read(
+        TVSim::Resources::GetFolder() / ("Alert-" + std::to_string(alert.resID) + ".txt"),
+        [&](const std::string& key, std::string text) {
+            const PK::UniString value(text);
+            if (key == "title")
+                alert.title = value;
+            else if (key == "text")
+                alert.text = value;
+            else if (key == "button")
+                alert.buttons.push_back(value);
+        });
 }
 
 short Show(PKResModule resModule, short resID, const PK::UniString (&params)[4]) {

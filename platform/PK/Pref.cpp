@@ -1,5 +1,7 @@
 #include "PK/Pref.hpp"
 
+#include "PK/KeyValueFile.hpp"
+
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -15,50 +17,18 @@ std::optional<std::filesystem::path>& Folder() {
 
 using Store = std::map<std::string, std::string>;
 
-std::string Escape(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\t') out += "\\t";
-        else out += c;
-    }
-    return out;
-}
-
-std::string Unescape(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 1 < s.size()) {
-            char n = s[++i];
-            out += n == 'n' ? '\n' : n == 't' ? '\t' : n;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
-}
-
 std::filesystem::path FileOf(int domain) {
     return PKPref::GetStorageFolder() / ("preferences." + std::to_string(domain) + ".txt");
 }
 
 // Keys are "group<TAB>key" once escaped, so neither part can forge the other.
 std::string Compose(const PK::UniString& group, const PK::UniString& key) {
-    return Escape(group.ToCStr()) + '\t' + Escape(key.ToCStr());
+    return PK::KeyValueFile::Escape(group.ToCStr()) + '\t' + PK::KeyValueFile::Escape(key.ToCStr());
 }
 
 Store Load(int domain) {
     Store store;
-    std::ifstream in(FileOf(domain));
-    std::string line;
-    while (std::getline(in, line)) {
-        auto first = line.find('\t');
-        if (first == std::string::npos) continue;
-        auto second = line.find('\t', first + 1);
-        if (second == std::string::npos) continue;
-        store[line.substr(0, second)] = Unescape(line.substr(second + 1));
-    }
+    PK::KeyValueFile::Read(FileOf(domain), [&](std::string key, std::string value) { store[key] = std::move(value); });
     return store;
 }
 
@@ -67,7 +37,7 @@ PKErrCode Save(int domain, const Store& store) {
     std::filesystem::create_directories(PKPref::GetStorageFolder(), ec);
     std::ofstream out(FileOf(domain), std::ios::trunc);
     if (!out) return PK::Error;
-    for (const auto& [k, v] : store) out << k << '\t' << Escape(v) << '\n';
+    for (const auto& [k, v] : store) out << PK::KeyValueFile::Escape(k) << '\t' << PK::KeyValueFile::Escape(v) << '\n';
     return out ? PK::NoError : PK::Error;
 }
 

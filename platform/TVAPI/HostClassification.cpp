@@ -42,9 +42,8 @@ PK::Array<API_ClassificationItem> ItemRecords(const ProjectState& state, const P
 GSErrCode TVAPI_Classification_CreateClassificationSystem(API_ClassificationSystem& system) {
     HostCall call("TVAPI_Classification_CreateClassificationSystem");
     call.Args(system.name, system.editionVersion);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     if (system.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (!system.guid.IsNull() && state->systems.ContainsKey(system.guid)) return call.Answer(APIERR_BADPARS);
@@ -56,9 +55,8 @@ GSErrCode TVAPI_Classification_CreateClassificationSystem(API_ClassificationSyst
 
 GSErrCode TVAPI_Classification_GetClassificationSystems(PK::Array<API_ClassificationSystem>& systems) {
     HostCall call("TVAPI_Classification_GetClassificationSystems");
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     systems.Clear();
     for (const auto& [guid, system] : state->systems) systems.Push(system.system);
     return call.Answer(NoError);
@@ -67,9 +65,8 @@ GSErrCode TVAPI_Classification_GetClassificationSystems(PK::Array<API_Classifica
 GSErrCode TVAPI_Classification_GetClassificationSystem(API_ClassificationSystem& system) {
     HostCall call("TVAPI_Classification_GetClassificationSystem");
     call.Args(system.guid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     const ClassificationSystem* found = state->systems.GetPtr(system.guid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
     system = found->system;
@@ -79,9 +76,8 @@ GSErrCode TVAPI_Classification_GetClassificationSystem(API_ClassificationSystem&
 GSErrCode TVAPI_Classification_ChangeClassificationSystem(const API_ClassificationSystem& system) {
     HostCall call("TVAPI_Classification_ChangeClassificationSystem");
     call.Args(system.guid, system.name);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     ClassificationSystem* found = state->systems.GetPtr(system.guid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
@@ -94,9 +90,8 @@ GSErrCode TVAPI_Classification_ChangeClassificationSystem(const API_Classificati
 GSErrCode TVAPI_Classification_DeleteClassificationSystem(const API_Guid& systemGuid) {
     HostCall call("TVAPI_Classification_DeleteClassificationSystem");
     call.Args(systemGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     const ClassificationSystem* found = state->systems.GetPtr(systemGuid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
@@ -110,9 +105,8 @@ GSErrCode TVAPI_Classification_GetClassificationSystemRootItems(const API_Guid& 
                                                                 PK::Array<API_ClassificationItem>& items) {
     HostCall call("TVAPI_Classification_GetClassificationSystemRootItems");
     call.Args(systemGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     const ClassificationSystem* found = state->systems.GetPtr(systemGuid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
     items = ItemRecords(*state, found->rootItems);
@@ -123,9 +117,8 @@ GSErrCode TVAPI_Classification_CreateClassificationItem(API_ClassificationItem& 
                                                         const API_Guid& parentItemGuid, const API_Guid& nextItemGuid) {
     HostCall call("TVAPI_Classification_CreateClassificationItem");
     call.Args(item.id, systemGuid, parentItemGuid, nextItemGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     if (!state->systems.ContainsKey(systemGuid)) return call.Answer(APIERR_BADID);
     if (!parentItemGuid.IsNull()) {
@@ -152,9 +145,8 @@ GSErrCode TVAPI_Classification_CreateClassificationItem(API_ClassificationItem& 
 GSErrCode TVAPI_Classification_GetClassificationItemSystem(const API_Guid& itemGuid, API_ClassificationSystem& system) {
     HostCall call("TVAPI_Classification_GetClassificationItemSystem");
     call.Args(itemGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     const ClassificationItem* item = state->items.GetPtr(itemGuid);
     if (item == nullptr) return call.Answer(APIERR_BADID);
     system = state->systems.Get(item->system).system;
@@ -165,9 +157,8 @@ GSErrCode TVAPI_Classification_GetClassificationItemChildren(const API_Guid& ite
                                                              PK::Array<API_ClassificationItem>& children) {
     HostCall call("TVAPI_Classification_GetClassificationItemChildren");
     call.Args(itemGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     const ClassificationItem* item = state->items.GetPtr(itemGuid);
     if (item == nullptr) return call.Answer(APIERR_BADID);
     children = ItemRecords(*state, item->children);
@@ -177,9 +168,8 @@ GSErrCode TVAPI_Classification_GetClassificationItemChildren(const API_Guid& ite
 GSErrCode TVAPI_Classification_GetClassificationItem(API_ClassificationItem& item) {
     HostCall call("TVAPI_Classification_GetClassificationItem");
     call.Args(item.guid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     const ClassificationItem* found = state->items.GetPtr(item.guid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
     item = found->item;

@@ -14,9 +14,8 @@ namespace {
 GSErrCode RunCommand(const char* function, const PK::UniString& name, const APICommandProc& command, bool undoable) {
     HostCall call(function);
     call.Args(name);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (!command) return call.Answer(APIERR_BADPARS);
     const bool outermost = Host().commandDepth == 0;
     if (outermost) state->undoSteps.push_back({name, undoable, {}, NoError});

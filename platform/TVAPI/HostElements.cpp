@@ -58,9 +58,8 @@ GSErrCode TVAPI_Element_GetElemList(API_ElemTypeID typeID, PK::Array<API_Guid>* 
                                     API_ElemVariationID variationID, const API_Guid& viewFilterGuid) {
     HostCall call("TVAPI_Element_GetElemList");
     call.Args(typeID, filterBits, variationID, viewFilterGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (elemList == nullptr || typeID < API_ZombieElemID || typeID > API_LastElemTypeID)
         return call.Answer(APIERR_BADPARS);
     elemList->Clear();
@@ -82,9 +81,8 @@ GSErrCode TVAPI_Element_GetElemList(API_ElemTypeID typeID, PK::Array<API_Guid>* 
 GSErrCode TVAPI_Element_GetHeader(API_Elem_Head* elementHead, PK::UInt32 mask) {
     HostCall call("TVAPI_Element_GetHeader", elementHead != nullptr ? &elementHead->guid : nullptr);
     if (elementHead != nullptr) call.Args(elementHead->guid, mask);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (elementHead == nullptr) return call.Answer(APIERR_BADPARS);
     const Element* element = state->FindElement(elementHead->guid);
     if (element == nullptr) return call.Answer(APIERR_BADID);
@@ -95,9 +93,8 @@ GSErrCode TVAPI_Element_GetHeader(API_Elem_Head* elementHead, PK::UInt32 mask) {
 GSErrCode TVAPI_Element_Get(API_Element* element, PK::UInt32 mask) {
     HostCall call("TVAPI_Element_Get", element != nullptr ? &element->header.guid : nullptr);
     if (element != nullptr) call.Args(element->header.guid, mask);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (element == nullptr) return call.Answer(APIERR_BADPARS);
     const Element* found = state->FindElement(element->header.guid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
@@ -114,9 +111,8 @@ GSErrCode TVAPI_Element_Get(API_Element* element, PK::UInt32 mask) {
 GSErrCode TVAPI_Element_AddClassificationItem(const API_Guid& elemGuid, const API_Guid& itemGuid) {
     HostCall call("TVAPI_Element_AddClassificationItem", &elemGuid);
     call.Args(elemGuid, itemGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     Element* element = state->FindElement(elemGuid);
     if (GSErrCode refusal = ElementChangeRefusal(*state, element); refusal != NoError) return call.Answer(refusal);
     if (!state->items.ContainsKey(itemGuid)) return call.Answer(APIERR_BADID);
@@ -129,9 +125,8 @@ GSErrCode TVAPI_Element_AddClassificationItem(const API_Guid& elemGuid, const AP
 GSErrCode TVAPI_Element_RemoveClassificationItem(const API_Guid& elemGuid, const API_Guid& itemGuid) {
     HostCall call("TVAPI_Element_RemoveClassificationItem", &elemGuid);
     call.Args(elemGuid, itemGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     Element* element = state->FindElement(elemGuid);
     if (GSErrCode refusal = ElementChangeRefusal(*state, element); refusal != NoError) return call.Answer(refusal);
     const TVSim::ClassificationItem* item = state->items.GetPtr(itemGuid);
@@ -147,9 +142,8 @@ GSErrCode TVAPI_Element_GetClassificationInSystem(const API_Guid& elemGuid, cons
                                                   API_ClassificationItem& item) {
     HostCall call("TVAPI_Element_GetClassificationInSystem", &elemGuid);
     call.Args(elemGuid, systemGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     const Element* element = state->FindElement(elemGuid);
     if (element == nullptr || !state->systems.ContainsKey(systemGuid)) return call.Answer(APIERR_BADID);
     const API_Guid* held = element->classification.GetPtr(systemGuid);
@@ -160,9 +154,8 @@ GSErrCode TVAPI_Element_GetClassificationInSystem(const API_Guid& elemGuid, cons
 GSErrCode TVAPI_Element_GetElementsWithClassification(const API_Guid& itemGuid, PK::Array<API_Guid>& elemGuids) {
     HostCall call("TVAPI_Element_GetElementsWithClassification");
     call.Args(itemGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     const TVSim::ClassificationItem* item = state->items.GetPtr(itemGuid);
     if (item == nullptr) return call.Answer(APIERR_BADID);
     elemGuids.Clear();
@@ -186,9 +179,8 @@ bool TVAPI_Element_IsPropertyDefinitionAvailable(const API_Guid& elemGuid, const
 GSErrCode TVAPI_Element_SetProperties(const API_Guid& elemGuid, const PK::Array<API_Property>& properties) {
     HostCall call("TVAPI_Element_SetProperties", &elemGuid);
     call.Args(elemGuid, properties.GetSize());
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     Element* element = state->FindElement(elemGuid);
     if (GSErrCode refusal = ElementChangeRefusal(*state, element); refusal != NoError) return call.Answer(refusal);
     // All or nothing, like the host.
@@ -204,9 +196,8 @@ GSErrCode TVAPI_Element_GetPropertyValuesByGuid(const API_Guid& elemGuid,
                                                 PK::Array<API_Property>& properties) {
     HostCall call("TVAPI_Element_GetPropertyValuesByGuid", &elemGuid);
     call.Args(elemGuid, propertyDefinitions.GetSize());
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     const Element* element = state->FindElement(elemGuid);
     if (element == nullptr) return call.Answer(APIERR_BADID);
     properties.Clear();
@@ -230,9 +221,8 @@ GSErrCode TVAPI_Element_GetPropertyValuesByGuid(const API_Guid& elemGuid,
 GSErrCode TVAPI_ElementList_ModifyPropertyValue(const API_Property& property, const PK::Array<API_Guid>& elemGuids) {
     HostCall call("TVAPI_ElementList_ModifyPropertyValue");
     call.Args(property.definition.guid, elemGuids.GetSize());
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     for (const API_Guid& guid : elemGuids) {
         if (GSErrCode fault = call.ElementFault(guid); fault != NoError) return call.Answer(fault);
         const Element* element = state->FindElement(guid);
@@ -250,9 +240,8 @@ GSErrCode TVAPI_Selection_Get(API_SelectionInfo* selectionInfo, PK::Array<API_Ne
                               bool ignorePartialSelection, API_SelRelativePosID relativePosToMarquee) {
     HostCall call("TVAPI_Selection_Get");
     call.Args(onlyEditable, ignorePartialSelection, relativePosToMarquee);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (selectionInfo == nullptr || selNeigs == nullptr) return call.Answer(APIERR_BADPARS);
     *selectionInfo = API_SelectionInfo();
     selNeigs->Clear();
@@ -278,9 +267,8 @@ GSErrCode TVAPI_Selection_Get(API_SelectionInfo* selectionInfo, PK::Array<API_Ne
 
 GSErrCode TVAPI_Element_DeselectAll() {
     HostCall call("TVAPI_Element_DeselectAll");
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     state->selection.Clear();
     return call.Answer(NoError);
 }
@@ -288,9 +276,8 @@ GSErrCode TVAPI_Element_DeselectAll() {
 GSErrCode TVAPI_Element_Select(const PK::Array<API_Neig>& selNeigs, bool add) {
     HostCall call("TVAPI_Element_Select");
     call.Args(selNeigs.GetSize(), add);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     for (const API_Neig& neig : selNeigs) {
         if (GSErrCode fault = call.ElementFault(neig.guid); fault != NoError) return call.Answer(fault);
         if (state->FindElement(neig.guid) == nullptr) return call.Answer(APIERR_BADID);
@@ -309,9 +296,8 @@ GSErrCode TVAPI_Element_Select(const PK::Array<API_Neig>& selNeigs, bool add) {
 GSErrCode TVAPI_ElementSet_Create(const PK::Array<API_Guid>* elemGuids, const API_UserData* data, API_Guid* setGuid) {
     HostCall call("TVAPI_ElementSet_Create");
     if (elemGuids != nullptr) call.Args(elemGuids->GetSize());
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (elemGuids == nullptr || setGuid == nullptr) return call.Answer(APIERR_BADPARS);
     for (const API_Guid& guid : *elemGuids)
         if (state->FindElement(guid) == nullptr) return call.Answer(APIERR_BADID);
@@ -331,18 +317,16 @@ GSErrCode TVAPI_ElementSet_Create(const PK::Array<API_Guid>* elemGuids, const AP
 GSErrCode TVAPI_ElementSet_Delete(const API_Guid& setGuid) {
     HostCall call("TVAPI_ElementSet_Delete");
     call.Args(setGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     return call.Answer(state->elementSets.Delete(setGuid) ? NoError : APIERR_BADID);
 }
 
 GSErrCode TVAPI_ElementSet_GetData(const API_Guid& setGuid, PK::Array<API_Guid>* elemGuids, API_UserData* data) {
     HostCall call("TVAPI_ElementSet_GetData");
     call.Args(setGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     const TVSim::ElementSet* set = state->elementSets.GetPtr(setGuid);
     if (set == nullptr) return call.Answer(APIERR_BADID);
     if (elemGuids != nullptr) *elemGuids = set->elements;
@@ -358,9 +342,8 @@ GSErrCode TVAPI_ElementSet_GetData(const API_Guid& setGuid, PK::Array<API_Guid>*
 GSErrCode TVAPI_ElementSet_Identify(const API_Guid& elemGuid, PK::Array<API_Guid>* setGuids) {
     HostCall call("TVAPI_ElementSet_Identify", &elemGuid);
     call.Args(elemGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (setGuids == nullptr) return call.Answer(APIERR_BADPARS);
     if (state->FindElement(elemGuid) == nullptr) return call.Answer(APIERR_BADID);
     setGuids->Clear();

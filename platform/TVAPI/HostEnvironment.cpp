@@ -130,9 +130,8 @@ GSErrCode TVAPI_Environment(API_EnvironmentID code, void* par1, void* par2, void
 
 GSErrCode TVAPI_Database(API_DatabaseID code, void* par1, void* /*par2*/, void* /*par3*/) {
     HostCall call("TVAPI_Database", code);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (par1 == nullptr) return call.Answer(APIERR_BADPARS);
     auto& info = *As<API_WindowInfo>(par1);
     switch (code) {
@@ -153,9 +152,8 @@ GSErrCode TVAPI_Database(API_DatabaseID code, void* par1, void* /*par2*/, void* 
 
 GSErrCode TVAPI_Automate(API_AutomateID code, void* par1, void* /*par2*/, void* /*par3*/) {
     HostCall call("TVAPI_Automate", code);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     switch (code) {
         case APIDo_ChangeWindowID: {
             if (par1 == nullptr) return call.Answer(APIERR_BADPARS);
@@ -216,9 +214,8 @@ GSErrCode TVAPI_Goodies(API_GoodiesID code, void* par1, void* par2, void* par3, 
 
 GSErrCode TVAPI_Navigator(API_NavigatorID code, void* par1, void* par2, void* /*par3*/, void* /*par4*/) {
     HostCall call("TVAPI_Navigator", code);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (code != APINavigator_GetNavigatorItemID || par1 == nullptr || par2 == nullptr)
         return call.Answer(APIERR_BADPARS);
     call.Args(*As<API_Guid>(par1));

@@ -47,9 +47,8 @@ PropertyDefinition Kept(const API_PropertyDefinition& record) {
 GSErrCode TVAPI_Property_CreatePropertyGroup(API_PropertyGroup& group) {
     HostCall call("TVAPI_Property_CreatePropertyGroup");
     call.Args(group.name);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     if (group.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (!group.guid.IsNull() && state->groups.ContainsKey(group.guid)) return call.Answer(APIERR_BADPARS);
@@ -62,9 +61,8 @@ GSErrCode TVAPI_Property_CreatePropertyGroup(API_PropertyGroup& group) {
 GSErrCode TVAPI_Property_ChangePropertyGroup(const API_PropertyGroup& group) {
     HostCall call("TVAPI_Property_ChangePropertyGroup");
     call.Args(group.guid, group.name);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     PropertyGroup* found = state->groups.GetPtr(group.guid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
@@ -77,9 +75,8 @@ GSErrCode TVAPI_Property_ChangePropertyGroup(const API_PropertyGroup& group) {
 GSErrCode TVAPI_Property_DeletePropertyGroup(const API_Guid& groupGuid) {
     HostCall call("TVAPI_Property_DeletePropertyGroup");
     call.Args(groupGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     const PropertyGroup* found = state->groups.GetPtr(groupGuid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
@@ -93,9 +90,8 @@ GSErrCode TVAPI_Property_DeletePropertyGroup(const API_Guid& groupGuid) {
 GSErrCode TVAPI_Property_GetPropertyGroup(API_PropertyGroup& group) {
     HostCall call("TVAPI_Property_GetPropertyGroup");
     call.Args(group.guid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     const PropertyGroup* found = state->groups.GetPtr(group.guid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
     group = found->group;
@@ -104,9 +100,8 @@ GSErrCode TVAPI_Property_GetPropertyGroup(API_PropertyGroup& group) {
 
 GSErrCode TVAPI_Property_GetPropertyGroups(PK::Array<API_PropertyGroup>& groups) {
     HostCall call("TVAPI_Property_GetPropertyGroups");
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     groups.Clear();
     for (const auto& [guid, group] : state->groups) groups.Push(group.group);
     return call.Answer(NoError);
@@ -115,9 +110,8 @@ GSErrCode TVAPI_Property_GetPropertyGroups(PK::Array<API_PropertyGroup>& groups)
 GSErrCode TVAPI_Property_CreatePropertyDefinition(API_PropertyDefinition& definition) {
     HostCall call("TVAPI_Property_CreatePropertyDefinition");
     call.Args(definition.groupGuid, definition.name);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     if (!state->groups.ContainsKey(definition.groupGuid)) return call.Answer(APIERR_BADID);
     if (definition.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
@@ -134,9 +128,8 @@ GSErrCode TVAPI_Property_CreatePropertyDefinition(API_PropertyDefinition& defini
 GSErrCode TVAPI_Property_ChangePropertyDefinition(const API_PropertyDefinition& definition) {
     HostCall call("TVAPI_Property_ChangePropertyDefinition");
     call.Args(definition.guid, definition.name);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     PropertyDefinition* found = state->definitions.GetPtr(definition.guid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
@@ -153,9 +146,8 @@ GSErrCode TVAPI_Property_GetPropertyDefinitions(const API_Guid& groupGuid,
                                                 PK::Array<API_PropertyDefinition>& definitions) {
     HostCall call("TVAPI_Property_GetPropertyDefinitions");
     call.Args(groupGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     const PropertyGroup* group = state->groups.GetPtr(groupGuid);
     if (group == nullptr) return call.Answer(APIERR_BADID);
     definitions.Clear();
@@ -166,9 +158,8 @@ GSErrCode TVAPI_Property_GetPropertyDefinitions(const API_Guid& groupGuid,
 GSErrCode TVAPI_Property_GetPropertyDefinition(API_PropertyDefinition& definition) {
     HostCall call("TVAPI_Property_GetPropertyDefinition");
     call.Args(definition.guid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     const PropertyDefinition* found = state->definitions.GetPtr(definition.guid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
     definition = found->definition;

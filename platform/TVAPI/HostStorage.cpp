@@ -26,9 +26,8 @@ GSErrCode ObjectChangeRefusal(const ProjectState& state, const AddOnObject& obje
 GSErrCode TVAPI_ModulData_Store(const API_ModulData* info, const PK::UniString& modulName) {
     HostCall call("TVAPI_ModulData_Store");
     call.Args(modulName, info != nullptr);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (modulName.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (info == nullptr) return call.AnswerChange(state->modulData.Delete(modulName) ? NoError : APIERR_NOMODULEDATA);
     state->modulData.Put(modulName, TVSim::ModulData{info->dataVersion, info->platformSign, FromHandle(info->dataHdl)});
@@ -38,9 +37,8 @@ GSErrCode TVAPI_ModulData_Store(const API_ModulData* info, const PK::UniString& 
 GSErrCode TVAPI_ModulData_Get(API_ModulData* info, const PK::UniString& modulName) {
     HostCall call("TVAPI_ModulData_Get");
     call.Args(modulName);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (info == nullptr) return call.Answer(APIERR_BADPARS);
     const TVSim::ModulData* stored = state->modulData.GetPtr(modulName);
     if (stored == nullptr) return call.Answer(APIERR_NOMODULEDATA);
@@ -52,9 +50,8 @@ GSErrCode TVAPI_ModulData_Get(API_ModulData* info, const PK::UniString& modulNam
 
 GSErrCode TVAPI_ModulData_GetList(PK::Array<PK::UniString>* modulNameList) {
     HostCall call("TVAPI_ModulData_GetList");
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (modulNameList == nullptr) return call.Answer(APIERR_BADPARS);
     modulNameList->Clear();
     state->modulData.EnumerateKeys([&](const PK::UniString& name) { modulNameList->Push(name); });
@@ -66,9 +63,8 @@ GSErrCode TVAPI_ModulData_GetList(PK::Array<PK::UniString>* modulNameList) {
 GSErrCode TVAPI_AddOnObject_CreateUniqueObject(const PK::UniString& name, API_Guid* objectGuid) {
     HostCall call("TVAPI_AddOnObject_CreateUniqueObject");
     call.Args(name);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (objectGuid == nullptr) return call.Answer(APIERR_BADPARS);
     if (name.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (state->addOnObjectsByName.ContainsKey(name)) return call.Answer(APIERR_NAMEALREADYUSED);
@@ -85,9 +81,8 @@ GSErrCode TVAPI_AddOnObject_ModifyObject(const API_Guid& objectGuid, const PK::U
                                          const PKHandle* content) {
     HostCall call("TVAPI_AddOnObject_ModifyObject");
     call.Args(objectGuid, newName != nullptr, content != nullptr);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     AddOnObject* object = state->addOnObjects.GetPtr(objectGuid);
     if (object == nullptr) return call.Answer(APIERR_BADID);
     if (GSErrCode refusal = ObjectChangeRefusal(*state, *object); refusal != NoError) return call.Answer(refusal);
@@ -105,9 +100,8 @@ GSErrCode TVAPI_AddOnObject_ModifyObject(const API_Guid& objectGuid, const PK::U
 GSErrCode TVAPI_AddOnObject_DeleteObject(const API_Guid& objectGuid) {
     HostCall call("TVAPI_AddOnObject_DeleteObject");
     call.Args(objectGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     const AddOnObject* object = state->addOnObjects.GetPtr(objectGuid);
     if (object == nullptr) return call.Answer(APIERR_BADID);
     if (GSErrCode refusal = ObjectChangeRefusal(*state, *object); refusal != NoError) return call.Answer(refusal);
@@ -118,9 +112,8 @@ GSErrCode TVAPI_AddOnObject_DeleteObject(const API_Guid& objectGuid) {
 
 GSErrCode TVAPI_AddOnObject_GetObjectList(PK::Array<API_Guid>* objects) {
     HostCall call("TVAPI_AddOnObject_GetObjectList");
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (objects == nullptr) return call.Answer(APIERR_BADPARS);
     objects->Clear();
     state->addOnObjects.EnumerateKeys([&](const API_Guid& guid) { objects->Push(guid); });
@@ -130,9 +123,8 @@ GSErrCode TVAPI_AddOnObject_GetObjectList(PK::Array<API_Guid>* objects) {
 GSErrCode TVAPI_AddOnObject_GetObjectContent(const API_Guid& objectGuid, PK::UniString* name, PKHandle* content) {
     HostCall call("TVAPI_AddOnObject_GetObjectContent");
     call.Args(objectGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     const AddOnObject* object = state->addOnObjects.GetPtr(objectGuid);
     if (object == nullptr) return call.Answer(APIERR_BADID);
     if (name != nullptr) *name = object->name;
@@ -143,9 +135,8 @@ GSErrCode TVAPI_AddOnObject_GetObjectContent(const API_Guid& objectGuid, PK::Uni
 GSErrCode TVAPI_AddOnObject_GetUniqueObjectGuidFromName(const PK::UniString& name, API_Guid* objectGuid) {
     HostCall call("TVAPI_AddOnObject_GetUniqueObjectGuidFromName");
     call.Args(name);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (objectGuid == nullptr) return call.Answer(APIERR_BADPARS);
     const API_Guid* found = state->addOnObjectsByName.GetPtr(name);
     *objectGuid = found != nullptr ? *found : APINULLGuid;
@@ -155,9 +146,8 @@ GSErrCode TVAPI_AddOnObject_GetUniqueObjectGuidFromName(const PK::UniString& nam
 GSErrCode TVAPI_AddOnObject_ExistsObject(const API_Guid& objectGuid, bool* exists) {
     HostCall call("TVAPI_AddOnObject_ExistsObject");
     call.Args(objectGuid);
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (exists == nullptr) return call.Answer(APIERR_BADPARS);
     *exists = state->addOnObjects.ContainsKey(objectGuid);
     return call.Answer(NoError);
@@ -167,9 +157,8 @@ GSErrCode TVAPI_AddOnObject_ReserveObjects(const PK::Array<API_Guid>& objects,
                                            PK::HashTable<API_Guid, PK::UniString>* conflicts) {
     HostCall call("TVAPI_AddOnObject_ReserveObjects");
     call.Args(objects.GetSize());
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (!state->shared) return call.Answer(APIERR_NOTEAMWORKPROJECT);
     GSErrCode result = NoError;
     for (const API_Guid& guid : objects) {
@@ -188,9 +177,8 @@ GSErrCode TVAPI_AddOnObject_ReserveObjects(const PK::Array<API_Guid>& objects,
 GSErrCode TVAPI_AddOnObject_ReleaseObjects(const PK::Array<API_Guid>& objects) {
     HostCall call("TVAPI_AddOnObject_ReleaseObjects");
     call.Args(objects.GetSize());
-    if (call.Refused()) return call.Answer(call.Injected());
-    ProjectState* state = OpenState();
-    if (state == nullptr) return call.Answer(APIERR_NOPLAN);
+    ProjectState* state = call.OpenProject();
+    if (state == nullptr) return call.Refusal();
     if (!state->shared) return call.Answer(APIERR_NOTEAMWORKPROJECT);
     for (const API_Guid& guid : objects)
         if (!state->addOnObjects.ContainsKey(guid)) return call.Answer(APIERR_BADID);

@@ -1,6 +1,7 @@
 #include "TVAPI/Resources.hpp"
 
-#include <fstream>
+#include "PK/KeyValueFile.hpp"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -23,34 +24,17 @@ State& TheState() {
     return state;
 }
 
-std::string Unescape(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 1 < s.size()) {
-            char n = s[++i];
-            out += n == 'n' ? '\n' : n == 't' ? '\t' : n;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
-}
-
 std::optional<StringList> Load(int resID) {
-    std::ifstream in(TheState().folder / ("StringList-" + std::to_string(resID) + ".txt"));
-    if (!in) return std::nullopt;
     StringList list;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        auto tab = line.find('\t');
-        if (tab == std::string::npos) continue;
-        try {
-            list[std::stoi(line.substr(0, tab))] = PK::UniString(Unescape(line.substr(tab + 1)));
-        } catch (const std::exception&) {
-            // A malformed line is skipped; its index simply does not exist.
-        }
-    }
+    const bool found = PK::KeyValueFile::Read(
+        TheState().folder / ("StringList-" + std::to_string(resID) + ".txt"), [&](std::string key, std::string value) {
+            try {
+                list[std::stoi(key)] = PK::UniString(value);
+            } catch (const std::exception&) {
+                // A malformed line is skipped; its index simply does not exist.
+            }
+        });
+    if (!found) return std::nullopt;
     return list;
 }
 

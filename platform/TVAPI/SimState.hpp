@@ -150,6 +150,17 @@ public:
         return *this;
     }
 
+    // The open project, or nullptr when the call is refused: an injected
+    // fault, or APIERR_NOPLAN without a project. Refusal() answers that code.
+    ProjectState* OpenProject() {
+        _refusal = _injected;
+        if (_refusal != NoError) return nullptr;
+        ProjectState* state = OpenState();
+        if (state == nullptr) _refusal = APIERR_NOPLAN;
+        return state;
+    }
+    GSErrCode Refusal() { return Answer(_refusal); }
+
     GSErrCode Answer(GSErrCode code);
     // As Answer, and a successful change is noted in the running undo step.
     GSErrCode AnswerChange(GSErrCode code);
@@ -164,6 +175,7 @@ private:
     std::string _family;
     std::string _args;
     GSErrCode _injected = NoError;
+    GSErrCode _refusal = NoError;
 };
 
 // Runs a callback of the add-on as the host would: what it lets escape is

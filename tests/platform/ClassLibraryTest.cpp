@@ -75,6 +75,18 @@ TEST(Preferences, KeepDefaultStoresTheDefaultForLaterReads) {
     EXPECT_EQ(PKPref::OpenRootKey(2), nullptr);
 }
 
+TEST(Preferences, KeysAndValuesWithLineBreaksTabsAndBackslashesSurviveTheFile) {
+    TestSupport::TempDir dir;
+    const PK::UniString group("a\tb"), key("c\td\n"), value("line 1\nline\t2 \\ end\\");
+    ASSERT_EQ(PKPref::OpenRootKey(0)->SetString(group, key, value), PK::NoError);
+    ASSERT_EQ(PKPref::OpenRootKey(0)->SetString("a", "b\tc\td", "other"), PK::NoError);
+    PK::UniString read;
+    ASSERT_EQ(PKPref::OpenRootKey(0)->GetString(group, key, &read, "", 0), PK::NoError);
+    EXPECT_EQ(read, value);
+    ASSERT_EQ(PKPref::OpenRootKey(0)->GetString("a", "b\tc\td", &read, "", 0), PK::NoError);
+    EXPECT_EQ(read, "other");
+}
+
 TEST(ClassRegistry, FindsRegistrationsByGuidUntilTheyGo) {
     const PK::Guid id("9C0FFEE0-2222-3333-4444-555555555555");
     {
