@@ -1,10 +1,10 @@
 #pragma once
 // One connection of the Torvel project with one Orvo Tessary specification.
 //
-// TO BE COMPLETED BY THE CONNECTION: only what the issues ask of a connection
-// is declared here so far. The connection brings its record, commands, events
-// and the definitions of these operations; until then nothing in the add-on
-// makes a connection, and the issues reach it only by reference.
+// Only what the issues ask of a connection is declared so far; the connection
+// itself (its record, commands, events and these operations) is still to be
+// written. Until then nothing in the add-on makes a connection, and the issues
+// reach it only by reference.
 #include <memory>
 
 #include "PK/UniString.hpp"
