@@ -140,6 +140,7 @@ TEST(SimulatedHostControl, AnExceptionEscapingIntoTheHostIsCaughtAndRecorded) {
     EXPECT_EQ(TVAPI_CallUndoableCommand("x", []() -> GSErrCode { throw std::runtime_error("oops"); }), APIERR_GENERAL);
     ASSERT_EQ(TVSim::Events::GetEscapedExceptions().size(), 1u);
     EXPECT_EQ(TVSim::Events::GetEscapedExceptions()[0], "TVAPI_CallUndoableCommand: oops");
+    TVSim::Reset();  // provoked on purpose; the process-wide check must not see it
 }
 
 TEST(SimulatedHostControl, AMergeGoesThroughTheHandlerAndKeepsItsResult) {
