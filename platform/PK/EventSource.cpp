@@ -23,6 +23,10 @@ EventSource::~EventSource() {
 
 void EventSource::Attach(EventObserver& observer) {
     if (IsAttached(observer)) return;
+    // Make room in both lists first, so a failed allocation leaves neither
+    // holding a half-made attachment.
+    _entries.reserve(_entries.size() + 1);
+    observer._sources.reserve(observer._sources.size() + 1);
     _entries.push_back({&observer, _nextStamp++});
     observer._sources.push_back(this);
 }
