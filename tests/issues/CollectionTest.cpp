@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -182,25 +183,39 @@ TEST(IssueCollection, ARefreshDropsHandledElementsAndStampsIssuesItEmpties) {
 TEST(IssueCollection, TheStampTableIsCutToTheLatest2000WhenItReaches4000) {
     FakeConnection connection;
     Issue::Collection issues(connection);
-    PK::Guid first, last;
-    for (PK::Int32 t = 1; t <= 3999; ++t) {
-        const IssuePtr issue = MakeAt<Unknown>(t, "h");
-        issues.AddIssue(issue);
-        issues.Remove(issue);
-        if (t == 1) first = issue->Guid();
-    }
+    std::map<PK::Int32, IssuePtr> removedAt;
+    const auto removeUpTo = [&](PK::Int32 from, PK::Int32 to) {
+        for (PK::Int32 t = from; t <= to; ++t) {
+            const IssuePtr issue = MakeAt<Unknown>(t, "h");
+            issues.AddIssue(issue);
+            issues.Remove(issue);
+            removedAt[t] = issue;
+        }
+    };
+    removeUpTo(1, 3999);
     EXPECT_EQ(issues.GetDeleted().GetSize(), 3999u);
 
-    const IssuePtr issue = MakeAt<Unknown>(4000, "h");
-    last = issue->Guid();
-    issues.AddIssue(issue);
-    issues.Remove(issue);
+    removeUpTo(4000, 4000);
     ASSERT_EQ(issues.GetDeleted().GetSize(), 2000u);
     PK::Int32 oldest = 4000;
     for (const auto& [guid, stamp] : issues.GetDeleted()) oldest = std::min(oldest, stamp);
     EXPECT_EQ(oldest, 2001);
-    EXPECT_TRUE(issues.GetDeleted().ContainsKey(last));
-    EXPECT_FALSE(issues.GetDeleted().ContainsKey(first));
+    EXPECT_TRUE(issues.GetDeleted().ContainsKey(removedAt[4000]->Guid()));
+    EXPECT_FALSE(issues.GetDeleted().ContainsKey(removedAt[1]->Guid()));
+
+    // A merge that stamps one more is cut only once all of theirs are in: the
+    // oldest stamp still keeps their copy of that issue out.
+    removeUpTo(4001, 5999);
+    const IssuePtr localTitle = MakeAt<Title>(9000, "S1", "P1");
+    issues.AddIssue(localTitle);
+    Issue::Collection theirs(connection);
+    const IssuePtr newerTitle = MakeAt<Title>(9001, "S2", "P2");
+    theirs.AddIssue(newerTitle);
+    theirs.AddIssue(removedAt[2001]);
+    EXPECT_TRUE(issues.MergeIn(theirs));
+    EXPECT_EQ(Guids(issues), (std::vector{newerTitle->Guid()}));
+    EXPECT_EQ(issues.GetDeleted().GetSize(), 2000u);
+    EXPECT_TRUE(issues.GetDeleted().ContainsKey(localTitle->Guid()));
 }
 
 // Two team members start from one stored collection, each settles part of it,

@@ -34,7 +34,6 @@ void Collection::Clear() { _container.Clear(); }
 
 void Collection::Stamp(const PK::Guid& guid) {
     _deleted.Add(guid, TIGetTime());  // an earlier stamp stays
-    CleanupDeleted();
 }
 
 void Collection::DropMarked(const std::vector<bool>& drop) {
@@ -51,6 +50,11 @@ void Collection::DropMarked(const std::vector<bool>& drop) {
 }
 
 void Collection::AddIssue(std::shared_ptr<Base> issue) {
+    Insert(std::move(issue));
+    CleanupDeleted();
+}
+
+void Collection::Insert(std::shared_ptr<Base> issue) {
     if (!TC_ASSERT(err, issue != nullptr)) return;
 
     // The same issue again (another version's copy): one entry is kept.
@@ -114,7 +118,9 @@ void Collection::Remove(const Issues& issues) {
             removedAny = true;
         }
     }
-    if (removedAny) DropMarked(drop);
+    if (!removedAny) return;
+    DropMarked(drop);
+    CleanupDeleted();
 }
 
 bool Collection::RefreshAndRemoveIrrelevantElems(const PK::Array<PK::Guid>& elements) {
@@ -136,7 +142,10 @@ bool Collection::RefreshAndRemoveIrrelevantElems(const PK::Array<PK::Guid>& elem
             changed = true;
         }
     }
-    if (changed) DropMarked(drop);
+    if (changed) {
+        DropMarked(drop);
+        CleanupDeleted();
+    }
     return changed;
 }
 
@@ -157,7 +166,9 @@ bool Collection::MergeIn(const Collection& other) {
     for (const auto& theirs : other._container) {
         if (theirs == nullptr || _deleted.ContainsKey(theirs->Guid())) continue;
         // A copy: the other collection's issues must not change along with ours.
-        AddIssue(std::shared_ptr<Base>(theirs->Clone()));
+        // No cut of the stamps before all of theirs are in: a cut here could
+        // drop the stamp that keeps one of their later issues out.
+        Insert(std::shared_ptr<Base>(theirs->Clone()));
         changed = true;
     }
 

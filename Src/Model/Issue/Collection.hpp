@@ -75,6 +75,8 @@ public:
     bool MergeIn(const Collection& other);
 
 private:
+    // AddIssue without bounding the stamp table.
+    void Insert(std::shared_ptr<Base> issue);
     void Stamp(const PK::Guid& guid);
     // Drops the entries whose flag is set, stamping each; keeps the order.
     void DropMarked(const std::vector<bool>& drop);
