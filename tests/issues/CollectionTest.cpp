@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -8,6 +9,7 @@
 #include "IO/MemoryChannel.hpp"
 #include "IssueTestKinds.hpp"
 #include "Model/Errors.hpp"
+#include "Torvel/Api/Error.hpp"
 #include "Model/Issue/Collection.hpp"
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
@@ -405,8 +407,10 @@ TEST(IssueCollection, AnUnreadableIssueRecordCostsThatIssueOnlyAndIsReported) {
 TEST(IssueCollection, ATruncatedOrNewerStoredCollectionIsRefusedWithoutHarm) {
     FakeConnection connection;
     Issue::Collection issues(connection);
-    issues.AddIssue(MakeAt<Title>(100, "S", "P"));
-    issues.AddIssue(ElementsAt(110, {1, 2}));
+    const IssuePtr title = MakeAt<Title>(100, "S", "P");
+    issues.AddIssue(title);
+    const IssuePtr elements = ElementsAt(110, {1, 2});
+    issues.AddIssue(elements);
     const IssuePtr gone = MakeAt<Unknown>(120, "gone");
     issues.AddIssue(gone);
     issues.Remove(gone);
@@ -414,6 +418,23 @@ TEST(IssueCollection, ATruncatedOrNewerStoredCollectionIsRefusedWithoutHarm) {
     for (PK::USize size = 0; size < bytes.size(); ++size) {
         Issue::Collection back(connection);
         EXPECT_NE(ReadInto(back, bytes, size), PK::NoError) << "cut at " << size;
+    }
+
+    // A damaged length in the second issue's class frame (class GUID, two
+    // version bytes, then the length): nothing after it can be found, which
+    // is an unreadable issue, not an unreadable channel.
+    Bytes damaged = bytes;
+    IO::MemoryOChannel32 record;
+    ASSERT_EQ(elements->Write(record), PK::NoError);
+    const auto at = std::search(damaged.begin(), damaged.end(), record.GetDestination(),
+                                record.GetDestination() + record.GetDataSize());
+    ASSERT_NE(at, damaged.end());
+    std::fill(at + 18, at + 22, '\x7f');
+    {
+        Issue::Collection back(connection);
+        EXPECT_THROW(ReadInto(back, damaged, damaged.size()), Api::GeneralError);
+        ASSERT_EQ(back.Get().GetSize(), 1u);
+        EXPECT_EQ(back.Get()[0]->Guid(), title->Guid());
     }
 
     IO::MemoryOChannel32 oc;

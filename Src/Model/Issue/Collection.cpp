@@ -8,6 +8,7 @@
 #include "Model/Errors.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "PK/Time.hpp"
+#include "Torvel/Api/ThrowError.hpp"
 #include "Util/Log.hpp"
 
 namespace TessaryConnect::Model::Issue {
@@ -203,14 +204,17 @@ PKErrCode Collection::Read(PK::IChannel& ic) {
     // Each record is read from a copy of its own: since frames carry their
     // length, a record this version cannot read (an unknown kind, a newer
     // version, damaged fields) costs that one issue, not the list and stamps.
+    // A record whose frame cannot be taken off the channel leaves no way to
+    // the records after it: that throws, as an unreadable issue does, so the
+    // connection keeps the rest of its data and reports the lost issues.
     PK::Array<PK::UniString> skipped;
     for (PK::UInt32 i = 0; i < count; ++i) {
         PK::Guid classId;
-        if (PKErrCode err = ic.Read(classId); err != PK::NoError) return err;
+        if (PKErrCode err = ic.Read(classId); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
         IO::MemoryOChannel32 copy;
         copy.SetByteOrder(ic.GetByteOrder());
         copy.Write(classId);
-        if (PKErrCode err = PK::CopyFrame(ic, copy); err != PK::NoError) return err;
+        if (PKErrCode err = PK::CopyFrame(ic, copy); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
 
         IO::MemoryIChannel32 record(copy.GetDestination(), copy.GetDataSize());
         record.SetByteOrder(ic.GetByteOrder());

@@ -36,8 +36,10 @@ public:
 
     // Replaces the list and the stamps by the stored ones. An issue record
     // that cannot be read is skipped and logged, and the list gets one
-    // UnknownError naming it. Channel errors are returned; a collection
-    // record of a newer version throws Error::VersionIncompatibility.
+    // UnknownError naming it. Channel errors outside the issue records are
+    // returned; an issue record that cannot be taken off the channel throws
+    // the typed host error (the issues read before it stay listed); a
+    // collection record of a newer version throws Error::VersionIncompatibility.
     PKErrCode Read(PK::IChannel& ic);
     PKErrCode Write(PK::OChannel& oc) const;
 
