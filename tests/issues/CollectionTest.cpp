@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -7,6 +9,7 @@
 #include "IO/MemoryChannel.hpp"
 #include "IssueTestKinds.hpp"
 #include "Model/Errors.hpp"
+#include "Torvel/Api/Error.hpp"
 #include "Model/Issue/Collection.hpp"
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
@@ -182,25 +185,39 @@ TEST(IssueCollection, ARefreshDropsHandledElementsAndStampsIssuesItEmpties) {
 TEST(IssueCollection, TheStampTableIsCutToTheLatest2000WhenItReaches4000) {
     FakeConnection connection;
     Issue::Collection issues(connection);
-    PK::Guid first, last;
-    for (PK::Int32 t = 1; t <= 3999; ++t) {
-        const IssuePtr issue = MakeAt<Unknown>(t, "h");
-        issues.AddIssue(issue);
-        issues.Remove(issue);
-        if (t == 1) first = issue->Guid();
-    }
+    std::map<PK::Int32, IssuePtr> removedAt;
+    const auto removeUpTo = [&](PK::Int32 from, PK::Int32 to) {
+        for (PK::Int32 t = from; t <= to; ++t) {
+            const IssuePtr issue = MakeAt<Unknown>(t, "h");
+            issues.AddIssue(issue);
+            issues.Remove(issue);
+            removedAt[t] = issue;
+        }
+    };
+    removeUpTo(1, 3999);
     EXPECT_EQ(issues.GetDeleted().GetSize(), 3999u);
 
-    const IssuePtr issue = MakeAt<Unknown>(4000, "h");
-    last = issue->Guid();
-    issues.AddIssue(issue);
-    issues.Remove(issue);
+    removeUpTo(4000, 4000);
     ASSERT_EQ(issues.GetDeleted().GetSize(), 2000u);
     PK::Int32 oldest = 4000;
     for (const auto& [guid, stamp] : issues.GetDeleted()) oldest = std::min(oldest, stamp);
     EXPECT_EQ(oldest, 2001);
-    EXPECT_TRUE(issues.GetDeleted().ContainsKey(last));
-    EXPECT_FALSE(issues.GetDeleted().ContainsKey(first));
+    EXPECT_TRUE(issues.GetDeleted().ContainsKey(removedAt[4000]->Guid()));
+    EXPECT_FALSE(issues.GetDeleted().ContainsKey(removedAt[1]->Guid()));
+
+    // A merge that stamps one more is cut only once all of theirs are in: the
+    // oldest stamp still keeps their copy of that issue out.
+    removeUpTo(4001, 5999);
+    const IssuePtr localTitle = MakeAt<Title>(9000, "S1", "P1");
+    issues.AddIssue(localTitle);
+    Issue::Collection theirs(connection);
+    const IssuePtr newerTitle = MakeAt<Title>(9001, "S2", "P2");
+    theirs.AddIssue(newerTitle);
+    theirs.AddIssue(removedAt[2001]);
+    EXPECT_TRUE(issues.MergeIn(theirs));
+    EXPECT_EQ(Guids(issues), (std::vector{newerTitle->Guid()}));
+    EXPECT_EQ(issues.GetDeleted().GetSize(), 2000u);
+    EXPECT_TRUE(issues.GetDeleted().ContainsKey(localTitle->Guid()));
 }
 
 // Two team members start from one stored collection, each settles part of it,
@@ -390,8 +407,10 @@ TEST(IssueCollection, AnUnreadableIssueRecordCostsThatIssueOnlyAndIsReported) {
 TEST(IssueCollection, ATruncatedOrNewerStoredCollectionIsRefusedWithoutHarm) {
     FakeConnection connection;
     Issue::Collection issues(connection);
-    issues.AddIssue(MakeAt<Title>(100, "S", "P"));
-    issues.AddIssue(ElementsAt(110, {1, 2}));
+    const IssuePtr title = MakeAt<Title>(100, "S", "P");
+    issues.AddIssue(title);
+    const IssuePtr elements = ElementsAt(110, {1, 2});
+    issues.AddIssue(elements);
     const IssuePtr gone = MakeAt<Unknown>(120, "gone");
     issues.AddIssue(gone);
     issues.Remove(gone);
@@ -399,6 +418,23 @@ TEST(IssueCollection, ATruncatedOrNewerStoredCollectionIsRefusedWithoutHarm) {
     for (PK::USize size = 0; size < bytes.size(); ++size) {
         Issue::Collection back(connection);
         EXPECT_NE(ReadInto(back, bytes, size), PK::NoError) << "cut at " << size;
+    }
+
+    // A damaged length in the second issue's class frame (class GUID, two
+    // version bytes, then the length): nothing after it can be found, which
+    // is an unreadable issue, not an unreadable channel.
+    Bytes damaged = bytes;
+    IO::MemoryOChannel32 record;
+    ASSERT_EQ(elements->Write(record), PK::NoError);
+    const auto at = std::search(damaged.begin(), damaged.end(), record.GetDestination(),
+                                record.GetDestination() + record.GetDataSize());
+    ASSERT_NE(at, damaged.end());
+    std::fill(at + 18, at + 22, '\x7f');
+    {
+        Issue::Collection back(connection);
+        EXPECT_THROW(ReadInto(back, damaged, damaged.size()), Api::GeneralError);
+        ASSERT_EQ(back.Get().GetSize(), 1u);
+        EXPECT_EQ(back.Get()[0]->Guid(), title->Guid());
     }
 
     IO::MemoryOChannel32 oc;

@@ -8,6 +8,7 @@
 #include "Model/Errors.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "PK/Time.hpp"
+#include "Torvel/Api/ThrowError.hpp"
 #include "Util/Log.hpp"
 
 namespace TessaryConnect::Model::Issue {
@@ -34,7 +35,6 @@ void Collection::Clear() { _container.Clear(); }
 
 void Collection::Stamp(const PK::Guid& guid) {
     _deleted.Add(guid, TIGetTime());  // an earlier stamp stays
-    CleanupDeleted();
 }
 
 void Collection::DropMarked(const std::vector<bool>& drop) {
@@ -51,6 +51,11 @@ void Collection::DropMarked(const std::vector<bool>& drop) {
 }
 
 void Collection::AddIssue(std::shared_ptr<Base> issue) {
+    Insert(std::move(issue));
+    CleanupDeleted();
+}
+
+void Collection::Insert(std::shared_ptr<Base> issue) {
     if (!TC_ASSERT(err, issue != nullptr)) return;
 
     // The same issue again (another version's copy): one entry is kept.
@@ -114,7 +119,9 @@ void Collection::Remove(const Issues& issues) {
             removedAny = true;
         }
     }
-    if (removedAny) DropMarked(drop);
+    if (!removedAny) return;
+    DropMarked(drop);
+    CleanupDeleted();
 }
 
 bool Collection::RefreshAndRemoveIrrelevantElems(const PK::Array<PK::Guid>& elements) {
@@ -136,7 +143,10 @@ bool Collection::RefreshAndRemoveIrrelevantElems(const PK::Array<PK::Guid>& elem
             changed = true;
         }
     }
-    if (changed) DropMarked(drop);
+    if (changed) {
+        DropMarked(drop);
+        CleanupDeleted();
+    }
     return changed;
 }
 
@@ -157,7 +167,9 @@ bool Collection::MergeIn(const Collection& other) {
     for (const auto& theirs : other._container) {
         if (theirs == nullptr || _deleted.ContainsKey(theirs->Guid())) continue;
         // A copy: the other collection's issues must not change along with ours.
-        AddIssue(std::shared_ptr<Base>(theirs->Clone()));
+        // No cut of the stamps before all of theirs are in: a cut here could
+        // drop the stamp that keeps one of their later issues out.
+        Insert(std::shared_ptr<Base>(theirs->Clone()));
         changed = true;
     }
 
@@ -192,14 +204,17 @@ PKErrCode Collection::Read(PK::IChannel& ic) {
     // Each record is read from a copy of its own: since frames carry their
     // length, a record this version cannot read (an unknown kind, a newer
     // version, damaged fields) costs that one issue, not the list and stamps.
+    // A record whose frame cannot be taken off the channel leaves no way to
+    // the records after it: that throws, as an unreadable issue does, so the
+    // connection keeps the rest of its data and reports the lost issues.
     PK::Array<PK::UniString> skipped;
     for (PK::UInt32 i = 0; i < count; ++i) {
         PK::Guid classId;
-        if (PKErrCode err = ic.Read(classId); err != PK::NoError) return err;
+        if (PKErrCode err = ic.Read(classId); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
         IO::MemoryOChannel32 copy;
         copy.SetByteOrder(ic.GetByteOrder());
         copy.Write(classId);
-        if (PKErrCode err = PK::CopyFrame(ic, copy); err != PK::NoError) return err;
+        if (PKErrCode err = PK::CopyFrame(ic, copy); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
 
         IO::MemoryIChannel32 record(copy.GetDestination(), copy.GetDataSize());
         record.SetByteOrder(ic.GetByteOrder());

@@ -36,8 +36,10 @@ public:
 
     // Replaces the list and the stamps by the stored ones. An issue record
     // that cannot be read is skipped and logged, and the list gets one
-    // UnknownError naming it. Channel errors are returned; a collection
-    // record of a newer version throws Error::VersionIncompatibility.
+    // UnknownError naming it. Channel errors outside the issue records are
+    // returned; an issue record that cannot be taken off the channel throws
+    // the typed host error (the issues read before it stay listed); a
+    // collection record of a newer version throws Error::VersionIncompatibility.
     PKErrCode Read(PK::IChannel& ic);
     PKErrCode Write(PK::OChannel& oc) const;
 
@@ -75,6 +77,8 @@ public:
     bool MergeIn(const Collection& other);
 
 private:
+    // AddIssue without bounding the stamp table.
+    void Insert(std::shared_ptr<Base> issue);
     void Stamp(const PK::Guid& guid);
     // Drops the entries whose flag is set, stamping each; keeps the order.
     void DropMarked(const std::vector<bool>& drop);
