@@ -29,7 +29,13 @@ HostState& Host() {
 ProjectState* OpenState() { return Host().project ? &StateOf(*Host().project) : nullptr; }
 
 std::string ToText(const API_Guid& guid) { return guid.ToUniString().ToCStr(); }
-std::string ToText(const PK::UniString& text) { return "\"" + text.ToCStr() + "\""; }
+std::string ToText(const PK::UniString& text) {
+    // Appended rather than "\"" + std::string, which GCC 12 at -O3 falsely flags with -Wrestrict.
+    std::string quoted = "\"";
+    quoted += text.ToCStr();
+    quoted += '"';
+    return quoted;
+}
 
 std::string FourCCText(PK::Int32 code) {
     std::string text(4, ' ');
