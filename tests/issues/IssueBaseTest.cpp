@@ -13,7 +13,9 @@
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "PK/Time.hpp"
+#include "TVAPI/Sim.hpp"
 #include "Torvel/Api/Error.hpp"
+#include "Torvel/Api/Torvel.hpp"
 #include "support/LogCapture.hpp"
 
 using namespace TessaryConnect;
@@ -68,7 +70,8 @@ TEST(IssueBase, NewIssuesTakeAFreshIdentityAndTheTimeAndAClonesIsTheSameIssueInA
     EXPECT_EQ(Printed(*clone), Printed(*title));
     EXPECT_EQ(clone->CreationTime(), 5000);
 
-    auto connection = std::make_shared<FakeConnection>();
+    TVSim::OpenProject();
+    auto connection = std::make_shared<FakeConnection>(PK::Array<std::shared_ptr<Issue::Base>>{title});
     Issue::BaseWithText withTitle(connection, title);
     EXPECT_EQ(withTitle, Issue::BaseWithText(connection, title));
     EXPECT_FALSE(withTitle == Issue::BaseWithText(connection, clone));
@@ -76,9 +79,12 @@ TEST(IssueBase, NewIssuesTakeAFreshIdentityAndTheTimeAndAClonesIsTheSameIssueInA
     EXPECT_TRUE(withTitle.IsFixable());
     EXPECT_EQ(fmt::format("{}", withTitle), fmt::format("Issue::BaseWithText{{{}}}", title->GetString(*connection)));
 
-    withTitle.Remove();
-    ASSERT_EQ(connection->removed.GetSize(), 1u);
-    EXPECT_EQ(connection->removed[0], title);
+    // The connection lists its own copy of the issue; removing that one takes it off the list.
+    PK::Array<Issue::BaseWithText> listed = connection->GetIssuesWithText();
+    ASSERT_EQ(listed.GetSize(), 1u);
+    EXPECT_EQ(Printed(listed[0].GetIssue()), Printed(*title));
+    connection->TV().CallCommand("Remove", [&] { listed[0].Remove(); });
+    EXPECT_TRUE(connection->GetIssuesWithText().IsEmpty());
 }
 
 TEST(IssueBase, EveryKindReadsBackAsItWasWritten) {
