@@ -1,0 +1,173 @@
+#include "ConnectionTestSupport.hpp"
+
+#include <exception>
+#include <stdexcept>
+
+#include "IO/MemoryChannel.hpp"
+#include "Model/Issue/Collection.hpp"
+#include "Torvel/Api/ModulDataWrapper.hpp"
+#include "Torvel/Implementation/Torvel.hpp"
+
+namespace ConnTest {
+
+namespace {
+
+std::string Text(const PK::UniString& text) { return text.ToCStr(); }
+
+}  // namespace
+
+void InCommand(Api::Torvel& tv, const std::function<void()>& body) {
+    std::exception_ptr failure;
+    tv.CallUndoableCommand("Test step", Api::Torvel::Command([&] {
+                               try {
+                                   body();
+                               } catch (...) {
+                                   failure = std::current_exception();
+                               }
+                           }));
+    if (failure) std::rethrow_exception(failure);
+}
+
+void RecordingPage::AssociateSpec(const PK::UniString& specId, const PK::UniString& documentRef,
+                                  const PK::UniString& documentName) {
+    calls.push_back("AssociateSpec(" + Text(specId) + ", " + Text(documentRef) + ", " + Text(documentName) + ")");
+}
+
+void RecordingPage::RemoveSpecAssociation(const PK::UniString& specId, const PK::UniString& documentRef) {
+    calls.push_back("RemoveSpecAssociation(" + Text(specId) + ", " + Text(documentRef) + ")");
+}
+
+void RecordingPage::Associate(const Api::AssociableType& type, const PK::UniString& text) {
+    calls.push_back("Associate(" + Text(type.id) + ", " + Text(text) + ")");
+}
+
+void RecordingPage::RemoveAssociation(const PK::UniString& specId, const PK::UniString& clauseId) {
+    calls.push_back("RemoveAssociation(" + Text(specId) + ", " + Text(clauseId) + ")");
+}
+
+void RecordingPage::SendAssociationFeedback(bool success, const PK::UniString& text) {
+    calls.push_back("SendAssociationFeedback(" + std::to_string(success) + ", " + Text(text) + ")");
+}
+
+void RecordingPage::RequestClauseData(const PK::UniString&, const PK::UniString&, const PK::Array<PK::UniString>&) {
+    calls.push_back("RequestClauseData");
+}
+
+void RecordingObserver::ConnEvent_UnassociatedElementTypeChanged(const ConnectionPtr&,
+                                                                 const PK::HashSet<Model::Element::Type>& types) {
+    events.push_back("UnassociatedElementTypeChanged");
+    reports.push_back(types);
+}
+
+Api::Properties Clause(const PK::UniString& clauseId, const PK::UniString& code, const PK::UniString& title,
+                       const PK::UniString& prefix, const PK::UniString& suffix) {
+    Api::Properties properties;
+    properties.Add(Api::Properties::Name::ClauseId, clauseId);
+    properties.Add(Api::Properties::Name::Code, code);
+    properties.Add(Api::Properties::Name::Title, title);
+    properties.Add(Api::Properties::Name::Prefix, prefix);
+    properties.Add(Api::Properties::Name::Suffix, suffix);
+    return properties;
+}
+
+Project::Project()
+    : sim(TVSim::OpenProject()),
+      system(sim.AddClassificationSystem("Clauses")),
+      tv(std::make_shared<Implementation::Torvel>()),
+      page(std::make_shared<RecordingPage>()),
+      tessary(std::make_shared<Model::TessaryPtr>(page)),
+      plan(std::make_shared<Model::PlanData>(tv)) {
+    items["A10"] = sim.AddClassificationItem(system, "A10", APINULLGuid, "Walls");
+    items["B20"] = sim.AddClassificationItem(system, "B20", APINULLGuid, "Floors");
+    items["B21"] = sim.AddClassificationItem(system, "B21", items["B20"], "Screeds");
+    plan->GenerateNew();
+}
+
+ConnectionPtr Project::Connect(const PK::UniString& specId, const PK::UniString& specTitle,
+                               const PK::UniString& projectId, const PK::UniString& projectTitle) {
+    ConnectionPtr connection;
+    InCommand(*tv, [&] {
+        connection = std::make_shared<Model::ConnectionWithSpecification>(tv, tessary, plan, system, specId, specTitle,
+                                                                          projectId, projectTitle);
+    });
+    return connection;
+}
+
+ConnectionPtr Project::Load(const PK::UniString& specId) {
+    auto connection = std::make_shared<Model::ConnectionWithSpecification>(tv, tessary, plan);
+    Reload(*connection, specId);
+    return connection;
+}
+
+void Project::Reload(Model::ConnectionWithSpecification& connection, const PK::UniString& specId) {
+    Api::ModulDataWrapper data;
+    if (!tv->ModulData_Get(Model::ConnectionWithSpecification::GetModulDataNameForSpecId(specId), *data.GetPtr()))
+        throw std::runtime_error("no module data for " + Text(specId));
+    data.FillObject(connection);
+}
+
+std::vector<char> Project::StoredBytes(const PK::UniString& specId) const {
+    const TVSim::ModulData* data =
+        sim.GetModulData(Model::ConnectionWithSpecification::GetModulDataNameForSpecId(specId));
+    if (data == nullptr || !data->bytes) return {};
+    return *data->bytes;
+}
+
+API_Guid Project::GroupOf(const PK::UniString& groupName) const { return sim.FindPropertyGroup(groupName); }
+
+API_Guid Project::DefinitionOf(const API_Guid& group, const PK::UniString& propertyName) const {
+    return sim.FindPropertyDefinition(group, propertyName);
+}
+
+void Project::WriteClauseId(const API_Guid& element, const API_Guid& definition, const PK::UniString& clauseId) {
+    sim.SetPropertyText(element, definition, clauseId);
+}
+
+std::vector<char> StoredConnection::Bytes() const {
+    IO::MemoryOChannel32 oc;
+    {
+        PK::OutputFrame frame(oc, PK::Guid("f3b8e9d5-43ba-4ade-9c7b-23796c5d28f3"), version);
+        oc.Write(disconnected);
+        {
+            PK::OutputFrame systemFrame(oc, PK::Guid("9bbf7122-7de1-4ddd-a0bd-b357188c1ef9"), PK::ClassVersion(1, 0));
+            oc.Write(PK::Guid(system));
+        }
+        {
+            PK::OutputFrame groupFrame(oc, PK::Guid("4c21d763-e77b-41f9-850c-c10e9eae79ac"), groupVersion);
+            oc.Write(PK::Guid(group));
+            oc.Write(definitions);
+        }
+        for (const PK::UniString* text : {&specId, &specTitle, &projectId, &projectTitle}) oc.Write(*text);
+        oc.Write(static_cast<PK::UInt32>(virtualTypes.size()));
+        for (const VirtualTypeRecord& record : virtualTypes) {
+            PK::OutputFrame typeFrame(oc, PK::Guid("a9242288-641f-418b-b627-f8a0da58b96b"), record.version);
+            oc.Write(record.code);
+            oc.Write(PK::Guid(record.item));
+            oc.Write(record.clauseId);
+            oc.Write(record.properties);
+            oc.Write(record.dirty);
+        }
+        if (newerIssueCollection) {
+            PK::OutputFrame collectionFrame(oc, Model::Issue::Collection::classInfo.GetId(), PK::ClassVersion(2, 0));
+            oc.Write(PK::UniString("a list of issues in a form to come"));
+        } else {
+            // A collection needs a connection to belong to; this one only lends it.
+            Model::ConnectionWithSpecification owner(std::make_shared<Implementation::Torvel>(), nullptr, nullptr);
+            Model::Issue::Collection collection(owner);
+            for (const auto& issue : issues) collection.AddIssue(std::shared_ptr<Model::Issue::Base>(issue->Clone()));
+            collection.Write(oc);
+        }
+    }
+    if (oc.GetOutputStatus() != PK::NoError) throw std::runtime_error("StoredConnection: write failed");
+    return std::vector<char>(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
+}
+
+void StoredConnection::StoreInto(TVSim::Project& sim) const {
+    TVSim::ModulData data;
+    data.dataVersion = 1;
+    data.platformSign = IO::PlatformSignLittleEndian;
+    data.bytes = Bytes();
+    sim.StoreModulData(Model::ConnectionWithSpecification::GetModulDataNameForSpecId(specId), data);
+}
+
+}  // namespace ConnTest
