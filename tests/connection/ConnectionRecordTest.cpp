@@ -144,20 +144,35 @@ TEST(ConnectionRecord, OfTwoStoredVirtualTypesOfOneClauseTheFirstIsKept) {
     EXPECT_EQ(connection->GetVirtualType("clause-a").Properties().Code(), PK::UniString("A10"));
 }
 
-TEST(ConnectionRecord, ARecordCutShortAnywhereIsATypedErrorAndTheConnectionStaysAsItWas) {
+TEST(ConnectionRecord, ARecordThatCannotBeReadAnywhereIsATypedErrorAndTheConnectionStaysAsItWas) {
     Project p;
-    StoredConnection record = TeamMembersRecord(p);
-    record.issues.Clear();
-    record.issues.Push(std::make_shared<Model::Issue::UnknownError>("hint"));
-    const std::vector<char> whole = record.Bytes();
-    record.StoreInto(p.sim);
+    TeamMembersRecord(p).StoreInto(p.sim);
+    const std::vector<char> whole = p.StoredBytes();
     const ConnectionPtr connection = p.Load();
     const std::string before = Printed(*connection);
 
-    const std::string name = "ConnectionWithSpecification:spec-1";
-    for (std::size_t length = 1; length < whole.size(); ++length) {
+    // Every value of the record in turn fails to be read.
+    PK::USize values = 0;
+    {
+        IO::MemoryIChannel32 ic(whole.data(), whole.size());
+        ConnectionWithSpecification probe(p.tv, p.tessary, p.plan);
+        ASSERT_EQ(probe.Read(ic), PK::NoError);
+        values = ic.GetValueCount();
+    }
+    ASSERT_GT(values, 40u);
+    for (PK::USize nth = 1; nth <= values; ++nth) {
+        SCOPED_TRACE("value " + std::to_string(nth) + " of " + std::to_string(values));
+        PK::ChannelFaults::ArmNextChannel(nth, PK::EndOfInput);
+        EXPECT_THROW(p.Reload(*connection), Api::GeneralError);
+        ASSERT_EQ(Printed(*connection), before);
+    }
+    PK::ChannelFaults::Disarm();
+
+    // Cut short, wherever.
+    for (std::size_t length : {std::size_t{1}, whole.size() / 3, whole.size() / 2, whole.size() - 1}) {
         SCOPED_TRACE("cut at " + std::to_string(length) + " of " + std::to_string(whole.size()));
-        p.sim.StoreModulData(name, {1, IO::PlatformSignLittleEndian, std::vector<char>(whole.begin(), whole.begin() + length)});
+        p.sim.StoreModulData("ConnectionWithSpecification:spec-1",
+                             {1, IO::PlatformSignLittleEndian, std::vector<char>(whole.begin(), whole.begin() + length)});
         EXPECT_THROW(p.Reload(*connection), Api::GeneralError);
         ASSERT_EQ(Printed(*connection), before);
     }
@@ -273,17 +288,23 @@ TEST(ConnectionRecord, TheDisconnectedMarkIsStoredAndOnlyAPageClearsIt) {
 TEST(ConnectionRecord, AConnectionKeepsWorkingAfterEveryoneElseDroppedWhatItWasMadeWith) {
     Project p;
     ConnectionPtr connection;
+    std::weak_ptr<Api::Torvel> host;
+    std::weak_ptr<Model::PlanData> identity;
     {
         // The factory's own pointers, gone once the factory is.
         auto tv = std::make_shared<Implementation::Torvel>();
+        host = tv;
         auto tessary = std::make_shared<Model::TessaryPtr>(p.page);
         auto plan = std::make_shared<Model::PlanData>(tv);
         plan->GenerateNew();
+        identity = plan;
         InCommand(*tv, [&] {
             connection = std::make_shared<ConnectionWithSpecification>(tv, tessary, plan, p.system, "spec-1", "S",
                                                                        "project-1", "P");
         });
     }
+    EXPECT_FALSE(host.expired());
+    EXPECT_FALSE(identity.expired());
     p.page->calls.clear();
     InCommand(connection->TV(), [&] {
         connection->MarkAsDisconnected();

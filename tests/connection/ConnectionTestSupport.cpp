@@ -70,8 +70,16 @@ Api::Properties Clause(const PK::UniString& clauseId, const PK::UniString& code,
     return properties;
 }
 
+namespace {
+// Tests of one binary may share a process: each project starts from a clean host.
+TVSim::Project& FreshProject() {
+    TVSim::Reset();
+    return TVSim::OpenProject();
+}
+}  // namespace
+
 Project::Project()
-    : sim(TVSim::OpenProject()),
+    : sim(FreshProject()),
       system(sim.AddClassificationSystem("Clauses")),
       tv(std::make_shared<Implementation::Torvel>()),
       page(std::make_shared<RecordingPage>()),
