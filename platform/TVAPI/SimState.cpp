@@ -132,11 +132,25 @@ namespace TVSim {
 using Detail::Host;
 
 Project& OpenProject() {
+    CloseProject();
     Host().project = std::make_unique<Project>();
+    Detail::QueueProjectEvent(APINotify_New);
     return *Host().project;
 }
 
-void CloseProject() { Host().project.reset(); }
+Project& OpenSavedProject(const PK::UniString& name, const PK::UniString& path) {
+    CloseProject();
+    Host().project = std::make_unique<Project>();
+    Host().project->SetSaved(name, path);
+    Detail::QueueProjectEvent(APINotify_Open);
+    return *Host().project;
+}
+
+void CloseProject() {
+    if (!Host().project) return;
+    Host().project.reset();
+    Detail::QueueProjectEvent(APINotify_Close);
+}
 
 Project* GetProject() { return Host().project.get(); }
 

@@ -64,7 +64,12 @@ TEST(SimulatedHostControl, AnActionCanRunJustBeforeACallAsAnotherMemberWould) {
     TVSim::Faults::BeforeCall("TVAPI_AddOnObject_CreateUniqueObject", [&] { project.AddAddOnObject("PlanData"); });
     EXPECT_EQ(ObjectNamed("PlanData"), PK::UniString());
     API_Guid created;
-    EXPECT_EQ(TVAPI_AddOnObject_CreateUniqueObject("PlanData", &created), APIERR_NAMEALREADYUSED);
+    GSErrCode result = NoError;
+    TVAPI_CallCommand("create", [&] {
+        result = TVAPI_AddOnObject_CreateUniqueObject("PlanData", &created);
+        return NoError;
+    });
+    EXPECT_EQ(result, APIERR_NAMEALREADYUSED);
     EXPECT_EQ(ObjectNamed("PlanData"), PK::UniString("PlanData"));
 }
 
