@@ -8,6 +8,7 @@
 
 #include "ConnectionTestSupport.hpp"
 #include "Model/UnassociatedElementsCache.hpp"
+#include "PK/Runnable.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Torvel/Api/TorvelEventSource.hpp"
 #include "support/LogCapture.hpp"
@@ -34,6 +35,7 @@ struct Scene {
         group = p.GroupOf(groupOne);
         clauseIdDefinition = p.DefinitionOf(group, "OrvoTessaryClauseId");
         WithClauses({{"clause-a", "A10"}, {"clause-b", "B20"}});
+        PK::MainMessageLoop::RunPending();
         connection->Attach(observer);
     }
 
@@ -91,6 +93,8 @@ TEST(UnassociatedElements, ARebuildCountsTheUsableElementsWithoutAClauseOfTheCon
     s.Associated(API_SlabID, "clause-b", "B20");
     // Carries a clause this connection does not have: still unassociated here.
     const API_Guid othersClause = s.Associated(API_WallID, "clause-x", "A10");
+    PK::MainMessageLoop::RunPending();  // the host announces the new elements
+    s.observer.reports.clear();
 
     // The floor plan shows the current story.
     s.Cache().Reset(true);
@@ -104,19 +108,20 @@ TEST(UnassociatedElements, ARebuildCountsTheUsableElementsWithoutAClauseOfTheCon
 
     // The 3D window shows every story, but only what is shown in 3D.
     sim.SetCurrentWindow(sim.FindWindow(APIWind_3DModelID));
-    TVSim::Events::ProjectEvent(APINotify_ChangeWindow);
+    PK::MainMessageLoop::RunPending();
     EXPECT_EQ(s.Held(T(API_WallID)), (PK::HashSet<PK::Guid>{wall, locked, upstairs, othersClause}));
     EXPECT_EQ(s.Held(T(API_SlabID)), PK::HashSet<PK::Guid>{slab});
     EXPECT_EQ(s.observer.reports.size(), 2u);
 
     // A window that cannot be read counts as the 3D window.
     sim.SetCurrentWindow(sim.FindWindow(APIWind_FloorPlanID));
+    PK::MainMessageLoop::RunPending();
     TVSim::Faults::FailAlways("TVAPI_Database", APIERR_GENERAL);
     LogCapture log;
     s.Cache().Reset(false);
     EXPECT_EQ(s.Held(T(API_WallID)), (PK::HashSet<PK::Guid>{wall, locked, upstairs, othersClause}));
     EXPECT_EQ(log.MessagesStartingWith("exception: APIERR_GENERAL").size(), 1u);
-    EXPECT_EQ(s.observer.reports.size(), 2u);
+    EXPECT_EQ(s.observer.reports.size(), 3u);
 }
 
 TEST(UnassociatedElements, AnElementThatCannotBeReadIsSkippedAndTheRestOfItsTypeStillCounts) {
@@ -178,7 +183,7 @@ TEST(UnassociatedElements, NewElementsAreAddedOneByOneAndKindsThatBringPartsRebu
         Scene s;
         s.Cache().Reset(false);
         const API_Guid element = s.p.sim.AddElement(row.type, row.options);
-        TVSim::Events::NewElement(element);
+        PK::MainMessageLoop::RunPending();
         if (row.reported.IsEmpty()) {
             EXPECT_TRUE(s.observer.reports.empty());
             EXPECT_TRUE(s.Cache().Get().IsEmpty());
@@ -195,11 +200,12 @@ TEST(UnassociatedElements, ANewElementThatAlreadyCarriesAClauseIsNotAdded) {
     s.Cache().Reset(false);
     LogCapture log;
     // A copy of an associated element.
-    TVSim::Events::NewElement(s.Associated(API_WallID, "clause-a", "A10"));
+    s.Associated(API_WallID, "clause-a", "A10");
+    PK::MainMessageLoop::RunPending();
     EXPECT_TRUE(log.Records().empty());
     // A copy of an element of a clause the connection does not know.
     const API_Guid puzzling = s.Associated(API_WallID, "clause-x", "A10");
-    TVSim::Events::NewElement(puzzling);
+    PK::MainMessageLoop::RunPending();
     EXPECT_TRUE(s.observer.reports.empty());
     EXPECT_TRUE(s.Cache().Get().IsEmpty());
     const auto lines = log.MessagesStartingWith(
@@ -264,6 +270,7 @@ TEST(UnassociatedElements, ReceivedChangesStoryChangesAndThe3DDisplayRebuildTheC
     const API_Guid wall = sim.AddElement(API_WallID);
     const API_Guid upstairs = sim.AddElement(API_WallID, {.story = 1});
     sim.SetStories(0, {"Ground Floor", "First Floor"});
+    PK::MainMessageLoop::RunPending();
     s.Cache().Reset(false);
     EXPECT_EQ(s.Held(T(API_WallID)), PK::HashSet<PK::Guid>{wall});
 
@@ -278,7 +285,7 @@ TEST(UnassociatedElements, ReceivedChangesStoryChangesAndThe3DDisplayRebuildTheC
     EXPECT_EQ(s.observer.reports[0], Types{T(API_WallID)});
 
     sim.SetCurrentStory(1);
-    TVSim::Events::ProjectEvent(APINotify_ChangeFloor);
+    PK::MainMessageLoop::RunPending();
     EXPECT_EQ(s.Held(T(API_WallID)), PK::HashSet<PK::Guid>{upstairs});
 
     TVSim::Events::ProjectEvent(APINotify_ShowIn3DChanged);
