@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "IssueTestKinds.hpp"
+#include "support/IssueTestKinds.hpp"
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
