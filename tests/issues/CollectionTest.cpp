@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "IO/MemoryChannel.hpp"
-#include "IssueTestKinds.hpp"
+#include "support/IssueTestKinds.hpp"
 #include "Model/Errors.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Model/Issue/Collection.hpp"

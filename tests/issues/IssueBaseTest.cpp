@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "IO/MemoryChannel.hpp"
-#include "IssueTestKinds.hpp"
+#include "support/IssueTestKinds.hpp"
 #include "Model/Errors.hpp"
 #include "Model/Issue/BaseWithText.hpp"
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"

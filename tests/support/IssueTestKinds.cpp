@@ -1,4 +1,4 @@
-#include "IssueTestKinds.hpp"
+#include "support/IssueTestKinds.hpp"
 
 #include <ostream>
 
