@@ -186,6 +186,14 @@ TEST(PropertyGroup, WithoutTheRightToChangePropertiesConnectingFailsWithThePrope
     p.sim.SetPropertyAccessRight(false);
     EXPECT_THROW(p.Connect(), Api::ErrorPropertyManagerNoAccessRight);
     EXPECT_TRUE(p.sim.GetPropertyGroups().IsEmpty());
+
+    // In a shared project the right comes with reserving classifications and properties.
+    p.sim.SetPropertyAccessRight(true);
+    p.sim.SetShared(true);
+    EXPECT_THROW(p.Connect(), Api::ErrorPropertyManagerNoAccessRight);
+    p.sim.ReserveClassificationsAndProperties();
+    EXPECT_NO_THROW(p.Connect());
+    EXPECT_EQ(p.sim.GetPropertyGroups().GetSize(), 1u);
 }
 
 TEST(PropertyGroup, AnElementsClauseIdIsItsWrittenValueAndEmptyOtherwise) {
