@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "Util/Json.hpp"
+#include "Util/JsonWriter.hpp"
 #include "Util/Log.hpp"
 
 namespace TessaryConnect::Api {
@@ -54,16 +54,18 @@ PK::UniString Properties::ResolveVariables(PK::UniString text) const {
 }
 
 PK::UniString Properties::ToJSON() const {
-    using Utf16 = rapidjson::UTF16<char16_t>;
-    rapidjson::GenericStringBuffer<Utf16> buffer;
-    rapidjson::Writer<rapidjson::GenericStringBuffer<Utf16>, Utf16, Utf16> writer(buffer);
+    Json::Writer writer;
+    Write(writer);
+    return writer.GetText();
+}
+
+void Properties::Write(Json::Writer& writer) const {
     writer.StartObject();
     for (const auto& [key, value] : *this) {
-        writer.String(key.ToUStr().data(), static_cast<rapidjson::SizeType>(key.GetLength()));
-        writer.String(value.ToUStr().data(), static_cast<rapidjson::SizeType>(value.GetLength()));
+        writer.Key(key);
+        writer.String(value);
     }
     writer.EndObject();
-    return PK::UniString(std::u16string(buffer.GetString(), buffer.GetSize() / sizeof(char16_t)));
 }
 
 std::ostream& operator<<(std::ostream& os, const Properties& properties) { return os << properties.ToJSON().ToCStr(); }
