@@ -1,4 +1,4 @@
-#include "Tessary/Implementation/PageCalls.hpp"
+#include "Tessary/Implementation/PageCallDispatch.hpp"
 
 #include "DG/JSValue.hpp"
 #include "Tessary/Api/Tessary.hpp"
