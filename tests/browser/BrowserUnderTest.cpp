@@ -8,6 +8,8 @@
 #include "PK/Pref.hpp"
 #include "PK/Runnable.hpp"
 
+#include <gtest/gtest.h>
+
 namespace BrowserTest {
 
 PK::UniString ServicePage(const std::string& extraHtml) {
@@ -73,7 +75,11 @@ TessaryConnect::Implementation::TessaryBrowser& BrowserUnderTest::Open() {
     return *_browser;
 }
 
-void BrowserUnderTest::Pump() { PK::MainMessageLoop::RunPending(); }
+void BrowserUnderTest::Pump() {
+    // Bounded, so that work which keeps re-posting itself fails the test instead of hanging it.
+    PK::MainMessageLoop::RunPending(1000);
+    EXPECT_EQ(PK::MainMessageLoop::GetPendingCount(), 0u) << "the main loop does not come to rest";
+}
 
 std::string BrowserUnderTest::Run(const std::string& script) {
     PK::UniString error;
