@@ -39,6 +39,18 @@ PK::UniString ReadPreference(const char* key, const char* defaultValue) {
     return value;
 }
 
+// The control calls its event handlers from the host's main loop; nothing may escape into it.
+template <typename Handler>
+void CatchAll(const Handler& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        LOG_ERROR("exception: {}", e);
+    } catch (...) {
+        LOG_ERROR("unknown exception!");
+    }
+}
+
 PK::UniString CallExpression(const char* function) {
     return PK::UniString("window.orvoTessaryState && window.orvoTessaryState.") + function + "(";
 }
@@ -64,24 +76,9 @@ TessaryBrowser::TessaryBrowser(const DG::Panel& panel, short item) : Api::Tessar
     _userName = ReadPreference("tessary.username", "");
     _password = ReadPreference("tessary.password", "");
 
-    // The control calls these from the host's main loop; nothing may escape into it.
-    onURLChange += [this](const DG::BrowserURLChangeArg& arg) {
-        try {
-            OnUrlChanged(arg.url);
-        } catch (const std::exception& e) {
-            LOG_ERROR("exception: {}", e);
-        } catch (...) {
-            LOG_ERROR("unknown exception!");
-        }
-    };
+    onURLChange += [this](const DG::BrowserURLChangeArg& arg) { CatchAll([&] { OnUrlChanged(arg.url); }); };
     onLoadingStateChange += [this](const DG::BrowserLoadingStateChangeArg& arg) {
-        try {
-            OnLoadingStateChanged(arg.isLoading);
-        } catch (const std::exception& e) {
-            LOG_ERROR("exception: {}", e);
-        } catch (...) {
-            LOG_ERROR("unknown exception!");
-        }
+        CatchAll([&] { OnLoadingStateChanged(arg.isLoading); });
     };
     LoadURL(_homeUrl);
 }
