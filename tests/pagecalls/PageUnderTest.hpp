@@ -1,0 +1,40 @@
+#pragma once
+// A page of the web application in the substitute browser, with the page's
+// script object registered and the model's page callbacks replaced by a
+// recording one. Call() runs a page script, delivers the calls it made and
+// answers the log lines they wrote, one "<level>: <message>" each.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DG/Browser.hpp"
+#include "DG/Panel.hpp"
+#include "Tessary/Api/Tessary.hpp"
+#include "support/LogCapture.hpp"
+#include "support/RecordingCallbackApi.hpp"
+
+namespace PageCallsTest {
+
+class PageUnderTest {
+public:
+    PageUnderTest();
+    ~PageUnderTest();
+
+    // The model's page callbacks; release them to stand for a model that is gone.
+    std::shared_ptr<TestSupport::RecordingCallbackApi> callbacks;
+
+    // Runs the script in the page, then the calls it made; the log lines of those calls.
+    std::vector<std::string> Call(const std::string& script);
+    // A script expression evaluated in the page, as text.
+    std::string Eval(const std::string& script);
+
+    TessaryConnect::Api::Tessary& Page();
+
+private:
+    class Browser;
+    TestSupport::LogCapture _log;
+    DG::Panel _panel;
+    std::unique_ptr<Browser> _browser;
+};
+
+}  // namespace PageCallsTest
