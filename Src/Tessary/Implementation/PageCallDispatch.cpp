@@ -2,6 +2,7 @@
 
 #include "DG/JSValue.hpp"
 #include "Tessary/Api/Tessary.hpp"
+#include "Tessary/Implementation/PageCalls.hpp"
 #include "Util/Log.hpp"
 
 namespace TessaryConnect::Implementation {
@@ -20,11 +21,21 @@ const char* PageCallName(PageCall call) {
     return "unknown page call";
 }
 
-// Placeholder until the page-call frame answers these calls: the call is
-// logged and the page gets the empty answer; the model is not reached.
-DG::JSRef HandlePageCall(PageCall call, Api::Tessary& /*page*/, const DG::JSRef& /*argument*/) noexcept {
+DG::JSRef HandlePageCall(PageCall call, Api::Tessary& page, const DG::JSRef& argument) noexcept {
+    switch (call) {
+        case PageCall::selectInstancesOfType: return PageCalls::SelectInstancesOfType(page, argument);
+        case PageCall::getAllTypesInDocument: return PageCalls::GetAllTypesInDocument(page, argument);
+        case PageCall::updateProperties: return PageCalls::UpdateProperties(page, argument);
+        case PageCall::specOpened: return PageCalls::SpecOpened(page, argument);
+        case PageCall::specAssociationRequested: return PageCalls::SpecAssociationRequested(page, argument);
+        case PageCall::removeSpecAssociationRequested:
+            return PageCalls::RemoveSpecAssociationRequested(page, argument);
+        case PageCall::associationRequested: return PageCalls::AssociationRequested(page, argument);
+        case PageCall::removeAssociationRequested: return PageCalls::RemoveAssociationRequested(page, argument);
+    }
+    // Every call of the page has its case; an unknown value answers as a refused call does.
     try {
-        LOG_WARN("TessaryBrowser::{}: not handled yet", PageCallName(call));
+        LOG_ERROR("unknown page call: {}", static_cast<int>(call));
         return DG::JSRef(new DG::JSValue());
     } catch (...) {
         return DG::JSRef();

@@ -35,7 +35,8 @@ Api::Properties ReadProperties(const rapidjson::Value& object) {
 // associationRequested and removeAssociationRequested: the JSON is read
 // before the callbacks are looked up, so a bad text is logged either way.
 template <typename Operation>
-DG::JSRef AssociationCall(const char* name, Api::Tessary& page, const DG::JSRef& argument, Operation operation) {
+DG::JSRef AssociationCall(const char* name, Api::Tessary& page, const DG::JSRef& argument,
+                          Operation operation) noexcept {
     return Frame::Run(name, argument, [&] {
         const auto strings = Frame::TakeStrings(name, argument, 4);
         if (!strings) return Frame::EmptyValue();
@@ -54,7 +55,7 @@ DG::JSRef AssociationCall(const char* name, Api::Tessary& page, const DG::JSRef&
 
 }  // namespace
 
-DG::JSRef PageCalls::SelectInstancesOfType(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::SelectInstancesOfType(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     return Frame::Run("selectInstancesOfType", argument, [&] {
         const PK::Ref<DG::JSValue> typeId = argument.As<DG::JSValue>();  // an empty argument stays empty
         if (typeId == nullptr || typeId->GetType() != DG::JSValue::STRING) {
@@ -67,7 +68,7 @@ DG::JSRef PageCalls::SelectInstancesOfType(Api::Tessary& page, const DG::JSRef& 
     });
 }
 
-DG::JSRef PageCalls::GetAllTypesInDocument(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::GetAllTypesInDocument(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     static const char name[] = "getAllTypesInDocument";
     return Frame::Run(name, argument, [&] {
         const auto strings = Frame::TakeStrings(name, argument, 2);
@@ -97,7 +98,7 @@ DG::JSRef PageCalls::GetAllTypesInDocument(Api::Tessary& page, const DG::JSRef& 
     });
 }
 
-DG::JSRef PageCalls::UpdateProperties(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::UpdateProperties(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     static const char name[] = "updateProperties";
     return Frame::Run(name, argument, [&] {
         const auto strings = Frame::TakeStrings(name, argument, 3);
@@ -126,7 +127,7 @@ DG::JSRef PageCalls::UpdateProperties(Api::Tessary& page, const DG::JSRef& argum
     });
 }
 
-DG::JSRef PageCalls::SpecOpened(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::SpecOpened(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     static const char name[] = "specOpened";
     return Frame::Run(name, argument, [&] {
         if (const auto s = Frame::TakeStrings(name, argument, 4))
@@ -136,7 +137,7 @@ DG::JSRef PageCalls::SpecOpened(Api::Tessary& page, const DG::JSRef& argument) {
     });
 }
 
-DG::JSRef PageCalls::SpecAssociationRequested(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::SpecAssociationRequested(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     static const char name[] = "specAssociationRequested";
     return Frame::Run(name, argument, [&] {
         if (const auto s = Frame::TakeStrings(name, argument, 6))
@@ -146,7 +147,7 @@ DG::JSRef PageCalls::SpecAssociationRequested(Api::Tessary& page, const DG::JSRe
     });
 }
 
-DG::JSRef PageCalls::RemoveSpecAssociationRequested(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::RemoveSpecAssociationRequested(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     static const char name[] = "removeSpecAssociationRequested";
     return Frame::Run(name, argument, [&] {
         if (const auto s = Frame::TakeStrings(name, argument, 3))
@@ -156,12 +157,12 @@ DG::JSRef PageCalls::RemoveSpecAssociationRequested(Api::Tessary& page, const DG
     });
 }
 
-DG::JSRef PageCalls::AssociationRequested(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::AssociationRequested(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     return AssociationCall("associationRequested", page, argument,
                            &Api::TessaryCallbackApi::Handle_associationRequested);
 }
 
-DG::JSRef PageCalls::RemoveAssociationRequested(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::RemoveAssociationRequested(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     return AssociationCall("removeAssociationRequested", page, argument,
                            &Api::TessaryCallbackApi::Handle_removeAssociationRequested);
 }
