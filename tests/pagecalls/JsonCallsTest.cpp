@@ -14,23 +14,11 @@ namespace {
 using Lines = std::vector<std::string>;
 namespace Api = TessaryConnect::Api;
 
-struct CallCase {
-    std::string what;
-    std::string script;  // run with the page's script object as o
-    Lines log;
-    Lines calls;
-};
-
-void PrintTo(const CallCase& c, std::ostream* os) { *os << c.what; }
+using PageCallsTest::CallCase;
 
 class JsonCall : public ::testing::TestWithParam<CallCase> {};
 
-TEST_P(JsonCall, LogsAndCalls) {
-    const CallCase& c = GetParam();
-    PageCallsTest::PageUnderTest page;
-    EXPECT_EQ(page.Call("var o = orvoTessaryIntegrator; " + c.script), c.log);
-    EXPECT_EQ(page.callbacks->calls, c.calls);
-}
+TEST_P(JsonCall, LogsAndCalls) { PageCallsTest::ExpectCase(GetParam()); }
 
 // The trace line of a call whose argument array the script wrote as items.
 std::string Trace(const std::string& function, const std::string& printedItems) {

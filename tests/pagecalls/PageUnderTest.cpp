@@ -82,4 +82,10 @@ std::string PageUnderTest::Eval(const std::string& script) {
     return result ? result->ToCStr() : "error: " + error.ToCStr();
 }
 
+void ExpectCase(const CallCase& c) {
+    PageUnderTest page;
+    EXPECT_EQ(page.Call("var o = orvoTessaryIntegrator; " + c.script), c.log);
+    EXPECT_EQ(page.callbacks->calls, c.calls);
+}
+
 }  // namespace PageCallsTest

@@ -4,6 +4,7 @@
 // recording one. Call() runs a page script, delivers the calls it made and
 // answers the log lines they wrote, one "<level>: <message>" each.
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,20 @@
 #include "support/RecordingCallbackApi.hpp"
 
 namespace PageCallsTest {
+
+// One call scenario of a table: a page script (run with the page's script
+// object as o), the log lines it must write and the model calls it must make.
+struct CallCase {
+    std::string what;
+    std::string script;
+    std::vector<std::string> log;
+    std::vector<std::string> calls;
+};
+
+inline void PrintTo(const CallCase& c, std::ostream* os) { *os << c.what; }
+
+// Runs the case's script in a fresh page and checks its log lines and model calls.
+void ExpectCase(const CallCase& c);
 
 class PageUnderTest {
 public:

@@ -15,23 +15,11 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct CallCase {
-    std::string what;
-    std::string script;  // run with the page's script object as o
-    Lines log;
-    Lines calls;
-};
-
-void PrintTo(const CallCase& c, std::ostream* os) { *os << c.what; }
+using PageCallsTest::CallCase;
 
 class PlainTextCall : public ::testing::TestWithParam<CallCase> {};
 
-TEST_P(PlainTextCall, LogsAndCalls) {
-    const CallCase& c = GetParam();
-    PageCallsTest::PageUnderTest page;
-    EXPECT_EQ(page.Call("var o = orvoTessaryIntegrator; " + c.script), c.log);
-    EXPECT_EQ(page.callbacks->calls, c.calls);
-}
+TEST_P(PlainTextCall, LogsAndCalls) { PageCallsTest::ExpectCase(GetParam()); }
 
 const std::string badCast = "error: exception: Bad cast.";
 const std::string nullReference = "error: exception: Null reference.";

@@ -1,6 +1,7 @@
 #include "Tessary/Implementation/PageCalls.hpp"
 
 #include <memory>
+#include <optional>
 
 #include "DG/JSValue.hpp"
 #include "PK/HashTable.hpp"
@@ -19,7 +20,7 @@ namespace {
 using Frame = PageCallFrame;
 
 // The string members of a JSON object, the later of two equal names winning;
-// other members are logged and left out. Nothing when the value is not an object.
+// other members are logged and left out.
 Api::Properties ReadProperties(const rapidjson::Value& object) {
     Api::Properties properties;
     for (const auto& member : object.GetObject()) {
@@ -40,13 +41,9 @@ DG::JSRef AssociationCall(const char* name, Api::Tessary& page, const DG::JSRef&
     return Frame::Run(name, argument, [&] {
         const auto strings = Frame::TakeStrings(name, argument, 4);
         if (!strings) return Frame::EmptyValue();
-        const PK::UniString& json = (*strings)[3];
-        const rapidjson::Document document = PageJson::Parse(json);
-        if (!document.IsObject()) {
-            LOG_ERROR("Not an object: {}", PageJson::Utf8(json));
-            return Frame::EmptyValue();
-        }
-        const Api::Properties properties = ReadProperties(document);
+        const std::optional<rapidjson::Document> document = PageJson::ParseObject((*strings)[3]);
+        if (!document) return Frame::EmptyValue();
+        const Api::Properties properties = ReadProperties(*document);
         if (const std::shared_ptr<Api::TessaryCallbackApi> callbacks = page.GetCallbackApi())
             ((*callbacks).*operation)((*strings)[0], (*strings)[1], (*strings)[2], properties);
         return Frame::EmptyValue();
@@ -77,13 +74,10 @@ DG::JSRef PageCalls::GetAllTypesInDocument(Api::Tessary& page, const DG::JSRef& 
         if (!callbacks) return Frame::EmptyValue();
 
         const PK::UniString& json = (*strings)[1];
-        const rapidjson::Document document = PageJson::Parse(json);
-        if (!document.IsArray()) {
-            LOG_ERROR("Not an array: {}", PageJson::Utf8(json));
-            return Frame::EmptyValue();
-        }
+        const std::optional<rapidjson::Document> document = PageJson::ParseArray(json);
+        if (!document) return Frame::EmptyValue();
         PK::Array<PK::UniString> propertyNames;
-        for (const rapidjson::Value& element : document.GetArray()) {
+        for (const rapidjson::Value& element : document->GetArray()) {
             if (!element.IsString()) {
                 LOG_ERROR("Not a string: {}", PageJson::Utf8(json));
                 continue;
@@ -106,14 +100,10 @@ DG::JSRef PageCalls::UpdateProperties(Api::Tessary& page, const DG::JSRef& argum
         const std::shared_ptr<Api::TessaryCallbackApi> callbacks = page.GetCallbackApi();
         if (!callbacks) return Frame::EmptyValue();
 
-        const PK::UniString& json = (*strings)[2];
-        const rapidjson::Document document = PageJson::Parse(json);
-        if (!document.IsObject()) {
-            LOG_ERROR("Not an object: {}", PageJson::Utf8(json));
-            return Frame::EmptyValue();
-        }
+        const std::optional<rapidjson::Document> document = PageJson::ParseObject((*strings)[2]);
+        if (!document) return Frame::EmptyValue();
         PK::HashTable<PK::UniString, Api::Properties> propertiesByClauseId;
-        for (const auto& clause : document.GetObject()) {
+        for (const auto& clause : document->GetObject()) {
             if (!clause.value.IsObject()) {
                 LOG_ERROR("Not an object: property: {}", PageJson::Utf8(clause.name));
                 continue;
