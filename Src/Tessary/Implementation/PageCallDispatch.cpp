@@ -1,7 +1,7 @@
 #include "Tessary/Implementation/PageCallDispatch.hpp"
 
-#include "DG/JSValue.hpp"
 #include "Tessary/Api/Tessary.hpp"
+#include "Tessary/Implementation/PageCallFrame.hpp"
 #include "Tessary/Implementation/PageCalls.hpp"
 #include "Util/Log.hpp"
 
@@ -22,24 +22,26 @@ const char* PageCallName(PageCall call) {
 }
 
 DG::JSRef HandlePageCall(PageCall call, Api::Tessary& page, const DG::JSRef& argument) noexcept {
-    switch (call) {
-        case PageCall::selectInstancesOfType: return PageCalls::SelectInstancesOfType(page, argument);
-        case PageCall::getAllTypesInDocument: return PageCalls::GetAllTypesInDocument(page, argument);
-        case PageCall::updateProperties: return PageCalls::UpdateProperties(page, argument);
-        case PageCall::specOpened: return PageCalls::SpecOpened(page, argument);
-        case PageCall::specAssociationRequested: return PageCalls::SpecAssociationRequested(page, argument);
-        case PageCall::removeSpecAssociationRequested:
-            return PageCalls::RemoveSpecAssociationRequested(page, argument);
-        case PageCall::associationRequested: return PageCalls::AssociationRequested(page, argument);
-        case PageCall::removeAssociationRequested: return PageCalls::RemoveAssociationRequested(page, argument);
-    }
-    // Every call of the page has its case; an unknown value answers as a refused call does.
     try {
-        LOG_ERROR("unknown page call: {}", static_cast<int>(call));
-        return DG::JSRef(new DG::JSValue());
+        switch (call) {
+            case PageCall::selectInstancesOfType: return PageCalls::SelectInstancesOfType(page, argument);
+            case PageCall::getAllTypesInDocument: return PageCalls::GetAllTypesInDocument(page, argument);
+            case PageCall::updateProperties: return PageCalls::UpdateProperties(page, argument);
+            case PageCall::specOpened: return PageCalls::SpecOpened(page, argument);
+            case PageCall::specAssociationRequested: return PageCalls::SpecAssociationRequested(page, argument);
+            case PageCall::removeSpecAssociationRequested:
+                return PageCalls::RemoveSpecAssociationRequested(page, argument);
+            case PageCall::associationRequested: return PageCalls::AssociationRequested(page, argument);
+            case PageCall::removeAssociationRequested: return PageCalls::RemoveAssociationRequested(page, argument);
+        }
+        LOG_ERROR("failed assertion: known page call, call({})", static_cast<int>(call));
+        return PageCallFrame::EmptyValue();
+    } catch (const std::exception& e) {  // the page calls catch their own; this only guards the boundary
+        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        return DG::JSRef();
+        LOG_ERROR("unknown exception!");
     }
+    return DG::JSRef();
 }
 
 }  // namespace TessaryConnect::Implementation

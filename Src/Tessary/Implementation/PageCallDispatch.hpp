@@ -2,7 +2,7 @@
 // The page calls that lead into the model's page callbacks: functions 4 to 11
 // of the page-callable object "orvoTessaryIntegrator". TessaryBrowser
 // registers them in this order and hands every call, with the page's
-// argument, to HandlePageCall; each answers the page with its result.
+// argument, to HandlePageCall, which passes it to its function in PageCalls.
 // HandlePageCall never throws: every failure ends as a log line and the empty
 // answer.
 #include "DG/JSBase.hpp"
