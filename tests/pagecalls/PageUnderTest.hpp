@@ -1,18 +1,19 @@
 #pragma once
-// A page of the web application in the substitute browser, with the page's
-// script object registered and the model's page callbacks replaced by a
-// recording one. Call() runs a page script, delivers the calls it made and
-// answers the log lines they wrote, one "<level>: <message>" each.
+// A page of the web application in the add-on's browser control on the
+// substitute browser, with the page's script object registered and the
+// model's page callbacks replaced by a recording one. Call() runs a page
+// script, delivers the calls it made and answers the log lines they wrote,
+// one "<level>: <message>" each.
 #include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "DG/Browser.hpp"
 #include "DG/Panel.hpp"
-#include "Tessary/Api/Tessary.hpp"
+#include "Tessary/Implementation/TessaryBrowser.hpp"
 #include "support/LogCapture.hpp"
 #include "support/RecordingCallbackApi.hpp"
+#include "support/TempDir.hpp"
 
 namespace PageCallsTest {
 
@@ -46,10 +47,10 @@ public:
     TessaryConnect::Api::Tessary& Page();
 
 private:
-    class Browser;
+    TestSupport::TempDir _temp;  // the preferences the browser reads
     TestSupport::LogCapture _log;
     DG::Panel _panel;
-    std::unique_ptr<Browser> _browser;
+    std::unique_ptr<TessaryConnect::Implementation::TessaryBrowser> _browser;
 };
 
 }  // namespace PageCallsTest
