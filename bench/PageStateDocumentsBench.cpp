@@ -43,8 +43,7 @@ void BareString(BareWriter& writer, const PK::UniString& text) {
     writer.String(text.ToUStr().data(), static_cast<rapidjson::SizeType>(text.GetLength()));
 }
 
-void BareType(BareWriter& writer, const AssociableType& type) {
-    writer.StartObject();
+void BareTexts(BareWriter& writer, const AssociableType& type) {
     writer.Key(u"id");
     BareString(writer, type.id);
     writer.Key(u"title");
@@ -53,6 +52,11 @@ void BareType(BareWriter& writer, const AssociableType& type) {
     BareString(writer, type.subtitle);
     writer.Key(u"category");
     BareString(writer, type.category);
+}
+
+void BareType(BareWriter& writer, const AssociableType& type) {
+    writer.StartObject();
+    BareTexts(writer, type);
     writer.Key(u"properties");
     writer.StartObject();
     for (const auto& [name, value] : type.properties) {
@@ -87,14 +91,7 @@ PK::UniString BareSelectionWithGroup(const AssociableType& type) {
     writer.StartObject();
     writer.Key(u"type");
     writer.StartObject();
-    writer.Key(u"id");
-    BareString(writer, type.id);
-    writer.Key(u"title");
-    BareString(writer, type.title);
-    writer.Key(u"subtitle");
-    BareString(writer, type.subtitle);
-    writer.Key(u"category");
-    BareString(writer, type.category);
+    BareTexts(writer, type);
     writer.Key(u"properties");
     writer.Null();
     writer.Key(u"subGroup");

@@ -60,4 +60,12 @@ public:
     PK::UniString GetText() const;
 };
 
+// The JSON text of a value that writes itself with value.Write(writer).
+template <typename Value>
+PK::UniString ToText(const Value& value) {
+    Writer writer;
+    value.Write(writer);
+    return writer.GetText();
+}
+
 }  // namespace TessaryConnect::Json

@@ -15,8 +15,4 @@ namespace TestSupport {
 // text beginning with "error: " that says what went wrong.
 std::string ScriptJsonValue(const PK::UniString& json);
 
-// The text's UTF-16 code units one by one in 8-bit form (surrogates encoded
-// singly), so that the engine sees exactly the code units of the text.
-std::string Cesu8(const PK::UniString& text);
-
 }  // namespace TestSupport

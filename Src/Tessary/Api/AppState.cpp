@@ -4,11 +4,7 @@
 
 namespace TessaryConnect::Api {
 
-PK::UniString AppState::ToJSON() const {
-    Json::Writer writer;
-    Write(writer);
-    return writer.GetText();
-}
+PK::UniString AppState::ToJSON() const { return Json::ToText(*this); }
 
 void AppState::Write(Json::Writer& writer) const {
     writer.StartObject();

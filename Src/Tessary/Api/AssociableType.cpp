@@ -49,11 +49,7 @@ AssociableType& AssociableType::operator=(AssociableType&& other) noexcept = def
 
 AssociableType::~AssociableType() = default;
 
-PK::UniString AssociableType::ToJSON() const {
-    Json::Writer writer;
-    Write(writer);
-    return writer.GetText();
-}
+PK::UniString AssociableType::ToJSON() const { return Json::ToText(*this); }
 
 // The nested documents are written in place: the text is the same as if
 // each had been written on its own and copied in.

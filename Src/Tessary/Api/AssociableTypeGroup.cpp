@@ -4,11 +4,7 @@
 
 namespace TessaryConnect::Api {
 
-PK::UniString AssociableTypeGroup::ToJSON() const {
-    Json::Writer writer;
-    Write(writer);
-    return writer.GetText();
-}
+PK::UniString AssociableTypeGroup::ToJSON() const { return Json::ToText(*this); }
 
 void AssociableTypeGroup::Write(Json::Writer& writer) const {
     writer.StartObject();

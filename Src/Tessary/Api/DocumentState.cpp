@@ -4,11 +4,7 @@
 
 namespace TessaryConnect::Api {
 
-PK::UniString DocumentState::ToJSON() const {
-    Json::Writer writer;
-    Write(writer);
-    return writer.GetText();
-}
+PK::UniString DocumentState::ToJSON() const { return Json::ToText(*this); }
 
 void DocumentState::Write(Json::Writer& writer) const {
     if (documentRef.IsEmpty()) {

@@ -53,11 +53,7 @@ PK::UniString Properties::ResolveVariables(PK::UniString text) const {
     return text;
 }
 
-PK::UniString Properties::ToJSON() const {
-    Json::Writer writer;
-    Write(writer);
-    return writer.GetText();
-}
+PK::UniString Properties::ToJSON() const { return Json::ToText(*this); }
 
 void Properties::Write(Json::Writer& writer) const {
     writer.StartObject();

@@ -4,11 +4,7 @@
 
 namespace TessaryConnect::Api {
 
-PK::UniString SelectionState::ToJSON() const {
-    Json::Writer writer;
-    Write(writer);
-    return writer.GetText();
-}
+PK::UniString SelectionState::ToJSON() const { return Json::ToText(*this); }
 
 void SelectionState::Write(Json::Writer& writer) const {
     writer.StartObject();

@@ -1,33 +1,9 @@
 #include "Tessary/Implementation/PageCallFrame.hpp"
 
 #include "DG/JSArray.hpp"
-#include "Util/DGPrinters.hpp"
 #include "Util/Log.hpp"
 
 namespace TessaryConnect::Implementation {
-
-DG::JSRef PageCallFrame::Run(const char* name, const DG::JSRef& argument,
-                             const std::function<DG::JSRef()>& body) noexcept {
-    try {
-        // The argument goes to the logger as a format argument, so it is
-        // printed inside the logger and only when the line is written; one
-        // that cannot be printed (an empty reference) costs the line, not the
-        // call. Page text never becomes a format string.
-        LOG_TRACE("TessaryBrowser::{}: {}", name, argument);
-        try {
-            return body();
-        } catch (const std::exception& e) {
-            LOG_ERROR("exception: {}", e.what());
-        } catch (...) {
-            LOG_ERROR("unknown exception!");
-        }
-        return EmptyValue();
-    } catch (...) {
-        // Only a failing logger or a failed allocation gets here; the page's
-        // engine must not see an exception all the same.
-        return DG::JSRef();
-    }
-}
 
 std::optional<PageCallFrame::Strings> PageCallFrame::TakeStrings(const char* name, const DG::JSRef& argument,
                                                                  PK::USize count) {

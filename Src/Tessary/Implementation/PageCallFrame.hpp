@@ -9,7 +9,7 @@
 //             ...;
 //         return PageCallFrame::EmptyValue();
 //     });
-#include <functional>
+#include <exception>
 #include <optional>
 
 #include "DG/JSBase.hpp"
@@ -17,6 +17,8 @@
 #include "PK/Array.hpp"
 #include "PK/Types.hpp"
 #include "PK/UniString.hpp"
+#include "Util/DGPrinters.hpp"
+#include "Util/Log.hpp"
 
 namespace TessaryConnect::Implementation {
 
@@ -35,7 +37,10 @@ public:
     // Logs "TessaryBrowser::<name>: <argument>" at trace level, then runs the
     // body. A standard exception is logged as "exception: <text>", anything
     // else as "unknown exception!"; either way the page gets the empty value.
-    static DG::JSRef Run(const char* name, const DG::JSRef& argument, const std::function<DG::JSRef()>& body) noexcept;
+    // The body is taken as it is, not as a std::function, so that nothing can
+    // throw on the way in.
+    template <typename Body>
+    static DG::JSRef Run(const char* name, const DG::JSRef& argument, Body&& body) noexcept;
 
     // The argument as an array of at least count strings; only the first count
     // are taken. Every item is cast before any is tested, so an item of the
@@ -46,5 +51,28 @@ public:
     // The answer of every call that has nothing to tell: a new plain value of type DEFAULT.
     static DG::JSRef EmptyValue();
 };
+
+template <typename Body>
+DG::JSRef PageCallFrame::Run(const char* name, const DG::JSRef& argument, Body&& body) noexcept {
+    try {
+        // The argument goes to the logger as a format argument, so it is
+        // printed inside the logger and only when the line is written; one
+        // that cannot be printed (an empty reference) costs the line, not the
+        // call. Page text never becomes a format string.
+        LOG_TRACE("TessaryBrowser::{}: {}", name, argument);
+        try {
+            return body();
+        } catch (const std::exception& e) {
+            LOG_ERROR("exception: {}", e.what());
+        } catch (...) {
+            LOG_ERROR("unknown exception!");
+        }
+        return EmptyValue();
+    } catch (...) {
+        // Only a failing logger or a failed allocation gets here; the page's
+        // engine must not see an exception all the same.
+        return DG::JSRef();
+    }
+}
 
 }  // namespace TessaryConnect::Implementation

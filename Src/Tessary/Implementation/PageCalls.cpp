@@ -1,6 +1,7 @@
 #include "Tessary/Implementation/PageCalls.hpp"
 
 #include <memory>
+#include <optional>
 
 #include "DG/JSValue.hpp"
 #include "PK/HashTable.hpp"
@@ -19,7 +20,7 @@ namespace {
 using Frame = PageCallFrame;
 
 // The string members of a JSON object, the later of two equal names winning;
-// other members are logged and left out. Nothing when the value is not an object.
+// other members are logged and left out.
 Api::Properties ReadProperties(const rapidjson::Value& object) {
     Api::Properties properties;
     for (const auto& member : object.GetObject()) {
@@ -35,17 +36,14 @@ Api::Properties ReadProperties(const rapidjson::Value& object) {
 // associationRequested and removeAssociationRequested: the JSON is read
 // before the callbacks are looked up, so a bad text is logged either way.
 template <typename Operation>
-DG::JSRef AssociationCall(const char* name, Api::Tessary& page, const DG::JSRef& argument, Operation operation) {
+DG::JSRef AssociationCall(const char* name, Api::Tessary& page, const DG::JSRef& argument,
+                          Operation operation) noexcept {
     return Frame::Run(name, argument, [&] {
         const auto strings = Frame::TakeStrings(name, argument, 4);
         if (!strings) return Frame::EmptyValue();
-        const PK::UniString& json = (*strings)[3];
-        const rapidjson::Document document = PageJson::Parse(json);
-        if (!document.IsObject()) {
-            LOG_ERROR("Not an object: {}", PageJson::Utf8(json));
-            return Frame::EmptyValue();
-        }
-        const Api::Properties properties = ReadProperties(document);
+        const std::optional<rapidjson::Document> document = PageJson::ParseObject((*strings)[3]);
+        if (!document) return Frame::EmptyValue();
+        const Api::Properties properties = ReadProperties(*document);
         if (const std::shared_ptr<Api::TessaryCallbackApi> callbacks = page.GetCallbackApi())
             ((*callbacks).*operation)((*strings)[0], (*strings)[1], (*strings)[2], properties);
         return Frame::EmptyValue();
@@ -54,7 +52,7 @@ DG::JSRef AssociationCall(const char* name, Api::Tessary& page, const DG::JSRef&
 
 }  // namespace
 
-DG::JSRef PageCalls::SelectInstancesOfType(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::SelectInstancesOfType(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     return Frame::Run("selectInstancesOfType", argument, [&] {
         const PK::Ref<DG::JSValue> typeId = argument.As<DG::JSValue>();  // an empty argument stays empty
         if (typeId == nullptr || typeId->GetType() != DG::JSValue::STRING) {
@@ -67,7 +65,7 @@ DG::JSRef PageCalls::SelectInstancesOfType(Api::Tessary& page, const DG::JSRef& 
     });
 }
 
-DG::JSRef PageCalls::GetAllTypesInDocument(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::GetAllTypesInDocument(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     static const char name[] = "getAllTypesInDocument";
     return Frame::Run(name, argument, [&] {
         const auto strings = Frame::TakeStrings(name, argument, 2);
@@ -76,13 +74,10 @@ DG::JSRef PageCalls::GetAllTypesInDocument(Api::Tessary& page, const DG::JSRef& 
         if (!callbacks) return Frame::EmptyValue();
 
         const PK::UniString& json = (*strings)[1];
-        const rapidjson::Document document = PageJson::Parse(json);
-        if (!document.IsArray()) {
-            LOG_ERROR("Not an array: {}", PageJson::Utf8(json));
-            return Frame::EmptyValue();
-        }
+        const std::optional<rapidjson::Document> document = PageJson::ParseArray(json);
+        if (!document) return Frame::EmptyValue();
         PK::Array<PK::UniString> propertyNames;
-        for (const rapidjson::Value& element : document.GetArray()) {
+        for (const rapidjson::Value& element : document->GetArray()) {
             if (!element.IsString()) {
                 LOG_ERROR("Not a string: {}", PageJson::Utf8(json));
                 continue;
@@ -97,7 +92,7 @@ DG::JSRef PageCalls::GetAllTypesInDocument(Api::Tessary& page, const DG::JSRef& 
     });
 }
 
-DG::JSRef PageCalls::UpdateProperties(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::UpdateProperties(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     static const char name[] = "updateProperties";
     return Frame::Run(name, argument, [&] {
         const auto strings = Frame::TakeStrings(name, argument, 3);
@@ -105,14 +100,10 @@ DG::JSRef PageCalls::UpdateProperties(Api::Tessary& page, const DG::JSRef& argum
         const std::shared_ptr<Api::TessaryCallbackApi> callbacks = page.GetCallbackApi();
         if (!callbacks) return Frame::EmptyValue();
 
-        const PK::UniString& json = (*strings)[2];
-        const rapidjson::Document document = PageJson::Parse(json);
-        if (!document.IsObject()) {
-            LOG_ERROR("Not an object: {}", PageJson::Utf8(json));
-            return Frame::EmptyValue();
-        }
+        const std::optional<rapidjson::Document> document = PageJson::ParseObject((*strings)[2]);
+        if (!document) return Frame::EmptyValue();
         PK::HashTable<PK::UniString, Api::Properties> propertiesByClauseId;
-        for (const auto& clause : document.GetObject()) {
+        for (const auto& clause : document->GetObject()) {
             if (!clause.value.IsObject()) {
                 LOG_ERROR("Not an object: property: {}", PageJson::Utf8(clause.name));
                 continue;
@@ -126,7 +117,7 @@ DG::JSRef PageCalls::UpdateProperties(Api::Tessary& page, const DG::JSRef& argum
     });
 }
 
-DG::JSRef PageCalls::SpecOpened(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::SpecOpened(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     static const char name[] = "specOpened";
     return Frame::Run(name, argument, [&] {
         if (const auto s = Frame::TakeStrings(name, argument, 4))
@@ -136,7 +127,7 @@ DG::JSRef PageCalls::SpecOpened(Api::Tessary& page, const DG::JSRef& argument) {
     });
 }
 
-DG::JSRef PageCalls::SpecAssociationRequested(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::SpecAssociationRequested(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     static const char name[] = "specAssociationRequested";
     return Frame::Run(name, argument, [&] {
         if (const auto s = Frame::TakeStrings(name, argument, 6))
@@ -146,7 +137,7 @@ DG::JSRef PageCalls::SpecAssociationRequested(Api::Tessary& page, const DG::JSRe
     });
 }
 
-DG::JSRef PageCalls::RemoveSpecAssociationRequested(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::RemoveSpecAssociationRequested(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     static const char name[] = "removeSpecAssociationRequested";
     return Frame::Run(name, argument, [&] {
         if (const auto s = Frame::TakeStrings(name, argument, 3))
@@ -156,12 +147,12 @@ DG::JSRef PageCalls::RemoveSpecAssociationRequested(Api::Tessary& page, const DG
     });
 }
 
-DG::JSRef PageCalls::AssociationRequested(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::AssociationRequested(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     return AssociationCall("associationRequested", page, argument,
                            &Api::TessaryCallbackApi::Handle_associationRequested);
 }
 
-DG::JSRef PageCalls::RemoveAssociationRequested(Api::Tessary& page, const DG::JSRef& argument) {
+DG::JSRef PageCalls::RemoveAssociationRequested(Api::Tessary& page, const DG::JSRef& argument) noexcept {
     return AssociationCall("removeAssociationRequested", page, argument,
                            &Api::TessaryCallbackApi::Handle_removeAssociationRequested);
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "Util/Log.hpp"
+
 namespace TessaryConnect::Implementation {
 
 rapidjson::Document PageJson::Parse(const PK::UniString& text) {
@@ -14,6 +16,20 @@ rapidjson::Document PageJson::Parse(const PK::UniString& text) {
     if (stream.Tell() != utf8.size())
         Json::Detail::OnParseError(rapidjson::kParseErrorDocumentRootNotSingular, stream.Tell());
     return document;
+}
+
+std::optional<rapidjson::Document> PageJson::ParseObject(const PK::UniString& text) {
+    rapidjson::Document document = Parse(text);
+    if (document.IsObject()) return document;
+    LOG_ERROR("Not an object: {}", Utf8(text));
+    return std::nullopt;
+}
+
+std::optional<rapidjson::Document> PageJson::ParseArray(const PK::UniString& text) {
+    rapidjson::Document document = Parse(text);
+    if (document.IsArray()) return document;
+    LOG_ERROR("Not an array: {}", Utf8(text));
+    return std::nullopt;
 }
 
 PK::UniString PageJson::Text(const rapidjson::Value& string) { return PK::UniString::FromUtf8(Utf8(string)); }

@@ -3,6 +3,8 @@
 // and RapidJSON reads UTF-8: both directions are converted explicitly, whole
 // and with their lengths, so that no default character code and no NUL
 // character decides what survives.
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "PK/UniString.hpp"
@@ -17,6 +19,11 @@ public:
     // parse throws Json::ParseException, after the parse-error hook has
     // logged it.
     static rapidjson::Document Parse(const PK::UniString& text);
+    // As Parse, for a text whose root must be an object, or an array: another
+    // root is logged ("Not an object: <text>", "Not an array: <text>") and
+    // gives nothing.
+    static std::optional<rapidjson::Document> ParseObject(const PK::UniString& text);
+    static std::optional<rapidjson::Document> ParseArray(const PK::UniString& text);
 
     // A JSON string value or member name as a text, NUL characters included.
     static PK::UniString Text(const rapidjson::Value& string);
