@@ -178,15 +178,4 @@ INSTANTIATE_TEST_SUITE_P(Documents, PageStateDocument, ::testing::ValuesIn(docum
                              return name;
                          });
 
-TEST(PageStateDocuments, AnItemOfAGroupReadsBackAsTheItemsOwnDocument) {
-    auto group = MakeGroup("g", {AssociableType(Awkward, "", "", "", MakeProperties({{"\u2028", "x"}}), nullptr)});
-    const PK::UniString itemText = group->items[0].ToJSON();
-    // The page takes the group apart, then reads the item's string as JSON.
-    EXPECT_EQ(ScriptJsonValue(itemText),
-              R"({"id":")" + AwkwardRead +
-                  R"(","title":"","subtitle":"","category":"","properties":{"\u2028":"x"},"subGroup":null})");
-    const std::string groupValue = ScriptJsonValue(group->ToJSON());
-    EXPECT_NE(groupValue.find("\\\\u2028"), std::string::npos) << groupValue;
-}
-
 }  // namespace
