@@ -151,8 +151,9 @@ TEST_F(HostNotifications, OnlyWhatIsSubscribedStillWhenDeliveredAndWithinItsMask
 
     project->SetSelection({project->AddElement(API_SlabID)});
     TVAPI_Notify_CatchSelectionChange(nullptr);
-    TVAPI_Notify_CatchNewElement(nullptr, nullptr);
-    EXPECT_EQ(Delivered(), V{}) << "unsubscribed before control came back";
+    const API_ToolBoxItem walls{API_WallID, APIVarId_Generic};
+    TVAPI_Notify_CatchNewElement(&walls, OnNewElement);
+    EXPECT_EQ(Delivered(), V{}) << "unsubscribed, or no longer for slabs, before control came back";
 
     project->SetSelection({});
     TVAPI_Notify_CatchSelectionChange(OnSelection);
