@@ -61,7 +61,11 @@ PKErrCode Save(int domain, const Store& store) {
 
 PKErrCode PKPref::RootKey::GetString(const PK::UniString& group, const PK::UniString& key, PK::UniString* value,
                                      const PK::UniString& defaultValue, int keepDefault) const {
-    if (PKErrCode refusal = Refusal(); refusal != PK::NoError) return refusal;
+    if (PKErrCode refusal = Refusal(); refusal != PK::NoError) {
+        // What a failed read leaves in the value is undefined; a caller must not use it.
+        if (value != nullptr) *value = "\x7F undefined \x7F";
+        return refusal;
+    }
     if (value == nullptr) return PK::Error;
     Store store = Load(_domain);
     auto it = store.find(Compose(group, key));
