@@ -119,18 +119,55 @@ TEST(SimulatedHostElements, ADeletedElementIsGoneFromEveryListAndEveryCallAnswer
         return p;
     }();
     const std::vector<std::pair<const char*, Call>> calls = {
-        {"header", [](const API_Guid& g) { API_Elem_Head head; head.guid = g; return TVAPI_Element_GetHeader(&head); }},
-        {"record", [](const API_Guid& g) { API_Element element; element.header.guid = g; return TVAPI_Element_Get(&element); }},
-        {"classify", [&](const API_Guid& g) { return InCommand([&] { return TVAPI_Element_AddClassificationItem(g, item); }); }},
-        {"unclassify", [&](const API_Guid& g) { return InCommand([&] { return TVAPI_Element_RemoveClassificationItem(g, item); }); }},
-        {"item in system", [&](const API_Guid& g) { API_ClassificationItem i; return TVAPI_Element_GetClassificationInSystem(g, system, i); }},
-        {"write properties", [&](const API_Guid& g) { return InCommand([&] { return TVAPI_Element_SetProperties(g, {property}); }); }},
-        {"write into a list", [&](const API_Guid& g) { return InCommand([&] { return TVAPI_ElementList_ModifyPropertyValue(property, {g}); }); }},
-        {"read properties", [&](const API_Guid& g) { PK::Array<API_Property> values; return TVAPI_Element_GetPropertyValuesByGuid(g, {definition}, values); }},
-        {"select", [](const API_Guid& g) { return TVAPI_Element_Select({API_Neig{APINeig_Wall, g}}, true); }},
-        {"make a set", [](const API_Guid& g) { PK::Array<API_Guid> one{g}; API_Guid set; return InCommand([&] { return TVAPI_ElementSet_Create(&one, nullptr, &set); }); }},
-        {"sets of", [](const API_Guid& g) { PK::Array<API_Guid> sets; return TVAPI_ElementSet_Identify(g, &sets); }},
-        {"owner", [](const API_Guid& g) {
+        {"header",
+         [](const API_Guid& g) {
+             API_Elem_Head head;
+             head.guid = g;
+             return TVAPI_Element_GetHeader(&head);
+         }},
+        {"record",
+         [](const API_Guid& g) {
+             API_Element element;
+             element.header.guid = g;
+             return TVAPI_Element_Get(&element);
+         }},
+        {"classify",
+         [&](const API_Guid& g) { return InCommand([&] { return TVAPI_Element_AddClassificationItem(g, item); }); }},
+        {"unclassify",
+         [&](const API_Guid& g) { return InCommand([&] { return TVAPI_Element_RemoveClassificationItem(g, item); }); }},
+        {"item in system",
+         [&](const API_Guid& g) {
+             API_ClassificationItem i;
+             return TVAPI_Element_GetClassificationInSystem(g, system, i);
+         }},
+        {"write properties",
+         [&](const API_Guid& g) { return InCommand([&] { return TVAPI_Element_SetProperties(g, {property}); }); }},
+        {"write into a list",
+         [&](const API_Guid& g) {
+             return InCommand([&] { return TVAPI_ElementList_ModifyPropertyValue(property, {g}); });
+         }},
+        {"read properties",
+         [&](const API_Guid& g) {
+             PK::Array<API_Property> values;
+             return TVAPI_Element_GetPropertyValuesByGuid(g, {definition}, values);
+         }},
+        {"select",
+         [](const API_Guid& g) {
+             return TVAPI_Element_Select({API_Neig{APINeig_Wall, g}}, true);
+         }},
+        {"make a set",
+         [](const API_Guid& g) {
+             PK::Array<API_Guid> one{g};
+             API_Guid set;
+             return InCommand([&] { return TVAPI_ElementSet_Create(&one, nullptr, &set); });
+         }},
+        {"sets of",
+         [](const API_Guid& g) {
+             PK::Array<API_Guid> sets;
+             return TVAPI_ElementSet_Identify(g, &sets);
+         }},
+        {"owner",
+         [](const API_Guid& g) {
              API_Guid element = g, owner;
              API_HierarchicalOwnerType type = API_RootHierarchicalOwner;
              API_HierarchicalElemType kind;
@@ -161,7 +198,8 @@ TEST(SimulatedHostElements, APropertyValueIsWrittenOnlyWhereTheProjectsDefinitio
     const API_Guid wall = project.AddElement(API_WallID);
     project.Classify(wall, item);
     auto definition = [&](const char* name, auto&& change) {
-        API_PropertyDefinition d = project.GetPropertyDefinition(project.AddPropertyDefinition(group, name, {item})).definition;
+        API_PropertyDefinition d =
+            project.GetPropertyDefinition(project.AddPropertyDefinition(group, name, {item})).definition;
         project.DeletePropertyDefinition(d.guid);
         d.guid = APINULLGuid;
         change(d);
@@ -174,15 +212,18 @@ TEST(SimulatedHostElements, APropertyValueIsWrittenOnlyWhereTheProjectsDefinitio
     };
     const std::vector<Row> rows = {
         {"editable", definition("E", [](API_PropertyDefinition&) {}), NoError},
-        {"not editable", definition("N", [](API_PropertyDefinition& d) { d.canValueBeEditable = false; }), APIERR_READONLY},
+        {"not editable", definition("N", [](API_PropertyDefinition& d) { d.canValueBeEditable = false; }),
+         APIERR_READONLY},
         {"computed by the host",
-         definition("C", [](API_PropertyDefinition& d) { d.definitionType = API_PropertyDynamicBuiltInDefinitionType; }),
+         definition("C",
+                    [](API_PropertyDefinition& d) { d.definitionType = API_PropertyDynamicBuiltInDefinitionType; }),
          APIERR_READONLY},
         {"given by an expression",
-         definition("X", [](API_PropertyDefinition& d) {
-             d.defaultValue.hasExpression = true;
-             d.defaultValue.propertyExpressions = {"1+1"};
-         }),
+         definition("X",
+                    [](API_PropertyDefinition& d) {
+                        d.defaultValue.hasExpression = true;
+                        d.defaultValue.propertyExpressions = {"1+1"};
+                    }),
          APIERR_READONLY},
     };
     for (const Row& row : rows) {

@@ -20,9 +20,9 @@ GSErrCode OnSelection(const API_Neig* neig) {
 }
 
 GSErrCode OnProject(API_NotifyEventID event, PK::Int32) {
-    const char* name = event == APINotify_New      ? "new"
-                       : event == APINotify_Open   ? "open"
-                       : event == APINotify_Close  ? "close"
+    const char* name = event == APINotify_New            ? "new"
+                       : event == APINotify_Open         ? "open"
+                       : event == APINotify_Close        ? "close"
                        : event == APINotify_ChangeWindow ? "window"
                        : event == APINotify_ChangeFloor  ? "story"
                                                          : "other";
