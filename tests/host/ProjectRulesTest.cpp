@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <fmt/format.h>
+
 #include "TVAPI/Sim.hpp"
 #include "support/HandleLeakCheck.hpp"
 
@@ -167,7 +169,7 @@ TEST(SimulatedHostProject, ClassificationsAndPropertiesOfASharedProjectChangeOnl
     for (const Row& row : rows) {
         SCOPED_TRACE(row.state);
         row.make();
-        const std::string name = "N" + std::to_string(++n);
+        const std::string name = fmt::format("N{}", ++n);
         EXPECT_EQ(CreateGroup(name.c_str()), row.group);
         EXPECT_EQ(CreateSystem(name.c_str()), row.system);
         PK::Array<API_ClassificationSystem> systems;
@@ -196,7 +198,7 @@ TEST(SimulatedHostProject, AStoredViewOpensOnlyWhenItsTypeAndIndexStillMatchItsD
         {APIWind_SectionID, 4, APINULLGuid, NoError},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::to_string(row.type) + "/" + std::to_string(row.index));
+        SCOPED_TRACE(fmt::format("{}/{}", static_cast<int>(row.type), row.index));
         API_WindowInfo info;
         info.typeID = row.type;
         info.index = row.index;
@@ -217,17 +219,17 @@ TEST(SimulatedHostProject, ListsComeInTheHostsOwnOrderNotInTheOrderOfMaking) {
     const API_Guid item = project.AddClassificationItem(G(50), "A");
     for (PK::UInt32 n : {3u, 1u, 2u}) {
         project.Classify(project.AddElement(API_WallID, {.guid = G(n)}), item);
-        CreateSystem(("S" + std::to_string(n)).c_str(), G(10 + n));
-        CreateGroup(("P" + std::to_string(n)).c_str(), G(20 + n));
+        CreateSystem(fmt::format("S{}", n).c_str(), G(10 + n));
+        CreateGroup(fmt::format("P{}", n).c_str(), G(20 + n));
         API_PropertyDefinition definition;
         definition.guid = G(30 + n);
         definition.groupGuid = G(23);
-        definition.name = "D" + std::to_string(n);
+        definition.name = fmt::format("D{}", n);
         TVAPI_Property_CreatePropertyDefinition(definition);
-        project.StoreModulData("M" + std::to_string(n), {});
+        project.StoreModulData(fmt::format("M{}", n), {});
     }
     project.SetSelection({G(3), G(1), G(2)});
-    for (int n = 0; n < 8; ++n) project.AddAddOnObject("O" + std::to_string(n));
+    for (int n = 0; n < 8; ++n) project.AddAddOnObject(fmt::format("O{}", n));
 
     auto guids = [](PK::Array<API_Guid> list) { return std::vector<API_Guid>(list.begin(), list.end()); };
     auto ordered = [](std::vector<API_Guid> list) {
