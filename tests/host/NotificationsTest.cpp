@@ -48,7 +48,7 @@ struct Subscriptions {
     }
 };
 
-class HostNotifications : public ::testing::Test, private Subscriptions {
+class SimulatedHostNotifications : public ::testing::Test, private Subscriptions {
 protected:
     // What the add-on hears once control is back in the host's main loop.
     static std::vector<std::string> Delivered() {
@@ -73,7 +73,7 @@ protected:
 
 using V = std::vector<std::string>;
 
-TEST_F(HostNotifications, WhatTheAddOnChangesReachesItOnlyAfterItsCallAndChangesNotYetDeliveredCountOnce) {
+TEST_F(SimulatedHostNotifications, WhatTheAddOnChangesReachesItOnlyAfterItsCallAndChangesNotYetDeliveredCountOnce) {
     EXPECT_EQ(Delivered(), (V{"new", "new wall", "new element"}));
     InCommand([&] {
         TVAPI_Element_Select({API_Neig{APINeig_Wall, wall}}, true);
@@ -87,7 +87,7 @@ TEST_F(HostNotifications, WhatTheAddOnChangesReachesItOnlyAfterItsCallAndChanges
     EXPECT_EQ(Delivered(), V{});
 }
 
-TEST_F(HostNotifications, EachChangeOfStateQueuesItsNotificationAndNoChangeQueuesNothing) {
+TEST_F(SimulatedHostNotifications, EachChangeOfStateQueuesItsNotificationAndNoChangeQueuesNothing) {
     const API_Guid view3D = project->FindWindow(APIWind_3DModelID);
     auto bringFloorPlanToFront = [&] {
         API_WindowInfo info;
@@ -138,7 +138,7 @@ TEST_F(HostNotifications, EachChangeOfStateQueuesItsNotificationAndNoChangeQueue
     }
 }
 
-TEST_F(HostNotifications, OnlyWhatIsSubscribedStillWhenDeliveredAndWithinItsMaskArrives) {
+TEST_F(SimulatedHostNotifications, OnlyWhatIsSubscribedStillWhenDeliveredAndWithinItsMaskArrives) {
     Delivered();
     TVAPI_Notify_CatchProjectEvent(APINotify_Close, OnProject);
     const API_ToolBoxItem slabs{API_SlabID, APIVarId_Generic};
@@ -160,7 +160,7 @@ TEST_F(HostNotifications, OnlyWhatIsSubscribedStillWhenDeliveredAndWithinItsMask
     EXPECT_EQ(Delivered(), V{}) << "subscribed only after the change";
 }
 
-TEST_F(HostNotifications, ATestCanSilenceDeliveryAndStillFireByHand) {
+TEST_F(SimulatedHostNotifications, ATestCanSilenceDeliveryAndStillFireByHand) {
     Delivered();
     TVSim::Events::SetAutoDelivery(false);
     project->SetSelection({wall});
