@@ -1,9 +1,9 @@
 #include "Batch.hpp"
 
+#include <fmt/format.h>
+
 #include <map>
 #include <utility>
-
-#include <fmt/format.h>
 
 namespace Bench {
 
