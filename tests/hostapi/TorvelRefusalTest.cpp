@@ -329,18 +329,3 @@ TEST_F(TorvelRefusals, CodesThatAreOrdinaryAnswersThrowNothingAndLogNothing) {
     EXPECT_EQ(data.dataHdl, nullptr);
     EXPECT_TRUE(log.Records().empty());
 }
-
-TEST_F(TorvelRefusals, ACodeWithoutAHostNameStillLeavesATraceLine) {
-    const GSErrCode unnamed = APIERR_CANCEL + 1;
-    TVSim::Faults::FailAlways("TVAPI_Element_GetHeader", unnamed);
-    Implementation::Torvel torvel;
-    API_Elem_Head head;
-    try {
-        torvel.Element_GetHeader(head, 0);
-        FAIL() << "no exception";
-    } catch (const Api::GeneralError& e) {
-        EXPECT_EQ(typeid(e), typeid(Api::GeneralError));
-        EXPECT_EQ(std::string(e.what()), "APIERR_?(-2130313212)");
-    }
-    EXPECT_EQ(log.Messages(), std::vector<std::string>{"GeneralError exception will be thrown: APIERR_?(-2130313212)"});
-}
