@@ -110,6 +110,7 @@ TEST(SimulatedHostElements, ADeletedElementIsGoneFromEveryListAndEveryCallAnswer
     project.SetSelection({wall});
     project.DeleteElement(wall);
     const API_Guid unknown = PK::Guid::Generate();
+    TVSim::Commands::SetUndoScopeRequired(false);
 
     using Call = std::function<GSErrCode(const API_Guid&)>;
     const API_Property property = [&] {
@@ -131,21 +132,15 @@ TEST(SimulatedHostElements, ADeletedElementIsGoneFromEveryListAndEveryCallAnswer
              element.header.guid = g;
              return TVAPI_Element_Get(&element);
          }},
-        {"classify",
-         [&](const API_Guid& g) { return InCommand([&] { return TVAPI_Element_AddClassificationItem(g, item); }); }},
-        {"unclassify",
-         [&](const API_Guid& g) { return InCommand([&] { return TVAPI_Element_RemoveClassificationItem(g, item); }); }},
+        {"classify", [&](const API_Guid& g) { return TVAPI_Element_AddClassificationItem(g, item); }},
+        {"unclassify", [&](const API_Guid& g) { return TVAPI_Element_RemoveClassificationItem(g, item); }},
         {"item in system",
          [&](const API_Guid& g) {
              API_ClassificationItem i;
              return TVAPI_Element_GetClassificationInSystem(g, system, i);
          }},
-        {"write properties",
-         [&](const API_Guid& g) { return InCommand([&] { return TVAPI_Element_SetProperties(g, {property}); }); }},
-        {"write into a list",
-         [&](const API_Guid& g) {
-             return InCommand([&] { return TVAPI_ElementList_ModifyPropertyValue(property, {g}); });
-         }},
+        {"write properties", [&](const API_Guid& g) { return TVAPI_Element_SetProperties(g, {property}); }},
+        {"write into a list", [&](const API_Guid& g) { return TVAPI_ElementList_ModifyPropertyValue(property, {g}); }},
         {"read properties",
          [&](const API_Guid& g) {
              PK::Array<API_Property> values;
@@ -159,7 +154,7 @@ TEST(SimulatedHostElements, ADeletedElementIsGoneFromEveryListAndEveryCallAnswer
          [](const API_Guid& g) {
              PK::Array<API_Guid> one{g};
              API_Guid set;
-             return InCommand([&] { return TVAPI_ElementSet_Create(&one, nullptr, &set); });
+             return TVAPI_ElementSet_Create(&one, nullptr, &set);
          }},
         {"sets of",
          [](const API_Guid& g) {
