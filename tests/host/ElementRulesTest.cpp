@@ -11,8 +11,12 @@
 
 #include "TVAPI/Sim.hpp"
 #include "support/HandleLeakCheck.hpp"
+#include "support/HostCalls.hpp"
 
 namespace {
+
+using TestSupport::InHostCommand;
+using TestSupport::TextProperty;
 
 struct ElementState {
     const char* name;
@@ -23,26 +27,8 @@ struct ElementState {
     GSErrCode change;  // what classifying it answers
 };
 
-GSErrCode InCommand(const std::function<GSErrCode()>& body) {
-    GSErrCode result = NoError;
-    TVAPI_CallUndoableCommand("step", [&] {
-        result = body();
-        return NoError;
-    });
-    return result;
-}
-
 GSErrCode Classify(const API_Guid& element, const API_Guid& item) {
-    return InCommand([&] { return TVAPI_Element_AddClassificationItem(element, item); });
-}
-
-API_Property TextProperty(const API_Guid& definition, const char* text) {
-    API_Property property;
-    property.definition.guid = definition;
-    property.value.variantStatus = API_VariantStatusNormal;
-    property.value.singleVariant.variant.type = API_PropertyStringValueType;
-    property.value.singleVariant.variant.uniStringValue = text;
-    return property;
+    return InHostCommand([&] { return TVAPI_Element_AddClassificationItem(element, item); });
 }
 
 PK::Array<API_Guid> InHostOrder(PK::Array<API_Guid> guids) {
@@ -226,8 +212,8 @@ TEST(SimulatedHostElements, APropertyValueIsWrittenOnlyWhereTheProjectsDefinitio
         API_Property property = TextProperty(row.definition, "written");
         property.definition.canValueBeEditable = true;  // the caller's copy of the definition decides nothing
         property.definition.definitionType = API_PropertyCustomDefinitionType;
-        EXPECT_EQ(InCommand([&] { return TVAPI_Element_SetProperties(wall, {property}); }), row.answer);
-        EXPECT_EQ(InCommand([&] { return TVAPI_ElementList_ModifyPropertyValue(property, {wall}); }), row.answer);
+        EXPECT_EQ(InHostCommand([&] { return TVAPI_Element_SetProperties(wall, {property}); }), row.answer);
+        EXPECT_EQ(InHostCommand([&] { return TVAPI_ElementList_ModifyPropertyValue(property, {wall}); }), row.answer);
         EXPECT_EQ(project.GetPropertyValue(wall, row.definition) != nullptr, row.answer == NoError);
     }
 }
@@ -265,7 +251,7 @@ TEST(SimulatedHostElements, AnElementHoldsOneItemPerSystemAndRemovingAnotherIsRe
     EXPECT_TRUE(project.GetClassificationItem(a).elements.empty());
     EXPECT_EQ(project.GetElement(wall).classification.GetSize(), 2u);
 
-    EXPECT_EQ(InCommand([&] { return TVAPI_Element_RemoveClassificationItem(wall, a); }), APIERR_BADPARS);
+    EXPECT_EQ(InHostCommand([&] { return TVAPI_Element_RemoveClassificationItem(wall, a); }), APIERR_BADPARS);
 }
 
 TEST(SimulatedHostElements, PropertiesApplyWhereTheElementsClassificationMakesThemAvailable) {

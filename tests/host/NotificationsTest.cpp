@@ -9,6 +9,7 @@
 
 #include "PK/Runnable.hpp"
 #include "TVAPI/Sim.hpp"
+#include "support/HostCalls.hpp"
 
 namespace {
 
@@ -57,15 +58,6 @@ protected:
         return std::exchange(heard, {});
     }
 
-    static GSErrCode InCommand(const std::function<GSErrCode()>& body) {
-        GSErrCode result = NoError;
-        TVAPI_CallUndoableCommand("step", [&] {
-            result = body();
-            return NoError;
-        });
-        return result;
-    }
-
     TVSim::Project* project = &TVSim::OpenProject();
     API_Guid wall = project->AddElement(API_WallID);
     API_Guid slab = project->AddElement(API_SlabID);
@@ -75,7 +67,7 @@ using V = std::vector<std::string>;
 
 TEST_F(SimulatedHostNotifications, WhatTheAddOnChangesReachesItOnlyAfterItsCallAndChangesNotYetDeliveredCountOnce) {
     EXPECT_EQ(Delivered(), (V{"new", "new wall", "new element"}));
-    InCommand([&] {
+    TestSupport::InHostCommand([&] {
         TVAPI_Element_Select({API_Neig{APINeig_Wall, wall}}, true);
         TVAPI_Element_Select({API_Neig{APINeig_Ceil, slab}}, true);
         EXPECT_TRUE(heard.empty()) << "delivered in the middle of the add-on's call";

@@ -2,6 +2,7 @@
 // command scope for stored data, unique names, the team-work reservation of
 // classifications and properties, stored views that still match, and lists
 // in the host's own order.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,27 +10,19 @@
 #include <string>
 #include <vector>
 
-#include <fmt/format.h>
-
 #include "TVAPI/Sim.hpp"
 #include "support/HandleLeakCheck.hpp"
+#include "support/HostCalls.hpp"
 
 namespace {
+
+using TestSupport::InHostCommand;
 
 // A GUID whose place in the host's order is its number (below 256).
 API_Guid G(PK::UInt32 n) {
     API_Guid guid;
     guid.time_low = n;
     return guid;
-}
-
-GSErrCode InCommand(const std::function<GSErrCode()>& body) {
-    GSErrCode result = NoError;
-    TVAPI_CallUndoableCommand("step", [&] {
-        result = body();
-        return NoError;
-    });
-    return result;
 }
 
 GSErrCode CreateSystem(const char* name, const API_Guid& guid = APINULLGuid) {
@@ -63,7 +56,7 @@ TEST(SimulatedHostProject, EveryChangeOfStoredDataNeedsACommandScope) {
     project.StoreModulData("Kept", {1, 0x6D6D, std::vector<char>{'k'}});
     API_Guid set;
     PK::Array<API_Guid> elements{wall};
-    InCommand([&] { return TVAPI_ElementSet_Create(&elements, nullptr, &set); });
+    InHostCommand([&] { return TVAPI_ElementSet_Create(&elements, nullptr, &set); });
     PKHandle content = nullptr;
     BMPtrToHandle("c", &content, 1);
     const API_ModulData data{1, 0x6D6D, content};
@@ -107,7 +100,7 @@ TEST(SimulatedHostProject, EveryChangeOfStoredDataNeedsACommandScope) {
 
     for (const Row& row : rows) {
         SCOPED_TRACE(row.change);
-        EXPECT_EQ(InCommand(row.make), NoError);
+        EXPECT_EQ(InHostCommand(row.make), NoError);
     }
     BMKillHandle(&content);
 }

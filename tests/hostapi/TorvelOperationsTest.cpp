@@ -13,10 +13,12 @@
 #include "Torvel/Api/ModulDataWrapper.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 #include "support/HandleLeakCheck.hpp"
+#include "support/HostCalls.hpp"
 #include "support/LogCapture.hpp"
 
 using namespace TessaryConnect;
 using TestSupport::LogCapture;
+using TestSupport::TextProperty;
 
 namespace {
 
@@ -29,15 +31,6 @@ protected:
     // Runs the body as one undoable command, as the model does for every change.
     void InCommand(const std::function<void()>& body) { torvel.CallUndoableCommand("test step", body); }
 };
-
-API_Property TextProperty(const PK::Guid& definition, const PK::UniString& text) {
-    API_Property property;
-    property.definition.guid = definition;
-    property.value.variantStatus = API_VariantStatusNormal;
-    property.value.singleVariant.variant.type = API_PropertyStringValueType;
-    property.value.singleVariant.variant.uniStringValue = text;
-    return property;
-}
 
 std::vector<std::string> Ids(const PK::Array<API_ClassificationItem>& items) {
     std::vector<std::string> ids;
