@@ -285,26 +285,31 @@ TEST(IssueCollection, TeamWorkMergeKeepsSettledFailuresSettledOnBothSides) {
 }
 
 // Both members meet the same failures in the same second, and each takes in
-// the other's version twice: both keep the same one copy of each.
+// the other's version twice: both keep the same one copy of each, whichever
+// GUIDs the copies drew.
 TEST(IssueCollection, CrossingMergesOfFailuresMadeInTheSameSecondKeepOneCopyOnBothSides) {
     FakeConnection connection;
-    Issue::Collection mine(connection), theirs(connection);
-    for (auto* side : {&mine, &theirs}) {
-        side->AddIssue(MakeAt<Unknown>(100, "disk"));
-        side->AddIssue(MakeAt<Title>(100, "S", "P"));
-        side->AddIssue(ElementsAt(100, {1, 2}));
+    for (PK::UInt64 seed = 1; seed <= 16; ++seed) {
+        SCOPED_TRACE(seed);
+        PK::Guid::SeedGenerator(seed);
+        Issue::Collection mine(connection), theirs(connection);
+        for (auto* side : {&mine, &theirs}) {
+            side->AddIssue(MakeAt<Unknown>(100, "disk"));
+            side->AddIssue(MakeAt<Title>(100, "S", "P"));
+            side->AddIssue(ElementsAt(100, {1, 2}));
+        }
+        for (int exchange = 0; exchange < 2; ++exchange) {
+            const Bytes mineStored = Stored(mine), theirsStored = Stored(theirs);
+            Issue::Collection mineCopy(connection), theirsCopy(connection);
+            ASSERT_EQ(ReadInto(mineCopy, mineStored, mineStored.size()), PK::NoError);
+            ASSERT_EQ(ReadInto(theirsCopy, theirsStored, theirsStored.size()), PK::NoError);
+            mine.MergeIn(theirsCopy);
+            theirs.MergeIn(mineCopy);
+        }
+        EXPECT_EQ(mine.Get().GetSize(), 3u) << Printed(mine);
+        EXPECT_EQ(Sorted(Guids(mine)), Sorted(Guids(theirs)));
+        EXPECT_EQ(Stamped(mine), Stamped(theirs));
     }
-    for (int exchange = 0; exchange < 2; ++exchange) {
-        const Bytes mineStored = Stored(mine), theirsStored = Stored(theirs);
-        Issue::Collection mineCopy(connection), theirsCopy(connection);
-        ASSERT_EQ(ReadInto(mineCopy, mineStored, mineStored.size()), PK::NoError);
-        ASSERT_EQ(ReadInto(theirsCopy, theirsStored, theirsStored.size()), PK::NoError);
-        mine.MergeIn(theirsCopy);
-        theirs.MergeIn(mineCopy);
-    }
-    EXPECT_EQ(mine.Get().GetSize(), 3u);
-    EXPECT_EQ(Sorted(Guids(mine)), Sorted(Guids(theirs)));
-    EXPECT_EQ(Stamped(mine), Stamped(theirs));
 }
 
 TEST(IssueCollection, MergingADuplicateOfAStampedIssueRemovesEveryEntryOfIt) {

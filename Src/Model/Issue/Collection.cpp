@@ -49,11 +49,11 @@ void Collection::Drop(std::vector<PK::USize> slots) {
 }
 
 void Collection::AddIssue(std::shared_ptr<Base> issue) {
-    Insert(std::move(issue), IndexedList::Ties::LaterIsNewer);
+    Insert(std::move(issue), Arrival::NewFailure);
     CleanupDeleted();
 }
 
-void Collection::Insert(std::shared_ptr<Base> issue, IndexedList::Ties ties) {
+void Collection::Insert(std::shared_ptr<Base> issue, Arrival arrival) {
     if (!TC_ASSERT(err, issue != nullptr)) return;
 
     // The same issue again (another version's copy): one entry is kept.
@@ -64,11 +64,10 @@ void Collection::Insert(std::shared_ptr<Base> issue, IndexedList::Ties ties) {
         return;
     }
 
-    // Issues created after the new one are asked first whether they cover it,
-    // from the last back; then the new one absorbs what it covers of the
+    // The newer issues are asked first, from the last back, whether they
+    // cover the new one; then the new one absorbs what it covers of the
     // older ones. Only issues sharing a key can merge; an empty new issue is
     // offered to all, which answer it as their kind does.
-    const PK::USize firstNewer = _list.FirstNewer(*issue, ties);
     std::vector<PK::USize> candidates;
     if (issue->IsEmpty()) {
         for (PK::USize slot = _list.GetSlotCount(); slot-- > 0;)
@@ -76,16 +75,19 @@ void Collection::Insert(std::shared_ptr<Base> issue, IndexedList::Ties ties) {
     } else {
         candidates = _list.SlotsSharingKeys(*issue);
     }
+    const PK::USize firstCreatedLater = arrival == Arrival::NewFailure ? _list.FirstCreatedLater(*issue) : 0;
+    const auto isNewer = [&](PK::USize slot) {
+        return arrival == Arrival::NewFailure ? slot >= firstCreatedLater : IndexedList::IsNewer(*_list.At(slot), *issue);
+    };
     for (PK::USize slot : candidates) {
-        if (slot < firstNewer) break;
-        if (_list.At(slot)->MergeFrom(issue).remove) {
+        if (isNewer(slot) && _list.At(slot)->MergeFrom(issue).remove) {
             Stamp(issue->Guid());
             return;
         }
     }
     std::vector<PK::USize> absorbed;
     for (PK::USize slot : candidates) {
-        if (slot >= firstNewer) continue;
+        if (isNewer(slot)) continue;
         const Outcome outcome = issue->MergeFrom(_list.At(slot));
         if (outcome.remove)
             absorbed.push_back(slot);
@@ -163,7 +165,7 @@ bool Collection::MergeIn(const Collection& other) {
         // A copy: the other collection's issues must not change along with ours.
         // No cut of the stamps before all of theirs are in: a cut here could
         // drop the stamp that keeps one of their later issues out.
-        Insert(std::shared_ptr<Base>(theirs->Clone()), IndexedList::Ties::GreaterGuidIsNewer);
+        Insert(std::shared_ptr<Base>(theirs->Clone()), Arrival::FromMember);
         changed = true;
     }
     for (const KeptRecord& record : other._kept) {

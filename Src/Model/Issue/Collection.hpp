@@ -82,10 +82,11 @@ public:
     // present state) and drops the ones left empty. True when anything changed.
     bool RefreshAndRemoveIrrelevantElems(const PK::Array<PK::Guid>& elements);
 
-    // Takes in another version of this collection (a team member's). Of two
-    // issues made in the same second, the one with the greater GUID counts as
-    // the newer, so both members keep the same one. True when this one may
-    // have changed.
+    // Takes in another version of this collection (a team member's). Each
+    // of their issues meets ours as the newer or the older by creation time,
+    // and of two made in the same second the one with the greater GUID counts
+    // as the newer, so both members keep the same one. True when this one
+    // may have changed.
     bool MergeIn(const Collection& other);
 
 private:
@@ -97,8 +98,12 @@ private:
         friend bool operator==(const KeptRecord&, const KeptRecord&) = default;
     };
 
+    // Where an issue comes from decides which held issues count as newer: for
+    // a new failure, those from the first one created later on (an equal
+    // time counts as older); for another member's issue, each by its age.
+    enum class Arrival { NewFailure, FromMember };
     // AddIssue without bounding the stamp table.
-    void Insert(std::shared_ptr<Base> issue, IndexedList::Ties ties);
+    void Insert(std::shared_ptr<Base> issue, Arrival arrival);
     void Stamp(const PK::Guid& guid);
     // Stamps and removes the issues in these slots, in list order.
     void Drop(std::vector<PK::USize> slots);

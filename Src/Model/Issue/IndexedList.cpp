@@ -104,10 +104,9 @@ PK::USize IndexedList::FindObject(const Base* issue) {
     return it == _entries.end() ? npos : it->second.slot;
 }
 
-PK::USize IndexedList::FirstNewer(const Base& issue, Ties ties) {
+PK::USize IndexedList::FirstCreatedLater(const Base& issue) {
     EnsureIndexed();
-    Age bound = AgeOf(issue);
-    if (ties == Ties::LaterIsNewer) bound.high = bound.low = std::numeric_limits<PK::UInt64>::max();
+    const Age bound{issue.CreationTime(), std::numeric_limits<PK::UInt64>::max(), std::numeric_limits<PK::UInt64>::max()};
     if (_leaves == 0 || !(_ages[1] > bound)) return _slots.GetSize();
     PK::USize node = 1;
     while (node < _leaves) node = _ages[2 * node] > bound ? 2 * node : 2 * node + 1;

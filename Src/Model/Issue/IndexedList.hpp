@@ -24,11 +24,6 @@ public:
     using Issues = PK::Array<std::shared_ptr<Base>>;
     static constexpr PK::USize npos = PK::MaxUSize;
 
-    // Which of two issues made in the same second counts as the newer: the
-    // one added later, or (so that two members decide alike) the one with
-    // the greater GUID.
-    enum class Ties { LaterIsNewer, GreaterGuidIsNewer };
-
     IndexedList();
     ~IndexedList();
     IndexedList(const IndexedList&) = delete;
@@ -56,13 +51,17 @@ public:
     PK::USize FindGuid(const PK::Guid& guid);
     // The slot holding this very object, or npos.
     PK::USize FindObject(const Base* issue);
-    // The first slot whose issue is newer than this one, or GetSlotCount().
-    PK::USize FirstNewer(const Base& issue, Ties ties);
+    // The first slot whose issue was created later than this one, or
+    // GetSlotCount().
+    PK::USize FirstCreatedLater(const Base& issue);
+    // Whether a was created later than b; of two made in the same second,
+    // the one with the greater GUID, so that every member decides alike.
+    static bool IsNewer(const Base& a, const Base& b) { return AgeOf(a) > AgeOf(b); }
     // The slots of the issues sharing a merge key with this one, last first.
     std::vector<PK::USize> SlotsSharingKeys(const Base& issue);
 
 private:
-    // Creation time, then the GUID's canonical bytes: the order of "newer".
+    // Creation time, then the GUID's canonical bytes.
     struct Age {
         PK::Int32 time;
         PK::UInt64 high, low;
@@ -88,7 +87,7 @@ private:
     void Compact();
 
     // A tree of maxima over the slots' ages, so that the first slot holding
-    // an issue newer than a given one is found in logarithmic time.
+    // an issue created later than a given time is found in logarithmic time.
     void RebuildAges();
     void SetAge(PK::USize slot, const Age& age);
 
