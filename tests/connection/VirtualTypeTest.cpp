@@ -104,8 +104,8 @@ TEST(VirtualType, ItsHostValuesAreTheFiveVisibleOnesInOrderWithEmptyValuesAsABla
     EXPECT_EQ(ValuesOf(values), (std::vector<std::string>{"clause-1", "A10", "Walls", " ", "Suf"}));
     const API_Guid group = p.GroupOf("Orvo Tessary: Project One / Spec One");
     PK::USize i = 0;
-    for (const char* name : {"OrvoTessaryClauseId", "OrvoTessaryCode", "OrvoTessaryTitle", "OrvoTessaryPrefix",
-                             "OrvoTessarySuffix"}) {
+    for (const char* name :
+         {"OrvoTessaryClauseId", "OrvoTessaryCode", "OrvoTessaryTitle", "OrvoTessaryPrefix", "OrvoTessarySuffix"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(values[i].definition.guid, p.DefinitionOf(group, name));
         EXPECT_FALSE(values[i].isDefault);
@@ -176,7 +176,8 @@ TEST(VirtualType, TwoClausesOfOneCodeShareTheItemAndEachFindsOnlyItsOwnElements)
     EXPECT_EQ(second.GetAssociatedElements(), PK::Array<PK::Guid>{b});
 
     // Without the clause-id definition the clauses cannot be told apart.
-    p.sim.DeletePropertyDefinition(p.DefinitionOf(p.GroupOf("Orvo Tessary: Project One / Spec One"), "OrvoTessaryClauseId"));
+    p.sim.DeletePropertyDefinition(
+        p.DefinitionOf(p.GroupOf("Orvo Tessary: Project One / Spec One"), "OrvoTessaryClauseId"));
     EXPECT_THROW(first.GetAssociatedElements(), Model::Error::MissingProperty);
 }
 
