@@ -240,14 +240,3 @@ TEST(PropertyGroup, AnElementsClauseIdIsItsWrittenValueAndEmptyOtherwise) {
     const ConnectionPtr other = p.Connect("spec-2");
     EXPECT_EQ(other->PropertyGroup().GetClauseIdOfElem(written), PK::UniString());
 }
-
-TEST(PropertyGroup, MergingTakesTheOtherVersionsGroupAndDefinitions) {
-    Project p;
-    const ConnectionPtr first = p.Connect("spec-1");
-    const ConnectionPtr second = p.Connect("spec-2");
-    const std::string before = fmt::format("{}", first->PropertyGroup());
-    first->PropertyGroup().MergeIn(first->PropertyGroup());
-    EXPECT_EQ(fmt::format("{}", first->PropertyGroup()), before);
-    first->PropertyGroup().MergeIn(second->PropertyGroup());
-    EXPECT_EQ(fmt::format("{}", first->PropertyGroup()), fmt::format("{}", second->PropertyGroup()));
-}

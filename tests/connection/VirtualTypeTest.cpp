@@ -53,6 +53,7 @@ TEST(VirtualType, AClauseBecomesAVirtualTypeOnlyWithACodeThatNamesAnItemOfTheSys
 
     Api::Properties noCode = Clause("clause-1", "A10");
     noCode.Delete(Api::Properties::Name::Code);
+    LogCapture log;
     try {
         VirtualType type(*connection, "clause-1", noCode);
         ADD_FAILURE() << "made without a code";
@@ -65,6 +66,9 @@ TEST(VirtualType, AClauseBecomesAVirtualTypeOnlyWithACodeThatNamesAnItemOfTheSys
     } catch (const AddonRuntimeError& e) {
         EXPECT_TRUE(std::string(e.what()).ends_with("error: Empty code string")) << e.what();
     }
+    EXPECT_EQ(log.Messages(),
+              (std::vector<std::string>{"failed assertion: properties.ContainsKey( Api::Properties::Name::Code)",
+                                        "failed assertion: !this->_classificationID.IsEmpty()"}));
     try {
         VirtualType type(*connection, "clause-1", Clause("clause-1", "Z99", "Doors"));
         ADD_FAILURE() << "made without an item";
