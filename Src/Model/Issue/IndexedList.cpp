@@ -20,11 +20,8 @@ IndexedList::Keys IndexedList::KeysOf(const Base& issue) {
     Keys keys;
     issue.GetMergeKeys(keys);
     std::sort(keys.begin(), keys.end());
-    Keys unique;
-    unique.Reserve(keys.GetSize());
-    for (Base::MergeKey key : keys)
-        if (unique.IsEmpty() || unique.GetLast() != key) unique.Push(key);
-    return unique;
+    keys.SetSize(static_cast<PK::USize>(std::unique(keys.begin(), keys.end()) - keys.begin()));
+    return keys;
 }
 
 bool IndexedList::IsNewer(const Base& a, const Base& b) {
