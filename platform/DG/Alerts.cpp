@@ -39,7 +39,12 @@ short Show(PKResModule resModule, short resID, const PK::UniString (&params)[4])
     alert.resID = resID;
     for (int i = 0; i < 4; ++i) alert.params[i] = params[i];
     alert.found = resModule == TVAPI_OwnResModule && Load(alert);
-    for (int i = 0; i < 4; ++i) alert.text.ReplaceAll(PK::UniString("%" + std::to_string(i + 1)), params[i]);
+    for (int i = 0; i < 4; ++i) {
+        // Appended rather than "%" + std::string, which GCC 12 at -O3 falsely flags with -Wrestrict.
+        std::string placeholder = "%";
+        placeholder += std::to_string(i + 1);
+        alert.text.ReplaceAll(PK::UniString(placeholder), params[i]);
+    }
     if (alert.found) {
         if (!state.script.empty()) {
             alert.answer = state.script.front();

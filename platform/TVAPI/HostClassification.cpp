@@ -24,12 +24,6 @@ bool SystemNameTaken(const ProjectState& state, const API_ClassificationSystem& 
     return false;
 }
 
-bool ItemIdTaken(const ProjectState& state, const API_Guid& system, const PK::UniString& id) {
-    for (const auto& [guid, item] : state.items)
-        if (item.system == system && item.item.id == id) return true;
-    return false;
-}
-
 PK::Array<API_ClassificationItem> ItemRecords(const ProjectState& state, const PK::Array<API_Guid>& guids) {
     PK::Array<API_ClassificationItem> records;
     records.Reserve(guids.GetSize());
@@ -58,7 +52,8 @@ GSErrCode TVAPI_Classification_GetClassificationSystems(PK::Array<API_Classifica
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     systems.Clear();
-    for (const auto& [guid, system] : state->systems) systems.Push(system.system);
+    for (const API_Guid& guid : TVSim::Detail::KeysInHostOrder(state->systems))
+        systems.Push(state->systems.Get(guid).system);
     return call.Answer(NoError);
 }
 
@@ -98,6 +93,7 @@ GSErrCode TVAPI_Classification_DeleteClassificationSystem(const API_Guid& system
     const PK::Array<API_Guid> roots = found->rootItems;
     for (const API_Guid& item : roots) state->RemoveItemTree(item);
     state->systems.Delete(systemGuid);
+    state->itemIds.Delete(systemGuid);
     return call.AnswerChange(NoError);
 }
 
@@ -126,19 +122,17 @@ GSErrCode TVAPI_Classification_CreateClassificationItem(API_ClassificationItem& 
         if (parent == nullptr) return call.Answer(APIERR_BADID);
         if (parent->system != systemGuid) return call.Answer(APIERR_BADPARS);
     }
-    PK::Array<API_Guid>& siblings =
-        parentItemGuid.IsNull() ? state->systems.Get(systemGuid).rootItems : state->items.Get(parentItemGuid).children;
-    PK::USize position = siblings.GetSize();
     if (!nextItemGuid.IsNull()) {
-        position = siblings.FindFirst(nextItemGuid);
-        if (position == PK::Array<API_Guid>::MaxIndex) return call.Answer(APIERR_BADPARS);
+        // The next item must be a sibling: under the same parent, or a root item for a root item.
+        const ClassificationItem* next = state->items.GetPtr(nextItemGuid);
+        if (next == nullptr || next->system != systemGuid || next->parent != parentItemGuid)
+            return call.Answer(APIERR_BADPARS);
     }
     if (item.id.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (!item.guid.IsNull() && state->items.ContainsKey(item.guid)) return call.Answer(APIERR_BADPARS);
-    if (ItemIdTaken(*state, systemGuid, item.id)) return call.Answer(APIERR_NAMEALREADYUSED);
+    if (state->ItemIdTaken(systemGuid, item.id)) return call.Answer(APIERR_NAMEALREADYUSED);
     if (item.guid.IsNull()) item.guid = PK::Guid::Generate();
-    siblings.Insert(position, item.guid);
-    state->items.Add(item.guid, ClassificationItem{item, systemGuid, parentItemGuid, {}, {}});
+    state->AddItem(ClassificationItem{item, systemGuid, parentItemGuid, {}, {}}, nextItemGuid);
     return call.AnswerChange(NoError);
 }
 

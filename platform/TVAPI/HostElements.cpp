@@ -14,17 +14,22 @@ using TVSim::Detail::ProjectState;
 namespace {
 
 // The checks every element change shares, in the order a host makes them.
-GSErrCode ElementChangeRefusal(const ProjectState& state, const Element* element) {
+GSErrCode ElementChangeRefusal(const ProjectState& state, const API_Guid& guid, const Element* element) {
     if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return scope;
-    if (element == nullptr) return APIERR_BADID;
+    if (element == nullptr) return state.MissingElement(guid);
     return state.ChangeRefusal(*element);
 }
 
-// Why the property cannot be written into the element, or NoError.
+// Why the property cannot be written into the element, or NoError. The
+// definition as the project holds it decides, not the copy the caller sent:
+// a value that cannot be edited, or one the host computes itself, is read-only.
 GSErrCode PropertyRefusal(const ProjectState& state, const Element& element, const API_Property& property) {
     const PropertyDefinition* definition = state.definitions.GetPtr(property.definition.guid);
     if (definition == nullptr || !state.IsAvailable(element, *definition)) return APIERR_BADPROPERTY;
     const API_PropertyDefinition& d = definition->definition;
+    if (!d.canValueBeEditable || d.definitionType == API_PropertyDynamicBuiltInDefinitionType ||
+        d.defaultValue.hasExpression)
+        return APIERR_READONLY;
     if (!property.isDefault && d.collectionType == API_PropertySingleCollectionType &&
         property.value.variantStatus == API_VariantStatusNormal &&
         property.value.singleVariant.variant.type != d.valueType)
@@ -70,9 +75,9 @@ GSErrCode TVAPI_Element_GetElemList(API_ElemTypeID typeID, PK::Array<API_Guid>* 
             elemList->Push(guid);
     };
     if (typeID == API_ZombieElemID) {
-        state->elements.EnumerateKeys(take);
+        for (const API_Guid& guid : TVSim::Detail::KeysInHostOrder(state->elements)) take(guid);
     } else if (const auto* ofType = state->elementsByType.GetPtr(typeID)) {
-        elemList->Reserve(ofType->GetSize());
+        elemList->Reserve(ofType->size());
         for (const API_Guid& guid : *ofType) take(guid);
     }
     return call.Answer(NoError);
@@ -85,7 +90,7 @@ GSErrCode TVAPI_Element_GetHeader(API_Elem_Head* elementHead, PK::UInt32 mask) {
     if (state == nullptr) return call.Refusal();
     if (elementHead == nullptr) return call.Answer(APIERR_BADPARS);
     const Element* element = state->FindElement(elementHead->guid);
-    if (element == nullptr) return call.Answer(APIERR_BADID);
+    if (element == nullptr) return call.Answer(state->MissingElement(elementHead->guid));
     *elementHead = element->head;
     return call.Answer(NoError);
 }
@@ -97,7 +102,7 @@ GSErrCode TVAPI_Element_Get(API_Element* element, PK::UInt32 mask) {
     if (state == nullptr) return call.Refusal();
     if (element == nullptr) return call.Answer(APIERR_BADPARS);
     const Element* found = state->FindElement(element->header.guid);
-    if (found == nullptr) return call.Answer(APIERR_BADID);
+    if (found == nullptr) return call.Answer(state->MissingElement(element->header.guid));
     *element = API_Element();
     element->header = found->head;
     if (found->head.typeID == API_SectElemID) {
@@ -114,7 +119,8 @@ GSErrCode TVAPI_Element_AddClassificationItem(const API_Guid& elemGuid, const AP
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     Element* element = state->FindElement(elemGuid);
-    if (GSErrCode refusal = ElementChangeRefusal(*state, element); refusal != NoError) return call.Answer(refusal);
+    if (GSErrCode refusal = ElementChangeRefusal(*state, elemGuid, element); refusal != NoError)
+        return call.Answer(refusal);
     if (!state->items.ContainsKey(itemGuid)) return call.Answer(APIERR_BADID);
     if (!element->classifiable) return call.Answer(APIERR_BADCLASSIFICATION);
     state->Classify(*element, itemGuid);
@@ -128,7 +134,8 @@ GSErrCode TVAPI_Element_RemoveClassificationItem(const API_Guid& elemGuid, const
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     Element* element = state->FindElement(elemGuid);
-    if (GSErrCode refusal = ElementChangeRefusal(*state, element); refusal != NoError) return call.Answer(refusal);
+    if (GSErrCode refusal = ElementChangeRefusal(*state, elemGuid, element); refusal != NoError)
+        return call.Answer(refusal);
     const TVSim::ClassificationItem* item = state->items.GetPtr(itemGuid);
     if (item == nullptr) return call.Answer(APIERR_BADID);
     const API_Guid* held = element->classification.GetPtr(item->system);
@@ -145,7 +152,8 @@ GSErrCode TVAPI_Element_GetClassificationInSystem(const API_Guid& elemGuid, cons
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     const Element* element = state->FindElement(elemGuid);
-    if (element == nullptr || !state->systems.ContainsKey(systemGuid)) return call.Answer(APIERR_BADID);
+    if (element == nullptr) return call.Answer(state->MissingElement(elemGuid));
+    if (!state->systems.ContainsKey(systemGuid)) return call.Answer(APIERR_BADID);
     const API_Guid* held = element->classification.GetPtr(systemGuid);
     item = held != nullptr ? state->items.Get(*held).item : API_ClassificationItem();
     return call.Answer(NoError);
@@ -158,9 +166,7 @@ GSErrCode TVAPI_Element_GetElementsWithClassification(const API_Guid& itemGuid, 
     if (state == nullptr) return call.Refusal();
     const TVSim::ClassificationItem* item = state->items.GetPtr(itemGuid);
     if (item == nullptr) return call.Answer(APIERR_BADID);
-    elemGuids.Clear();
-    elemGuids.Reserve(item->elements.GetSize());
-    for (const API_Guid& guid : item->elements) elemGuids.Push(guid);
+    elemGuids = PK::Array<API_Guid>(item->elements.begin(), item->elements.end());
     return call.Answer(NoError);
 }
 
@@ -182,7 +188,8 @@ GSErrCode TVAPI_Element_SetProperties(const API_Guid& elemGuid, const PK::Array<
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     Element* element = state->FindElement(elemGuid);
-    if (GSErrCode refusal = ElementChangeRefusal(*state, element); refusal != NoError) return call.Answer(refusal);
+    if (GSErrCode refusal = ElementChangeRefusal(*state, elemGuid, element); refusal != NoError)
+        return call.Answer(refusal);
     // All or nothing, like the host.
     for (const API_Property& property : properties)
         if (GSErrCode refusal = PropertyRefusal(*state, *element, property); refusal != NoError)
@@ -199,7 +206,7 @@ GSErrCode TVAPI_Element_GetPropertyValuesByGuid(const API_Guid& elemGuid,
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     const Element* element = state->FindElement(elemGuid);
-    if (element == nullptr) return call.Answer(APIERR_BADID);
+    if (element == nullptr) return call.Answer(state->MissingElement(elemGuid));
     properties.Clear();
     properties.Reserve(propertyDefinitions.GetSize());
     // A definition the project no longer has gets no entry, so the answer
@@ -226,7 +233,8 @@ GSErrCode TVAPI_ElementList_ModifyPropertyValue(const API_Property& property, co
     for (const API_Guid& guid : elemGuids) {
         if (GSErrCode fault = call.ElementFault(guid); fault != NoError) return call.Answer(fault);
         const Element* element = state->FindElement(guid);
-        if (GSErrCode refusal = ElementChangeRefusal(*state, element); refusal != NoError) return call.Answer(refusal);
+        if (GSErrCode refusal = ElementChangeRefusal(*state, guid, element); refusal != NoError)
+            return call.Answer(refusal);
         if (GSErrCode refusal = PropertyRefusal(*state, *element, property); refusal != NoError)
             return call.Answer(refusal);
     }
@@ -269,7 +277,10 @@ GSErrCode TVAPI_Element_DeselectAll() {
     HostCall call("TVAPI_Element_DeselectAll");
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    state->selection.Clear();
+    if (!state->selection.empty()) {
+        state->selection.clear();
+        TVSim::Detail::QueueSelectionChanged();
+    }
     return call.Answer(NoError);
 }
 
@@ -280,14 +291,9 @@ GSErrCode TVAPI_Element_Select(const PK::Array<API_Neig>& selNeigs, bool add) {
     if (state == nullptr) return call.Refusal();
     for (const API_Neig& neig : selNeigs) {
         if (GSErrCode fault = call.ElementFault(neig.guid); fault != NoError) return call.Answer(fault);
-        if (state->FindElement(neig.guid) == nullptr) return call.Answer(APIERR_BADID);
+        if (state->FindElement(neig.guid) == nullptr) return call.Answer(state->MissingElement(neig.guid));
     }
-    for (const API_Neig& neig : selNeigs) {
-        if (add)
-            state->selection.Add(neig.guid);
-        else
-            state->selection.Delete(neig.guid);
-    }
+    for (const API_Neig& neig : selNeigs) state->Select(neig.guid, add);
     return call.Answer(NoError);
 }
 
@@ -298,9 +304,10 @@ GSErrCode TVAPI_ElementSet_Create(const PK::Array<API_Guid>* elemGuids, const AP
     if (elemGuids != nullptr) call.Args(elemGuids->GetSize());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
+    if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
     if (elemGuids == nullptr || setGuid == nullptr) return call.Answer(APIERR_BADPARS);
     for (const API_Guid& guid : *elemGuids)
-        if (state->FindElement(guid) == nullptr) return call.Answer(APIERR_BADID);
+        if (state->FindElement(guid) == nullptr) return call.Answer(state->MissingElement(guid));
     TVSim::ElementSet set;
     set.elements = *elemGuids;
     if (data != nullptr) {
@@ -311,7 +318,7 @@ GSErrCode TVAPI_ElementSet_Create(const PK::Array<API_Guid>* elemGuids, const AP
     }
     *setGuid = PK::Guid::Generate();
     state->elementSets.Add(*setGuid, std::move(set));
-    return call.Answer(NoError);
+    return call.AnswerChange(NoError);
 }
 
 GSErrCode TVAPI_ElementSet_Delete(const API_Guid& setGuid) {
@@ -319,7 +326,8 @@ GSErrCode TVAPI_ElementSet_Delete(const API_Guid& setGuid) {
     call.Args(setGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    return call.Answer(state->elementSets.Delete(setGuid) ? NoError : APIERR_BADID);
+    if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
+    return call.AnswerChange(state->elementSets.Delete(setGuid) ? NoError : APIERR_BADID);
 }
 
 GSErrCode TVAPI_ElementSet_GetData(const API_Guid& setGuid, PK::Array<API_Guid>* elemGuids, API_UserData* data) {
@@ -345,9 +353,9 @@ GSErrCode TVAPI_ElementSet_Identify(const API_Guid& elemGuid, PK::Array<API_Guid
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     if (setGuids == nullptr) return call.Answer(APIERR_BADPARS);
-    if (state->FindElement(elemGuid) == nullptr) return call.Answer(APIERR_BADID);
+    if (state->FindElement(elemGuid) == nullptr) return call.Answer(state->MissingElement(elemGuid));
     setGuids->Clear();
-    for (const auto& [guid, set] : state->elementSets)
-        if (set.elements.Contains(elemGuid)) setGuids->Push(guid);
+    for (const API_Guid& guid : TVSim::Detail::KeysInHostOrder(state->elementSets))
+        if (state->elementSets.Get(guid).elements.Contains(elemGuid)) setGuids->Push(guid);
     return call.Answer(NoError);
 }

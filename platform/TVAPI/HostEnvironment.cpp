@@ -41,7 +41,7 @@ GSErrCode ChangeStorySettings(ProjectState& state, const API_StoryCmdType& comma
     if (story == state.stories.end()) return APIERR_BADINDEX;
     switch (command.action) {
         case APIStory_GoTo:
-            state.currentStory = command.index;
+            state.ChangeCurrentStory(command.index);
             return NoError;
         case APIStory_Rename:
             story->name = command.name;
@@ -64,9 +64,13 @@ GSErrCode GetProjectInfo(const ProjectState& state, API_ProjectInfo& info) {
     return NoError;
 }
 
-// The database a window record names: by its guid, or else by type and index.
+// The database a window record names: by its guid, whose database must then be
+// of the type and index the record says as well, or else by type and index.
 const API_WindowInfo* FindDatabase(const ProjectState& state, const API_WindowInfo& wanted) {
-    if (!wanted.databaseUnId.IsNull()) return state.windows.GetPtr(wanted.databaseUnId);
+    if (!wanted.databaseUnId.IsNull()) {
+        const API_WindowInfo* found = state.windows.GetPtr(wanted.databaseUnId);
+        return found != nullptr && found->typeID == wanted.typeID && found->index == wanted.index ? found : nullptr;
+    }
     for (const auto& [guid, info] : state.windows)
         if (info.typeID == wanted.typeID && info.index == wanted.index) return &info;
     return nullptr;
@@ -162,13 +166,11 @@ GSErrCode TVAPI_Automate(API_AutomateID code, void* par1, void* /*par2*/, void* 
             const API_WindowInfo* found = FindDatabase(*state, info);
             if (found == nullptr) return call.Answer(APIERR_BADDATABASE);
             info = *found;
-            state->currentWindow = found->databaseUnId;
+            state->ChangeCurrentWindow(found->databaseUnId);
             return call.Answer(NoError);
         }
         case APIDo_ZoomToSelectedID: {
-            PK::Array<API_Guid> selected;
-            for (const API_Guid& guid : state->selection) selected.Push(guid);
-            state->zooms.push_back(std::move(selected));
+            state->zooms.emplace_back(state->selection.begin(), state->selection.end());
             return call.Answer(NoError);
         }
         default:
@@ -202,7 +204,7 @@ GSErrCode TVAPI_Goodies(API_GoodiesID code, void* par1, void* par2, void* par3, 
             if (state == nullptr) return call.Answer(APIERR_NOPLAN);
             if (par3 == nullptr || par4 == nullptr) return call.Answer(APIERR_BADPARS);
             const Element* found = state->FindElement(*element);
-            if (found == nullptr) return call.Answer(APIERR_BADID);
+            if (found == nullptr) return call.Answer(state->MissingElement(*element));
             *As<API_HierarchicalElemType>(par3) = KindOf(*state, *found);
             *As<API_Guid>(par4) = OwnerOf(*state, *found, *As<API_HierarchicalOwnerType>(par2));
             return call.Answer(NoError);

@@ -120,7 +120,7 @@ namespace TVSim::Events {
 
 std::optional<GSErrCode> SelectionChanged() {
     API_Neig neig;
-    if (ProjectState* state = OpenState(); state != nullptr && !state->selection.IsEmpty()) {
+    if (ProjectState* state = OpenState(); state != nullptr && !state->selection.empty()) {
         neig.guid = *state->selection.begin();
         neig.neigID = Detail::NeigOfType(state->elements.Get(neig.guid).head.typeID);
     }
@@ -145,10 +145,7 @@ std::optional<GSErrCode> NewElement(const API_Guid& element, API_ElementDBEventI
     API_NotifyElementType record;
     record.notifID = event;
     record.elemHead = state->elements.Get(element).head;
-    const auto& filter = Registered().newElementFilter;
-    if (filter && (filter->typeID != record.elemHead.typeID ||
-                   (filter->variationID != APIVarId_Generic && filter->variationID != record.elemHead.variationID)))
-        return std::nullopt;
+    if (!Detail::NewElementSubscribed(record.elemHead)) return std::nullopt;
     return NewElement(&record);
 }
 
@@ -203,3 +200,14 @@ std::optional<GSErrCode> MergeModulData(const PK::UniString& name, const ModulDa
 const std::vector<std::string>& GetEscapedExceptions() { return Host().escapedExceptions; }
 
 }  // namespace TVSim::Events
+
+namespace TVSim::Detail {
+
+bool NewElementSubscribed(const API_Elem_Head& element) {
+    if (Registered().newElementHandler == nullptr) return false;
+    const auto& filter = Registered().newElementFilter;
+    return !filter || (filter->typeID == element.typeID &&
+                       (filter->variationID == APIVarId_Generic || filter->variationID == element.variationID));
+}
+
+}  // namespace TVSim::Detail

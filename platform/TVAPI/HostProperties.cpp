@@ -103,7 +103,8 @@ GSErrCode TVAPI_Property_GetPropertyGroups(PK::Array<API_PropertyGroup>& groups)
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     groups.Clear();
-    for (const auto& [guid, group] : state->groups) groups.Push(group.group);
+    for (const API_Guid& guid : TVSim::Detail::KeysInHostOrder(state->groups))
+        groups.Push(state->groups.Get(guid).group);
     return call.Answer(NoError);
 }
 
@@ -150,8 +151,10 @@ GSErrCode TVAPI_Property_GetPropertyDefinitions(const API_Guid& groupGuid,
     if (state == nullptr) return call.Refusal();
     const PropertyGroup* group = state->groups.GetPtr(groupGuid);
     if (group == nullptr) return call.Answer(APIERR_BADID);
+    PK::Array<API_Guid> inGroup = group->definitions;
+    std::sort(inGroup.begin(), inGroup.end(), TVSim::HostOrder{});
     definitions.Clear();
-    for (const API_Guid& guid : group->definitions) definitions.Push(state->definitions.Get(guid).definition);
+    for (const API_Guid& guid : inGroup) definitions.Push(state->definitions.Get(guid).definition);
     return call.Answer(NoError);
 }
 

@@ -28,6 +28,7 @@ GSErrCode TVAPI_ModulData_Store(const API_ModulData* info, const PK::UniString& 
     call.Args(modulName, info != nullptr);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
+    if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
     if (modulName.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (info == nullptr) return call.AnswerChange(state->modulData.Delete(modulName) ? NoError : APIERR_NOMODULEDATA);
     state->modulData.Put(modulName, TVSim::ModulData{info->dataVersion, info->platformSign, FromHandle(info->dataHdl)});
@@ -53,8 +54,7 @@ GSErrCode TVAPI_ModulData_GetList(PK::Array<PK::UniString>* modulNameList) {
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     if (modulNameList == nullptr) return call.Answer(APIERR_BADPARS);
-    modulNameList->Clear();
-    state->modulData.EnumerateKeys([&](const PK::UniString& name) { modulNameList->Push(name); });
+    *modulNameList = TVSim::Detail::KeysInHostOrder(state->modulData);
     return call.Answer(NoError);
 }
 
@@ -65,6 +65,7 @@ GSErrCode TVAPI_AddOnObject_CreateUniqueObject(const PK::UniString& name, API_Gu
     call.Args(name);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
+    if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
     if (objectGuid == nullptr) return call.Answer(APIERR_BADPARS);
     if (name.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (state->addOnObjectsByName.ContainsKey(name)) return call.Answer(APIERR_NAMEALREADYUSED);
@@ -83,6 +84,7 @@ GSErrCode TVAPI_AddOnObject_ModifyObject(const API_Guid& objectGuid, const PK::U
     call.Args(objectGuid, newName != nullptr, content != nullptr);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
+    if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
     AddOnObject* object = state->addOnObjects.GetPtr(objectGuid);
     if (object == nullptr) return call.Answer(APIERR_BADID);
     if (GSErrCode refusal = ObjectChangeRefusal(*state, *object); refusal != NoError) return call.Answer(refusal);
@@ -102,6 +104,7 @@ GSErrCode TVAPI_AddOnObject_DeleteObject(const API_Guid& objectGuid) {
     call.Args(objectGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
+    if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
     const AddOnObject* object = state->addOnObjects.GetPtr(objectGuid);
     if (object == nullptr) return call.Answer(APIERR_BADID);
     if (GSErrCode refusal = ObjectChangeRefusal(*state, *object); refusal != NoError) return call.Answer(refusal);
@@ -115,8 +118,7 @@ GSErrCode TVAPI_AddOnObject_GetObjectList(PK::Array<API_Guid>* objects) {
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     if (objects == nullptr) return call.Answer(APIERR_BADPARS);
-    objects->Clear();
-    state->addOnObjects.EnumerateKeys([&](const API_Guid& guid) { objects->Push(guid); });
+    *objects = TVSim::Detail::KeysInHostOrder(state->addOnObjects);
     return call.Answer(NoError);
 }
 

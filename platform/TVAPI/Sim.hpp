@@ -2,52 +2,74 @@
 // TVSim: the test-control side of the simulated host.
 //
 // The TVAPI_ functions (TVAPI/APIFunctions.hpp) serve an in-memory project the
-// way the host would: they refuse with the host's own error codes where the
-// host refuses, so the add-on's failure paths run for real. TVSim is how
-// tests and the demo set that project up, change it behind the add-on's back,
-// fire host events and read what happened. The add-on itself never includes
-// this header.
+// way the host would, and no more kindly: they refuse with the host's own
+// error codes where the host refuses, need the command scopes it needs, list
+// in its own order and notify as its state changes, so the add-on's failure
+// paths run for real. TVSim is how tests and the demo set that project up,
+// change it behind the add-on's back, fire host events and read what
+// happened. The add-on itself never includes this header.
 //
 //   TVSim::Project& p = TVSim::OpenProject();                // untitled; floor plan and 3D window
 //   API_Guid wall = p.AddElement(API_WallID);                // editable, layer 1, story 0
 //   API_Guid slab = p.AddElement(API_SlabID, {.locked = true});
 //   API_Guid system = p.AddClassificationSystem("Clauses");
 //   API_Guid item = p.AddClassificationItem(system, "A10");
-//   p.SetSelection({wall, slab});
-//   TVSim::Events::SelectionChanged();                       // only if the add-on subscribed
+//   p.SetSelection({wall, slab});                            // queues a selection notification
+//   PK::MainMessageLoop::RunPending();                       // delivers it, if the add-on subscribed
 //   ... let the add-on work ...
 //   EXPECT_EQ(p.GetItemOf(wall, system), item);
 //   EXPECT_EQ(p.GetUndoSteps().size(), 1u);
 //
 // What the host enforces (and so what a test can provoke):
 // - No open project: project-bound calls answer APIERR_NOPLAN.
-// - Unknown or deleted guids answer APIERR_BADID.
+// - An element deleted in this session answers APIERR_DELETED; a guid the
+//   project never held answers APIERR_BADID (so do unknown items, systems,
+//   groups, definitions, objects and sets, deleted or not).
 // - Changing an element: hotlinked APIERR_READONLY, reserved by someone else
 //   or free in team work APIERR_NOTMINE, on a hidden layer APIERR_HIDDENLAY,
 //   on a locked layer APIERR_LOCKEDLAY, locked itself APIERR_READONLY, not
 //   classifiable APIERR_BADCLASSIFICATION; removing an item it does not hold
 //   APIERR_BADPARS; writing a property that is unknown or not available for
 //   it (availability goes by the element's classification items)
-//   APIERR_BADPROPERTY. An element holds at most one item per system:
-//   classifying it again in a system replaces the item.
-// - Element, classification and property changes need a command scope
-//   (TVAPI_CallUndoableCommand or TVAPI_CallCommand), else
-//   APIERR_NEEDSUNDOSCOPE; Commands::SetUndoScopeRequired(false) lifts that.
-//   A command nested in another runs at once as part of the outer step; to
-//   make the host refuse commands, inject a fault into
-//   TVAPI_CallUndoableCommand or TVAPI_CallCommand.
+//   APIERR_BADPROPERTY; writing one whose definition, as the project holds
+//   it, cannot be edited or is computed (a dynamic built-in definition, or a
+//   default given by an expression) APIERR_READONLY. An element holds at most
+//   one item per system: classifying it again in a system replaces the item.
+// - Every change of stored data needs a command scope (TVAPI_CallUndoableCommand
+//   or TVAPI_CallCommand), else APIERR_NEEDSUNDOSCOPE: elements,
+//   classification, properties, module data (store, erase), add-on objects
+//   (create, modify, delete) and element sets (create, delete).
+//   Commands::SetUndoScopeRequired(false) lifts that. A command nested in
+//   another runs at once as part of the outer step; to make the host refuse
+//   commands, inject a fault into TVAPI_CallUndoableCommand or TVAPI_CallCommand.
 // - Names: property groups unique in the project, definitions unique in their
 //   group, classification systems unique by name and edition, item ids unique
 //   in their system, add-on object names unique: APIERR_NAMEALREADYUSED.
 // - Access rights: classification changes with the classification right
 //   switched off, property group and definition changes with the property
-//   right off, and both while a shared project's ClassificationsAndProperties
-//   set is Locked or NotAvailable: APIERR_NOACCESSRIGHT.
+//   right off, and both in a shared project unless this user has reserved the
+//   ClassificationsAndProperties set (it starts Free; Free, Locked by another
+//   member and NotAvailable all refuse): APIERR_NOACCESSRIGHT.
+//   Project::ReserveClassificationsAndProperties reserves it as the user would.
 // - Add-on objects in a shared project: modifying or deleting needs this
 //   user's reservation (APIERR_NOTMINE); reserving one held by another member
 //   APIERR_NOTMINE; reserving or releasing outside team work
 //   APIERR_NOTEAMWORKPROJECT. Module data: erasing or getting a missing
 //   entry APIERR_NOMODULEDATA. Nothing selected: APIERR_NOSEL.
+// - A stored view opens (and its database is found) by guid only while that
+//   database still has the type and index the view names: APIERR_BADDATABASE.
+// - Lists come in the host's own order, never in the order things were made:
+//   what is kept by guid in HostOrder (elements, an item's elements, the
+//   selection, systems, groups, definitions, add-on objects, element sets),
+//   module data by name. An item tree keeps the order items were placed in.
+// - Notifications follow state. Changing the selection, opening, closing or
+//   making a project, changing the front window or the current story, and
+//   making an element, whether through TVAPI_ calls or through TVSim, queues
+//   the notification the add-on subscribed to (within its mask and type
+//   filter); the main loop delivers it (PK::MainMessageLoop::RunPending), so
+//   never during the add-on's call. Selection changes not yet delivered make
+//   one notification, read at delivery. Nothing reaches an add-on that
+//   unsubscribed meanwhile.
 //
 // Control that the host does not have:
 // - Faults: the Nth call of a function answers a code, or every call about
@@ -57,11 +79,12 @@
 //   A function that answers no code (TVAPI_Element_Filter and the like) then
 //   answers false, the null guid or APILockableStatus_NotExist.
 // - Journal: every host call with its key arguments and its answer.
-// - Events fire when a test fires them (TVSim::Events; nothing fires by
-//   itself), only through what the add-on registered, honouring masks and
-//   filters; after unregistering nothing is called. An exception that a
-//   callback lets escape into the host is caught here and recorded
-//   (Events::GetEscapedExceptions), since a real host would not survive it.
+// - Events by hand (TVSim::Events), delivered at once, only through what the
+//   add-on registered, honouring masks and filters; Events::SetAutoDelivery
+//   (false) silences the notifications that state changes would queue. An
+//   exception that a callback lets escape into the host is caught here and
+//   recorded (Events::GetEscapedExceptions), since a real host would not
+//   survive it.
 // - Deterministic GUIDs (SeedGuids) and the settable clock (PK::Clock).
 // - Handles the host hands out are ordinary memory handles, so
 //   PK::MemoryDebug::GetLiveHandleCount() catches what the add-on leaks; the
@@ -73,9 +96,11 @@
 //
 // Each test runs in its own process; Reset() is there for the demo and for
 // tests that stage several projects.
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,6 +117,13 @@ namespace Detail {
 struct ProjectState;
 ProjectState& StateOf(Project& project);
 }  // namespace Detail
+
+// The order in which the host lists what it keeps by GUID: the order of its
+// database index, which has nothing to do with when anything was made.
+struct HostOrder {
+    bool operator()(const API_Guid& a, const API_Guid& b) const { return std::memcmp(&a, &b, sizeof(API_Guid)) < 0; }
+};
+using GuidSet = std::set<API_Guid, HostOrder>;
 
 // Team-work ownership of an element: in this user's workspace, reserved by
 // nobody, or reserved by another member. Outside team work every element
@@ -152,7 +184,7 @@ struct ClassificationItem {
     API_Guid system;
     API_Guid parent;
     PK::Array<API_Guid> children;
-    PK::HashSet<API_Guid> elements;  // classified with this item, in the order classified
+    GuidSet elements;  // classified with this item
 };
 
 struct PropertyGroup {
@@ -267,9 +299,11 @@ public:
 
     // ---- properties ----
     API_Guid AddPropertyGroup(const PK::UniString& name);
-    // A custom, single-valued string definition with the default text given.
+    // A custom, single-valued, editable string definition with the default text given.
     API_Guid AddPropertyDefinition(const API_Guid& group, const PK::UniString& name,
                                    const PK::Array<API_Guid>& availability = {}, const PK::UniString& defaultText = "");
+    // The record as given (a null guid gets a new one), into its group.
+    API_Guid AddPropertyDefinition(const API_PropertyDefinition& record);
     void DeletePropertyGroup(const API_Guid& group);
     void DeletePropertyDefinition(const API_Guid& definition);
     void SetPropertyAvailability(const API_Guid& definition, const PK::Array<API_Guid>& items);
@@ -309,8 +343,12 @@ public:
     void SetShared(bool shared);
     bool IsShared() const;
     // The status of the ClassificationsAndProperties set; holders are the
-    // members named as conflicts. A shared project starts with Editable.
+    // members named as conflicts. A shared project starts with the set Free.
     void SetLockableStatus(API_LockableStatus status, const PK::Array<PK::UniString>& holders = {});
+    // This user reserves the set (Editable) or lets it go (Free), as in the
+    // host's team-work palette.
+    void ReserveClassificationsAndProperties();
+    void ReleaseClassificationsAndProperties();
     API_Guid GetLockableSetGuid() const;
     void SetClassificationAccessRight(bool granted);
     void SetPropertyAccessRight(bool granted);
@@ -355,14 +393,18 @@ private:
     std::unique_ptr<Detail::ProjectState> _state;
 };
 
-// Opens a new, untitled project in place of any open one (no event is fired).
+// Opens a new, untitled project in place of any open one: the open one is
+// closed first (APINotify_Close), then the new one is there (APINotify_New).
 Project& OpenProject();
-// Closes the open project (no event is fired); host calls then answer APIERR_NOPLAN.
+// As OpenProject, for a saved project with that name and path (APINotify_Open).
+Project& OpenSavedProject(const PK::UniString& name, const PK::UniString& path);
+// Closes the open project (APINotify_Close); host calls then answer APIERR_NOPLAN.
 void CloseProject();
 // The open project, or nullptr.
 Project* GetProject();
-// Forgets everything: project, registrations, journal, faults, progress,
-// alerts, report, debug output, application settings; reseeds nothing.
+// Forgets everything: project, registrations, pending notifications,
+// journal, faults, progress, alerts, report, debug output, application
+// settings; reseeds nothing.
 void Reset();
 
 // What TVAPI_Environment answers for APPL; change it freely.
@@ -398,8 +440,8 @@ struct Registrations {
 };
 const Registrations& GetRegistrations();
 
-// Host events. Each goes only to what the add-on registered and answers what
-// the callback answered, or nullopt when nothing was called.
+// Host events fired by hand. Each goes only to what the add-on registered and
+// answers what the callback answered, or nullopt when nothing was called.
 namespace Events {
 // With the first selected element's reference, or an empty one when nothing is selected.
 std::optional<GSErrCode> SelectionChanged();
@@ -417,6 +459,11 @@ std::optional<GSErrCode> MergeModulData(const PK::UniString& name, const ModulDa
                                         API_MDSetCmd command = APIMDSetMerge_TW);
 // Texts of exceptions that a callback let escape into the host.
 const std::vector<std::string>& GetEscapedExceptions();
+// On by default: state changes queue their notifications for the main loop
+// (PK::MainMessageLoop::RunPending delivers them). Off, they queue nothing.
+void SetAutoDelivery(bool on);
+// Notifications queued and not yet delivered.
+PK::USize GetPendingCount();
 }  // namespace Events
 
 namespace Commands {

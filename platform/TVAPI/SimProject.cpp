@@ -1,7 +1,8 @@
-// The simulated project: its rules (who may change what, which filter bits an
-// element passes) and the control calls through which tests shape it. Control
-// calls change the project the way a user or another team member would, so
-// they check nothing but the test's own mistakes (unknown guids throw).
+// The control calls through which tests shape the simulated project. They
+// change the project the way a user or another team member would, so they
+// check nothing but the test's own mistakes (unknown guids throw); the rules
+// the host applies to the add-on live with the project state
+// (SimProjectState.cpp).
 #include <stdexcept>
 
 #include "PK/Guid.hpp"
@@ -12,90 +13,6 @@ namespace TVSim {
 namespace Detail {
 
 ProjectState& StateOf(Project& project) { return *project._state; }
-
-const Layer& ProjectState::LayerOf(const Element& element) const { return layers.Get(element.head.layer); }
-
-bool ProjectState::InMyWorkspace(const Element& element) const {
-    return !shared || element.reservation == Reservation::Mine;
-}
-
-GSErrCode ProjectState::ChangeRefusal(const Element& element) const {
-    if (!element.head.hotlinkGuid.IsNull()) return APIERR_READONLY;
-    if (!InMyWorkspace(element)) return APIERR_NOTMINE;
-    const Layer& layer = LayerOf(element);
-    if (layer.hidden) return APIERR_HIDDENLAY;
-    if (layer.locked) return APIERR_LOCKEDLAY;
-    if (element.head.lockId != 0) return APIERR_READONLY;
-    return NoError;
-}
-
-bool ProjectState::PassesFilter(const Element& element, PK::UInt32 filterBits) const {
-    if ((filterBits & APIFilt_IsEditable) && ChangeRefusal(element) != NoError) return false;
-    if ((filterBits & APIFilt_OnVisLayer) && LayerOf(element).hidden) return false;
-    if ((filterBits & APIFilt_OnActFloor) && element.head.floorInd != currentStory) return false;
-    if ((filterBits & APIFilt_In3D) && !element.in3D) return false;
-    if ((filterBits & APIFilt_InMyWorkspace) && !InMyWorkspace(element)) return false;
-    if ((filterBits & APIFilt_VisibleByPhase) && !element.visibleByPhase) return false;
-    if ((filterBits & APIFilt_InStructureView) && !element.inStructureView) return false;
-    return true;
-}
-
-bool ProjectState::IsAvailable(const Element& element, const PropertyDefinition& definition) const {
-    for (const auto& [system, item] : element.classification)
-        if (definition.availability.Contains(item)) return true;
-    return false;
-}
-
-bool ProjectState::ClassificationAccessDenied() const {
-    return !classificationAccess ||
-           (shared && (lockableStatus == APILockableStatus_Locked || lockableStatus == APILockableStatus_NotAvailable));
-}
-
-bool ProjectState::PropertyAccessDenied() const {
-    return !propertyAccess ||
-           (shared && (lockableStatus == APILockableStatus_Locked || lockableStatus == APILockableStatus_NotAvailable));
-}
-
-void ProjectState::Classify(Element& element, const API_Guid& item) {
-    const API_Guid system = items.Get(item).system;
-    if (const API_Guid* old = element.classification.GetPtr(system)) {
-        if (*old == item) return;
-        items.Get(*old).elements.Delete(element.head.guid);
-    }
-    element.classification.Put(system, item);
-    items.Get(item).elements.Add(element.head.guid);
-}
-
-void ProjectState::Unclassify(Element& element, const API_Guid& system) {
-    if (const API_Guid* item = element.classification.GetPtr(system)) {
-        items.Get(*item).elements.Delete(element.head.guid);
-        element.classification.Delete(system);
-    }
-}
-
-void ProjectState::RemoveItemTree(const API_Guid& itemGuid) {
-    ClassificationItem item = items.Get(itemGuid);
-    for (const API_Guid& child : item.children) RemoveItemTree(child);
-    for (const API_Guid& element : item.elements) elements.Get(element).classification.Delete(item.system);
-    for (auto& [guid, definition] : definitions) {
-        if (definition.availability.Delete(itemGuid)) definition.definition.availability.DeleteAll(itemGuid);
-    }
-    if (ClassificationItem* parent = items.GetPtr(item.parent))
-        parent->children.DeleteAll(itemGuid);
-    else if (ClassificationSystem* system = systems.GetPtr(item.system))
-        system->rootItems.DeleteAll(itemGuid);
-    items.Delete(itemGuid);
-}
-
-void ProjectState::RemoveElement(const API_Guid& guid) {
-    Element element = elements.Get(guid);
-    for (const auto& [system, item] : element.classification) items.Get(item).elements.Delete(guid);
-    elementsByType.Get(element.head.typeID).Delete(guid);
-    selection.Delete(guid);
-    if (Element* owner = elements.GetPtr(element.owner); owner != nullptr && owner->ownedCount > 0) --owner->ownedCount;
-    for (auto& [setGuid, set] : elementSets) set.elements.DeleteAll(guid);
-    elements.Delete(guid);
-}
 
 }  // namespace Detail
 
@@ -148,9 +65,12 @@ API_Guid Project::AddElement(API_ElemTypeID type, const ElementOptions& options)
     element.hierarchicalKind = options.hierarchicalKind;
     s.Touch(element);
     const API_Guid guid = element.head.guid;
+    const API_Elem_Head head = element.head;
     if (!s.elements.Add(guid, std::move(element))) throw std::invalid_argument("TVSim: element guid already used");
-    s.elementsByType[type].Add(guid);
+    s.elementsByType[type].insert(guid);
+    s.deletedElements.Delete(guid);
     if (Element* owner = s.FindElement(options.owner)) ++owner->ownedCount;
+    Detail::QueueNewElement(head);
     return guid;
 }
 
@@ -172,10 +92,8 @@ const Element& Project::GetElement(const API_Guid& guid) const { return Existing
 PK::USize Project::GetElementCount() const { return _state->elements.GetSize(); }
 
 PK::Array<API_Guid> Project::GetElementsOfType(API_ElemTypeID type) const {
-    PK::Array<API_Guid> result;
-    if (const auto* set = _state->elementsByType.GetPtr(type))
-        for (const API_Guid& guid : *set) result.Push(guid);
-    return result;
+    const auto* set = _state->elementsByType.GetPtr(type);
+    return set != nullptr ? PK::Array<API_Guid>(set->begin(), set->end()) : PK::Array<API_Guid>();
 }
 
 void Project::SetElementLocked(const API_Guid& guid, bool locked) {
@@ -253,13 +171,8 @@ API_Guid Project::AddClassificationItem(const API_Guid& system, const PK::UniStr
     item.item.name = name;
     item.system = system;
     item.parent = parent;
-    const API_Guid guid = item.item.guid;
-    s.items.Add(guid, std::move(item));
-    if (parent.IsNull())
-        s.systems.Get(system).rootItems.Push(guid);
-    else
-        s.items.Get(parent).children.Push(guid);
-    return guid;
+    s.AddItem(item);
+    return item.item.guid;
 }
 
 void Project::DeleteClassificationItem(const API_Guid& item) {
@@ -271,6 +184,7 @@ void Project::DeleteClassificationSystem(const API_Guid& system) {
     PK::Array<API_Guid> roots = Existing(_state->systems, system, "classification system").rootItems;
     for (const API_Guid& item : roots) _state->RemoveItemTree(item);
     _state->systems.Delete(system);
+    _state->itemIds.Delete(system);
 }
 
 void Project::Classify(const API_Guid& element, const API_Guid& item) {
@@ -287,11 +201,7 @@ API_Guid Project::GetItemOf(const API_Guid& element, const API_Guid& system) con
     return item != nullptr ? *item : APINULLGuid;
 }
 
-PK::Array<API_Guid> Project::GetClassificationSystems() const {
-    PK::Array<API_Guid> result;
-    _state->systems.EnumerateKeys([&](const API_Guid& guid) { result.Push(guid); });
-    return result;
-}
+PK::Array<API_Guid> Project::GetClassificationSystems() const { return Detail::KeysInHostOrder(_state->systems); }
 
 const ClassificationSystem& Project::GetClassificationSystem(const API_Guid& system) const {
     return Existing(_state->systems, system, "classification system");
@@ -337,10 +247,19 @@ API_Guid Project::AddPropertyDefinition(const API_Guid& group, const PK::UniStri
     d.defaultValue.basicValue.singleVariant.variant.type = API_PropertyStringValueType;
     d.defaultValue.basicValue.singleVariant.variant.uniStringValue = defaultText;
     d.canValueBeEditable = true;
-    const API_Guid guid = d.guid;
-    _state->definitions.Add(guid, std::move(definition));
-    _state->groups.Get(group).definitions.Push(guid);
-    SetPropertyAvailability(guid, availability);
+    d.availability = availability;
+    return AddPropertyDefinition(d);
+}
+
+API_Guid Project::AddPropertyDefinition(const API_PropertyDefinition& record) {
+    PropertyGroup& group = Existing(_state->groups, record.groupGuid, "property group");
+    PropertyDefinition definition{record, {}};
+    definition.definition.guid = NewGuidUnless(record.guid);
+    const API_Guid guid = definition.definition.guid;
+    if (!_state->definitions.Add(guid, std::move(definition)))
+        throw std::invalid_argument("TVSim: property definition guid already used");
+    group.definitions.Push(guid);
+    SetPropertyAvailability(guid, record.availability);
     return guid;
 }
 
@@ -390,11 +309,7 @@ PK::UniString Project::GetPropertyText(const API_Guid& element, const API_Guid& 
     return _state->definitions.Get(definition).definition.defaultValue.basicValue.singleVariant.variant.uniStringValue;
 }
 
-PK::Array<API_Guid> Project::GetPropertyGroups() const {
-    PK::Array<API_Guid> result;
-    _state->groups.EnumerateKeys([&](const API_Guid& guid) { result.Push(guid); });
-    return result;
-}
+PK::Array<API_Guid> Project::GetPropertyGroups() const { return Detail::KeysInHostOrder(_state->groups); }
 
 const PropertyGroup& Project::GetPropertyGroup(const API_Guid& group) const {
     return Existing(_state->groups, group, "property group");
@@ -430,11 +345,7 @@ void Project::EraseModulData(const PK::UniString& name) { _state->modulData.Dele
 
 const ModulData* Project::GetModulData(const PK::UniString& name) const { return _state->modulData.GetPtr(name); }
 
-PK::Array<PK::UniString> Project::GetModulDataNames() const {
-    PK::Array<PK::UniString> result;
-    _state->modulData.EnumerateKeys([&](const PK::UniString& name) { result.Push(name); });
-    return result;
-}
+PK::Array<PK::UniString> Project::GetModulDataNames() const { return Detail::KeysInHostOrder(_state->modulData); }
 
 // ---- add-on objects ----
 
@@ -480,7 +391,11 @@ const AddOnObject* Project::GetAddOnObject(const API_Guid& object) const { retur
 
 // ---- team work ----
 
-void Project::SetShared(bool shared) { _state->shared = shared; }
+void Project::SetShared(bool shared) {
+    // Joining team work, nobody has reserved the set yet.
+    if (shared && !_state->shared) _state->lockableStatus = APILockableStatus_Free;
+    _state->shared = shared;
+}
 
 bool Project::IsShared() const { return _state->shared; }
 
@@ -488,6 +403,10 @@ void Project::SetLockableStatus(API_LockableStatus status, const PK::Array<PK::U
     _state->lockableStatus = status;
     _state->lockableHolders = holders;
 }
+
+void Project::ReserveClassificationsAndProperties() { SetLockableStatus(APILockableStatus_Editable); }
+
+void Project::ReleaseClassificationsAndProperties() { SetLockableStatus(APILockableStatus_Free); }
 
 API_Guid Project::GetLockableSetGuid() const { return _state->lockableSet; }
 
@@ -508,17 +427,18 @@ const ProjectInfoTexts& Project::GetInfo() const { return _state->info; }
 // ---- selection and zoom ----
 
 void Project::SetSelection(const PK::Array<API_Guid>& elements) {
-    _state->selection.Clear();
+    GuidSet selection;
     for (const API_Guid& guid : elements) {
         Existing(_state->elements, guid, "element");
-        _state->selection.Add(guid);
+        selection.insert(guid);
     }
+    if (selection == _state->selection) return;
+    _state->selection = std::move(selection);
+    Detail::QueueSelectionChanged();
 }
 
 PK::Array<API_Guid> Project::GetSelection() const {
-    PK::Array<API_Guid> result;
-    for (const API_Guid& guid : _state->selection) result.Push(guid);
-    return result;
+    return PK::Array<API_Guid>(_state->selection.begin(), _state->selection.end());
 }
 
 void Project::SetMarquee(API_SelTypeID type, PK::Int32 coordCount) {
@@ -542,7 +462,7 @@ API_Guid Project::AddWindow(API_WindowTypeID type, PK::Int32 index, const PK::Un
 
 void Project::SetCurrentWindow(const API_Guid& database) {
     Existing(_state->windows, database, "window");
-    _state->currentWindow = database;
+    _state->ChangeCurrentWindow(database);
 }
 
 API_WindowInfo Project::GetCurrentWindow() const { return _state->windows.Get(_state->currentWindow); }
@@ -560,13 +480,13 @@ void Project::SetStories(PK::Int16 firstStory, const std::vector<PK::UniString>&
         _state->stories.push_back(
             {static_cast<PK::Int16>(firstStory + static_cast<PK::Int16>(i)), names[i], 3.0 * static_cast<double>(i)});
     if (_state->currentStory < firstStory || _state->currentStory > _state->stories.back().index)
-        _state->currentStory = firstStory;
+        _state->ChangeCurrentStory(firstStory);
 }
 
 void Project::SetCurrentStory(PK::Int16 story) {
     if (story < _state->stories.front().index || story > _state->stories.back().index)
         throw std::out_of_range("TVSim: no such story");
-    _state->currentStory = story;
+    _state->ChangeCurrentStory(story);
 }
 
 PK::Int16 Project::GetCurrentStory() const { return _state->currentStory; }

@@ -29,7 +29,13 @@ HostState& Host() {
 ProjectState* OpenState() { return Host().project ? &StateOf(*Host().project) : nullptr; }
 
 std::string ToText(const API_Guid& guid) { return guid.ToUniString().ToCStr(); }
-std::string ToText(const PK::UniString& text) { return "\"" + text.ToCStr() + "\""; }
+std::string ToText(const PK::UniString& text) {
+    // Appended rather than "\"" + std::string, which GCC 12 at -O3 falsely flags with -Wrestrict.
+    std::string quoted = "\"";
+    quoted += text.ToCStr();
+    quoted += '"';
+    return quoted;
+}
 
 std::string FourCCText(PK::Int32 code) {
     std::string text(4, ' ');
@@ -126,11 +132,25 @@ namespace TVSim {
 using Detail::Host;
 
 Project& OpenProject() {
+    CloseProject();
     Host().project = std::make_unique<Project>();
+    Detail::QueueProjectEvent(APINotify_New);
     return *Host().project;
 }
 
-void CloseProject() { Host().project.reset(); }
+Project& OpenSavedProject(const PK::UniString& name, const PK::UniString& path) {
+    CloseProject();
+    Host().project = std::make_unique<Project>();
+    Host().project->SetSaved(name, path);
+    Detail::QueueProjectEvent(APINotify_Open);
+    return *Host().project;
+}
+
+void CloseProject() {
+    if (!Host().project) return;
+    Host().project.reset();
+    Detail::QueueProjectEvent(APINotify_Close);
+}
 
 Project* GetProject() { return Host().project.get(); }
 

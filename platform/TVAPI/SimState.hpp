@@ -1,6 +1,8 @@
 #pragma once
 // Internals of the simulated host, shared by the files that implement the
 // TVAPI_ functions and TVSim. Nothing outside platform/TVAPI includes this.
+#include <algorithm>
+#include <deque>
 #include <sstream>
 #include <string>
 #include <unordered_map>
@@ -13,18 +15,23 @@ namespace TVSim::Detail {
 struct ProjectState {
     PK::HashTable<API_Guid, Element> elements;
     // Listing by type costs what the type holds, not what the project holds.
-    PK::HashTable<API_ElemTypeID, PK::HashSet<API_Guid>> elementsByType;
+    PK::HashTable<API_ElemTypeID, GuidSet> elementsByType;
+    // Elements deleted in this session: the host tells them from ids it never knew.
+    PK::HashSet<API_Guid> deletedElements;
     PK::HashTable<PK::Int32, Layer> layers;
     PK::Int32 nextLayer = 1;
     PK::HashTable<API_Guid, ClassificationSystem> systems;
     PK::HashTable<API_Guid, ClassificationItem> items;
+    // How many items of each system carry each id: checking a new id costs
+    // one look-up, not a walk over every item.
+    PK::HashTable<API_Guid, PK::HashTable<PK::UniString, PK::USize>> itemIds;
     PK::HashTable<API_Guid, PropertyGroup> groups;
     PK::HashTable<API_Guid, PropertyDefinition> definitions;
     PK::HashTable<PK::UniString, ModulData> modulData;
     PK::HashTable<API_Guid, AddOnObject> addOnObjects;
     PK::HashTable<PK::UniString, API_Guid> addOnObjectsByName;
     PK::HashTable<API_Guid, ElementSet> elementSets;
-    PK::HashSet<API_Guid> selection;
+    GuidSet selection;
     API_SelTypeID marqueeType = API_SelEmpty;
     PK::Int32 marqueeCoords = 0;
     std::vector<PK::Array<API_Guid>> zooms;
@@ -48,6 +55,10 @@ struct ProjectState {
 
     Element* FindElement(const API_Guid& guid) { return elements.GetPtr(guid); }
     const Element* FindElement(const API_Guid& guid) const { return elements.GetPtr(guid); }
+    // What a call about an element the project does not hold answers.
+    GSErrCode MissingElement(const API_Guid& guid) const {
+        return deletedElements.Contains(guid) ? APIERR_DELETED : APIERR_BADID;
+    }
     const Layer& LayerOf(const Element& element) const;
     bool InMyWorkspace(const Element& element) const;
     // NoError when this user may change the element now, else the host's refusal.
@@ -57,6 +68,9 @@ struct ProjectState {
     bool IsAvailable(const Element& element, const PropertyDefinition& definition) const;
     bool ClassificationAccessDenied() const;
     bool PropertyAccessDenied() const;
+    bool ItemIdTaken(const API_Guid& system, const PK::UniString& id) const;
+    // Files a new item under its system and parent (appended, or before next).
+    void AddItem(const ClassificationItem& item, const API_Guid& next = APINULLGuid);
     void Touch(Element& element) { element.head.modiStamp = nextModiStamp++; }
 
     // Classifies without any check, replacing the element's item in that system.
@@ -65,6 +79,10 @@ struct ProjectState {
     // Removes the item, its subtree and every trace of them.
     void RemoveItemTree(const API_Guid& item);
     void RemoveElement(const API_Guid& guid);
+    // These change what subscribers hear of, so they queue the notification.
+    void Select(const API_Guid& guid, bool add);
+    void ChangeCurrentWindow(const API_Guid& database);
+    void ChangeCurrentStory(PK::Int16 story);
 };
 
 ProjectState& StateOf(Project& project);
@@ -87,6 +105,14 @@ struct CallHook {
     PK::USize remaining = 1;
 };
 
+// A notification waiting for control to be back in the host.
+struct PendingNotification {
+    enum class Kind { Selection, Project, NewElement };
+    Kind kind = Kind::Selection;
+    PK::UInt32 eventId = 0;  // a project event's
+    API_Elem_Head element;   // a new element's, as it was made
+};
+
 struct HostState {
     std::unique_ptr<Project> project;
     API_ServerApplicationInfo application;
@@ -103,6 +129,9 @@ struct HostState {
     std::vector<Progress::Window> progress;
     bool progressCancelled = false;
     std::vector<std::string> escapedExceptions;
+    std::deque<PendingNotification> notifications;
+    bool selectionPending = false;  // one notification stands for every change not yet delivered
+    bool autoDelivery = true;
 
     HostState();
 };
@@ -110,6 +139,29 @@ struct HostState {
 HostState& Host();
 // The open project's state, or nullptr.
 ProjectState* OpenState();
+
+// Queue a notification for delivery from the main loop, when the add-on
+// subscribed to it and delivery is on. Selection changes not yet delivered
+// make one notification.
+void QueueSelectionChanged();
+void QueueProjectEvent(PK::UInt32 eventId);
+void QueueNewElement(const API_Elem_Head& element);
+// Whether the add-on's new-element subscription covers an element of that kind.
+bool NewElementSubscribed(const API_Elem_Head& element);
+
+// The keys of a table in the host's own order: GUIDs as HostOrder has them,
+// names by their text.
+template <typename Key, typename Value>
+PK::Array<Key> KeysInHostOrder(const PK::HashTable<Key, Value>& table) {
+    std::vector<Key> keys;
+    keys.reserve(table.GetSize());
+    table.EnumerateKeys([&](const Key& key) { keys.push_back(key); });
+    if constexpr (std::is_same_v<Key, API_Guid>)
+        std::sort(keys.begin(), keys.end(), HostOrder{});
+    else
+        std::sort(keys.begin(), keys.end());
+    return PK::Array<Key>(std::move(keys));
+}
 
 // Text forms of arguments for the journal.
 std::string ToText(const API_Guid& guid);

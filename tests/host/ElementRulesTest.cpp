@@ -3,13 +3,20 @@
 // tell the same story.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TVAPI/Sim.hpp"
+#include "support/HandleLeakCheck.hpp"
+#include "support/HostCalls.hpp"
 
 namespace {
+
+using TestSupport::InHostCommand;
+using TestSupport::TextProperty;
 
 struct ElementState {
     const char* name;
@@ -21,12 +28,12 @@ struct ElementState {
 };
 
 GSErrCode Classify(const API_Guid& element, const API_Guid& item) {
-    GSErrCode result = NoError;
-    TVAPI_CallUndoableCommand("classify", [&] {
-        result = TVAPI_Element_AddClassificationItem(element, item);
-        return NoError;
-    });
-    return result;
+    return InHostCommand([&] { return TVAPI_Element_AddClassificationItem(element, item); });
+}
+
+PK::Array<API_Guid> InHostOrder(PK::Array<API_Guid> guids) {
+    std::sort(guids.begin(), guids.end(), TVSim::HostOrder{});
+    return guids;
 }
 
 }  // namespace
@@ -78,16 +85,83 @@ TEST(SimulatedHostElements, FilterBitsAndChangeRefusalsFollowTheElementsState) {
     }
 }
 
-TEST(SimulatedHostElements, ADeletedElementIsGoneFromEveryListAndEveryCall) {
+TEST(SimulatedHostElements, ADeletedElementIsGoneFromEveryListAndEveryCallAnswersThatItWasDeleted) {
+    TestSupport::HandleLeakCheck noLeaks;
     TVSim::Project& project = TVSim::OpenProject();
-    const API_Guid item = project.AddClassificationItem(project.AddClassificationSystem("S"), "A");
+    const API_Guid system = project.AddClassificationSystem("S");
+    const API_Guid item = project.AddClassificationItem(system, "A");
+    const API_Guid definition = project.AddPropertyDefinition(project.AddPropertyGroup("P"), "Code", {item});
     const API_Guid wall = project.AddElement(API_WallID);
     project.Classify(wall, item);
     project.SetSelection({wall});
     project.DeleteElement(wall);
+    const API_Guid unknown = PK::Guid::Generate();
+    TVSim::Commands::SetUndoScopeRequired(false);
+
+    using Call = std::function<GSErrCode(const API_Guid&)>;
+    const API_Property property = [&] {
+        API_Property p;
+        p.definition.guid = definition;
+        p.isDefault = true;
+        return p;
+    }();
+    const std::vector<std::pair<const char*, Call>> calls = {
+        {"header",
+         [](const API_Guid& g) {
+             API_Elem_Head head;
+             head.guid = g;
+             return TVAPI_Element_GetHeader(&head);
+         }},
+        {"record",
+         [](const API_Guid& g) {
+             API_Element element;
+             element.header.guid = g;
+             return TVAPI_Element_Get(&element);
+         }},
+        {"classify", [&](const API_Guid& g) { return TVAPI_Element_AddClassificationItem(g, item); }},
+        {"unclassify", [&](const API_Guid& g) { return TVAPI_Element_RemoveClassificationItem(g, item); }},
+        {"item in system",
+         [&](const API_Guid& g) {
+             API_ClassificationItem i;
+             return TVAPI_Element_GetClassificationInSystem(g, system, i);
+         }},
+        {"write properties", [&](const API_Guid& g) { return TVAPI_Element_SetProperties(g, {property}); }},
+        {"write into a list", [&](const API_Guid& g) { return TVAPI_ElementList_ModifyPropertyValue(property, {g}); }},
+        {"read properties",
+         [&](const API_Guid& g) {
+             PK::Array<API_Property> values;
+             return TVAPI_Element_GetPropertyValuesByGuid(g, {definition}, values);
+         }},
+        {"select",
+         [](const API_Guid& g) {
+             return TVAPI_Element_Select({API_Neig{APINeig_Wall, g}}, true);
+         }},
+        {"make a set",
+         [](const API_Guid& g) {
+             PK::Array<API_Guid> one{g};
+             API_Guid set;
+             return TVAPI_ElementSet_Create(&one, nullptr, &set);
+         }},
+        {"sets of",
+         [](const API_Guid& g) {
+             PK::Array<API_Guid> sets;
+             return TVAPI_ElementSet_Identify(g, &sets);
+         }},
+        {"owner",
+         [](const API_Guid& g) {
+             API_Guid element = g, owner;
+             API_HierarchicalOwnerType type = API_RootHierarchicalOwner;
+             API_HierarchicalElemType kind;
+             return TVAPI_Goodies(APIAny_GetHierarchicalElementOwnerID, &element, &type, &kind, &owner);
+         }},
+    };
+    for (const auto& [name, call] : calls) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(call(wall), APIERR_DELETED);
+        EXPECT_EQ(call(unknown), APIERR_BADID);
+    }
 
     EXPECT_FALSE(TVAPI_Element_Filter(wall, APIFilt_None));
-    EXPECT_EQ(Classify(wall, item), APIERR_BADID);
     PK::Array<API_Guid> list;
     EXPECT_EQ(TVAPI_Element_GetElementsWithClassification(item, list), NoError);
     EXPECT_TRUE(list.IsEmpty());
@@ -96,6 +170,52 @@ TEST(SimulatedHostElements, ADeletedElementIsGoneFromEveryListAndEveryCall) {
     API_SelectionInfo info;
     PK::Array<API_Neig> neigs;
     EXPECT_EQ(TVAPI_Selection_Get(&info, &neigs, false, false, API_NoRelativePos), APIERR_NOSEL);
+}
+
+TEST(SimulatedHostElements, APropertyValueIsWrittenOnlyWhereTheProjectsDefinitionLetsItBeEdited) {
+    TVSim::Project& project = TVSim::OpenProject();
+    const API_Guid item = project.AddClassificationItem(project.AddClassificationSystem("S"), "A");
+    const API_Guid group = project.AddPropertyGroup("P");
+    const API_Guid wall = project.AddElement(API_WallID);
+    project.Classify(wall, item);
+    auto definition = [&](const char* name, auto&& change) {
+        API_PropertyDefinition d =
+            project.GetPropertyDefinition(project.AddPropertyDefinition(group, name, {item})).definition;
+        project.DeletePropertyDefinition(d.guid);
+        d.guid = APINULLGuid;
+        change(d);
+        return project.AddPropertyDefinition(d);
+    };
+    struct Row {
+        const char* kind;
+        API_Guid definition;
+        GSErrCode answer;
+    };
+    const std::vector<Row> rows = {
+        {"editable", definition("E", [](API_PropertyDefinition&) {}), NoError},
+        {"not editable", definition("N", [](API_PropertyDefinition& d) { d.canValueBeEditable = false; }),
+         APIERR_READONLY},
+        {"computed by the host",
+         definition("C",
+                    [](API_PropertyDefinition& d) { d.definitionType = API_PropertyDynamicBuiltInDefinitionType; }),
+         APIERR_READONLY},
+        {"given by an expression",
+         definition("X",
+                    [](API_PropertyDefinition& d) {
+                        d.defaultValue.hasExpression = true;
+                        d.defaultValue.propertyExpressions = {"1+1"};
+                    }),
+         APIERR_READONLY},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.kind);
+        API_Property property = TextProperty(row.definition, "written");
+        property.definition.canValueBeEditable = true;  // the caller's copy of the definition decides nothing
+        property.definition.definitionType = API_PropertyCustomDefinitionType;
+        EXPECT_EQ(InHostCommand([&] { return TVAPI_Element_SetProperties(wall, {property}); }), row.answer);
+        EXPECT_EQ(InHostCommand([&] { return TVAPI_ElementList_ModifyPropertyValue(property, {wall}); }), row.answer);
+        EXPECT_EQ(project.GetPropertyValue(wall, row.definition) != nullptr, row.answer == NoError);
+    }
 }
 
 TEST(SimulatedHostElements, WindowListingBitsPickTheCurrentStoryOrThe3DContent) {
@@ -107,9 +227,9 @@ TEST(SimulatedHostElements, WindowListingBitsPickTheCurrentStoryOrThe3DContent) 
     const API_Guid otherPhase = project.AddElement(API_SlabID, {.visibleByPhase = false});
     PK::Array<API_Guid> list;
     TVAPI_Element_GetElemList(API_SlabID, &list, 0x1402 | APIFilt_OnActFloor);
-    EXPECT_EQ(list, (PK::Array<API_Guid>{ground, notIn3D}));
+    EXPECT_EQ(list, InHostOrder({ground, notIn3D}));
     TVAPI_Element_GetElemList(API_SlabID, &list, 0x1402 | APIFilt_In3D);
-    EXPECT_EQ(list, (PK::Array<API_Guid>{ground, first}));
+    EXPECT_EQ(list, InHostOrder({ground, first}));
     project.SetCurrentStory(1);
     TVAPI_Element_GetElemList(API_SlabID, &list, 0x1402 | APIFilt_OnActFloor);
     EXPECT_EQ(list, PK::Array<API_Guid>{first});
@@ -128,15 +248,10 @@ TEST(SimulatedHostElements, AnElementHoldsOneItemPerSystemAndRemovingAnotherIsRe
     ASSERT_EQ(Classify(wall, other), NoError);
     ASSERT_EQ(Classify(wall, b), NoError);
     EXPECT_EQ(project.GetItemOf(wall, system), b);
-    EXPECT_TRUE(project.GetClassificationItem(a).elements.IsEmpty());
+    EXPECT_TRUE(project.GetClassificationItem(a).elements.empty());
     EXPECT_EQ(project.GetElement(wall).classification.GetSize(), 2u);
 
-    GSErrCode removeA = NoError;
-    TVAPI_CallUndoableCommand("remove", [&] {
-        removeA = TVAPI_Element_RemoveClassificationItem(wall, a);
-        return NoError;
-    });
-    EXPECT_EQ(removeA, APIERR_BADPARS);
+    EXPECT_EQ(InHostCommand([&] { return TVAPI_Element_RemoveClassificationItem(wall, a); }), APIERR_BADPARS);
 }
 
 TEST(SimulatedHostElements, PropertiesApplyWhereTheElementsClassificationMakesThemAvailable) {
@@ -166,61 +281,4 @@ TEST(SimulatedHostElements, PropertiesApplyWhereTheElementsClassificationMakesTh
     EXPECT_TRUE(values[0].isDefault);
     EXPECT_EQ(values[0].status, API_Property_NotAvailable);
     EXPECT_TRUE(project.GetPropertyDefinition(code).definition.availability.IsEmpty());
-}
-
-TEST(SimulatedHostElements, NamesAreUniqueWhereTheHostSaysSo) {
-    TVSim::OpenProject();
-    TVSim::Commands::SetUndoScopeRequired(false);
-    API_PropertyGroup group;
-    group.name = "Spec";
-    ASSERT_EQ(TVAPI_Property_CreatePropertyGroup(group), NoError);
-    API_PropertyGroup same;
-    same.name = "Spec";
-    EXPECT_EQ(TVAPI_Property_CreatePropertyGroup(same), APIERR_NAMEALREADYUSED);
-    same.name = "Spec*";
-    ASSERT_EQ(TVAPI_Property_CreatePropertyGroup(same), NoError);
-
-    API_PropertyDefinition definition;
-    definition.groupGuid = group.guid;
-    definition.name = "Code";
-    ASSERT_EQ(TVAPI_Property_CreatePropertyDefinition(definition), NoError);
-    definition.guid = APINULLGuid;
-    EXPECT_EQ(TVAPI_Property_CreatePropertyDefinition(definition), APIERR_NAMEALREADYUSED);
-    definition.groupGuid = same.guid;  // the same name in another group is fine
-    EXPECT_EQ(TVAPI_Property_CreatePropertyDefinition(definition), NoError);
-
-    API_ClassificationSystem system;
-    system.name = "Clauses";
-    ASSERT_EQ(TVAPI_Classification_CreateClassificationSystem(system), NoError);
-    API_ClassificationItem item;
-    item.id = "A10";
-    ASSERT_EQ(TVAPI_Classification_CreateClassificationItem(item, system.guid, APINULLGuid, APINULLGuid), NoError);
-    item.guid = APINULLGuid;
-    EXPECT_EQ(TVAPI_Classification_CreateClassificationItem(item, system.guid, APINULLGuid, APINULLGuid),
-              APIERR_NAMEALREADYUSED);
-    API_ClassificationSystem sameSystem;
-    sameSystem.name = "Clauses";
-    EXPECT_EQ(TVAPI_Classification_CreateClassificationSystem(sameSystem), APIERR_NAMEALREADYUSED);
-}
-
-TEST(SimulatedHostElements, AccessRightsAndTheLockedSetRefuseChangesButNotReading) {
-    TVSim::Project& project = TVSim::OpenProject();
-    TVSim::Commands::SetUndoScopeRequired(false);
-    project.SetShared(true);
-    project.SetLockableStatus(APILockableStatus_Locked, {"Bea"});
-    API_PropertyGroup group;
-    group.name = "Spec";
-    EXPECT_EQ(TVAPI_Property_CreatePropertyGroup(group), APIERR_NOACCESSRIGHT);
-    API_ClassificationSystem system;
-    system.name = "S";
-    EXPECT_EQ(TVAPI_Classification_CreateClassificationSystem(system), APIERR_NOACCESSRIGHT);
-
-    project.SetLockableStatus(APILockableStatus_Editable);
-    project.SetPropertyAccessRight(false);
-    EXPECT_EQ(TVAPI_Property_CreatePropertyGroup(group), APIERR_NOACCESSRIGHT);
-    EXPECT_EQ(TVAPI_Classification_CreateClassificationSystem(system), NoError);
-    project.SetClassificationAccessRight(false);
-    PK::Array<API_ClassificationSystem> systems;
-    EXPECT_EQ(TVAPI_Classification_GetClassificationSystems(systems), NoError);
-    EXPECT_EQ(systems.GetSize(), 1u);
 }

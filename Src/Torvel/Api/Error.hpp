@@ -28,6 +28,19 @@ template <int code>
 class Error : public GeneralError {
 public:
     Error() : GeneralError(code) {}
+
+protected:
+    explicit Error(int refinedCode) : GeneralError(refinedCode) {}
+};
+
+// The host tells an element deleted in this session from an id it never
+// knew; to every caller that handles an unknown id both mean "gone", so a
+// deleted element is caught as Error<APIERR_BADID> too, still carrying its
+// own code and text for whoever needs the difference.
+template <>
+class Error<APIERR_DELETED> : public Error<APIERR_BADID> {
+public:
+    Error() : Error<APIERR_BADID>(APIERR_DELETED) {}
 };
 
 class ErrorClassificationManagerNoAccessRight : public Error<APIERR_NOACCESSRIGHT> {

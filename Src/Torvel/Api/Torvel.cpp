@@ -65,4 +65,12 @@ PK::Array<API_ClassificationItem> Torvel::Helper_Classification_GetAllClassifica
     return result;
 }
 
+PK::HashTable<PK::UniString, API_ClassificationItem> Torvel::Helper_Classification_GetClassificationItemsByIdInSystem(
+    const PK::Guid& system) {
+    PK::HashTable<PK::UniString, API_ClassificationItem> byId;
+    for (const API_ClassificationItem& item : Helper_Classification_GetAllClassificationItemsOfSystem(system))
+        byId.Add(item.id, item);
+    return byId;
+}
+
 }  // namespace TessaryConnect::Api

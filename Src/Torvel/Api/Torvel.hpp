@@ -8,6 +8,7 @@
 
 #include "PK/Array.hpp"
 #include "PK/Guid.hpp"
+#include "PK/HashTable.hpp"
 #include "PK/Memory.hpp"
 #include "PK/PagedArray.hpp"
 #include "PK/UniString.hpp"
@@ -146,6 +147,12 @@ public:
                                                                                    const PK::Guid& system);
     // Every item of the system, depth-first in pre-order.
     PK::Array<API_ClassificationItem> Helper_Classification_GetAllClassificationItemsOfSystem(const PK::Guid& system);
+    // Every item of the system by its id, from one walk of the tree: a caller
+    // that looks up many ids asks once, since each search by id walks the
+    // tree again. Of items sharing an id the first in pre-order is kept, the
+    // one the search by id finds.
+    PK::HashTable<PK::UniString, API_ClassificationItem> Helper_Classification_GetClassificationItemsByIdInSystem(
+        const PK::Guid& system);
 };
 
 }  // namespace TessaryConnect::Api

@@ -1,0 +1,83 @@
+// Notifications that follow the project's state. A change made by the add-on
+// through the host API, or by a test through TVSim, queues the notification
+// its subscriber asked for; the host delivers it once control is back in its
+// main loop (PK::MainMessageLoop::RunPending), never in the middle of a call.
+#include "PK/Runnable.hpp"
+#include "TVAPI/SimState.hpp"
+
+namespace TVSim::Detail {
+
+namespace {
+
+using Kind = PendingNotification::Kind;
+
+bool Subscribed(const PendingNotification& notification) {
+    const Registrations& registered = Host().registrations;
+    switch (notification.kind) {
+        case Kind::Selection:
+            return registered.selectionHandler != nullptr;
+        case Kind::Project:
+            return registered.projectEventHandler != nullptr &&
+                   (registered.projectEventMask & notification.eventId) != 0;
+        case Kind::NewElement:
+            return NewElementSubscribed(notification.element);
+    }
+    return false;
+}
+
+// Delivers the oldest pending notification, if its subscription still stands.
+class Delivery : public PK::Runnable {
+public:
+    void Run() override {
+        auto& pending = Host().notifications;
+        if (pending.empty()) return;  // dropped by Reset or delivered meanwhile
+        const PendingNotification notification = pending.front();
+        pending.pop_front();
+        if (notification.kind == Kind::Selection) Host().selectionPending = false;
+        if (!Subscribed(notification)) return;
+        switch (notification.kind) {
+            case Kind::Selection:
+                Events::SelectionChanged();
+                break;
+            case Kind::Project:
+                Events::ProjectEvent(notification.eventId);
+                break;
+            case Kind::NewElement: {
+                API_NotifyElementType record;
+                record.notifID = APINotifyElement_New;
+                record.elemHead = notification.element;
+                Events::NewElement(&record);
+                break;
+            }
+        }
+    }
+};
+
+void Queue(PendingNotification notification) {
+    HostState& host = Host();
+    if (!host.autoDelivery || !Subscribed(notification)) return;
+    if (notification.kind == Kind::Selection) {
+        if (host.selectionPending) return;
+        host.selectionPending = true;
+    }
+    host.notifications.push_back(notification);
+    PK::MessageLoopExecutor().Execute(std::make_shared<Delivery>());
+}
+
+}  // namespace
+
+void QueueSelectionChanged() { Queue({Kind::Selection, 0, {}}); }
+
+void QueueProjectEvent(PK::UInt32 eventId) { Queue({Kind::Project, eventId, {}}); }
+
+void QueueNewElement(const API_Elem_Head& element) { Queue({Kind::NewElement, 0, element}); }
+
+}  // namespace TVSim::Detail
+
+namespace TVSim::Events {
+
+void SetAutoDelivery(bool on) { Detail::Host().autoDelivery = on; }
+
+PK::USize GetPendingCount() { return Detail::Host().notifications.size(); }
+
+}  // namespace TVSim::Events
