@@ -7,15 +7,15 @@
 #include <vector>
 
 #include "IO/MemoryChannel.hpp"
-#include "support/IssueTestKinds.hpp"
 #include "Model/Errors.hpp"
-#include "Torvel/Api/Error.hpp"
 #include "Model/Issue/Collection.hpp"
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "PK/Time.hpp"
 #include "TVAPI/Sim.hpp"
+#include "Torvel/Api/Error.hpp"
+#include "support/IssueTestKinds.hpp"
 #include "support/LogCapture.hpp"
 
 using namespace TessaryConnect;
@@ -81,6 +81,43 @@ Bytes Stored(const Issue::Collection& c) {
 PKErrCode ReadInto(Issue::Collection& c, const Bytes& bytes, PK::USize size) {
     IO::MemoryIChannel32 ic(bytes.data(), size);
     return c.Read(ic);
+}
+
+PKErrCode ReadInto(Issue::Collection& c, const Bytes& bytes) { return ReadInto(c, bytes, bytes.size()); }
+
+template <typename Write>
+Bytes Written(Write write) {
+    IO::MemoryOChannel32 oc;
+    write(oc);
+    return Bytes(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
+}
+
+// A class GUID and a frame of that class and version holding the fields.
+template <typename Fields>
+Bytes Record(const PK::Guid& classId, PK::ClassVersion version, Fields fields) {
+    return Written([&](PK::OChannel& oc) {
+        oc.Write(classId);
+        PK::OutputFrame frame(oc, classId, version);
+        fields(oc);
+    });
+}
+
+// A stored collection made of these issue records and stamps.
+Bytes StoredList(const std::vector<Bytes>& records, const Issue::Collection::DeletedTable& deleted = {}) {
+    return Written([&](PK::OChannel& oc) {
+        PK::OutputFrame frame(oc, Issue::Collection::classInfo);
+        oc.Write(static_cast<PK::UInt32>(records.size()));
+        for (const Bytes& record : records) oc.WriteBin(record.data(), record.size());
+        oc.Write(deleted);
+    });
+}
+
+Bytes WithType(const Issue::Base& issue) {
+    return Written([&](PK::OChannel& oc) { issue.WriteWithType(oc); });
+}
+
+bool Holds(const Bytes& bytes, const Bytes& part) {
+    return std::search(bytes.begin(), bytes.end(), part.begin(), part.end()) != bytes.end();
 }
 
 std::string Printed(const Issue::Collection& c) { return fmt::format("{}", c); }
@@ -245,8 +282,8 @@ TEST(IssueCollection, TeamWorkMergeKeepsSettledFailuresSettledOnBothSides) {
         shared = Stored(original);
     }
     Issue::Collection mine(connection), theirs(connection);
-    ASSERT_EQ(ReadInto(mine, shared, shared.size()), PK::NoError);
-    ASSERT_EQ(ReadInto(theirs, shared, shared.size()), PK::NoError);
+    ASSERT_EQ(ReadInto(mine, shared), PK::NoError);
+    ASSERT_EQ(ReadInto(theirs, shared), PK::NoError);
 
     // Mine: the user removes the disk error; element 1 gets associated; x and y as well.
     PK::Clock::Set(200);
@@ -272,7 +309,7 @@ TEST(IssueCollection, TeamWorkMergeKeepsSettledFailuresSettledOnBothSides) {
 
     // An older version of theirs brings nothing settled back, even after Clear.
     Issue::Collection stale(connection);
-    ASSERT_EQ(ReadInto(stale, theirsBefore, theirsBefore.size()), PK::NoError);
+    ASSERT_EQ(ReadInto(stale, theirsBefore), PK::NoError);
     mine.MergeIn(stale);
     EXPECT_EQ(Guids(mine), (std::vector{title->Guid(), b->Guid(), d->Guid()}));
     mine.Clear();
@@ -301,8 +338,8 @@ TEST(IssueCollection, CrossingMergesOfFailuresMadeInTheSameSecondKeepOneCopyOnBo
         for (int exchange = 0; exchange < 2; ++exchange) {
             const Bytes mineStored = Stored(mine), theirsStored = Stored(theirs);
             Issue::Collection mineCopy(connection), theirsCopy(connection);
-            ASSERT_EQ(ReadInto(mineCopy, mineStored, mineStored.size()), PK::NoError);
-            ASSERT_EQ(ReadInto(theirsCopy, theirsStored, theirsStored.size()), PK::NoError);
+            ASSERT_EQ(ReadInto(mineCopy, mineStored), PK::NoError);
+            ASSERT_EQ(ReadInto(theirsCopy, theirsStored), PK::NoError);
             mine.MergeIn(theirsCopy);
             theirs.MergeIn(mineCopy);
         }
@@ -315,21 +352,9 @@ TEST(IssueCollection, CrossingMergesOfFailuresMadeInTheSameSecondKeepOneCopyOnBo
 TEST(IssueCollection, MergingADuplicateOfAStampedIssueRemovesEveryEntryOfIt) {
     FakeConnection connection;
     const IssuePtr disk = MakeAt<Unknown>(100, "disk");
-    Bytes stored;
-    {
-        // Stored data written before duplicates were kept out: the same issue twice.
-        IO::MemoryOChannel32 oc;
-        {
-            PK::OutputFrame frame(oc, Issue::Collection::classInfo);
-            oc.Write(PK::UInt32(2));
-            disk->WriteWithType(oc);
-            disk->WriteWithType(oc);
-            oc.Write(PK::HashTable<PK::Guid, PK::Int32>());
-        }
-        stored = Bytes(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
-    }
+    // Stored data written before duplicates were kept out: the same issue twice.
     Issue::Collection mine(connection);
-    ASSERT_EQ(ReadInto(mine, stored, stored.size()), PK::NoError);
+    ASSERT_EQ(ReadInto(mine, StoredList({WithType(*disk), WithType(*disk)})), PK::NoError);
     ASSERT_EQ(mine.Get().GetSize(), 2u);
 
     Issue::Collection theirs(connection);
@@ -357,15 +382,11 @@ TEST(IssueCollection, EveryKindAndTheStampsSurviveStoring) {
     issues.AddIssue(removed);
     issues.Remove(removed);
 
-    Issue::Collection back(connection);
+    Issue::Collection back(connection), emptyBack(connection);
     back.AddIssue(MakeAt<Unknown>(1, "replaced by the stored list"));
-    const Bytes bytes = Stored(issues);
-    ASSERT_EQ(ReadInto(back, bytes, bytes.size()), PK::NoError);
+    ASSERT_EQ(ReadInto(back, Stored(issues)), PK::NoError);
     EXPECT_EQ(Printed(back), Printed(issues));
-
-    Issue::Collection empty(connection), emptyBack(connection);
-    const Bytes emptyBytes = Stored(empty);
-    ASSERT_EQ(ReadInto(emptyBack, emptyBytes, emptyBytes.size()), PK::NoError);
+    ASSERT_EQ(ReadInto(emptyBack, Stored(Issue::Collection(connection))), PK::NoError);
     EXPECT_EQ(Printed(emptyBack), "{issues: [], deleted: []}");
 }
 
@@ -377,65 +398,32 @@ TEST(IssueCollection, RecordsOfALaterVersionAreWrittenBackUnchangedAndDamagedOne
     FakeConnection connection;
     const IssuePtr title = MakeAt<Title>(100, "S", "P");
     const IssuePtr disk = MakeAt<Unknown>(110, "disk");
-    const IssuePtr stamped = MakeAt<Unknown>(120, "gone");
-    const PK::Guid foreignClass("12345678-9abc-4def-8123-456789abcdef");
-    Bytes foreignRecord, newerRecord, stored;
-    {
-        IO::MemoryOChannel32 oc;
-        oc.Write(foreignClass);
-        {
-            PK::OutputFrame foreign(oc, foreignClass, PK::ClassVersion(1, 0));
-            oc.Write(PK::UniString("fields of a later kind"));
-        }
-        foreignRecord = Bytes(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
-    }
-    {
-        IO::MemoryOChannel32 oc;
-        oc.Write(Unknown::classInfo.GetId());
-        {
-            PK::OutputFrame newer(oc, Unknown::classInfo.GetId(), PK::ClassVersion(2, 0));
-            oc.Write(PK::UniString("newer"));
-            disk->Base::Write(oc);
-        }
-        newerRecord = Bytes(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
-    }
-    {
-        IO::MemoryOChannel32 oc;
-        PK::OutputFrame frame(oc, Issue::Collection::classInfo);
-        oc.Write(PK::UInt32(5));
-        title->WriteWithType(oc);
-        oc.WriteBin(foreignRecord.data(), foreignRecord.size());
-        oc.WriteBin(newerRecord.data(), newerRecord.size());
-        // A known kind whose record ends before its fields do.
-        oc.Write(Unknown::classInfo.GetId());
-        {
-            PK::OutputFrame cut(oc, Unknown::classInfo.GetId(), PK::ClassVersion(1, 0));
-            oc.Write(PK::UniString("no base record follows"));
-        }
-        disk->WriteWithType(oc);
-        PK::HashTable<PK::Guid, PK::Int32> deleted;
-        deleted.Add(stamped->Guid(), 130);
-        oc.Write(deleted);
-        frame.Close();
-        stored = Bytes(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
-    }
-    const auto holds = [](const Bytes& bytes, const Bytes& record) {
-        return std::search(bytes.begin(), bytes.end(), record.begin(), record.end()) != bytes.end();
-    };
+    const Bytes foreign = Record(PK::Guid("12345678-9abc-4def-8123-456789abcdef"), {1, 0},
+                                 [](PK::OChannel& oc) { oc.Write(PK::UniString("fields of a later kind")); });
+    const Bytes newer = Record(Unknown::classInfo.GetId(), {2, 0}, [&](PK::OChannel& oc) {
+        oc.Write(PK::UniString("newer"));
+        disk->Base::Write(oc);
+    });
+    // A known kind whose record ends before its fields do.
+    const Bytes cut = Record(Unknown::classInfo.GetId(), {1, 0},
+                             [](PK::OChannel& oc) { oc.Write(PK::UniString("no base record follows")); });
+    Issue::Collection::DeletedTable deleted;
+    deleted.Add(E(99), 130);
 
     TestSupport::LogCapture log;
     PK::Clock::Set(500);
     Issue::Collection issues(connection);
-    ASSERT_EQ(ReadInto(issues, stored, stored.size()), PK::NoError);
+    ASSERT_EQ(ReadInto(issues, StoredList({WithType(*title), foreign, newer, cut, WithType(*disk)}, deleted)),
+              PK::NoError);
     ASSERT_EQ(Guids(issues).size(), 3u);
     EXPECT_EQ(Guids(issues)[0], title->Guid());
     EXPECT_EQ(Guids(issues)[1], disk->Guid());
-    EXPECT_TRUE(issues.GetDeleted().ContainsKey(stamped->Guid()));
+    EXPECT_EQ(issues.GetDeleted(), deleted);
     auto* damaged = dynamic_cast<const Unknown*>(issues.Get()[2].get());
     ASSERT_NE(damaged, nullptr);
     EXPECT_EQ(damaged->CreationTime(), 500);
     EXPECT_EQ(damaged->GetHint().ToCStr().rfind("Issue::Collection read error: issue 4 of 5 (Model::Issue::UnknownError "
-                                                "904AB58B-9244-4C39-B0AB-86BCA079385A): ",
+                                                "904AB58B-9244-4C39-B0AB-86BCA079385A): APIERR_",
                                                 0),
               0u)
         << damaged->GetHint();
@@ -443,17 +431,16 @@ TEST(IssueCollection, RecordsOfALaterVersionAreWrittenBackUnchangedAndDamagedOne
 
     // Stored again, and after a merge into a version that lacks them, they are there as they came.
     const Bytes rewritten = Stored(issues);
-    EXPECT_TRUE(holds(rewritten, foreignRecord));
-    EXPECT_TRUE(holds(rewritten, newerRecord));
     Issue::Collection again(connection), merged(connection);
-    ASSERT_EQ(ReadInto(again, rewritten, rewritten.size()), PK::NoError);
+    ASSERT_EQ(ReadInto(again, rewritten), PK::NoError);
     EXPECT_EQ(Printed(again), Printed(issues));
     merged.MergeIn(again);
     merged.MergeIn(issues);
-    const Bytes mergedBytes = Stored(merged);
-    EXPECT_TRUE(holds(mergedBytes, foreignRecord));
-    EXPECT_TRUE(holds(mergedBytes, newerRecord));
-    EXPECT_EQ(mergedBytes.size(), rewritten.size());
+    for (const Bytes& bytes : {rewritten, Stored(merged)}) {
+        EXPECT_TRUE(Holds(bytes, foreign));
+        EXPECT_TRUE(Holds(bytes, newer));
+        EXPECT_EQ(bytes.size(), rewritten.size());
+    }
 }
 
 TEST(IssueCollection, AStoredCollectionThatCannotBeReadLeavesTheCollectionAsItWas) {
@@ -466,49 +453,40 @@ TEST(IssueCollection, AStoredCollectionThatCannotBeReadLeavesTheCollectionAsItWa
     stored.AddIssue(gone);
     stored.Remove(gone);
     const Bytes bytes = Stored(stored);
-
-    std::vector<std::pair<std::string, Bytes>> damaged;
-    for (PK::USize size = 0; size < bytes.size(); size += 7)
-        damaged.emplace_back(fmt::format("cut at {}", size), Bytes(bytes.begin(), bytes.begin() + size));
-    {
-        // The length in the second issue's class frame (class GUID, two
-        // version bytes, then the length): nothing after it can be found.
+    const auto damaged = [&](PK::USize at, std::initializer_list<char> with) {
         Bytes b = bytes;
-        IO::MemoryOChannel32 record;
-        ASSERT_EQ(elements->Write(record), PK::NoError);
-        const auto at = std::search(b.begin(), b.end(), record.GetDestination(),
-                                    record.GetDestination() + record.GetDataSize());
-        ASSERT_NE(at, b.end());
-        std::fill(at + 18, at + 22, '\x7f');
-        damaged.emplace_back("issue frame length", b);
-    }
-    // The stamp table at the end (its frame, a count of 1, one entry of GUID and stamp).
-    constexpr PK::USize tableSize = 22 + 4 + 20;
-    Bytes tableOfAnotherClass = bytes;
-    tableOfAnotherClass[bytes.size() - tableSize] ^= 0x55;
-    damaged.emplace_back("stamp table of another class", tableOfAnotherClass);
-    Bytes tableCountTooHigh = bytes;
-    tableCountTooHigh[bytes.size() - 24] = 2;
-    damaged.emplace_back("stamp table count past its end", tableCountTooHigh);
-    {
-        IO::MemoryOChannel32 oc;
-        {
-            PK::OutputFrame newer(oc, Issue::Collection::classInfo.GetId(), PK::ClassVersion(2, 0));
-            oc.Write(PK::UInt32(0));
-        }
-        damaged.emplace_back("newer collection", Bytes(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize()));
-    }
+        std::copy(with.begin(), with.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+        return b;
+    };
+    // The stamp table ends the record: its frame (22 bytes), a count of 1, one GUID and stamp.
+    const PK::USize table = bytes.size() - 22 - 4 - 20;
+    // The second issue's frame: class GUID, two version bytes, then the length.
+    const Bytes record = Written([&](PK::OChannel& oc) { elements->Write(oc); });
+    const auto frame = static_cast<PK::USize>(std::search(bytes.begin(), bytes.end(), record.begin(), record.end()) -
+                                              bytes.begin());
+    ASSERT_LT(frame, bytes.size());
+    std::vector<std::pair<std::string, Bytes>> cases = {
+        {"issue frame length", damaged(frame + 18, {'\x7f', '\x7f', '\x7f', '\x7f'})},
+        {"stamp table of another class", damaged(table, {'\x55'})},
+        {"stamp table count past its end", damaged(table + 22, {'\x02'})},
+        {"newer collection", Written([](PK::OChannel& oc) {
+             PK::OutputFrame newer(oc, Issue::Collection::classInfo.GetId(), PK::ClassVersion(2, 0));
+             oc.Write(PK::UInt32(0));
+         })},
+    };
+    for (PK::USize size = 0; size < bytes.size(); size += 7)
+        cases.emplace_back(fmt::format("cut at {}", size), Bytes(bytes.begin(), bytes.begin() + size));
 
     Issue::Collection held(connection);
     held.AddIssue(MakeAt<Unknown>(50, "held"));
     held.Remove(held.Get()[0]);
     held.AddIssue(MakeAt<Unknown>(60, "kept"));
     const std::string before = Printed(held);
-    for (const auto& [what, data] : damaged) {
+    for (const auto& [what, data] : cases) {
         SCOPED_TRACE(what);
         bool failed = true;
         try {
-            failed = ReadInto(held, data, data.size()) != PK::NoError;
+            failed = ReadInto(held, data) != PK::NoError;
         } catch (const Api::GeneralError&) {
         } catch (const Error::VersionIncompatibility&) {
         }

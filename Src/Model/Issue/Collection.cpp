@@ -68,12 +68,13 @@ void Collection::Insert(std::shared_ptr<Base> issue, Arrival arrival) {
     // cover the new one; then the new one absorbs what it covers of the
     // older ones. Only issues sharing a key can merge; an empty new issue is
     // offered to all, which answer it as their kind does.
+    IndexedList::Keys keys = IndexedList::KeysOf(*issue);
     std::vector<PK::USize> candidates;
     if (issue->IsEmpty()) {
         for (PK::USize slot = _list.GetSlotCount(); slot-- > 0;)
             if (_list.At(slot) != nullptr) candidates.push_back(slot);
     } else {
-        candidates = _list.SlotsSharingKeys(*issue);
+        candidates = _list.SlotsSharing(keys);
     }
     const PK::USize firstCreatedLater = arrival == Arrival::NewFailure ? _list.FirstCreatedLater(*issue) : 0;
     const auto isNewer = [&](PK::USize slot) {
@@ -95,7 +96,7 @@ void Collection::Insert(std::shared_ptr<Base> issue, Arrival arrival) {
             _list.Rekey(slot);
     }
     Drop(std::move(absorbed));
-    _list.Append(std::move(issue));
+    _list.Append(std::move(issue), std::move(keys));
     _list.CompactIfSparse();
 }
 
@@ -201,7 +202,7 @@ PKErrCode Collection::Read(PK::IChannel& ic) {
     PK::UInt32 count = 0;
     if (PKErrCode err = ic.Read(count); err != PK::NoError) return err;
 
-    // Each record is read from a copy of its own: since frames carry their
+    // Each record is read on a channel of its own: since frames carry their
     // length, a record this version cannot read costs that one issue, not
     // the list and stamps. A record whose frame cannot be taken off the
     // channel leaves no way to the records after it: that throws, as an
@@ -213,20 +214,19 @@ PKErrCode Collection::Read(PK::IChannel& ic) {
     for (PK::UInt32 i = 0; i < count; ++i) {
         PK::Guid classId;
         if (PKErrCode err = ic.Read(classId); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
-        IO::MemoryOChannel32 copy;
-        copy.SetByteOrder(ic.GetByteOrder());
-        if (PKErrCode err = PK::CopyFrame(ic, copy); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
+        PK::FrameBytes stored;
+        if (PKErrCode err = PK::TakeFrame(ic, stored); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
         const auto keep = [&] {
             LOG_WARN("Issue record({} of {}) of a later version kept unread, classId({})", i + 1, count, classId);
-            kept.Push({classId, ic.GetByteOrder(),
-                       std::vector<char>(copy.GetDestination(), copy.GetDestination() + copy.GetDataSize())});
+            const char* bytes = static_cast<const char*>(stored.GetData());
+            kept.Push({classId, stored.GetByteOrder(), std::vector<char>(bytes, bytes + stored.GetSize())});
         };
         if (PK::classManager.FindClassInfo(classId) == nullptr) {
             keep();
             continue;
         }
-        IO::MemoryIChannel32 record(copy.GetDestination(), copy.GetDataSize());
-        record.SetByteOrder(ic.GetByteOrder());
+        IO::MemoryIChannel32 record(stored.GetData(), stored.GetSize());
+        record.SetByteOrder(stored.GetByteOrder());
         try {
             issues.Push(std::shared_ptr<Base>(Base::CreateAndRead(classId, record)));
         } catch (const Error::VersionIncompatibility&) {

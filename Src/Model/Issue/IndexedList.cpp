@@ -3,40 +3,30 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
-#include <optional>
 
 namespace TessaryConnect::Model::Issue {
 
 namespace {
 
-// What a hole (or a slot past the end) weighs in the tree: never newer than anything.
+// What a hole (or a slot past the end) weighs in the tree: never later than anything.
 constexpr PK::Int32 holeTime = std::numeric_limits<PK::Int32>::min();
 
 }  // namespace
 
-IndexedList::IndexedList() = default;
+IndexedList::IndexedList() : _latestTime(holeTime) {}
 IndexedList::~IndexedList() = default;
 
-IndexedList::Age IndexedList::AgeOf(const Base& issue) {
-    const auto bytes = issue.Guid().ToBytes();
-    PK::UInt64 high = 0, low = 0;
-    for (int i = 0; i < 8; ++i) {
-        high = high << 8 | bytes[i];
-        low = low << 8 | bytes[8 + i];
-    }
-    return {issue.CreationTime(), high, low};
-}
-
-PK::Array<Base::MergeKey> IndexedList::KeysOf(const Base& issue) {
-    PK::Array<Base::MergeKey> keys;
+IndexedList::Keys IndexedList::KeysOf(const Base& issue) {
+    Keys keys;
     issue.GetMergeKeys(keys);
     std::sort(keys.begin(), keys.end());
-    keys.DeleteIf([previous = std::optional<Base::MergeKey>()](Base::MergeKey key) mutable {
-        const bool repeated = previous == key;
-        previous = key;
-        return repeated;
-    });
+    keys.SetSize(static_cast<PK::USize>(std::unique(keys.begin(), keys.end()) - keys.begin()));
     return keys;
+}
+
+bool IndexedList::IsNewer(const Base& a, const Base& b) {
+    if (a.CreationTime() != b.CreationTime()) return a.CreationTime() > b.CreationTime();
+    return a.Guid() > b.Guid();
 }
 
 void IndexedList::Assign(Issues issues) {
@@ -50,10 +40,11 @@ void IndexedList::Clear() {
     _slots.Clear();
     _live = 0;
     _indexed = false;
-    _entries.clear();
+    _keys.clear();
     _byGuid.clear();
     _byKey.clear();
-    _ages.clear();
+    _latestTime = holeTime;
+    _times.clear();
     _leaves = 0;
 }
 
@@ -62,29 +53,38 @@ const IndexedList::Issues& IndexedList::View() {
     return _slots;
 }
 
-void IndexedList::Append(std::shared_ptr<Base> issue) {
+void IndexedList::Append(std::shared_ptr<Base> issue, Keys keys) {
     EnsureIndexed();
+    const PK::Int32 time = issue->CreationTime();
     _slots.Push(std::move(issue));
+    _keys.push_back(std::move(keys));
     ++_live;
-    if (_slots.GetSize() > _leaves) RebuildAges();
-    Index(_slots.GetSize() - 1);
+    const PK::USize slot = _slots.GetSize() - 1;
+    Index(slot);
+    _latestTime = std::max(_latestTime, time);
+    if (_leaves == 0) return;
+    if (slot < _leaves)
+        SetTime(slot, time);
+    else
+        BuildTimes();
 }
 
 void IndexedList::Erase(PK::USize slot) {
     if (_slots[slot] == nullptr) return;
-    if (_indexed) Unindex(slot);
+    if (_indexed) {
+        Unindex(slot);
+        _keys[slot].Clear();
+        if (_leaves != 0) SetTime(slot, holeTime);
+    }
     _slots[slot].reset();
     --_live;
 }
 
 void IndexedList::Rekey(PK::USize slot) {
     if (!_indexed) return;
-    const Base* issue = _slots[slot].get();
-    Entry& entry = _entries.at(issue);
-    PK::Array<Base::MergeKey> keys = KeysOf(*issue);
-    RemoveKeys(issue, entry.keys);
-    AddKeys(issue, keys);
-    entry.keys = std::move(keys);
+    RemoveKeys(slot);
+    _keys[slot] = KeysOf(*_slots[slot]);
+    AddKeys(slot);
 }
 
 void IndexedList::CompactIfSparse() {
@@ -100,26 +100,36 @@ PK::USize IndexedList::FindGuid(const PK::Guid& guid) {
 
 PK::USize IndexedList::FindObject(const Base* issue) {
     EnsureIndexed();
-    auto it = _entries.find(issue);
-    return it == _entries.end() ? npos : it->second.slot;
+    auto it = _byGuid.find(issue->Guid());
+    if (it == _byGuid.end()) return npos;
+    PK::USize seen = 0;
+    for (PK::USize slot = it->second.first; seen < it->second.count; ++slot) {
+        if (_slots[slot] == nullptr || _slots[slot]->Guid() != issue->Guid()) continue;
+        if (_slots[slot].get() == issue) return slot;
+        ++seen;
+    }
+    return npos;
 }
 
 PK::USize IndexedList::FirstCreatedLater(const Base& issue) {
     EnsureIndexed();
-    const Age bound{issue.CreationTime(), std::numeric_limits<PK::UInt64>::max(), std::numeric_limits<PK::UInt64>::max()};
-    if (_leaves == 0 || !(_ages[1] > bound)) return _slots.GetSize();
+    const PK::Int32 time = issue.CreationTime();
+    if (time >= _latestTime) return _slots.GetSize();  // a new failure: nearly always
+    if (_leaves == 0) BuildTimes();
+    if (_times[1] <= time) return _slots.GetSize();
     PK::USize node = 1;
-    while (node < _leaves) node = _ages[2 * node] > bound ? 2 * node : 2 * node + 1;
+    while (node < _leaves) node = _times[2 * node] > time ? 2 * node : 2 * node + 1;
     return node - _leaves;
 }
 
-std::vector<PK::USize> IndexedList::SlotsSharingKeys(const Base& issue) {
+std::vector<PK::USize> IndexedList::SlotsSharing(const Keys& keys) {
     EnsureIndexed();
     std::vector<PK::USize> slots;
-    for (Base::MergeKey key : KeysOf(issue)) {
+    for (Base::MergeKey key : keys) {
         auto it = _byKey.find(key);
         if (it == _byKey.end()) continue;
-        for (const Base* held : it->second) slots.push_back(_entries.at(held).slot);
+        slots.push_back(it->second.first);
+        slots.insert(slots.end(), it->second.more.begin(), it->second.more.end());
     }
     std::sort(slots.begin(), slots.end(), std::greater<>());
     slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
@@ -129,82 +139,98 @@ std::vector<PK::USize> IndexedList::SlotsSharingKeys(const Base& issue) {
 void IndexedList::EnsureIndexed() {
     if (_indexed) return;
     _indexed = true;
-    RebuildAges();
-    for (PK::USize slot = 0; slot < _slots.GetSize(); ++slot)
-        if (_slots[slot] != nullptr) Index(slot);
+    _keys.assign(_slots.GetSize(), {});
+    _byGuid.reserve(_slots.GetSize());
+    for (PK::USize slot = 0; slot < _slots.GetSize(); ++slot) {
+        if (_slots[slot] == nullptr) continue;
+        _keys[slot] = KeysOf(*_slots[slot]);
+        Index(slot);
+        _latestTime = std::max(_latestTime, _slots[slot]->CreationTime());
+    }
 }
 
 void IndexedList::Index(PK::USize slot) {
-    const Base* issue = _slots[slot].get();
-    PK::Array<Base::MergeKey> keys = KeysOf(*issue);
-    AddKeys(issue, keys);
-    _entries.emplace(issue, Entry{slot, std::move(keys)});
-    auto [it, added] = _byGuid.try_emplace(issue->Guid(), GuidEntry{slot, 1});
+    AddKeys(slot);
+    auto [it, added] = _byGuid.try_emplace(_slots[slot]->Guid(), GuidEntry{slot, 1});
     if (!added) ++it->second.count;
-    SetAge(slot, AgeOf(*issue));
 }
 
 void IndexedList::Unindex(PK::USize slot) {
-    const Base* issue = _slots[slot].get();
-    auto entry = _entries.find(issue);
-    RemoveKeys(issue, entry->second.keys);
-    _entries.erase(entry);
-    auto guid = _byGuid.find(issue->Guid());
-    if (--guid->second.count == 0) {
-        _byGuid.erase(guid);
-    } else if (guid->second.first == slot) {
+    RemoveKeys(slot);
+    const PK::Guid& guid = _slots[slot]->Guid();
+    auto entry = _byGuid.find(guid);
+    if (--entry->second.count == 0) {
+        _byGuid.erase(entry);
+    } else if (entry->second.first == slot) {
         // Only stored data from before duplicates were kept out repeats a GUID.
         PK::USize next = slot + 1;
-        while (_slots[next] == nullptr || _slots[next]->Guid() != issue->Guid()) ++next;
-        guid->second.first = next;
+        while (_slots[next] == nullptr || _slots[next]->Guid() != guid) ++next;
+        entry->second.first = next;
     }
-    SetAge(slot, {holeTime, 0, 0});
 }
 
-void IndexedList::AddKeys(const Base* issue, const PK::Array<Base::MergeKey>& keys) {
-    for (Base::MergeKey key : keys) _byKey[key].push_back(issue);
+void IndexedList::AddKeys(PK::USize slot) {
+    for (Base::MergeKey key : _keys[slot]) {
+        Holders& holders = _byKey[key];
+        if (holders.first == npos)
+            holders.first = slot;
+        else
+            holders.more.push_back(slot);
+    }
 }
 
-void IndexedList::RemoveKeys(const Base* issue, const PK::Array<Base::MergeKey>& keys) {
-    for (Base::MergeKey key : keys) {
+void IndexedList::RemoveKeys(PK::USize slot) {
+    for (Base::MergeKey key : _keys[slot]) {
         auto it = _byKey.find(key);
-        std::vector<const Base*>& holders = it->second;
-        *std::find(holders.begin(), holders.end(), issue) = holders.back();
-        holders.pop_back();
-        if (holders.empty()) _byKey.erase(it);
+        Holders& holders = it->second;
+        if (holders.first != slot) {
+            *std::find(holders.more.begin(), holders.more.end(), slot) = holders.more.back();
+            holders.more.pop_back();
+        } else if (holders.more.empty()) {
+            _byKey.erase(it);
+        } else {
+            holders.first = holders.more.back();
+            holders.more.pop_back();
+        }
     }
 }
 
 void IndexedList::Compact() {
-    Issues dense;
-    dense.Reserve(_live);
-    for (auto& issue : _slots)
-        if (issue != nullptr) dense.Push(std::move(issue));
-    _slots = std::move(dense);
-    if (!_indexed) return;
-    _byGuid.clear();
+    std::vector<PK::USize> renumbered(_slots.GetSize(), npos);
+    PK::USize next = 0;
     for (PK::USize slot = 0; slot < _slots.GetSize(); ++slot) {
-        const Base* issue = _slots[slot].get();
-        _entries.at(issue).slot = slot;
-        auto [it, added] = _byGuid.try_emplace(issue->Guid(), GuidEntry{slot, 1});
-        if (!added) ++it->second.count;
+        if (_slots[slot] == nullptr) continue;
+        renumbered[slot] = next;
+        if (next != slot) {
+            _slots[next] = std::move(_slots[slot]);
+            if (_indexed) _keys[next] = std::move(_keys[slot]);
+        }
+        ++next;
     }
-    RebuildAges();
+    _slots.SetSize(next);
+    _leaves = 0;
+    if (!_indexed) return;
+    _keys.resize(next);
+    for (auto& [guid, entry] : _byGuid) entry.first = renumbered[entry.first];
+    for (auto& [key, holders] : _byKey) {
+        holders.first = renumbered[holders.first];
+        for (PK::USize& slot : holders.more) slot = renumbered[slot];
+    }
 }
 
-void IndexedList::RebuildAges() {
+void IndexedList::BuildTimes() {
     _leaves = 1;
     while (_leaves < _slots.GetSize() * 2) _leaves *= 2;
-    _ages.assign(2 * _leaves, Age{holeTime, 0, 0});
+    _times.assign(2 * _leaves, holeTime);
     for (PK::USize slot = 0; slot < _slots.GetSize(); ++slot)
-        if (_slots[slot] != nullptr) _ages[_leaves + slot] = AgeOf(*_slots[slot]);
-    for (PK::USize node = _leaves - 1; node > 0; --node) _ages[node] = std::max(_ages[2 * node], _ages[2 * node + 1]);
+        if (_slots[slot] != nullptr) _times[_leaves + slot] = _slots[slot]->CreationTime();
+    for (PK::USize node = _leaves - 1; node > 0; --node) _times[node] = std::max(_times[2 * node], _times[2 * node + 1]);
 }
 
-void IndexedList::SetAge(PK::USize slot, const Age& age) {
+void IndexedList::SetTime(PK::USize slot, PK::Int32 time) {
     PK::USize node = _leaves + slot;
-    _ages[node] = age;
-    for (node /= 2; node > 0; node /= 2) _ages[node] = std::max(_ages[2 * node], _ages[2 * node + 1]);
+    _times[node] = time;
+    for (node /= 2; node > 0; node /= 2) _times[node] = std::max(_times[2 * node], _times[2 * node + 1]);
 }
 
 }  // namespace TessaryConnect::Model::Issue
