@@ -1,13 +1,39 @@
 #pragma once
-// One connection of the Torvel project with one Orvo Tessary specification.
+// One connection of the Torvel project with one Orvo Tessary specification:
+// the classification system whose items stand for the clauses, the property
+// group whose definitions carry the clause values on elements, one virtual
+// type per clause in use, the issues met while changing the project, and the
+// elements no clause covers yet. A connection lives in the project as a
+// module-data entry of its own, named after its specification id.
 //
-// Only what the issues ask of a connection is declared so far; the connection
-// itself (its record, commands, events and these operations) is still to be
-// written. Until then nothing in the add-on makes a connection, and the issues
-// reach it only by reference.
+// A connection is always owned by a std::shared_ptr (its observers receive
+// it with every event) and is never copied: its parts keep a reference to it.
+// It holds its own shared pointers to the host interface, the page reference
+// and the project identity, so it stays usable for as long as anybody holds
+// it (a posted alert, an issue row, an exception carrying it).
+//
+// Reading a stored record is all or nothing: a record that cannot be read
+// (truncated, damaged, written by a newer version) leaves the connection as
+// it was, so nothing half-read can be stored back. Only the issues are read
+// more forgivingly: an issue list that cannot be read becomes one issue
+// naming the problem.
+#include <functional>
+#include <iosfwd>
 #include <memory>
 
+#include "Model/ClassificationSystem.hpp"
+#include "Model/ConnectionWithSpecificationObserver.hpp"
+#include "Model/Element.hpp"
+#include "Model/Issue/Collection.hpp"
+#include "Model/PropertyGroup.hpp"
+#include "Model/UnassociatedElementsCache.hpp"
+#include "Model/VirtualType.hpp"
+#include "PK/Channel.hpp"
+#include "PK/EventSource.hpp"
+#include "PK/Guid.hpp"
+#include "PK/HashTable.hpp"
 #include "PK/UniString.hpp"
+#include "Util/Formatters.hpp"
 
 namespace TessaryConnect::Api {
 class Torvel;
@@ -15,23 +41,128 @@ class Torvel;
 
 namespace TessaryConnect::Model {
 
+class PlanData;
+class TessaryPtr;
+
 namespace Issue {
-class Base;
+class BaseWithText;
 }
 
-class ConnectionWithSpecification {
+class ConnectionWithSpecification : public PK::EventSource,
+                                    public std::enable_shared_from_this<ConnectionWithSpecification> {
 public:
-    virtual ~ConnectionWithSpecification() = default;
+    using VirtualTypes = PK::HashTable<PK::UniString, std::shared_ptr<VirtualType>>;
 
-    // The host interface the connection works through.
-    virtual Api::Torvel& TV() const = 0;
-    // Fills the connection's placeholders ({OrvoTessarySpecificationId} and
-    // its kin); a non-empty new title stands in for the stored one.
-    virtual PK::UniString ResolveVariables(PK::UniString text, const PK::UniString& newSpecificationTitle,
-                                           const PK::UniString& newProjectTitle) const = 0;
-    // Takes the issue out of the connection's collection with a removal
-    // stamp, stores the connection and tells its observers.
-    virtual void RemoveIssue(const std::shared_ptr<Issue::Base>& issue) = 0;
+    static const PK::ClassInfo classInfo;
+    // Every connection's module-data name begins with it.
+    static const PK::UniString modulDataNamePrefix;
+
+    // An empty connection, to be filled by Read; touches neither host nor page.
+    ConnectionWithSpecification(const std::shared_ptr<Api::Torvel>& tvApi,
+                                const std::shared_ptr<TessaryPtr>& tessaryPtr,
+                                const std::shared_ptr<PlanData>& planData);
+    // A new connection: creates its property group with the clause
+    // definitions, tells the page and stores itself. Runs inside a host
+    // command; host errors and Error::MissingClassificationSystem leave it.
+    ConnectionWithSpecification(const std::shared_ptr<Api::Torvel>& tvApi,
+                                const std::shared_ptr<TessaryPtr>& tessaryPtr,
+                                const std::shared_ptr<PlanData>& planData, const PK::Guid& classificationSystem,
+                                const PK::UniString& tessarySpecificationId,
+                                const PK::UniString& tessarySpecificationTitle, const PK::UniString& tessaryProjectId,
+                                const PK::UniString& tessaryProjectTitle);
+    ConnectionWithSpecification(const ConnectionWithSpecification&) = delete;
+    ConnectionWithSpecification& operator=(const ConnectionWithSpecification&) = delete;
+    ~ConnectionWithSpecification() override;
+
+    Api::Torvel& TV() const { return *_tvApi; }
+    std::shared_ptr<Api::Torvel> TVPtr() const { return _tvApi; }
+    Model::PropertyGroup& PropertyGroup() { return _propertyGroup; }
+    const Model::PropertyGroup& PropertyGroup() const { return _propertyGroup; }
+    const Model::ClassificationSystem& ClassificationSystem() const { return _classificationSystem; }
+    // Usable through a const connection too: a rebuild changes no stored state.
+    Model::UnassociatedElementsCache& UnassociatedElementsCache() const { return _unassociatedElementsCache; }
+
+    const PK::UniString& Id() const { return _tessarySpecificationId; }
+    const PK::UniString& TessarySpecificationId() const { return _tessarySpecificationId; }
+    const PK::UniString& TessarySpecificationTitle() const { return _tessarySpecificationTitle; }
+    const PK::UniString& TessaryProjectId() const { return _tessaryProjectId; }
+    const PK::UniString& TessaryProjectTitle() const { return _tessaryProjectTitle; }
+    bool IsDisconnected() const { return _markedAsDisconnected; }
+    bool IsDeleted() const { return _markedAsDeleted; }
+    PK::UniString GetModulDataName() const;
+
+    static bool IsModulDataNameOfThisType(const PK::UniString& name);
+    static PK::UniString GetModulDataNameForSpecId(const PK::UniString& tessarySpecificationId);
+    // Replaces, in this order and at every occurrence, {OrvoTessarySpecificationId},
+    // {OrvoTessarySpecificationTitle}, {OrvoTessaryProjectId} and {OrvoTessaryProjectTitle}.
+    static PK::UniString ResolveVariables(PK::UniString text, const PK::UniString& tessarySpecificationId,
+                                          const PK::UniString& tessarySpecificationTitle,
+                                          const PK::UniString& tessaryProjectId,
+                                          const PK::UniString& tessaryProjectTitle);
+    // With this connection's values; a non-empty new title stands for the stored one.
+    PK::UniString ResolveVariables(PK::UniString text, const PK::UniString& newSpecificationTitle,
+                                   const PK::UniString& newProjectTitle) const;
+
+    void Attach(ConnectionWithSpecificationObserver& observer) { PK::EventSource::Attach(observer); }
+    void Detach(ConnectionWithSpecificationObserver& observer) { PK::EventSource::Detach(observer); }
+
+    // Writes the connection into its module data; refused (and logged) once it is marked deleted.
+    void Store() const;
+    PKErrCode Write(PK::OChannel& oc) const;
+    PKErrCode Read(PK::IChannel& ic);
+
+    void MarkAsDisconnected();
+    // Tells the page this plan is associated with the specification and
+    // clears the disconnected mark; without a page nothing happens.
+    void ReconnectWithTessarySpecification();
+
+    bool HasVirtualType(const PK::UniString& tessaryClauseId) const {
+        return _virtualTypes.ContainsKey(tessaryClauseId);
+    }
+    // The table's missing-key error for a clause without virtual type: ask HasVirtualType first.
+    const VirtualType& GetVirtualType(const PK::UniString& tessaryClauseId) const;
+    VirtualType& GetVirtualType(const PK::UniString& tessaryClauseId);
+    void EnumerateVirtualTypes(const std::function<void(const VirtualType&)>& function) const;
+    // A clause's virtual type is filed under the whole clause id.
+    PK::UniString GetVirtualTypeIdForClauseId(const PK::UniString& tessaryClauseId) const { return tessaryClauseId; }
+
+    // The issues with this connection, for the issues panel.
+    PK::Array<Issue::BaseWithText> GetIssuesWithText();
+    // Takes the issue out with a removal stamp, stores the connection and tells its observers.
+    void RemoveIssue(const std::shared_ptr<Issue::Base>& issue);
+
+    // A virtual type of this connection changed: store.
+    void _OnlyForVT_VirtualTypeChanged() const;
+    // The unassociated-elements cache changed for these types: tell the observers.
+    void _OnlyForUC_UnassociatedElementTypeChanged(const PK::HashSet<Element::Type>& types);
+
+    friend std::ostream& operator<<(std::ostream& os, const ConnectionWithSpecification& connection);
+
+private:
+    // Calls the event on each attached connection observer, the latest attached first.
+    template <typename Event, typename... Args>
+    void Notify(Event event, const Args&... args);
+
+    std::shared_ptr<Api::Torvel> _tvApi;
+    std::shared_ptr<TessaryPtr> _tessaryPtr;
+    std::shared_ptr<PlanData> _planData;
+    bool _markedAsDeleted = false;
+    mutable PK::Int32 _lastModificationTime = 0;
+    bool _markedAsDisconnected = false;
+    Model::ClassificationSystem _classificationSystem;
+    Model::PropertyGroup _propertyGroup;
+    // Behind a pointer so that a freshly read list can take the old one's place at once.
+    std::unique_ptr<Issue::Collection> _issueCollection;
+    PK::UniString _tessarySpecificationId;
+    PK::UniString _tessarySpecificationTitle;
+    PK::UniString _tessaryProjectId;
+    PK::UniString _tessaryProjectTitle;
+    VirtualTypes _virtualTypes;
+    mutable Model::UnassociatedElementsCache _unassociatedElementsCache;
 };
 
+std::ostream& operator<<(std::ostream& os, const ConnectionWithSpecification& connection);
+
 }  // namespace TessaryConnect::Model
+
+TC_OSTREAM_FORMATTER(TessaryConnect::Model::ConnectionWithSpecification);

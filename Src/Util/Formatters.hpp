@@ -1,6 +1,7 @@
 #pragma once
-// fmt formatters for every type the add-on prints with "{}": they all go
-// through the type's stream operator, so a log line and a stream show one form.
+// fmt formatters for every type the add-on prints with "{}": apart from
+// exceptions they all go through the type's stream operator, so a log line and
+// a stream show one form.
 // Include this header (through Util/Log.hpp) wherever such a type is logged.
 #include <exception>
 #include <ostream>
@@ -10,13 +11,16 @@
 
 #include "Util/PKPrinters.hpp"
 
-namespace std {
-// Caught exceptions print as their what() text.
-inline ostream& operator<<(ostream& os, const exception& e) { return os << e.what(); }
-}  // namespace std
-
+// Caught exceptions print as their what() text. (A stream operator for them
+// would have to live in namespace std, where nothing may be added.)
 template <typename T>
-struct fmt::formatter<T, char, std::enable_if_t<std::is_base_of_v<std::exception, T>>> : fmt::ostream_formatter {};
+struct fmt::formatter<T, char, std::enable_if_t<std::is_base_of_v<std::exception, T>>>
+    : fmt::formatter<fmt::string_view> {
+    template <typename FormatContext>
+    auto format(const std::exception& e, FormatContext& ctx) const {
+        return fmt::formatter<fmt::string_view>::format(e.what(), ctx);
+    }
+};
 
 template <>
 struct fmt::formatter<PK::UniString> : fmt::ostream_formatter {};

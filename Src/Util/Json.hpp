@@ -13,6 +13,11 @@ namespace TessaryConnect::Json::Detail {
 }  // namespace TessaryConnect::Json::Detail
 
 #define RAPIDJSON_HAS_STDSTRING 1
+// Every parse keeps its nesting on the heap: a page or stored text nested
+// deeper than the stack holds is read, or refused with a parse error, instead
+// of ending the process. (Document::Accept still recurses: a parsed document
+// is read member by member, never written back whole.)
+#define RAPIDJSON_PARSE_DEFAULT_FLAGS kParseIterativeFlag
 #define RAPIDJSON_ASSERT(x) \
     ((x) ? static_cast<void>(0) : ::TessaryConnect::Json::Detail::OnAssertionFailed(RAPIDJSON_STRINGIFY(x)))
 #define RAPIDJSON_PARSE_ERROR_NORETURN(parseErrorCode, offset) \

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "IssueTestKinds.hpp"
+#include "support/IssueTestKinds.hpp"
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
@@ -118,4 +118,17 @@ TEST(IssueKinds, TextsComeFromTheIssueListWithEveryPlaceholderFilled) {
     TestSupport::LogCapture log;
     EXPECT_EQ(Issue::UnknownError("disk full").GetString(connection), "");
     EXPECT_TRUE(log.Has(spdlog::level::critical, "Missing resource string. resID(32524), index(23)"));
+}
+
+// Stored or page values that hold the next key's placeholder twice would
+// double the text once per key; the fill stops at its bound instead.
+TEST(IssueKinds, AClauseWhoseValuesHoldEachOthersPlaceholdersGivesABoundedText) {
+    Api::Properties clause;
+    clause.Add(Api::Properties::Name::Code, "{K1}{K1}");
+    for (int k = 1; k <= 20; ++k) clause.Add(fmt::format("K{}", k), fmt::format("{{K{0}}}{{K{0}}}", k + 1));
+    TestSupport::LogCapture log;
+    const PK::UniString text = Issue::MissingClassificationItem(clause).GetString(IssueTest::FakeConnection());
+    EXPECT_LE(text.GetLength(), 1u << 16);
+    EXPECT_TRUE(text.BeginsWith("Clause {K"));
+    EXPECT_EQ(log.MessagesStartingWith("Properties::ResolveVariables: filling key(").size(), 1u);
 }

@@ -1,6 +1,7 @@
 #include "Tessary/Api/Properties.hpp"
 
 #include <ostream>
+#include <utility>
 
 #include "Util/JsonWriter.hpp"
 #include "Util/Log.hpp"
@@ -41,14 +42,44 @@ TC_PROPERTY_GETTER(Suffix)
 
 #undef TC_PROPERTY_GETTER
 
+namespace {
+
+// A value may hold the placeholder of a later entry, which the sequential fill
+// then fills in turn: a few crafted values would double the text entry after
+// entry. Honest texts stay far below this length.
+constexpr PK::USize maxResolvedLength = 1 << 16;
+
+// The text's length after ReplaceAll(what, with).
+PK::USize LengthAfterReplacing(const PK::UniString& text, const PK::UniString& what, const PK::UniString& with) {
+    PK::USize count = 0;
+    for (PK::USize at = text.FindFirst(what); at != PK::UniString::MaxIndex;
+         at = text.FindFirst(what, at + what.GetLength()))
+        ++count;
+    return text.GetLength() - count * what.GetLength() + count * with.GetLength();
+}
+
+}  // namespace
+
 PK::UniString Properties::ResolveVariables(PK::UniString text) const {
     const PK::UniString blank(" ");
     for (const auto& [key, value] : *this) {
         const bool empty = value.IsEmpty();
-        text.ReplaceAll("{" + key + "}", value);
-        text.ReplaceAll("{ :" + key + "}", empty ? PK::UniString() : blank + value);
-        text.ReplaceAll("{" + key + ": }", empty ? PK::UniString() : value + blank);
-        text.ReplaceAll("{ :" + key + ": }", empty ? PK::UniString() : blank + value + blank);
+        const std::pair<PK::UniString, PK::UniString> fills[] = {
+            {"{" + key + "}", value},
+            {"{ :" + key + "}", empty ? PK::UniString() : blank + value},
+            {"{" + key + ": }", empty ? PK::UniString() : value + blank},
+            {"{ :" + key + ": }", empty ? PK::UniString() : blank + value + blank},
+        };
+        for (const auto& [placeholder, with] : fills) {
+            const PK::USize after = LengthAfterReplacing(text, placeholder, with);
+            if (after > maxResolvedLength && after > text.GetLength()) {
+                LOG_WARN("Properties::ResolveVariables: filling key({}) would make the text {} characters long; "
+                         "the placeholders left stay unfilled",
+                         key, after);
+                return text;
+            }
+            text.ReplaceAll(placeholder, with);
+        }
     }
     return text;
 }

@@ -42,6 +42,9 @@ public:
     // Fills every placeholder of every entry: {K} by the value, { :K} by a
     // blank and the value, {K: } by the value and a blank, { :K: } by the
     // value between blanks; the blanks only when the value is not empty.
+    // Entries are filled one after the other, so a value holding a later
+    // key's placeholder is filled too; a fill that would take the text past
+    // 65536 characters is logged and ends the filling there.
     PK::UniString ResolveVariables(PK::UniString text) const;
 
     // {"key":"value",...} in storage order.

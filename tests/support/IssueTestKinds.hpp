@@ -1,33 +1,26 @@
 #pragma once
-// Stand-ins for the issue tests: a connection that answers only what issues
-// ask of it (its host is the simulated one), and an element-bearing issue kind that merges the way element
-// issues do (a newer issue takes its elements out of an older one; a refresh
-// drops handled elements; copies of one issue keep what both still list).
+// Stand-ins for the issue tests: a connection of a known specification over
+// the simulated host, and an element-bearing issue kind that merges the way
+// element issues do: a newer issue takes its elements out of an older one; a
+// refresh drops the elements just handled and those the host no longer knows;
+// copies of one issue keep what both still list.
 #include <memory>
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/Base.hpp"
 #include "PK/Array.hpp"
 #include "PK/Guid.hpp"
-#include "Torvel/Implementation/Torvel.hpp"
 
 namespace IssueTest {
 
 using namespace TessaryConnect;
 
+// A real connection over the simulated host, read from the stored record of
+// specification "Spec A" holding the given issues (read back, so they are
+// copies). It has no classification system and no property group.
 class FakeConnection : public Model::ConnectionWithSpecification {
 public:
-    // The real host interface, over the simulated host.
-    Api::Torvel& TV() const override { return _tv; }
-    // Fills {OrvoTessarySpecificationTitle} with "Spec A".
-    PK::UniString ResolveVariables(PK::UniString text, const PK::UniString& newSpecificationTitle,
-                                   const PK::UniString& newProjectTitle) const override;
-    void RemoveIssue(const std::shared_ptr<Model::Issue::Base>& issue) override { removed.Push(issue); }
-
-    PK::Array<std::shared_ptr<Model::Issue::Base>> removed;
-
-private:
-    mutable Implementation::Torvel _tv;
+    explicit FakeConnection(const PK::Array<std::shared_ptr<Model::Issue::Base>>& issues = {});
 };
 
 class ElementsIssue : public Model::Issue::Base {
@@ -49,6 +42,8 @@ public:
     Model::Issue::Outcome Refresh(const Model::ConnectionWithSpecification&,
                                   const PK::HashSet<PK::Guid>& handled) override;
     Model::Issue::Outcome MergeFrom(const std::shared_ptr<Base>& older) override;
+    // One key per element: issues without an element in common never merge.
+    void GetMergeKeys(PK::Array<MergeKey>& keys) const override;
     bool MergeCopy(const Base& copy) override;
     void DumpInner(std::ostream& os) const override;
 
@@ -56,6 +51,9 @@ public:
 };
 
 // Element GUIDs that read well in failure messages: E(1) is 00000001-....
+// The first time a number is asked for, a wall with that GUID is added to the
+// simulated project (opened when none is), so the host knows the element
+// until a test deletes it.
 PK::Guid E(PK::UInt32 n);
 
 }  // namespace IssueTest

@@ -1,0 +1,269 @@
+#include "Model/ConnectionWithSpecification.hpp"
+
+#include <ostream>
+
+#include "Model/Errors.hpp"
+#include "Model/Issue/BaseWithText.hpp"
+#include "Model/Issue/UnknownError.hpp"
+#include "Model/PlanData.hpp"
+#include "Model/TessaryPtr.hpp"
+#include "PK/Time.hpp"
+#include "Tessary/Api/Tessary.hpp"
+#include "Torvel/Api/ModulDataWrapper.hpp"
+#include "Torvel/Api/Torvel.hpp"
+#include "Util/Log.hpp"
+
+namespace TessaryConnect::Model {
+
+const PK::ClassInfo ConnectionWithSpecification::classInfo("Model::ConnectionWithSpecification",
+                                                           PK::Guid("f3b8e9d5-43ba-4ade-9c7b-23796c5d28f3"),
+                                                           PK::ClassVersion(1, 0));
+
+const PK::UniString ConnectionWithSpecification::modulDataNamePrefix = "ConnectionWithSpecification:";
+
+ConnectionWithSpecification::ConnectionWithSpecification(const std::shared_ptr<Api::Torvel>& tvApi,
+                                                         const std::shared_ptr<TessaryPtr>& tessaryPtr,
+                                                         const std::shared_ptr<PlanData>& planData)
+    : _tvApi(tvApi),
+      _tessaryPtr(tessaryPtr),
+      _planData(planData),
+      _classificationSystem(*this),
+      _propertyGroup(*this),
+      _issueCollection(std::make_unique<Issue::Collection>(*this)),
+      _unassociatedElementsCache(*this) {}
+
+ConnectionWithSpecification::ConnectionWithSpecification(
+    const std::shared_ptr<Api::Torvel>& tvApi, const std::shared_ptr<TessaryPtr>& tessaryPtr,
+    const std::shared_ptr<PlanData>& planData, const PK::Guid& classificationSystem,
+    const PK::UniString& tessarySpecificationId, const PK::UniString& tessarySpecificationTitle,
+    const PK::UniString& tessaryProjectId, const PK::UniString& tessaryProjectTitle)
+    : _tvApi(tvApi),
+      _tessaryPtr(tessaryPtr),
+      _planData(planData),
+      _classificationSystem(*this, classificationSystem),
+      _propertyGroup(*this),
+      _issueCollection(std::make_unique<Issue::Collection>(*this)),
+      _tessarySpecificationId(tessarySpecificationId),
+      _tessarySpecificationTitle(tessarySpecificationTitle),
+      _tessaryProjectId(tessaryProjectId),
+      _tessaryProjectTitle(tessaryProjectTitle),
+      _unassociatedElementsCache(*this) {
+    LOG_TRACE("ConnectionWithSpecification: connect");
+    _classificationSystem.Check();
+    _propertyGroup.Create();
+    for (const PK::UniString& name : Api::Properties::Name::AllVisible) _propertyGroup.CreatePropertyIfNotExists(name);
+    ReconnectWithTessarySpecification();
+    Store();
+    LOG_INFO("Specification was connected: {}", *this);
+}
+
+ConnectionWithSpecification::~ConnectionWithSpecification() = default;
+
+template <typename Event, typename... Args>
+void ConnectionWithSpecification::Notify(Event event, const Args&... args) {
+    // Nobody to tell: a connection that no shared pointer owns yet may still be read.
+    if (GetObserverCount() == 0) return;
+    const std::shared_ptr<ConnectionWithSpecification> self = shared_from_this();
+    EnumerateObservers([&](PK::EventObserver& entry) {
+        if (auto* observer = dynamic_cast<ConnectionWithSpecificationObserver*>(&entry))
+            (observer->*event)(self, args...);
+    });
+}
+
+// ---- names and placeholders ----
+
+PK::UniString ConnectionWithSpecification::GetModulDataName() const {
+    return GetModulDataNameForSpecId(_tessarySpecificationId);
+}
+
+bool ConnectionWithSpecification::IsModulDataNameOfThisType(const PK::UniString& name) {
+    return name.BeginsWith(modulDataNamePrefix);
+}
+
+PK::UniString ConnectionWithSpecification::GetModulDataNameForSpecId(const PK::UniString& tessarySpecificationId) {
+    return modulDataNamePrefix + tessarySpecificationId;
+}
+
+PK::UniString ConnectionWithSpecification::ResolveVariables(PK::UniString text,
+                                                            const PK::UniString& tessarySpecificationId,
+                                                            const PK::UniString& tessarySpecificationTitle,
+                                                            const PK::UniString& tessaryProjectId,
+                                                            const PK::UniString& tessaryProjectTitle) {
+    text.ReplaceAll("{OrvoTessarySpecificationId}", tessarySpecificationId);
+    text.ReplaceAll("{OrvoTessarySpecificationTitle}", tessarySpecificationTitle);
+    text.ReplaceAll("{OrvoTessaryProjectId}", tessaryProjectId);
+    text.ReplaceAll("{OrvoTessaryProjectTitle}", tessaryProjectTitle);
+    return text;
+}
+
+PK::UniString ConnectionWithSpecification::ResolveVariables(PK::UniString text,
+                                                            const PK::UniString& newSpecificationTitle,
+                                                            const PK::UniString& newProjectTitle) const {
+    return ResolveVariables(std::move(text), _tessarySpecificationId,
+                            newSpecificationTitle.IsEmpty() ? _tessarySpecificationTitle : newSpecificationTitle,
+                            _tessaryProjectId, newProjectTitle.IsEmpty() ? _tessaryProjectTitle : newProjectTitle);
+}
+
+// ---- storing ----
+
+void ConnectionWithSpecification::Store() const {
+    // clang-format off
+    if (!TC_ASSERT(err, !this->_markedAsDeleted)) return;
+    // clang-format on
+    const PK::UniString name = GetModulDataName();
+    _lastModificationTime = TIGetTime();
+    LOG_TRACE("name({}), timestamp({})", name, _lastModificationTime);
+    const Api::ModulDataWrapper data = Api::ModulDataWrapper::CreateForObject(*this);
+    TV().ModulData_Store(name, data.Get());
+}
+
+PKErrCode ConnectionWithSpecification::Write(PK::OChannel& oc) const {
+    PK::OutputFrame frame(oc, classInfo);
+    if (PKErrCode err = oc.Write(_markedAsDisconnected); err != PK::NoError) return err;
+    if (PKErrCode err = _classificationSystem.Write(oc); err != PK::NoError) return err;
+    if (PKErrCode err = _propertyGroup.Write(oc); err != PK::NoError) return err;
+    for (const PK::UniString* text :
+         {&_tessarySpecificationId, &_tessarySpecificationTitle, &_tessaryProjectId, &_tessaryProjectTitle})
+        if (PKErrCode err = oc.Write(*text); err != PK::NoError) return err;
+    if (PKErrCode err = oc.Write(static_cast<PK::UInt32>(_virtualTypes.GetSize())); err != PK::NoError) return err;
+    for (const auto& [clauseId, virtualType] : _virtualTypes)
+        if (PKErrCode err = virtualType->Write(oc); err != PK::NoError) return err;
+    if (PKErrCode err = _issueCollection->Write(oc); err != PK::NoError) return err;
+    frame.Close();
+    return oc.GetOutputStatus();
+}
+
+PKErrCode ConnectionWithSpecification::Read(PK::IChannel& ic) {
+    if (PKErrCode err = ic.GetInputStatus(); err != PK::NoError) return err;
+    PK::InputFrame frame(ic, classInfo);
+    Error::ThrowIfNewer(frame, classInfo);
+
+    // Everything is read aside first and taken over only when the whole
+    // record was read: a failure half-way must leave the connection as it
+    // was, or the next Store would write the half-read state over good data.
+    bool markedAsDisconnected = false;
+    Model::ClassificationSystem classificationSystem(*this);
+    Model::PropertyGroup propertyGroup(*this);
+    PK::UniString texts[4];
+    if (PKErrCode err = ic.Read(markedAsDisconnected); err != PK::NoError) return err;
+    if (PKErrCode err = classificationSystem.Read(ic); err != PK::NoError) return err;
+    if (PKErrCode err = propertyGroup.Read(ic); err != PK::NoError) return err;
+    for (PK::UniString& text : texts)
+        if (PKErrCode err = ic.Read(text); err != PK::NoError) return err;
+
+    PK::UInt32 count = 0;
+    if (PKErrCode err = ic.Read(count); err != PK::NoError) return err;
+    VirtualTypes virtualTypes;
+    for (PK::UInt32 i = 0; i < count; ++i) {
+        auto virtualType = std::make_shared<VirtualType>(*this);
+        if (PKErrCode err = virtualType->Read(ic); err != PK::NoError) return err;
+        const PK::UniString clauseId = virtualType->ClauseId();
+        virtualTypes.Add(clauseId, std::move(virtualType));  // of two under one clause id the first stays
+    }
+
+    auto issueCollection = std::make_unique<Issue::Collection>(*this);
+    try {
+        if (PKErrCode err = issueCollection->Read(ic); err != PK::NoError) return err;
+    } catch (const std::exception& e) {
+        LOG_ERROR("{}", e);
+        issueCollection->Clear();
+        issueCollection->Add<Issue::UnknownError>(PK::UniString("Issue::Collection read error: ") + e.what());
+    } catch (...) {
+        LOG_ERROR("unknown exception type");
+        issueCollection->Clear();
+        issueCollection->Add<Issue::UnknownError>(PK::UniString("Issue::Collection read error: unknown"));
+    }
+    frame.Close();
+    if (PKErrCode err = ic.GetInputStatus(); err != PK::NoError) return err;
+
+    _markedAsDisconnected = markedAsDisconnected;
+    _classificationSystem.MergeIn(classificationSystem);
+    _propertyGroup.MergeIn(propertyGroup);
+    _tessarySpecificationId = std::move(texts[0]);
+    _tessarySpecificationTitle = std::move(texts[1]);
+    _tessaryProjectId = std::move(texts[2]);
+    _tessaryProjectTitle = std::move(texts[3]);
+    _virtualTypes = std::move(virtualTypes);
+    _issueCollection = std::move(issueCollection);
+
+    Notify(&ConnectionWithSpecificationObserver::ConnEvent_VirtualTypeListChanged);
+    Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
+    return ic.GetInputStatus();
+}
+
+// ---- marks ----
+
+void ConnectionWithSpecification::MarkAsDisconnected() {
+    LOG_TRACE("MarkAsDisconnected");
+    _markedAsDisconnected = true;
+    Store();
+}
+
+void ConnectionWithSpecification::ReconnectWithTessarySpecification() {
+    LOG_TRACE("ReconnectWithTessarySpecification");
+    const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;
+    if (page == nullptr) return;
+    // clang-format off
+    if (!TC_ASSERT(err, this->_planData != nullptr)) return;
+    // clang-format on
+    page->AssociateSpec(_tessarySpecificationId, _planData->Id(), _planData->Title());
+    if (!_markedAsDisconnected) return;
+    _markedAsDisconnected = false;
+    Store();
+}
+
+// ---- virtual types ----
+
+const VirtualType& ConnectionWithSpecification::GetVirtualType(const PK::UniString& tessaryClauseId) const {
+    return *_virtualTypes.Get(tessaryClauseId);
+}
+
+VirtualType& ConnectionWithSpecification::GetVirtualType(const PK::UniString& tessaryClauseId) {
+    return *_virtualTypes.Get(tessaryClauseId);
+}
+
+void ConnectionWithSpecification::EnumerateVirtualTypes(const std::function<void(const VirtualType&)>& function) const {
+    for (const auto& [clauseId, virtualType] : _virtualTypes) function(*virtualType);
+}
+
+void ConnectionWithSpecification::_OnlyForVT_VirtualTypeChanged() const { Store(); }
+
+void ConnectionWithSpecification::_OnlyForUC_UnassociatedElementTypeChanged(const PK::HashSet<Element::Type>& types) {
+    Notify(&ConnectionWithSpecificationObserver::ConnEvent_UnassociatedElementTypeChanged, types);
+}
+
+// ---- issues ----
+
+PK::Array<Issue::BaseWithText> ConnectionWithSpecification::GetIssuesWithText() {
+    PK::Array<Issue::BaseWithText> issues;
+    issues.Reserve(_issueCollection->Get().GetSize());
+    const std::shared_ptr<ConnectionWithSpecification> self = shared_from_this();
+    for (const auto& issue : _issueCollection->Get()) issues.PushNew(self, issue);
+    return issues;
+}
+
+void ConnectionWithSpecification::RemoveIssue(const std::shared_ptr<Issue::Base>& issue) {
+    _issueCollection->Remove(issue);
+    Store();
+    Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
+}
+
+std::ostream& operator<<(std::ostream& os, const ConnectionWithSpecification& connection) {
+    os << "{ \"_lastModificationTime\": " << connection._lastModificationTime
+       << ", \"_markedAsDeleted\": " << (connection._markedAsDeleted ? 1 : 0)
+       << ", \"_markedAsDisconnected\": " << (connection._markedAsDisconnected ? 1 : 0)
+       << ", \"_tessarySpecificationTitle\": " << connection._tessarySpecificationTitle
+       << ", \"_tessaryProjectTitle\": " << connection._tessaryProjectTitle
+       << ", \"_classificationSystem\": " << connection._classificationSystem
+       << ", \"_tessarySpecificationId\": " << connection._tessarySpecificationId
+       << ", \"_tessaryProjectId\": " << connection._tessaryProjectId
+       << ", \"_propertyGroup\": " << connection._propertyGroup << ", _virtualTypes: [";
+    const char* separator = "";
+    for (const auto& [clauseId, virtualType] : connection._virtualTypes) {
+        os << separator << *virtualType;
+        separator = ", ";
+    }
+    return os << "], \"_issueCollection\": " << *connection._issueCollection << " }";
+}
+
+}  // namespace TessaryConnect::Model

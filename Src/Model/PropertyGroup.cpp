@@ -1,0 +1,225 @@
+#include "Model/PropertyGroup.hpp"
+
+#include <ostream>
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/Errors.hpp"
+#include "Tessary/Api/Properties.hpp"
+#include "Torvel/Api/Error.hpp"
+#include "Torvel/Api/RecordPrinters.hpp"
+#include "Torvel/Api/Torvel.hpp"
+#include "Util/Log.hpp"
+
+namespace TessaryConnect::Model {
+
+namespace {
+
+const PK::UniString propertyNamePlaceholder = "{OrvoTessaryPropertyName}";
+
+constexpr PK::Int32 groupNameItem = 1;
+constexpr PK::Int32 definitionNameItem = 2;
+constexpr PK::Int32 definitionDescItem = 3;
+constexpr PK::Int32 defaultValueItem = 4;
+
+// Runs the host call that takes a name; after each name clash, onClash logs
+// the refused name and a "*" is appended. The clash of the last allowed
+// attempt is passed on: a host that refuses every name must not keep the
+// add-on in this loop.
+template <typename Call, typename OnClash>
+void WithNameRetries(PK::UniString& name, Call call, OnClash onClash) {
+    for (int attempt = 1;; ++attempt) {
+        try {
+            call();
+            return;
+        } catch (const Api::Error<APIERR_NAMEALREADYUSED>&) {
+            onClash();
+            if (attempt >= PropertyGroup::maxNameAttempts) throw;
+            name += "*";
+        }
+    }
+}
+
+}  // namespace
+
+const PK::ClassInfo PropertyGroup::classInfo("Model::PropertyGroup", PK::Guid("4c21d763-e77b-41f9-850c-c10e9eae79ac"),
+                                             PK::ClassVersion(1, 0));
+
+PropertyGroup::PropertyGroup(const ConnectionWithSpecification& connection) : _connection(connection) {}
+
+Api::Torvel& PropertyGroup::TV() const { return _connection.TV(); }
+
+PK::UniString PropertyGroup::GetPropertyGroupName(const PK::UniString& specificationTitle,
+                                                  const PK::UniString& projectTitle) const {
+    return _connection.ResolveVariables(TV().GetResource({textsResID, groupNameItem}), specificationTitle,
+                                        projectTitle);
+}
+
+void PropertyGroup::Create() {
+    API_PropertyGroup group;
+    group.groupType = API_PropertyCustomGroupType;
+    group.name = GetPropertyGroupName({}, {});
+    WithNameRetries(
+        group.name, [&] { TV().Property_CreatePropertyGroup(group); },
+        [&] { LOG_INFO("PropertyDefintion is exists with name({})", group.name); });
+    _guid = group.guid;
+    LOG_INFO("PropertyGroup({}) was created", group);
+}
+
+bool PropertyGroup::IsExists() const {
+    // clang-format off
+    if (!TC_ASSERT(err, !this->_guid.IsNull())) return false;
+    // clang-format on
+    try {
+        TV().Property_GetPropertyGroup(_guid);
+        return true;
+    } catch (const Api::Error<APIERR_BADID>&) {
+        LOG_INFO("Has the user deleted the property group({}) for the association?", _guid);
+        return false;
+    }
+}
+
+void PropertyGroup::Check() const {
+    if (!IsExists()) throw Error::MissingPropertyGroup();
+}
+
+void PropertyGroup::UpdateTitle(const PK::UniString& specificationTitle, const PK::UniString& projectTitle) {
+    if (!IsExists()) throw Error::MissingPropertyGroup();
+    API_PropertyGroup group;
+    group.groupType = API_PropertyCustomGroupType;
+    group.guid = _guid;
+    group.name = GetPropertyGroupName(specificationTitle, projectTitle);
+    WithNameRetries(
+        group.name, [&] { TV().Property_ChangePropertyGroup(group); },
+        [&] { LOG_INFO("Name is already exists: property group({})", group); });
+}
+
+void PropertyGroup::CreatePropertyIfNotExists(const PK::UniString& tessaryPropertyName) {
+    if (!IsExists()) throw Error::MissingPropertyGroup();
+    if (IsExistsProperty(tessaryPropertyName)) return;
+
+    // Past this point an entry for the name can only be one whose definition
+    // the user deleted: the definition found or made here takes its place,
+    // or the name could never be written again.
+    for (const API_PropertyDefinition& existing : TV().Property_GetPropertyDefinitions(_guid)) {
+        if (existing.name != tessaryPropertyName) continue;
+        LOG_INFO("Did the user manually created a property with the name({})", tessaryPropertyName);
+        _tessaryPropertyNameToDefinitionGuids.Put(tessaryPropertyName, existing.guid);
+        return;
+    }
+
+    API_PropertyDefinition definition;
+    definition.definitionType = API_PropertyCustomDefinitionType;
+    definition.groupGuid = _guid;
+    definition.name = GetPropertyDefinitionName(tessaryPropertyName);
+    definition.description = GetPropertyDefinitionDesc(tessaryPropertyName);
+    definition.collectionType = API_PropertySingleCollectionType;
+    definition.valueType = API_PropertyStringValueType;
+    definition.measureType = API_PropertyDefaultMeasureType;
+    API_PropertyValue& defaultValue = definition.defaultValue.basicValue;
+    defaultValue.singleVariant.variant.type = API_PropertyStringValueType;
+    defaultValue.singleVariant.variant.uniStringValue = TV().GetResource({textsResID, defaultValueItem});
+    defaultValue.variantStatus = API_VariantStatusNormal;
+    definition.availability = _connection.ClassificationSystem().GetAllItems();
+    definition.canValueBeEditable = true;
+
+    WithNameRetries(
+        definition.name, [&] { TV().Property_CreatePropertyDefinition(definition); },
+        [&] { LOG_ERROR("Existing  name({}) was found. Retrying..", definition.name); });
+    _tessaryPropertyNameToDefinitionGuids.Put(tessaryPropertyName, definition.guid);
+    LOG_INFO("PropertyDefinition({}) was created", definition);
+}
+
+bool PropertyGroup::IsExistsProperty(const PK::UniString& tessaryPropertyName) const {
+    const PK::Guid* guid = _tessaryPropertyNameToDefinitionGuids.GetPtr(tessaryPropertyName);
+    if (guid == nullptr) return false;
+    API_PropertyDefinition definition;
+    definition.guid = *guid;
+    try {
+        TV().Property_GetPropertyDefinition(definition);
+        return true;
+    } catch (const Api::Error<APIERR_BADID>& e) {
+        LOG_WARN("{}, {}", e, *guid);
+        return false;
+    }
+}
+
+PK::UniString PropertyGroup::GetDefinitionText(PK::Int32 item, const PK::UniString& tessaryPropertyName) const {
+    PK::UniString text = TV().GetResource({textsResID, item});
+    text.ReplaceAll(propertyNamePlaceholder, tessaryPropertyName);
+    return _connection.ResolveVariables(std::move(text), {}, {});
+}
+
+PK::UniString PropertyGroup::GetPropertyDefinitionName(const PK::UniString& tessaryPropertyName) const {
+    return GetDefinitionText(definitionNameItem, tessaryPropertyName);
+}
+
+PK::UniString PropertyGroup::GetPropertyDefinitionDesc(const PK::UniString& tessaryPropertyName) const {
+    return GetDefinitionText(definitionDescItem, tessaryPropertyName);
+}
+
+void PropertyGroup::CheckProperty(const PK::UniString& tessaryPropertyName) const {
+    if (!IsExistsProperty(tessaryPropertyName)) throw Error::MissingProperty(tessaryPropertyName.ToCStr());
+}
+
+PK::Guid PropertyGroup::GetPropertyGuid(const PK::UniString& tessaryPropertyName) const {
+    CheckProperty(tessaryPropertyName);
+    return _tessaryPropertyNameToDefinitionGuids.Get(tessaryPropertyName);
+}
+
+PK::UniString PropertyGroup::GetClauseIdOfElem(const PK::Guid& element) const {
+    const PK::Guid* definition = _tessaryPropertyNameToDefinitionGuids.GetPtr(Api::Properties::Name::ClauseId);
+    if (definition == nullptr) return {};
+    if (!TV().Element_IsPropertyDefinitionAvailable(element, *definition)) return {};
+    const PK::Array<API_Property> props = TV().Element_GetPropertyValuesByGuid(element, {*definition});
+    if (!TC_ASSERT(err, props.GetSize() == 1)) return {};
+    if (props[0].isDefault) return {};
+    return props[0].value.singleVariant.variant.uniStringValue;
+}
+
+void PropertyGroup::Remove() {
+    LOG_TRACE("PropertyGroup::Remove");
+    if (_guid.IsNull()) return;
+    try {
+        TV().Property_DeletePropertyGroup(_guid);
+    } catch (const Api::Error<APIERR_BADID>&) {
+        LOG_INFO("The user probably already deleted the PropertyGroup({})", _guid);
+    }
+    _tessaryPropertyNameToDefinitionGuids.Clear();
+    _guid.Clear();
+}
+
+void PropertyGroup::MergeIn(const PropertyGroup& other) {
+    if (&other == this) return;
+    _guid = other._guid;
+    _tessaryPropertyNameToDefinitionGuids = other._tessaryPropertyNameToDefinitionGuids;
+}
+
+PKErrCode PropertyGroup::Write(PK::OChannel& oc) const {
+    PK::OutputFrame frame(oc, classInfo);
+    if (PKErrCode err = oc.Write(_guid); err != PK::NoError) return err;
+    if (PKErrCode err = oc.Write(_tessaryPropertyNameToDefinitionGuids); err != PK::NoError) return err;
+    frame.Close();
+    return oc.GetOutputStatus();
+}
+
+PKErrCode PropertyGroup::Read(PK::IChannel& ic) {
+    PK::InputFrame frame(ic, classInfo);
+    Error::ThrowIfNewer(frame, classInfo);
+    if (PKErrCode err = ic.GetInputStatus(); err != PK::NoError) return err;
+    if (PKErrCode err = ic.Read(_guid); err != PK::NoError) return err;
+    if (PKErrCode err = ic.Read(_tessaryPropertyNameToDefinitionGuids); err != PK::NoError) return err;
+    frame.Close();
+    return ic.GetInputStatus();
+}
+
+std::ostream& operator<<(std::ostream& os, const PropertyGroup& group) {
+    os << "{ _guid: " << group._guid << ", _tessaryPropertyNameToDefinitionGuids: {";
+    const char* separator = "";
+    for (const auto& [name, guid] : group._tessaryPropertyNameToDefinitionGuids) {
+        os << separator << name << ": " << guid;
+        separator = ", ";
+    }
+    return os << "} }";
+}
+
+}  // namespace TessaryConnect::Model

@@ -1,0 +1,90 @@
+#pragma once
+// A connection's custom property group in the project: named after the
+// specification and its Tessary project, with one property definition per
+// clause property the add-on writes into elements. The group knows which
+// definition holds which clause property, creates what is missing, tells
+// whether the user has deleted the group or a definition behind the add-on's
+// back, reads an element's clause id, and is stored inside the connection's
+// record.
+//
+// Name clashes in the host are settled by appending "*" to the name and
+// trying again, a bounded number of times.
+#include <iosfwd>
+
+#include "PK/Channel.hpp"
+#include "PK/Guid.hpp"
+#include "PK/HashTable.hpp"
+#include "PK/UniString.hpp"
+#include "Util/Formatters.hpp"
+
+namespace TessaryConnect::Api {
+class Torvel;
+}
+
+namespace TessaryConnect::Model {
+
+class ConnectionWithSpecification;
+
+class PropertyGroup {
+public:
+    static const PK::ClassInfo classInfo;
+    // The model texts: group name (1), definition name (2) and description
+    // (3), the definitions' default value (4).
+    static constexpr PK::Int32 textsResID = 32522;
+    // How many names are tried for one group or definition before the host's
+    // name clash is passed on.
+    static constexpr int maxNameAttempts = 50;
+
+    // No group yet: null GUID, no definitions; no host call.
+    explicit PropertyGroup(const ConnectionWithSpecification& connection);
+    PropertyGroup(const PropertyGroup&) = delete;
+    PropertyGroup& operator=(const PropertyGroup&) = delete;
+
+    // Creates the host group, named after the connection's titles.
+    void Create();
+    // The group name for these titles; an empty title stands for the connection's own.
+    PK::UniString GetPropertyGroupName(const PK::UniString& specificationTitle,
+                                       const PK::UniString& projectTitle) const;
+    bool IsExists() const;
+    // Throws Error::MissingPropertyGroup when the host no longer has the group.
+    void Check() const;
+    // Renames the host group after the new titles.
+    void UpdateTitle(const PK::UniString& specificationTitle, const PK::UniString& projectTitle);
+
+    // Makes sure the group holds a definition for the clause property.
+    void CreatePropertyIfNotExists(const PK::UniString& tessaryPropertyName);
+    bool IsExistsProperty(const PK::UniString& tessaryPropertyName) const;
+    PK::UniString GetPropertyDefinitionName(const PK::UniString& tessaryPropertyName) const;
+    PK::UniString GetPropertyDefinitionDesc(const PK::UniString& tessaryPropertyName) const;
+    // Throws Error::MissingProperty when the definition is unknown or gone.
+    void CheckProperty(const PK::UniString& tessaryPropertyName) const;
+    PK::Guid GetPropertyGuid(const PK::UniString& tessaryPropertyName) const;
+
+    // The clause id the element carries in this group, or the empty text.
+    PK::UniString GetClauseIdOfElem(const PK::Guid& element) const;
+
+    // Deletes the host group (tolerating one the user deleted already) and forgets it.
+    void Remove();
+    void MergeIn(const PropertyGroup& other);
+
+    PKErrCode Read(PK::IChannel& ic);
+    PKErrCode Write(PK::OChannel& oc) const;
+
+    friend std::ostream& operator<<(std::ostream& os, const PropertyGroup& group);
+
+private:
+    Api::Torvel& TV() const;
+    // Item of the model texts with the property name and the connection's placeholders filled.
+    PK::UniString GetDefinitionText(PK::Int32 item, const PK::UniString& tessaryPropertyName) const;
+
+    const ConnectionWithSpecification& _connection;
+    PK::Guid _guid;
+    PK::HashTable<PK::UniString, PK::Guid> _tessaryPropertyNameToDefinitionGuids;
+};
+
+// "{ _guid: " the GUID ", _tessaryPropertyNameToDefinitionGuids: {" name ": " GUID, ... "} }".
+std::ostream& operator<<(std::ostream& os, const PropertyGroup& group);
+
+}  // namespace TessaryConnect::Model
+
+TC_OSTREAM_FORMATTER(TessaryConnect::Model::PropertyGroup);

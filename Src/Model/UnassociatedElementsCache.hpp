@@ -1,0 +1,62 @@
+#pragma once
+// Per element type, the elements of a connection that could be associated
+// with a clause but carry none of the connection's clauses, as far as the
+// host lists them for the current window. The palette's unassociated-elements
+// panel and the page read it; the association commands take elements out and
+// put them back.
+//
+// The cache follows the host: new elements are added one by one (a few kinds
+// whose creation makes other elements rebuild it whole), and received
+// team-work changes and changes of window, story or 3D display rebuild it.
+// The element types concerned are reported through the connection, which
+// tells its observers. A rebuild reads every listed element; one element that
+// cannot be read is logged and skipped, the others still count.
+#include "Model/Element.hpp"
+#include "PK/Array.hpp"
+#include "PK/Guid.hpp"
+#include "PK/HashTable.hpp"
+#include "Torvel/Api/TorvelEventSource.hpp"
+
+namespace TessaryConnect::Model {
+
+class ConnectionWithSpecification;
+
+class UnassociatedElementsCache : public Api::TorvelEventObserver {
+public:
+    using Table = PK::HashTable<Element::Type, PK::HashSet<PK::Guid>>;
+
+    // Empty until the first Reset; attached to the host's notifications.
+    explicit UnassociatedElementsCache(ConnectionWithSpecification& connection);
+    ~UnassociatedElementsCache() override;
+
+    // Rebuilds the table from the host under a progress window; with notify,
+    // reports every type held before or after.
+    void Reset(bool notify);
+    // Add and Remove take the given GUIDs as they are, under the type the
+    // host reports for each; true when any was new (or was there to remove).
+    // The types that changed are reported.
+    bool Add(const PK::Guid& element);
+    bool Add(const PK::Array<PK::Guid>& elements);
+    bool Remove(const PK::Guid& element);
+    bool Remove(const PK::Array<PK::Guid>& elements);
+
+    // A type whose last element was removed keeps its empty set until the next rebuild.
+    const Table& Get() const { return _table; }
+    PK::Array<PK::Guid> GetElemsByType(const Element::Type& type) const;
+    PK::UInt32 GetElemCountByType(const Element::Type& type) const;
+
+    void TVEvent_Element_Created(const API_NotifyElementType& elemType) override;
+    void TVEvent_Project_ReceiveChanges() override;
+    void TVEvent_Project_ChangeWindow() override;
+    void TVEvent_Project_ChangeFloor() override;
+    void TVEvent_Project_ShowIn3DChanged() override;
+
+private:
+    // Usable for association and without a clause of this connection.
+    bool IsUnassociated(const Element& element) const;
+
+    ConnectionWithSpecification& _conn;
+    Table _table;
+};
+
+}  // namespace TessaryConnect::Model

@@ -1,0 +1,347 @@
+// A connection as a record: made in the project, stored as module data, read
+// back, refused cleanly when its stored form cannot be read, and its marks.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ConnectionTestSupport.hpp"
+#include "IO/MemoryChannel.hpp"
+#include "Model/Errors.hpp"
+#include "Model/Issue/BaseWithText.hpp"
+#include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
+#include "Model/Issue/MissingClassificationItem.hpp"
+#include "Model/Issue/UnknownError.hpp"
+#include "Torvel/Api/Error.hpp"
+#include "Torvel/Implementation/Torvel.hpp"
+#include "support/LogCapture.hpp"
+
+using namespace ConnTest;
+using Model::ConnectionWithSpecification;
+using TestSupport::LogCapture;
+
+namespace {
+
+std::string Printed(const ConnectionWithSpecification& connection) { return fmt::format("{}", connection); }
+
+std::vector<char> Written(const ConnectionWithSpecification& connection) {
+    IO::MemoryOChannel32 oc;
+    EXPECT_EQ(connection.Write(oc), PK::NoError);
+    return std::vector<char>(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
+}
+
+std::vector<std::string> IssueTexts(ConnectionWithSpecification& connection) {
+    std::vector<std::string> texts;
+    for (const auto& issue : connection.GetIssuesWithText()) texts.push_back(fmt::format("{}", issue.GetIssue()));
+    return texts;
+}
+
+std::vector<std::string> ClauseIds(const ConnectionWithSpecification& connection) {
+    std::vector<std::string> ids;
+    connection.EnumerateVirtualTypes([&](const Model::VirtualType& type) { ids.push_back(type.ClauseId().ToCStr()); });
+    return ids;
+}
+
+// A record another version of the project holds: two clauses, issues, the disconnected mark.
+StoredConnection TeamMembersRecord(const Project& p) {
+    StoredConnection record;
+    record.disconnected = true;
+    record.system = p.system;
+    record.group = PK::Guid::Generate();
+    record.definitions.Add("OrvoTessaryClauseId", PK::Guid::Generate());
+    record.definitions.Add("OrvoTessaryCode", PK::Guid::Generate());
+    record.virtualTypes.push_back({"A10", p.items.at("A10"), "clause-a", Clause("clause-a", "A10", "Walls"), {}});
+    record.virtualTypes.push_back(
+        {"B21", p.items.at("B21"), "clause-b", Clause("clause-b", "B21", "Screed \"fine\""), {"OrvoTessaryTitle"}});
+    record.issues.Push(std::make_shared<Model::Issue::CoudntUpdateProjectOrSpecTitle>("Spec Two", "Project Two"));
+    record.issues.Push(std::make_shared<Model::Issue::MissingClassificationItem>(Clause("clause-c", "Z99")));
+    record.issues.Push(std::make_shared<Model::Issue::UnknownError>("hint"));
+    return record;
+}
+
+}  // namespace
+
+TEST(ConnectionRecord, ConnectingCreatesTheGroupWithTheClauseDefinitionsTellsThePageAndStoresTheConnection) {
+    Project p;
+    const ConnectionPtr connection = p.Connect("spec-1", "Spec One", "project-1", "Project One");
+
+    const API_Guid group = p.GroupOf("Orvo Tessary: Project One / Spec One");
+    ASSERT_FALSE(group.IsNull());
+    std::vector<std::string> names;
+    for (const API_Guid& guid : p.sim.GetPropertyGroup(group).definitions) {
+        const API_PropertyDefinition& definition = p.sim.GetPropertyDefinition(guid).definition;
+        names.push_back(definition.name.ToCStr());
+        EXPECT_EQ(definition.valueType, API_PropertyStringValueType);
+        EXPECT_EQ(definition.collectionType, API_PropertySingleCollectionType);
+        EXPECT_EQ(definition.defaultValue.basicValue.singleVariant.variant.uniStringValue, PK::UniString("-"));
+        EXPECT_TRUE(definition.canValueBeEditable);
+        // Available for every clause item, at any depth of the system.
+        EXPECT_EQ(definition.availability,
+                  (PK::Array<API_Guid>{p.items.at("A10"), p.items.at("B20"), p.items.at("B21")}));
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"OrvoTessaryClauseId", "OrvoTessaryCode", "OrvoTessaryTitle",
+                                               "OrvoTessaryPrefix", "OrvoTessarySuffix"}));
+    EXPECT_EQ(p.page->calls,
+              std::vector<std::string>{"AssociateSpec(spec-1, " + p.plan->Id().ToCStr() + ", Untitled)"});
+    EXPECT_EQ(p.sim.GetUndoSteps().size(), 1u);
+
+    const TVSim::ModulData* stored = p.sim.GetModulData("ConnectionWithSpecification:spec-1");
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored->dataVersion, 1);
+    EXPECT_EQ(stored->platformSign, 0x6D6D);
+
+    const ConnectionPtr loaded = p.Load("spec-1");
+    EXPECT_EQ(Written(*loaded), p.StoredBytes("spec-1"));
+    EXPECT_EQ(loaded->TessaryProjectTitle(), PK::UniString("Project One"));
+    EXPECT_EQ(loaded->ClassificationSystem().Guid(), p.system);
+    EXPECT_FALSE(loaded->IsDisconnected());
+    EXPECT_TRUE(loaded->PropertyGroup().IsExistsProperty("OrvoTessarySuffix"));
+}
+
+TEST(ConnectionRecord, AStoredConnectionReadsBackFieldForFieldAndIsWrittenBackByteForByte) {
+    Project p;
+    const StoredConnection record = TeamMembersRecord(p);
+    record.StoreInto(p.sim);
+
+    auto connection = std::make_shared<ConnectionWithSpecification>(p.tv, p.tessary, p.plan);
+    RecordingObserver first, second;
+    connection->Attach(first);
+    connection->Attach(second);
+    second.events.clear();
+    p.Reload(*connection);
+
+    EXPECT_EQ(second.events, (std::vector<std::string>{"VirtualTypeListChanged", "IssueListChanged"}));
+    EXPECT_EQ(first.events, second.events);
+    EXPECT_EQ(connection->Id(), PK::UniString("spec-1"));
+    EXPECT_EQ(connection->TessarySpecificationTitle(), PK::UniString("Spec One"));
+    EXPECT_EQ(connection->TessaryProjectId(), PK::UniString("project-1"));
+    EXPECT_TRUE(connection->IsDisconnected());
+    EXPECT_FALSE(connection->IsDeleted());
+    EXPECT_EQ(ClauseIds(*connection), (std::vector<std::string>{"clause-a", "clause-b"}));
+    EXPECT_EQ(connection->GetVirtualType("clause-b").Properties().Title(), PK::UniString("Screed \"fine\""));
+    EXPECT_TRUE(connection->GetVirtualType("clause-b").HasDirtyProperty());
+    EXPECT_FALSE(connection->HasVirtualType("clause-c"));
+    EXPECT_THROW(connection->GetVirtualType("clause-c"), std::out_of_range);
+    std::vector<std::string> expectedIssues;
+    for (const auto& issue : record.issues) expectedIssues.push_back(fmt::format("{}", *issue));
+    EXPECT_EQ(IssueTexts(*connection), expectedIssues);
+
+    EXPECT_EQ(Written(*connection), record.Bytes());
+    EXPECT_TRUE(
+        Printed(*connection)
+            .starts_with("{ \"_lastModificationTime\": 0, \"_markedAsDeleted\": 0, \"_markedAsDisconnected\": 1, "
+                         "\"_tessarySpecificationTitle\": \"Spec One\", \"_tessaryProjectTitle\": \"Project One\", "
+                         "\"_classificationSystem\": { _guid: "));
+    EXPECT_NE(Printed(*connection).find(", _virtualTypes: [{ _classificationID: \"A10\""), std::string::npos);
+}
+
+TEST(ConnectionRecord, OfTwoStoredVirtualTypesOfOneClauseTheFirstIsKept) {
+    Project p;
+    StoredConnection record = TeamMembersRecord(p);
+    record.virtualTypes[1].clauseId = "clause-a";
+    record.StoreInto(p.sim);
+
+    const ConnectionPtr connection = p.Load();
+    EXPECT_EQ(ClauseIds(*connection), std::vector<std::string>{"clause-a"});
+    EXPECT_EQ(connection->GetVirtualType("clause-a").Properties().Code(), PK::UniString("A10"));
+}
+
+TEST(ConnectionRecord, ARecordThatCannotBeReadAnywhereIsATypedErrorAndTheConnectionStaysAsItWas) {
+    Project p;
+    TeamMembersRecord(p).StoreInto(p.sim);
+    const std::vector<char> whole = p.StoredBytes();
+    const ConnectionPtr connection = p.Load();
+    const std::string before = Printed(*connection);
+
+    // Every value of the record in turn fails to be read.
+    PK::USize values = 0;
+    {
+        IO::MemoryIChannel32 ic(whole.data(), whole.size());
+        ConnectionWithSpecification probe(p.tv, p.tessary, p.plan);
+        ASSERT_EQ(probe.Read(ic), PK::NoError);
+        values = ic.GetValueCount();
+    }
+    ASSERT_GT(values, 40u);
+    for (PK::USize nth = 1; nth <= values; ++nth) {
+        SCOPED_TRACE("value " + std::to_string(nth) + " of " + std::to_string(values));
+        PK::ChannelFaults::ArmNextChannel(nth, PK::EndOfInput);
+        EXPECT_THROW(p.Reload(*connection), Api::GeneralError);
+        ASSERT_EQ(Printed(*connection), before);
+    }
+    PK::ChannelFaults::Disarm();
+
+    // Cut short, wherever.
+    for (std::size_t length : {std::size_t{1}, whole.size() / 3, whole.size() / 2, whole.size() - 1}) {
+        SCOPED_TRACE("cut at " + std::to_string(length) + " of " + std::to_string(whole.size()));
+        p.sim.StoreModulData(
+            "ConnectionWithSpecification:spec-1",
+            {1, IO::PlatformSignLittleEndian, std::vector<char>(whole.begin(), whole.begin() + length)});
+        EXPECT_THROW(p.Reload(*connection), Api::GeneralError);
+        ASSERT_EQ(Printed(*connection), before);
+    }
+
+    // What the connection holds is still whole: storing it puts the whole record back.
+    InCommand(*p.tv, [&] { connection->Store(); });
+    EXPECT_EQ(p.StoredBytes(), whole);
+}
+
+TEST(ConnectionRecord, ARecordOfANewerVersionIsRefusedAsSuchAndTheConnectionStaysAsItWas) {
+    struct Row {
+        const char* part;
+        std::function<void(StoredConnection&)> make;
+    };
+    const std::vector<Row> rows = {
+        {"connection", [](StoredConnection& r) { r.version = PK::ClassVersion(2, 0); }},
+        {"property group", [](StoredConnection& r) { r.groupVersion = PK::ClassVersion(2, 0); }},
+        {"virtual type", [](StoredConnection& r) { r.virtualTypes[1].version = PK::ClassVersion(2, 1); }},
+    };
+    Project p;
+    TeamMembersRecord(p).StoreInto(p.sim);
+    const ConnectionPtr connection = p.Load();
+    const std::string before = Printed(*connection);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.part);
+        StoredConnection newer = TeamMembersRecord(p);
+        newer.specTitle = "Spec One, renamed";
+        row.make(newer);
+        newer.StoreInto(p.sim);
+        EXPECT_THROW(p.Reload(*connection), Model::Error::VersionIncompatibility);
+        EXPECT_EQ(Printed(*connection), before);
+    }
+
+    // A newer minor version reads: it only adds fields at the end.
+    StoredConnection minor = TeamMembersRecord(p);
+    minor.version = PK::ClassVersion(1, 3);
+    minor.specTitle = "Spec One, renamed";
+    minor.StoreInto(p.sim);
+    p.Reload(*connection);
+    EXPECT_EQ(connection->TessarySpecificationTitle(), PK::UniString("Spec One, renamed"));
+}
+
+TEST(ConnectionRecord, AnIssueListThatCannotBeReadBecomesOneIssueNamingItAndTheRestLoads) {
+    Project p;
+    StoredConnection record = TeamMembersRecord(p);
+    record.newerIssueCollection = true;
+    record.StoreInto(p.sim);
+
+    LogCapture log;
+    auto connection = std::make_shared<ConnectionWithSpecification>(p.tv, p.tessary, p.plan);
+    RecordingObserver observer;
+    connection->Attach(observer);
+    p.Reload(*connection);
+
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"VirtualTypeListChanged", "IssueListChanged"}));
+    EXPECT_EQ(ClauseIds(*connection), (std::vector<std::string>{"clause-a", "clause-b"}));
+    const auto issues = connection->GetIssuesWithText();
+    ASSERT_EQ(issues.GetSize(), 1u);
+    const auto* unknown = dynamic_cast<const Model::Issue::UnknownError*>(&issues[0].GetIssue());
+    ASSERT_NE(unknown, nullptr);
+    EXPECT_EQ(unknown->GetHint(), PK::UniString("Issue::Collection read error: Error::VersionIncompatibility"));
+    EXPECT_TRUE(log.Has(spdlog::level::err, "Error::VersionIncompatibility"));
+}
+
+TEST(ConnectionRecord, PlaceholdersAndModuleDataNames) {
+    Project p;
+    const ConnectionPtr connection = p.Connect("spec-1", "S", "project-1", "P");
+    const PK::UniString both = "{OrvoTessaryProjectTitle}/{OrvoTessarySpecificationTitle}";
+    EXPECT_EQ(connection->ResolveVariables(both, "", ""), PK::UniString("P/S"));
+    EXPECT_EQ(connection->ResolveVariables(both, "S2", "P2"), PK::UniString("P2/S2"));
+    EXPECT_EQ(connection->ResolveVariables(both, "S2", ""), PK::UniString("P/S2"));
+    EXPECT_EQ(connection->ResolveVariables("{OrvoTessarySpecificationId}:{OrvoTessaryProjectId}", "", ""),
+              PK::UniString("spec-1:project-1"));
+    EXPECT_EQ(connection->ResolveVariables("no {placeholders} here", "", ""), PK::UniString("no {placeholders} here"));
+    // A value holding a later step's placeholder is filled again by that step.
+    EXPECT_EQ(ConnectionWithSpecification::ResolveVariables("{OrvoTessarySpecificationTitle}", "id",
+                                                            "about {OrvoTessaryProjectTitle}", "pid", "House"),
+              PK::UniString("about House"));
+
+    EXPECT_EQ(connection->GetModulDataName(), PK::UniString("ConnectionWithSpecification:spec-1"));
+    EXPECT_TRUE(ConnectionWithSpecification::IsModulDataNameOfThisType("ConnectionWithSpecification:"));
+    EXPECT_FALSE(ConnectionWithSpecification::IsModulDataNameOfThisType("PlanData"));
+    EXPECT_EQ(connection->GetVirtualTypeIdForClauseId("clause-9"), PK::UniString("clause-9"));
+}
+
+TEST(ConnectionRecord, TheDisconnectedMarkIsStoredAndOnlyAPageClearsIt) {
+    Project p;
+    const ConnectionPtr connection = p.Connect();
+    p.page->calls.clear();
+    InCommand(*p.tv, [&] { connection->MarkAsDisconnected(); });
+    EXPECT_TRUE(p.Load()->IsDisconnected());
+
+    // Without a page nothing happens: the mark stays and nothing is stored.
+    p.tessary->Reset({});
+    TVSim::Journal::Clear();
+    InCommand(*p.tv, [&] { connection->ReconnectWithTessarySpecification(); });
+    EXPECT_TRUE(connection->IsDisconnected());
+    EXPECT_EQ(TVSim::Journal::Count("TVAPI_ModulData_Store"), 0u);
+
+    // With the page back, the page hears of the plan and the cleared mark is stored.
+    p.tessary->Reset(p.page);
+    InCommand(*p.tv, [&] { connection->ReconnectWithTessarySpecification(); });
+    EXPECT_FALSE(connection->IsDisconnected());
+    EXPECT_FALSE(p.Load()->IsDisconnected());
+    EXPECT_EQ(TVSim::Journal::Count("TVAPI_ModulData_Store"), 1u);
+
+    // Reconnecting a connection that is not marked only tells the page.
+    InCommand(*p.tv, [&] { connection->ReconnectWithTessarySpecification(); });
+    EXPECT_EQ(TVSim::Journal::Count("TVAPI_ModulData_Store"), 1u);
+    EXPECT_EQ(p.page->calls.size(), 2u);
+}
+
+TEST(ConnectionRecord, AConnectionKeepsWorkingAfterEveryoneElseDroppedWhatItWasMadeWith) {
+    Project p;
+    ConnectionPtr connection;
+    std::weak_ptr<Api::Torvel> host;
+    std::weak_ptr<Model::PlanData> identity;
+    {
+        // The factory's own pointers, gone once the factory is.
+        auto tv = std::make_shared<Implementation::Torvel>();
+        host = tv;
+        auto tessary = std::make_shared<Model::TessaryPtr>(p.page);
+        auto plan = std::make_shared<Model::PlanData>(tv);
+        plan->GenerateNew();
+        identity = plan;
+        InCommand(*tv, [&] {
+            connection = std::make_shared<ConnectionWithSpecification>(tv, tessary, plan, p.system, "spec-1", "S",
+                                                                       "project-1", "P");
+        });
+    }
+    EXPECT_FALSE(host.expired());
+    EXPECT_FALSE(identity.expired());
+    p.page->calls.clear();
+    InCommand(connection->TV(), [&] {
+        connection->MarkAsDisconnected();
+        connection->ReconnectWithTessarySpecification();
+    });
+    ASSERT_EQ(p.page->calls.size(), 1u);
+    EXPECT_TRUE(p.page->calls[0].starts_with("AssociateSpec(spec-1, "));
+    EXPECT_FALSE(p.Load()->IsDisconnected());
+}
+
+TEST(ConnectionRecord, TheClassificationSystemFindsItemsAtAnyDepthAndNoticesWhenItIsGone) {
+    Project p;
+    const ConnectionPtr connection = p.Connect();
+    const Model::ClassificationSystem& system = connection->ClassificationSystem();
+    EXPECT_EQ(system.GetItemByID("B21"), p.items.at("B21"));
+    EXPECT_TRUE(system.GetItemByID("Z99").IsNull());
+    EXPECT_EQ(system.GetAllItems(), (PK::Array<PK::Guid>{p.items.at("A10"), p.items.at("B20"), p.items.at("B21")}));
+
+    p.sim.DeleteClassificationSystem(p.system);
+    EXPECT_THROW(system.Check(), Model::Error::MissingClassificationSystem);
+    EXPECT_THROW(system.GetItemByID("A10"), Model::Error::MissingClassificationSystem);
+
+    // A connection that knows no system says so without asking the host.
+    auto empty = std::make_shared<ConnectionWithSpecification>(p.tv, p.tessary, p.plan);
+    TVSim::Journal::Clear();
+    EXPECT_THROW(empty->ClassificationSystem().Check(), Model::Error::MissingClassificationSystem);
+    EXPECT_EQ(TVSim::Journal::Count("TVAPI_Classification_GetClassificationSystem"), 0u);
+}
+
+TEST(ConnectionRecord, ConnectingWithAClassificationSystemThatIsGoneCreatesNothing) {
+    Project p;
+    p.sim.DeleteClassificationSystem(p.system);
+    EXPECT_THROW(p.Connect(), Model::Error::MissingClassificationSystem);
+    EXPECT_TRUE(p.sim.GetPropertyGroups().IsEmpty());
+    EXPECT_TRUE(p.sim.GetModulDataNames().IsEmpty());
+    EXPECT_TRUE(p.page->calls.empty());
+}
