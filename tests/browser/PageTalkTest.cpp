@@ -107,7 +107,10 @@ TEST(PageTalk, PageTextsReachTheModelIntact) {
     for (const PK::UniString& text : Nasty) {
         under.callbacks->calls.clear();
         std::string units;
-        for (char16_t u : text.ToUStr()) units += (units.empty() ? "" : ",") + std::to_string(unsigned(u));
+        for (char16_t u : text.ToUStr()) {
+            if (!units.empty()) units += ',';
+            units += std::to_string(unsigned(u));
+        }
         under.Run("window.orvoTessaryIntegrator.specOpened(String.fromCharCode(" + units + "), 's', 'pt', 'st')");
         ASSERT_EQ(under.callbacks->calls.size(), 1u);
         EXPECT_EQ(under.callbacks->calls[0], "Handle_specOpened(" + Quoted(text) + ", \"s\", \"pt\", \"st\")");
