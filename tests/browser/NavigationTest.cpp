@@ -64,6 +64,13 @@ TEST(Navigation, EveryFinishedLoadRunsTheConnectionStateScriptThenTheQuickLogin)
         EXPECT_TRUE(scripts[i + 1].Contains("getElementById('loginButton')"));
     }
     EXPECT_EQ(under.log.Count(spdlog::level::trace, "QuickLogin"), 3u);
+
+    for (const char* present : {"tessary.username", "tessary.password"}) {  // either alone is no quick login
+        BrowserUnderTest alone;
+        alone.SetPreference(present, "x");
+        EXPECT_EQ(GetRecord(alone.Open()).executedScripts.size(), 1u) << present;  // the connection-state script
+        EXPECT_FALSE(alone.log.Has(spdlog::level::trace, "QuickLogin")) << present;
+    }
 }
 
 TEST(Navigation, AnOnlineReportIsTheExactWordOnlineAndOfflineKeepsTheServiceAddressEvenWithoutTheModel) {
@@ -170,19 +177,6 @@ TEST(Navigation, QuickLoginPrefersTheLoginButtonAndLeavesOtherPagesAlone) {
     under.Pump();
     EXPECT_EQ(under.reports.size(), 1u);
     EXPECT_TRUE(GetRecord(browser).executeErrors.empty());
-}
-
-TEST(Navigation, WithoutUserNameOrPasswordThereIsNoQuickLogin) {
-    for (const char* missing : {"tessary.username", "tessary.password"}) {
-        BrowserUnderTest under;
-        under.SetPreference("tessary.username", "anna");
-        under.SetPreference("tessary.password", "secret");
-        under.SetPreference(missing, "");
-        auto& browser = under.Open();
-        EXPECT_TRUE(under.reports.empty()) << missing;
-        EXPECT_FALSE(under.log.Has(spdlog::level::trace, "QuickLogin")) << missing;
-        EXPECT_EQ(GetRecord(browser).executedScripts.size(), 1u) << missing;  // the connection-state script only
-    }
 }
 
 TEST(Navigation, TheLoaderPageForwardsWhenOnlineAndOtherwiseSaysTheComputerIsOffline) {
