@@ -18,10 +18,11 @@ using TestSupport::BrowserUnderTest;
 TEST(PageTalk, ThePageReachesAllElevenFunctionsOfTheScriptObjectInOrder) {
     BrowserUnderTest under;
     under.Open().Init();
+    EXPECT_EQ(under.Run("var n = []; for (var k in window.orvoTessaryIntegrator) n.push(k); n.join()"),
+              "tvt_orvoTessaryIntegrator_objectVerifier,tvt_onlineStateChanged,getAllState,selectInstancesOfType,"
+              "getAllTypesInDocument,updateProperties,specOpened,specAssociationRequested,"
+              "removeSpecAssociationRequested,associationRequested,removeAssociationRequested");
     under.Run(R"(
-        var names = [];
-        for (var name in window.orvoTessaryIntegrator) names.push(name);
-        testProbe.report('names', names);
         ask('tvt_orvoTessaryIntegrator_objectVerifier');
         ask('tvt_onlineStateChanged', 'online');
         ask('getAllState');
@@ -34,14 +35,7 @@ TEST(PageTalk, ThePageReachesAllElevenFunctionsOfTheScriptObjectInOrder) {
         ask('associationRequested', 't', 's', 'c', '{"Code":"A"}');
         ask('removeAssociationRequested', 't', 's', 'c', '{"Code":"A"}');
     )");
-    ASSERT_EQ(under.reports.size(), 12u);  // the names and every answer came back to the page
-    std::vector<std::string> names;
-    for (const auto& n : under.reports[0].arguments) names.push_back(n.As<DG::JSValue>()->GetString().ToCStr());
-    EXPECT_EQ(names, (std::vector<std::string>{
-                         "tvt_orvoTessaryIntegrator_objectVerifier", "tvt_onlineStateChanged", "getAllState",
-                         "selectInstancesOfType", "getAllTypesInDocument", "updateProperties", "specOpened",
-                         "specAssociationRequested", "removeSpecAssociationRequested", "associationRequested",
-                         "removeAssociationRequested"}));
+    EXPECT_EQ(under.reports.size(), 11u);           // every answer came back to the page
     EXPECT_EQ(under.callbacks->calls.size(), 10u);  // every function but the object check calls the model
 }
 
