@@ -1,8 +1,8 @@
 #include "Model/ConnectionWithSpecification.hpp"
 
-#include <ostream>
-
 #include <fmt/format.h>
+
+#include <ostream>
 
 #include "Model/Errors.hpp"
 #include "Model/Issue/BaseWithText.hpp"

@@ -186,7 +186,8 @@ TEST(ConnectionFactory, AMergeIntoTheLoadedConnectionChangesItInPlaceAndTheClaus
     // The version merged in is gone; the clause it brought answers to the loaded connection.
     Api::Properties renamed;
     renamed.Add(Api::Properties::Name::Title, "Renamed");
-    ASSERT_TRUE(loaded->CallUndoableCmd("Rename", [&] { loaded->GetVirtualType("clause-c").UpdateProperties(renamed); }));
+    ASSERT_TRUE(
+        loaded->CallUndoableCmd("Rename", [&] { loaded->GetVirtualType("clause-c").UpdateProperties(renamed); }));
     const auto reread = project.factory.Load(name);
     ASSERT_NE(reread, nullptr);
     EXPECT_TRUE(reread->HasVirtualType("clause-a"));

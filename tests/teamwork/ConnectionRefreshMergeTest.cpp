@@ -84,7 +84,8 @@ TEST(ConnectionRefresh, AnUnreadableRecordIsLoggedAndKeptAndOnlyANewerOneStopsTh
     project.Store(name, NewerConnectionRecord());
     EXPECT_NO_THROW(connection->RefreshFromStored());
     EXPECT_TRUE(connection->IsDeleted());
-    EXPECT_TRUE(log.Has(spdlog::level::critical, "ConnectionWithSpecification read error: Error::VersionIncompatibility"));
+    EXPECT_TRUE(
+        log.Has(spdlog::level::critical, "ConnectionWithSpecification read error: Error::VersionIncompatibility"));
     SoloProject::AddIssue(*connection, "stored over it?");
     EXPECT_EQ(project.Stored(name), NewerConnectionRecord());
 }
@@ -166,8 +167,9 @@ TEST(ConnectionLookUp, ElementsAreSortedIntoTheClausesTheyCarryAndThoseCarryingN
 
     EXPECT_EQ(connection->GetAssociatedElements("clause-a").GetSize(), 4u);
     EXPECT_TRUE(connection->GetAssociatedElements("clause-q").IsEmpty());
-    EXPECT_TRUE(log.Has(spdlog::level::err,
-                        "failed assertion: this->_virtualTypes.ContainsKey(virtualTypeId), virtualTypeId(\"clause-q\")"));
+    EXPECT_TRUE(
+        log.Has(spdlog::level::err,
+                "failed assertion: this->_virtualTypes.ContainsKey(virtualTypeId), virtualTypeId(\"clause-q\")"));
 
     // Without the clause-id definition no element can carry a clause.
     project.sim.DeletePropertyDefinition(clauseIdDefinition);

@@ -127,8 +127,8 @@ AddOn& Team::Current() { return Of(TW::Current()); }
 
 ConnectionPtr Team::Connect(int n) {
     // A member who holds the reservation already keeps it; one who takes it for the command lets it go after.
-    const bool held = TVAPI_TeamworkControl_GetLockableStatus(Project().GetLockableSetGuid(), nullptr) ==
-                      APILockableStatus_Editable;
+    const bool held =
+        TVAPI_TeamworkControl_GetLockableStatus(Project().GetLockableSetGuid(), nullptr) == APILockableStatus_Editable;
     if (!held) Project().ReserveClassificationsAndProperties();
     ConnectionPtr connection;
     try {
@@ -147,8 +147,8 @@ ConnectionPtr Team::Connect(int n) {
 bool Team::Disconnect(int n) {
     ConnectionPtr connection = Get(n);
     if (connection == nullptr) return false;
-    const bool held = TVAPI_TeamworkControl_GetLockableStatus(Project().GetLockableSetGuid(), nullptr) ==
-                      APILockableStatus_Editable;
+    const bool held =
+        TVAPI_TeamworkControl_GetLockableStatus(Project().GetLockableSetGuid(), nullptr) == APILockableStatus_Editable;
     if (!held) Project().ReserveClassificationsAndProperties();
     const bool disconnected = connection->Cmd_Disconnect(true);
     if (!held) Project().ReleaseClassificationsAndProperties();
