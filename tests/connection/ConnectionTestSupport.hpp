@@ -2,9 +2,7 @@
 // Scenario support for the connection tests: a simulated project with a
 // classification system of clauses, connections made and loaded the way the
 // add-on makes them, a page and a connection observer that record what they
-// are told, and stored connection records written field by field in the
-// stored layout (so a test can hand the add-on data another version or
-// another team member wrote, and check the add-on writes exactly that layout).
+// are told; stored records come from TestSupport::StoredConnection.
 #include <functional>
 #include <map>
 #include <memory>
@@ -16,6 +14,7 @@
 #include "Model/TessaryPtr.hpp"
 #include "TVAPI/Sim.hpp"
 #include "Tessary/Api/Tessary.hpp"
+#include "support/StoredConnection.hpp"
 
 namespace ConnTest {
 
@@ -96,37 +95,6 @@ struct Project {
     std::shared_ptr<Model::PlanData> plan;
 };
 
-// A connection's stored record, written field by field with the class GUIDs
-// and versions of the stored layout.
-struct StoredConnection {
-    struct VirtualTypeRecord {
-        PK::UniString code;
-        API_Guid item;
-        PK::UniString clauseId;
-        Api::Properties properties;
-        PK::Array<PK::UniString> dirty;
-        PK::ClassVersion version{1, 0};
-    };
-
-    bool disconnected = false;
-    API_Guid system;
-    API_Guid group;
-    PK::HashTable<PK::UniString, API_Guid> definitions;
-    PK::UniString specId = "spec-1";
-    PK::UniString specTitle = "Spec One";
-    PK::UniString projectId = "project-1";
-    PK::UniString projectTitle = "Project One";
-    std::vector<VirtualTypeRecord> virtualTypes;
-    // Written through a collection of their own.
-    PK::Array<std::shared_ptr<Model::Issue::Base>> issues;
-    PK::ClassVersion version{1, 0};
-    PK::ClassVersion groupVersion{1, 0};
-    // A collection frame of a version this add-on cannot read.
-    bool newerIssueCollection = false;
-
-    std::vector<char> Bytes() const;
-    // Stores the record as the connection's module data.
-    void StoreInto(TVSim::Project& sim) const;
-};
+using TestSupport::StoredConnection;
 
 }  // namespace ConnTest

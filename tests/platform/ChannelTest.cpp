@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -238,18 +239,83 @@ TEST(ClassFrames, AFrameOfAnotherClassOrAnOverlongLengthIsBadData) {
     EXPECT_EQ(ic2.Read(tooWide), PK::EndOfInput);
 }
 
-TEST(ClassFrames, ACopiedFrameReadsLikeTheOriginalAndLeavesTheSourceAfterIt) {
+// A source that lends no memory: every byte goes through GetBytes.
+class StreamedIChannel : public PK::IChannel {
+public:
+    explicit StreamedIChannel(Bytes bytes) : _bytes(std::move(bytes)) {}
+
+protected:
+    PKErrCode GetBytes(void* data, PK::USize size) override {
+        if (size > _bytes.size() - _offset) return PK::EndOfInput;
+        std::memcpy(data, _bytes.data() + _offset, size);
+        _offset += size;
+        return PK::NoError;
+    }
+
+private:
+    Bytes _bytes;
+    PK::USize _offset = 0;
+};
+
+TEST(ClassFrames, ACopiedOrTakenFrameReadsLikeTheOriginalAndLeavesTheSourceAfterIt) {
     const Bytes bytes = NestedRecord(2);
-    IO::MemoryIChannel32 source(bytes.data(), bytes.size());
-    IO::MemoryOChannel32 copy;
-    ASSERT_EQ(PK::CopyFrame(source, copy), PK::NoError);
-    EXPECT_EQ(source.GetPosition(), bytes.size());
-    EXPECT_EQ(BytesOf(copy), bytes);  // the newer version number travels with it
+    {
+        IO::MemoryIChannel32 source(bytes.data(), bytes.size());
+        IO::MemoryOChannel32 copy;
+        ASSERT_EQ(PK::CopyFrame(source, copy), PK::NoError);
+        EXPECT_EQ(source.GetPosition(), bytes.size());
+        EXPECT_EQ(BytesOf(copy), bytes);  // the newer version number travels with it
+    }
+    // Taken from memory the frame is lent, from a stream copied: the same bytes either way.
+    Bytes twice = bytes;
+    twice.insert(twice.end(), bytes.begin(), bytes.end());
+    IO::MemoryIChannel32 memory(twice.data(), twice.size());
+    StreamedIChannel stream(twice);
+    for (PK::IChannel* source : {static_cast<PK::IChannel*>(&memory), static_cast<PK::IChannel*>(&stream)}) {
+        PK::FrameBytes first, second;
+        ASSERT_EQ(PK::TakeFrame(*source, first), PK::NoError);
+        EXPECT_EQ(source->GetPosition(), bytes.size());
+        EXPECT_EQ(source->GetValueCount(), 1u);
+        EXPECT_EQ(first.GetData() == twice.data(), source == &memory);
+        ASSERT_EQ(PK::TakeFrame(*source, second), PK::NoError);
+        for (const PK::FrameBytes* frame : {&first, &second}) {
+            const auto* data = static_cast<const unsigned char*>(frame->GetData());
+            EXPECT_EQ(Bytes(data, data + frame->GetSize()), bytes);
+        }
+    }
 
     // A frame cut short is refused, and nothing half-copied is reported as a success.
     IO::MemoryIChannel32 cut(bytes.data(), bytes.size() - 1);
     IO::MemoryOChannel32 partial;
     EXPECT_NE(PK::CopyFrame(cut, partial), PK::NoError);
+    IO::MemoryIChannel32 cutAgain(bytes.data(), bytes.size() - 1);
+    PK::FrameBytes frame;
+    EXPECT_EQ(PK::TakeFrame(cutAgain, frame), PK::BadData);
+}
+
+TEST(Channels, ASourceThatLendsNoMemoryAndABoundedSinkBehaveAsMemoryDoes) {
+    for (PK::UInt16 sign : {IO::PlatformSignLittleEndian, IO::PlatformSignBigEndian}) {
+        IO::MemoryOChannel32 oc;
+        IO::SetPlatformOProtocol(oc, sign);
+        const PK::UniString longText(u'\u00e9', 1000);  // longer than one encoding chunk
+        ASSERT_EQ(SampleValues().Write(oc), PK::NoError);
+        ASSERT_EQ(oc.Write(longText), PK::NoError);
+        StreamedIChannel ic(BytesOf(oc));
+        IO::SetPlatformIProtocol(ic, sign);
+        Values read;
+        PK::UniString text;
+        ASSERT_EQ(read.Read(ic), PK::NoError);
+        ASSERT_EQ(ic.Read(text), PK::NoError);
+        EXPECT_EQ(read, SampleValues());
+        EXPECT_EQ(text, longText);
+        PK::UInt8 more = 0;
+        EXPECT_EQ(ic.Read(more), PK::EndOfInput);
+    }
+
+    IO::MemoryOChannel32 bounded(6, 0, IO::MemoryOChannel32::FixedSize);
+    EXPECT_EQ(bounded.Write(PK::UInt32(1)), PK::NoError);
+    EXPECT_EQ(bounded.Write(PK::UInt32(2)), PK::Error);
+    EXPECT_EQ(bounded.GetDataSize(), 4u);
 }
 
 TEST(ChannelFaults, NthValueFailsOnRequestAndNothingAfterIt) {

@@ -1,53 +1,38 @@
 #include "support/IssueTestKinds.hpp"
 
 #include <ostream>
+#include <stdexcept>
+#include <vector>
 
 #include "IO/MemoryChannel.hpp"
-#include "Model/ClassificationSystem.hpp"
-#include "Model/Issue/Collection.hpp"
 #include "Model/PlanData.hpp"
-#include "Model/PropertyGroup.hpp"
 #include "Model/TessaryPtr.hpp"
+#include "TVAPI/Sim.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
+#include "support/StoredConnection.hpp"
 
 namespace IssueTest {
 
 namespace {
 PK::Object* MakeElementsIssue() { return new ElementsIssue(); }
+std::shared_ptr<Api::Torvel> MakeTorvel() { return std::make_shared<Implementation::Torvel>(); }
 }  // namespace
 
 const PK::ClassInfo ElementsIssue::classInfo("IssueTest::ElementsIssue",
                                              PK::Guid("0b7d1c2e-5f4a-4e39-8c61-2a9d3e4f5a6b"), PK::ClassVersion(1, 0),
                                              &Model::Issue::Base::classInfo, &MakeElementsIssue);
 
-namespace {
-std::shared_ptr<Api::Torvel> MakeTorvel() { return std::make_shared<Implementation::Torvel>(); }
-}  // namespace
-
 FakeConnection::FakeConnection(const PK::Array<std::shared_ptr<Model::Issue::Base>>& issues)
     : ConnectionWithSpecification(MakeTorvel(), std::make_shared<Model::TessaryPtr>(),
                                   std::make_shared<Model::PlanData>(MakeTorvel())) {
-    // The stored record of a connection whose specification is "Spec A".
-    IO::MemoryOChannel32 oc;
-    {
-        PK::OutputFrame frame(oc, classInfo);
-        oc.Write(false);
-        {
-            PK::OutputFrame system(oc, Model::ClassificationSystem::classInfo);
-            oc.Write(PK::Guid());
-        }
-        {
-            PK::OutputFrame group(oc, Model::PropertyGroup::classInfo);
-            oc.Write(PK::Guid());
-            oc.Write(PK::HashTable<PK::UniString, PK::Guid>());
-        }
-        for (const char* text : {"spec-a", "Spec A", "project-a", "Project A"}) oc.Write(PK::UniString(text));
-        oc.Write(PK::UInt32(0));
-        Model::Issue::Collection collection(*this);
-        for (const auto& issue : issues) collection.AddIssue(std::shared_ptr<Model::Issue::Base>(issue->Clone()));
-        collection.Write(oc);
-    }
-    IO::MemoryIChannel32 ic(oc.GetDestination(), oc.GetDataSize());
+    TestSupport::StoredConnection record;
+    record.specId = "spec-a";
+    record.specTitle = "Spec A";
+    record.projectId = "project-a";
+    record.projectTitle = "Project A";
+    record.issues = issues;
+    const std::vector<char> bytes = record.Bytes();
+    IO::MemoryIChannel32 ic(bytes.data(), bytes.size());
     if (Read(ic) != PK::NoError) throw std::runtime_error("FakeConnection: unreadable record");
 }
 
@@ -64,9 +49,10 @@ PKErrCode ElementsIssue::Read(PK::IChannel& ic) {
     return Base::Read(ic);
 }
 
-Model::Issue::Outcome ElementsIssue::Refresh(const Model::ConnectionWithSpecification&,
+Model::Issue::Outcome ElementsIssue::Refresh(const Model::ConnectionWithSpecification& connection,
                                              const PK::HashSet<PK::Guid>& handled) {
-    const auto removed = elements.DeleteIf([&](const PK::Guid& g) { return handled.Contains(g); });
+    const auto removed = elements.DeleteIf(
+        [&](const PK::Guid& g) { return handled.Contains(g) || !connection.TV().Element_Filter(g, 0); });
     return {elements.IsEmpty(), removed > 0};
 }
 
@@ -75,6 +61,10 @@ Model::Issue::Outcome ElementsIssue::MergeFrom(const std::shared_ptr<Base>& olde
     if (olderElements == nullptr) return {};
     const auto removed = olderElements->elements.DeleteIf([&](const PK::Guid& g) { return elements.Contains(g); });
     return {olderElements->elements.IsEmpty(), removed > 0};
+}
+
+void ElementsIssue::GetMergeKeys(PK::Array<MergeKey>& keys) const {
+    for (const PK::Guid& element : elements) keys.Push(MakeMergeKey(classInfo.GetId(), std::hash<PK::Guid>{}(element)));
 }
 
 bool ElementsIssue::MergeCopy(const Base& copy) {
@@ -90,6 +80,14 @@ void ElementsIssue::DumpInner(std::ostream& os) const {
 PK::Guid E(PK::UInt32 n) {
     PK::Guid g;
     g.time_low = n;
+    static TVSim::Project* project = nullptr;
+    static PK::HashSet<PK::UInt32> made;
+    if (TVSim::GetProject() == nullptr) TVSim::OpenProject();
+    if (TVSim::GetProject() != project) {
+        project = TVSim::GetProject();
+        made.Clear();
+    }
+    if (made.Add(n)) project->AddElement(API_WallID, {.guid = g});
     return g;
 }
 

@@ -1,0 +1,52 @@
+#pragma once
+// A connection's stored record, written field by field with the class GUIDs
+// and versions of the stored layout, without the connection's own code: what
+// another version of the add-on or another team member left in a project.
+// Tests hand it to the add-on to read, and compare what the add-on writes
+// with it byte for byte.
+#include <memory>
+#include <vector>
+
+#include "Model/Issue/Base.hpp"
+#include "PK/Array.hpp"
+#include "PK/ClassInfo.hpp"
+#include "PK/Guid.hpp"
+#include "PK/HashTable.hpp"
+#include "PK/UniString.hpp"
+#include "TVAPI/Sim.hpp"
+#include "Tessary/Api/Properties.hpp"
+
+namespace TestSupport {
+
+struct StoredConnection {
+    struct VirtualTypeRecord {
+        PK::UniString code;
+        API_Guid item;
+        PK::UniString clauseId;
+        TessaryConnect::Api::Properties properties;
+        PK::Array<PK::UniString> dirty;
+        PK::ClassVersion version{1, 0};
+    };
+
+    bool disconnected = false;
+    API_Guid system;
+    API_Guid group;
+    PK::HashTable<PK::UniString, API_Guid> definitions;
+    PK::UniString specId = "spec-1";
+    PK::UniString specTitle = "Spec One";
+    PK::UniString projectId = "project-1";
+    PK::UniString projectTitle = "Project One";
+    std::vector<VirtualTypeRecord> virtualTypes;
+    // In this order, with no removal stamps, as a collection that took them one by one without merging.
+    PK::Array<std::shared_ptr<TessaryConnect::Model::Issue::Base>> issues;
+    PK::ClassVersion version{1, 0};
+    PK::ClassVersion groupVersion{1, 0};
+    // A collection frame of a version this add-on cannot read.
+    bool newerIssueCollection = false;
+
+    std::vector<char> Bytes() const;
+    // Stores the record as the module data of its specification.
+    void StoreInto(TVSim::Project& sim) const;
+};
+
+}  // namespace TestSupport
