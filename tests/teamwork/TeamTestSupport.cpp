@@ -3,13 +3,13 @@
 #include <exception>
 #include <stdexcept>
 
-#include "IO/MemoryChannel.hpp"
 #include "Model/Errors.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "PK/Runnable.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
+#include "support/StoredConnection.hpp"
 
 namespace TeamTest {
 
@@ -197,12 +197,9 @@ std::vector<char> Team::StoredBytes(Member m, const std::string& modulDataName) 
 }
 
 std::vector<char> NewerConnectionRecord() {
-    IO::MemoryOChannel32 oc;
-    {
-        PK::OutputFrame frame(oc, Model::ConnectionWithSpecification::classInfo.GetId(), PK::ClassVersion(2, 0));
-        oc.Write(PK::UniString("a connection in a form to come"));
-    }
-    return std::vector<char>(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
+    TestSupport::StoredConnection record;
+    record.version = PK::ClassVersion(2, 0);
+    return record.Bytes();
 }
 
 }  // namespace TeamTest
