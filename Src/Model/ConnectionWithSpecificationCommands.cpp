@@ -1,12 +1,12 @@
 // The connection's commands (but Cmd_Disconnect, which stands with the
 // failure funnel they run their work through) and the upkeep of its issue list.
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <exception>
 #include <limits>
 #include <utility>
 #include <vector>
-
-#include <fmt/format.h>
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Errors.hpp"
@@ -144,8 +144,8 @@ void ConnectionWithSpecification::Cmd_UpdateVirtualTypeProperties(const PK::UniS
 void ConnectionWithSpecification::Cmd_CheckAndUpdateAllAssociatedElementProperties() {
     const PK::UniString name = ResolveVariables(TV().GetResource({undoNamesResID, 4}), {}, {});
     CallUndoableCmd(name, [&] {
-        const auto phases = static_cast<PK::Int16>(
-            std::min<PK::USize>(_virtualTypes.GetSize(), std::numeric_limits<PK::Int16>::max()));
+        const auto phases =
+            static_cast<PK::Int16>(std::min<PK::USize>(_virtualTypes.GetSize(), std::numeric_limits<PK::Int16>::max()));
         Api::ProcessWindow progress(TVPtr(), "Orvo Tessary: Updating element properties", phases);
 
         // One clause that fails must not cost the others their writes nor
