@@ -22,6 +22,7 @@ protected:
     void SetUp() override {
         IO::Testing::RedirectSpecialLocation(IO::FileSystem::UserLocalSettings, _dir.Path() / "support");
         PK::DebugOutput::Clear();
+        TVSim::Report::Clear();  // a test before this one in the same process may have reported
     }
     void TearDown() override {
         IO::Testing::Reset();
