@@ -158,7 +158,9 @@ TEST(RecordComparisons, ValuesPropertiesGroupsAndItemsCompareEveryMember) {
         changed([](API_PropertyValue& v) { v.listVariant.variants.PushNew(); }),
         changed([](API_PropertyValue& v) { v.singleEnumVariant.displayVariant.uniStringValue = "x"; }),
         changed([](API_PropertyValue& v) { v.multipleEnumVariant.variants.PushNew(); }),
-        changed([](API_PropertyValue& v) { v.listVariant.variants = {API_Variant{}, API_Variant{}}; }),
+        changed([](API_PropertyValue& v) {
+            v.listVariant.variants = {API_Variant{}, API_Variant{}};
+        }),
     };
     for (std::size_t i = 0; i < different.size(); ++i) EXPECT_TRUE(base != different[i]) << "case " << i;
     EXPECT_TRUE(different[5] != different.back()) << "lists of different lengths";
@@ -170,8 +172,7 @@ TEST(RecordComparisons, ValuesPropertiesGroupsAndItemsCompareEveryMember) {
     a.definition = Definition();
     a.value = base;
     for (const auto& change : std::vector<std::function<void(API_Property&)>>{
-             [](API_Property& p) { p.isDefault = true; },
-             [](API_Property& p) { p.definition.availability.Push(G1); },
+             [](API_Property& p) { p.isDefault = true; }, [](API_Property& p) { p.definition.availability.Push(G1); },
              [](API_Property& p) { p.status = API_Property_HasValue; }}) {
         API_Property b = a;
         EXPECT_TRUE(a == b);

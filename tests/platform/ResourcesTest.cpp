@@ -21,4 +21,3 @@ TEST(Resources, ReadsItemsByListAndIndexWithEscapes) {
     EXPECT_FALSE(RSGetIndString(&s, 7, 1, 99));
     EXPECT_EQ(s, "unchanged");
 }
-
