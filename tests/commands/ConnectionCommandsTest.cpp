@@ -315,3 +315,30 @@ TEST(ConnectionCommands, IssuesLeaveByTheObjectTheUserRemovesAndByARefreshThatFi
     EXPECT_EQ(s.Timeline(), Events{"event:IssueListChanged"});
     EXPECT_TRUE(s.Load()->IssueCollection().Get().IsEmpty());
 }
+
+TEST(ConnectionCommands, DisconnectingRemovesTheGroupAndTheStoredRecordButLeavesTheClassificationSystem) {
+    {
+        Scene s;
+        TVSim::Faults::FailCall("TVAPI_CallUndoableCommand", APIERR_GENERAL);
+        EXPECT_FALSE(s.connection->Cmd_Disconnect(true));
+        EXPECT_FALSE(s.connection->IsDeleted());
+        EXPECT_TRUE(s.Timeline().empty());
+    }
+    Scene s;
+    const API_Guid group = s.GroupOf("Orvo Tessary: Project One / Spec One");
+    const std::size_t steps = s.sim.GetUndoSteps().size();
+    EXPECT_TRUE(s.connection->Cmd_Disconnect(false));
+    EXPECT_FALSE(s.sim.HasPropertyGroup(group));
+    EXPECT_EQ(s.sim.GetModulData("ConnectionWithSpecification:spec-1"), nullptr);
+    EXPECT_EQ(s.sim.GetClassificationSystems().GetSize(), 1u);
+    EXPECT_EQ(s.UndoableStepsSince(steps),
+              std::vector<std::string>{"Disconnect from Orvo Tessary specification Spec One"});
+    EXPECT_EQ(s.Timeline(), Events{"event:Disconnected"});
+
+    // Told when asked; a record gone already is no failure.
+    Scene told;
+    told.sim.EraseModulData("ConnectionWithSpecification:spec-1");
+    EXPECT_TRUE(told.connection->Cmd_Disconnect(true));
+    ASSERT_EQ(told.Timeline().size(), 2u);
+    EXPECT_TRUE(told.Timeline()[0].starts_with("RemoveSpecAssociation(spec-1, ")) << told.Timeline()[0];
+}
