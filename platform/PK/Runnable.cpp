@@ -17,9 +17,11 @@ void MessageLoopExecutor::Execute(const RunnableTask& task) {
 
 namespace MainMessageLoop {
 
-USize RunPending() {
+USize RunPending() { return RunPending(MaxUSize); }
+
+USize RunPending(USize limit) {
     USize ran = 0;
-    while (!Queue().empty()) {
+    while (!Queue().empty() && ran < limit) {
         RunnableTask task = std::move(Queue().front());
         Queue().pop_front();
         task->Run();

@@ -28,6 +28,9 @@ namespace MainMessageLoop {
 // empty; returns how many ran. An exception from a task is the task's fault and
 // propagates: well-behaved tasks catch their own.
 USize RunPending();
+// As RunPending, but stops after at most limit tasks: for tests of work that
+// might keep re-posting itself.
+USize RunPending(USize limit);
 USize GetPendingCount();
 void Clear();
 }  // namespace MainMessageLoop

@@ -4,6 +4,10 @@
 #include "PK/Array.hpp"
 #include "PK/UniString.hpp"
 
+namespace TessaryConnect::Json {
+class Writer;
+}
+
 namespace TessaryConnect::Api {
 
 struct AppState {
@@ -14,6 +18,8 @@ struct AppState {
 
     // {"app":…,"appVersion":…,"pluginVersion":…,"supportedFeatures":[…]}; never null.
     PK::UniString ToJSON() const;
+    // Writes the same value into a writer that is already under way.
+    void Write(Json::Writer& writer) const;
 };
 
 }  // namespace TessaryConnect::Api

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "Tessary/Api/AssociableTypeGroup.hpp"
+#include "Util/JsonWriter.hpp"
 
 namespace TessaryConnect::Api {
 
@@ -47,5 +48,40 @@ AssociableType& AssociableType::operator=(const AssociableType& other) {
 AssociableType& AssociableType::operator=(AssociableType&& other) noexcept = default;
 
 AssociableType::~AssociableType() = default;
+
+PK::UniString AssociableType::ToJSON() const { return Json::ToText(*this); }
+
+// The nested documents are written in place: the text is the same as if
+// each had been written on its own and copied in.
+void AssociableType::Write(Json::Writer& writer) const {
+    writer.StartObject();
+    writer.Key("id");
+    writer.String(id);
+    writer.Key("title");
+    writer.String(title);
+    writer.Key("subtitle");
+    writer.String(subtitle);
+    writer.Key("category");
+    writer.String(category);
+    writer.Key("properties");
+    if (properties.IsEmpty())
+        writer.Null();
+    else
+        properties.Write(writer);
+    writer.Key("subGroup");
+    if (subGroup)
+        subGroup->Write(writer);
+    else
+        writer.Null();
+    writer.EndObject();
+}
+
+PK::UniString AssociableType::ArrayToJSON(const PK::Array<AssociableType>& types) {
+    Json::Writer writer;
+    writer.StartArray();
+    for (const AssociableType& type : types) type.Write(writer);
+    writer.EndArray();
+    return writer.GetText();
+}
 
 }  // namespace TessaryConnect::Api

@@ -5,8 +5,13 @@
 // deep, so a copy never shares its group with the source.
 #include <memory>
 
+#include "PK/Array.hpp"
 #include "PK/UniString.hpp"
 #include "Tessary/Api/Properties.hpp"
+
+namespace TessaryConnect::Json {
+class Writer;
+}
 
 namespace TessaryConnect::Api {
 
@@ -27,6 +32,10 @@ public:
     // {"id":…,"title":…,"subtitle":…,"category":…,"properties":{…}|null,"subGroup":{…}|null};
     // never null, even with an empty id.
     PK::UniString ToJSON() const;
+    // Writes the same value into a writer that is already under way.
+    void Write(Json::Writer& writer) const;
+    // [<type>,<type>,…] in array order, each type as its ToJSON object; [] for none.
+    static PK::UniString ArrayToJSON(const PK::Array<AssociableType>& types);
 
     PK::UniString id;
     PK::UniString title;

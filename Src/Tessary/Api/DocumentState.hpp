@@ -3,6 +3,10 @@
 // means no document.
 #include "PK/UniString.hpp"
 
+namespace TessaryConnect::Json {
+class Writer;
+}
+
 namespace TessaryConnect::Api {
 
 struct DocumentState {
@@ -11,6 +15,8 @@ struct DocumentState {
 
     // null when documentRef is empty, else {"documentRef":…,"documentName":…}.
     PK::UniString ToJSON() const;
+    // Writes the same value into a writer that is already under way.
+    void Write(Json::Writer& writer) const;
 };
 
 }  // namespace TessaryConnect::Api

@@ -3,7 +3,7 @@
 #include <ostream>
 #include <utility>
 
-#include "Util/Json.hpp"
+#include "Util/JsonWriter.hpp"
 #include "Util/Log.hpp"
 
 namespace TessaryConnect::Api {
@@ -84,17 +84,15 @@ PK::UniString Properties::ResolveVariables(PK::UniString text) const {
     return text;
 }
 
-PK::UniString Properties::ToJSON() const {
-    using Utf16 = rapidjson::UTF16<char16_t>;
-    rapidjson::GenericStringBuffer<Utf16> buffer;
-    rapidjson::Writer<rapidjson::GenericStringBuffer<Utf16>, Utf16, Utf16> writer(buffer);
+PK::UniString Properties::ToJSON() const { return Json::ToText(*this); }
+
+void Properties::Write(Json::Writer& writer) const {
     writer.StartObject();
     for (const auto& [key, value] : *this) {
-        writer.String(key.ToUStr().data(), static_cast<rapidjson::SizeType>(key.GetLength()));
-        writer.String(value.ToUStr().data(), static_cast<rapidjson::SizeType>(value.GetLength()));
+        writer.Key(key);
+        writer.String(value);
     }
     writer.EndObject();
-    return PK::UniString(std::u16string(buffer.GetString(), buffer.GetSize() / sizeof(char16_t)));
 }
 
 std::ostream& operator<<(std::ostream& os, const Properties& properties) { return os << properties.ToJSON().ToCStr(); }

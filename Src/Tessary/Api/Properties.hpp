@@ -9,6 +9,10 @@
 #include "PK/UniString.hpp"
 #include "Util/Formatters.hpp"
 
+namespace TessaryConnect::Json {
+class Writer;
+}
+
 namespace TessaryConnect::Api {
 
 class Properties : public PK::HashTable<PK::UniString, PK::UniString> {
@@ -45,6 +49,8 @@ public:
 
     // {"key":"value",...} in storage order.
     PK::UniString ToJSON() const;
+    // Writes the same value into a writer that is already under way.
+    void Write(Json::Writer& writer) const;
 
     // Same JSON text: same entries in the same order.
     friend bool operator==(const Properties& a, const Properties& b) { return a.ToJSON() == b.ToJSON(); }

@@ -3,6 +3,10 @@
 // means that nothing associable is selected.
 #include "Tessary/Api/AssociableType.hpp"
 
+namespace TessaryConnect::Json {
+class Writer;
+}
+
 namespace TessaryConnect::Api {
 
 class SelectionState {
@@ -16,6 +20,8 @@ public:
 
     // {"type":{…}|null}: null when the type's id is empty.
     PK::UniString ToJSON() const;
+    // Writes the same value into a writer that is already under way.
+    void Write(Json::Writer& writer) const;
 
     AssociableType type;
 };

@@ -1,11 +1,12 @@
 // Linked into every test binary. Two faults of the add-on that a real host
 // would not survive are absorbed by the simulated one so that a test can
 // report them: a second free of a host memory block (refused and counted by
-// the class library) and an exception escaping into the host (caught and
-// recorded). A test that does not look for them itself would pass over them
-// in silence; this check fails the binary instead.
+// the class library) and an exception escaping into the host or its browser
+// control (caught and recorded). A test that does not look for them itself
+// would pass over them in silence; this check fails the binary instead.
 #include <gtest/gtest.h>
 
+#include "DG/BrowserSim.hpp"
 #include "PK/Memory.hpp"
 #include "TVAPI/Sim.hpp"
 
@@ -17,6 +18,8 @@ public:
         EXPECT_EQ(PK::MemoryDebug::GetInvalidFreeCount(), 0u) << "a host memory block was freed twice";
         EXPECT_TRUE(TVSim::Events::GetEscapedExceptions().empty())
             << "an exception escaped into the host: " << TVSim::Events::GetEscapedExceptions().front();
+        EXPECT_TRUE(TVSim::Web::GetEscapedExceptions().empty())
+            << "an exception escaped into the browser control: " << TVSim::Web::GetEscapedExceptions().front();
     }
 };
 

@@ -1,0 +1,93 @@
+#include "BrowserUnderTest.hpp"
+
+#include "DG/BrowserSim.hpp"
+#include "DG/JSArray.hpp"
+#include "DG/JSFunction.hpp"
+#include "DG/JSObject.hpp"
+#include "DG/JSValue.hpp"
+#include "PK/Pref.hpp"
+#include "PK/Runnable.hpp"
+
+#include <gtest/gtest.h>
+
+namespace BrowserTest {
+
+PK::UniString ServicePage(const std::string& extraHtml) {
+    return PK::UniString(R"(<html><head><title>Orvo Tessary</title></head><body>
+<input id="Email" value=""><input id="Password" value=""><button class="submit-button">Sign in</button>
+)" + extraHtml + R"(
+<script>
+var pageFunctions = ['setAppState', 'setDocumentState', 'setSelectionState', 'associateSpec',
+                     'removeSpecAssociation', 'associate', 'removeAssociation', 'sendAssociationFeedback',
+                     'requestClauseData'];
+window.orvoTessaryState = {};
+for (var i = 0; i < pageFunctions.length; i++) (function (name) {
+    window.orvoTessaryState[name] = function () { testProbe.report(name, Array.prototype.slice.call(arguments)); };
+})(pageFunctions[i]);
+document.getElementsByClassName('submit-button')[0].onclick = function () {
+    testProbe.report('signIn', [document.getElementById('Email').value, document.getElementById('Password').value]);
+};
+function ask(name) {
+    var args = Array.prototype.slice.call(arguments, 1);
+    var integrator = window.orvoTessaryIntegrator;
+    integrator[name].apply(integrator, args).then(function (answer) { testProbe.report('answer:' + name, [answer]); });
+}
+</script></body></html>)");
+}
+
+PK::UniString Report::Text(std::size_t index) const {
+    if (index < arguments.size() && arguments[index].Is<DG::JSValue>()) {
+        const auto value = arguments[index].As<DG::JSValue>();
+        if (value->GetType() == DG::JSValue::STRING) return value->GetString();
+    }
+    return "<not a string>";
+}
+
+BrowserUnderTest::BrowserUnderTest(bool serviceReachable)
+    : callbacks(std::make_shared<TestSupport::RecordingCallbackApi>()) {
+    TVSim::Web::Reset();
+    SetPreference("tessary.url", ServiceUrl);
+    if (serviceReachable) TVSim::Web::RegisterPage(ServiceUrl, ServicePage());
+}
+
+BrowserUnderTest::~BrowserUnderTest() {
+    _browser.reset();
+    PK::MainMessageLoop::Clear();
+}
+
+void BrowserUnderTest::SetPreference(const char* key, const PK::UniString& value) {
+    PKPref::OpenRootKey(0)->SetString("OrvoTessaryConnect", key, value);
+}
+
+TessaryConnect::Implementation::TessaryBrowser& BrowserUnderTest::Open() {
+    _browser = std::make_unique<TessaryConnect::Implementation::TessaryBrowser>(_panel, 1);
+    _browser->SetCallbackApi(callbacks);
+    auto probe = PK::NewRef<DG::JSObject>("testProbe");
+    probe->AddItem(PK::NewRef<DG::JSFunction>("report", [this](DG::JSRef argument) {
+        const auto& items = argument.As<DG::JSArray>()->GetItemArray();
+        Report report{items[0].As<DG::JSValue>()->GetString(), {}};
+        for (const auto& item : items[1].As<DG::JSArray>()->GetItemArray()) report.arguments.push_back(item);
+        reports.push_back(std::move(report));
+        return DG::JSRef(new DG::JSValue());
+    }));
+    _browser->RegisterAsynchJSObject(probe);
+    Pump();
+    return *_browser;
+}
+
+void BrowserUnderTest::Pump() {
+    // Bounded, so that work which keeps re-posting itself fails the test instead of hanging it.
+    PK::MainMessageLoop::RunPending(1000);
+    EXPECT_EQ(PK::MainMessageLoop::GetPendingCount(), 0u) << "the main loop does not come to rest";
+}
+
+std::string BrowserUnderTest::Run(const std::string& script) {
+    PK::UniString error;
+    const auto value = TVSim::Web::Evaluate(*_browser, PK::UniString(script), &error);
+    Pump();
+    return value ? value->ToCStr() : "error: " + error.ToCStr();
+}
+
+PK::UniString BrowserUnderTest::ShownUrl() const { return TVSim::Web::GetShownUrl(*_browser); }
+
+}  // namespace BrowserTest

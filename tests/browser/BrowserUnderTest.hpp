@@ -1,0 +1,64 @@
+#pragma once
+// The add-on's browser control in the substitute, over a test page that
+// stands for the web application: its window.orvoTessaryState hands every
+// page call it receives to a probe object, which the test reads as script
+// values; its login form hands what was filled in to the probe when its
+// button is clicked; ask(name, ...) calls the add-on's script object and
+// hands the answer to the probe.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "DG/JSBase.hpp"
+#include "DG/Panel.hpp"
+#include "PK/UniString.hpp"
+#include "Tessary/Implementation/TessaryBrowser.hpp"
+#include "support/LogCapture.hpp"
+#include "support/RecordingCallbackApi.hpp"
+#include "support/TempDir.hpp"
+
+namespace BrowserTest {
+
+inline constexpr char ServiceUrl[] = "https://service.test/app";
+
+// The test page, with extra HTML (a login button, say) before its script.
+PK::UniString ServicePage(const std::string& extraHtml = "");
+
+// What the test page handed to the probe: a name and the arguments.
+struct Report {
+    PK::UniString name;
+    std::vector<DG::JSRef> arguments;
+    // The argument as a string; "<not a string>" otherwise.
+    PK::UniString Text(std::size_t index) const;
+};
+
+class BrowserUnderTest {
+public:
+    // Sets the preferences, registers the test page at the service address
+    // (unless told not to) and builds nothing yet.
+    explicit BrowserUnderTest(bool serviceReachable = true);
+    ~BrowserUnderTest();
+
+    void SetPreference(const char* key, const PK::UniString& value);
+    // Builds the control (with the probe registered) and runs the main loop.
+    TessaryConnect::Implementation::TessaryBrowser& Open();
+    TessaryConnect::Implementation::TessaryBrowser& Browser() { return *_browser; }
+    void CloseBrowser() { _browser.reset(); }
+
+    // Runs the main loop: queued loads and page calls.
+    void Pump();
+    // Runs a script in the shown page and then the main loop; the script's value as text.
+    std::string Run(const std::string& script);
+    PK::UniString ShownUrl() const;
+
+    TestSupport::LogCapture log;  // every line the add-on writes while the test runs
+    std::shared_ptr<TestSupport::RecordingCallbackApi> callbacks;
+    std::vector<Report> reports;
+
+private:
+    TestSupport::TempDir _temp;
+    DG::Panel _panel;
+    std::unique_ptr<TessaryConnect::Implementation::TessaryBrowser> _browser;
+};
+
+}  // namespace BrowserTest

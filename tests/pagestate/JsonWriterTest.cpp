@@ -1,0 +1,52 @@
+// The writer's own rule beyond RapidJSON's escaping: line and paragraph
+// separators never reach the page raw, wherever they stand in a text.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Util/JsonWriter.hpp"
+#include "support/ScriptJson.hpp"
+
+namespace {
+
+using TessaryConnect::Json::Writer;
+
+TEST(JsonWriter, SeparatorsAreEscapedAtEveryPositionOfKeysAndValues) {
+    for (std::size_t length = 1; length <= 9; ++length) {
+        for (std::size_t at = 0; at < length; ++at) {
+            for (char16_t separator : {u'\u2028', u'\u2029'}) {
+                std::u16string text(length, u'x');
+                text[at] = separator;
+                Writer writer;
+                writer.StartObject();
+                writer.Key(PK::UniString(text));
+                writer.String(PK::UniString(text));
+                writer.EndObject();
+                const std::u16string escaped = text.substr(0, at) +
+                                               (separator == u'\u2028' ? u"\\u2028" : u"\\u2029") +
+                                               text.substr(at + 1);
+                const PK::UniString written = writer.GetText();
+                EXPECT_EQ(written.ToUStr(), u"{\"" + escaped + u"\":\"" + escaped + u"\"}")
+                    << "length " << length << ", at " << at;
+                EXPECT_EQ(TestSupport::ScriptJsonValue(written).rfind("error", 0), std::string::npos);
+            }
+        }
+    }
+}
+
+TEST(JsonWriter, NeighboursOfTheSeparatorsStayRaw) {
+    Writer writer;
+    writer.String(PK::UniString(u"\u2027\u202A\u3028\u2128\u2028"));
+    EXPECT_EQ(writer.GetText().ToUStr(), u"\"\u2027\u202A\u3028\u2128\\u2028\"");
+}
+
+TEST(JsonWriter, KeyLiteralsAndRawObjectsGoInUnchanged) {
+    Writer writer;
+    writer.StartObject();
+    writer.Key("key");
+    writer.RawObject(PK::UniString(u"{\"a\":[1, 2]}"));
+    writer.EndObject();
+    EXPECT_EQ(writer.GetText().ToUStr(), u"{\"key\":{\"a\":[1, 2]}}");
+}
+
+}  // namespace
