@@ -2,6 +2,7 @@
 // add-on objects) and about team work.
 #include "PK/Guid.hpp"
 #include "TVAPI/SimState.hpp"
+#include "TVAPI/SimTeamworkHooks.hpp"
 
 using TVSim::AddOnObject;
 using TVSim::Detail::FromHandle;
@@ -173,6 +174,7 @@ GSErrCode TVAPI_AddOnObject_ReserveObjects(const PK::Array<API_Guid>& objects,
     }
     if (result != NoError) return call.Answer(result);
     for (const API_Guid& guid : objects) state->addOnObjects.Get(guid).reservedByMe = true;
+    TVSim::Detail::TeamworkObjectsReserved(*state, objects);
     return call.Answer(NoError);
 }
 
@@ -184,6 +186,7 @@ GSErrCode TVAPI_AddOnObject_ReleaseObjects(const PK::Array<API_Guid>& objects) {
     if (!state->shared) return call.Answer(APIERR_NOTEAMWORKPROJECT);
     for (const API_Guid& guid : objects)
         if (!state->addOnObjects.ContainsKey(guid)) return call.Answer(APIERR_BADID);
+    TVSim::Detail::TeamworkObjectsReleased(*state, objects);
     for (const API_Guid& guid : objects) state->addOnObjects.Get(guid).reservedByMe = false;
     return call.Answer(NoError);
 }

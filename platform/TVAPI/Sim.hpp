@@ -94,6 +94,9 @@
 // no rights or scopes checked; they throw std::out_of_range or
 // std::invalid_argument on a test's own mistakes (an unknown guid or layer).
 //
+// Team work with several members, each on a copy of the project, sharing a
+// team-work server: TVAPI/SimTeamwork.hpp (TVSim::Teamwork).
+//
 // Each test runs in its own process; Reset() is there for the demo and for
 // tests that stage several projects.
 #include <cstring>

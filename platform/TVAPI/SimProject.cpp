@@ -6,6 +6,7 @@
 
 #include "PK/Guid.hpp"
 #include "TVAPI/SimState.hpp"
+#include "TVAPI/SimTeamworkHooks.hpp"
 
 namespace TVSim {
 
@@ -522,9 +523,13 @@ void Project::SetLockableStatus(API_LockableStatus status, const PK::Array<PK::U
     _state->lockableHolders = holders;
 }
 
-void Project::ReserveClassificationsAndProperties() { SetLockableStatus(APILockableStatus_Editable); }
+void Project::ReserveClassificationsAndProperties() {
+    if (!Detail::TeamworkReserveSet(*_state, true)) SetLockableStatus(APILockableStatus_Editable);
+}
 
-void Project::ReleaseClassificationsAndProperties() { SetLockableStatus(APILockableStatus_Free); }
+void Project::ReleaseClassificationsAndProperties() {
+    if (!Detail::TeamworkReserveSet(*_state, false)) SetLockableStatus(APILockableStatus_Free);
+}
 
 API_Guid Project::GetLockableSetGuid() const { return _state->lockableSet; }
 

@@ -10,6 +10,7 @@
 #include "PK/Guid.hpp"
 #include "TVAPI/Report.hpp"
 #include "TVAPI/Resources.hpp"
+#include "TVAPI/SimTeamworkHooks.hpp"
 
 namespace TVSim::Detail {
 
@@ -148,6 +149,7 @@ Project& OpenSavedProject(const PK::UniString& name, const PK::UniString& path) 
 
 void CloseProject() {
     if (!Host().project) return;
+    Detail::EndTeamwork();
     Host().project.reset();
     Detail::QueueProjectEvent(APINotify_Close);
 }
@@ -155,6 +157,7 @@ void CloseProject() {
 Project* GetProject() { return Host().project.get(); }
 
 void Reset() {
+    Detail::EndTeamwork();
     Host() = Detail::HostState();
     Report::Clear();
     Alerts::Clear();

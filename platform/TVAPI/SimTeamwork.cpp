@@ -1,0 +1,519 @@
+// The team-work server of the simulated host and its members' machines.
+//
+// The server keeps one version of every shared entry. Each member keeps, next
+// to its own copy of the project, the version of each entry it last took from
+// the server or gave to it (its base): an entry differing between base and
+// server is incoming, one differing between base and the member's copy is
+// outgoing. Reservations live on the server too, by holder name; a member's
+// copy shows them relative to its user, as the host does, and they are
+// gathered from it whenever the server needs them (switching away, sending,
+// receiving) and spread to it when it becomes current.
+#include "TVAPI/SimTeamwork.hpp"
+
+#include <memory>
+#include <stdexcept>
+#include <type_traits>
+#include <vector>
+
+#include "TVAPI/SimTeamworkCompare.hpp"
+#include "TVAPI/SimTeamworkHooks.hpp"
+
+namespace TVSim::Detail {
+
+namespace {
+
+using Teamwork::Member;
+
+struct Machine {
+    PK::UniString name;
+    std::unique_ptr<Project> parked;  // the member's project while another member is current
+    Registrations registrations;      // what its add-on registered, parked with it
+    ProjectState base;                // only the shared tables are used
+};
+
+struct Server {
+    ProjectState data;  // only the shared tables are used
+    PK::HashTable<API_Guid, PK::UniString> elementHolders;
+    PK::HashTable<API_Guid, PK::UniString> objectHolders;
+    PK::UniString setHolder;
+    std::vector<Machine> members;
+    Member current = 0;
+};
+
+std::unique_ptr<Server>& TheServer() {
+    static std::unique_ptr<Server> server;
+    return server;
+}
+
+Server& Active() {
+    if (!TheServer()) throw std::logic_error("TVSim: team work is not running (Teamwork::Share)");
+    return *TheServer();
+}
+
+Machine& CurrentMachine(Server& server) { return server.members[static_cast<std::size_t>(server.current)]; }
+
+ProjectState& CurrentState() {
+    ProjectState* state = OpenState();
+    if (state == nullptr) throw std::logic_error("TVSim: team work without an open project");
+    return *state;
+}
+
+// A member acts only on its own machine, which is the host while it is current.
+void RequireCurrent(const ProjectState& state) {
+    if (OpenState() != &state)
+        throw std::logic_error("TVSim: only the current member's project takes part in team work (Teamwork::SwitchTo)");
+}
+
+void RequireOutsideCommand() {
+    if (Host().commandDepth > 0) throw std::logic_error("TVSim: team work inside a host command");
+}
+
+// The tables that the ClassificationsAndProperties set guards.
+template <typename F>
+void ForEachGuardedTable(F&& f) {
+    f(&ProjectState::systems);
+    f(&ProjectState::items);
+    f(&ProjectState::groups);
+    f(&ProjectState::definitions);
+}
+
+// Every shared table, module data last.
+template <typename F>
+void ForEachTable(F&& f) {
+    ForEachGuardedTable(f);
+    f(&ProjectState::elements);
+    f(&ProjectState::addOnObjects);
+    f(&ProjectState::modulData);
+}
+
+template <typename Table>
+using KeyOf = std::decay_t<decltype(std::declval<const Table&>().begin()->first)>;
+
+// The keys whose entry differs between the two versions of a table, present or not.
+template <typename Table>
+std::vector<KeyOf<Table>> ChangedKeys(const Table& from, const Table& to) {
+    std::vector<KeyOf<Table>> keys;
+    for (const auto& [key, value] : to) {
+        const auto* old = from.GetPtr(key);
+        if (old == nullptr || !Same(*old, value)) keys.push_back(key);
+    }
+    for (const auto& entry : from)
+        if (!to.ContainsKey(entry.first)) keys.push_back(entry.first);
+    return keys;
+}
+
+template <typename Table, typename Key>
+void Take(const Table& source, Table& target, const Key& key) {
+    if (const auto* value = source.GetPtr(key))
+        target.Put(key, *value);
+    else
+        target.Delete(key);
+}
+
+void CopyShared(const ProjectState& from, ProjectState& to) {
+    ForEachTable([&](auto table) { to.*table = from.*table; });
+}
+
+// An element arrived or went with a receive: the host forgets what pointed at a gone one.
+void ElementTaken(ProjectState& state, const API_Guid& guid, bool had) {
+    const bool has = state.elements.ContainsKey(guid);
+    if (has) {
+        state.deletedElements.Delete(guid);
+    } else if (had) {
+        state.deletedElements.Add(guid);
+        if (state.selection.erase(guid) > 0) QueueSelectionChanged();
+        for (auto& [setGuid, set] : state.elementSets) set.elements.DeleteAll(guid);
+    }
+}
+
+// Takes the entries of one table that changed between from and to (server or
+// member copy) from the source into the target and into the member's base.
+template <typename Table>
+void TakeChanges(const Table& from, const Table& source, Table& target, Table& base,
+                 ProjectState* elementsOwner = nullptr) {
+    for (const auto& key : ChangedKeys(from, source)) {
+        if constexpr (std::is_same_v<Table, decltype(ProjectState::elements)>) {
+            const bool had = target.ContainsKey(key);
+            Take(source, target, key);
+            if (elementsOwner != nullptr) ElementTaken(*elementsOwner, key, had);
+        } else {
+            Take(source, target, key);
+        }
+        Take(source, base, key);
+    }
+}
+
+template <typename Table>
+std::vector<KeyOf<Table>> Keys(const Table& table) {
+    std::vector<KeyOf<Table>> keys;
+    for (const auto& entry : table) keys.push_back(entry.first);
+    return keys;
+}
+
+// What each copy works out for itself after entries came in: the indexes,
+// and no link to an entry that is gone (which reservations keep from
+// happening, unless a test changed guarded entries without them).
+void Rebuild(ProjectState& s) {
+    for (bool dropped = true; dropped;) {
+        dropped = false;
+        for (const API_Guid& guid : Keys(s.items)) {
+            const ClassificationItem& item = s.items.Get(guid);
+            if (!s.systems.ContainsKey(item.system) || (!item.parent.IsNull() && !s.items.ContainsKey(item.parent))) {
+                s.items.Delete(guid);
+                dropped = true;
+            }
+        }
+    }
+    auto missingItem = [&](const API_Guid& item) { return !s.items.ContainsKey(item); };
+    for (auto& [guid, system] : s.systems) system.rootItems.DeleteIf(missingItem);
+    for (auto& [guid, item] : s.items) {
+        item.children.DeleteIf(missingItem);
+        item.elements.clear();
+    }
+    for (const API_Guid& guid : Keys(s.definitions))
+        if (!s.groups.ContainsKey(s.definitions.Get(guid).definition.groupGuid)) s.definitions.Delete(guid);
+    for (auto& [guid, definition] : s.definitions) {
+        definition.definition.availability.DeleteIf(missingItem);
+        definition.availability.Clear();
+        for (const API_Guid& item : definition.definition.availability) definition.availability.Add(item);
+    }
+    for (auto& [guid, group] : s.groups)
+        group.definitions.DeleteIf([&](const API_Guid& d) { return !s.definitions.ContainsKey(d); });
+
+    s.itemIds.Clear();
+    for (const auto& [guid, item] : s.items) ++s.itemIds[item.system][item.item.id];
+    s.elementsByType.Clear();
+    for (auto& [guid, element] : s.elements) {
+        for (const API_Guid& system : Keys(element.classification)) {
+            ClassificationItem* item = s.items.GetPtr(element.classification.Get(system));
+            if (item == nullptr || item->system != system)
+                element.classification.Delete(system);
+            else
+                item->elements.insert(guid);
+        }
+        for (const API_Guid& definition : Keys(element.values))
+            if (!s.definitions.ContainsKey(definition)) element.values.Delete(definition);
+        s.elementsByType[element.head.typeID].insert(guid);
+        element.ownedCount = 0;
+    }
+    for (const auto& [guid, element] : s.elements)
+        if (Element* owner = s.FindElement(element.owner)) ++owner->ownedCount;
+    s.addOnObjectsByName.Clear();
+    for (const auto& [guid, object] : s.addOnObjects) s.addOnObjectsByName.Put(object.name, guid);
+}
+
+// The member's reservations, as its copy shows them, become the server's.
+void Collect(Server& server, const Machine& member, const ProjectState& s) {
+    switch (s.lockableStatus) {
+        case APILockableStatus_Editable:
+            server.setHolder = member.name;
+            break;
+        case APILockableStatus_Free:
+            server.setHolder.Clear();
+            break;
+        case APILockableStatus_Locked:
+            server.setHolder = s.lockableHolders.IsEmpty() ? PK::UniString("Other Member") : s.lockableHolders[0];
+            break;
+        default:
+            break;
+    }
+    for (const auto& [guid, object] : s.addOnObjects) {
+        if (object.reservedByMe)
+            server.objectHolders.Put(guid, member.name);
+        else if (!object.reservedBy.IsEmpty())
+            server.objectHolders.Put(guid, object.reservedBy);
+        else
+            server.objectHolders.Delete(guid);
+    }
+    for (const auto& [guid, element] : s.elements) {
+        if (element.reservation == Reservation::Mine)
+            server.elementHolders.Put(guid, member.name);
+        else if (element.reservation == Reservation::OtherMember)
+            server.elementHolders.Put(guid, element.reservedBy.IsEmpty() ? PK::UniString("Other Member")
+                                                                           : element.reservedBy);
+        else
+            server.elementHolders.Delete(guid);
+    }
+}
+
+// The server's reservations, as the member's copy shows them.
+void Spread(const Server& server, const Machine& member, ProjectState& s) {
+    const bool settled = s.lockableStatus == APILockableStatus_Editable ||
+                         s.lockableStatus == APILockableStatus_Free || s.lockableStatus == APILockableStatus_Locked;
+    if (settled) {
+        s.lockableHolders.Clear();
+        if (server.setHolder.IsEmpty()) {
+            s.lockableStatus = APILockableStatus_Free;
+        } else if (server.setHolder == member.name) {
+            s.lockableStatus = APILockableStatus_Editable;
+        } else {
+            s.lockableStatus = APILockableStatus_Locked;
+            s.lockableHolders.Push(server.setHolder);
+        }
+    }
+    for (auto& [guid, object] : s.addOnObjects) {
+        const PK::UniString* holder = server.objectHolders.GetPtr(guid);
+        object.reservedByMe = holder != nullptr && *holder == member.name;
+        object.reservedBy = holder != nullptr && *holder != member.name ? *holder : PK::UniString();
+    }
+    for (auto& [guid, element] : s.elements) {
+        const PK::UniString* holder = server.elementHolders.GetPtr(guid);
+        element.reservation = holder == nullptr            ? Reservation::Free
+                              : *holder == member.name ? Reservation::Mine
+                                                       : Reservation::OtherMember;
+        element.reservedBy = element.reservation == Reservation::OtherMember ? *holder : PK::UniString();
+    }
+}
+
+// A unique add-on object exists once in a project: a member's object not yet
+// sent gives way to the server's object of the same name.
+void DropShadowedObjects(const Machine& member, ProjectState& s) {
+    for (const API_Guid& guid : Keys(s.addOnObjects)) {
+        if (member.base.addOnObjects.ContainsKey(guid)) continue;
+        const API_Guid* named = s.addOnObjectsByName.GetPtr(s.addOnObjects.Get(guid).name);
+        if (named != nullptr && *named != guid && member.base.addOnObjects.ContainsKey(*named))
+            s.addOnObjects.Delete(guid);
+    }
+}
+
+void ReceiveModulData(Server& server, Machine& member, ProjectState& local) {
+    for (const PK::UniString& name : ChangedKeys(member.base.modulData, server.data.modulData)) {
+        const ModulData* incoming = server.data.modulData.GetPtr(name);
+        const ModulData* mine = local.modulData.GetPtr(name);
+        const ModulData* base = member.base.modulData.GetPtr(name);
+        const bool bothChanged = incoming != nullptr && mine != nullptr && (base == nullptr || !Same(*base, *mine));
+        std::optional<GSErrCode> merged;
+        if (bothChanged) merged = Events::MergeModulData(name, *incoming, APIMDSetMerge_TW);
+        if (!merged) Take(server.data.modulData, local.modulData, name);
+        Take(server.data.modulData, member.base.modulData, name);
+    }
+}
+
+void ReceiveInto(Server& server, Machine& member, ProjectState& local) {
+    Collect(server, member, local);
+    ForEachTable([&](auto table) {
+        if constexpr (!std::is_same_v<decltype(table), decltype(&ProjectState::modulData)>)
+            TakeChanges(member.base.*table, server.data.*table, local.*table, member.base.*table, &local);
+    });
+    Rebuild(local);
+    DropShadowedObjects(member, local);
+    Rebuild(local);
+    Spread(server, member, local);
+    ReceiveModulData(server, member, local);
+    QueueProjectEvent(APINotify_ReceiveChanges);
+}
+
+}  // namespace
+
+void EndTeamwork() { TheServer().reset(); }
+
+bool TeamworkReserveSet(ProjectState& state, bool reserve) {
+    if (!TheServer()) return false;
+    Server& server = *TheServer();
+    RequireCurrent(state);
+    Machine& member = CurrentMachine(server);
+    const bool mine = server.setHolder == member.name;
+    if (reserve && !mine && !server.setHolder.IsEmpty()) {
+        state.lockableStatus = APILockableStatus_Locked;
+        state.lockableHolders = {server.setHolder};
+        return true;
+    }
+    if (reserve) {
+        // A reservation brings the latest version of what it reserves.
+        ForEachGuardedTable([&](auto table) {
+            TakeChanges(member.base.*table, server.data.*table, state.*table, member.base.*table);
+        });
+        Rebuild(state);
+        server.setHolder = member.name;
+        state.lockableStatus = APILockableStatus_Editable;
+        state.lockableHolders.Clear();
+    } else if (mine) {
+        // Letting go sends what was changed under the reservation.
+        ForEachGuardedTable([&](auto table) {
+            TakeChanges(member.base.*table, state.*table, server.data.*table, member.base.*table);
+        });
+        server.setHolder.Clear();
+        state.lockableStatus = APILockableStatus_Free;
+        state.lockableHolders.Clear();
+    }
+    return true;
+}
+
+void TeamworkObjectsReserved(ProjectState& state, const PK::Array<API_Guid>& objects) {
+    if (!TheServer()) return;
+    Server& server = *TheServer();
+    RequireCurrent(state);
+    Machine& member = CurrentMachine(server);
+    for (const API_Guid& guid : objects) {
+        server.objectHolders.Put(guid, member.name);
+        const AddOnObject* latest = server.data.addOnObjects.GetPtr(guid);
+        const AddOnObject* base = member.base.addOnObjects.GetPtr(guid);
+        if (latest != nullptr && (base == nullptr || !Same(*base, *latest))) {
+            Take(server.data.addOnObjects, state.addOnObjects, guid);
+            Take(server.data.addOnObjects, member.base.addOnObjects, guid);
+        }
+        if (AddOnObject* object = state.addOnObjects.GetPtr(guid)) {
+            object->reservedByMe = true;
+            object->reservedBy.Clear();
+        }
+    }
+    state.addOnObjectsByName.Clear();
+    for (const auto& [guid, object] : state.addOnObjects) state.addOnObjectsByName.Put(object.name, guid);
+}
+
+void TeamworkObjectsReleased(ProjectState& state, const PK::Array<API_Guid>& objects) {
+    if (!TheServer()) return;
+    Server& server = *TheServer();
+    RequireCurrent(state);
+    Machine& member = CurrentMachine(server);
+    for (const API_Guid& guid : objects) {
+        const PK::UniString* holder = server.objectHolders.GetPtr(guid);
+        if (holder == nullptr || *holder != member.name) continue;
+        const AddOnObject* mine = state.addOnObjects.GetPtr(guid);
+        const AddOnObject* base = member.base.addOnObjects.GetPtr(guid);
+        if (mine != nullptr && (base == nullptr || !Same(*base, *mine))) {
+            Take(state.addOnObjects, server.data.addOnObjects, guid);
+            Take(state.addOnObjects, member.base.addOnObjects, guid);
+        }
+        server.objectHolders.Delete(guid);
+    }
+}
+
+}  // namespace TVSim::Detail
+
+namespace TVSim::Teamwork {
+
+using Detail::Active;
+using Detail::CurrentMachine;
+using Detail::CurrentState;
+using Detail::Host;
+using Detail::Machine;
+using Detail::ProjectState;
+using Detail::Server;
+using Detail::StateOf;
+using Detail::TheServer;
+
+namespace {
+
+Machine& MemberMachine(Server& server, Member member) {
+    if (member < 0 || static_cast<std::size_t>(member) >= server.members.size())
+        throw std::logic_error("TVSim: no such team member");
+    return server.members[static_cast<std::size_t>(member)];
+}
+
+}  // namespace
+
+Member Share(const PK::UniString& memberName) {
+    if (TheServer()) throw std::logic_error("TVSim: the project is shared already");
+    ProjectState& state = CurrentState();
+    GetProject()->SetShared(true);
+    auto server = std::make_unique<Server>();
+    Detail::CopyShared(state, server->data);
+    Machine member;
+    member.name = memberName;
+    Detail::CopyShared(state, member.base);
+    server->members.push_back(std::move(member));
+    Detail::Collect(*server, server->members[0], state);
+    Detail::Spread(*server, server->members[0], state);
+    TheServer() = std::move(server);
+    return 0;
+}
+
+Member Join(const PK::UniString& memberName) {
+    Server& server = Active();
+    for (const Machine& member : server.members)
+        if (member.name == memberName) throw std::logic_error("TVSim: a team member of that name has joined already");
+    ProjectState& current = CurrentState();
+    Detail::Collect(server, CurrentMachine(server), current);
+
+    Machine member;
+    member.name = memberName;
+    member.parked = std::make_unique<Project>();
+    ProjectState& copy = StateOf(*member.parked);
+    // The project's own settings come along; what is the user's own starts empty.
+    copy = current;
+    copy.selection.clear();
+    copy.marqueeType = API_SelEmpty;
+    copy.marqueeCoords = 0;
+    copy.zooms.clear();
+    copy.undoSteps.clear();
+    copy.deletedElements.Clear();
+    copy.userId = static_cast<PK::Int32>(server.members.size()) + 1;
+    Detail::CopyShared(server.data, copy);
+    Detail::Rebuild(copy);
+    Detail::CopyShared(server.data, member.base);
+    Detail::Spread(server, member, copy);
+    server.members.push_back(std::move(member));
+    return static_cast<Member>(server.members.size()) - 1;
+}
+
+void SwitchTo(Member member) {
+    Server& server = Active();
+    Machine& next = MemberMachine(server, member);
+    if (member == server.current) return;
+    Detail::RequireOutsideCommand();
+    if (!Host().notifications.empty())
+        throw std::logic_error("TVSim: the current member has notifications to deliver (PK::MainMessageLoop::RunPending)");
+    Machine& previous = CurrentMachine(server);
+    Detail::Collect(server, previous, CurrentState());
+    previous.parked = std::move(Host().project);
+    previous.registrations = std::move(Host().registrations);
+    Host().project = std::move(next.parked);
+    Host().registrations = std::move(next.registrations);
+    Host().selectionPending = false;
+    server.current = member;
+    Detail::Spread(server, next, CurrentState());
+}
+
+Member Current() { return Active().current; }
+
+bool IsActive() { return TheServer() != nullptr; }
+
+PK::USize MemberCount() { return Active().members.size(); }
+
+const PK::UniString& NameOf(Member member) { return MemberMachine(Active(), member).name; }
+
+Project& ProjectOf(Member member) {
+    Server& server = Active();
+    Machine& machine = MemberMachine(server, member);
+    return member == server.current ? *GetProject() : *machine.parked;
+}
+
+void Receive() {
+    Server& server = Active();
+    Detail::RequireOutsideCommand();
+    Detail::ReceiveInto(server, CurrentMachine(server), CurrentState());
+}
+
+void SendAndReceive() {
+    Server& server = Active();
+    Detail::RequireOutsideCommand();
+    Machine& member = CurrentMachine(server);
+    ProjectState& local = CurrentState();
+    Detail::ReceiveInto(server, member, local);
+    Detail::Collect(server, member, local);
+    Detail::ForEachTable([&](auto table) {
+        Detail::TakeChanges(member.base.*table, local.*table, server.data.*table, member.base.*table);
+    });
+    Detail::QueueProjectEvent(APINotify_SendChanges);
+}
+
+PK::USize IncomingCount() {
+    Server& server = Active();
+    const Machine& member = CurrentMachine(server);
+    PK::USize count = 0;
+    Detail::ForEachTable(
+        [&](auto table) { count += Detail::ChangedKeys(member.base.*table, server.data.*table).size(); });
+    return count;
+}
+
+PK::USize OutgoingCount() {
+    Server& server = Active();
+    const Machine& member = CurrentMachine(server);
+    const ProjectState& local = CurrentState();
+    PK::USize count = 0;
+    Detail::ForEachTable([&](auto table) { count += Detail::ChangedKeys(member.base.*table, local.*table).size(); });
+    return count;
+}
+
+}  // namespace TVSim::Teamwork
