@@ -1,28 +1,42 @@
 #include "Batch.hpp"
 
+#include <fmt/format.h>
+
 #include <map>
 #include <utility>
-
-#include <fmt/format.h>
 
 namespace Bench {
 
 namespace {
-// Mean seconds per batch, by case and size.
-std::map<std::pair<std::string, benchmark::IterationCount>, double>& Means() {
-    static std::map<std::pair<std::string, benchmark::IterationCount>, double> means;
-    return means;
+
+struct Means {
+    double batch = 0.0;
+    double floor = 0.0;
+};
+
+// Mean seconds per batch and per floor, by case and size.
+std::map<std::pair<std::string, benchmark::IterationCount>, Means>& Recorded() {
+    static std::map<std::pair<std::string, benchmark::IterationCount>, Means> recorded;
+    return recorded;
 }
+
 }  // namespace
 
 Batch::~Batch() {
     if (_batches == 0) return;
     const benchmark::IterationCount size = _state.range(0);
-    const double mean = _seconds / static_cast<double>(_batches);
-    Means()[{_case, size}] = mean;
-    const auto smaller = Means().find({_case, size / 10});
-    if (smaller != Means().end() && smaller->second > 0.0)
-        _state.SetLabel(fmt::format("t(N)/t(N/10) = {:.1f}", mean / smaller->second));
+    const Means means{_seconds / static_cast<double>(_batches),
+                      _floors > 0 ? _floorSeconds / static_cast<double>(_floors) : 0.0};
+    Recorded()[{_case, size}] = means;
+    std::string label;
+    if (means.floor > 0.0) label = fmt::format("t/floor = {:.1f}", means.batch / means.floor);
+    const auto smaller = Recorded().find({_case, size / 10});
+    if (smaller != Recorded().end() && smaller->second.batch > 0.0) {
+        label += fmt::format("{}t(N)/t(N/10) = {:.1f}", label.empty() ? "" : "; ", means.batch / smaller->second.batch);
+        if (means.floor > 0.0 && smaller->second.floor > 0.0)
+            label += fmt::format(" (floor {:.1f})", means.floor / smaller->second.floor);
+    }
+    _state.SetLabel(label);
 }
 
 void Sizes(benchmark::internal::Benchmark* benchmark) {

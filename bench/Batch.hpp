@@ -3,13 +3,17 @@
 // that preparing the next batch stays out of the measurement, and the run is
 // labelled with its growth: the mean time of a batch against that of the same
 // case at a tenth of the size, run earlier in the same process. Linear work
-// reads about 10; quadratic work about 100.
+// reads about 10, quadratic work about 100; caches make even linear work read
+// more at large N, so a case can time a floor as well: plain work of the same
+// size and memory behaviour (filling and probing a hash table, say), whose own
+// growth and the case's multiple of it go into the label.
 //
 //   void BM_Work(benchmark::State& state) {
 //       Bench::Batch batch(state, "work");
 //       for (auto _ : state) {
-//           Prepare(state.range(0));         // not timed
-//           batch.Time([&] { DoWork(); });   // timed
+//           Prepare(state.range(0));             // not timed
+//           batch.Time([&] { DoWork(); });       // timed
+//           batch.TimeFloor([&] { Plain(); });   // timed apart, for the label only
 //       }
 //   }
 //   BENCHMARK(BM_Work)->Apply(Bench::Sizes)->UseManualTime();
@@ -29,19 +33,32 @@ public:
 
     template <typename Work>
     void Time(Work&& work) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        _state.SetIterationTime(elapsed.count());
-        _seconds += elapsed.count();
+        const double seconds = Seconds(work);
+        _state.SetIterationTime(seconds);
+        _seconds += seconds;
         ++_batches;
     }
 
+    template <typename Work>
+    void TimeFloor(Work&& work) {
+        _floorSeconds += Seconds(work);
+        ++_floors;
+    }
+
 private:
+    template <typename Work>
+    static double Seconds(Work& work) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+
     benchmark::State& _state;
     std::string _case;
     double _seconds = 0.0;
     long _batches = 0;
+    double _floorSeconds = 0.0;
+    long _floors = 0;
 };
 
 // 1k, 10k and 100k, in that order, in milliseconds.

@@ -55,7 +55,7 @@ PKErrCode ClassificationSystem::Write(PK::OChannel& oc) const {
 
 PKErrCode ClassificationSystem::Read(PK::IChannel& ic) {
     PK::InputFrame frame(ic, classInfo);
-    if (frame.GetMainVersion() > classInfo.GetVersion().GetMainVersion()) throw Error::VersionIncompatibility();
+    Error::ThrowIfNewer(frame, classInfo);
     if (PKErrCode err = ic.GetInputStatus(); err != PK::NoError) return err;
     if (PKErrCode err = ic.Read(_guid); err != PK::NoError) return err;
     frame.Close();

@@ -141,7 +141,7 @@ PKErrCode ConnectionWithSpecification::Write(PK::OChannel& oc) const {
 PKErrCode ConnectionWithSpecification::Read(PK::IChannel& ic) {
     if (PKErrCode err = ic.GetInputStatus(); err != PK::NoError) return err;
     PK::InputFrame frame(ic, classInfo);
-    if (frame.GetMainVersion() > classInfo.GetVersion().GetMainVersion()) throw Error::VersionIncompatibility();
+    Error::ThrowIfNewer(frame, classInfo);
 
     // Everything is read aside first and taken over only when the whole
     // record was read: a failure half-way must leave the connection as it
@@ -208,6 +208,9 @@ void ConnectionWithSpecification::ReconnectWithTessarySpecification() {
     LOG_TRACE("ReconnectWithTessarySpecification");
     const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;
     if (page == nullptr) return;
+    // clang-format off
+    if (!TC_ASSERT(err, this->_planData != nullptr)) return;
+    // clang-format on
     page->AssociateSpec(_tessarySpecificationId, _planData->Id(), _planData->Title());
     if (!_markedAsDisconnected) return;
     _markedAsDisconnected = false;

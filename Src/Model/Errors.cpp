@@ -37,4 +37,8 @@ IssueErrorBase::~IssueErrorBase() = default;
 MissingClassificationItem::MissingClassificationItem(Api::Properties tessaryClauseProperties)
     : IssueErrorBase(std::make_unique<const Issue::MissingClassificationItem>(std::move(tessaryClauseProperties))) {}
 
+void ThrowIfNewer(const PK::InputFrame& frame, const PK::ClassInfo& classInfo) {
+    if (frame.GetMainVersion() > classInfo.GetVersion().GetMainVersion()) throw VersionIncompatibility();
+}
+
 }  // namespace TessaryConnect::Model::Error

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "PK/Channel.hpp"
 #include "Tessary/Api/Properties.hpp"
 
 namespace TessaryConnect::Model {
@@ -67,6 +68,9 @@ class VersionIncompatibility : public std::exception {
 public:
     const char* what() const noexcept override { return "Error::VersionIncompatibility"; }
 };
+
+// Throws VersionIncompatibility for a record frame of a newer main version than the class's.
+void ThrowIfNewer(const PK::InputFrame& frame, const PK::ClassInfo& classInfo);
 
 }  // namespace Error
 

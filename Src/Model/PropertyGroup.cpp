@@ -204,7 +204,7 @@ PKErrCode PropertyGroup::Write(PK::OChannel& oc) const {
 
 PKErrCode PropertyGroup::Read(PK::IChannel& ic) {
     PK::InputFrame frame(ic, classInfo);
-    if (frame.GetMainVersion() > classInfo.GetVersion().GetMainVersion()) throw Error::VersionIncompatibility();
+    Error::ThrowIfNewer(frame, classInfo);
     if (PKErrCode err = ic.GetInputStatus(); err != PK::NoError) return err;
     if (PKErrCode err = ic.Read(_guid); err != PK::NoError) return err;
     if (PKErrCode err = ic.Read(_tessaryPropertyNameToDefinitionGuids); err != PK::NoError) return err;

@@ -159,7 +159,7 @@ PKErrCode VirtualType::Write(PK::OChannel& oc) const {
 PKErrCode VirtualType::Read(PK::IChannel& ic) {
     if (PKErrCode err = ic.GetInputStatus(); err != PK::NoError) return err;
     PK::InputFrame frame(ic, classInfo);
-    if (frame.GetMainVersion() > classInfo.GetVersion().GetMainVersion()) throw Error::VersionIncompatibility();
+    Error::ThrowIfNewer(frame, classInfo);
     if (PKErrCode err = ic.Read(_classificationID); err != PK::NoError) return err;
     if (PKErrCode err = ic.Read(_classificationItemGuid); err != PK::NoError) return err;
     if (PKErrCode err = ic.Read(_virtualTypeId); err != PK::NoError) return err;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -13,6 +14,21 @@ namespace {
 std::optional<std::filesystem::path>& Folder() {
     static std::optional<std::filesystem::path> folder;
     return folder;
+}
+
+PKPref::Failure& Failing() {
+    static PKPref::Failure failure = PKPref::Failure::None;
+    return failure;
+}
+
+void ThrowWhenMadeTo() {
+    if (Failing() == PKPref::Failure::Throw) throw std::runtime_error("the preferences store is unavailable");
+}
+
+// Throws or answers the refusal when the store is made to fail, else NoError.
+PKErrCode Refusal() {
+    ThrowWhenMadeTo();
+    return Failing() == PKPref::Failure::Refuse ? PK::Error : PK::NoError;
 }
 
 using Store = std::map<std::string, std::string>;
@@ -45,6 +61,11 @@ PKErrCode Save(int domain, const Store& store) {
 
 PKErrCode PKPref::RootKey::GetString(const PK::UniString& group, const PK::UniString& key, PK::UniString* value,
                                      const PK::UniString& defaultValue, int keepDefault) const {
+    if (PKErrCode refusal = Refusal(); refusal != PK::NoError) {
+        // What a failed read leaves in the value is undefined; a caller must not use it.
+        if (value != nullptr) *value = "\x7F undefined \x7F";
+        return refusal;
+    }
     if (value == nullptr) return PK::Error;
     Store store = Load(_domain);
     auto it = store.find(Compose(group, key));
@@ -62,23 +83,28 @@ PKErrCode PKPref::RootKey::GetString(const PK::UniString& group, const PK::UniSt
 
 PKErrCode PKPref::RootKey::SetString(const PK::UniString& group, const PK::UniString& key,
                                      const PK::UniString& value) const {
+    if (PKErrCode refusal = Refusal(); refusal != PK::NoError) return refusal;
     Store store = Load(_domain);
     store[Compose(group, key)] = value.ToCStr();
     return Save(_domain, store);
 }
 
 PKErrCode PKPref::RootKey::Delete(const PK::UniString& group, const PK::UniString& key) const {
+    if (PKErrCode refusal = Refusal(); refusal != PK::NoError) return refusal;
     Store store = Load(_domain);
     if (store.erase(Compose(group, key)) == 0) return PK::NoError;
     return Save(_domain, store);
 }
 
 std::unique_ptr<PKPref::RootKey> PKPref::OpenRootKey(int domain) {
+    ThrowWhenMadeTo();
     if (domain < -1 || domain > 1) return nullptr;
     return std::make_unique<RootKey>(domain);
 }
 
 void PKPref::SetStorageFolder(const std::filesystem::path& folder) { Folder() = folder; }
+
+void PKPref::SetFailure(Failure failure) { Failing() = failure; }
 
 std::filesystem::path PKPref::GetStorageFolder() {
     if (Folder()) return *Folder();

@@ -31,4 +31,11 @@ public:
 
     static void SetStorageFolder(const std::filesystem::path& folder);
     static std::filesystem::path GetStorageFolder();
+
+    // How the store fails, for tests: Throw makes every call throw
+    // std::runtime_error (opening a root key too), Refuse makes reads, writes
+    // and deletions answer PK::Error and store nothing (a refused read leaves
+    // junk in its value); None is the default.
+    enum class Failure { None, Throw, Refuse };
+    static void SetFailure(Failure failure);
 };

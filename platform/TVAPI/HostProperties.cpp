@@ -103,7 +103,8 @@ GSErrCode TVAPI_Property_GetPropertyGroups(PK::Array<API_PropertyGroup>& groups)
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     groups.Clear();
-    for (const API_Guid& guid : TVSim::Detail::KeysInHostOrder(state->groups)) groups.Push(state->groups.Get(guid).group);
+    for (const API_Guid& guid : TVSim::Detail::KeysInHostOrder(state->groups))
+        groups.Push(state->groups.Get(guid).group);
     return call.Answer(NoError);
 }
 

@@ -17,7 +17,8 @@ bool Subscribed(const PendingNotification& notification) {
         case Kind::Selection:
             return registered.selectionHandler != nullptr;
         case Kind::Project:
-            return registered.projectEventHandler != nullptr && (registered.projectEventMask & notification.eventId) != 0;
+            return registered.projectEventHandler != nullptr &&
+                   (registered.projectEventMask & notification.eventId) != 0;
         case Kind::NewElement:
             return NewElementSubscribed(notification.element);
     }

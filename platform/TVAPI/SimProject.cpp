@@ -63,8 +63,8 @@ bool ProjectState::ItemIdTaken(const API_Guid& system, const PK::UniString& id) 
 }
 
 void ProjectState::AddItem(const ClassificationItem& item, const API_Guid& next) {
-    PK::Array<API_Guid>& siblings = item.parent.IsNull() ? systems.Get(item.system).rootItems
-                                                         : items.Get(item.parent).children;
+    PK::Array<API_Guid>& siblings =
+        item.parent.IsNull() ? systems.Get(item.system).rootItems : items.Get(item.parent).children;
     const PK::USize at = next.IsNull() ? siblings.GetSize() : siblings.FindFirst(next);
     siblings.Insert(at, item.item.guid);
     ++itemIds[item.system][item.item.id];

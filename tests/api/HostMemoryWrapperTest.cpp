@@ -44,41 +44,25 @@ TEST_F(PKHandleWrapperTest, CopyIsIndependentOfItsSource) {
     EXPECT_TRUE(PKHandleWrapper::CreateFromCopy(nullptr).IsNull());
 }
 
-TEST_F(PKHandleWrapperTest, MovesHandOverTheBlockAndFreeTheOneReplaced) {
+TEST_F(PKHandleWrapperTest, MovesSetsAndReleasesHandOverTheBlockAndFreeTheOneReplacedOnly) {
     PKHandleWrapper a(Block("a"));
     PKHandleWrapper b(Block("b"));
     b = std::move(a);
     EXPECT_TRUE(a.IsNull());
-    EXPECT_EQ(BytesOf(b.Get()), "a");
-
     PKHandleWrapper c(std::move(b));
     EXPECT_TRUE(b.IsNull());
+    PKHandleWrapper& alias = c;
+    c = std::move(alias);
     EXPECT_EQ(BytesOf(c.Get()), "a");
-}
 
-TEST_F(PKHandleWrapperTest, MovingIntoItselfKeepsTheBlock) {
-    PKHandleWrapper wrapper(Block("kept"));
-    PKHandleWrapper& alias = wrapper;
-    wrapper = std::move(alias);
-    EXPECT_EQ(BytesOf(wrapper.Get()), "kept");
-}
-
-TEST_F(PKHandleWrapperTest, SetWithTheBlockAlreadyHeldKeepsIt) {
-    PKHandleWrapper wrapper(Block("kept"));
-    PKHandle same = wrapper.Get();
-    wrapper.Set(std::move(same));
-    EXPECT_EQ(BytesOf(wrapper.Get()), "kept");
-
-    wrapper.Set(Block("new"));
-    EXPECT_EQ(BytesOf(wrapper.Get()), "new");
-}
-
-TEST_F(PKHandleWrapperTest, ReleaseHandsTheBlockToTheCaller) {
-    PKHandleWrapper wrapper(Block("x"));
-    PKHandle handle = std::move(wrapper).Release();
-    EXPECT_TRUE(wrapper.IsNull());
-    EXPECT_EQ(BytesOf(handle), "x");
-    EXPECT_EQ(BMKillHandle(&handle), PK::NoError);
+    PKHandle same = c.Get();
+    c.Set(std::move(same));
+    EXPECT_EQ(BytesOf(c.Get()), "a");
+    c.Set(Block("new"));
+    PKHandle released = std::move(c).Release();
+    EXPECT_TRUE(c.IsNull());
+    EXPECT_EQ(BytesOf(released), "new");
+    EXPECT_EQ(BMKillHandle(&released), PK::NoError);
 }
 
 TEST_F(PKHandleWrapperTest, HexTextOfTheBlock) {

@@ -55,28 +55,28 @@ ClassificationTree SampleTree() {
     return tree;
 }
 
-TEST(TorvelHelpers, IdSearchIsDepthFirstPreOrderAndStopsAtTheFirstMatch) {
-    ClassificationTree tree = SampleTree();
-    API_ClassificationItem found = tree.Helper_Classification_GetClassificationItemByIdInSystem("X", G(99));
-    EXPECT_TRUE(found == Item(3, "X")) << "the deep item of the first root wins over the second root";
-    EXPECT_EQ(tree.calls, (std::vector<std::string>{"roots", "children of 01", "children of 02"}));
-}
-
-TEST(TorvelHelpers, IdSearchOfAFirstRootMakesNoChildrenRequest) {
-    ClassificationTree tree = SampleTree();
-    EXPECT_TRUE(tree.Helper_Classification_GetClassificationItemByIdInSystem("A", G(99)) == Item(1, "A"));
-    EXPECT_EQ(tree.calls, (std::vector<std::string>{"roots"}));
-}
-
-TEST(TorvelHelpers, IdSearchWithoutMatchGivesTheDefaultItem) {
-    ClassificationTree tree = SampleTree();
-    EXPECT_TRUE(tree.Helper_Classification_GetClassificationItemByIdInSystem("a", G(99)) == API_ClassificationItem{})
-        << "matching is case-sensitive";
-    EXPECT_EQ(tree.calls.size(), 6u) << "one roots request and one children request per item";
-
+TEST(TorvelHelpers, IdSearchIsDepthFirstPreOrderAndAsksNoFurtherThanTheFirstMatch) {
+    struct Row {
+        const char* id;
+        API_ClassificationItem found;
+        std::vector<std::string> calls;
+    };
+    const std::vector<Row> rows = {
+        // The deep item of the first root wins over the second root.
+        {"X", Item(3, "X"), {"roots", "children of 01", "children of 02"}},
+        {"A", Item(1, "A"), {"roots"}},
+        // Case-sensitive; no match asks for every item's children and answers the default item.
+        {"a", API_ClassificationItem{}, {"roots", "children of 01", "children of 02", "children of 03", "children of 04",
+                                         "children of 05"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.id);
+        ClassificationTree tree = SampleTree();
+        EXPECT_TRUE(tree.Helper_Classification_GetClassificationItemByIdInSystem(row.id, G(99)) == row.found);
+        EXPECT_EQ(tree.calls, row.calls);
+    }
     ClassificationTree empty;
     EXPECT_TRUE(empty.Helper_Classification_GetClassificationItemByIdInSystem("A", G(99)) == API_ClassificationItem{});
-    EXPECT_EQ(empty.calls, (std::vector<std::string>{"roots"}));
 }
 
 TEST(TorvelHelpers, FlatteningListsEveryItemInPreOrderWithOneChildrenRequestEach) {
@@ -87,9 +87,21 @@ TEST(TorvelHelpers, FlatteningListsEveryItemInPreOrderWithOneChildrenRequestEach
     EXPECT_EQ(ids, (std::vector<std::string>{"A", "A.1", "X", "A.2", "X"}));
     EXPECT_EQ(tree.calls, (std::vector<std::string>{"roots", "children of 01", "children of 02", "children of 03",
                                                     "children of 04", "children of 05"}));
-
     ClassificationTree empty;
     EXPECT_TRUE(empty.Helper_Classification_GetAllClassificationItemsOfSystem(G(99)).IsEmpty());
+}
+
+TEST(TorvelHelpers, LookingUpManyIdsWalksTheTreeOnceAndFindsWhatTheSearchFinds) {
+    ClassificationTree tree = SampleTree();
+    const auto byId = tree.Helper_Classification_GetClassificationItemsByIdInSystem(G(99));
+    EXPECT_EQ(tree.calls.size(), 6u) << "one walk";
+    EXPECT_EQ(byId.GetSize(), 4u);
+    for (const char* id : {"A", "A.1", "A.2", "X"}) {
+        SCOPED_TRACE(id);
+        ClassificationTree searched = SampleTree();
+        ASSERT_TRUE(byId.ContainsKey(id));
+        EXPECT_TRUE(byId.Get(id) == searched.Helper_Classification_GetClassificationItemByIdInSystem(id, G(99)));
+    }
 }
 
 TEST(TorvelHelpers, AFailedChildrenRequestEndsTheWalkWithItsException) {

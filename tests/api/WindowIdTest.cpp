@@ -64,14 +64,8 @@ API_WindowInfo Window(API_WindowTypeID type) {
     return info;
 }
 
-TEST(WindowId, DefaultIsInvalidWithStoryZeroAndPerspective) {
-    WindowId id;
-    EXPECT_FALSE(id.IsValid());
-    EXPECT_EQ(id.GetStoryNumber(), 0);
-    EXPECT_TRUE(id.IsPersp());
-}
-
 TEST(WindowId, CurrentViewTakesWhatItsKindOfWindowShows) {
+    EXPECT_FALSE(WindowId().IsValid());
     WindowHost host;
     host.front = Window(APIWind_3DModelID);
     host.perspective = false;

@@ -23,7 +23,10 @@ protected:
         IO::Testing::RedirectSpecialLocation(IO::FileSystem::UserLocalSettings, _dir.Path() / "support");
         PK::DebugOutput::Clear();
     }
-    void TearDown() override { IO::Testing::Reset(); }
+    void TearDown() override {
+        IO::Testing::Reset();
+        PKPref::SetFailure(PKPref::Failure::None);
+    }
 
     void SetPref(const char* key, const char* value) {
         PKPref::OpenRootKey(-1)->SetString("OrvoTessaryConnect", key, value);
@@ -126,6 +129,30 @@ TEST_F(LoggingTest, UncreatableLogFileIsSkippedSilently) {
     SetPref("log.path", (_dir.Path() / "blocker" / "a.log").c_str());
     InitLogger();
     EXPECT_EQ(spdlog::default_logger()->sinks().size(), 1u);
+    EXPECT_TRUE(TVSim::Report::GetLines().empty());
+}
+
+TEST_F(LoggingTest, AFailingPreferencesStoreIsReportedAndKeepsTheLoggerInPlace) {
+    const auto before = spdlog::default_logger();
+    PKPref::SetFailure(PKPref::Failure::Throw);
+    InitLogger();
+    EXPECT_EQ(spdlog::default_logger(), before);
+    ASSERT_EQ(TVSim::Report::GetLines().size(), 1u);
+    EXPECT_EQ(TVSim::Report::GetLines()[0].text, PK::UniString("OrvoTessaryConnect: Couldn't init logger."));
+    EXPECT_FALSE(TVSim::Report::GetLines()[0].withDialog);
+    EXPECT_FALSE(std::filesystem::exists(DefaultLogFile()));
+}
+
+TEST_F(LoggingTest, ARefusingPreferencesStoreGivesEveryLevelAndTheDefaultFile) {
+    SetPref("log.level", "error");
+    SetPref("log.path", (_dir.Path() / "custom.log").c_str());
+    PKPref::SetFailure(PKPref::Failure::Refuse);
+    InitLogger();
+    LOG_TRACE("kept at trace");
+    ASSERT_EQ(PK::DebugOutput::GetTexts().size(), 1u);
+    EXPECT_NE(ReadFile(DefaultLogFile()).find("kept at trace"), std::string::npos);
+    EXPECT_EQ(std::filesystem::directory_iterator(_dir.Path() / "support" / "Pendrake")->path(), DefaultLogFile());
+    EXPECT_FALSE(std::filesystem::exists(_dir.Path() / "custom.log"));
     EXPECT_TRUE(TVSim::Report::GetLines().empty());
 }
 

@@ -11,8 +11,12 @@
 
 #include "TVAPI/Sim.hpp"
 #include "support/HandleLeakCheck.hpp"
+#include "support/HostCalls.hpp"
 
 namespace {
+
+using TestSupport::InHostCommand;
+using TestSupport::TextProperty;
 
 struct ElementState {
     const char* name;
@@ -23,26 +27,8 @@ struct ElementState {
     GSErrCode change;  // what classifying it answers
 };
 
-GSErrCode InCommand(const std::function<GSErrCode()>& body) {
-    GSErrCode result = NoError;
-    TVAPI_CallUndoableCommand("step", [&] {
-        result = body();
-        return NoError;
-    });
-    return result;
-}
-
 GSErrCode Classify(const API_Guid& element, const API_Guid& item) {
-    return InCommand([&] { return TVAPI_Element_AddClassificationItem(element, item); });
-}
-
-API_Property TextProperty(const API_Guid& definition, const char* text) {
-    API_Property property;
-    property.definition.guid = definition;
-    property.value.variantStatus = API_VariantStatusNormal;
-    property.value.singleVariant.variant.type = API_PropertyStringValueType;
-    property.value.singleVariant.variant.uniStringValue = text;
-    return property;
+    return InHostCommand([&] { return TVAPI_Element_AddClassificationItem(element, item); });
 }
 
 PK::Array<API_Guid> InHostOrder(PK::Array<API_Guid> guids) {
@@ -110,6 +96,7 @@ TEST(SimulatedHostElements, ADeletedElementIsGoneFromEveryListAndEveryCallAnswer
     project.SetSelection({wall});
     project.DeleteElement(wall);
     const API_Guid unknown = PK::Guid::Generate();
+    TVSim::Commands::SetUndoScopeRequired(false);
 
     using Call = std::function<GSErrCode(const API_Guid&)>;
     const API_Property property = [&] {
@@ -119,18 +106,49 @@ TEST(SimulatedHostElements, ADeletedElementIsGoneFromEveryListAndEveryCallAnswer
         return p;
     }();
     const std::vector<std::pair<const char*, Call>> calls = {
-        {"header", [](const API_Guid& g) { API_Elem_Head head; head.guid = g; return TVAPI_Element_GetHeader(&head); }},
-        {"record", [](const API_Guid& g) { API_Element element; element.header.guid = g; return TVAPI_Element_Get(&element); }},
-        {"classify", [&](const API_Guid& g) { return InCommand([&] { return TVAPI_Element_AddClassificationItem(g, item); }); }},
-        {"unclassify", [&](const API_Guid& g) { return InCommand([&] { return TVAPI_Element_RemoveClassificationItem(g, item); }); }},
-        {"item in system", [&](const API_Guid& g) { API_ClassificationItem i; return TVAPI_Element_GetClassificationInSystem(g, system, i); }},
-        {"write properties", [&](const API_Guid& g) { return InCommand([&] { return TVAPI_Element_SetProperties(g, {property}); }); }},
-        {"write into a list", [&](const API_Guid& g) { return InCommand([&] { return TVAPI_ElementList_ModifyPropertyValue(property, {g}); }); }},
-        {"read properties", [&](const API_Guid& g) { PK::Array<API_Property> values; return TVAPI_Element_GetPropertyValuesByGuid(g, {definition}, values); }},
-        {"select", [](const API_Guid& g) { return TVAPI_Element_Select({API_Neig{APINeig_Wall, g}}, true); }},
-        {"make a set", [](const API_Guid& g) { PK::Array<API_Guid> one{g}; API_Guid set; return InCommand([&] { return TVAPI_ElementSet_Create(&one, nullptr, &set); }); }},
-        {"sets of", [](const API_Guid& g) { PK::Array<API_Guid> sets; return TVAPI_ElementSet_Identify(g, &sets); }},
-        {"owner", [](const API_Guid& g) {
+        {"header",
+         [](const API_Guid& g) {
+             API_Elem_Head head;
+             head.guid = g;
+             return TVAPI_Element_GetHeader(&head);
+         }},
+        {"record",
+         [](const API_Guid& g) {
+             API_Element element;
+             element.header.guid = g;
+             return TVAPI_Element_Get(&element);
+         }},
+        {"classify", [&](const API_Guid& g) { return TVAPI_Element_AddClassificationItem(g, item); }},
+        {"unclassify", [&](const API_Guid& g) { return TVAPI_Element_RemoveClassificationItem(g, item); }},
+        {"item in system",
+         [&](const API_Guid& g) {
+             API_ClassificationItem i;
+             return TVAPI_Element_GetClassificationInSystem(g, system, i);
+         }},
+        {"write properties", [&](const API_Guid& g) { return TVAPI_Element_SetProperties(g, {property}); }},
+        {"write into a list", [&](const API_Guid& g) { return TVAPI_ElementList_ModifyPropertyValue(property, {g}); }},
+        {"read properties",
+         [&](const API_Guid& g) {
+             PK::Array<API_Property> values;
+             return TVAPI_Element_GetPropertyValuesByGuid(g, {definition}, values);
+         }},
+        {"select",
+         [](const API_Guid& g) {
+             return TVAPI_Element_Select({API_Neig{APINeig_Wall, g}}, true);
+         }},
+        {"make a set",
+         [](const API_Guid& g) {
+             PK::Array<API_Guid> one{g};
+             API_Guid set;
+             return TVAPI_ElementSet_Create(&one, nullptr, &set);
+         }},
+        {"sets of",
+         [](const API_Guid& g) {
+             PK::Array<API_Guid> sets;
+             return TVAPI_ElementSet_Identify(g, &sets);
+         }},
+        {"owner",
+         [](const API_Guid& g) {
              API_Guid element = g, owner;
              API_HierarchicalOwnerType type = API_RootHierarchicalOwner;
              API_HierarchicalElemType kind;
@@ -161,7 +179,8 @@ TEST(SimulatedHostElements, APropertyValueIsWrittenOnlyWhereTheProjectsDefinitio
     const API_Guid wall = project.AddElement(API_WallID);
     project.Classify(wall, item);
     auto definition = [&](const char* name, auto&& change) {
-        API_PropertyDefinition d = project.GetPropertyDefinition(project.AddPropertyDefinition(group, name, {item})).definition;
+        API_PropertyDefinition d =
+            project.GetPropertyDefinition(project.AddPropertyDefinition(group, name, {item})).definition;
         project.DeletePropertyDefinition(d.guid);
         d.guid = APINULLGuid;
         change(d);
@@ -174,15 +193,18 @@ TEST(SimulatedHostElements, APropertyValueIsWrittenOnlyWhereTheProjectsDefinitio
     };
     const std::vector<Row> rows = {
         {"editable", definition("E", [](API_PropertyDefinition&) {}), NoError},
-        {"not editable", definition("N", [](API_PropertyDefinition& d) { d.canValueBeEditable = false; }), APIERR_READONLY},
+        {"not editable", definition("N", [](API_PropertyDefinition& d) { d.canValueBeEditable = false; }),
+         APIERR_READONLY},
         {"computed by the host",
-         definition("C", [](API_PropertyDefinition& d) { d.definitionType = API_PropertyDynamicBuiltInDefinitionType; }),
+         definition("C",
+                    [](API_PropertyDefinition& d) { d.definitionType = API_PropertyDynamicBuiltInDefinitionType; }),
          APIERR_READONLY},
         {"given by an expression",
-         definition("X", [](API_PropertyDefinition& d) {
-             d.defaultValue.hasExpression = true;
-             d.defaultValue.propertyExpressions = {"1+1"};
-         }),
+         definition("X",
+                    [](API_PropertyDefinition& d) {
+                        d.defaultValue.hasExpression = true;
+                        d.defaultValue.propertyExpressions = {"1+1"};
+                    }),
          APIERR_READONLY},
     };
     for (const Row& row : rows) {
@@ -190,8 +212,8 @@ TEST(SimulatedHostElements, APropertyValueIsWrittenOnlyWhereTheProjectsDefinitio
         API_Property property = TextProperty(row.definition, "written");
         property.definition.canValueBeEditable = true;  // the caller's copy of the definition decides nothing
         property.definition.definitionType = API_PropertyCustomDefinitionType;
-        EXPECT_EQ(InCommand([&] { return TVAPI_Element_SetProperties(wall, {property}); }), row.answer);
-        EXPECT_EQ(InCommand([&] { return TVAPI_ElementList_ModifyPropertyValue(property, {wall}); }), row.answer);
+        EXPECT_EQ(InHostCommand([&] { return TVAPI_Element_SetProperties(wall, {property}); }), row.answer);
+        EXPECT_EQ(InHostCommand([&] { return TVAPI_ElementList_ModifyPropertyValue(property, {wall}); }), row.answer);
         EXPECT_EQ(project.GetPropertyValue(wall, row.definition) != nullptr, row.answer == NoError);
     }
 }
@@ -229,7 +251,7 @@ TEST(SimulatedHostElements, AnElementHoldsOneItemPerSystemAndRemovingAnotherIsRe
     EXPECT_TRUE(project.GetClassificationItem(a).elements.empty());
     EXPECT_EQ(project.GetElement(wall).classification.GetSize(), 2u);
 
-    EXPECT_EQ(InCommand([&] { return TVAPI_Element_RemoveClassificationItem(wall, a); }), APIERR_BADPARS);
+    EXPECT_EQ(InHostCommand([&] { return TVAPI_Element_RemoveClassificationItem(wall, a); }), APIERR_BADPARS);
 }
 
 TEST(SimulatedHostElements, PropertiesApplyWhereTheElementsClassificationMakesThemAvailable) {

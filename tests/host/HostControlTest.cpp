@@ -91,27 +91,6 @@ TEST(SimulatedHostControl, TheJournalRecordsCallsArgumentsAndAnswers) {
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_Element_GetHeader"), 2u);
 }
 
-TEST(SimulatedHostControl, TheProjectInformationTextsBelongToTheCaller) {
-    TestSupport::HandleLeakCheck noLeaks;
-    TVSim::Project& project = TVSim::OpenProject();
-    API_ProjectInfo info;
-    ASSERT_EQ(TVAPI_Environment(APIEnv_ProjectID, &info), NoError);
-    EXPECT_TRUE(info.isUntitled);
-    EXPECT_EQ(info.projectName, nullptr);
-    project.SetInfo({.untitled = false});  // a project whose host gives neither name nor path
-    ASSERT_EQ(TVAPI_Environment(APIEnv_ProjectID, &info), NoError);
-    EXPECT_FALSE(info.isUntitled);
-    EXPECT_EQ(info.projectPath, nullptr);
-    project.SetShared(true);
-    project.SetSaved("House", "/p/House.tvp");
-    ASSERT_EQ(TVAPI_Environment(APIEnv_ProjectID, &info), NoError);
-    EXPECT_TRUE(info.teamwork);
-    EXPECT_EQ(*info.projectPath, PK::UniString("/p/House.tvp"));
-    delete info.projectName;
-    delete info.projectPath;
-    delete info.location;
-}
-
 TEST(SimulatedHostControl, RegistrationsAreCheckedAndCallbacksReachedThroughThem) {
     static int menuItem = 0;
     static int paletteMessages = 0;

@@ -9,6 +9,7 @@
 
 #include "PK/Runnable.hpp"
 #include "TVAPI/Sim.hpp"
+#include "support/HostCalls.hpp"
 
 namespace {
 
@@ -20,9 +21,9 @@ GSErrCode OnSelection(const API_Neig* neig) {
 }
 
 GSErrCode OnProject(API_NotifyEventID event, PK::Int32) {
-    const char* name = event == APINotify_New      ? "new"
-                       : event == APINotify_Open   ? "open"
-                       : event == APINotify_Close  ? "close"
+    const char* name = event == APINotify_New            ? "new"
+                       : event == APINotify_Open         ? "open"
+                       : event == APINotify_Close        ? "close"
                        : event == APINotify_ChangeWindow ? "window"
                        : event == APINotify_ChangeFloor  ? "story"
                                                          : "other";
@@ -48,22 +49,13 @@ struct Subscriptions {
     }
 };
 
-class HostNotifications : public ::testing::Test, private Subscriptions {
+class SimulatedHostNotifications : public ::testing::Test, private Subscriptions {
 protected:
     // What the add-on hears once control is back in the host's main loop.
     static std::vector<std::string> Delivered() {
         heard.clear();
         PK::MainMessageLoop::RunPending();
         return std::exchange(heard, {});
-    }
-
-    static GSErrCode InCommand(const std::function<GSErrCode()>& body) {
-        GSErrCode result = NoError;
-        TVAPI_CallUndoableCommand("step", [&] {
-            result = body();
-            return NoError;
-        });
-        return result;
     }
 
     TVSim::Project* project = &TVSim::OpenProject();
@@ -73,9 +65,9 @@ protected:
 
 using V = std::vector<std::string>;
 
-TEST_F(HostNotifications, WhatTheAddOnChangesReachesItOnlyAfterItsCallAndChangesNotYetDeliveredCountOnce) {
+TEST_F(SimulatedHostNotifications, WhatTheAddOnChangesReachesItOnlyAfterItsCallAndChangesNotYetDeliveredCountOnce) {
     EXPECT_EQ(Delivered(), (V{"new", "new wall", "new element"}));
-    InCommand([&] {
+    TestSupport::InHostCommand([&] {
         TVAPI_Element_Select({API_Neig{APINeig_Wall, wall}}, true);
         TVAPI_Element_Select({API_Neig{APINeig_Ceil, slab}}, true);
         EXPECT_TRUE(heard.empty()) << "delivered in the middle of the add-on's call";
@@ -87,7 +79,7 @@ TEST_F(HostNotifications, WhatTheAddOnChangesReachesItOnlyAfterItsCallAndChanges
     EXPECT_EQ(Delivered(), V{});
 }
 
-TEST_F(HostNotifications, EachChangeOfStateQueuesItsNotificationAndNoChangeQueuesNothing) {
+TEST_F(SimulatedHostNotifications, EachChangeOfStateQueuesItsNotificationAndNoChangeQueuesNothing) {
     const API_Guid view3D = project->FindWindow(APIWind_3DModelID);
     auto bringFloorPlanToFront = [&] {
         API_WindowInfo info;
@@ -138,7 +130,7 @@ TEST_F(HostNotifications, EachChangeOfStateQueuesItsNotificationAndNoChangeQueue
     }
 }
 
-TEST_F(HostNotifications, OnlyWhatIsSubscribedStillWhenDeliveredAndWithinItsMaskArrives) {
+TEST_F(SimulatedHostNotifications, OnlyWhatIsSubscribedStillWhenDeliveredAndWithinItsMaskArrives) {
     Delivered();
     TVAPI_Notify_CatchProjectEvent(APINotify_Close, OnProject);
     const API_ToolBoxItem slabs{API_SlabID, APIVarId_Generic};
@@ -151,15 +143,16 @@ TEST_F(HostNotifications, OnlyWhatIsSubscribedStillWhenDeliveredAndWithinItsMask
 
     project->SetSelection({project->AddElement(API_SlabID)});
     TVAPI_Notify_CatchSelectionChange(nullptr);
-    TVAPI_Notify_CatchNewElement(nullptr, nullptr);
-    EXPECT_EQ(Delivered(), V{}) << "unsubscribed before control came back";
+    const API_ToolBoxItem walls{API_WallID, APIVarId_Generic};
+    TVAPI_Notify_CatchNewElement(&walls, OnNewElement);
+    EXPECT_EQ(Delivered(), V{}) << "unsubscribed, or no longer for slabs, before control came back";
 
     project->SetSelection({});
     TVAPI_Notify_CatchSelectionChange(OnSelection);
     EXPECT_EQ(Delivered(), V{}) << "subscribed only after the change";
 }
 
-TEST_F(HostNotifications, ATestCanSilenceDeliveryAndStillFireByHand) {
+TEST_F(SimulatedHostNotifications, ATestCanSilenceDeliveryAndStillFireByHand) {
     Delivered();
     TVSim::Events::SetAutoDelivery(false);
     project->SetSelection({wall});

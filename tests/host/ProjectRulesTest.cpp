@@ -2,6 +2,7 @@
 // command scope for stored data, unique names, the team-work reservation of
 // classifications and properties, stored views that still match, and lists
 // in the host's own order.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,23 +12,17 @@
 
 #include "TVAPI/Sim.hpp"
 #include "support/HandleLeakCheck.hpp"
+#include "support/HostCalls.hpp"
 
 namespace {
+
+using TestSupport::InHostCommand;
 
 // A GUID whose place in the host's order is its number (below 256).
 API_Guid G(PK::UInt32 n) {
     API_Guid guid;
     guid.time_low = n;
     return guid;
-}
-
-GSErrCode InCommand(const std::function<GSErrCode()>& body) {
-    GSErrCode result = NoError;
-    TVAPI_CallUndoableCommand("step", [&] {
-        result = body();
-        return NoError;
-    });
-    return result;
 }
 
 GSErrCode CreateSystem(const char* name, const API_Guid& guid = APINULLGuid) {
@@ -61,7 +56,7 @@ TEST(SimulatedHostProject, EveryChangeOfStoredDataNeedsACommandScope) {
     project.StoreModulData("Kept", {1, 0x6D6D, std::vector<char>{'k'}});
     API_Guid set;
     PK::Array<API_Guid> elements{wall};
-    InCommand([&] { return TVAPI_ElementSet_Create(&elements, nullptr, &set); });
+    InHostCommand([&] { return TVAPI_ElementSet_Create(&elements, nullptr, &set); });
     PKHandle content = nullptr;
     BMPtrToHandle("c", &content, 1);
     const API_ModulData data{1, 0x6D6D, content};
@@ -105,7 +100,7 @@ TEST(SimulatedHostProject, EveryChangeOfStoredDataNeedsACommandScope) {
 
     for (const Row& row : rows) {
         SCOPED_TRACE(row.change);
-        EXPECT_EQ(InCommand(row.make), NoError);
+        EXPECT_EQ(InHostCommand(row.make), NoError);
     }
     BMKillHandle(&content);
 }
@@ -167,7 +162,7 @@ TEST(SimulatedHostProject, ClassificationsAndPropertiesOfASharedProjectChangeOnl
     for (const Row& row : rows) {
         SCOPED_TRACE(row.state);
         row.make();
-        const std::string name = "N" + std::to_string(++n);
+        const std::string name = fmt::format("N{}", ++n);
         EXPECT_EQ(CreateGroup(name.c_str()), row.group);
         EXPECT_EQ(CreateSystem(name.c_str()), row.system);
         PK::Array<API_ClassificationSystem> systems;
@@ -196,7 +191,7 @@ TEST(SimulatedHostProject, AStoredViewOpensOnlyWhenItsTypeAndIndexStillMatchItsD
         {APIWind_SectionID, 4, APINULLGuid, NoError},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::to_string(row.type) + "/" + std::to_string(row.index));
+        SCOPED_TRACE(fmt::format("{}/{}", static_cast<int>(row.type), row.index));
         API_WindowInfo info;
         info.typeID = row.type;
         info.index = row.index;
@@ -217,17 +212,17 @@ TEST(SimulatedHostProject, ListsComeInTheHostsOwnOrderNotInTheOrderOfMaking) {
     const API_Guid item = project.AddClassificationItem(G(50), "A");
     for (PK::UInt32 n : {3u, 1u, 2u}) {
         project.Classify(project.AddElement(API_WallID, {.guid = G(n)}), item);
-        CreateSystem(("S" + std::to_string(n)).c_str(), G(10 + n));
-        CreateGroup(("P" + std::to_string(n)).c_str(), G(20 + n));
+        CreateSystem(fmt::format("S{}", n).c_str(), G(10 + n));
+        CreateGroup(fmt::format("P{}", n).c_str(), G(20 + n));
         API_PropertyDefinition definition;
         definition.guid = G(30 + n);
         definition.groupGuid = G(23);
-        definition.name = "D" + std::to_string(n);
+        definition.name = fmt::format("D{}", n);
         TVAPI_Property_CreatePropertyDefinition(definition);
-        project.StoreModulData("M" + std::to_string(n), {});
+        project.StoreModulData(fmt::format("M{}", n), {});
     }
     project.SetSelection({G(3), G(1), G(2)});
-    for (int n = 0; n < 8; ++n) project.AddAddOnObject("O" + std::to_string(n));
+    for (int n = 0; n < 8; ++n) project.AddAddOnObject(fmt::format("O{}", n));
 
     auto guids = [](PK::Array<API_Guid> list) { return std::vector<API_Guid>(list.begin(), list.end()); };
     auto ordered = [](std::vector<API_Guid> list) {

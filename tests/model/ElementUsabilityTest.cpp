@@ -23,8 +23,8 @@ struct Row {
     std::function<API_Guid(TVSim::Project&)> make;
     Usability usability;
     Edit edit;
-    bool usable;            // may take part in an association
-    bool typeFilteredOut;   // its kind is one the add-on never lists
+    bool usable;           // may take part in an association
+    bool typeFilteredOut;  // its kind is one the add-on never lists
     // Runs after the element was read, before it is judged: the project changes meanwhile.
     std::function<void(TVSim::Project&, const API_Guid&)> meanwhile = {};
 };

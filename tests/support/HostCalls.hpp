@@ -1,0 +1,29 @@
+#pragma once
+// Helpers for tests that speak to the simulated host directly.
+#include <functional>
+
+#include "TVAPI/APIFunctions.hpp"
+
+namespace TestSupport {
+
+// Runs the body as one undoable host command and answers what the body answered.
+inline GSErrCode InHostCommand(const std::function<GSErrCode()>& body) {
+    GSErrCode result = NoError;
+    TVAPI_CallUndoableCommand("test step", [&] {
+        result = body();
+        return NoError;
+    });
+    return result;
+}
+
+// A property record that writes the text as the definition's value.
+inline API_Property TextProperty(const API_Guid& definition, const PK::UniString& text) {
+    API_Property property;
+    property.definition.guid = definition;
+    property.value.variantStatus = API_VariantStatusNormal;
+    property.value.singleVariant.variant.type = API_PropertyStringValueType;
+    property.value.singleVariant.variant.uniStringValue = text;
+    return property;
+}
+
+}  // namespace TestSupport
