@@ -217,7 +217,7 @@ PKErrCode PlanData::Write(PK::OChannel& oc) const {
 
 PKErrCode PlanData::Read(PK::IChannel& ic) {
     PK::InputFrame frame(ic, classInfo);
-    if (frame.GetMainVersion() > classInfo.GetVersion().GetMainVersion()) throw Error::VersionIncompatibility();
+    Error::ThrowIfNewer(frame, classInfo);
     if (PKErrCode err = ic.GetInputStatus(); err != PK::NoError) return err;
     if (PKErrCode err = ic.Read(_id); err != PK::NoError) return err;
     frame.Close();
