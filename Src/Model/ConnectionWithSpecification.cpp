@@ -3,6 +3,8 @@
 #include <exception>
 #include <ostream>
 
+#include <fmt/format.h>
+
 #include "Model/Errors.hpp"
 #include "Model/Issue/BaseWithText.hpp"
 #include "Model/Issue/UnknownError.hpp"
@@ -52,9 +54,22 @@ ConnectionWithSpecification::ConnectionWithSpecification(
     LOG_TRACE("ConnectionWithSpecification: connect");
     _classificationSystem.Check();
     _propertyGroup.Create();
-    for (const PK::UniString& name : Api::Properties::Name::AllVisible) _propertyGroup.CreatePropertyIfNotExists(name);
-    ReconnectWithTessarySpecification();
-    Store();
+    try {
+        for (const PK::UniString& name : Api::Properties::Name::AllVisible)
+            _propertyGroup.CreatePropertyIfNotExists(name);
+        ReconnectWithTessarySpecification();
+        Store();
+    } catch (...) {
+        // A connection that is not made leaves no group of its own behind.
+        try {
+            _propertyGroup.Remove();
+        } catch (const std::exception& e) {
+            LOG_ERROR("exception: {}", e);
+        } catch (...) {
+            LOG_ERROR("unknown exception!");
+        }
+        throw;
+    }
     LOG_INFO("Specification was connected: {}", *this);
 }
 
@@ -252,6 +267,213 @@ void ConnectionWithSpecification::RemoveIssue(const std::shared_ptr<Issue::Base>
     _issueCollection->Remove(issue);
     Store();
     Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
+}
+
+void ConnectionWithSpecification::AddIssues(Issue::Collection::Issues&& issues,
+                                            const PK::Array<PK::Guid>& handledElements) {
+    if (_issueCollection->AddIssues(std::move(issues))) {
+        _issueCollection->RefreshAndRemoveIrrelevantElems(handledElements);
+    } else if (handledElements.IsEmpty() || !_issueCollection->RefreshAndRemoveIrrelevantElems(handledElements)) {
+        return;
+    }
+    Store();
+    Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
+}
+
+void ConnectionWithSpecification::AddIssue(std::shared_ptr<Issue::Base> issue) {
+    Issue::Collection::Issues issues;
+    issues.Push(std::move(issue));
+    AddIssues(std::move(issues), {});
+}
+
+// ---- failure funnel and commands ----
+
+bool ConnectionWithSpecification::HandleExceptions(const std::function<void()>& body) {
+    try {
+        body();
+        return true;
+    } catch (const Api::ErrorPropertyManagerNoAccessRight& e) {
+        LOG_INFO("{}", e);
+        Notify(&ConnectionWithSpecificationObserver::ConnEvent_ErrorPropertyManagerNoAccessRight);
+    } catch (const Api::ErrorClassificationManagerNoAccessRight& e) {
+        LOG_INFO("{}", e);
+        Notify(&ConnectionWithSpecificationObserver::ConnEvent_ErrorClassificationManagerNoAccessRight);
+    } catch (const Error::IssueErrorBase& e) {
+        LOG_INFO("{}", e);
+        std::shared_ptr<Issue::Base> issue(e.GetIssue().Clone());
+        AddIssue(issue);
+        Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueWereThrown, issue);
+    } catch (const std::exception& e) {
+        LOG_ERROR("exception: {}", e);
+        AddIssue(std::make_shared<Issue::UnknownError>());
+    } catch (...) {
+        LOG_ERROR("unknown exception!");
+        AddIssue(std::make_shared<Issue::UnknownError>());
+    }
+    return false;
+}
+
+bool ConnectionWithSpecification::CallUndoableCmd(const PK::UniString& name, const std::function<void()>& body) {
+    bool succeeded = false;
+    TV().CallUndoableCommand(name, Api::Torvel::Command([&] { succeeded = HandleExceptions(body); }));
+    return succeeded;
+}
+
+bool ConnectionWithSpecification::Cmd_Disconnect(bool tellPage) {
+    const PK::UniString name = ResolveVariables(TV().GetResource({undoNamesResID, 2}), {}, {});
+    CallUndoableCmd(name, [&] {
+        _propertyGroup.Remove();
+        const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;
+        if (tellPage && page != nullptr) page->RemoveSpecAssociation(_tessarySpecificationId, _planData->Id());
+        try {
+            TV().ModulData_Erase(GetModulDataName());
+        } catch (const Api::Error<APIERR_NOMODULEDATA>&) {
+            // gone already: nothing left to erase
+        }
+        _markedAsDeleted = true;
+        LOG_INFO("Specification was disconnected: {}", *this);
+        Notify(&ConnectionWithSpecificationObserver::ConnEvent_Disconnected);
+    });
+    return _markedAsDeleted;
+}
+
+VirtualType& ConnectionWithSpecification::GetOrCreateVirtualType(const PK::UniString& tessaryClauseId,
+                                                                 const Api::Properties& properties) {
+    if (std::shared_ptr<VirtualType>* existing = _virtualTypes.GetPtr(tessaryClauseId)) return **existing;
+    auto virtualType = std::make_shared<VirtualType>(*this, tessaryClauseId, properties);
+    LOG_DEBUG("Generating virtual type({})", *virtualType);
+    VirtualType& created = *virtualType;
+    _virtualTypes.Add(tessaryClauseId, std::move(virtualType));
+    Store();
+    Notify(&ConnectionWithSpecificationObserver::ConnEvent_VirtualTypeListChanged);
+    return created;
+}
+
+// ---- team work: refresh and merge ----
+
+void ConnectionWithSpecification::RefreshFromStored() {
+    LOG_TRACE("RefreshFromStored: {}, {}", _tessarySpecificationTitle, _tessarySpecificationId);
+    Api::ModulDataWrapper data;
+    const PK::UniString name = GetModulDataName();
+    try {
+        if (!TV().ModulData_Get(name, *data.GetPtr())) {
+            LOG_DEBUG("modul data: {}", name);
+            LOG_INFO("Moduldata probably deleted on another TW client");
+            _markedAsDeleted = true;
+            return;
+        }
+    } catch (const Api::Error<APIERR_NOMODULEDATA>& e) {
+        LOG_DEBUG("modul data: {}, {}", name, e);
+        LOG_INFO("Moduldata probably deleted on another TW client");
+        _markedAsDeleted = true;
+        return;
+    }
+    try {
+        if (!data.FillObject(*this)) {
+            LOG_ERROR("No modul data");
+            return;
+        }
+        LOG_INFO("Loaded: {}: {}", name, *this);
+        _unassociatedElementsCache.Reset(true);
+    } catch (const std::exception& e) {
+        LOG_DEBUG("ConnectionWithSpecification read error: {}: modulDataName: {}, data: {}", e, name,
+                  data.ToHexEncodedString());
+        LOG_CRITICAL("ConnectionWithSpecification read error: {}", e);
+        // Another member's newer add-on wrote it: this one must never store over it.
+        if (dynamic_cast<const Error::VersionIncompatibility*>(&e) != nullptr) _markedAsDeleted = true;
+    } catch (...) {
+        LOG_DEBUG("ConnectionWithSpecification read error: unknown exception type: name: {}, data: {}", name,
+                  data.ToHexEncodedString());
+        LOG_CRITICAL("ConnectionWithSpecification read error");
+    }
+}
+
+bool ConnectionWithSpecification::MergeIn(const ConnectionWithSpecification& toMerge) {
+    LOG_DEBUG("ConnectionWithSpecification::MergeIn: {} and {}", *this, toMerge);
+    // clang-format off
+    if (!TC_ASSERT(critical, this->_tessarySpecificationId == toMerge._tessarySpecificationId)) return false;
+    // clang-format on
+    _markedAsDeleted = false;
+    _markedAsDisconnected = toMerge._markedAsDisconnected;
+    _classificationSystem.MergeIn(toMerge._classificationSystem);
+    _propertyGroup.MergeIn(toMerge._propertyGroup);
+    _tessarySpecificationId = toMerge._tessarySpecificationId;
+    _tessarySpecificationTitle = toMerge._tessarySpecificationTitle;
+    _tessaryProjectId = toMerge._tessaryProjectId;
+    _tessaryProjectTitle = toMerge._tessaryProjectTitle;
+
+    bool virtualTypeAdded = false;
+    for (const auto& [clauseId, virtualType] : toMerge._virtualTypes) {
+        if (const std::shared_ptr<VirtualType>* mine = _virtualTypes.GetPtr(clauseId)) {
+            (*mine)->MergeIn(*virtualType);
+            continue;
+        }
+        // A virtual type answers to its own connection, and the other one may
+        // be gone soon: this connection gets one of its own.
+        _virtualTypes.Add(clauseId, std::make_shared<VirtualType>(*this, *virtualType));
+        virtualTypeAdded = true;
+    }
+    const bool issuesChanged = _issueCollection->MergeIn(*toMerge._issueCollection);
+
+    if (virtualTypeAdded) Notify(&ConnectionWithSpecificationObserver::ConnEvent_VirtualTypeListChanged);
+    if (issuesChanged) Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
+    return virtualTypeAdded || issuesChanged;
+}
+
+// ---- element look-ups ----
+
+VirtualTypesOfElements ConnectionWithSpecification::FindVirtualTypeIdsForElements(const PK::Array<PK::Guid>& elements) {
+    VirtualTypesOfElements result;
+    HandleExceptions([&] {
+        PK::Guid clauseIdDefinition;
+        try {
+            clauseIdDefinition = _propertyGroup.GetPropertyGuid(Api::Properties::Name::ClauseId);
+        } catch (const Error::MissingProperty& e) {
+            LOG_DEBUG("{}", e);
+            LOG_WARN(
+                "we has no property so we are pretty sure thereis no associaiton to clause. Still a bit unexpected "
+                "though");
+            result.unassociatedElements = elements;
+            return;
+        }
+        PK::HashSet<PK::UniString> clauseIds;
+        for (const PK::Guid& element : elements) {
+            try {
+                const PK::UniString clauseId = _propertyGroup.GetClauseIdOfElem(element);
+                if (clauseId.IsEmpty())
+                    result.unassociatedElements.Push(element);
+                else
+                    clauseIds.Add(clauseId);
+            } catch (const Api::Error<APIERR_BADID>&) {
+                // also an element deleted in this session (APIERR_DELETED)
+                LOG_INFO("Element({}) propably deleted meanwhile", element);
+            } catch (const Api::GeneralError& e) {
+                LOG_DEBUG("unknown error({}), but we assume that the element({}) is not associated, ({})", e, element,
+                          clauseIdDefinition);
+                LOG_ERROR("GeneralError: {}", e);
+                result.unassociatedElements.Push(element);
+            }
+        }
+        for (const PK::UniString& clauseId : clauseIds) {
+            if (const std::shared_ptr<VirtualType>* virtualType = _virtualTypes.GetPtr(clauseId))
+                result.virtualTypes.Push(*virtualType);
+            else
+                LOG_INFO("not exitsing virtual type for clauseId({}), elements({})", clauseId,
+                         fmt::join(elements, ", "));
+        }
+    });
+    return result;
+}
+
+PK::Array<PK::Guid> ConnectionWithSpecification::GetAssociatedElements(const PK::UniString& tessaryClauseId) {
+    const std::shared_ptr<VirtualType>* virtualType = _virtualTypes.GetPtr(tessaryClauseId);
+    if (virtualType == nullptr) {
+        TC_ASSERT_FAILED(err, "this->_virtualTypes.ContainsKey(virtualTypeId), virtualTypeId({})", tessaryClauseId);
+        return {};
+    }
+    PK::Array<PK::Guid> elements;
+    HandleExceptions([&] { elements = (*virtualType)->GetAssociatedElements(); });
+    return elements;
 }
 
 std::ostream& operator<<(std::ostream& os, const ConnectionWithSpecification& connection) {

@@ -17,6 +17,14 @@
 // it was, so nothing half-read can be stored back. Only the issues are read
 // more forgivingly: an issue list that cannot be read becomes one issue
 // naming the problem.
+//
+// In team work the stored record changes under the connection's feet: after
+// a receive it re-reads itself (RefreshFromStored), and when two members
+// changed it the host has the factory merge the two versions (MergeIn): the
+// incoming version's names, ids, group and marks win, virtual types form a
+// union, issues merge by the collection's own rules. A record that a newer
+// version of the add-on wrote is never written over: a connection that finds
+// its record turned into one stops being usable (it counts as deleted).
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -47,6 +55,12 @@ class TessaryPtr;
 namespace Issue {
 class BaseWithText;
 }
+
+// The virtual types a set of elements carries, and the elements that carry none.
+struct VirtualTypesOfElements {
+    PK::Array<std::shared_ptr<VirtualType>> virtualTypes;  // each at most once
+    PK::Array<PK::Guid> unassociatedElements;              // in the order given
+};
 
 class ConnectionWithSpecification : public PK::EventSource,
                                     public std::enable_shared_from_this<ConnectionWithSpecification> {
@@ -113,6 +127,41 @@ public:
     void Store() const;
     PKErrCode Write(PK::OChannel& oc) const;
     PKErrCode Read(PK::IChannel& ic);
+
+    // Re-reads the stored record after a team-work receive. A record that is
+    // gone marks the connection deleted; one that cannot be read is logged
+    // and the connection keeps what it had, except that a record of a newer
+    // version marks it deleted too, so that nothing is stored over it.
+    // Other host errors of the look-up are passed on.
+    void RefreshFromStored();
+    // Takes in another version of the same connection (another member's).
+    // True when the virtual-type or issue list changed.
+    bool MergeIn(const ConnectionWithSpecification& toMerge);
+
+    // Which of this connection's virtual types the elements carry, by their
+    // clause-id value; elements without one are unassociated. Never throws.
+    VirtualTypesOfElements FindVirtualTypeIdsForElements(const PK::Array<PK::Guid>& elements);
+    // The elements associated with the clause; empty when that failed. Never throws.
+    PK::Array<PK::Guid> GetAssociatedElements(const PK::UniString& tessaryClauseId);
+
+    // Runs the body; whatever it throws becomes an access-right event, a
+    // recorded issue (with ConnEvent_IssueWereThrown for an error carrying
+    // one) or an Issue::UnknownError. True when the body returned normally.
+    bool HandleExceptions(const std::function<void()>& body);
+    // HandleExceptions inside one named undoable host command; false also
+    // when the host did not run the command.
+    bool CallUndoableCmd(const PK::UniString& name, const std::function<void()>& body);
+
+    // Removes the property group and the stored record (telling the page when
+    // asked), marks the connection deleted and tells the observers, as one
+    // undo step. True when the connection is now deleted.
+    bool Cmd_Disconnect(bool tellPage);
+
+    // The clause's virtual type; one the connection lacks is made, filed,
+    // stored and announced first (the first step of associating elements
+    // with a clause). Throws as the virtual type's construction does
+    // (Error::MissingClassificationItem for a code no item has).
+    VirtualType& GetOrCreateVirtualType(const PK::UniString& tessaryClauseId, const Api::Properties& properties);
 
     void MarkAsDisconnected();
     // Tells the page this plan is associated with the specification and

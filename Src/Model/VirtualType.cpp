@@ -30,6 +30,14 @@ VirtualType::VirtualType(ConnectionWithSpecification& connection, const PK::UniS
     CheckClassificationItem();
 }
 
+VirtualType::VirtualType(ConnectionWithSpecification& connection, const VirtualType& other)
+    : _connection(connection),
+      _classificationID(other._classificationID),
+      _classificationItemGuid(other._classificationItemGuid),
+      _virtualTypeId(other._virtualTypeId),
+      _tessaryProperties(other._tessaryProperties),
+      _dirtyTessaryPropertyNames(other._dirtyTessaryPropertyNames) {}
+
 Api::Torvel& VirtualType::TV() const { return _connection.TV(); }
 
 void VirtualType::CheckClassificationItem() const {

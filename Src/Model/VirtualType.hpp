@@ -47,6 +47,9 @@ public:
     // and Error::MissingClassificationItem when the code's item cannot be had.
     VirtualType(ConnectionWithSpecification& connection, const PK::UniString& clauseId,
                 const Api::Properties& properties);
+    // The same virtual type, answering to another connection (a merge takes
+    // another member's virtual types into this member's connection).
+    VirtualType(ConnectionWithSpecification& connection, const VirtualType& other);
     VirtualType(const VirtualType&) = delete;
     VirtualType& operator=(const VirtualType&) = delete;
 

@@ -314,7 +314,7 @@ struct API_ModulData {
 };
 
 enum API_MDSetCmd : PK::Int32 {
-    APIMDSetMerge_TW = 1,
+    APIMDSetMerge_TW = 11,
     APIMDSetMerge_Hotlink = 2,
 };
 

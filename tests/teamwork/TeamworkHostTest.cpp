@@ -141,7 +141,7 @@ TEST_F(TeamworkHost, BothChangingOneEntryMakesTheReceiverMergeAndTheMergedVersio
     DeliverAndSwitchTo(memberB);
 
     TW::Receive();
-    EXPECT_EQ(heard[memberB].merges, (std::vector<std::string>{"1 Shared: b1 + a1"}));
+    EXPECT_EQ(heard[memberB].merges, (std::vector<std::string>{"11 Shared: b1 + a1"}));
     EXPECT_EQ(Text(TW::ProjectOf(memberB).GetModulData("Shared")), "b1+a1");
     TW::SendAndReceive();
     DeliverAndSwitchTo(memberA);

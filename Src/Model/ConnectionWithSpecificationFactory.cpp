@@ -1,0 +1,299 @@
+#include "Model/ConnectionWithSpecificationFactory.hpp"
+
+#include <new>
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/Errors.hpp"
+#include "Model/TypedErrorExceptor.hpp"
+#include "Torvel/Api/Error.hpp"
+#include "Torvel/Api/ModulDataWrapper.hpp"
+#include "Torvel/Api/Torvel.hpp"
+#include "Util/Log.hpp"
+
+namespace TessaryConnect::Model {
+
+namespace {
+
+// The destination takes the source's version, platform and a copy of its bytes.
+void CopyRecord(const API_ModulData& source, API_ModulData& destination) {
+    destination.dataVersion = source.dataVersion;
+    destination.platformSign = source.platformSign;
+    destination.dataHdl = nullptr;
+    if (source.dataHdl != nullptr && BMHandleToHandle(source.dataHdl, &destination.dataHdl) != PK::NoError)
+        throw std::bad_alloc();
+}
+
+}  // namespace
+
+ConnectionWithSpecificationFactory::ConnectionWithSpecificationFactory(std::shared_ptr<Api::Torvel> tvApi,
+                                                                       std::shared_ptr<TessaryPtr> tessaryPtr,
+                                                                       std::shared_ptr<PlanData> planData)
+    : _tvApi(std::move(tvApi)), _tessaryPtr(std::move(tessaryPtr)), _planData(std::move(planData)) {}
+
+ConnectionWithSpecificationFactory::~ConnectionWithSpecificationFactory() { _loadedConnections.Clear(); }
+
+std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::NewEmptyConnection() const {
+    return std::make_shared<ConnectionWithSpecification>(_tvApi, _tessaryPtr, _planData);
+}
+
+// ---- connecting ----
+
+std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::Cmd_Connect(
+    const PK::Guid& classificationSystem, const PK::UniString& tessarySpecificationId,
+    const PK::UniString& tessarySpecificationTitle, const PK::UniString& tessaryProjectId,
+    const PK::UniString& tessaryProjectTitle) {
+    for (const auto& connection : GetAll())
+        if (connection->ClassificationSystem().Guid() == classificationSystem)
+            throw ClassificationSystemAlreadyUsedError(connection);
+    if (auto existing = GetById(tessarySpecificationId))
+        throw ConnectionAlreadyExistsForSpecificationInPlanError(existing);
+    if (_tvApi->TeamworkControl_HasConnection()) {
+        const PK::Guid objectSet =
+            _tvApi->TeamworkControl_FindLockableObjectSet(Api::Torvel::ObjectSet::ClassificationsAndProperties);
+        if (_tvApi->TeamworkControl_GetLockableStatus(objectSet, nullptr) != APILockableStatus_Editable)
+            throw Api::ErrorPropertyManagerNoAccessRight();
+    }
+    const PK::UniString name = ConnectionWithSpecification::ResolveVariables(
+        _tvApi->GetResource({ConnectionWithSpecification::undoNamesResID, 1}), tessarySpecificationId,
+        tessarySpecificationTitle, tessaryProjectId, tessaryProjectTitle);
+
+    Error::TypedErrorExceptor exceptor;
+    std::shared_ptr<ConnectionWithSpecification> connection;
+    bool ran = false;
+    _tvApi->CallUndoableCommand(name, Api::Torvel::Command([&] {
+                                    ran = true;
+                                    exceptor.Try([&] {
+                                        connection = std::make_shared<ConnectionWithSpecification>(
+                                            _tvApi, _tessaryPtr, _planData, classificationSystem,
+                                            tessarySpecificationId, tessarySpecificationTitle, tessaryProjectId,
+                                            tessaryProjectTitle);
+                                    });
+                                }));
+    try {
+        exceptor.RethrowIfCatched();
+        // Returning nothing would leave the user believing the specification was connected.
+        if (!ran) TC_THROW_RUNTIME("the host did not run the command connecting the specification");
+        _loadedConnections.Put(connection->GetModulDataName(), connection);
+        return connection;
+    } catch (const std::exception& e) {
+        LOG_ERROR("shouldn't be here: {}", e);
+        throw;
+    } catch (...) {
+        LOG_ERROR("shouldn't be here");
+        throw;
+    }
+}
+
+// ---- look-ups ----
+
+ConnectionWithSpecificationFactory::Connections ConnectionWithSpecificationFactory::GetAll(
+    PK::Array<LoadError>* loadErrors) {
+    Connections connections;
+    try {
+        for (const PK::UniString& name : _tvApi->ModulData_GetList()) {
+            if (!ConnectionWithSpecification::IsModulDataNameOfThisType(name)) continue;
+            // One entry that cannot be read must not hide the others.
+            try {
+                if (auto connection = GetByModulDataName(name)) connections.Push(std::move(connection));
+            } catch (const Api::Error<APIERR_NOPLAN>&) {
+                throw;
+            } catch (const std::exception& e) {
+                if (loadErrors != nullptr) loadErrors->Push({name, e.what()});
+            } catch (...) {
+                if (loadErrors != nullptr) loadErrors->Push({name, "unknown exception"});
+            }
+        }
+    } catch (const Api::Error<APIERR_NOPLAN>&) {
+        // no project: what was found so far
+    }
+    return connections;
+}
+
+ConnectionWithSpecificationFactory::ConstConnections ConnectionWithSpecificationFactory::GetAllConst(
+    PK::Array<LoadError>* loadErrors) {
+    ConstConnections connections;
+    for (auto& connection : GetAll(loadErrors)) connections.Push(std::move(connection));
+    return connections;
+}
+
+std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::GetById(
+    const PK::UniString& tessarySpecificationId) {
+    // clang-format off
+    if (!TC_ASSERT(err, !tessarySpecificationId.IsEmpty())) return nullptr;
+    // clang-format on
+    return GetByModulDataName(ConnectionWithSpecification::GetModulDataNameForSpecId(tessarySpecificationId));
+}
+
+std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::GetByModulDataName(
+    const PK::UniString& modulDataName) {
+    // clang-format off
+    if (!TC_ASSERT(err, !modulDataName.IsEmpty())) return nullptr;
+    // clang-format on
+    std::weak_ptr<ConnectionWithSpecification>* cached = _loadedConnections.GetPtr(modulDataName);
+    if (cached == nullptr) {
+        auto connection = Load(modulDataName);
+        if (connection != nullptr) _loadedConnections.Add(modulDataName, connection);
+        return connection;
+    }
+    // Connections hold their own shared pointers to the host, the page and
+    // the project identity, so a cached one needs no check of those links.
+    if (auto live = cached->lock()) {
+        if (!live->IsDeleted()) return live;
+        // Its entry may be back: a team member connected the specification again.
+        auto reloaded = Load(modulDataName);
+        if (reloaded != nullptr) _loadedConnections.Put(modulDataName, reloaded);
+        return reloaded;
+    }
+    auto reloaded = Load(modulDataName);
+    if (reloaded != nullptr)
+        _loadedConnections.Put(modulDataName, reloaded);
+    else
+        _loadedConnections.Delete(modulDataName);
+    return reloaded;
+}
+
+std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::Load(
+    const PK::UniString& modulDataName) {
+    if (!ConnectionWithSpecification::IsModulDataNameOfThisType(modulDataName)) {
+        TC_ASSERT_FAILED(err, "ConnectionWithSpecification:: IsModulDataNameOfThisType(modulDataName)");
+        TC_THROW_RUNTIME("assert");
+    }
+    Api::ModulDataWrapper data;
+    try {
+        if (!_tvApi->ModulData_Get(modulDataName, *data.GetPtr())) {
+            LOG_INFO("No modul data for: {}", modulDataName);
+            return nullptr;
+        }
+    } catch (const Api::Error<APIERR_NOMODULEDATA>& e) {
+        LOG_INFO("No modul data for: {}, {}", modulDataName, e);
+        return nullptr;
+    }
+    auto connection = NewEmptyConnection();
+    // The stored bytes stay as they are when they cannot be read: a newer
+    // version of the add-on may have written them, for every team member.
+    try {
+        if (!data.FillObject(*connection)) {
+            LOG_INFO("No modul data for: {}", modulDataName);
+            return nullptr;
+        }
+    } catch (const std::exception& e) {
+        LOG_DEBUG("modulDataName: {}, data: {}", modulDataName, data.ToHexEncodedString());
+        LOG_ERROR("ConnectionWithSpecification read error: {}", e);
+        throw;
+    } catch (...) {
+        LOG_DEBUG("type: name: {}, data: {}", modulDataName, data.ToHexEncodedString());
+        LOG_ERROR("ConnectionWithSpecification read error: unknown exception ");
+        throw;
+    }
+    LOG_INFO("Loaded: {}: {}", modulDataName, *connection);
+    return connection;
+}
+
+ConnectionWithSpecificationFactory::Connections ConnectionWithSpecificationFactory::GetAllLoaded() const {
+    Connections connections;
+    for (const auto& [name, cached] : _loadedConnections)
+        if (auto connection = cached.lock()) connections.Push(std::move(connection));
+    return connections;
+}
+
+bool ConnectionWithSpecificationFactory::IsModulDataOfThisType(const PK::UniString& modulDataName) {
+    return ConnectionWithSpecification::IsModulDataNameOfThisType(modulDataName);
+}
+
+// ---- team work ----
+
+void ConnectionWithSpecificationFactory::RefreshLoadedFromStored() {
+    // Every live connection is refreshed even when one fails: a stale one
+    // would store its old state over what was just received.
+    std::exception_ptr firstFailure;
+    for (const auto& connection : GetAllLoaded()) {
+        try {
+            connection->RefreshFromStored();
+        } catch (...) {
+            if (!firstFailure) firstFailure = std::current_exception();
+        }
+    }
+    if (firstFailure) std::rethrow_exception(firstFailure);
+}
+
+void ConnectionWithSpecificationFactory::Reset() { _loadedConnections.Clear(); }
+
+PKErrCode ConnectionWithSpecificationFactory::ModulDataMerge(API_MDSetCmd command, const PK::UniString& modulDataName,
+                                                             const API_ModulData* originalInfo,
+                                                             const API_ModulData* toMergeInfo,
+                                                             API_ModulData* destInfo) {
+    LOG_TRACE("ModulDataMerge: {}", modulDataName);
+    if (originalInfo == nullptr || toMergeInfo == nullptr || destInfo == nullptr) {
+        TC_ASSERT_FAILED(err,
+                         "originalInfo != nullptr && toMergeInfo != nullptr && destInfo != nullptr, originalInfo != "
+                         "nullptr({}), toMergeInfo != nullptr({}), modulDataName({})",
+                         originalInfo != nullptr ? 1 : 0, toMergeInfo != nullptr ? 1 : 0, modulDataName);
+        return APIERR_BADPARS;
+    }
+    try {
+        if (command != APIMDSetMerge_TW) {
+            CopyRecord(*originalInfo, *destInfo);
+            return NoError;
+        }
+        if (originalInfo->dataHdl == nullptr) {
+            TC_ASSERT_FAILED(err, "originalInfo->dataHdl != nullptr, modulDataName({})", modulDataName);
+            CopyRecord(*toMergeInfo, *destInfo);
+            return NoError;
+        }
+        if (toMergeInfo->dataHdl == nullptr) {
+            TC_ASSERT_FAILED(err, "toMergeInfo->dataHdl != nullptr, modulDataName({})", modulDataName);
+            CopyRecord(*originalInfo, *destInfo);
+            return NoError;
+        }
+    } catch (const std::exception& e) {
+        LOG_ERROR("exception: {}", e);
+        return APIERR_MEMFULL;
+    }
+
+    try {
+        std::shared_ptr<ConnectionWithSpecification> target;
+        if (const auto* cached = _loadedConnections.GetPtr(modulDataName)) target = cached->lock();
+        // A connection marked deleted speaks no longer for the entry; what is stored does.
+        if (target != nullptr && target->IsDeleted()) target.reset();
+        LOG_INFO("MergeIn: {}, has loaded: {}", modulDataName, target != nullptr ? 1 : 0);
+        // Read through the records, which know the byte order of the member that wrote them.
+        const Api::ModulDataWrapper stored(*originalInfo);
+        const Api::ModulDataWrapper incoming(*toMergeInfo);
+        if (target == nullptr) {
+            target = NewEmptyConnection();
+            if (!stored.FillObject(*target)) {
+                CopyRecord(*toMergeInfo, *destInfo);
+                return NoError;
+            }
+        }
+        auto toMerge = NewEmptyConnection();
+        try {
+            if (!incoming.FillObject(*toMerge)) {
+                CopyRecord(*originalInfo, *destInfo);
+                return NoError;
+            }
+        } catch (const Error::VersionIncompatibility& e) {
+            // A newer version of the add-on wrote it, which this one cannot
+            // merge: kept whole rather than lost.
+            LOG_ERROR("exception: {}", e);
+            CopyRecord(*toMergeInfo, *destInfo);
+            return NoError;
+        }
+        target->MergeIn(*toMerge);
+        Api::ModulDataWrapper::CreateForObject(*target).Release(*destInfo);
+        return NoError;
+    } catch (const std::exception& e) {
+        LOG_ERROR("exception: {}", e);
+    } catch (...) {
+        LOG_ERROR("unknown exception!");
+    }
+    try {
+        CopyRecord(*originalInfo, *destInfo);
+    } catch (const std::exception& e) {
+        LOG_ERROR("exception: {}", e);
+        return APIERR_MEMFULL;
+    }
+    return NoError;
+}
+
+}  // namespace TessaryConnect::Model

@@ -1,0 +1,177 @@
+// A connection re-reading itself after a receive, taking in another member's
+// version of itself, and telling which of its clauses elements carry.
+#include <gtest/gtest.h>
+
+#include "IO/MemoryChannel.hpp"
+#include "SoloProject.hpp"
+#include "TeamTestSupport.hpp"
+#include "Torvel/Api/Torvel.hpp"
+#include "support/LogCapture.hpp"
+
+using namespace TeamTest;
+using Model::ConnectionWithSpecification;
+
+namespace {
+
+const char* const name = "ConnectionWithSpecification:spec-1";
+
+// Records the connection's events by name.
+class Events : public Model::ConnectionWithSpecificationObserver {
+public:
+    explicit Events(ConnectionWithSpecification& connection) : _connection(connection) { connection.Attach(*this); }
+    ~Events() override { _connection.Detach(*this); }
+    void ConnEvent_VirtualTypeListChanged(const ConnectionPtr&) override { names.push_back("VirtualTypeListChanged"); }
+    void ConnEvent_IssueListChanged(const ConnectionPtr&) override { names.push_back("IssueListChanged"); }
+    void ConnEvent_UnassociatedElementTypeChanged(const ConnectionPtr&,
+                                                  const PK::HashSet<Model::Element::Type>&) override {
+        names.push_back("UnassociatedElementTypeChanged");
+    }
+    std::vector<std::string> names;
+
+private:
+    ConnectionWithSpecification& _connection;
+};
+
+std::shared_ptr<ConnectionWithSpecification> Read(SoloProject& project, const std::vector<char>& bytes) {
+    auto connection = std::make_shared<ConnectionWithSpecification>(project.tv, project.tessary, project.plan);
+    IO::MemoryIChannel32 channel(bytes.data(), bytes.size());
+    if (connection->Read(channel) != PK::NoError) throw std::runtime_error("not read");
+    return connection;
+}
+
+}  // namespace
+
+TEST(ConnectionRefresh, AnEntryErasedByAnotherMemberMarksTheConnectionDeletedWithoutAnEvent) {
+    TestSupport::LogCapture log;
+    SoloProject project;
+    auto connection = project.Connect(1);
+    Events events(*connection);
+    project.sim.EraseModulData(name);
+    connection->RefreshFromStored();
+    EXPECT_TRUE(connection->IsDeleted());
+    EXPECT_TRUE(events.names.empty());
+    EXPECT_TRUE(log.Has(spdlog::level::info, "Moduldata probably deleted on another TW client"));
+}
+
+TEST(ConnectionRefresh, ARecordReadBackTellsTheListsAndTheCacheAgain) {
+    TestSupport::LogCapture log;
+    SoloProject project;
+    auto connection = project.Connect(1);
+    project.sim.AddElement(API_WallID);
+    auto other = Read(project, project.Stored(name));
+    ASSERT_TRUE(SoloProject::AddClause(*other, "clause-a", "A10"));
+    Events events(*connection);
+    connection->RefreshFromStored();
+    EXPECT_TRUE(connection->HasVirtualType("clause-a"));
+    EXPECT_EQ(events.names, (std::vector<std::string>{"VirtualTypeListChanged", "IssueListChanged",
+                                                      "UnassociatedElementTypeChanged"}));
+}
+
+TEST(ConnectionRefresh, AnUnreadableRecordIsLoggedAndKeptAndOnlyANewerOneStopsTheConnectionFromStoring) {
+    TestSupport::LogCapture log;
+    SoloProject project;
+    auto connection = project.Connect(1);
+    ASSERT_TRUE(SoloProject::AddClause(*connection, "clause-a", "A10"));
+    std::vector<char> damaged = project.Stored(name);
+    damaged.resize(damaged.size() - 3);
+    project.Store(name, damaged);
+    EXPECT_NO_THROW(connection->RefreshFromStored());
+    EXPECT_FALSE(connection->IsDeleted());
+    EXPECT_TRUE(connection->HasVirtualType("clause-a")) << "it keeps what it had";
+    EXPECT_EQ(log.MessagesStartingWith("ConnectionWithSpecification read error: ").size(), 2u);
+    EXPECT_EQ(project.Stored(name), damaged);
+
+    project.Store(name, NewerConnectionRecord());
+    EXPECT_NO_THROW(connection->RefreshFromStored());
+    EXPECT_TRUE(connection->IsDeleted());
+    EXPECT_TRUE(log.Has(spdlog::level::critical, "ConnectionWithSpecification read error: Error::VersionIncompatibility"));
+    SoloProject::AddIssue(*connection, "stored over it?");
+    EXPECT_EQ(project.Stored(name), NewerConnectionRecord());
+}
+
+TEST(ConnectionMerge, AClauseOnlyTheIncomingVersionHasIsAddedAndAnnounced) {
+    TestSupport::LogCapture log;
+    SoloProject project;
+    auto connection = project.Connect(1);
+    auto other = Read(project, project.Stored(name));
+    ASSERT_TRUE(SoloProject::AddClause(*other, "clause-c", "C30"));
+    Events events(*connection);
+    EXPECT_TRUE(connection->MergeIn(*other));
+    EXPECT_TRUE(connection->HasVirtualType("clause-c"));
+    EXPECT_EQ(events.names, std::vector<std::string>{"VirtualTypeListChanged"});
+}
+
+TEST(ConnectionMerge, TheIncomingNamesGroupAndMarksWinWithoutCountingAsAChangeAndAnotherSpecificationIsRefused) {
+    TestSupport::LogCapture log;
+    SoloProject project;
+    auto connection = project.Connect(1);
+    ASSERT_TRUE(SoloProject::AddClause(*connection, "clause-a", "A10"));
+    connection->CallUndoableCmd("Mark", [&] { connection->MarkAsDisconnected(); });
+    const std::vector<char> mine = SoloProject::Bytes(*connection);
+
+    // The other member's version: renamed, with a group of its own, not disconnected, the same clause.
+    std::shared_ptr<ConnectionWithSpecification> theirs;
+    project.tv->CallUndoableCommand("Twin", Api::Torvel::Command([&] {
+                                        theirs = std::make_shared<ConnectionWithSpecification>(
+                                            project.tv, project.tessary, project.plan, project.systems[0], "spec-1",
+                                            "Spec renamed", "project-1", "Project renamed");
+                                    }));
+    ASSERT_NE(theirs, nullptr);
+    ASSERT_TRUE(SoloProject::AddClause(*theirs, "clause-a", "A10"));
+    Events events(*connection);
+    EXPECT_FALSE(connection->MergeIn(*theirs));
+    EXPECT_TRUE(events.names.empty());
+    EXPECT_EQ(connection->TessarySpecificationTitle(), "Spec renamed");
+    EXPECT_EQ(connection->TessaryProjectTitle(), "Project renamed");
+    EXPECT_EQ(connection->PropertyGroup().GetPropertyGuid(Api::Properties::Name::Code),
+              theirs->PropertyGroup().GetPropertyGuid(Api::Properties::Name::Code));
+    EXPECT_FALSE(connection->IsDisconnected()) << "the incoming mark wins, also when it is clear";
+
+    auto before = Read(project, mine);
+    const std::vector<char> unchanged = SoloProject::Bytes(*before);
+    EXPECT_FALSE(before->MergeIn(*project.Connect(2)));
+    EXPECT_TRUE(log.Has(spdlog::level::critical,
+                        "failed assertion: this->_tessarySpecificationId == toMerge._tessarySpecificationId"));
+    EXPECT_EQ(SoloProject::Bytes(*before), unchanged);
+}
+
+TEST(ConnectionLookUp, ElementsAreSortedIntoTheClausesTheyCarryAndThoseCarryingNone) {
+    TestSupport::LogCapture log;
+    SoloProject project;
+    auto connection = project.Connect(1);
+    ASSERT_TRUE(SoloProject::AddClause(*connection, "clause-a", "A10"));
+    const API_Guid item = project.sim.FindClassificationItem(project.systems[0], "A10");
+    const API_Guid clauseIdDefinition = connection->PropertyGroup().GetPropertyGuid(Api::Properties::Name::ClauseId);
+    auto element = [&](const char* clauseId) {
+        const API_Guid guid = project.sim.AddElement(API_WallID);
+        project.sim.Classify(guid, item);
+        if (clauseId != nullptr) project.sim.SetPropertyText(guid, clauseIdDefinition, clauseId);
+        return guid;
+    };
+    const API_Guid first = element("clause-a"), second = element("clause-a"), bare = element(nullptr);
+    const API_Guid vanishing = element("clause-a"), failing = element("clause-a"), unknownClause = element("clause-z");
+    // The host loses one while its value is read, and cannot read another.
+    TVSim::Faults::FailForElement(vanishing, APIERR_BADID, "TVAPI_Element_GetPropertyValuesByGuid");
+    TVSim::Faults::FailForElement(failing, APIERR_GENERAL, "TVAPI_Element_GetPropertyValuesByGuid");
+
+    const auto found =
+        connection->FindVirtualTypeIdsForElements({first, bare, vanishing, second, failing, unknownClause});
+    ASSERT_EQ(found.virtualTypes.GetSize(), 1u);
+    EXPECT_EQ(found.virtualTypes[0]->ClauseId(), "clause-a");
+    EXPECT_EQ(found.unassociatedElements, (PK::Array<PK::Guid>{bare, failing}));
+    EXPECT_EQ(log.MessagesStartingWith("Element(").size(), 1u) << "the one gone is in neither list";
+    EXPECT_TRUE(log.Has(spdlog::level::err, "GeneralError: APIERR_GENERAL(-2130313215)"));
+    TVSim::Faults::Clear();
+    EXPECT_EQ(log.MessagesStartingWith("not exitsing virtual type for clauseId(\"clause-z\")").size(), 1u);
+
+    EXPECT_EQ(connection->GetAssociatedElements("clause-a").GetSize(), 4u);
+    EXPECT_TRUE(connection->GetAssociatedElements("clause-q").IsEmpty());
+    EXPECT_TRUE(log.Has(spdlog::level::err,
+                        "failed assertion: this->_virtualTypes.ContainsKey(virtualTypeId), virtualTypeId(\"clause-q\")"));
+
+    // Without the clause-id definition no element can carry a clause.
+    project.sim.DeletePropertyDefinition(clauseIdDefinition);
+    const auto none = connection->FindVirtualTypeIdsForElements({first, bare});
+    EXPECT_TRUE(none.virtualTypes.IsEmpty());
+    EXPECT_EQ(none.unassociatedElements, (PK::Array<PK::Guid>{first, bare}));
+}
