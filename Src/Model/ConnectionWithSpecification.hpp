@@ -144,19 +144,6 @@ public:
     // The elements associated with the clause; empty when that failed. Never throws.
     PK::Array<PK::Guid> GetAssociatedElements(const PK::UniString& tessaryClauseId);
 
-    // Runs the body; whatever it throws becomes an access-right event, a
-    // recorded issue (with ConnEvent_IssueWereThrown for an error carrying
-    // one) or an Issue::UnknownError. True when the body returned normally.
-    bool HandleExceptions(const std::function<void()>& body);
-    // HandleExceptions inside one named undoable host command; false also
-    // when the host did not run the command.
-    bool CallUndoableCmd(const PK::UniString& name, const std::function<void()>& body);
-
-    // Removes the property group and the stored record (telling the page when
-    // asked), marks the connection deleted and tells the observers, as one
-    // undo step. True when the connection is now deleted.
-    bool Cmd_Disconnect(bool tellPage);
-
     // The clause's virtual type; one the connection lacks is made, filed,
     // stored and announced first (the first step of associating elements
     // with a clause). Throws as the virtual type's construction does
