@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "IO/MemoryChannel.hpp"
+#include "ManagerScene.hpp"
 #include "Model/Errors.hpp"
 #include "Model/PlanData.hpp"
 #include "TVAPI/Sim.hpp"
@@ -17,19 +18,10 @@
 
 using namespace TessaryConnect;
 using Model::PlanData;
+using MgrTest::PlanRecord;
 using TestSupport::LogCapture;
 
 namespace {
-
-// The add-on object's content as a member with that id (or another version) leaves it.
-std::vector<char> PlanRecord(const PK::UniString& id, PK::ClassVersion version = {1, 0}) {
-    IO::MemoryOChannel32 oc;
-    {
-        PK::OutputFrame frame(oc, PlanData::classInfo.GetId(), version);
-        oc.Write(id);
-    }
-    return std::vector<char>(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
-}
 
 struct Scene : TestSupport::HandleCheckedTest {
     Scene() : sim((TVSim::Reset(), TVSim::OpenProject())), tv(std::make_shared<Implementation::Torvel>()), plan(tv) {}
