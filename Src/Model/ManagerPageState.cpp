@@ -41,7 +41,7 @@ Api::DocumentState Manager::GetDocumentState() const {
 }
 
 Api::SelectionState Manager::GetSelectionState() {
-    const PK::Array<PK::Guid> elements = _selectionCache.GetElements();
+    const PK::Array<PK::Guid>& elements = _selectionCache.GetElements();
     if (elements.IsEmpty() || _selectedConnection == nullptr) return {};
     // Held for the call: an observer may select another connection meanwhile.
     const ConnectionPtr connection = _selectedConnection;
