@@ -11,7 +11,6 @@
 #include <benchmark/benchmark.h>
 #include <spdlog/spdlog.h>
 
-#include <chrono>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -28,14 +27,7 @@
 namespace {
 
 using namespace TessaryConnect;
-using Seconds = std::chrono::duration<double>;
-
-template <typename Work>
-double MeanSeconds(int runs, Work&& work) {
-    const auto start = std::chrono::steady_clock::now();
-    for (int run = 0; run < runs; ++run) work();
-    return Seconds(std::chrono::steady_clock::now() - start).count() / runs;
-}
+using Bench::MeanSeconds;
 
 // A page that keeps what it is sent and does nothing else.
 class Page : public Api::Tessary {

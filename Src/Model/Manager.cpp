@@ -169,68 +169,57 @@ PK::UniString Manager::PlanTitle() const { return _planData->Title(); }
 
 // ---- connection look-ups ----
 
-void Manager::ReportLoadFailure() const { Notify(&ManagerObserver::ManagerEvent_ErrorWhileLoadingConnection); }
-
-namespace {
-
-// Runs a look-up of the factory; what it throws is logged and answered with
-// an empty result, and the observers hear of it through report.
-template <typename Result, typename Lookup, typename Report>
-Result Guarded(Lookup&& lookup, Report&& report) {
-    try {
-        return lookup();
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
-    } catch (...) {
+void Manager::ReportLoadFailure(const std::exception* e) const {
+    if (e != nullptr)
+        LOG_ERROR("exception: {}", *e);
+    else
         LOG_ERROR("unknown exception!");
+    Notify(&ManagerObserver::ManagerEvent_ErrorWhileLoadingConnection);
+}
+
+Manager::Connections Manager::ListConnections() const {
+    try {
+        PK::Array<ConnectionWithSpecificationFactory::LoadError> loadErrors;
+        Connections connections = _connectionFactory->GetAll(&loadErrors);
+        // The readable ones are listed all the same; the observers hear of the others once.
+        if (!loadErrors.IsEmpty()) {
+            for (const auto& error : loadErrors) LOG_ERROR("exception: {}", error.message);
+            Notify(&ManagerObserver::ManagerEvent_ErrorWhileLoadingConnection);
+        }
+        return connections;
+    } catch (const std::exception& e) {
+        ReportLoadFailure(&e);
+    } catch (...) {
+        ReportLoadFailure(nullptr);
     }
-    report();
-    return Result();
+    return {};
 }
 
-// A listing that skipped stored connections it could not read: each is logged
-// and the observers hear of it once; the readable ones are still listed.
-template <typename Report>
-void ReportSkipped(const PK::Array<ConnectionWithSpecificationFactory::LoadError>& loadErrors, Report&& report) {
-    if (loadErrors.IsEmpty()) return;
-    for (const auto& error : loadErrors) LOG_ERROR("exception: {}", error.message);
-    report();
+Manager::ConnectionPtr Manager::FindConnection(const PK::UniString& tessarySpecificationId) const {
+    try {
+        return _connectionFactory->GetById(tessarySpecificationId);
+    } catch (const std::exception& e) {
+        ReportLoadFailure(&e);
+    } catch (...) {
+        ReportLoadFailure(nullptr);
+    }
+    return nullptr;
 }
 
-}  // namespace
-
-Manager::Connections Manager::GetConnections() {
-    const auto report = [this] { ReportLoadFailure(); };
-    return Guarded<Connections>(
-        [&] {
-            PK::Array<ConnectionWithSpecificationFactory::LoadError> loadErrors;
-            Connections connections = _connectionFactory->GetAll(&loadErrors);
-            ReportSkipped(loadErrors, report);
-            return connections;
-        },
-        report);
-}
+Manager::Connections Manager::GetConnections() { return ListConnections(); }
 
 Manager::ConstConnections Manager::GetConnections() const {
-    const auto report = [this] { ReportLoadFailure(); };
-    return Guarded<ConstConnections>(
-        [&] {
-            PK::Array<ConnectionWithSpecificationFactory::LoadError> loadErrors;
-            ConstConnections connections = _connectionFactory->GetAllConst(&loadErrors);
-            ReportSkipped(loadErrors, report);
-            return connections;
-        },
-        report);
+    ConstConnections connections;
+    for (ConnectionPtr& connection : ListConnections()) connections.Push(std::move(connection));
+    return connections;
 }
 
 Manager::ConnectionPtr Manager::GetConnection(const PK::UniString& tessarySpecificationId) {
-    return Guarded<ConnectionPtr>([&] { return _connectionFactory->GetById(tessarySpecificationId); },
-                                  [this] { ReportLoadFailure(); });
+    return FindConnection(tessarySpecificationId);
 }
 
 Manager::ConstConnectionPtr Manager::GetConnection(const PK::UniString& tessarySpecificationId) const {
-    return Guarded<ConstConnectionPtr>([&] { return _connectionFactory->GetById(tessarySpecificationId); },
-                                       [this] { ReportLoadFailure(); });
+    return FindConnection(tessarySpecificationId);
 }
 
 std::ostream& operator<<(std::ostream& os, const Manager& manager) {

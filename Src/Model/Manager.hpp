@@ -15,6 +15,7 @@
 //   manager->ResetTessaryApi(browser);   // the browser panel hands over its page
 //   manager->Attach(palette);            // the palette hears the events
 #include <iosfwd>
+#include <exception>
 #include <memory>
 
 #include "Model/AddonVersion.hpp"
@@ -161,8 +162,11 @@ private:
     // Calls the event on every attached ManagerObserver, the latest attached first.
     template <typename Event, typename... Args>
     void Notify(Event event, const Args&... args) const;
-    // Logs a failed look-up and tells the observers.
-    void ReportLoadFailure() const;
+    // The factory's look-ups, each failure logged and told to the observers.
+    Connections ListConnections() const;
+    ConnectionPtr FindConnection(const PK::UniString& tessarySpecificationId) const;
+    // Logs the failure (nullptr: one that is no std::exception) and tells the observers.
+    void ReportLoadFailure(const std::exception* e) const;
     // Re-reads the host selection; tells the observers when it changed.
     void UpdateSelectionCache();
 

@@ -26,6 +26,17 @@ Timeline Join(Timeline a, const Timeline& b) {
     return a;
 }
 
+// Opens the saved project "House" with what an earlier session left in it:
+// the clause systems and spec-2's connection, there before the host tells
+// the add-on.
+TVSim::Project& OpenHouse(std::vector<API_Guid>* systems = nullptr) {
+    TVSim::Project& house = TVSim::OpenSavedProject("House", "/projects/House.tvp");
+    const std::vector<API_Guid> made = AddClauseSystems(house);
+    StoreConnectionRecord(house, 2, made[1]);
+    if (systems != nullptr) *systems = made;
+    return house;
+}
+
 }  // namespace
 
 TEST(ManagerLifeCycle, WithoutAProjectTheManagerStartsQuietlyAndThePageKnowsNoDocument) {
@@ -45,10 +56,8 @@ TEST(ManagerLifeCycle, WithoutAProjectTheManagerStartsQuietlyAndThePageKnowsNoDo
 TEST(ManagerLifeCycle, OpeningAProjectWithTwoConnectionsSelectsTheFirstTheHostListsAndSendsThePageItsStates) {
     Scene s;
     s.addOn->Take();
-    TVSim::Project& house = TVSim::OpenSavedProject("House", "/projects/House.tvp");
-    // What an earlier session left in the project, there before the host tells the add-on.
-    const std::vector<API_Guid> systems = AddClauseSystems(house);
-    StoreConnectionRecord(house, 2, systems[1]);
+    std::vector<API_Guid> systems;
+    TVSim::Project& house = OpenHouse(&systems);
     StoreConnectionRecord(house, 1, systems[0]);
     house.AddAddOnObject("PlanData", PlanRecord("house-plan"));
     Scene::Deliver();
@@ -63,9 +72,7 @@ TEST(ManagerLifeCycle, OpeningAProjectWithTwoConnectionsSelectsTheFirstTheHostLi
 TEST(ManagerLifeCycle, AConnectionThatCannotBeReadIsReportedAndTheOthersStillOpen) {
     Scene s;
     s.addOn->Take();
-    TVSim::Project& house = TVSim::OpenSavedProject("House", "/projects/House.tvp");
-    const std::vector<API_Guid> systems = AddClauseSystems(house);
-    StoreConnectionRecord(house, 2, systems[1]);
+    TVSim::Project& house = OpenHouse();
     house.StoreModulData(Model::ConnectionWithSpecification::GetModulDataNameForSpecId("spec-1"),
                          {1, 0x6D6D, std::vector<char>{'d', 'a', 'm', 'a', 'g', 'e', 'd'}});
     LogCapture log(LogCapture::Mode::AddToDefault);
@@ -118,8 +125,7 @@ TEST(ManagerLifeCycle, OpeningAnotherProjectShowsNothingOfThePreviousProjectsSel
 
     // A host that tells of the opened project before (or without) a selection change.
     TVSim::Events::SetAutoDelivery(false);
-    TVSim::Project& house = TVSim::OpenSavedProject("House", "/projects/House.tvp");
-    StoreConnectionRecord(house, 1, AddClauseSystems(house)[0]);
+    OpenHouse();
     TVSim::Events::ProjectEvent(APINotify_Open);
 
     EXPECT_TRUE(s.addOn->manager->GetSelection().GetElements().IsEmpty());
