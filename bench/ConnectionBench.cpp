@@ -102,8 +102,8 @@ struct Scene {
 // ---- the cache rebuild ----
 
 constexpr API_ElemTypeID elementTypes[] = {API_WallID, API_SlabID, API_ColumnID, API_BeamID, API_ZoneID};
-constexpr PK::UInt32 floorPlanFilter = APIFilt_OnVisLayer | APIFilt_OnActFloor | APIFilt_VisibleByPhase |
-                                       APIFilt_InStructureView;
+constexpr PK::UInt32 floorPlanFilter =
+    APIFilt_OnVisLayer | APIFilt_OnActFloor | APIFilt_VisibleByPhase | APIFilt_InStructureView;
 
 // N elements of five kinds; one in ten on a locked layer, one in five associated with the clause.
 void AddElements(Scene& scene, PK::Int64 n) {
@@ -137,7 +137,8 @@ PK::USize HostListing(const Scene& scene) {
             if (TVAPI_Element_IsPropertyDefinitionAvailable(guid, scene.clauseIdDefinition)) {
                 PK::Array<API_Property> values;
                 TVAPI_Element_GetPropertyValuesByGuid(guid, definition, values);
-                if (!values[0].isDefault && values[0].value.singleVariant.variant.uniStringValue == "clause-a") continue;
+                if (!values[0].isDefault && values[0].value.singleVariant.variant.uniStringValue == "clause-a")
+                    continue;
             }
             table[head.typeID].Add(guid);
         }

@@ -1,15 +1,16 @@
-// Growth of the issue collection, and of the class library under it, at 1k,
-// 10k and 100k. Each case times one whole batch of N and reports "x10": its
-// time divided by the time of the same case at N/10 in the same run, about 10
-// for linear work. Storing and loading also reports "xRaw": its time divided
-// by the time of writing and reading the same bytes in one piece.
+// The issue collection, and the class library under it, at 1k, 10k and 100k:
+// adding issues, merging two members' collections, removing issues one by
+// one, taking a hash set's first entry again and again, clearing a set that
+// once was large, and storing and loading. All must grow linearly. The
+// collection cases time as their floor N GUIDs filed in a hash table and
+// probed once; storing and loading times writing and reading the same bytes
+// in one piece.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "Batch.hpp"
 #include "IO/MemoryChannel.hpp"
 #include "Model/Issue/Collection.hpp"
 #include "Model/Issue/UnknownError.hpp"
@@ -21,34 +22,7 @@ namespace {
 
 using namespace TessaryConnect::Model;
 using IssuePtr = std::shared_ptr<Issue::Base>;
-using Seconds = std::chrono::duration<double>;
-
-// Seconds per batch of the case's last run, by case and size.
-std::map<std::string, std::map<PK::Int64, double>>& Measured() {
-    static std::map<std::string, std::map<PK::Int64, double>> measured;
-    return measured;
-}
-
-// Times the batch (not the set-up before it) of every iteration.
-template <typename Setup, typename Batch>
-double TimeBatches(benchmark::State& state, const std::string& name, Setup setup, Batch batch) {
-    double total = 0;
-    for (auto _ : state) {
-        auto input = setup();
-        const auto start = std::chrono::steady_clock::now();
-        batch(input);
-        const double seconds = Seconds(std::chrono::steady_clock::now() - start).count();
-        state.SetIterationTime(seconds);
-        total += seconds;
-    }
-    const double perBatch = total / static_cast<double>(state.iterations());
-    const PK::Int64 n = state.range(0);
-    auto& sizes = Measured()[name];
-    sizes[n] = perBatch;
-    if (auto tenth = sizes.find(n / 10); tenth != sizes.end() && tenth->second > 0)
-        state.counters["x10"] = perBatch / tenth->second;
-    return perBatch;
-}
+using Bytes = std::vector<char>;
 
 IssuePtr Unknown(PK::Int32 time, PK::Int64 i) {
     PK::Clock::Set(time);
@@ -60,9 +34,19 @@ IssuePtr Elements(PK::Int32 time, PK::Int64 i) {
     return std::make_shared<IssueTest::ElementsIssue>(PK::Array<PK::Guid>{IssueTest::E(static_cast<PK::UInt32>(i))});
 }
 
+void FileAndProbeGuids(PK::Int64 count) {
+    PK::HashTable<PK::Guid, PK::Int64> byGuid;
+    std::vector<PK::Guid> guids;
+    for (PK::Int64 i = 0; i < count; ++i) guids.push_back(PK::Guid::Generate());
+    for (PK::Int64 i = 0; i < count; ++i) byGuid.Add(guids[i], i);
+    PK::USize found = 0;
+    for (const PK::Guid& guid : guids) found += byGuid.ContainsKey(guid) ? 1 : 0;
+    benchmark::DoNotOptimize(found);
+}
+
 // The stored form of a collection holding these issues, made without adding
-// them one by one, so that the set-up costs the same whatever is measured.
-std::vector<char> StoredList(const std::vector<IssuePtr>& issues) {
+// them one by one, so that preparing a batch costs the same whatever is measured.
+Bytes StoredList(const std::vector<IssuePtr>& issues) {
     IO::MemoryOChannel32 oc;
     {
         PK::OutputFrame frame(oc, Issue::Collection::classInfo);
@@ -73,30 +57,32 @@ std::vector<char> StoredList(const std::vector<IssuePtr>& issues) {
     return {oc.GetDestination(), oc.GetDestination() + oc.GetDataSize()};
 }
 
-void Load(Issue::Collection& collection, const std::vector<char>& bytes) {
+std::unique_ptr<Issue::Collection> Loaded(const IssueTest::FakeConnection& connection, const Bytes& bytes) {
+    auto collection = std::make_unique<Issue::Collection>(connection);
     IO::MemoryIChannel32 ic(bytes.data(), bytes.size());
-    if (collection.Read(ic) != PK::NoError) throw std::runtime_error("stored list unreadable");
+    if (collection->Read(ic) != PK::NoError) throw std::runtime_error("stored list unreadable");
+    return collection;
 }
 
-void BM_AddIssues(benchmark::State& state, const std::string& kind, IssuePtr (*make)(PK::Int32, PK::Int64)) {
+void BM_AddIssues(benchmark::State& state, const char* kind, IssuePtr (*make)(PK::Int32, PK::Int64)) {
+    Bench::Batch batch(state, kind);
     IssueTest::FakeConnection connection;
-    const PK::Int64 n = state.range(0);
-    TimeBatches(
-        state, kind,
-        [&] {
-            std::vector<IssuePtr> issues;
-            for (PK::Int64 i = 0; i < n; ++i) issues.push_back(make(static_cast<PK::Int32>(i), i));
-            return std::make_pair(std::make_unique<Issue::Collection>(connection), std::move(issues));
-        },
-        [](auto& input) {
-            for (auto& issue : input.second) input.first->AddIssue(issue);
+    for (auto _ : state) {
+        std::vector<IssuePtr> issues;
+        for (PK::Int64 i = 0; i < state.range(0); ++i) issues.push_back(make(static_cast<PK::Int32>(i), i));
+        Issue::Collection collection(connection);
+        batch.Time([&] {
+            for (auto& issue : issues) collection.AddIssue(issue);
         });
+        batch.TimeFloor([&] { FileAndProbeGuids(state.range(0)); });
+    }
 }
-BENCHMARK_CAPTURE(BM_AddIssues, Distinct, "AddDistinct", &Unknown)->RangeMultiplier(10)->Range(1000, 100000)->UseManualTime();
-BENCHMARK_CAPTURE(BM_AddIssues, Elements, "AddElements", &Elements)->RangeMultiplier(10)->Range(1000, 100000)->UseManualTime();
+BENCHMARK_CAPTURE(BM_AddIssues, Distinct, "add distinct issues", &Unknown)->Apply(Bench::Sizes)->UseManualTime();
+BENCHMARK_CAPTURE(BM_AddIssues, Elements, "add element issues", &Elements)->Apply(Bench::Sizes)->UseManualTime();
 
 // Two members' collections of N issues each, made in alternating seconds.
 void BM_MergeIn(benchmark::State& state) {
+    Bench::Batch batch(state, "merge in");
     IssueTest::FakeConnection connection;
     const PK::Int64 n = state.range(0);
     std::vector<IssuePtr> mine, theirs;
@@ -104,112 +90,95 @@ void BM_MergeIn(benchmark::State& state) {
         mine.push_back(Unknown(static_cast<PK::Int32>(2 * i), i));
         theirs.push_back(Unknown(static_cast<PK::Int32>(2 * i + 1), n + i));
     }
-    const std::vector<char> mineStored = StoredList(mine), theirsStored = StoredList(theirs);
-    TimeBatches(
-        state, "MergeIn",
-        [&] {
-            auto pair = std::make_pair(std::make_unique<Issue::Collection>(connection),
-                                       std::make_unique<Issue::Collection>(connection));
-            Load(*pair.first, mineStored);
-            Load(*pair.second, theirsStored);
-            return pair;
-        },
-        [](auto& input) { benchmark::DoNotOptimize(input.first->MergeIn(*input.second)); });
+    const Bytes mineStored = StoredList(mine), theirsStored = StoredList(theirs);
+    for (auto _ : state) {
+        auto ours = Loaded(connection, mineStored);
+        auto other = Loaded(connection, theirsStored);
+        batch.Time([&] { benchmark::DoNotOptimize(ours->MergeIn(*other)); });
+        batch.TimeFloor([&] { FileAndProbeGuids(2 * n); });
+    }
 }
-BENCHMARK(BM_MergeIn)->RangeMultiplier(10)->Range(1000, 100000)->UseManualTime();
+BENCHMARK(BM_MergeIn)->Apply(Bench::Sizes)->UseManualTime();
 
 void BM_RemoveOneByOne(benchmark::State& state) {
+    Bench::Batch batch(state, "remove one by one");
     IssueTest::FakeConnection connection;
-    const PK::Int64 n = state.range(0);
     std::vector<IssuePtr> issues;
-    for (PK::Int64 i = 0; i < n; ++i) issues.push_back(Unknown(static_cast<PK::Int32>(i), i));
-    const std::vector<char> stored = StoredList(issues);
-    TimeBatches(
-        state, "RemoveOneByOne",
-        [&] {
-            auto collection = std::make_unique<Issue::Collection>(connection);
-            Load(*collection, stored);
-            std::vector<IssuePtr> held(collection->Get().begin(), collection->Get().end());
-            return std::make_pair(std::move(collection), std::move(held));
-        },
-        [](auto& input) {
-            for (const auto& issue : input.second) input.first->Remove(issue);
+    for (PK::Int64 i = 0; i < state.range(0); ++i) issues.push_back(Unknown(static_cast<PK::Int32>(i), i));
+    const Bytes stored = StoredList(issues);
+    for (auto _ : state) {
+        auto collection = Loaded(connection, stored);
+        const std::vector<IssuePtr> held(collection->Get().begin(), collection->Get().end());
+        batch.Time([&] {
+            for (const auto& issue : held) collection->Remove(issue);
         });
+        batch.TimeFloor([&] { FileAndProbeGuids(state.range(0)); });
+    }
 }
-BENCHMARK(BM_RemoveOneByOne)->RangeMultiplier(10)->Range(1000, 100000)->UseManualTime();
+BENCHMARK(BM_RemoveOneByOne)->Apply(Bench::Sizes)->UseManualTime();
 
-// Empties a set by taking its first entry each time.
+PK::HashSet<PK::Int64> Filled(PK::Int64 count) {
+    PK::HashSet<PK::Int64> set;
+    for (PK::Int64 i = 0; i < count; ++i) set.Add(i);
+    return set;
+}
+
+// Empties a set by taking its first entry each time; the floor fills one.
 void BM_HashSetTakeFirst(benchmark::State& state) {
-    const PK::Int64 n = state.range(0);
-    TimeBatches(
-        state, "HashSetTakeFirst",
-        [&] {
-            PK::HashSet<PK::Int64> set;
-            for (PK::Int64 i = 0; i < n; ++i) set.Add(i);
-            return set;
-        },
-        [](PK::HashSet<PK::Int64>& set) {
+    Bench::Batch batch(state, "hash set take first");
+    for (auto _ : state) {
+        PK::HashSet<PK::Int64> set = Filled(state.range(0));
+        batch.Time([&] {
             while (!set.IsEmpty()) set.Delete(*set.begin());
         });
+        batch.TimeFloor([&] { benchmark::DoNotOptimize(Filled(state.range(0)).GetSize()); });
+    }
 }
-BENCHMARK(BM_HashSetTakeFirst)->RangeMultiplier(10)->Range(1000, 100000)->UseManualTime();
+BENCHMARK(BM_HashSetTakeFirst)->Apply(Bench::Sizes)->UseManualTime();
 
 // A set that once held N entries, used N times for one entry and cleared.
 void BM_HashSetClearAfterPeak(benchmark::State& state) {
-    const PK::Int64 n = state.range(0);
-    TimeBatches(
-        state, "HashSetClearAfterPeak",
-        [&] {
-            PK::HashSet<PK::Int64> set;
-            for (PK::Int64 i = 0; i < n; ++i) set.Add(i);
-            set.Clear();
-            return set;
-        },
-        [n](PK::HashSet<PK::Int64>& set) {
-            for (PK::Int64 i = 0; i < n; ++i) {
+    Bench::Batch batch(state, "hash set clear after peak");
+    for (auto _ : state) {
+        PK::HashSet<PK::Int64> set = Filled(state.range(0));
+        set.Clear();
+        batch.Time([&] {
+            for (PK::Int64 i = 0; i < state.range(0); ++i) {
                 set.Add(i);
                 set.Clear();
             }
         });
-}
-BENCHMARK(BM_HashSetClearAfterPeak)->RangeMultiplier(10)->Range(1000, 100000)->UseManualTime();
-
-// Storing and loading a collection of unknown errors and element issues,
-// against copying the same bytes into a channel and out of it in one piece.
-void BM_StoreAndLoad(benchmark::State& state) {
-    IssueTest::FakeConnection connection;
-    const PK::Int64 n = state.range(0);
-    Issue::Collection collection(connection);
-    {
-        std::vector<IssuePtr> issues;
-        for (PK::Int64 i = 0; i < n; ++i) issues.push_back(i % 2 == 0 ? Unknown(0, i) : Elements(0, i));
-        Load(collection, StoredList(issues));
     }
-    std::vector<char> bytes;
-    const double structured = TimeBatches(
-        state, "StoreAndLoad", [&] { return std::make_unique<Issue::Collection>(connection); },
-        [&](std::unique_ptr<Issue::Collection>& loaded) {
+}
+BENCHMARK(BM_HashSetClearAfterPeak)->Apply(Bench::Sizes)->UseManualTime();
+
+// Unknown errors and element issues stored and loaded again.
+void BM_StoreAndLoad(benchmark::State& state) {
+    Bench::Batch batch(state, "store and load");
+    IssueTest::FakeConnection connection;
+    std::vector<IssuePtr> issues;
+    for (PK::Int64 i = 0; i < state.range(0); ++i) issues.push_back(i % 2 == 0 ? Unknown(0, i) : Elements(0, i));
+    const auto collection = Loaded(connection, StoredList(issues));
+    Bytes bytes;
+    for (auto _ : state) {
+        Issue::Collection loaded(connection);
+        batch.Time([&] {
             IO::MemoryOChannel32 oc;
-            collection.Write(oc);
+            collection->Write(oc);
             IO::MemoryIChannel32 ic(oc.GetDestination(), oc.GetDataSize());
-            loaded->Read(ic);
+            loaded.Read(ic);
             if (bytes.empty()) bytes.assign(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
         });
-
-    constexpr int rawRuns = 20;
-    const auto start = std::chrono::steady_clock::now();
-    for (int run = 0; run < rawRuns; ++run) {
-        IO::MemoryOChannel32 oc;
-        oc.WriteBin(bytes.data(), bytes.size());
-        IO::MemoryIChannel32 ic(oc.GetDestination(), oc.GetDataSize());
-        std::vector<char> back(bytes.size());
-        ic.ReadBin(back.data(), back.size());
-        benchmark::DoNotOptimize(back.data());
+        batch.TimeFloor([&] {
+            IO::MemoryOChannel32 oc;
+            oc.WriteBin(bytes.data(), bytes.size());
+            IO::MemoryIChannel32 ic(oc.GetDestination(), oc.GetDataSize());
+            Bytes back(bytes.size());
+            ic.ReadBin(back.data(), back.size());
+            benchmark::DoNotOptimize(back.data());
+        });
     }
-    const double raw = Seconds(std::chrono::steady_clock::now() - start).count() / rawRuns;
-    state.counters["xRaw"] = structured / raw;
-    state.counters["bytes"] = static_cast<double>(bytes.size());
 }
-BENCHMARK(BM_StoreAndLoad)->RangeMultiplier(10)->Range(1000, 100000)->UseManualTime();
+BENCHMARK(BM_StoreAndLoad)->Apply(Bench::Sizes)->UseManualTime();
 
 }  // namespace

@@ -13,8 +13,7 @@ const PK::ClassInfo ClassificationSystem::classInfo("Model::ClassificationSystem
                                                     PK::Guid("9bbf7122-7de1-4ddd-a0bd-b357188c1ef9"),
                                                     PK::ClassVersion(1, 0));
 
-ClassificationSystem::ClassificationSystem(const ConnectionWithSpecification& connection)
-    : _connection(connection) {}
+ClassificationSystem::ClassificationSystem(const ConnectionWithSpecification& connection) : _connection(connection) {}
 
 ClassificationSystem::ClassificationSystem(const ConnectionWithSpecification& connection, const PK::Guid& guid)
     : _connection(connection), _guid(guid) {}
@@ -36,7 +35,8 @@ PK::Guid ClassificationSystem::GetItemByID(const PK::UniString& itemId) const {
 PK::Array<PK::Guid> ClassificationSystem::GetAllItems() const {
     Check();
     PK::Array<PK::Guid> items;
-    for (const API_ClassificationItem& item : _connection.TV().Helper_Classification_GetAllClassificationItemsOfSystem(_guid))
+    for (const API_ClassificationItem& item :
+         _connection.TV().Helper_Classification_GetAllClassificationItemsOfSystem(_guid))
         items.Push(item.guid);
     return items;
 }

@@ -242,8 +242,7 @@ VirtualType& ConnectionWithSpecification::GetVirtualType(const PK::UniString& te
     return *_virtualTypes.Get(tessaryClauseId);
 }
 
-void ConnectionWithSpecification::EnumerateVirtualTypes(
-    const std::function<void(const VirtualType&)>& function) const {
+void ConnectionWithSpecification::EnumerateVirtualTypes(const std::function<void(const VirtualType&)>& function) const {
     for (const auto& [clauseId, virtualType] : _virtualTypes) function(*virtualType);
 }
 

@@ -155,7 +155,9 @@ public:
     // clears the disconnected mark; without a page nothing happens.
     void ReconnectWithTessarySpecification();
 
-    bool HasVirtualType(const PK::UniString& tessaryClauseId) const { return _virtualTypes.ContainsKey(tessaryClauseId); }
+    bool HasVirtualType(const PK::UniString& tessaryClauseId) const {
+        return _virtualTypes.ContainsKey(tessaryClauseId);
+    }
     // The table's missing-key error for a clause without virtual type: ask HasVirtualType first.
     const VirtualType& GetVirtualType(const PK::UniString& tessaryClauseId) const;
     VirtualType& GetVirtualType(const PK::UniString& tessaryClauseId);

@@ -21,8 +21,8 @@ PK::Array<API_ElemTypeID> RelatedTypes(API_ElemTypeID typeID) {
         case API_BeamID:
             return {API_BeamSegmentID};
         case API_CurtainWallID:
-            return {API_CurtainWallSegmentID, API_CurtainWallFrameID, API_CurtainWallPanelID,
-                    API_CurtainWallJunctionID, API_CurtainWallAccessoryID};
+            return {API_CurtainWallSegmentID, API_CurtainWallFrameID, API_CurtainWallPanelID, API_CurtainWallJunctionID,
+                    API_CurtainWallAccessoryID};
         case API_StairID:
             return {API_StairStructureID, API_RiserID, API_TreadID};
         case API_RailingID: {

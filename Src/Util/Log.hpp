@@ -21,10 +21,12 @@ void InitLogger();
 std::string FormatRuntimeError(const char* file, int line, std::string_view text);
 }  // namespace TessaryConnect
 
-#define TC_LOG(level, ...)                                                                                       \
-    ::spdlog::default_logger_raw()->log(                                                                         \
-        ::spdlog::source_loc{::_trim_file_macro(__FILE__), __LINE__, static_cast<const char*>(__FUNCTION__)}, \
-        level, __VA_ARGS__)
+// The source location that a log line written here carries: the trimmed
+// file, the line and the enclosing function.
+#define TC_SOURCE_LOC \
+    ::spdlog::source_loc { ::_trim_file_macro(__FILE__), __LINE__, static_cast<const char*>(__FUNCTION__) }
+
+#define TC_LOG(level, ...) ::spdlog::default_logger_raw()->log(TC_SOURCE_LOC, level, __VA_ARGS__)
 
 #define LOG_TRACE(...) TC_LOG(::spdlog::level::trace, __VA_ARGS__)
 #define LOG_DEBUG(...) TC_LOG(::spdlog::level::debug, __VA_ARGS__)

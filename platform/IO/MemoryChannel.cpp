@@ -1,42 +1,45 @@
 #include "IO/MemoryChannel.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 namespace IO {
 
 MemoryOChannel32::MemoryOChannel32(PK::USize initialSize, PK::USize /*increment*/, int allocationMode)
     : _capacityLimit(allocationMode == FixedSize ? initialSize : 0xFFFFFFFFu) {
-    _buffer.reserve(initialSize);
+    if (initialSize == 0) return;
+    _buffer = std::make_unique_for_overwrite<PK::UInt8[]>(initialSize);
+    _capacity = initialSize;
+    SetPutArea(_buffer.get(), 0, _buffer.get(), _buffer.get() + _capacity);
 }
 
 PKErrCode MemoryOChannel32::PutBytes(const void* data, PK::USize size) {
-    if (size > _capacityLimit - _buffer.size()) return PK::Error;
-    const char* bytes = static_cast<const char*>(data);
-    _buffer.insert(_buffer.end(), bytes, bytes + size);
+    const PK::USize used = GetDataSize();
+    if (size > _capacityLimit - used) return PK::Error;
+    PK::USize capacity = std::max({used + size, 2 * _capacity, PK::USize(256)});
+    capacity = std::min(capacity, _capacityLimit);
+    auto grown = std::make_unique_for_overwrite<PK::UInt8[]>(capacity);
+    if (used > 0) std::memcpy(grown.get(), _buffer.get(), used);
+    std::memcpy(grown.get() + used, data, size);
+    _buffer = std::move(grown);
+    _capacity = capacity;
+    SetPutArea(_buffer.get(), 0, _buffer.get() + used + size, _buffer.get() + _capacity);
     return PK::NoError;
 }
 
-PKErrCode MemoryOChannel32::PatchBytes(PK::USize position, const void* data, PK::USize size) {
-    if (position > _buffer.size() || size > _buffer.size() - position) return PK::BadData;
-    std::memcpy(_buffer.data() + position, data, size);
-    return PK::NoError;
+PKErrCode MemoryOChannel32::PatchBytes(PK::USize, const void*, PK::USize) {
+    return PK::BadData;  // the window holds everything written: nothing lies outside it
 }
 
-MemoryIChannel32::MemoryIChannel32(const void* source, PK::USize size)
-    : _source(static_cast<const char*>(source)), _size(source == nullptr ? 0 : size) {}
-
-PKErrCode MemoryIChannel32::GetBytes(void* data, PK::USize size) {
-    if (size > _size - _offset) return PK::EndOfInput;
-    if (size > 0) std::memcpy(data, _source + _offset, size);
-    _offset += size;
-    return PK::NoError;
+MemoryIChannel32::MemoryIChannel32(const void* source, PK::USize size) {
+    if (source == nullptr) return;
+    const auto* bytes = static_cast<const PK::UInt8*>(source);
+    SetGetArea(bytes, bytes + size);
 }
 
-PKErrCode MemoryIChannel32::SkipBytes(PK::USize size) {
-    if (size > _size - _offset) return PK::EndOfInput;
-    _offset += size;
-    return PK::NoError;
-}
+PKErrCode MemoryIChannel32::GetBytes(void*, PK::USize) { return PK::EndOfInput; }
+
+PKErrCode MemoryIChannel32::SkipBytes(PK::USize) { return PK::EndOfInput; }
 
 namespace {
 bool OrderOfSign(PK::UInt16 sign, PK::ByteOrder& order) {

@@ -1,7 +1,8 @@
 #pragma once
 // Channels over memory: the output channel grows a buffer of its own, the
-// input channel reads a caller's buffer without taking it over.
-#include <vector>
+// input channel reads a caller's buffer without taking it over. Both lend
+// their channel the whole buffer as its window.
+#include <memory>
 
 #include "PK/Channel.hpp"
 
@@ -20,15 +21,16 @@ public:
     // initialSize bytes. increment 0 lets the buffer grow geometrically.
     explicit MemoryOChannel32(PK::USize initialSize = 0, PK::USize increment = 0, int allocationMode = Growing);
 
-    const char* GetDestination() const { return _buffer.data(); }
-    PK::USize GetDataSize() const { return _buffer.size(); }
+    const char* GetDestination() const { return reinterpret_cast<const char*>(_buffer.get()); }
+    PK::USize GetDataSize() const { return static_cast<PK::USize>(GetPutPointer() - _buffer.get()); }
 
 protected:
     PKErrCode PutBytes(const void* data, PK::USize size) override;
     PKErrCode PatchBytes(PK::USize position, const void* data, PK::USize size) override;
 
 private:
-    std::vector<char> _buffer;
+    std::unique_ptr<PK::UInt8[]> _buffer;
+    PK::USize _capacity = 0;
     PK::USize _capacityLimit;
 };
 
@@ -38,14 +40,10 @@ public:
     MemoryIChannel32(const void* source, PK::USize size);
 
 protected:
+    // Called only past the end of the buffer.
     PKErrCode GetBytes(void* data, PK::USize size) override;
     PKErrCode SkipBytes(PK::USize size) override;
-    PK::USize GetRemainingSize() const override { return _size - _offset; }
-
-private:
-    const char* _source;
-    PK::USize _size;
-    PK::USize _offset = 0;
+    PK::USize GetRemainingSize() const override { return GetWindowSize(); }
 };
 
 // Selects the byte order an input channel decodes numbers with, from the

@@ -1,6 +1,8 @@
 #include "PK/Channel.hpp"
 
+#include <algorithm>
 #include <bit>
+#include <cstring>
 #include <vector>
 
 #include "PK/Object.hpp"
@@ -33,23 +35,36 @@ void TakeArmedFault(Faults& faults) {
 }
 
 template <typename U>
-void Encode(U value, UInt8* out, ByteOrder order) {
+U ByteSwap(U value) {
+    if constexpr (sizeof(U) == 1)
+        return value;
+    else if constexpr (sizeof(U) == 2)
+        return __builtin_bswap16(value);
+    else if constexpr (sizeof(U) == 4)
+        return __builtin_bswap32(value);
+    else
+        return __builtin_bswap64(value);
+}
+
+// The value as the channel's byte order wants it in memory, and back.
+template <typename U>
+U InOrder(U value, ByteOrder order) {
     static_assert(std::is_unsigned_v<U>);
-    for (USize i = 0; i < sizeof(U); ++i) {
-        USize shift = (order == ByteOrder::LittleEndian ? i : sizeof(U) - 1 - i) * 8;
-        out[i] = static_cast<UInt8>(value >> shift);
-    }
+    const bool littleEndianMachine = std::endian::native == std::endian::little;
+    return (order == ByteOrder::LittleEndian) == littleEndianMachine ? value : ByteSwap(value);
+}
+
+template <typename U>
+void Encode(U value, UInt8* out, ByteOrder order) {
+    value = InOrder(value, order);
+    std::memcpy(out, &value, sizeof(U));
 }
 
 template <typename U>
 U Decode(const UInt8* in, ByteOrder order) {
-    static_assert(std::is_unsigned_v<U>);
-    U value = 0;
-    for (USize i = 0; i < sizeof(U); ++i) {
-        USize shift = (order == ByteOrder::LittleEndian ? i : sizeof(U) - 1 - i) * 8;
-        value = static_cast<U>(value | (static_cast<U>(in[i]) << shift));
-    }
-    return value;
+    U value;
+    std::memcpy(&value, in, sizeof(U));
+    return InOrder(value, order);
 }
 
 constexpr USize GuidSize = 16;
@@ -95,9 +110,19 @@ ErrCode OChannel::BeginValue() {
     return _status;
 }
 
+void OChannel::SetPutArea(UInt8* start, USize startPosition, UInt8* put, UInt8* end) {
+    _putStart = start;
+    _putStartPosition = startPosition;
+    _put = put;
+    _putEnd = end;
+}
+
 ErrCode OChannel::PutRaw(const void* data, USize size) {
     if (_status != NoError) return _status;
-    if (ErrCode err = PutBytes(data, size); err != NoError) {
+    if (size <= static_cast<USize>(_putEnd - _put)) {
+        if (size > 0) std::memcpy(_put, data, size);
+        _put += size;
+    } else if (ErrCode err = PutBytes(data, size); err != NoError) {
         _status = err;
         return err;
     }
@@ -107,6 +132,12 @@ ErrCode OChannel::PutRaw(const void* data, USize size) {
 
 ErrCode OChannel::PatchRaw(USize position, const void* data, USize size) {
     if (_status != NoError) return _status;
+    const USize written = static_cast<USize>(_put - _putStart);
+    if (position >= _putStartPosition && position - _putStartPosition <= written &&
+        size <= written - (position - _putStartPosition)) {
+        std::memcpy(_putStart + (position - _putStartPosition), data, size);
+        return NoError;
+    }
     if (ErrCode err = PatchBytes(position, data, size); err != NoError) _status = err;
     return _status;
 }
@@ -137,10 +168,18 @@ ErrCode OChannel::Write(const UniString& value) {
         _status = BadData;
         return _status;
     }
-    std::vector<UInt8> bytes(4 + 2 * units.size());
-    Encode(static_cast<UInt32>(units.size()), bytes.data(), _order);
-    for (USize i = 0; i < units.size(); ++i) Encode(static_cast<UInt16>(units[i]), bytes.data() + 4 + 2 * i, _order);
-    return PutRaw(bytes.data(), bytes.size());
+    UInt8 length[4];
+    Encode(static_cast<UInt32>(units.size()), length, _order);
+    if (ErrCode err = PutRaw(length, sizeof length); err != NoError) return err;
+    if (InOrder<UInt16>(1, _order) == 1) return PutRaw(units.data(), 2 * units.size());
+    UInt8 chunk[256];
+    for (USize done = 0; done < units.size();) {
+        const USize n = std::min(units.size() - done, sizeof chunk / 2);
+        for (USize i = 0; i < n; ++i) Encode(static_cast<UInt16>(units[done + i]), chunk + 2 * i, _order);
+        if (ErrCode err = PutRaw(chunk, 2 * n); err != NoError) return err;
+        done += n;
+    }
+    return NoError;
 }
 
 ErrCode OChannel::Write(const Guid& value) {
@@ -183,7 +222,10 @@ ErrCode IChannel::GetRaw(void* data, USize size) {
         _status = EndOfInput;  // past the end of the record being read
         return _status;
     }
-    if (ErrCode err = GetBytes(data, size); err != NoError) {
+    if (size <= GetWindowSize()) {
+        if (size > 0) std::memcpy(data, _get, size);
+        _get += size;
+    } else if (ErrCode err = GetBytes(data, size); err != NoError) {
         _status = err;
         return err;
     }
@@ -197,7 +239,9 @@ ErrCode IChannel::SkipRaw(USize size) {
         _status = EndOfInput;
         return _status;
     }
-    if (ErrCode err = SkipBytes(size); err != NoError) {
+    if (size <= GetWindowSize()) {
+        _get += size;
+    } else if (ErrCode err = SkipBytes(size); err != NoError) {
         _status = err;
         return err;
     }
@@ -283,10 +327,10 @@ ErrCode IChannel::Read(UniString& value) {
         _status = EndOfInput;  // truncated, or a corrupt length: do not allocate for it
         return _status;
     }
-    std::vector<UInt8> bytes(2 * static_cast<USize>(length));
-    if (ErrCode err = GetRaw(bytes.data(), bytes.size()); err != NoError) return err;
     std::u16string units(length, u'\0');
-    for (USize i = 0; i < length; ++i) units[i] = static_cast<char16_t>(Decode<UInt16>(bytes.data() + 2 * i, _order));
+    if (ErrCode err = GetRaw(units.data(), 2 * static_cast<USize>(length)); err != NoError) return err;
+    if (InOrder<UInt16>(1, _order) != 1)
+        for (char16_t& unit : units) unit = static_cast<char16_t>(ByteSwap(static_cast<UInt16>(unit)));
     value = UniString(std::move(units));
     return NoError;
 }
@@ -367,6 +411,30 @@ void InputFrame::Close() {
     _open = false;
     if (_channel._status == NoError && _channel._position < _end) _channel.SkipRaw(_end - _channel._position);
     _channel._limit = _outerLimit;
+}
+
+ErrCode TakeFrame(IChannel& from, FrameBytes& frame) {
+    if (ErrCode err = from.BeginValue(); err != NoError) return err;
+    const UInt8* start = from._get;
+    UInt8 header[FrameHeaderSize];
+    if (ErrCode err = from.GetRaw(header, FrameHeaderSize); err != NoError) return err;
+    const USize length = Decode<UInt32>(header + GuidSize + 2, from._order);
+    if (length > from.GetAvailable()) {
+        from._status = BadData;
+        return from._status;
+    }
+    frame._order = from._order;
+    if (start != nullptr && start + FrameHeaderSize == from._get && length <= from.GetWindowSize()) {
+        frame._copy.clear();
+        frame._data = start;
+        frame._size = FrameHeaderSize + length;
+        return from.SkipRaw(length);
+    }
+    frame._copy.resize(FrameHeaderSize + length);
+    std::memcpy(frame._copy.data(), header, FrameHeaderSize);
+    frame._data = frame._copy.data();
+    frame._size = frame._copy.size();
+    return from.GetRaw(frame._copy.data() + FrameHeaderSize, length);
 }
 
 ErrCode CopyFrame(IChannel& from, OChannel& to) {

@@ -15,9 +15,14 @@
 // the data, and a value that could not be read leaves its target unchanged.
 // Tests can make the Nth value of a channel fail (FailAtValue); class frame
 // headers are not values and are not counted.
+//
+// A sink or source that holds its bytes in memory lends the channel a window
+// of them (SetPutArea, SetGetArea): values are copied straight in or out, and
+// the virtual PutBytes or GetBytes is called only at the window's end.
 #include <concepts>
 #include <cstring>
 #include <type_traits>
+#include <vector>
 
 #include "PK/Array.hpp"
 #include "PK/ClassInfo.hpp"
@@ -136,10 +141,17 @@ public:
     USize GetPosition() const { return _position; }
 
 protected:
-    // The sink: append size bytes.
+    // The sink: append size bytes that do not fit into the window. The bytes
+    // written into the window so far end at GetPutPointer().
     virtual ErrCode PutBytes(const void* data, USize size) = 0;
-    // Overwrite bytes written earlier; frames record their length this way.
+    // Overwrite bytes written earlier, outside the window; frames record
+    // their length this way.
     virtual ErrCode PatchBytes(USize position, const void* data, USize size) = 0;
+    // The sink's memory from start (which holds the bytes from channel
+    // position startPosition on) to end, of which the part before put is
+    // written.
+    void SetPutArea(UInt8* start, USize startPosition, UInt8* put, UInt8* end);
+    UInt8* GetPutPointer() const { return _put; }
 
 private:
     friend class OutputFrame;
@@ -162,7 +174,15 @@ private:
     ByteOrder _order = ByteOrder::LittleEndian;
     USize _position = 0;
     Detail::ValueFaults _faults;
+    UInt8* _putStart = nullptr;
+    UInt8* _put = nullptr;
+    UInt8* _putEnd = nullptr;
+    USize _putStartPosition = 0;
 };
+
+class IChannel;
+class FrameBytes;
+ErrCode TakeFrame(IChannel& from, FrameBytes& frame);
 
 class IChannel {
 public:
@@ -220,15 +240,23 @@ public:
     USize GetAvailable() const;
 
 protected:
-    // The source: exactly size bytes, or an error code.
+    // The source: exactly size bytes beyond the window, or an error code.
     virtual ErrCode GetBytes(void* data, USize size) = 0;
-    // Drops size bytes; the default reads them into a scratch buffer.
+    // Drops size bytes beyond the window; the default reads them into a
+    // scratch buffer.
     virtual ErrCode SkipBytes(USize size);
     // Bytes left in the source, or MaxUSize when the source cannot tell.
     virtual USize GetRemainingSize() const { return MaxUSize; }
+    // The source's memory from get to end, not yet read.
+    void SetGetArea(const UInt8* get, const UInt8* end) {
+        _get = get;
+        _getEnd = end;
+    }
+    USize GetWindowSize() const { return static_cast<USize>(_getEnd - _get); }
 
 private:
     friend class InputFrame;
+    friend ErrCode TakeFrame(IChannel& from, FrameBytes& frame);
 
     template <typename T>
     ErrCode ReadItem(T& item) {
@@ -252,6 +280,8 @@ private:
     USize _position = 0;
     USize _limit = MaxUSize;  // absolute end of the innermost open frame
     Detail::ValueFaults _faults;
+    const UInt8* _get = nullptr;
+    const UInt8* _getEnd = nullptr;
 };
 
 // Opens a class frame on an output channel: the class GUID, its version and
@@ -310,10 +340,29 @@ private:
 };
 
 // Copies the next class frame, header and content unread, from one channel to
-// the other. A reader that must survive a damaged record reads the copy on a
-// channel of its own: whatever goes wrong inside, the source channel stands
-// right after the record.
+// the other.
 ErrCode CopyFrame(IChannel& from, OChannel& to);
+
+// The next class frame, header and content, as stored: lent from the source's
+// memory where the channel's window holds all of it (valid as long as those
+// bytes are), copied otherwise. A reader that must survive a damaged record
+// reads these bytes on a channel of its own: whatever goes wrong inside, the
+// source channel stands right after the record. Taking a frame counts as one
+// value.
+class FrameBytes {
+public:
+    const void* GetData() const { return _data; }
+    USize GetSize() const { return _size; }
+    ByteOrder GetByteOrder() const { return _order; }
+
+private:
+    friend ErrCode TakeFrame(IChannel& from, FrameBytes& frame);
+
+    const UInt8* _data = nullptr;
+    USize _size = 0;
+    ByteOrder _order = ByteOrder::LittleEndian;
+    std::vector<UInt8> _copy;
+};
 
 // ---- container templates ----
 

@@ -2,7 +2,11 @@
 // Hash table and hash set of the class library. Lookup is by hash; enumeration
 // follows insertion order, because lists shown to the user and stored records
 // must come out in a stable order. Removal is O(1) amortised: the entry is
-// tombstoned and the storage compacted once tombstones outnumber live entries.
+// tombstoned and the storage compacted once tombstones outnumber live entries;
+// the first live slot is remembered, so taking the first entry again and again
+// does not walk the tombstones before it. Clearing frees the index, so a
+// table that once held many entries clears as fast as an empty one.
+#include <cstddef>
 #include <optional>
 #include <stdexcept>
 #include <unordered_map>
@@ -23,8 +27,10 @@ public:
     USize GetSize() const { return _index.size(); }
     bool IsEmpty() const { return _index.empty(); }
     void Clear() {
-        _index.clear();
+        // clear() would wipe every bucket the index ever grew to.
+        std::unordered_map<Key, USize, Hash>().swap(_index);
         _slots.clear();
+        _head = 0;
     }
     bool ContainsKey(const Key& key) const { return _index.find(key) != _index.end(); }
 
@@ -49,19 +55,20 @@ public:
         if (it == _index.end()) return false;
         _slots[it->second].reset();
         _index.erase(it);
+        while (_head < _slots.size() && !_slots[_head]) ++_head;
         if (_slots.size() > 16 && _slots.size() > 2 * _index.size()) Compact();
         return true;
     }
 
     template <typename F>
     void ForEach(F&& f) const {
-        for (const auto& s : _slots)
-            if (s) f(*s);
+        for (USize i = _head; i < _slots.size(); ++i)
+            if (_slots[i]) f(*_slots[i]);
     }
     template <typename F>
     void ForEach(F&& f) {
-        for (auto& s : _slots)
-            if (s) f(*s);
+        for (USize i = _head; i < _slots.size(); ++i)
+            if (_slots[i]) f(*_slots[i]);
     }
 
     template <typename SlotRef, typename VecIt>
@@ -85,9 +92,9 @@ public:
     };
     using iterator = Iterator<Slot&, typename std::vector<std::optional<Slot>>::iterator>;
     using const_iterator = Iterator<const Slot&, typename std::vector<std::optional<Slot>>::const_iterator>;
-    iterator begin() { return {_slots.begin(), _slots.end()}; }
+    iterator begin() { return {_slots.begin() + static_cast<std::ptrdiff_t>(_head), _slots.end()}; }
     iterator end() { return {_slots.end(), _slots.end()}; }
-    const_iterator begin() const { return {_slots.begin(), _slots.end()}; }
+    const_iterator begin() const { return {_slots.begin() + static_cast<std::ptrdiff_t>(_head), _slots.end()}; }
     const_iterator end() const { return {_slots.end(), _slots.end()}; }
 
 private:
@@ -100,10 +107,12 @@ private:
                 live.emplace_back(std::move(s));
             }
         _slots = std::move(live);
+        _head = 0;
     }
 
     std::unordered_map<Key, USize, Hash> _index;
     std::vector<std::optional<Slot>> _slots;
+    USize _head = 0;  // no live slot before it
 };
 
 template <typename Key, typename Value>

@@ -112,33 +112,6 @@ TEST(TorvelHelpers, AFailedChildrenRequestEndsTheWalkWithItsException) {
     EXPECT_THROW(tree.Helper_Classification_GetClassificationItemByIdInSystem("A.2", G(99)), GeneralError);
 }
 
-class SelectionRecorder : public TestSupport::FakeTorvel {
-public:
-    std::vector<std::string> calls;
-    PK::Array<API_Neig> selected;
-    void Element_DeselectAll() override { calls.push_back("deselect"); }
-    void Element_Select(const PK::Array<API_Neig>& neigs, bool add) override {
-        calls.push_back(add ? "select add" : "select");
-        selected = neigs;
-    }
-};
-
-TEST(TorvelHelpers, ClearAndSelectReplacesTheSelectionWithPlainEntries) {
-    SelectionRecorder host;
-    host.Helper_ClearAndSelect(PK::Array<PK::Guid>{G(7), G(3)});
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"deselect", "select add"}));
-    ASSERT_EQ(host.selected.GetSize(), 2u);
-    EXPECT_EQ(host.selected[0].guid, G(7));
-    EXPECT_EQ(host.selected[1].guid, G(3));
-    EXPECT_EQ(host.selected[1].neigID, APINeig_None);
-    EXPECT_EQ(host.selected[1].inIndex, 0);
-
-    SelectionRecorder emptyHost;
-    emptyHost.Helper_ClearAndSelect(PK::Array<PK::Guid>{});
-    EXPECT_EQ(emptyHost.calls, (std::vector<std::string>{"deselect", "select add"}));
-    EXPECT_TRUE(emptyHost.selected.IsEmpty());
-}
-
 class CommandRecorder : public TestSupport::FakeTorvel {
 public:
     using FakeTorvel::CallUndoableCommand;

@@ -81,7 +81,8 @@ TEST(ConnectionRecord, ConnectingCreatesTheGroupWithTheClauseDefinitionsTellsThe
     }
     EXPECT_EQ(names, (std::vector<std::string>{"OrvoTessaryClauseId", "OrvoTessaryCode", "OrvoTessaryTitle",
                                                "OrvoTessaryPrefix", "OrvoTessarySuffix"}));
-    EXPECT_EQ(p.page->calls, std::vector<std::string>{"AssociateSpec(spec-1, " + p.plan->Id().ToCStr() + ", Untitled)"});
+    EXPECT_EQ(p.page->calls,
+              std::vector<std::string>{"AssociateSpec(spec-1, " + p.plan->Id().ToCStr() + ", Untitled)"});
     EXPECT_EQ(p.sim.GetUndoSteps().size(), 1u);
 
     const TVSim::ModulData* stored = p.sim.GetModulData("ConnectionWithSpecification:spec-1");
@@ -126,10 +127,11 @@ TEST(ConnectionRecord, AStoredConnectionReadsBackFieldForFieldAndIsWrittenBackBy
     EXPECT_EQ(IssueTexts(*connection), expectedIssues);
 
     EXPECT_EQ(Written(*connection), record.Bytes());
-    EXPECT_TRUE(Printed(*connection)
-                    .starts_with("{ \"_lastModificationTime\": 0, \"_markedAsDeleted\": 0, \"_markedAsDisconnected\": 1, "
-                                 "\"_tessarySpecificationTitle\": \"Spec One\", \"_tessaryProjectTitle\": \"Project One\", "
-                                 "\"_classificationSystem\": { _guid: "));
+    EXPECT_TRUE(
+        Printed(*connection)
+            .starts_with("{ \"_lastModificationTime\": 0, \"_markedAsDeleted\": 0, \"_markedAsDisconnected\": 1, "
+                         "\"_tessarySpecificationTitle\": \"Spec One\", \"_tessaryProjectTitle\": \"Project One\", "
+                         "\"_classificationSystem\": { _guid: "));
     EXPECT_NE(Printed(*connection).find(", _virtualTypes: [{ _classificationID: \"A10\""), std::string::npos);
 }
 
@@ -171,8 +173,9 @@ TEST(ConnectionRecord, ARecordThatCannotBeReadAnywhereIsATypedErrorAndTheConnect
     // Cut short, wherever.
     for (std::size_t length : {std::size_t{1}, whole.size() / 3, whole.size() / 2, whole.size() - 1}) {
         SCOPED_TRACE("cut at " + std::to_string(length) + " of " + std::to_string(whole.size()));
-        p.sim.StoreModulData("ConnectionWithSpecification:spec-1",
-                             {1, IO::PlatformSignLittleEndian, std::vector<char>(whole.begin(), whole.begin() + length)});
+        p.sim.StoreModulData(
+            "ConnectionWithSpecification:spec-1",
+            {1, IO::PlatformSignLittleEndian, std::vector<char>(whole.begin(), whole.begin() + length)});
         EXPECT_THROW(p.Reload(*connection), Api::GeneralError);
         ASSERT_EQ(Printed(*connection), before);
     }

@@ -170,7 +170,9 @@ TEST(UnassociatedElements, NewElementsAreAddedOneByOneAndKindsThatBringPartsRebu
         {"a locked slab", API_SlabID, {.locked = true}, Types{T(API_SlabID)}},
         {"a column", API_ColumnID, {}, Types{T(API_ColumnID), T(API_ColumnSegmentID)}},
         {"a beam", API_BeamID, {}, Types{T(API_BeamID), T(API_BeamSegmentID)}},
-        {"a curtain wall", API_CurtainWallID, {},
+        {"a curtain wall",
+         API_CurtainWallID,
+         {},
          Types{T(API_CurtainWallID), T(API_CurtainWallSegmentID), T(API_CurtainWallFrameID), T(API_CurtainWallPanelID),
                T(API_CurtainWallJunctionID), T(API_CurtainWallAccessoryID)}},
         {"a stair", API_StairID, {}, Types{T(API_StairID), T(API_StairStructureID), T(API_RiserID), T(API_TreadID)}},
@@ -260,7 +262,8 @@ TEST(UnassociatedElements, ARebuildOfAnEmptyProjectReportsAnEmptySetOfTypes) {
     ASSERT_EQ(s.observer.reports.size(), 1u);
     EXPECT_TRUE(s.observer.reports[0].IsEmpty());
     EXPECT_EQ(TVSim::Progress::GetWindows().back().title, PK::UniString("Enumerating elements"));
-    EXPECT_EQ(TVSim::Progress::GetWindows().back().phaseCount, static_cast<PK::Int16>(Element::IncludedMainTypeCount()));
+    EXPECT_EQ(TVSim::Progress::GetWindows().back().phaseCount,
+              static_cast<PK::Int16>(Element::IncludedMainTypeCount()));
     EXPECT_FALSE(TVSim::Progress::IsOpen());
 }
 

@@ -53,6 +53,7 @@ TEST(VirtualType, AClauseBecomesAVirtualTypeOnlyWithACodeThatNamesAnItemOfTheSys
 
     Api::Properties noCode = Clause("clause-1", "A10");
     noCode.Delete(Api::Properties::Name::Code);
+    LogCapture log;
     try {
         VirtualType type(*connection, "clause-1", noCode);
         ADD_FAILURE() << "made without a code";
@@ -65,6 +66,9 @@ TEST(VirtualType, AClauseBecomesAVirtualTypeOnlyWithACodeThatNamesAnItemOfTheSys
     } catch (const AddonRuntimeError& e) {
         EXPECT_TRUE(std::string(e.what()).ends_with("error: Empty code string")) << e.what();
     }
+    EXPECT_EQ(log.Messages(),
+              (std::vector<std::string>{"failed assertion: properties.ContainsKey( Api::Properties::Name::Code)",
+                                        "failed assertion: !this->_classificationID.IsEmpty()"}));
     try {
         VirtualType type(*connection, "clause-1", Clause("clause-1", "Z99", "Doors"));
         ADD_FAILURE() << "made without an item";
@@ -104,8 +108,8 @@ TEST(VirtualType, ItsHostValuesAreTheFiveVisibleOnesInOrderWithEmptyValuesAsABla
     EXPECT_EQ(ValuesOf(values), (std::vector<std::string>{"clause-1", "A10", "Walls", " ", "Suf"}));
     const API_Guid group = p.GroupOf("Orvo Tessary: Project One / Spec One");
     PK::USize i = 0;
-    for (const char* name : {"OrvoTessaryClauseId", "OrvoTessaryCode", "OrvoTessaryTitle", "OrvoTessaryPrefix",
-                             "OrvoTessarySuffix"}) {
+    for (const char* name :
+         {"OrvoTessaryClauseId", "OrvoTessaryCode", "OrvoTessaryTitle", "OrvoTessaryPrefix", "OrvoTessarySuffix"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(values[i].definition.guid, p.DefinitionOf(group, name));
         EXPECT_FALSE(values[i].isDefault);
@@ -176,7 +180,8 @@ TEST(VirtualType, TwoClausesOfOneCodeShareTheItemAndEachFindsOnlyItsOwnElements)
     EXPECT_EQ(second.GetAssociatedElements(), PK::Array<PK::Guid>{b});
 
     // Without the clause-id definition the clauses cannot be told apart.
-    p.sim.DeletePropertyDefinition(p.DefinitionOf(p.GroupOf("Orvo Tessary: Project One / Spec One"), "OrvoTessaryClauseId"));
+    p.sim.DeletePropertyDefinition(
+        p.DefinitionOf(p.GroupOf("Orvo Tessary: Project One / Spec One"), "OrvoTessaryClauseId"));
     EXPECT_THROW(first.GetAssociatedElements(), Model::Error::MissingProperty);
 }
 

@@ -222,7 +222,12 @@ TEST(SimulatedHostProject, ListsComeInTheHostsOwnOrderNotInTheOrderOfMaking) {
         project.StoreModulData(fmt::format("M{}", n), {});
     }
     project.SetSelection({G(3), G(1), G(2)});
-    for (int n = 0; n < 8; ++n) project.AddAddOnObject(fmt::format("O{}", n));
+    PK::Array<API_Guid> one{G(1)};
+    for (int n = 0; n < 8; ++n) {
+        project.AddAddOnObject(fmt::format("O{}", n));
+        API_Guid set;
+        TVAPI_ElementSet_Create(&one, nullptr, &set);
+    }
 
     auto guids = [](PK::Array<API_Guid> list) { return std::vector<API_Guid>(list.begin(), list.end()); };
     auto ordered = [](std::vector<API_Guid> list) {
@@ -259,6 +264,9 @@ TEST(SimulatedHostProject, ListsComeInTheHostsOwnOrderNotInTheOrderOfMaking) {
     TVAPI_ModulData_GetList(&names);
     EXPECT_EQ(names, (PK::Array<PK::UniString>{"M1", "M2", "M3"}));
     TVAPI_AddOnObject_GetObjectList(&list);
+    EXPECT_EQ(list.GetSize(), 8u);
+    EXPECT_EQ(guids(list), ordered(guids(list)));
+    TVAPI_ElementSet_Identify(G(1), &list);
     EXPECT_EQ(list.GetSize(), 8u);
     EXPECT_EQ(guids(list), ordered(guids(list)));
 }

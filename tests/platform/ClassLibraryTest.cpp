@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "PK/Array.hpp"
 #include "PK/ClassInfo.hpp"
 #include "PK/Convert.hpp"
@@ -57,6 +59,26 @@ TEST(HashTable, EnumeratesInInsertionOrderThroughDeletesAndCompaction) {
     EXPECT_EQ(table.Get(1), -1);
     EXPECT_FALSE(table.Add(2, 5));
     EXPECT_EQ(*table.GetPtr(98), 98 * 98);
+
+    // Taken from the front one by one, a set gives its entries in order, and
+    // after Clear it starts over.
+    PK::HashSet<int> set;
+    for (int i = 0; i < 40; ++i) set.Add(i);
+    set.Delete(1);
+    std::vector<int> taken;
+    while (!set.IsEmpty()) {
+        taken.push_back(*set.begin());
+        set.Delete(taken.back());
+        if (taken.back() == 20) set.Add(99);
+    }
+    EXPECT_EQ(taken.size(), 40u);
+    EXPECT_EQ(taken[1], 2);
+    EXPECT_EQ(taken.back(), 99);
+    set.Add(7);
+    set.Clear();
+    set.Add(8);
+    EXPECT_EQ(*set.begin(), 8);
+    EXPECT_EQ(set.GetSize(), 1u);
 }
 
 TEST(Preferences, KeepDefaultStoresTheDefaultForLaterReads) {

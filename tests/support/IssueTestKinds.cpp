@@ -7,6 +7,7 @@
 #include "IO/MemoryChannel.hpp"
 #include "Model/PlanData.hpp"
 #include "Model/TessaryPtr.hpp"
+#include "TVAPI/Sim.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 #include "support/StoredConnection.hpp"
 
@@ -48,9 +49,10 @@ PKErrCode ElementsIssue::Read(PK::IChannel& ic) {
     return Base::Read(ic);
 }
 
-Model::Issue::Outcome ElementsIssue::Refresh(const Model::ConnectionWithSpecification&,
+Model::Issue::Outcome ElementsIssue::Refresh(const Model::ConnectionWithSpecification& connection,
                                              const PK::HashSet<PK::Guid>& handled) {
-    const auto removed = elements.DeleteIf([&](const PK::Guid& g) { return handled.Contains(g); });
+    const auto removed = elements.DeleteIf(
+        [&](const PK::Guid& g) { return handled.Contains(g) || !connection.TV().Element_Filter(g, 0); });
     return {elements.IsEmpty(), removed > 0};
 }
 
@@ -59,6 +61,10 @@ Model::Issue::Outcome ElementsIssue::MergeFrom(const std::shared_ptr<Base>& olde
     if (olderElements == nullptr) return {};
     const auto removed = olderElements->elements.DeleteIf([&](const PK::Guid& g) { return elements.Contains(g); });
     return {olderElements->elements.IsEmpty(), removed > 0};
+}
+
+void ElementsIssue::GetMergeKeys(PK::Array<MergeKey>& keys) const {
+    for (const PK::Guid& element : elements) keys.Push(MakeMergeKey(classInfo.GetId(), std::hash<PK::Guid>{}(element)));
 }
 
 bool ElementsIssue::MergeCopy(const Base& copy) {
@@ -74,6 +80,14 @@ void ElementsIssue::DumpInner(std::ostream& os) const {
 PK::Guid E(PK::UInt32 n) {
     PK::Guid g;
     g.time_low = n;
+    static TVSim::Project* project = nullptr;
+    static PK::HashSet<PK::UInt32> made;
+    if (TVSim::GetProject() == nullptr) TVSim::OpenProject();
+    if (TVSim::GetProject() != project) {
+        project = TVSim::GetProject();
+        made.Clear();
+    }
+    if (made.Add(n)) project->AddElement(API_WallID, {.guid = g});
     return g;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // Stand-ins for the issue tests: a connection of a known specification over
-// the simulated host, and an element-bearing issue kind that merges the way element
-// issues do (a newer issue takes its elements out of an older one; a refresh
-// drops handled elements; copies of one issue keep what both still list).
+// the simulated host, and an element-bearing issue kind that merges the way
+// element issues do: a newer issue takes its elements out of an older one; a
+// refresh drops the elements just handled and those the host no longer knows;
+// copies of one issue keep what both still list.
 #include <memory>
 
 #include "Model/ConnectionWithSpecification.hpp"
@@ -41,6 +42,8 @@ public:
     Model::Issue::Outcome Refresh(const Model::ConnectionWithSpecification&,
                                   const PK::HashSet<PK::Guid>& handled) override;
     Model::Issue::Outcome MergeFrom(const std::shared_ptr<Base>& older) override;
+    // One key per element: issues without an element in common never merge.
+    void GetMergeKeys(PK::Array<MergeKey>& keys) const override;
     bool MergeCopy(const Base& copy) override;
     void DumpInner(std::ostream& os) const override;
 
@@ -48,6 +51,9 @@ public:
 };
 
 // Element GUIDs that read well in failure messages: E(1) is 00000001-....
+// The first time a number is asked for, a wall with that GUID is added to the
+// simulated project (opened when none is), so the host knows the element
+// until a test deletes it.
 PK::Guid E(PK::UInt32 n);
 
 }  // namespace IssueTest

@@ -43,7 +43,8 @@ public:
     void Handle_tvt_onlineStateChanged(bool online) override;
 
 private:
-    void Record(std::string line);
+    template <typename... Args>
+    void Record(const char* operation, const Args&... args);
 };
 
 }  // namespace TestSupport

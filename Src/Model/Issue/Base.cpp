@@ -29,6 +29,13 @@ Outcome Base::Refresh(const ConnectionWithSpecification&, const PK::HashSet<PK::
 
 bool Base::MergeCopy(const Base&) { return false; }
 
+Base::MergeKey Base::MakeMergeKey(const PK::Guid& family, std::size_t valueHash) {
+    const std::size_t seed = std::hash<PK::Guid>{}(family);
+    return seed ^ (valueHash + 0x9E3779B97F4A7C15ull + (seed << 6) + (seed >> 2));
+}
+
+void Base::GetMergeKeys(PK::Array<MergeKey>& keys) const { keys.Push(MakeMergeKey(GetClassInfo()->GetId(), 0)); }
+
 PK::UniString Base::GetTextTemplate(const ConnectionWithSpecification& connection, PK::Int32 item) {
     PK::UniString text = connection.TV().GetResource({issueTextsResID, item});
     return connection.ResolveVariables(std::move(text), {}, {});
@@ -72,7 +79,10 @@ PKErrCode Base::WriteWithType(PK::OChannel& oc) const {
 std::unique_ptr<Base> Base::CreateAndRead(PK::IChannel& ic) {
     PK::Guid classId;
     if (PKErrCode err = ic.Read(classId); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
+    return CreateAndRead(classId, ic);
+}
 
+std::unique_ptr<Base> Base::CreateAndRead(const PK::Guid& classId, PK::IChannel& ic) {
     const PK::ClassInfo* currentClassInfo = PK::classManager.FindClassInfo(classId);
     if (!TC_ASSERT_MSG(critical, currentClassInfo != nullptr, "classId({})", classId))
         TC_THROW_RUNTIME("currentClassInfo is null");

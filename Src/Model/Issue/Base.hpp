@@ -16,7 +16,9 @@
 // object; answer it from GetClassInfo; implement Clone, Read/Write (own frame,
 // ThrowIfNewer, own fields, then the parent's Read/Write), GetString,
 // IsFixable, IsEmpty, MergeFrom and DumpInner (parent's dump first); override
-// Fix, Refresh and MergeCopy where the kind has something to do there.
+// Fix, Refresh, MergeCopy and GetMergeKeys where the kind has something to do
+// there.
+#include <cstddef>
 #include <iosfwd>
 #include <memory>
 
@@ -53,6 +55,15 @@ struct Outcome {
 class Base : public PK::Object {
 public:
     static const PK::ClassInfo classInfo;
+
+    // What two issues must share for one to absorb the other. A collection
+    // offers a new issue only to the issues it holds that share a key with it,
+    // not to every issue, so: MergeFrom between two issues without a common
+    // key answers nothing in either direction, and an issue's keys may lose
+    // members while it is held but never gain any. Equal keys of unrelated
+    // values (a hash collision) cost a needless MergeFrom, nothing more.
+    using MergeKey = std::size_t;
+    static MergeKey MakeMergeKey(const PK::Guid& family, std::size_t valueHash);
 
     // Null GUID, creation time 0, severity Error: an object to be read.
     Base();
@@ -93,6 +104,9 @@ public:
     // a team-work merge: keep only what both copies still say, since each side
     // may have settled part of it. Answers whether this issue changed.
     virtual bool MergeCopy(const Base& copy);
+    // Appends the issue's merge keys. The base gives one key for the kind, so
+    // an issue meets every issue of its own kind.
+    virtual void GetMergeKeys(PK::Array<MergeKey>& keys) const;
 
     // The class GUID, then the record.
     PKErrCode WriteWithType(PK::OChannel& oc) const;
@@ -100,6 +114,8 @@ public:
     // every failure (typed host error for a channel code, AddonRuntimeError
     // for a class that is unknown or no issue, VersionIncompatibility).
     static std::unique_ptr<Base> CreateAndRead(PK::IChannel& ic);
+    // The same for a class GUID already taken off the channel.
+    static std::unique_ptr<Base> CreateAndRead(const PK::Guid& classId, PK::IChannel& ic);
 
 protected:
     // Item of the issue texts with the connection's placeholders filled; a

@@ -31,70 +31,73 @@ const PK::ClassInfo Collection::classInfo("Model::Issue::Collection", PK::Guid("
 
 Collection::Collection(const ConnectionWithSpecification& connection) : _connection(connection) {}
 
-void Collection::Clear() { _container.Clear(); }
+void Collection::Clear() {
+    _list.Clear();
+    _kept.Clear();
+}
 
 void Collection::Stamp(const PK::Guid& guid) {
     _deleted.Add(guid, TIGetTime());  // an earlier stamp stays
 }
 
-void Collection::DropMarked(const std::vector<bool>& drop) {
-    Issues kept;
-    kept.Reserve(_container.GetSize());
-    for (PK::USize i = 0; i < _container.GetSize(); ++i) {
-        if (!drop[i]) {
-            kept.Push(std::move(_container[i]));
-        } else if (_container[i] != nullptr) {
-            Stamp(_container[i]->Guid());
-        }
+void Collection::Drop(std::vector<PK::USize> slots) {
+    std::sort(slots.begin(), slots.end());
+    for (PK::USize slot : slots) {
+        Stamp(_list.At(slot)->Guid());
+        _list.Erase(slot);
     }
-    _container = std::move(kept);
 }
 
 void Collection::AddIssue(std::shared_ptr<Base> issue) {
-    Insert(std::move(issue));
+    Insert(std::move(issue), Arrival::NewFailure);
     CleanupDeleted();
 }
 
-void Collection::Insert(std::shared_ptr<Base> issue) {
+void Collection::Insert(std::shared_ptr<Base> issue, Arrival arrival) {
     if (!TC_ASSERT(err, issue != nullptr)) return;
 
     // The same issue again (another version's copy): one entry is kept.
-    for (PK::USize i = 0; i < _container.GetSize(); ++i) {
-        const std::shared_ptr<Base>& held = _container[i];
-        if (held == nullptr || held->Guid() != issue->Guid()) continue;
-        if (held != issue) held->MergeCopy(*issue);
-        if (held->IsEmpty()) {
-            Stamp(held->Guid());
-            _container.Delete(i);
-        }
+    if (const PK::USize slot = _list.FindGuid(issue->Guid()); slot != IndexedList::npos) {
+        const std::shared_ptr<Base>& held = _list.At(slot);
+        if (held != issue && held->MergeCopy(*issue)) _list.Rekey(slot);
+        if (held->IsEmpty()) Drop({slot});
         return;
     }
 
-    // Issues created after the new one are asked first whether they cover it;
-    // an equal creation time counts as older.
-    const PK::USize size = _container.GetSize();
-    PK::USize firstNewer = size;
-    for (PK::USize i = 0; i < size; ++i) {
-        if (_container[i] != nullptr && _container[i]->CreationTime() > issue->CreationTime()) {
-            firstNewer = i;
-            break;
-        }
+    // The newer issues are asked first, from the last back, whether they
+    // cover the new one; then the new one absorbs what it covers of the
+    // older ones. Only issues sharing a key can merge; an empty new issue is
+    // offered to all, which answer it as their kind does.
+    IndexedList::Keys keys = IndexedList::KeysOf(*issue);
+    std::vector<PK::USize> candidates;
+    if (issue->IsEmpty()) {
+        for (PK::USize slot = _list.GetSlotCount(); slot-- > 0;)
+            if (_list.At(slot) != nullptr) candidates.push_back(slot);
+    } else {
+        candidates = _list.SlotsSharing(keys);
     }
-    for (PK::USize j = size; j-- > firstNewer;) {
-        if (_container[j] == nullptr) continue;
-        if (_container[j]->MergeFrom(issue).remove) {
+    const PK::USize firstCreatedLater = arrival == Arrival::NewFailure ? _list.FirstCreatedLater(*issue) : 0;
+    const auto isNewer = [&](PK::USize slot) {
+        return arrival == Arrival::NewFailure ? slot >= firstCreatedLater : IndexedList::IsNewer(*_list.At(slot), *issue);
+    };
+    for (PK::USize slot : candidates) {
+        if (isNewer(slot) && _list.At(slot)->MergeFrom(issue).remove) {
             Stamp(issue->Guid());
             return;
         }
     }
-
-    std::vector<bool> drop(size, false);
-    for (PK::USize j = firstNewer; j-- > 0;) {
-        if (_container[j] == nullptr) continue;
-        drop[j] = issue->MergeFrom(_container[j]).remove;
+    std::vector<PK::USize> absorbed;
+    for (PK::USize slot : candidates) {
+        if (isNewer(slot)) continue;
+        const Outcome outcome = issue->MergeFrom(_list.At(slot));
+        if (outcome.remove)
+            absorbed.push_back(slot);
+        else if (outcome.changed)
+            _list.Rekey(slot);
     }
-    DropMarked(drop);
-    _container.Push(std::move(issue));
+    Drop(std::move(absorbed));
+    _list.Append(std::move(issue), std::move(keys));
+    _list.CompactIfSparse();
 }
 
 bool Collection::AddIssues(Issues&& issues) {
@@ -106,21 +109,16 @@ bool Collection::AddIssues(Issues&& issues) {
 void Collection::Remove(const std::shared_ptr<Base>& issue) { Remove(Issues{issue}); }
 
 void Collection::Remove(const Issues& issues) {
-    PK::HashSet<const Base*> wanted;
-    for (const auto& issue : issues)
-        if (issue != nullptr) wanted.Add(issue.get());
-
-    std::vector<bool> drop(_container.GetSize(), false);
     bool removedAny = false;
-    for (PK::USize i = 0; i < _container.GetSize(); ++i) {
-        // Only the first entry holding an object goes, as if each were removed in turn.
-        if (_container[i] != nullptr && wanted.Delete(_container[i].get())) {
-            drop[i] = true;
-            removedAny = true;
-        }
+    for (const auto& issue : issues) {
+        const PK::USize slot = issue != nullptr ? _list.FindObject(issue.get()) : IndexedList::npos;
+        if (slot == IndexedList::npos) continue;
+        Stamp(issue->Guid());
+        _list.Erase(slot);
+        removedAny = true;
     }
     if (!removedAny) return;
-    DropMarked(drop);
+    _list.CompactIfSparse();
     CleanupDeleted();
 }
 
@@ -128,23 +126,23 @@ bool Collection::RefreshAndRemoveIrrelevantElems(const PK::Array<PK::Guid>& elem
     PK::HashSet<PK::Guid> handled;
     for (const PK::Guid& element : elements) handled.Add(element);
     bool changed = false;
-    std::vector<bool> drop(_container.GetSize(), false);
-    for (PK::USize i = _container.GetSize(); i > 0; --i) {
-        if (!TC_ASSERT(critical, this->_container[i - 1] != nullptr)) {
-            drop[i - 1] = true;
-            changed = true;
-            continue;
-        }
-        const Outcome outcome = _container[i - 1]->Refresh(_connection, handled);
+    std::vector<PK::USize> emptied;
+    for (PK::USize slot = _list.GetSlotCount(); slot-- > 0;) {
+        const std::shared_ptr<Base>& issue = _list.At(slot);
+        if (issue == nullptr) continue;
+        const Outcome outcome = issue->Refresh(_connection, handled);
         changed = changed || outcome.remove || outcome.changed;
         // An issue that no longer says anything goes, whatever its kind's refresh said.
-        if (outcome.remove || _container[i - 1]->IsEmpty()) {
-            drop[i - 1] = true;
+        if (outcome.remove || issue->IsEmpty()) {
+            emptied.push_back(slot);
             changed = true;
+        } else if (outcome.changed) {
+            _list.Rekey(slot);
         }
     }
     if (changed) {
-        DropMarked(drop);
+        Drop(std::move(emptied));
+        _list.CompactIfSparse();
         CleanupDeleted();
     }
     return changed;
@@ -159,17 +157,21 @@ bool Collection::MergeIn(const Collection& other) {
     }
     if (!other._deleted.IsEmpty()) {
         // Every entry of a stamped issue goes, not only the first.
-        _container.DeleteIf([this](const std::shared_ptr<Base>& issue) {
-            return issue != nullptr && _deleted.ContainsKey(issue->Guid());
-        });
+        for (PK::USize slot = 0; slot < _list.GetSlotCount(); ++slot)
+            if (_list.At(slot) != nullptr && _deleted.ContainsKey(_list.At(slot)->Guid())) _list.Erase(slot);
     }
 
-    for (const auto& theirs : other._container) {
-        if (theirs == nullptr || _deleted.ContainsKey(theirs->Guid())) continue;
+    for (const auto& theirs : other._list.View()) {
+        if (_deleted.ContainsKey(theirs->Guid())) continue;
         // A copy: the other collection's issues must not change along with ours.
         // No cut of the stamps before all of theirs are in: a cut here could
         // drop the stamp that keeps one of their later issues out.
-        Insert(std::shared_ptr<Base>(theirs->Clone()));
+        Insert(std::shared_ptr<Base>(theirs->Clone()), Arrival::FromMember);
+        changed = true;
+    }
+    for (const KeptRecord& record : other._kept) {
+        if (_kept.Contains(record)) continue;
+        _kept.Push(record);
         changed = true;
     }
 
@@ -197,29 +199,38 @@ PKErrCode Collection::Read(PK::IChannel& ic) {
     if (frame.GetMainVersion() > classInfo.GetVersion().GetMainVersion()) throw Error::VersionIncompatibility();
     if (PKErrCode err = frame.GetStatus(); err != PK::NoError) return err;
 
-    _container.Clear();
     PK::UInt32 count = 0;
     if (PKErrCode err = ic.Read(count); err != PK::NoError) return err;
 
-    // Each record is read from a copy of its own: since frames carry their
-    // length, a record this version cannot read (an unknown kind, a newer
-    // version, damaged fields) costs that one issue, not the list and stamps.
-    // A record whose frame cannot be taken off the channel leaves no way to
-    // the records after it: that throws, as an unreadable issue does, so the
-    // connection keeps the rest of its data and reports the lost issues.
+    // Each record is read on a channel of its own: since frames carry their
+    // length, a record this version cannot read costs that one issue, not
+    // the list and stamps. A record whose frame cannot be taken off the
+    // channel leaves no way to the records after it: that throws, as an
+    // unreadable issue does, so the connection keeps the rest of its data and
+    // reports the lost issues.
+    Issues issues;
+    PK::Array<KeptRecord> kept;
     PK::Array<PK::UniString> skipped;
     for (PK::UInt32 i = 0; i < count; ++i) {
         PK::Guid classId;
         if (PKErrCode err = ic.Read(classId); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
-        IO::MemoryOChannel32 copy;
-        copy.SetByteOrder(ic.GetByteOrder());
-        copy.Write(classId);
-        if (PKErrCode err = PK::CopyFrame(ic, copy); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
-
-        IO::MemoryIChannel32 record(copy.GetDestination(), copy.GetDataSize());
-        record.SetByteOrder(ic.GetByteOrder());
+        PK::FrameBytes stored;
+        if (PKErrCode err = PK::TakeFrame(ic, stored); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
+        const auto keep = [&] {
+            LOG_WARN("Issue record({} of {}) of a later version kept unread, classId({})", i + 1, count, classId);
+            const char* bytes = static_cast<const char*>(stored.GetData());
+            kept.Push({classId, stored.GetByteOrder(), std::vector<char>(bytes, bytes + stored.GetSize())});
+        };
+        if (PK::classManager.FindClassInfo(classId) == nullptr) {
+            keep();
+            continue;
+        }
+        IO::MemoryIChannel32 record(stored.GetData(), stored.GetSize());
+        record.SetByteOrder(stored.GetByteOrder());
         try {
-            _container.Push(std::shared_ptr<Base>(Base::CreateAndRead(record)));
+            issues.Push(std::shared_ptr<Base>(Base::CreateAndRead(classId, record)));
+        } catch (const Error::VersionIncompatibility&) {
+            keep();
         } catch (const std::exception& e) {
             LOG_ERROR("Issue record({} of {}) skipped, classId({}): {}", i + 1, count, classId, e);
             skipped.Push(UnreadableRecordHint(i, count, classId, e.what()));
@@ -229,20 +240,30 @@ PKErrCode Collection::Read(PK::IChannel& ic) {
         }
     }
 
-    if (PKErrCode err = ic.Read(_deleted); err != PK::NoError) return err;
+    DeletedTable deleted;
+    if (PKErrCode err = ic.Read(deleted); err != PK::NoError) return err;
     frame.Close();
+    if (PKErrCode err = ic.GetInputStatus(); err != PK::NoError) return err;
+
+    _list.Assign(std::move(issues));
+    _kept = std::move(kept);
+    _deleted = std::move(deleted);
     for (const auto& hint : skipped) Add<UnknownError>(hint);
-    return ic.GetInputStatus();
+    return PK::NoError;
 }
 
 PKErrCode Collection::Write(PK::OChannel& oc) const {
     PK::OutputFrame frame(oc, classInfo);
-    const auto count = static_cast<PK::UInt32>(
-        std::count_if(_container.begin(), _container.end(), [](const auto& issue) { return issue != nullptr; }));
+    const Issues& issues = Get();
+    const auto count = static_cast<PK::UInt32>(issues.GetSize() + _kept.GetSize());
     if (PKErrCode err = oc.Write(count); err != PK::NoError) return err;
-    for (const auto& issue : _container) {
-        if (issue == nullptr) continue;
+    for (const auto& issue : issues)
         if (PKErrCode err = issue->WriteWithType(oc); err != PK::NoError) return err;
+    for (const KeptRecord& record : _kept) {
+        if (PKErrCode err = oc.Write(record.classId); err != PK::NoError) return err;
+        IO::MemoryIChannel32 stored(record.frame.data(), record.frame.size());
+        stored.SetByteOrder(record.byteOrder);
+        if (PKErrCode err = PK::CopyFrame(stored, oc); err != PK::NoError) return err;
     }
     if (PKErrCode err = oc.Write(_deleted); err != PK::NoError) return err;
     frame.Close();
@@ -253,7 +274,6 @@ std::ostream& operator<<(std::ostream& os, const Collection& collection) {
     os << "{issues: [";
     const char* separator = "";
     for (const auto& issue : collection.Get()) {
-        if (issue == nullptr) continue;
         os << separator << *issue;
         separator = ", ";
     }

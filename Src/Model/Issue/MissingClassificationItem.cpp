@@ -72,6 +72,11 @@ Outcome MissingClassificationItem::MergeFrom(const std::shared_ptr<Base>& older)
     return {sameClause, false};
 }
 
+void MissingClassificationItem::GetMergeKeys(PK::Array<MergeKey>& keys) const {
+    if (const PK::UniString* code = CodeOf(_tessaryClauseProperties))
+        keys.Push(MakeMergeKey(classInfo.GetId(), std::hash<PK::UniString>{}(*code)));
+}
+
 void MissingClassificationItem::DumpInner(std::ostream& os) const {
     Base::DumpInner(os);
     os << ", tessaryClauseProperties: " << _tessaryClauseProperties;

@@ -29,6 +29,8 @@ public:
     bool IsEmpty() const override { return false; }
     // Drops an older issue about the same clause code.
     Outcome MergeFrom(const std::shared_ptr<Base>& older) override;
+    // One key for the clause code, none without one: only equal codes merge.
+    void GetMergeKeys(PK::Array<MergeKey>& keys) const override;
     void DumpInner(std::ostream& os) const override;
 
 private:

@@ -60,6 +60,10 @@ Outcome UnknownError::MergeFrom(const std::shared_ptr<Base>& older) {
     return {olderError->_hint == _hint, false};
 }
 
+void UnknownError::GetMergeKeys(PK::Array<MergeKey>& keys) const {
+    keys.Push(MakeMergeKey(classInfo.GetId(), std::hash<PK::UniString>{}(_hint)));
+}
+
 void UnknownError::DumpInner(std::ostream& os) const {
     Base::DumpInner(os);
     os << ", hint: " << _hint;

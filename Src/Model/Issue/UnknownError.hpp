@@ -27,6 +27,8 @@ public:
     bool IsEmpty() const override { return false; }
     // Drops an older unknown error with the same hint.
     Outcome MergeFrom(const std::shared_ptr<Base>& older) override;
+    // One key for the hint: only equal hints merge.
+    void GetMergeKeys(PK::Array<MergeKey>& keys) const override;
     void DumpInner(std::ostream& os) const override;
 
 private:

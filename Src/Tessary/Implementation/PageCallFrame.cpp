@@ -1,30 +1,28 @@
 #include "Tessary/Implementation/PageCallFrame.hpp"
 
 #include "DG/JSArray.hpp"
-#include "Util/Log.hpp"
 
 namespace TessaryConnect::Implementation {
 
-std::optional<PageCallFrame::Strings> PageCallFrame::TakeStrings(const char* name, const DG::JSRef& argument,
-                                                                 PK::USize count) {
+std::optional<PageCallFrame::Strings> PageCallFrame::TakeStrings(const DG::JSRef& argument, PK::USize count) const {
     if (argument == nullptr) {
-        LOG_ERROR("failed assertion: paramArray != nullptr");
+        Log(spdlog::level::err, "failed assertion: paramArray != nullptr");
         return std::nullopt;
     }
     const PK::Ref<DG::JSArray> array = argument.As<DG::JSArray>();
     const PK::Array<DG::JSRef>& items = array->GetItemArray();
     if (items.GetSize() < count) {
-        LOG_ERROR("{}: parameter number is incorrect: {}", name, items.GetSize());
+        Log(spdlog::level::err, "{}: parameter number is incorrect: {}", _name, items.GetSize());
         return std::nullopt;
     }
-    if (items.GetSize() > count) LOG_WARN("failed assertion: array.GetSize() == {}", count);
+    if (items.GetSize() > count) Log(spdlog::level::warn, "failed assertion: array.GetSize() == {}", count);
 
     Strings strings;
     strings._items.Reserve(count);
     for (PK::USize i = 0; i < count; ++i) strings._items.Push(items[i].As<DG::JSValue>());
     for (const PK::Ref<DG::JSValue>& item : strings._items) {
         if (item->GetType() != DG::JSValue::STRING) {
-            LOG_ERROR("{}: value type mismatch", name);
+            Log(spdlog::level::err, "{}: value type mismatch", _name);
             return std::nullopt;
         }
     }

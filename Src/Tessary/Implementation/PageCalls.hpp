@@ -3,7 +3,8 @@
 // into the model: each takes the page's arguments as one script value,
 // checks and converts them inside the page call frame, calls one operation of
 // the model's page callbacks (reached through the page's GetCallbackApi) and
-// answers the page. None raises an error in the page.
+// answers the page. None raises an error in the page. TessaryBrowser
+// registers them, in the order declared here, after its own three.
 #include "DG/JSBase.hpp"
 
 namespace TessaryConnect::Api {
@@ -14,6 +15,8 @@ namespace TessaryConnect::Implementation {
 
 class PageCalls {
 public:
+    using Function = DG::JSRef (*)(Api::Tessary& page, const DG::JSRef& argument) noexcept;
+
     // One string: the type id.
     static DG::JSRef SelectInstancesOfType(Api::Tessary& page, const DG::JSRef& argument) noexcept;
     // [document reference, JSON array of property names]; answers the JSON

@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "Util/Log.hpp"
-
 namespace TessaryConnect::Implementation {
 
 rapidjson::Document PageJson::Parse(const PK::UniString& text) {
@@ -18,17 +16,17 @@ rapidjson::Document PageJson::Parse(const PK::UniString& text) {
     return document;
 }
 
-std::optional<rapidjson::Document> PageJson::ParseObject(const PK::UniString& text) {
+std::optional<rapidjson::Document> PageJson::ParseObject(const PageCallFrame& frame, const PK::UniString& text) {
     rapidjson::Document document = Parse(text);
     if (document.IsObject()) return document;
-    LOG_ERROR("Not an object: {}", Utf8(text));
+    frame.Log(spdlog::level::err, "Not an object: {}", Utf8(text));
     return std::nullopt;
 }
 
-std::optional<rapidjson::Document> PageJson::ParseArray(const PK::UniString& text) {
+std::optional<rapidjson::Document> PageJson::ParseArray(const PageCallFrame& frame, const PK::UniString& text) {
     rapidjson::Document document = Parse(text);
     if (document.IsArray()) return document;
-    LOG_ERROR("Not an array: {}", Utf8(text));
+    frame.Log(spdlog::level::err, "Not an array: {}", Utf8(text));
     return std::nullopt;
 }
 

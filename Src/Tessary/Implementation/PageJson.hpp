@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "PK/UniString.hpp"
+#include "Tessary/Implementation/PageCallFrame.hpp"
 #include "Util/Json.hpp"
 
 namespace TessaryConnect::Implementation {
@@ -20,10 +21,10 @@ public:
     // logged it.
     static rapidjson::Document Parse(const PK::UniString& text);
     // As Parse, for a text whose root must be an object, or an array: another
-    // root is logged ("Not an object: <text>", "Not an array: <text>") and
-    // gives nothing.
-    static std::optional<rapidjson::Document> ParseObject(const PK::UniString& text);
-    static std::optional<rapidjson::Document> ParseArray(const PK::UniString& text);
+    // root is logged in the call's frame ("Not an object: <text>", "Not an
+    // array: <text>") and gives nothing.
+    static std::optional<rapidjson::Document> ParseObject(const PageCallFrame& frame, const PK::UniString& text);
+    static std::optional<rapidjson::Document> ParseArray(const PageCallFrame& frame, const PK::UniString& text);
 
     // A JSON string value or member name as a text, NUL characters included.
     static PK::UniString Text(const rapidjson::Value& string);

@@ -1,6 +1,7 @@
 #include "Tessary/Implementation/TessaryBrowser.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "DG/JSArray.hpp"
 #include "DG/JSFunction.hpp"
@@ -9,8 +10,8 @@
 #include "PK/Pref.hpp"
 #include "Tessary/Api/TessaryCallbackApi.hpp"
 #include "Tessary/Implementation/ConnectionStateScript.hpp"
-#include "Tessary/Implementation/PageCallDispatch.hpp"
 #include "Tessary/Implementation/PageCallFrame.hpp"
+#include "Tessary/Implementation/PageCalls.hpp"
 #include "Tessary/Implementation/StringParam.hpp"
 #include "Tessary/Implementation/UrlLoaderHtml.hpp"
 #include "Util/JsonWriter.hpp"
@@ -225,9 +226,21 @@ void TessaryBrowser::InitCallbacks() {
         [this](DG::JSRef argument) { return tvt_orvoTessaryIntegrator_objectVerifier(argument); });
     add("tvt_onlineStateChanged", [this](DG::JSRef argument) { return tvt_onlineStateChanged(argument); });
     add("getAllState", [this](DG::JSRef argument) { return getAllState(argument); });
+    const std::pair<const char*, PageCalls::Function> pageCalls[] = {
+        {"selectInstancesOfType", &PageCalls::SelectInstancesOfType},
+        {"getAllTypesInDocument", &PageCalls::GetAllTypesInDocument},
+        {"updateProperties", &PageCalls::UpdateProperties},
+        {"specOpened", &PageCalls::SpecOpened},
+        {"specAssociationRequested", &PageCalls::SpecAssociationRequested},
+        {"removeSpecAssociationRequested", &PageCalls::RemoveSpecAssociationRequested},
+        {"associationRequested", &PageCalls::AssociationRequested},
+        {"removeAssociationRequested", &PageCalls::RemoveAssociationRequested},
+    };
     Api::Tessary& page = *this;
-    for (const PageCall call : AllPageCalls)
-        add(PageCallName(call), [call, &page](DG::JSRef argument) { return HandlePageCall(call, page, argument); });
+    for (const auto& [name, function] : pageCalls) {
+        const PageCalls::Function call = function;
+        add(name, [call, &page](DG::JSRef argument) { return call(page, argument); });
+    }
 
     if (!RegisterAsynchJSObject(object)) {
         LOG_CRITICAL("couldn't init browser's async object");
@@ -241,10 +254,12 @@ DG::JSRef TessaryBrowser::tvt_orvoTessaryIntegrator_objectVerifier(const DG::JSR
 }
 
 DG::JSRef TessaryBrowser::tvt_onlineStateChanged(const DG::JSRef& argument) {
-    return PageCallFrame::Run("tvt_onlineStateChanged", argument, [&] {
+    const PageCallFrame frame("tvt_onlineStateChanged", TC_SOURCE_LOC);
+    return frame.Run(argument, [&] {
         const PK::Ref<DG::JSValue> param = argument.As<DG::JSValue>();
         if (param == nullptr || param->GetType() != DG::JSValue::STRING) {
-            LOG_ERROR("failed assertion: param != nullptr && param->GetType() == DG::JSValue::STRING");
+            frame.Log(spdlog::level::err,
+                      "failed assertion: param != nullptr && param->GetType() == DG::JSValue::STRING");
             return PageCallFrame::EmptyValue();
         }
         const bool online = param->GetString() == "online";
@@ -255,15 +270,16 @@ DG::JSRef TessaryBrowser::tvt_onlineStateChanged(const DG::JSRef& argument) {
 }
 
 DG::JSRef TessaryBrowser::getAllState(const DG::JSRef& argument) {
-    return PageCallFrame::Run("getAllState", argument, [&] {
+    const PageCallFrame frame("getAllState", TC_SOURCE_LOC);
+    return frame.Run(argument, [&] {
         const DG::JSBase& value = *argument;  // no argument at all throws the null-reference exception
         const auto* asValue = dynamic_cast<const DG::JSValue*>(&value);
         const auto* asArray = dynamic_cast<const DG::JSArray*>(&value);
         if (!((asValue && asValue->GetType() == DG::JSValue::DEFAULT) ||
               (asArray && asArray->GetItemArray().GetSize() == 0)))
-            LOG_WARN(
-                "failed assertion: (asValue && asValue->GetType() == DG::JSValue::DEFAULT) || (asArray && "
-                "asArray->GetItemArray().GetSize() == 0)");
+            frame.Log(spdlog::level::warn,
+                      "failed assertion: (asValue && asValue->GetType() == DG::JSValue::DEFAULT) || (asArray && "
+                      "asArray->GetItemArray().GetSize() == 0)");
         const auto callbacks = GetCallbackApi();
         if (!callbacks) return PageCallFrame::EmptyValue();
         const Api::AllState state = callbacks->Handle_getAllState();
@@ -277,7 +293,7 @@ DG::JSRef TessaryBrowser::getAllState(const DG::JSRef& argument) {
         writer.RawObject(state.selectionState.ToJSON());
         writer.EndObject();
         const PK::UniString text = writer.GetText();
-        LOG_TRACE("TessaryBrowser::getAllState returns: {}", text);
+        frame.Log(spdlog::level::trace, "TessaryBrowser::getAllState returns: {}", text);
         return DG::JSRef(new DG::JSValue(text));
     });
 }

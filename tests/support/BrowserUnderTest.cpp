@@ -1,4 +1,4 @@
-#include "BrowserUnderTest.hpp"
+#include "support/BrowserUnderTest.hpp"
 
 #include "DG/BrowserSim.hpp"
 #include "DG/JSArray.hpp"
@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-namespace BrowserTest {
+namespace TestSupport {
 
 PK::UniString ServicePage(const std::string& extraHtml) {
     return PK::UniString(R"(<html><head><title>Orvo Tessary</title></head><body>
@@ -44,7 +44,7 @@ PK::UniString Report::Text(std::size_t index) const {
 }
 
 BrowserUnderTest::BrowserUnderTest(bool serviceReachable)
-    : callbacks(std::make_shared<TestSupport::RecordingCallbackApi>()) {
+    : callbacks(std::make_shared<RecordingCallbackApi>()) {
     TVSim::Web::Reset();
     SetPreference("tessary.url", ServiceUrl);
     if (serviceReachable) TVSim::Web::RegisterPage(ServiceUrl, ServicePage());
@@ -88,6 +88,18 @@ std::string BrowserUnderTest::Run(const std::string& script) {
     return value ? value->ToCStr() : "error: " + error.ToCStr();
 }
 
+std::vector<std::string> BrowserUnderTest::Call(const std::string& script) {
+    log.Clear();
+    const std::string value = Run("var o = orvoTessaryIntegrator; " + script);
+    EXPECT_EQ(value.rfind("error: ", 0), std::string::npos) << value;
+    std::vector<std::string> lines;
+    for (const LogRecord& record : log.Records()) {
+        const auto level = spdlog::level::to_string_view(record.level);
+        lines.push_back(std::string(level.data(), level.size()) + ": " + record.message);
+    }
+    return lines;
+}
+
 PK::UniString BrowserUnderTest::ShownUrl() const { return TVSim::Web::GetShownUrl(*_browser); }
 
-}  // namespace BrowserTest
+}  // namespace TestSupport

@@ -4,7 +4,8 @@
 // page call it receives to a probe object, which the test reads as script
 // values; its login form hands what was filled in to the probe when its
 // button is clicked; ask(name, ...) calls the add-on's script object and
-// hands the answer to the probe.
+// hands the answer to the probe. The model's page callbacks are a recording
+// one.
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,7 +18,7 @@
 #include "support/RecordingCallbackApi.hpp"
 #include "support/TempDir.hpp"
 
-namespace BrowserTest {
+namespace TestSupport {
 
 inline constexpr char ServiceUrl[] = "https://service.test/app";
 
@@ -43,22 +44,24 @@ public:
     // Builds the control (with the probe registered) and runs the main loop.
     TessaryConnect::Implementation::TessaryBrowser& Open();
     TessaryConnect::Implementation::TessaryBrowser& Browser() { return *_browser; }
-    void CloseBrowser() { _browser.reset(); }
 
     // Runs the main loop: queued loads and page calls.
     void Pump();
     // Runs a script in the shown page and then the main loop; the script's value as text.
     std::string Run(const std::string& script);
+    // As Run, with the page's script object as o; the lines logged meanwhile,
+    // one "<level>: <message>" each.
+    std::vector<std::string> Call(const std::string& script);
     PK::UniString ShownUrl() const;
 
-    TestSupport::LogCapture log;  // every line the add-on writes while the test runs
-    std::shared_ptr<TestSupport::RecordingCallbackApi> callbacks;
+    LogCapture log;  // every line the add-on writes while the test runs
+    std::shared_ptr<RecordingCallbackApi> callbacks;
     std::vector<Report> reports;
 
 private:
-    TestSupport::TempDir _temp;
+    TempDir _temp;
     DG::Panel _panel;
     std::unique_ptr<TessaryConnect::Implementation::TessaryBrowser> _browser;
 };
 
-}  // namespace BrowserTest
+}  // namespace TestSupport

@@ -1,0 +1,128 @@
+// The simulated project's rules, shared by the host calls and the control
+// calls: who may change what, which filter bits an element passes, and the
+// bookkeeping that keeps classifications, the selection and the notifications
+// they cause in step.
+#include "TVAPI/SimState.hpp"
+
+namespace TVSim::Detail {
+
+const Layer& ProjectState::LayerOf(const Element& element) const { return layers.Get(element.head.layer); }
+
+bool ProjectState::InMyWorkspace(const Element& element) const {
+    return !shared || element.reservation == Reservation::Mine;
+}
+
+GSErrCode ProjectState::ChangeRefusal(const Element& element) const {
+    if (!element.head.hotlinkGuid.IsNull()) return APIERR_READONLY;
+    if (!InMyWorkspace(element)) return APIERR_NOTMINE;
+    const Layer& layer = LayerOf(element);
+    if (layer.hidden) return APIERR_HIDDENLAY;
+    if (layer.locked) return APIERR_LOCKEDLAY;
+    if (element.head.lockId != 0) return APIERR_READONLY;
+    return NoError;
+}
+
+bool ProjectState::PassesFilter(const Element& element, PK::UInt32 filterBits) const {
+    if ((filterBits & APIFilt_IsEditable) && ChangeRefusal(element) != NoError) return false;
+    if ((filterBits & APIFilt_OnVisLayer) && LayerOf(element).hidden) return false;
+    if ((filterBits & APIFilt_OnActFloor) && element.head.floorInd != currentStory) return false;
+    if ((filterBits & APIFilt_In3D) && !element.in3D) return false;
+    if ((filterBits & APIFilt_InMyWorkspace) && !InMyWorkspace(element)) return false;
+    if ((filterBits & APIFilt_VisibleByPhase) && !element.visibleByPhase) return false;
+    if ((filterBits & APIFilt_InStructureView) && !element.inStructureView) return false;
+    return true;
+}
+
+bool ProjectState::IsAvailable(const Element& element, const PropertyDefinition& definition) const {
+    for (const auto& [system, item] : element.classification)
+        if (definition.availability.Contains(item)) return true;
+    return false;
+}
+
+// In team work the set must be reserved by this user: Free, Locked by
+// another member and NotAvailable all refuse.
+bool ProjectState::ClassificationAccessDenied() const {
+    return !classificationAccess || (shared && lockableStatus != APILockableStatus_Editable);
+}
+
+bool ProjectState::PropertyAccessDenied() const {
+    return !propertyAccess || (shared && lockableStatus != APILockableStatus_Editable);
+}
+
+bool ProjectState::ItemIdTaken(const API_Guid& system, const PK::UniString& id) const {
+    const auto* ids = itemIds.GetPtr(system);
+    return ids != nullptr && ids->ContainsKey(id);
+}
+
+void ProjectState::AddItem(const ClassificationItem& item, const API_Guid& next) {
+    PK::Array<API_Guid>& siblings =
+        item.parent.IsNull() ? systems.Get(item.system).rootItems : items.Get(item.parent).children;
+    const PK::USize at = next.IsNull() ? siblings.GetSize() : siblings.FindFirst(next);
+    siblings.Insert(at, item.item.guid);
+    ++itemIds[item.system][item.item.id];
+    items.Add(item.item.guid, item);
+}
+
+void ProjectState::Classify(Element& element, const API_Guid& item) {
+    const API_Guid system = items.Get(item).system;
+    if (const API_Guid* old = element.classification.GetPtr(system)) {
+        if (*old == item) return;
+        items.Get(*old).elements.erase(element.head.guid);
+    }
+    element.classification.Put(system, item);
+    items.Get(item).elements.insert(element.head.guid);
+}
+
+void ProjectState::Unclassify(Element& element, const API_Guid& system) {
+    if (const API_Guid* item = element.classification.GetPtr(system)) {
+        items.Get(*item).elements.erase(element.head.guid);
+        element.classification.Delete(system);
+    }
+}
+
+void ProjectState::RemoveItemTree(const API_Guid& itemGuid) {
+    ClassificationItem item = items.Get(itemGuid);
+    for (const API_Guid& child : item.children) RemoveItemTree(child);
+    for (const API_Guid& element : item.elements) elements.Get(element).classification.Delete(item.system);
+    for (auto& [guid, definition] : definitions) {
+        if (definition.availability.Delete(itemGuid)) definition.definition.availability.DeleteAll(itemGuid);
+    }
+    if (ClassificationItem* parent = items.GetPtr(item.parent))
+        parent->children.DeleteAll(itemGuid);
+    else if (ClassificationSystem* system = systems.GetPtr(item.system))
+        system->rootItems.DeleteAll(itemGuid);
+    if (auto* ids = itemIds.GetPtr(item.system)) {
+        if (PK::USize* count = ids->GetPtr(item.item.id); count != nullptr && --*count == 0) ids->Delete(item.item.id);
+    }
+    items.Delete(itemGuid);
+}
+
+void ProjectState::RemoveElement(const API_Guid& guid) {
+    Element element = elements.Get(guid);
+    for (const auto& [system, item] : element.classification) items.Get(item).elements.erase(guid);
+    elementsByType.Get(element.head.typeID).erase(guid);
+    if (selection.erase(guid) > 0) QueueSelectionChanged();
+    if (Element* owner = elements.GetPtr(element.owner); owner != nullptr && owner->ownedCount > 0) --owner->ownedCount;
+    for (auto& [setGuid, set] : elementSets) set.elements.DeleteAll(guid);
+    elements.Delete(guid);
+    deletedElements.Add(guid);
+}
+
+void ProjectState::Select(const API_Guid& guid, bool add) {
+    const bool changed = add ? selection.insert(guid).second : selection.erase(guid) > 0;
+    if (changed) QueueSelectionChanged();
+}
+
+void ProjectState::ChangeCurrentWindow(const API_Guid& database) {
+    if (database == currentWindow) return;
+    currentWindow = database;
+    QueueProjectEvent(APINotify_ChangeWindow);
+}
+
+void ProjectState::ChangeCurrentStory(PK::Int16 story) {
+    if (story == currentStory) return;
+    currentStory = story;
+    QueueProjectEvent(APINotify_ChangeFloor);
+}
+
+}  // namespace TVSim::Detail
