@@ -1,9 +1,9 @@
 #include "Model/ConnectionWithSpecification.hpp"
 
+#include <fmt/format.h>
+
 #include <exception>
 #include <ostream>
-
-#include <fmt/format.h>
 
 #include "Model/Errors.hpp"
 #include "Model/Issue/BaseWithText.hpp"
@@ -355,9 +355,20 @@ bool ConnectionWithSpecification::MergeIn(const ConnectionWithSpecification& toM
 
 // ---- element look-ups ----
 
+bool ConnectionWithSpecification::HandleLookUpExceptions(const std::function<void()>& body) {
+    try {
+        return HandleExceptions(body);
+    } catch (const std::exception& e) {
+        LOG_ERROR("exception: {}", e);
+    } catch (...) {
+        LOG_ERROR("unknown exception!");
+    }
+    return false;
+}
+
 VirtualTypesOfElements ConnectionWithSpecification::FindVirtualTypeIdsForElements(const PK::Array<PK::Guid>& elements) {
     VirtualTypesOfElements result;
-    HandleExceptions([&] {
+    HandleLookUpExceptions([&] {
         PK::Guid clauseIdDefinition;
         try {
             clauseIdDefinition = _propertyGroup.GetPropertyGuid(Api::Properties::Name::ClauseId);
@@ -405,7 +416,7 @@ PK::Array<PK::Guid> ConnectionWithSpecification::GetAssociatedElements(const PK:
         return {};
     }
     PK::Array<PK::Guid> elements;
-    HandleExceptions([&] { elements = (*virtualType)->GetAssociatedElements(); });
+    HandleLookUpExceptions([&] { elements = (*virtualType)->GetAssociatedElements(); });
     return elements;
 }
 

@@ -228,6 +228,11 @@ public:
     friend std::ostream& operator<<(std::ostream& os, const ConnectionWithSpecification& connection);
 
 private:
+    // HandleExceptions for the look-ups, which answer outside any command: the
+    // issue a failure becomes is kept, but storing it there is refused by the
+    // host, and that refusal must not reach the caller either.
+    bool HandleLookUpExceptions(const std::function<void()>& body);
+
     // Calls the event on each attached connection observer, the latest attached first.
     template <typename Event, typename... Args>
     void Notify(Event event, const Args&... args);

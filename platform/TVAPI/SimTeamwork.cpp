@@ -127,11 +127,13 @@ void ElementTaken(ProjectState& state, const API_Guid& guid, bool had) {
 }
 
 // Takes the entries of one table that changed between from and to (server or
-// member copy) from the source into the target and into the member's base.
+// member copy) from the source into the target and into the member's base;
+// true when there were any.
 template <typename Table>
-void TakeChanges(const Table& from, const Table& source, Table& target, Table& base,
+bool TakeChanges(const Table& from, const Table& source, Table& target, Table& base,
                  ProjectState* elementsOwner = nullptr) {
-    for (const auto& key : ChangedKeys(from, source)) {
+    const auto keys = ChangedKeys(from, source);
+    for (const auto& key : keys) {
         if constexpr (std::is_same_v<Table, decltype(ProjectState::elements)>) {
             const bool had = target.ContainsKey(key);
             Take(source, target, key);
@@ -141,6 +143,7 @@ void TakeChanges(const Table& from, const Table& source, Table& target, Table& b
         }
         Take(source, base, key);
     }
+    return !keys.empty();
 }
 
 template <typename Table>
@@ -229,8 +232,8 @@ void Collect(Server& server, const Machine& member, const ProjectState& s) {
         if (element.reservation == Reservation::Mine)
             server.elementHolders.Put(guid, member.name);
         else if (element.reservation == Reservation::OtherMember)
-            server.elementHolders.Put(guid, element.reservedBy.IsEmpty() ? PK::UniString("Other Member")
-                                                                           : element.reservedBy);
+            server.elementHolders.Put(
+                guid, element.reservedBy.IsEmpty() ? PK::UniString("Other Member") : element.reservedBy);
         else
             server.elementHolders.Delete(guid);
     }
@@ -238,8 +241,8 @@ void Collect(Server& server, const Machine& member, const ProjectState& s) {
 
 // The server's reservations, as the member's copy shows them.
 void Spread(const Server& server, const Machine& member, ProjectState& s) {
-    const bool settled = s.lockableStatus == APILockableStatus_Editable ||
-                         s.lockableStatus == APILockableStatus_Free || s.lockableStatus == APILockableStatus_Locked;
+    const bool settled = s.lockableStatus == APILockableStatus_Editable || s.lockableStatus == APILockableStatus_Free ||
+                         s.lockableStatus == APILockableStatus_Locked;
     if (settled) {
         s.lockableHolders.Clear();
         if (server.setHolder.IsEmpty()) {
@@ -258,7 +261,7 @@ void Spread(const Server& server, const Machine& member, ProjectState& s) {
     }
     for (auto& [guid, element] : s.elements) {
         const PK::UniString* holder = server.elementHolders.GetPtr(guid);
-        element.reservation = holder == nullptr            ? Reservation::Free
+        element.reservation = holder == nullptr        ? Reservation::Free
                               : *holder == member.name ? Reservation::Mine
                                                        : Reservation::OtherMember;
         element.reservedBy = element.reservation == Reservation::OtherMember ? *holder : PK::UniString();
@@ -268,12 +271,18 @@ void Spread(const Server& server, const Machine& member, ProjectState& s) {
 // A unique add-on object exists once in a project: a member's object not yet
 // sent gives way to the server's object of the same name.
 void DropShadowedObjects(const Machine& member, ProjectState& s) {
+    bool dropped = false;
     for (const API_Guid& guid : Keys(s.addOnObjects)) {
         if (member.base.addOnObjects.ContainsKey(guid)) continue;
         const API_Guid* named = s.addOnObjectsByName.GetPtr(s.addOnObjects.Get(guid).name);
-        if (named != nullptr && *named != guid && member.base.addOnObjects.ContainsKey(*named))
+        if (named != nullptr && *named != guid && member.base.addOnObjects.ContainsKey(*named)) {
             s.addOnObjects.Delete(guid);
+            dropped = true;
+        }
     }
+    if (!dropped) return;
+    s.addOnObjectsByName.Clear();
+    for (const auto& [guid, object] : s.addOnObjects) s.addOnObjectsByName.Put(object.name, guid);
 }
 
 void ReceiveModulData(Server& server, Machine& member, ProjectState& local) {
@@ -291,13 +300,15 @@ void ReceiveModulData(Server& server, Machine& member, ProjectState& local) {
 
 void ReceiveInto(Server& server, Machine& member, ProjectState& local) {
     Collect(server, member, local);
+    bool received = false;
     ForEachTable([&](auto table) {
         if constexpr (!std::is_same_v<decltype(table), decltype(&ProjectState::modulData)>)
-            TakeChanges(member.base.*table, server.data.*table, local.*table, member.base.*table, &local);
+            received |= TakeChanges(member.base.*table, server.data.*table, local.*table, member.base.*table, &local);
     });
-    Rebuild(local);
-    DropShadowedObjects(member, local);
-    Rebuild(local);
+    if (received) {
+        Rebuild(local);
+        DropShadowedObjects(member, local);
+    }
     Spread(server, member, local);
     ReceiveModulData(server, member, local);
     QueueProjectEvent(APINotify_ReceiveChanges);
@@ -320,18 +331,18 @@ bool TeamworkReserveSet(ProjectState& state, bool reserve) {
     }
     if (reserve) {
         // A reservation brings the latest version of what it reserves.
+        bool received = false;
         ForEachGuardedTable([&](auto table) {
-            TakeChanges(member.base.*table, server.data.*table, state.*table, member.base.*table);
+            received |= TakeChanges(member.base.*table, server.data.*table, state.*table, member.base.*table);
         });
-        Rebuild(state);
+        if (received) Rebuild(state);
         server.setHolder = member.name;
         state.lockableStatus = APILockableStatus_Editable;
         state.lockableHolders.Clear();
     } else if (mine) {
         // Letting go sends what was changed under the reservation.
-        ForEachGuardedTable([&](auto table) {
-            TakeChanges(member.base.*table, state.*table, server.data.*table, member.base.*table);
-        });
+        ForEachGuardedTable(
+            [&](auto table) { TakeChanges(member.base.*table, state.*table, server.data.*table, member.base.*table); });
         server.setHolder.Clear();
         state.lockableStatus = APILockableStatus_Free;
         state.lockableHolders.Clear();
@@ -453,7 +464,8 @@ void SwitchTo(Member member) {
     if (member == server.current) return;
     Detail::RequireOutsideCommand();
     if (!Host().notifications.empty())
-        throw std::logic_error("TVSim: the current member has notifications to deliver (PK::MainMessageLoop::RunPending)");
+        throw std::logic_error(
+            "TVSim: the current member has notifications to deliver (PK::MainMessageLoop::RunPending)");
     Machine& previous = CurrentMachine(server);
     Detail::Collect(server, previous, CurrentState());
     previous.parked = std::move(Host().project);

@@ -42,9 +42,9 @@ bool SameTable(const PK::HashTable<Key, Value>& a, const PK::HashTable<Key, Valu
 }
 
 bool Same(const API_Elem_Head& a, const API_Elem_Head& b) {
-    return a.typeID == b.typeID && a.variationID == b.variationID && a.guid == b.guid &&
-           a.modiStamp == b.modiStamp && a.floorInd == b.floorInd && a.layer == b.layer && a.lockId == b.lockId &&
-           a.groupGuid == b.groupGuid && a.hotlinkGuid == b.hotlinkGuid;
+    return a.typeID == b.typeID && a.variationID == b.variationID && a.guid == b.guid && a.modiStamp == b.modiStamp &&
+           a.floorInd == b.floorInd && a.layer == b.layer && a.lockId == b.lockId && a.groupGuid == b.groupGuid &&
+           a.hotlinkGuid == b.hotlinkGuid;
 }
 
 }  // namespace
@@ -81,9 +81,8 @@ bool Same(const PropertyDefinition& a, const PropertyDefinition& b) {
     const API_PropertyDefinition& x = a.definition;
     const API_PropertyDefinition& y = b.definition;
     return x.guid == y.guid && x.groupGuid == y.groupGuid && x.name == y.name && x.description == y.description &&
-           x.definitionType == y.definitionType && x.collectionType == y.collectionType &&
-           x.valueType == y.valueType && x.measureType == y.measureType &&
-           Same(x.defaultValue.basicValue, y.defaultValue.basicValue) &&
+           x.definitionType == y.definitionType && x.collectionType == y.collectionType && x.valueType == y.valueType &&
+           x.measureType == y.measureType && Same(x.defaultValue.basicValue, y.defaultValue.basicValue) &&
            x.defaultValue.propertyExpressions == y.defaultValue.propertyExpressions &&
            x.defaultValue.hasExpression == y.defaultValue.hasExpression && a.availability == b.availability &&
            SameArray(x.possibleEnumValues, y.possibleEnumValues) && x.canValueBeEditable == y.canValueBeEditable;

@@ -186,7 +186,8 @@ TEST(ConnectionFactory, AMergeIntoTheLoadedConnectionChangesItInPlaceAndTheClaus
     // The version merged in is gone; the clause it brought answers to the loaded connection.
     Api::Properties renamed;
     renamed.Add(Api::Properties::Name::Title, "Renamed");
-    ASSERT_TRUE(loaded->CallUndoableCmd("Rename", [&] { loaded->GetVirtualType("clause-c").UpdateProperties(renamed); }));
+    ASSERT_TRUE(
+        loaded->CallUndoableCmd("Rename", [&] { loaded->GetVirtualType("clause-c").UpdateProperties(renamed); }));
     const auto reread = project.factory.Load(name);
     ASSERT_NE(reread, nullptr);
     EXPECT_TRUE(reread->HasVirtualType("clause-a"));
@@ -204,4 +205,22 @@ TEST(ConnectionFactory, AMergeIntoTheLoadedConnectionChangesItInPlaceAndTheClaus
     IO::MemoryIChannel32 channel(mergedBytes.data(), mergedBytes.size());
     ASSERT_EQ(merged->Read(channel), PK::NoError);
     EXPECT_EQ(Summarize(*merged), (ConnectionSummary{{"clause-a", "clause-c"}, {"issue of theirs"}}));
+}
+
+TEST(ConnectionFactory, ARefreshThatFailsForOneConnectionStillRefreshesTheOthersBeforeItReports) {
+    TestSupport::LogCapture log;
+    SoloProject project;
+    auto one = project.Connect(1);
+    auto two = project.Connect(2);
+    // Another member's spec-2 arrives with a clause.
+    {
+        auto theirs = std::make_shared<ConnectionWithSpecification>(project.tv, project.tessary, project.plan);
+        const std::vector<char> stored = project.Stored("ConnectionWithSpecification:spec-2");
+        IO::MemoryIChannel32 channel(stored.data(), stored.size());
+        ASSERT_EQ(theirs->Read(channel), PK::NoError);
+        ASSERT_TRUE(SoloProject::AddClause(*theirs, "clause-b", "B20"));
+    }
+    TVSim::Faults::FailCall("TVAPI_ModulData_Get", APIERR_GENERAL);
+    EXPECT_THROW(project.factory.RefreshLoadedFromStored(), Api::GeneralError);
+    EXPECT_TRUE(two->HasVirtualType("clause-b")) << "a stale connection would store its old state over the new one";
 }

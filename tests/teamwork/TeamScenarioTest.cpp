@@ -29,6 +29,17 @@ void AddIssue(const ConnectionPtr& connection, const std::string& hint) {
     });
 }
 
+// A connects spec-<n> and sends it; B receives it. Answers both members'
+// connections; B is current afterwards.
+std::pair<ConnectionPtr, ConnectionPtr> ConnectedAtBoth(Team& team, int n) {
+    team.As(A);
+    ConnectionPtr atA = team.Connect(n);
+    team.SendAndReceive();
+    team.As(B);
+    team.Receive();
+    return {atA, team.Get(n)};
+}
+
 }  // namespace
 
 TEST(TeamScenario, TwoMembersConnectInTurnAndBothEndWithBothConnectionsTheirClausesAndIssues) {
@@ -63,12 +74,8 @@ TEST(TeamScenario, TwoMembersConnectInTurnAndBothEndWithBothConnectionsTheirClau
 TEST(TeamScenario, ClausesAndIssuesAddedByBothToOneConnectionAreAllKeptAndTheMergedClauseAnswersToItsOwnConnection) {
     TestSupport::LogCapture log;
     Team team;
-    ConnectionPtr atA = team.Connect(1);
+    const auto [atA, atB] = ConnectedAtBoth(team, 1);
     ASSERT_NE(atA, nullptr);
-    team.SendAndReceive();
-    team.As(B);
-    team.Receive();
-    ConnectionPtr atB = team.Get(1);
     ASSERT_NE(atB, nullptr);
     AddClause(atB, "clause-b", "B20");
     AddIssue(atB, "issue of B");
@@ -105,15 +112,10 @@ TEST(TeamScenario, ClausesAndIssuesAddedByBothToOneConnectionAreAllKeptAndTheMer
 TEST(TeamScenario, ADisconnectReachesTheOtherMemberAndItsReconnectComesBackToTheOneWhoDisconnected) {
     TestSupport::LogCapture log;
     Team team;
-    ASSERT_NE(team.Connect(1), nullptr);
-    team.SendAndReceive();
-    team.As(B);
-    team.Receive();
-    ConnectionPtr heldByB = team.Get(1);
+    const auto [heldByA, heldByB] = ConnectedAtBoth(team, 1);
     ASSERT_NE(heldByB, nullptr);
 
     team.As(A);
-    ConnectionPtr heldByA = team.Get(1);
     ASSERT_TRUE(team.Disconnect(1));
     EXPECT_TRUE(heldByA->IsDeleted());
     team.SendAndReceive();
@@ -162,12 +164,7 @@ TEST(TeamScenario, ANewerVersionConnectionSurvivesEveryLoadAndMergeUntouchedAndT
     TestSupport::LogCapture log;
     Team team;
     ASSERT_NE(team.Connect(1), nullptr);
-    ConnectionPtr two = team.Connect(2);
-    ASSERT_NE(two, nullptr);
-    team.SendAndReceive();
-    team.As(B);
-    team.Receive();
-    ConnectionPtr twoAtB = team.Get(2);
+    const ConnectionPtr twoAtB = ConnectedAtBoth(team, 2).second;
     ASSERT_NE(twoAtB, nullptr);
 
     // A newer add-on on A's machine rewrites spec-2 and writes spec-3; B changed spec-2 meanwhile.

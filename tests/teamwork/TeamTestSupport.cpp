@@ -3,13 +3,13 @@
 #include <exception>
 #include <stdexcept>
 
-#include "IO/MemoryChannel.hpp"
 #include "Model/Errors.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "PK/Runnable.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
+#include "support/StoredConnection.hpp"
 
 namespace TeamTest {
 
@@ -127,8 +127,8 @@ AddOn& Team::Current() { return Of(TW::Current()); }
 
 ConnectionPtr Team::Connect(int n) {
     // A member who holds the reservation already keeps it; one who takes it for the command lets it go after.
-    const bool held = TVAPI_TeamworkControl_GetLockableStatus(Project().GetLockableSetGuid(), nullptr) ==
-                      APILockableStatus_Editable;
+    const bool held =
+        TVAPI_TeamworkControl_GetLockableStatus(Project().GetLockableSetGuid(), nullptr) == APILockableStatus_Editable;
     if (!held) Project().ReserveClassificationsAndProperties();
     ConnectionPtr connection;
     try {
@@ -147,8 +147,8 @@ ConnectionPtr Team::Connect(int n) {
 bool Team::Disconnect(int n) {
     ConnectionPtr connection = Get(n);
     if (connection == nullptr) return false;
-    const bool held = TVAPI_TeamworkControl_GetLockableStatus(Project().GetLockableSetGuid(), nullptr) ==
-                      APILockableStatus_Editable;
+    const bool held =
+        TVAPI_TeamworkControl_GetLockableStatus(Project().GetLockableSetGuid(), nullptr) == APILockableStatus_Editable;
     if (!held) Project().ReserveClassificationsAndProperties();
     const bool disconnected = connection->Cmd_Disconnect(true);
     if (!held) Project().ReleaseClassificationsAndProperties();
@@ -197,12 +197,9 @@ std::vector<char> Team::StoredBytes(Member m, const std::string& modulDataName) 
 }
 
 std::vector<char> NewerConnectionRecord() {
-    IO::MemoryOChannel32 oc;
-    {
-        PK::OutputFrame frame(oc, Model::ConnectionWithSpecification::classInfo.GetId(), PK::ClassVersion(2, 0));
-        oc.Write(PK::UniString("a connection in a form to come"));
-    }
-    return std::vector<char>(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
+    TestSupport::StoredConnection record;
+    record.version = PK::ClassVersion(2, 0);
+    return record.Bytes();
 }
 
 }  // namespace TeamTest

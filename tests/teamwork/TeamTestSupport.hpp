@@ -95,7 +95,7 @@ private:
 };
 
 // A stored connection record whose outer frame a newer version of the
-// add-on wrote (version 2.0), with content this version cannot know.
+// add-on wrote (version 2.0).
 std::vector<char> NewerConnectionRecord();
 
 }  // namespace TeamTest

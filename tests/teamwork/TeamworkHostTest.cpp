@@ -3,7 +3,6 @@
 // them apart, and the merge request when both changed one module-data entry.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,10 +10,12 @@
 #include "TVAPI/Sim.hpp"
 #include "TVAPI/SimTeamwork.hpp"
 #include "support/HandleLeakCheck.hpp"
+#include "support/HostCalls.hpp"
 
 namespace {
 
 namespace TW = TVSim::Teamwork;
+using TestSupport::InHostCommand;
 
 TVSim::ModulData Data(const std::string& text) { return {1, 0x6D6D, std::vector<char>(text.begin(), text.end())}; }
 
@@ -29,20 +30,11 @@ std::string Bytes(const API_ModulData* data) {
     return std::string(*data->dataHdl, static_cast<std::size_t>(BMGetHandleSize(data->dataHdl)));
 }
 
-GSErrCode InCommand(const std::function<GSErrCode()>& body) {
-    GSErrCode result = NoError;
-    TVAPI_CallUndoableCommand("step", [&] {
-        result = body();
-        return NoError;
-    });
-    return result;
-}
-
 GSErrCode Store(const char* name, const std::string& text) {
     PKHandle handle = nullptr;
     BMPtrToHandle(text.data(), &handle, static_cast<PK::Int32>(text.size()));
     const API_ModulData data{1, 0x6D6D, handle};
-    const GSErrCode result = InCommand([&] { return TVAPI_ModulData_Store(&data, name); });
+    const GSErrCode result = InHostCommand([&] { return TVAPI_ModulData_Store(&data, name); });
     BMKillHandle(&handle);
     return result;
 }
@@ -177,7 +169,7 @@ TEST_F(TeamworkHost, AMergeTheAddOnRefusesKeepsTheMembersOwnVersionAndOneNobodyA
 }
 
 TEST_F(TeamworkHost, AnEntryErasedOnOneSideAndChangedOnTheOtherGoesTheServersWay) {
-    ASSERT_EQ(InCommand([] { return TVAPI_ModulData_Store(nullptr, "Shared"); }), NoError);
+    ASSERT_EQ(InHostCommand([] { return TVAPI_ModulData_Store(nullptr, "Shared"); }), NoError);
     TW::SwitchTo(memberA);
     ASSERT_EQ(Store("Shared", "a1"), NoError);
     TW::SendAndReceive();
@@ -189,7 +181,7 @@ TEST_F(TeamworkHost, AnEntryErasedOnOneSideAndChangedOnTheOtherGoesTheServersWay
     ASSERT_EQ(Store("Shared", "b2"), NoError);
     PK::MainMessageLoop::RunPending();
     TW::SwitchTo(memberA);
-    ASSERT_EQ(InCommand([] { return TVAPI_ModulData_Store(nullptr, "Shared"); }), NoError);
+    ASSERT_EQ(InHostCommand([] { return TVAPI_ModulData_Store(nullptr, "Shared"); }), NoError);
     TW::SendAndReceive();
     DeliverAndSwitchTo(memberB);
     TW::Receive();
@@ -201,7 +193,7 @@ TEST_F(TeamworkHost, TheClassificationsAndPropertiesSetIsHeldByOneMemberAtATime)
     TW::ProjectOf(memberA).ReserveClassificationsAndProperties();
     API_PropertyGroup group;
     group.name = "A's group";
-    ASSERT_EQ(InCommand([&] { return TVAPI_Property_CreatePropertyGroup(group); }), NoError);
+    ASSERT_EQ(InHostCommand([&] { return TVAPI_Property_CreatePropertyGroup(group); }), NoError);
 
     TW::SwitchTo(memberB);
     TVSim::Project& b = TW::ProjectOf(memberB);
@@ -212,7 +204,7 @@ TEST_F(TeamworkHost, TheClassificationsAndPropertiesSetIsHeldByOneMemberAtATime)
     EXPECT_EQ(holders[0], "Member A");
     API_PropertyGroup mine;
     mine.name = "B's group";
-    EXPECT_EQ(InCommand([&] { return TVAPI_Property_CreatePropertyGroup(mine); }), APIERR_NOACCESSRIGHT);
+    EXPECT_EQ(InHostCommand([&] { return TVAPI_Property_CreatePropertyGroup(mine); }), APIERR_NOACCESSRIGHT);
 
     // Letting go sends what was made under the reservation; reserving brings it.
     TW::SwitchTo(memberA);
@@ -221,18 +213,18 @@ TEST_F(TeamworkHost, TheClassificationsAndPropertiesSetIsHeldByOneMemberAtATime)
     b.ReserveClassificationsAndProperties();
     EXPECT_EQ(TVAPI_TeamworkControl_GetLockableStatus(b.GetLockableSetGuid(), nullptr), APILockableStatus_Editable);
     EXPECT_EQ(b.FindPropertyGroup("A's group"), group.guid);
-    EXPECT_EQ(InCommand([&] { return TVAPI_Property_CreatePropertyGroup(mine); }), NoError);
+    EXPECT_EQ(InHostCommand([&] { return TVAPI_Property_CreatePropertyGroup(mine); }), NoError);
 }
 
 TEST_F(TeamworkHost, AnAddOnObjectReservedByOneMemberIsRefusedToTheOtherUntilReleasedWithItsLatestContent) {
     TW::SwitchTo(memberA);
     API_Guid object;
-    ASSERT_EQ(InCommand([&] { return TVAPI_AddOnObject_CreateUniqueObject("PlanData", &object); }), NoError);
+    ASSERT_EQ(InHostCommand([&] { return TVAPI_AddOnObject_CreateUniqueObject("PlanData", &object); }), NoError);
     TW::SendAndReceive();
     ASSERT_EQ(TVAPI_AddOnObject_ReserveObjects({object}, nullptr), NoError);
     PKHandle content = nullptr;
     BMPtrToHandle("id-of-A", &content, 7);
-    ASSERT_EQ(InCommand([&] { return TVAPI_AddOnObject_ModifyObject(object, nullptr, &content); }), NoError);
+    ASSERT_EQ(InHostCommand([&] { return TVAPI_AddOnObject_ModifyObject(object, nullptr, &content); }), NoError);
     BMKillHandle(&content);
     DeliverAndSwitchTo(memberB);
 
@@ -256,10 +248,10 @@ TEST_F(TeamworkHost, ElementsAreChangedOnlyByTheirHolderAndTheirClassificationsT
     // B did not make the wall: it is A's.
     EXPECT_EQ(TW::ProjectOf(memberB).GetElement(wall).reservation, TVSim::Reservation::OtherMember);
     EXPECT_EQ(TW::ProjectOf(memberB).GetElement(wall).reservedBy, "Member A");
-    EXPECT_EQ(InCommand([&] { return TVAPI_Element_AddClassificationItem(wall, item); }), APIERR_NOTMINE);
+    EXPECT_EQ(InHostCommand([&] { return TVAPI_Element_AddClassificationItem(wall, item); }), APIERR_NOTMINE);
 
     const API_Guid slab = TW::ProjectOf(memberB).AddElement(API_SlabID);
-    ASSERT_EQ(InCommand([&] { return TVAPI_Element_AddClassificationItem(slab, item); }), NoError);
+    ASSERT_EQ(InHostCommand([&] { return TVAPI_Element_AddClassificationItem(slab, item); }), NoError);
     TW::SendAndReceive();
     DeliverAndSwitchTo(memberA);
     TW::Receive();
@@ -271,7 +263,7 @@ TEST_F(TeamworkHost, ElementsAreChangedOnlyByTheirHolderAndTheirClassificationsT
     ASSERT_EQ(TVAPI_Element_GetElementsWithClassification(item, classified), NoError);
     EXPECT_EQ(classified, PK::Array<API_Guid>{slab});
     EXPECT_EQ(a.GetElement(slab).reservedBy, "Member B");
-    EXPECT_EQ(InCommand([&] { return TVAPI_Element_RemoveClassificationItem(slab, item); }), APIERR_NOTMINE);
+    EXPECT_EQ(InHostCommand([&] { return TVAPI_Element_RemoveClassificationItem(slab, item); }), APIERR_NOTMINE);
 
     // A deletes its wall; B's copy forgets it and answers as for a deleted element.
     a.DeleteElement(wall);
