@@ -193,6 +193,6 @@ TEST(ConnectionLookUp, AFailingLookUpOutsideACommandAnswersAndKeepsItsIssue) {
     EXPECT_TRUE(found.unassociatedElements.IsEmpty());
     EXPECT_NO_THROW(connection->GetAssociatedElements("clause-a"));
     EXPECT_EQ(connection->IssueCollection().Get().GetSize(), 1u) << "an unknown error";
-    // The connection stores itself in a host command of its own when none runs.
+    // Stored at once: a connection stores itself inside a host command of its own when it is outside one.
     EXPECT_FALSE(log.Has(spdlog::level::err, "exception: APIERR_NEEDSUNDOSCOPE(-2130312307)"));
 }
