@@ -83,8 +83,8 @@ struct Scene {
         PK::Array<API_Guid> selection{first};
         const PK::Int32 locked = sim.AddLayer("Locked", {.locked = true});
         for (PK::Int64 i = 1; i < n; ++i) {
-            const API_Guid element = sim.AddElement(i % 2 == 0 ? API_WallID : API_SlabID,
-                                                    {.layer = i % 10 == 3 ? locked : 1});
+            const API_Guid element =
+                sim.AddElement(i % 2 == 0 ? API_WallID : API_SlabID, {.layer = i % 10 == 3 ? locked : 1});
             if (i % 5 == 0) {
                 sim.Classify(element, item);
                 sim.SetPropertyText(element, clauseIdDefinition, "clause-a");
@@ -109,7 +109,8 @@ struct Scene {
             if (TVAPI_Element_GetHeader(&head) != NoError) continue;
             if (!TVAPI_Element_Filter(neig.guid, APIFilt_None) || !TVAPI_Element_Filter(neig.guid, APIFilt_OnVisLayer))
                 continue;
-            if (!TVAPI_Element_Filter(neig.guid, APIFilt_IsEditable)) TVAPI_Element_Filter(neig.guid, APIFilt_InMyWorkspace);
+            if (!TVAPI_Element_Filter(neig.guid, APIFilt_IsEditable))
+                TVAPI_Element_Filter(neig.guid, APIFilt_InMyWorkspace);
             bool carries = false;
             if (TVAPI_Element_IsPropertyDefinitionAvailable(neig.guid, clauseIdDefinition)) {
                 PK::Array<API_Property> values;
@@ -146,8 +147,8 @@ void BM_SelectionChangeToPageState(benchmark::State& state) {
     }
     // The page must have been told what the host says.
     const PK::USize unassociated = scene.HostAnswers();
-    const PK::UniString expectedTitle = PK::ValueToUniString(static_cast<PK::Int32>(unassociated)) +
-                                        " elements without clause";
+    const PK::UniString expectedTitle =
+        PK::ValueToUniString(static_cast<PK::Int32>(unassociated)) + " elements without clause";
     if (scene.page->selection.type.id != Model::selectionContainsUnassociatedElements ||
         scene.page->selection.type.title != expectedTitle)
         throw std::runtime_error("the page was sent another selection state");

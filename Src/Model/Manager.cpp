@@ -43,8 +43,7 @@ std::string PointerText(const Manager::ConnectionPtr& connection) {
 
 }  // namespace
 
-Manager::Manager(const AddonVersion& version, std::shared_ptr<Api::Torvel> tvApi,
-                 std::shared_ptr<Api::Tessary> tessary)
+Manager::Manager(const AddonVersion& version, std::shared_ptr<Api::Torvel> tvApi, std::shared_ptr<Api::Tessary> tessary)
     : _addonVersion(version),
       _tvApi(std::move(tvApi)),
       _tessaryPtr(std::make_shared<Model::TessaryPtr>(tessary)),

@@ -14,8 +14,8 @@
 //   auto manager = std::make_shared<Model::Manager>(version, tvApi, nullptr);
 //   manager->ResetTessaryApi(browser);   // the browser panel hands over its page
 //   manager->Attach(palette);            // the palette hears the events
-#include <iosfwd>
 #include <exception>
+#include <iosfwd>
 #include <memory>
 
 #include "Model/AddonVersion.hpp"

@@ -49,9 +49,9 @@ Api::SelectionState Manager::GetSelectionState() {
 
     // A mixed selection counts as one with unassociated elements.
     if (!found.unassociatedElements.IsEmpty())
-        return Api::SelectionState(SummaryType(*_tvApi, selectionContainsUnassociatedElements, 5,
-                                               PK::ValueToUniString(static_cast<PK::Int32>(
-                                                   found.unassociatedElements.GetSize()))));
+        return Api::SelectionState(
+            SummaryType(*_tvApi, selectionContainsUnassociatedElements, 5,
+                        PK::ValueToUniString(static_cast<PK::Int32>(found.unassociatedElements.GetSize()))));
     if (found.virtualTypes.GetSize() == 1) {
         Api::AssociableType type = found.virtualTypes[0]->GetAsAssociableType(true);
         type.title = _tvApi->GetResource({textsResID, 7});

@@ -69,8 +69,8 @@ PK::Array<Api::AssociableType> Manager::TessaryCallbacks::Handle_getAllTypesInDo
     Api::Properties unknownValues;
     for (const PK::UniString& name : propertyNames) unknownValues.Put(name, "?");
     for (const auto& [elementType, elements] : connection->UnassociatedElementsCache().Get()) {
-        const PK::UniString title =
-            elementType.GetName(_manager.TV()) + ": " + PK::ValueToUniString(static_cast<PK::Int32>(elements.GetSize()));
+        const PK::UniString title = elementType.GetName(_manager.TV()) + ": " +
+                                    PK::ValueToUniString(static_cast<PK::Int32>(elements.GetSize()));
         types.PushNew(ElementTypeId(elementType), title, PK::UniString(), PK::UniString(), unknownValues, nullptr);
     }
     return types;
@@ -104,16 +104,13 @@ void Manager::TessaryCallbacks::Handle_specOpened(const PK::UniString& projectId
     _manager.SelectSpecificationAndUpdateTitle(specId, specTitle, projectId, projectTitle);
 }
 
-void Manager::TessaryCallbacks::Handle_specAssociationRequested(const PK::UniString& projectId,
-                                                                const PK::UniString& specId,
-                                                                const PK::UniString& projectTitle,
-                                                                const PK::UniString& specTitle,
-                                                                const PK::UniString& /*fifthText*/,
-                                                                const PK::UniString& specType) {
+void Manager::TessaryCallbacks::Handle_specAssociationRequested(
+    const PK::UniString& projectId, const PK::UniString& specId, const PK::UniString& projectTitle,
+    const PK::UniString& specTitle, const PK::UniString& /*fifthText*/, const PK::UniString& specType) {
     if (const ConnectionPtr connection = _manager.GetConnection(specId)) connection->MarkAsDisconnected();
     const std::shared_ptr<Manager> self = _manager.shared_from_this();
-    _manager.Notify(&ManagerObserver::ManagerEvent_AssociationWithSpecificationRequested, self, projectId,
-                    projectTitle, specId, specTitle, specType);
+    _manager.Notify(&ManagerObserver::ManagerEvent_AssociationWithSpecificationRequested, self, projectId, projectTitle,
+                    specId, specTitle, specType);
 }
 
 void Manager::TessaryCallbacks::Handle_removeSpecAssociationRequested(const PK::UniString& projectId,
@@ -139,8 +136,7 @@ void Manager::TessaryCallbacks::Handle_removeSpecAssociationRequested(const PK::
 }
 
 void Manager::TessaryCallbacks::Handle_associationRequested(const PK::UniString& /*typeId*/,
-                                                            const PK::UniString& specId,
-                                                            const PK::UniString& clauseId,
+                                                            const PK::UniString& specId, const PK::UniString& clauseId,
                                                             const Api::Properties& properties) {
     if (const ConnectionPtr connection = _manager.GetConnection(specId)) {
         connection->Cmd_AssociateElementsToVirtualType(clauseId, properties, _manager._selectionCache.GetElements(),

@@ -20,8 +20,8 @@ public:
     void Handle_selectInstancesOfType(const PK::UniString& typeId) override;
     // The selected connection's virtual types, then its element types with
     // unassociated elements; every requested property a type lacks reads "?".
-    PK::Array<Api::AssociableType> Handle_getAllTypesInDocument(
-        const PK::UniString& documentRef, const PK::Array<PK::UniString>& propertyNames) override;
+    PK::Array<Api::AssociableType> Handle_getAllTypesInDocument(const PK::UniString& documentRef,
+                                                                const PK::Array<PK::UniString>& propertyNames) override;
     void Handle_updateProperties(const PK::UniString& documentRef, const PK::UniString& secondText,
                                  const PK::HashTable<PK::UniString, Api::Properties>& propertiesByClauseId) override;
     void Handle_specOpened(const PK::UniString& projectId, const PK::UniString& specId,

@@ -21,7 +21,7 @@
 namespace TessaryConnect::Api {
 class PKHandleWrapper;
 class Torvel;
-}
+}  // namespace TessaryConnect::Api
 
 namespace TessaryConnect::Model {
 

@@ -62,9 +62,9 @@ TEST(ManagerLifeCycle, OpeningAProjectWithTwoConnectionsSelectsTheFirstTheHostLi
     house.AddAddOnObject("PlanData", PlanRecord("house-plan"));
     Scene::Deliver();
 
-    EXPECT_EQ(s.addOn->Take(), Join({"ConnectionsChanged", "page SetSelectionState(null)",
-                                     "SelectedConnectionChanged(spec-1)"},
-                                    statesOf("house-plan")));
+    EXPECT_EQ(s.addOn->Take(),
+              Join({"ConnectionsChanged", "page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)"},
+                   statesOf("house-plan")));
     EXPECT_EQ(s.addOn->page->document.documentName, "House");
     EXPECT_EQ(s.addOn->manager->GetConnections().GetSize(), 2u);
 }
@@ -94,9 +94,9 @@ TEST(ManagerLifeCycle, ANewProjectLetsTheSelectedConnectionGoAndTellsThePageTheN
     Scene::Deliver();
     const PK::UniString newPlan = s.addOn->manager->PlanId();
     EXPECT_NE(newPlan, previousPlan);
-    EXPECT_EQ(s.addOn->Take(), Join({"ConnectionsChanged", "page SetSelectionState(null)",
-                                     "SelectedConnectionChanged(none)"},
-                                    statesOf(Text(newPlan))));
+    EXPECT_EQ(s.addOn->Take(),
+              Join({"ConnectionsChanged", "page SetSelectionState(null)", "SelectedConnectionChanged(none)"},
+                   statesOf(Text(newPlan))));
 }
 
 TEST(ManagerLifeCycle, TheHostsNewAndResetDoesAllANewProjectDoes) {
@@ -110,9 +110,9 @@ TEST(ManagerLifeCycle, TheHostsNewAndResetDoesAllANewProjectDoes) {
 
     EXPECT_EQ(log.MessagesStartingWith("TVEvent_Project_New"),
               (std::vector<std::string>{"TVEvent_Project_NewAndReset", "TVEvent_Project_New"}));
-    EXPECT_EQ(s.addOn->Take(), Join({"ConnectionsChanged", "page SetSelectionState(null)",
-                                     "SelectedConnectionChanged(none)"},
-                                    statesOf(Text(s.addOn->manager->PlanId()))));
+    EXPECT_EQ(s.addOn->Take(),
+              Join({"ConnectionsChanged", "page SetSelectionState(null)", "SelectedConnectionChanged(none)"},
+                   statesOf(Text(s.addOn->manager->PlanId()))));
 }
 
 TEST(ManagerLifeCycle, OpeningAnotherProjectShowsNothingOfThePreviousProjectsSelection) {
@@ -150,8 +150,8 @@ TEST(ManagerLifeCycle, ReceivedChangesThatRemoveTheSelectedConnectionSelectTheFi
     TVSim::Events::ProjectEvent(APINotify_ReceiveChanges);
 
     EXPECT_TRUE(second->IsDeleted());
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)",
-                                         "ConnectionsChanged"}))
+    EXPECT_EQ(s.addOn->Take(),
+              (Timeline{"page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)", "ConnectionsChanged"}))
         << "the document stayed the same: no page states";
 
     TVSim::Events::ProjectEvent(APINotify_ReceiveChanges);
@@ -185,12 +185,11 @@ TEST(ManagerLifeCycle, ConnectingAConnectedSpecificationAgainReplacesItsConnecti
     EXPECT_NE(renewed, old);
     EXPECT_EQ(s.addOn->manager->GetSelectedConnection(), renewed);
     // The manager watched the old connection already: its disconnection is heard once.
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"ConnectionLoadedToBeDisconnected(spec-1)",
-                                         "page RemoveSpecAssociation(spec-1, " + Text(plan) + ")",
-                                         "ConnectionsChanged", "page SetSelectionState(null)",
-                                         "SelectedConnectionChanged(none)", "page AssociateSpec(spec-1)",
-                                         "page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)",
-                                         "ConnectionsChanged"}));
+    EXPECT_EQ(s.addOn->Take(),
+              (Timeline{"ConnectionLoadedToBeDisconnected(spec-1)",
+                        "page RemoveSpecAssociation(spec-1, " + Text(plan) + ")", "ConnectionsChanged",
+                        "page SetSelectionState(null)", "SelectedConnectionChanged(none)", "page AssociateSpec(spec-1)",
+                        "page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)", "ConnectionsChanged"}));
 }
 
 TEST(ManagerLifeCycle, TheFirstConnectionSharesTheProjectIdWithoutSendingThePageItsStatesAgain) {

@@ -191,8 +191,8 @@ TEST(PageUpdatesProperties, OfTheClausesItsConnectionsHaveAndNamesTheOthers) {
     LogCapture log;
     s.Page().Handle_updateProperties("another-document", "", update);
     EXPECT_EQ(s.sim.GetPropertyText(element, s.Definition("OrvoTessaryTitle")), "Title of clause-A10");
-    EXPECT_TRUE(log.Has(spdlog::level::warn,
-                        "assert: planId(\"" + Text(s.plan) + "\"), documentRef(\"another-document\")"));
+    EXPECT_TRUE(
+        log.Has(spdlog::level::warn, "assert: planId(\"" + Text(s.plan) + "\"), documentRef(\"another-document\")"));
 
     s.Page().Handle_updateProperties(s.plan, "", update);
     EXPECT_EQ(s.sim.GetPropertyText(element, s.Definition("OrvoTessaryTitle")), "Renamed clause");
@@ -271,9 +271,9 @@ TEST(PageRemovesSpecAssociation, DisconnectsTheConnectionAndOnlyTheSelectedOneIs
     s.addOn->Take();
     s.Page().Handle_removeSpecAssociationRequested("project-1", "spec-1", s.plan);
     EXPECT_TRUE(s.connection->IsDeleted());
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"ConnectionLoadedToBeDisconnected(spec-1)",
-                                         "page RemoveSpecAssociation(spec-1, " + Text(s.plan) + ")",
-                                         "ConnectionsChanged"}));
+    EXPECT_EQ(s.addOn->Take(),
+              (Timeline{"ConnectionLoadedToBeDisconnected(spec-1)",
+                        "page RemoveSpecAssociation(spec-1, " + Text(s.plan) + ")", "ConnectionsChanged"}));
 
     LogCapture log;
     s.Page().Handle_removeSpecAssociationRequested("project-other", "spec-2", s.plan);
@@ -281,10 +281,10 @@ TEST(PageRemovesSpecAssociation, DisconnectsTheConnectionAndOnlyTheSelectedOneIs
     EXPECT_FALSE(log.MessagesStartingWith("failed assertion: projectId == conn->TessaryProjectId(), "
                                           "projectId(\"project-other\"), *conn(")
                      .empty());
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"ConnectionLoadedToBeDisconnected(spec-2)",
-                                         "page RemoveSpecAssociation(spec-2, " + Text(s.plan) + ")",
-                                         "ConnectionsChanged", "page SetSelectionState(null)",
-                                         "SelectedConnectionChanged(none)"}));
+    EXPECT_EQ(s.addOn->Take(),
+              (Timeline{"ConnectionLoadedToBeDisconnected(spec-2)",
+                        "page RemoveSpecAssociation(spec-2, " + Text(s.plan) + ")", "ConnectionsChanged",
+                        "page SetSelectionState(null)", "SelectedConnectionChanged(none)"}));
 }
 
 // ---- associations ----

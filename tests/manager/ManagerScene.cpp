@@ -93,8 +93,8 @@ Api::TessaryCallbackApi& RecordingPage::Model() {
 void RecordingPalette::ManagerEvent_AssociationWithSpecificationRequested(
     const std::shared_ptr<Model::Manager>&, const PK::UniString& projectId, const PK::UniString& projectTitle,
     const PK::UniString& specId, const PK::UniString& specTitle, const PK::UniString& specType) {
-    _timeline.push_back("AssociationWithSpecificationRequested(" + Text(projectId) + ", " + Text(projectTitle) +
-                        ", " + Text(specId) + ", " + Text(specTitle) + ", " + Text(specType) + ")");
+    _timeline.push_back("AssociationWithSpecificationRequested(" + Text(projectId) + ", " + Text(projectTitle) + ", " +
+                        Text(specId) + ", " + Text(specTitle) + ", " + Text(specType) + ")");
 }
 
 void RecordingPalette::ManagerEvent_ConnectionLoadedToBeDisconnected(const ConnectionPtr& connection) {
@@ -193,8 +193,8 @@ Scene::Scene(bool withPage) : sim((TVSim::Reset(), TVSim::OpenProject())), syste
 }
 
 ConnectionPtr Scene::Connect(int n) {
-    addOn->manager->ConnectWithSpecification(System(n), SpecId(n), ("Spec " + std::to_string(n)).c_str(),
-                                             "project-1", "Project One");
+    addOn->manager->ConnectWithSpecification(System(n), SpecId(n), ("Spec " + std::to_string(n)).c_str(), "project-1",
+                                             "Project One");
     return addOn->manager->GetConnection(SpecId(n));
 }
 

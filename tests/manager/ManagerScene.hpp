@@ -62,8 +62,7 @@ public:
     void ManagerEvent_AssociationWithSpecificationRequested(const std::shared_ptr<Model::Manager>& manager,
                                                             const PK::UniString& projectId,
                                                             const PK::UniString& projectTitle,
-                                                            const PK::UniString& specId,
-                                                            const PK::UniString& specTitle,
+                                                            const PK::UniString& specId, const PK::UniString& specTitle,
                                                             const PK::UniString& specType) override;
     void ManagerEvent_ConnectionLoadedToBeDisconnected(const ConnectionPtr& connection) override;
     void ManagerEvent_SelectionChanged(const Model::SelectionCache& selection) override;

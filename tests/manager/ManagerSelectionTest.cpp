@@ -52,9 +52,9 @@ TEST(ManagerSelection, APageThatComesBackIsSentTheSelectionMadeWhileItWasAway) {
 
     auto reopened = std::make_shared<RecordingPage>(s.addOn->timeline);
     s.addOn->manager->ResetTessaryApi(reopened);
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"SelectionChanged(1)", "page SetSelectionState(" +
-                                                                         Text(Model::selectionContainsUnassociatedElements) +
-                                                                         ")"}));
+    EXPECT_EQ(s.addOn->Take(),
+              (Timeline{"SelectionChanged(1)",
+                        "page SetSelectionState(" + Text(Model::selectionContainsUnassociatedElements) + ")"}));
     EXPECT_NO_THROW(reopened->Model()) << "the page can call the model again";
 
     s.addOn->manager->ResetTessaryApi(reopened);
@@ -96,11 +96,10 @@ TEST(ManagerSelection, ADisconnectionWhileTheConnectionsCannotBeListedLeavesNoCo
     s.addOn->page->Model().Handle_removeSpecAssociationRequested("project-1", "spec-2", plan);
     EXPECT_TRUE(second->IsDeleted());
     EXPECT_EQ(s.addOn->manager->GetSelectedConnection(), nullptr);
-    EXPECT_EQ(s.addOn->Take(),
-              (Timeline{"ConnectionLoadedToBeDisconnected(spec-2)", "page RemoveSpecAssociation(spec-2, " + Text(plan) +
-                                                                        ")",
-                        "ConnectionsChanged", "ErrorWhileLoadingConnection", "page SetSelectionState(null)",
-                        "SelectedConnectionChanged(none)"}));
+    EXPECT_EQ(s.addOn->Take(), (Timeline{"ConnectionLoadedToBeDisconnected(spec-2)",
+                                         "page RemoveSpecAssociation(spec-2, " + Text(plan) + ")", "ConnectionsChanged",
+                                         "ErrorWhileLoadingConnection", "page SetSelectionState(null)",
+                                         "SelectedConnectionChanged(none)"}));
     EXPECT_TRUE(log.Has(spdlog::level::err, "exception: APIERR_MEMFULL(-2130313214)"));
     EXPECT_TRUE(log.Has(spdlog::level::info, "ResetSelectedConnection: none"));
 }

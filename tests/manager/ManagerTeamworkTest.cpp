@@ -52,8 +52,7 @@ public:
         TVSim::Project& project = *TVSim::GetProject();
         project.ReserveClassificationsAndProperties();
         Current().manager->ConnectWithSpecification(systems[static_cast<std::size_t>(n - 1)], Scene::SpecId(n),
-                                                    ("Spec " + std::to_string(n)).c_str(), "project-1",
-                                                    "Project One");
+                                                    ("Spec " + std::to_string(n)).c_str(), "project-1", "Project One");
         project.ReleaseClassificationsAndProperties();
     }
     void SendAndReceive() {
@@ -140,14 +139,14 @@ TEST(TeamMerge, AModuleDataEntryThatIsNoConnectionIsRefusedAndLeftAsItWas) {
     API_ModulData destination{};
     const API_ModulData stored{1, 0x6D6D, nullptr};
     EXPECT_EQ(s.addOn->manager->HandleModulDataMergeRequest(APIMDSetMerge_TW, "SomebodyElses", &stored, &stored,
-                                                           &destination),
+                                                            &destination),
               APIERR_BADPARS);
     EXPECT_EQ(destination.dataHdl, nullptr);
     EXPECT_EQ(destination.dataVersion, 0);
     EXPECT_TRUE(log.Has(spdlog::level::critical, "Modul data merge handler is missing: \"SomebodyElses\""));
 
     EXPECT_EQ(s.addOn->manager->HandleModulDataMergeRequest(APIMDSetMerge_TW, "ConnectionWithSpecification:spec-1",
-                                                           nullptr, &stored, &destination),
+                                                            nullptr, &stored, &destination),
               APIERR_BADPARS)
         << "a missing record, as the connections' merge answers it";
 }

@@ -17,8 +17,8 @@
 #include "support/LogCapture.hpp"
 
 using namespace TessaryConnect;
-using Model::PlanData;
 using MgrTest::PlanRecord;
+using Model::PlanData;
 using TestSupport::LogCapture;
 
 namespace {
@@ -115,8 +115,7 @@ TEST_F(ProjectIdentity, AnObjectReservedByAnotherMemberNeedsTheUserAndLeavesTheL
 
 TEST_F(ProjectIdentity, AnObjectAnotherMemberCreatesAtTheSameMomentIsFoundAgainInsteadOfCreated) {
     API_Guid others{};
-    TVSim::Faults::BeforeCall("TVAPI_AddOnObject_CreateUniqueObject",
-                              [&] { others = sim.AddAddOnObject("PlanData"); });
+    TVSim::Faults::BeforeCall("TVAPI_AddOnObject_CreateUniqueObject", [&] { others = sim.AddAddOnObject("PlanData"); });
     EXPECT_FALSE(plan.InitAddonObjectIfNeeded());
     plan.GenerateNew();
     EXPECT_FALSE(plan.Sync());
@@ -178,8 +177,7 @@ TEST_F(ProjectIdentity, WritesTheRecordItReads) {
     ASSERT_TRUE(plan.LoadIfHas());
     IO::MemoryOChannel32 oc;
     ASSERT_EQ(plan.Write(oc), PK::NoError);
-    EXPECT_EQ(std::vector<char>(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize()),
-              PlanRecord("round-trip"));
+    EXPECT_EQ(std::vector<char>(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize()), PlanRecord("round-trip"));
 }
 
 TEST(ProjectTitle, ComesFromTheProjectInformation) {

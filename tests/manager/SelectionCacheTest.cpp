@@ -28,8 +28,8 @@ struct Scene {
     SelectionCache cache;
 };
 
-void ExpectCounts(const SelectionCache& cache, std::uint64_t elements, std::uint64_t notEditable,
-                  std::uint64_t hotlink, std::uint64_t filteredOut) {
+void ExpectCounts(const SelectionCache& cache, std::uint64_t elements, std::uint64_t notEditable, std::uint64_t hotlink,
+                  std::uint64_t filteredOut) {
     EXPECT_EQ(cache.GetElements().GetSize(), elements);
     EXPECT_EQ(cache.GetNotEditableCount(), notEditable);
     EXPECT_EQ(cache.GetHotlinkCount(), hotlink);
