@@ -9,10 +9,7 @@
 #include <vector>
 
 #include "Model/ConnectionWithSpecification.hpp"
-#include "Model/Errors.hpp"
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
-#include "Model/Issue/UnknownError.hpp"
-#include "Model/PlanData.hpp"
 #include "Model/TessaryPtr.hpp"
 #include "Tessary/Api/Tessary.hpp"
 #include "Torvel/Api/Error.hpp"

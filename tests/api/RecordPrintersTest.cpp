@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -139,11 +140,10 @@ TEST(RecordPrinters, EachRecordHasItsLogForm) {
     for (const Case& c : cases) EXPECT_EQ(c.printed, c.expected);
 }
 
-TEST(RecordComparisons, PropertyValuesCompareEveryMember) {
+TEST(RecordComparisons, ValuesPropertiesGroupsAndItemsCompareEveryMember) {
     const API_PropertyValue base = StringValue("A10");
     EXPECT_TRUE(base == StringValue("A10"));
     EXPECT_FALSE(base != StringValue("A10"));
-
     auto changed = [&](auto change) {
         API_PropertyValue other = base;
         change(other);
@@ -158,38 +158,30 @@ TEST(RecordComparisons, PropertyValuesCompareEveryMember) {
         changed([](API_PropertyValue& v) { v.listVariant.variants.PushNew(); }),
         changed([](API_PropertyValue& v) { v.singleEnumVariant.displayVariant.uniStringValue = "x"; }),
         changed([](API_PropertyValue& v) { v.multipleEnumVariant.variants.PushNew(); }),
+        changed([](API_PropertyValue& v) {
+            v.listVariant.variants = {API_Variant{}, API_Variant{}};
+        }),
     };
     for (std::size_t i = 0; i < different.size(); ++i) EXPECT_TRUE(base != different[i]) << "case " << i;
-
-    API_PropertyValue nan = base;
-    nan.singleVariant.variant.doubleValue = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_TRUE(different[5] != different.back()) << "lists of different lengths";
+    const API_PropertyValue nan = changed(
+        [](API_PropertyValue& v) { v.singleVariant.variant.doubleValue = std::numeric_limits<double>::quiet_NaN(); });
     EXPECT_FALSE(nan == nan) << "a NaN equals nothing, itself included";
 
-    API_PropertyValue longer = base, shorter = base;
-    longer.listVariant.variants = {API_Variant{}, API_Variant{}};
-    shorter.listVariant.variants = {API_Variant{}};
-    EXPECT_TRUE(longer != shorter);
-}
-
-TEST(RecordComparisons, PropertiesGroupsDefinitionsAndItemsCompareMemberWise) {
     API_Property a;
     a.definition = Definition();
-    a.value = StringValue("A10");
-    API_Property b = a;
-    EXPECT_TRUE(a == b);
-    b.isDefault = true;
-    EXPECT_TRUE(a != b);
-    b = a;
-    b.definition.availability.Push(G1);
-    EXPECT_TRUE(a != b);
-    b = a;
-    b.status = API_Property_HasValue;
-    EXPECT_FALSE(a == b);
-
+    a.value = base;
+    for (const auto& change : std::vector<std::function<void(API_Property&)>>{
+             [](API_Property& p) { p.isDefault = true; }, [](API_Property& p) { p.definition.availability.Push(G1); },
+             [](API_Property& p) { p.status = API_Property_HasValue; }}) {
+        API_Property b = a;
+        EXPECT_TRUE(a == b);
+        change(b);
+        EXPECT_FALSE(a == b);
+    }
     API_PropertyGroup g1, g2;
     g2.groupType = API_PropertyCustomGroupType;
     EXPECT_FALSE(g1 == g2);
-
     API_ClassificationItem i1, i2;
     EXPECT_TRUE(i1 == i2);
     i2.description = "d";

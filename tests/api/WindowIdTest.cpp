@@ -1,11 +1,15 @@
+// The view the user is in, its title and reopening it, a story's name, and the
+// progress window, through the host interface over the simulated host.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "TVAPI/Sim.hpp"
 #include "Torvel/Api/ProcessWindow.hpp"
 #include "Torvel/Api/WindowId.hpp"
-#include "support/FakeTorvel.hpp"
+#include "Torvel/Implementation/Torvel.hpp"
 #include "support/LogCapture.hpp"
 
 namespace {
@@ -14,100 +18,60 @@ using TessaryConnect::AddonRuntimeError;
 using TessaryConnect::Api::DatabaseId;
 using TessaryConnect::Api::StoryInfo;
 using TessaryConnect::Api::WindowId;
+using TestSupport::LogCapture;
 
-const PK::Guid kDatabase("6F1D2C3B-4A59-4687-9A0B-1C2D3E4F5061");
-
-StoryInfo Stories() {
-    StoryInfo stories;
-    stories.currentStory = 1;
-    stories.firstStory = -1;
-    stories.lastStory = 2;
-    stories.names = {"Basement", "Ground", "First", "Roof"};
-    return stories;
-}
-
-// A host with one front window, its stories and its 3D settings.
-class WindowHost : public TestSupport::FakeTorvel {
-public:
-    API_WindowInfo front;
-    bool perspective = true;
-    std::vector<std::string> calls;
-    API_StoryCmdType storyCommand;
-
-    API_WindowInfo Database_GetCurrentWindow() override { return front; }
-    API_3DProjectionInfo Environment_Get3DProjectionSets() override {
-        API_3DProjectionInfo info;
-        info.isPersp = perspective;
-        return info;
+// A project with stories -1..2 whose current story is 1, and a section window.
+struct House {
+    House() {
+        project.SetStories(-1, {"Basement", "Ground", "First", "Roof"});
+        project.SetCurrentStory(1);
     }
-    StoryInfo Environment_GetStorySettings() override { return Stories(); }
-    API_WindowInfo Database_GetDatabaseInfo(const DatabaseId& id) override {
-        API_WindowInfo info = id.GetWindowInfo();
-        info.title = "Section 4";
-        return info;
+    DatabaseId Window(API_WindowTypeID type) const {
+        return DatabaseId(type, type == APIWind_SectionID ? 4 : 1, project.FindWindow(type));
     }
-    API_WindowInfo Automate_ChangeWindow(const DatabaseId& id) override {
-        calls.push_back("change window " + std::to_string(id.GetTypeID()));
-        return id.GetWindowInfo();
-    }
-    void Environment_ChangeStorySettings(const API_StoryCmdType& command) override {
-        calls.push_back("change story");
-        storyCommand = command;
-    }
+    TVSim::Project& project = TVSim::OpenProject();
+    API_Guid section = project.AddWindow(APIWind_SectionID, 4, "Section 4");
+    TessaryConnect::Implementation::Torvel torvel;
 };
 
-API_WindowInfo Window(API_WindowTypeID type) {
-    API_WindowInfo info;
-    info.typeID = type;
-    info.index = 2;
-    info.databaseUnId = kDatabase;
-    return info;
-}
-
-TEST(WindowId, CurrentViewTakesWhatItsKindOfWindowShows) {
+TEST(WindowId, TheCurrentViewTakesWhatItsKindOfWindowShowsAndReopensWithItsStory) {
     EXPECT_FALSE(WindowId().IsValid());
-    WindowHost host;
-    host.front = Window(APIWind_3DModelID);
-    host.perspective = false;
-    WindowId in3D = WindowId::GetCurrent(host);
-    EXPECT_TRUE(in3D.IsValid());
-    EXPECT_FALSE(in3D.IsPersp());
-    EXPECT_EQ(in3D.GetStoryNumber(), 0);
-
-    host.front = Window(APIWind_FloorPlanID);
-    WindowId inPlan = WindowId::GetCurrent(host);
+    House h;
+    const WindowId inPlan = WindowId::GetCurrent(h.torvel);
+    EXPECT_TRUE(inPlan.IsValid());
     EXPECT_EQ(inPlan.GetStoryNumber(), 1);
     EXPECT_FALSE(inPlan.IsPersp());
-    EXPECT_EQ(inPlan.GetDatabaseId().GetElemSetId(), kDatabase);
+    EXPECT_EQ(inPlan.GetDatabaseId().GetElemSetId(), h.project.FindWindow(APIWind_FloorPlanID));
+    EXPECT_EQ(inPlan.GetTitle(h.torvel), PK::UniString("First"));
 
-    host.front = Window(APIWind_SectionID);
-    WindowId inSection = WindowId::GetCurrent(host);
+    for (const bool perspective : {false, true}) {
+        API_3DProjectionInfo projection;
+        projection.isPersp = perspective;
+        h.torvel.Environment_Change3DProjectionSets(projection, true);
+        h.project.SetCurrentWindow(h.project.FindWindow(APIWind_3DModelID));
+        const WindowId in3D = WindowId::GetCurrent(h.torvel);
+        EXPECT_EQ(in3D.IsPersp(), perspective);
+        EXPECT_EQ(in3D.GetStoryNumber(), 0);
+        EXPECT_EQ(in3D.GetTitle(h.torvel), PK::UniString("3D View"));
+    }
+    h.project.SetCurrentWindow(h.section);
+    const WindowId inSection = WindowId::GetCurrent(h.torvel);
     EXPECT_EQ(inSection.GetStoryNumber(), 0);
     EXPECT_FALSE(inSection.IsPersp());
+    EXPECT_EQ(inSection.GetTitle(h.torvel), PK::UniString("Section 4"));
+
+    // Opening a floor plan also goes to its story; other windows leave the story alone.
+    WindowId(h.Window(APIWind_3DModelID), 2, true).OpenWindow(h.torvel);
+    EXPECT_EQ(h.project.GetCurrentWindow().typeID, APIWind_3DModelID);
+    EXPECT_EQ(h.project.GetCurrentStory(), 1);
+    WindowId(h.Window(APIWind_FloorPlanID), -1, false).OpenWindow(h.torvel);
+    EXPECT_EQ(h.project.GetCurrentWindow().typeID, APIWind_FloorPlanID);
+    EXPECT_EQ(h.project.GetCurrentStory(), -1);
 }
 
-TEST(WindowId, TitlesNameTheViewForTheUser) {
-    WindowHost host;
-    EXPECT_EQ(WindowId(DatabaseId(Window(APIWind_3DModelID)), 0, true).GetTitle(host), PK::UniString("3D View"));
-    EXPECT_EQ(WindowId(DatabaseId(Window(APIWind_FloorPlanID)), 2, false).GetTitle(host), PK::UniString("Roof"));
-    EXPECT_EQ(WindowId(DatabaseId(Window(APIWind_SectionID)), 0, false).GetTitle(host), PK::UniString("Section 4"));
-}
-
-TEST(WindowId, OpeningAFloorPlanAlsoGoesToItsStory) {
-    WindowHost host;
-    WindowId(DatabaseId(Window(APIWind_FloorPlanID)), -1, false).OpenWindow(host);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"change window 1", "change story"}));
-    EXPECT_EQ(host.storyCommand.action, APIStory_GoTo);
-    EXPECT_EQ(host.storyCommand.index, -1);
-    EXPECT_TRUE(host.storyCommand.withRebuild);
-
-    WindowHost other;
-    WindowId(DatabaseId(Window(APIWind_3DModelID)), 0, true).OpenWindow(other);
-    EXPECT_EQ(other.calls, (std::vector<std::string>{"change window 4"}));
-}
-
-TEST(StoryInfo, NamesAreFoundByStoryIndex) {
-    const StoryInfo stories = Stories();
+TEST(StoryInfo, NamesAreFoundByStoryIndexAndFewerNamesThanStoriesAreLoggedAndNeverReadPast) {
+    House h;
+    StoryInfo stories = h.torvel.Environment_GetStorySettings();
     EXPECT_EQ(stories.GetNameOfStory(0), PK::UniString("Ground"));
     EXPECT_EQ(stories.GetNameOfStory(-1), PK::UniString("Basement"));
     try {
@@ -116,11 +80,8 @@ TEST(StoryInfo, NamesAreFoundByStoryIndex) {
     } catch (const AddonRuntimeError& e) {
         EXPECT_TRUE(std::string(e.what()).ends_with(": error: story index out of range")) << e.what();
     }
-}
 
-TEST(StoryInfo, FewerNamesThanStoriesIsLoggedAndNeverReadPast) {
-    TestSupport::LogCapture log;
-    StoryInfo stories = Stories();
+    LogCapture log;
     stories.names = {"Basement", "Ground"};
     EXPECT_EQ(stories.GetNameOfStory(0), PK::UniString("Ground"));
     EXPECT_THROW(stories.GetNameOfStory(2), AddonRuntimeError);
@@ -130,73 +91,43 @@ TEST(StoryInfo, FewerNamesThanStoriesIsLoggedAndNeverReadPast) {
               2u);
 }
 
-// Records the progress-window calls with their parameters.
-class ProgressHost : public TestSupport::FakeTorvel {
-public:
-    std::vector<std::string> calls;
-    int cancelAnswer = 0;  // 0: go on, 1: cancelled, 2: another error, 3: not a std::exception
-
-    void Interface(API_InterfaceID code, void* p1, void* p2, void* p3, void* p4, void* p5) override {
-        std::string call = std::to_string(code);
-        switch (code) {
-            case APIIo_OpenProgressWindowID:
-            case APIIo_NextProgressPhaseID:
-                call += " " + static_cast<PK::UniString*>(p1)->ToCStr() + " " +
-                        std::to_string(code == APIIo_OpenProgressWindowID ? *static_cast<PK::Int16*>(p2)
-                                                                          : *static_cast<PK::Int32*>(p2));
-                break;
-            case APIIo_IncProgressValueID:
-            case APIIo_SetProgressValueID:
-                call += " " + std::to_string(*static_cast<PK::Int32*>(p1));
-                break;
-            case APIIo_CloseProgressWindowID:
-                throw TessaryConnect::Api::Error<APIERR_GENERAL>();
-            default:
-                break;
-        }
-        EXPECT_EQ(p3, nullptr);
-        EXPECT_EQ(p4, nullptr);
-        EXPECT_EQ(p5, nullptr);
-        calls.push_back(call);
-        if (code == APIIo_IsProgressCancelledID) {
-            if (cancelAnswer == 1) throw TessaryConnect::Api::Error<APIERR_CANCEL>();
-            if (cancelAnswer == 2) throw TessaryConnect::Api::Error<APIERR_GENERAL>();
-            if (cancelAnswer == 3) throw 42;
-        }
-    }
-};
-
-TEST(ProcessWindow, EachStepIsOneInterfaceCallAndClosingNeverThrows) {
-    TestSupport::LogCapture log;
-    auto host = std::make_shared<ProgressHost>();
+TEST(ProcessWindow, EachStepReachesTheHostClosingNeverThrowsAndAnyFailureOfTheCancelQuestionIsACancel) {
+    TVSim::OpenProject();
+    auto torvel = std::make_shared<TessaryConnect::Implementation::Torvel>();
+    LogCapture log;
+    // The host interface traces every failure it throws; what matters here is what the window logs.
+    auto logged = [&log] {
+        std::vector<std::string> lines;
+        for (const auto& record : log.Records())
+            if (record.level != spdlog::level::trace) lines.push_back(record.message);
+        return lines;
+    };
     {
-        TessaryConnect::Api::ProcessWindow window(host, "Updating", 2);
+        TessaryConnect::Api::ProcessWindow window(torvel, "Updating", 2);
         window.NextPhase("Elements", 10);
-        window.IncrementPhaseValue(3);
-        window.SetPhaseValue(7);
+        window.SetPhaseValue(3);
+        window.IncrementPhaseValue(4);
+        EXPECT_FALSE(window.IsCancelled());
+        TVSim::Progress::SetCancelled(true);
+        EXPECT_TRUE(window.IsCancelled());
+        TVSim::Progress::SetCancelled(false);
+        EXPECT_TRUE(logged().empty());
+        TVSim::Faults::FailCall("TVAPI_Interface", APIERR_GENERAL);
+        EXPECT_TRUE(window.IsCancelled());
+        TVSim::Faults::BeforeCall("TVAPI_Interface", [] { throw 42; });
+        EXPECT_TRUE(window.IsCancelled());
+        TVSim::Faults::FailCall("TVAPI_Interface", APIERR_GENERAL);  // closing
     }
-    EXPECT_EQ(host->calls, (std::vector<std::string>{std::to_string(TVAPI_FourCC("IPWD")) + " Updating 2",
-                                                     std::to_string(TVAPI_FourCC("SPRP")) + " Elements 10",
-                                                     std::to_string(TVAPI_FourCC("IPRV")) + " 3",
-                                                     std::to_string(TVAPI_FourCC("SPRV")) + " 7"}));
-    EXPECT_TRUE(log.Has(spdlog::level::err, "exception: APIERR_GENERAL(-2130313215)"));
-}
-
-TEST(ProcessWindow, CancellationIsAnyFailureOfTheQuestionAndOnlyOthersAreLogged) {
-    auto host = std::make_shared<ProgressHost>();
-    TessaryConnect::Api::ProcessWindow window(host, "Updating", 1);
-    TestSupport::LogCapture log;
-    host->cancelAnswer = 0;
-    EXPECT_FALSE(window.IsCancelled());
-    host->cancelAnswer = 1;
-    EXPECT_TRUE(window.IsCancelled());
-    EXPECT_TRUE(log.Records().empty());
-    host->cancelAnswer = 2;
-    EXPECT_TRUE(window.IsCancelled());
-    host->cancelAnswer = 3;
-    EXPECT_TRUE(window.IsCancelled());
-    EXPECT_EQ(log.Messages(),
-              (std::vector<std::string>{"exception: APIERR_GENERAL(-2130313215)", "unknown exception!"}));
+    TVSim::Faults::Clear();
+    const auto& opened = TVSim::Progress::GetWindows().back();
+    EXPECT_EQ(opened.title, PK::UniString("Updating"));
+    EXPECT_EQ(opened.phaseCount, 2);
+    ASSERT_EQ(opened.phases.size(), 1u);
+    EXPECT_EQ(opened.phases[0].name, PK::UniString("Elements"));
+    EXPECT_EQ(opened.phases[0].maxValue, 10);
+    EXPECT_EQ(opened.phases[0].value, 7);
+    EXPECT_EQ(logged(), (std::vector<std::string>{"exception: APIERR_GENERAL(-2130313215)", "unknown exception!",
+                                                  "exception: APIERR_GENERAL(-2130313215)"}));
 }
 
 }  // namespace

@@ -36,16 +36,6 @@ void RenameGroupAsTheUser(Project& p, const API_Guid& group, const PK::UniString
 
 }  // namespace
 
-TEST(PropertyGroup, GroupNamesTakenByOtherConnectionsGetOneMoreStarEachTime) {
-    Project p;
-    p.Connect("spec-1");
-    p.Connect("spec-2");
-    p.Connect("spec-3");
-    EXPECT_EQ(GroupNames(p.sim),
-              (std::set<std::string>{"Orvo Tessary: Project One / Spec One", "Orvo Tessary: Project One / Spec One*",
-                                     "Orvo Tessary: Project One / Spec One**"}));
-}
-
 TEST(PropertyGroup, AHostThatRefusesEveryNameEndsTheRetriesWithItsNameClash) {
     struct Row {
         const char* step;
@@ -74,9 +64,15 @@ TEST(PropertyGroup, AHostThatRefusesEveryNameEndsTheRetriesWithItsNameClash) {
     }
 }
 
-TEST(PropertyGroup, RenamingAfterNewTitlesTakesTheirNameOrOneWithStarsWhenItIsTaken) {
+TEST(PropertyGroup, AGroupNameTakenByAnotherGetsOneMoreStarEachTimeWhenConnectingOrRenaming) {
     Project p;
     const ConnectionPtr connection = p.Connect("spec-1");
+    p.Connect("spec-2");
+    p.Connect("spec-3");
+    EXPECT_EQ(GroupNames(p.sim),
+              (std::set<std::string>{"Orvo Tessary: Project One / Spec One", "Orvo Tessary: Project One / Spec One*",
+                                     "Orvo Tessary: Project One / Spec One**"}));
+
     const API_Guid group = p.GroupOf(groupOne);
     p.sim.AddPropertyGroup("Orvo Tessary: Project Two / Spec Two");
 
@@ -104,6 +100,10 @@ TEST(PropertyGroup, TheUserRenamingTheGroupOrADefinitionChangesNothingForTheConn
     EXPECT_NO_THROW(properties.Check());
     EXPECT_TRUE(properties.IsExistsProperty("OrvoTessaryCode"));
     EXPECT_EQ(properties.GetPropertyGuid("OrvoTessaryCode"), code);
+
+    // Removing the group deletes it, whatever its name now.
+    InCommand(*p.tv, [&] { connection->PropertyGroup().Remove(); });
+    EXPECT_TRUE(p.sim.GetPropertyGroups().IsEmpty());
 }
 
 TEST(PropertyGroup, AGroupTheUserDeletedIsReportedMissingAndRemovingItOnlyForgetsIt) {
@@ -131,13 +131,6 @@ TEST(PropertyGroup, AGroupTheUserDeletedIsReportedMissingAndRemovingItOnlyForget
     TVSim::Journal::Clear();
     InCommand(*p.tv, [&] { group.Remove(); });
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_Property_DeletePropertyGroup"), 0u);
-}
-
-TEST(PropertyGroup, RemovingTheGroupDeletesItFromTheProject) {
-    Project p;
-    const ConnectionPtr connection = p.Connect();
-    InCommand(*p.tv, [&] { connection->PropertyGroup().Remove(); });
-    EXPECT_TRUE(p.sim.GetPropertyGroups().IsEmpty());
 }
 
 TEST(PropertyGroup, ADefinitionTheUserDeletedIsMissingByNameUntilItIsMadeAgain) {
@@ -217,12 +210,12 @@ TEST(PropertyGroup, AnElementsClauseIdIsItsWrittenValueAndEmptyOtherwise) {
         const char* clauseId;
     };
     const API_Guid written = classified();
-    p.WriteClauseId(written, clauseIdDefinition, "clause-7");
+    p.sim.SetPropertyText(written, clauseIdDefinition, "clause-7");
     const API_Guid writtenEmpty = classified();
-    p.WriteClauseId(writtenEmpty, clauseIdDefinition, "");
+    p.sim.SetPropertyText(writtenEmpty, clauseIdDefinition, "");
     const API_Guid unclassified = p.sim.AddElement(API_WallID);
     const API_Guid deleted = classified();
-    p.WriteClauseId(deleted, clauseIdDefinition, "clause-7");
+    p.sim.SetPropertyText(deleted, clauseIdDefinition, "clause-7");
     p.sim.DeleteElement(deleted);
     const std::vector<Row> rows = {
         {"with a written clause id", written, "clause-7"},

@@ -57,7 +57,7 @@ struct Scene {
                         const TVSim::ElementOptions& options = {}) {
         const API_Guid element = p.sim.AddElement(type, options);
         p.sim.Classify(element, p.items.at(code));
-        p.WriteClauseId(element, clauseIdDefinition, clauseId);
+        p.sim.SetPropertyText(element, clauseIdDefinition, clauseId);
         return element;
     }
 
@@ -279,7 +279,7 @@ TEST(UnassociatedElements, ReceivedChangesStoryChangesAndThe3DDisplayRebuildTheC
 
     // Another member associated the wall and added a clause for it.
     sim.Classify(wall, s.p.items.at("B21"));
-    s.p.WriteClauseId(wall, s.clauseIdDefinition, "clause-c");
+    s.p.sim.SetPropertyText(wall, s.clauseIdDefinition, "clause-c");
     s.WithClauses({{"clause-a", "A10"}, {"clause-b", "B20"}, {"clause-c", "B21"}});
     s.observer.reports.clear();
     TVSim::Events::ProjectEvent(APINotify_ReceiveChanges);

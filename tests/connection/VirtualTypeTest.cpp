@@ -151,22 +151,12 @@ TEST(VirtualType, AnItemAddedAfterConnectingGetsTheDefinitionsMadeAvailableForIt
     EXPECT_EQ(type.GetAssociatedElements(), PK::Array<PK::Guid>{wall});
 }
 
-TEST(VirtualType, AnElementIsFoundByItsClauseEvenWhenThePageNamesTheClauseOtherwise) {
-    Project p;
-    const ConnectionPtr connection = p.Connect();
-    // The page's own clause-id property need not be the id the clause is filed under.
-    const VirtualType type(*connection, "clause-1", Clause("CL-0001", "A10"));
-    const API_Guid wall = p.sim.AddElement(API_WallID);
-    AssociateAsTheAddonDoes(p, type, wall);
-    EXPECT_EQ(type.GetAssociatedElements(), PK::Array<PK::Guid>{wall});
-    EXPECT_EQ(connection->PropertyGroup().GetClauseIdOfElem(wall), PK::UniString("clause-1"));
-}
-
-TEST(VirtualType, TwoClausesOfOneCodeShareTheItemAndEachFindsOnlyItsOwnElements) {
+TEST(VirtualType, TwoClausesOfOneCodeShareTheItemAndEachFindsOnlyItsOwnElementsByTheIdItIsFiledUnder) {
     Project p;
     const ConnectionPtr connection = p.Connect();
     const VirtualType first(*connection, "clause-1", Clause("clause-1", "A10"));
-    const VirtualType second(*connection, "clause-2", Clause("clause-2", "A10"));
+    // The page's own clause-id property need not be the id the clause is filed under.
+    const VirtualType second(*connection, "clause-2", Clause("CL-0002", "A10"));
     const API_Guid a = p.sim.AddElement(API_WallID), b = p.sim.AddElement(API_SlabID), c = p.sim.AddElement(API_WallID);
     AssociateAsTheAddonDoes(p, first, a);
     AssociateAsTheAddonDoes(p, second, b);
@@ -178,6 +168,7 @@ TEST(VirtualType, TwoClausesOfOneCodeShareTheItemAndEachFindsOnlyItsOwnElements)
     EXPECT_EQ(first.GetClassificationItemGuid(), second.GetClassificationItemGuid());
     EXPECT_EQ(AsSet(first.GetAssociatedElements()), (PK::HashSet<PK::Guid>{a, c}));
     EXPECT_EQ(second.GetAssociatedElements(), PK::Array<PK::Guid>{b});
+    EXPECT_EQ(connection->PropertyGroup().GetClauseIdOfElem(b), PK::UniString("clause-2"));
 
     // Without the clause-id definition the clauses cannot be told apart.
     p.sim.DeletePropertyDefinition(

@@ -22,6 +22,7 @@ protected:
     void SetUp() override {
         IO::Testing::RedirectSpecialLocation(IO::FileSystem::UserLocalSettings, _dir.Path() / "support");
         PK::DebugOutput::Clear();
+        TVSim::Report::Clear();  // a test before this one in the same process may have reported
     }
     void TearDown() override {
         IO::Testing::Reset();
@@ -49,6 +50,10 @@ protected:
 
 TEST_F(LoggingTest, DebugOutputAndFileCarryTheirPatternsAndTheTrimmedSource) {
     InitLogger();
+    const auto first = spdlog::default_logger();
+    InitLogger();
+    EXPECT_NE(spdlog::default_logger(), first) << "a second start-up replaces the logger";
+    EXPECT_EQ(spdlog::default_logger()->name(), "OrvoTessaryConnect");
     LOG_INFO("hello {}", 42);
     int line = __LINE__ - 1;
 
@@ -93,21 +98,28 @@ TEST_F(LoggingTest, LevelTextIsExactAndUnknownTextsMeanInfo) {
     }
 }
 
-TEST_F(LoggingTest, FileGetsEveryLevelWhateverTheDebugLevel) {
+TEST_F(LoggingTest, TheFileGetsEveryLevelAtTheConfiguredPathOrNoneWhenItCannotBeMade) {
     SetPref("log.level", "error");
     InitLogger();
     LOG_TRACE("quiet line");
     EXPECT_TRUE(PK::DebugOutput::GetTexts().empty());
     EXPECT_NE(ReadFile(DefaultLogFile()).find("[trace]"), std::string::npos);
-}
 
-TEST_F(LoggingTest, ExplicitPathIsUsedAsIsWithoutTheDefaultFolder) {
-    auto path = _dir.Path() / "custom.log";
+    // An explicit path is used as is, without the default folder.
+    std::filesystem::remove_all(_dir.Path() / "support");
+    const auto path = _dir.Path() / "custom.log";
     SetPref("log.path", path.c_str());
     InitLogger();
     LOG_INFO("to the custom file");
     EXPECT_NE(ReadFile(path).find("to the custom file"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(_dir.Path() / "support" / "Pendrake"));
+
+    // One that cannot be created is skipped silently.
+    std::ofstream(_dir.Path() / "blocker") << "a file, so no folder can be made under it";
+    SetPref("log.path", (_dir.Path() / "blocker" / "a.log").c_str());
+    InitLogger();
+    EXPECT_EQ(spdlog::default_logger()->sinks().size(), 1u);
+    EXPECT_TRUE(TVSim::Report::GetLines().empty());
 }
 
 TEST_F(LoggingTest, NoDefaultFolderMeansDebugOutputOnlyAndNoReport) {
@@ -121,14 +133,6 @@ TEST_F(LoggingTest, NoDefaultFolderMeansDebugOutputOnlyAndNoReport) {
         IO::Testing::FailOperation(op, false);
     }
     EXPECT_FALSE(std::filesystem::exists(DefaultLogFile()));
-    EXPECT_TRUE(TVSim::Report::GetLines().empty());
-}
-
-TEST_F(LoggingTest, UncreatableLogFileIsSkippedSilently) {
-    std::ofstream(_dir.Path() / "blocker") << "a file, so no folder can be made under it";
-    SetPref("log.path", (_dir.Path() / "blocker" / "a.log").c_str());
-    InitLogger();
-    EXPECT_EQ(spdlog::default_logger()->sinks().size(), 1u);
     EXPECT_TRUE(TVSim::Report::GetLines().empty());
 }
 
@@ -154,14 +158,6 @@ TEST_F(LoggingTest, ARefusingPreferencesStoreGivesEveryLevelAndTheDefaultFile) {
     EXPECT_EQ(std::filesystem::directory_iterator(_dir.Path() / "support" / "Pendrake")->path(), DefaultLogFile());
     EXPECT_FALSE(std::filesystem::exists(_dir.Path() / "custom.log"));
     EXPECT_TRUE(TVSim::Report::GetLines().empty());
-}
-
-TEST_F(LoggingTest, SecondStartUpReplacesTheDefaultLogger) {
-    InitLogger();
-    auto first = spdlog::default_logger();
-    InitLogger();
-    EXPECT_NE(spdlog::default_logger(), first);
-    EXPECT_EQ(spdlog::default_logger()->name(), "OrvoTessaryConnect");
 }
 
 TEST(LogConventions, TrimFileMacroCutsAfterTheFirstSrcFolder) {

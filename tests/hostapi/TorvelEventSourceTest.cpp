@@ -153,20 +153,17 @@ TEST(HostNotifications, ObserversComingAndGoingDuringAWalkAreNeitherSkippedNorRe
                                                "stays:SelectionChanged", "first:SelectionChanged"}));
 }
 
-TEST(HostNotifications, ANotificationWithoutObserversLogsNothing) {
-    LogCapture log;
-    EXPECT_EQ(Api::TorvelEventSource::Send_SelectionChanged(nullptr), NoError);
-    EXPECT_EQ(SendProject(APINotify_Open), NoError);
-    API_NotifyElementType record;
-    EXPECT_EQ(Api::TorvelEventSource::Element_NewElementEvent(&record), NoError);
-    EXPECT_TRUE(log.Records().empty());
-}
-
 TEST(HostNotifications, ANewElementReachesObserversByReferenceAndANullRecordReachesNobody) {
     LogCapture log;
+    API_NotifyElementType record;
+    // Without observers nothing is logged.
+    EXPECT_EQ(Api::TorvelEventSource::Send_SelectionChanged(nullptr), NoError);
+    EXPECT_EQ(SendProject(APINotify_Open), NoError);
+    EXPECT_EQ(Api::TorvelEventSource::Element_NewElementEvent(&record), NoError);
+    EXPECT_TRUE(log.Records().empty());
+
     std::vector<std::string> calls;
     Recorder observer("a", calls);
-    API_NotifyElementType record;
     record.elemHead.typeID = API_SlabID;
     EXPECT_EQ(Api::TorvelEventSource::Element_NewElementEvent(&record), NoError);
     EXPECT_EQ(Api::TorvelEventSource::Element_NewElementEvent(nullptr), NoError);

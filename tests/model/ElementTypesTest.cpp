@@ -8,17 +8,6 @@
 
 using namespace TessaryConnect::Model;
 
-TEST(ElementType, ComparesAndHashesByValue) {
-    const Element::Type wall(API_WallID, APIVarId_Generic);
-    EXPECT_EQ(wall, Element::Type(API_WallID, APIVarId_Generic));
-    EXPECT_FALSE(wall == Element::Type(API_WindowID, APIVarId_Generic));
-
-    PK::HashSet<Element::Type> types{wall, Element::Type(API_DoorID, APIVarId_Door), wall};
-    EXPECT_EQ(types.GetSize(), 2u);
-    EXPECT_TRUE(types.Contains(Element::Type(API_DoorID, APIVarId_Door)));
-    EXPECT_FALSE(types.Contains(Element::Type(API_DoorID, APIVarId_Generic)));
-}
-
 TEST(ElementType, TheTableIsEnumeratedInItsOrderThenObjectsAndSectionElements) {
     std::vector<API_ElemTypeID> visited;
     Element::EnumerateIncludedMainTypes([&](API_ElemTypeID type) { visited.push_back(type); });
@@ -32,12 +21,6 @@ TEST(ElementType, TheTableIsEnumeratedInItsOrderThenObjectsAndSectionElements) {
 
     EXPECT_EQ(Element::IncludedMainTypeCount(), 49u);
     EXPECT_THROW(Element::EnumerateIncludedMainTypes({}), std::bad_function_call);
-}
-
-TEST(ElementType, VisibilityFiltersAddTheStoryInPlansAndThe3DModelIn3D) {
-    EXPECT_EQ(Element::GetVisibilityFilter(APIWind_FloorPlanID), 0x1406u);
-    EXPECT_EQ(Element::GetVisibilityFilter(APIWind_3DModelID), 0x140Au);
-    EXPECT_EQ(Element::GetVisibilityFilter(APIWind_SectionID), 0x1402u);
 }
 
 TEST(ElementType, StatesPrintTheirNamesAndNothingOutsideTheList) {

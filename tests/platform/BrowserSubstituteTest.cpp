@@ -158,20 +158,6 @@ TEST_F(BrowserSubstitute, PageArgumentsArriveAsScriptValuesOfTheirKind) {
     EXPECT_EQ(items[6].As<DG::JSFunction>()->GetName(), "named");
 }
 
-TEST_F(BrowserSubstitute, TextsCrossBothWaysCodeUnitForCodeUnit) {
-    TestBrowser browser;
-    Recorder recorder;
-    recorder.answer = [](DG::JSRef arg) { return arg; };
-    ASSERT_TRUE(browser.RegisterAsynchJSObject(recorder.Object()));
-    browser.Eval(R"(var sent = 'q"\'\\ \n\u2028\u2029 \ud83d\ude00 \ud800 </script>'; var back;
-                    addon.take(sent).then(function (v) { back = v; });)");
-    PK::MainMessageLoop::RunPending();
-    ASSERT_EQ(recorder.arguments.size(), 1u);
-    EXPECT_EQ(recorder.arguments[0].As<DG::JSValue>()->GetString(),
-              PK::UniString(u"q\"'\\ \n\u2028\u2029 \U0001F600 \xD800 </script>"));
-    EXPECT_EQ(browser.Eval("back === sent"), "true");
-}
-
 TEST_F(BrowserSubstitute, AnExceptionOfTheAddOnIsStoppedAtTheControlAndTheCallFailsInThePage) {
     TestBrowser browser;
     Recorder recorder;

@@ -321,38 +321,4 @@ TEST(ChannelFaults, NthValueFailsOnRequestAndNothingAfterIt) {
     EXPECT_EQ(next.Read(value), PK::NoError) << "the armed fault applies to one channel only";
 }
 
-class Counter : public PK::Object {
-public:
-    static const PK::ClassInfo classInfo;
-    PK::Int32 count = 0;
-    const PK::ClassInfo* GetClassInfo() const override { return &classInfo; }
-    PKErrCode Write(PK::OChannel& oc) const override {
-        PK::OutputFrame frame(oc, classInfo);
-        return oc.Write(count);
-    }
-    PKErrCode Read(PK::IChannel& ic) override {
-        PK::InputFrame frame(ic, classInfo);
-        return ic.Read(count);
-    }
-};
-const PK::ClassInfo Counter::classInfo("Test::Counter", PK::Guid("0C0C0C0C-1111-4222-8333-444455556666"),
-                                       PK::ClassVersion(1, 0), &PK::Object::classInfo,
-                                       []() -> PK::Object* { return new Counter; });
-
-TEST(Objects, StoredObjectIsRecreatedFromItsClassId) {
-    Counter counter;
-    counter.count = 42;
-    IO::MemoryOChannel32 oc;
-    ASSERT_EQ(counter.Store(oc), PK::NoError);
-
-    IO::MemoryIChannel32 ic(oc.GetDestination(), oc.GetDataSize());
-    PK::Guid classId;
-    ASSERT_EQ(ic.Read(classId), PK::NoError);
-    std::unique_ptr<PK::Object> object = PK::CreateObject(classId);
-    ASSERT_NE(dynamic_cast<Counter*>(object.get()), nullptr);
-    ASSERT_EQ(object->Read(ic), PK::NoError);
-    EXPECT_EQ(static_cast<Counter&>(*object).count, 42);
-    EXPECT_EQ(PK::CreateObject(PK::Guid()), nullptr);
-}
-
 }  // namespace

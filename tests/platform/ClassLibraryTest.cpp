@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "PK/Array.hpp"
-#include "PK/ClassInfo.hpp"
 #include "PK/Convert.hpp"
 #include "PK/Guid.hpp"
 #include "PK/HashTable.hpp"
@@ -107,15 +106,6 @@ TEST(Preferences, KeysAndValuesWithLineBreaksTabsAndBackslashesSurviveTheFile) {
     EXPECT_EQ(read, value);
     ASSERT_EQ(PKPref::OpenRootKey(0)->GetString("a", "b\tc\td", &read, "", 0), PK::NoError);
     EXPECT_EQ(read, "other");
-}
-
-TEST(ClassRegistry, FindsRegistrationsByGuidUntilTheyGo) {
-    const PK::Guid id("9C0FFEE0-2222-3333-4444-555555555555");
-    {
-        PK::ClassInfo info("Test::Registered", id, PK::ClassVersion(1, 0));
-        EXPECT_EQ(PK::classManager.FindClassInfo(id), &info);
-    }
-    EXPECT_EQ(PK::classManager.FindClassInfo(id), nullptr);
 }
 
 TEST(Convert, NumbersRoundTripAndBadTextLeavesTheValue) {

@@ -21,9 +21,3 @@ TEST(Resources, ReadsItemsByListAndIndexWithEscapes) {
     EXPECT_FALSE(RSGetIndString(&s, 7, 1, 99));
     EXPECT_EQ(s, "unchanged");
 }
-
-TEST(Resources, TheAddonsOwnListsAreFound) {
-    PK::UniString name;
-    ASSERT_TRUE(RSGetIndString(&name, 32000, 1, TVAPI_GetOwnResModule()));
-    EXPECT_EQ(name, "OrvoTessaryConnect");
-}

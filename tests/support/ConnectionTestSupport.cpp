@@ -27,37 +27,6 @@ void InCommand(Api::Torvel& tv, const std::function<void()>& body) {
     if (failure) std::rethrow_exception(failure);
 }
 
-void RecordingPage::AssociateSpec(const PK::UniString& specId, const PK::UniString& documentRef,
-                                  const PK::UniString& documentName) {
-    calls.push_back("AssociateSpec(" + Text(specId) + ", " + Text(documentRef) + ", " + Text(documentName) + ")");
-}
-
-void RecordingPage::RemoveSpecAssociation(const PK::UniString& specId, const PK::UniString& documentRef) {
-    calls.push_back("RemoveSpecAssociation(" + Text(specId) + ", " + Text(documentRef) + ")");
-}
-
-void RecordingPage::Associate(const Api::AssociableType& type, const PK::UniString& text) {
-    calls.push_back("Associate(" + Text(type.id) + ", " + Text(text) + ")");
-}
-
-void RecordingPage::RemoveAssociation(const PK::UniString& specId, const PK::UniString& clauseId) {
-    calls.push_back("RemoveAssociation(" + Text(specId) + ", " + Text(clauseId) + ")");
-}
-
-void RecordingPage::SendAssociationFeedback(bool success, const PK::UniString& text) {
-    calls.push_back("SendAssociationFeedback(" + std::to_string(success) + ", " + Text(text) + ")");
-}
-
-void RecordingPage::RequestClauseData(const PK::UniString&, const PK::UniString&, const PK::Array<PK::UniString>&) {
-    calls.push_back("RequestClauseData");
-}
-
-void RecordingObserver::ConnEvent_UnassociatedElementTypeChanged(const ConnectionPtr&,
-                                                                 const PK::HashSet<Model::Element::Type>& types) {
-    events.push_back("UnassociatedElementTypeChanged");
-    reports.push_back(types);
-}
-
 Api::Properties Clause(const PK::UniString& clauseId, const PK::UniString& code, const PK::UniString& title,
                        const PK::UniString& prefix, const PK::UniString& suffix) {
     Api::Properties properties;
@@ -118,16 +87,6 @@ std::vector<char> Project::StoredBytes(const PK::UniString& specId) const {
         sim.GetModulData(Model::ConnectionWithSpecification::GetModulDataNameForSpecId(specId));
     if (data == nullptr || !data->bytes) return {};
     return *data->bytes;
-}
-
-API_Guid Project::GroupOf(const PK::UniString& groupName) const { return sim.FindPropertyGroup(groupName); }
-
-API_Guid Project::DefinitionOf(const API_Guid& group, const PK::UniString& propertyName) const {
-    return sim.FindPropertyDefinition(group, propertyName);
-}
-
-void Project::WriteClauseId(const API_Guid& element, const API_Guid& definition, const PK::UniString& clauseId) {
-    sim.SetPropertyText(element, definition, clauseId);
 }
 
 }  // namespace ConnTest

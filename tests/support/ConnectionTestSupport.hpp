@@ -4,6 +4,7 @@
 // add-on makes them, a page and a connection observer that record what they
 // are told; stored records come from TestSupport::StoredConnection.
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -33,15 +34,33 @@ public:
     void SetDocumentState(const Api::DocumentState&) override { calls.push_back("SetDocumentState"); }
     void SetSelectionState(const Api::SelectionState&) override { calls.push_back("SetSelectionState"); }
     void AssociateSpec(const PK::UniString& specId, const PK::UniString& documentRef,
-                       const PK::UniString& documentName) override;
-    void RemoveSpecAssociation(const PK::UniString& specId, const PK::UniString& documentRef) override;
-    void Associate(const Api::AssociableType& type, const PK::UniString& text) override;
-    void RemoveAssociation(const PK::UniString& specId, const PK::UniString& clauseId) override;
-    void SendAssociationFeedback(bool success, const PK::UniString& text) override;
-    void RequestClauseData(const PK::UniString& projectId, const PK::UniString& specId,
-                           const PK::Array<PK::UniString>& clauseIds) override;
+                       const PK::UniString& documentName) override {
+        Note("AssociateSpec", {specId, documentRef, documentName});
+    }
+    void RemoveSpecAssociation(const PK::UniString& specId, const PK::UniString& documentRef) override {
+        Note("RemoveSpecAssociation", {specId, documentRef});
+    }
+    void Associate(const Api::AssociableType& type, const PK::UniString& text) override {
+        Note("Associate", {type.id, text});
+    }
+    void RemoveAssociation(const PK::UniString& specId, const PK::UniString& clauseId) override {
+        Note("RemoveAssociation", {specId, clauseId});
+    }
+    void SendAssociationFeedback(bool success, const PK::UniString& text) override {
+        Note("SendAssociationFeedback", {success ? "1" : "0", text});
+    }
+    void RequestClauseData(const PK::UniString&, const PK::UniString&, const PK::Array<PK::UniString>&) override {
+        calls.push_back("RequestClauseData");
+    }
 
     std::vector<std::string> calls;
+
+private:
+    void Note(const char* call, std::initializer_list<PK::UniString> texts) {
+        std::string line = std::string(call) + "(";
+        for (const PK::UniString& text : texts) line += (line.back() == '(' ? "" : ", ") + text.ToCStr();
+        calls.push_back(line + ")");
+    }
 };
 
 // Records the connection's events by name, e.g. "IssueListChanged".
@@ -51,7 +70,10 @@ public:
     void ConnEvent_VirtualTypeListChanged(const ConnectionPtr&) override { events.push_back("VirtualTypeListChanged"); }
     void ConnEvent_IssueListChanged(const ConnectionPtr&) override { events.push_back("IssueListChanged"); }
     void ConnEvent_UnassociatedElementTypeChanged(const ConnectionPtr&,
-                                                  const PK::HashSet<Model::Element::Type>& types) override;
+                                                  const PK::HashSet<Model::Element::Type>& types) override {
+        events.push_back("UnassociatedElementTypeChanged");
+        reports.push_back(types);
+    }
     void ConnEvent_TitleChanged(const ConnectionPtr&) override { events.push_back("TitleChanged"); }
 
     std::vector<std::string> events;
@@ -79,12 +101,11 @@ struct Project {
     // The stored bytes of that specification's connection.
     std::vector<char> StoredBytes(const PK::UniString& specId = "spec-1") const;
 
-    // The group a connection created, found by its name in the host.
-    API_Guid GroupOf(const PK::UniString& groupName) const;
-    // The definition for a clause property in that group.
-    API_Guid DefinitionOf(const API_Guid& group, const PK::UniString& propertyName) const;
-    // Writes the clause id the way an association does.
-    void WriteClauseId(const API_Guid& element, const API_Guid& definition, const PK::UniString& clauseId);
+    // The group a connection created, found by its name in the host, and a clause property's definition in it.
+    API_Guid GroupOf(const PK::UniString& groupName) const { return sim.FindPropertyGroup(groupName); }
+    API_Guid DefinitionOf(const API_Guid& group, const PK::UniString& propertyName) const {
+        return sim.FindPropertyDefinition(group, propertyName);
+    }
 
     TVSim::Project& sim;
     API_Guid system;
