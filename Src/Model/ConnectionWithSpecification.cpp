@@ -1,8 +1,9 @@
 #include "Model/ConnectionWithSpecification.hpp"
 
-#include <fmt/format.h>
-
+#include <exception>
 #include <ostream>
+
+#include <fmt/format.h>
 
 #include "Model/Errors.hpp"
 #include "Model/Issue/BaseWithText.hpp"
@@ -74,17 +75,6 @@ ConnectionWithSpecification::ConnectionWithSpecification(
 
 ConnectionWithSpecification::~ConnectionWithSpecification() = default;
 
-template <typename Event, typename... Args>
-void ConnectionWithSpecification::Notify(Event event, const Args&... args) {
-    // Nobody to tell: a connection that no shared pointer owns yet may still be read.
-    if (GetObserverCount() == 0) return;
-    const std::shared_ptr<ConnectionWithSpecification> self = shared_from_this();
-    EnumerateObservers([&](PK::EventObserver& entry) {
-        if (auto* observer = dynamic_cast<ConnectionWithSpecificationObserver*>(&entry))
-            (observer->*event)(self, args...);
-    });
-}
-
 // ---- names and placeholders ----
 
 PK::UniString ConnectionWithSpecification::GetModulDataName() const {
@@ -129,7 +119,22 @@ void ConnectionWithSpecification::Store() const {
     _lastModificationTime = TIGetTime();
     LOG_TRACE("name({}), timestamp({})", name, _lastModificationTime);
     const Api::ModulDataWrapper data = Api::ModulDataWrapper::CreateForObject(*this);
-    TV().ModulData_Store(name, data.Get());
+    // The host keeps module data only inside a command. Inside one (an
+    // association, say) this runs at once as part of it; outside (an issue
+    // removed from the palette, a virtual type made before its association)
+    // it is a step of its own, outside the undo history.
+    std::exception_ptr failure;
+    bool ran = false;
+    TV().CallCommand(name, Api::Torvel::Command([&] {
+        ran = true;
+        try {
+            TV().ModulData_Store(name, data.Get());
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+    if (failure) std::rethrow_exception(failure);
+    if (!ran) TC_THROW_RUNTIME("The host did not run the command storing the connection");
 }
 
 PKErrCode ConnectionWithSpecification::Write(PK::OChannel& oc) const {

@@ -1,0 +1,82 @@
+#pragma once
+// The base of the issues about a set of elements of one clause: which virtual
+// type (by clause id), which elements, and the view that was current when the
+// run failed, so the issues panel can name and reopen it.
+//
+// Such an issue only shrinks: a refresh drops the elements a later run
+// handled and those the host no longer knows, a newer issue of the same sort
+// takes the elements it lists, and another version's copy of the same issue
+// leaves only the elements both still list. Once empty it is dropped.
+#include <cstddef>
+
+#include "Model/Issue/Base.hpp"
+#include "Torvel/Api/WindowId.hpp"
+
+namespace TessaryConnect::Model::Issue {
+
+class ElementsAssociationBase : public Base {
+public:
+    static const PK::ClassInfo classInfo;
+
+    // What a failure type of a kind stands for: its name in log lines, its
+    // item of the issue texts and its severity. A kind keeps one row per type
+    // value, counted from 1.
+    struct FailureType {
+        const char* name;
+        PK::Int32 textItem;
+        Issue::Severity severity;
+    };
+    // The row of a type value, or nullptr for a value outside the rows (a
+    // damaged record, or one a newer version wrote).
+    template <std::size_t N>
+    static const FailureType* FailureTypeOf(const FailureType (&rows)[N], PK::Int32 value) {
+        return value >= 1 && value <= static_cast<PK::Int32>(N) ? &rows[value - 1] : nullptr;
+    }
+    // A type without a row is an error.
+    static Issue::Severity SeverityOf(const FailureType* type) {
+        return type != nullptr ? type->severity : Issue::Severity::Error;
+    }
+
+    const PK::UniString& GetTargetVirtualType() const { return _targetVirtualType; }
+    const PK::Array<PK::Guid>& GetErroredElements() const { return _erroredElements; }
+    const Api::WindowId& GetWindowId() const { return _windowId; }
+    // One more element of the run that failed the same way; a GUID listed already is listed again.
+    void AddElement(const PK::Guid& element) { _erroredElements.Push(element); }
+
+    const PK::ClassInfo* GetClassInfo() const override { return &classInfo; }
+    PKErrCode Read(PK::IChannel& ic) override = 0;
+    PKErrCode Write(PK::OChannel& oc) const override = 0;
+    bool IsEmpty() const override { return _erroredElements.IsEmpty(); }
+    Outcome Refresh(const ConnectionWithSpecification& connection,
+                    const PK::HashSet<PK::Guid>& handledElements) override;
+    bool MergeCopy(const Base& copy) override;
+    void DumpInner(std::ostream& os) const override = 0;
+
+protected:
+    // Null GUID, no elements, an invalid view: an object to be read.
+    ElementsAssociationBase();
+    ElementsAssociationBase(Issue::Severity severity, const PK::UniString& targetVirtualType,
+                            PK::Array<PK::Guid> elements, const Api::WindowId& windowId);
+    ElementsAssociationBase(const ElementsAssociationBase& other);
+    ~ElementsAssociationBase() override;
+
+    // Fills the clause's and the connection's placeholders through the
+    // virtual type (left as they are when the connection lacks it), then
+    // "{ElemCount}" and "{ViewName}".
+    PK::UniString ResolveStringVariables(const ConnectionWithSpecification& connection, PK::UniString text) const;
+    // A kind's own frame holding its failure type, with this level's record nested inside.
+    PKErrCode WriteKind(PK::OChannel& oc, const PK::ClassInfo& kindInfo, PK::Int32 type) const;
+    PKErrCode ReadKind(PK::IChannel& ic, const PK::ClassInfo& kindInfo, PK::Int32& type);
+    // The user text of the issue's failure type; a type without a row has no text of its own.
+    PK::UniString GetTypeText(const ConnectionWithSpecification& connection, const FailureType* type,
+                              PK::Int32 typeNumber) const;
+    // Takes the elements this issue lists out of the older issue; drop it once it has none left.
+    Outcome TakeElementsOutOf(ElementsAssociationBase& older) const;
+
+private:
+    PK::UniString _targetVirtualType;
+    PK::Array<PK::Guid> _erroredElements;
+    Api::WindowId _windowId;
+};
+
+}  // namespace TessaryConnect::Model::Issue
