@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <exception>
 #include <ostream>
 
 #include "Model/Errors.hpp"
@@ -74,17 +75,6 @@ ConnectionWithSpecification::ConnectionWithSpecification(
 
 ConnectionWithSpecification::~ConnectionWithSpecification() = default;
 
-template <typename Event, typename... Args>
-void ConnectionWithSpecification::Notify(Event event, const Args&... args) {
-    // Nobody to tell: a connection that no shared pointer owns yet may still be read.
-    if (GetObserverCount() == 0) return;
-    const std::shared_ptr<ConnectionWithSpecification> self = shared_from_this();
-    EnumerateObservers([&](PK::EventObserver& entry) {
-        if (auto* observer = dynamic_cast<ConnectionWithSpecificationObserver*>(&entry))
-            (observer->*event)(self, args...);
-    });
-}
-
 // ---- names and placeholders ----
 
 PK::UniString ConnectionWithSpecification::GetModulDataName() const {
@@ -129,7 +119,22 @@ void ConnectionWithSpecification::Store() const {
     _lastModificationTime = TIGetTime();
     LOG_TRACE("name({}), timestamp({})", name, _lastModificationTime);
     const Api::ModulDataWrapper data = Api::ModulDataWrapper::CreateForObject(*this);
-    TV().ModulData_Store(name, data.Get());
+    // The host keeps module data only inside a command. Inside one (an
+    // association, say) this runs at once as part of it; outside (an issue
+    // removed from the palette, a virtual type made before its association)
+    // it is a step of its own, outside the undo history.
+    std::exception_ptr failure;
+    bool ran = false;
+    TV().CallCommand(name, Api::Torvel::Command([&] {
+        ran = true;
+        try {
+            TV().ModulData_Store(name, data.Get());
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+    if (failure) std::rethrow_exception(failure);
+    if (!ran) TC_THROW_RUNTIME("The host did not run the command storing the connection");
 }
 
 PKErrCode ConnectionWithSpecification::Write(PK::OChannel& oc) const {
@@ -263,73 +268,7 @@ void ConnectionWithSpecification::RemoveIssue(const std::shared_ptr<Issue::Base>
     Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
 }
 
-void ConnectionWithSpecification::AddIssues(Issue::Collection::Issues&& issues,
-                                            const PK::Array<PK::Guid>& handledElements) {
-    if (_issueCollection->AddIssues(std::move(issues))) {
-        _issueCollection->RefreshAndRemoveIrrelevantElems(handledElements);
-    } else if (handledElements.IsEmpty() || !_issueCollection->RefreshAndRemoveIrrelevantElems(handledElements)) {
-        return;
-    }
-    Store();
-    Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
-}
-
-void ConnectionWithSpecification::AddIssue(std::shared_ptr<Issue::Base> issue) {
-    Issue::Collection::Issues issues;
-    issues.Push(std::move(issue));
-    AddIssues(std::move(issues), {});
-}
-
-// ---- failure funnel and commands ----
-
-bool ConnectionWithSpecification::HandleExceptions(const std::function<void()>& body) {
-    try {
-        body();
-        return true;
-    } catch (const Api::ErrorPropertyManagerNoAccessRight& e) {
-        LOG_INFO("{}", e);
-        Notify(&ConnectionWithSpecificationObserver::ConnEvent_ErrorPropertyManagerNoAccessRight);
-    } catch (const Api::ErrorClassificationManagerNoAccessRight& e) {
-        LOG_INFO("{}", e);
-        Notify(&ConnectionWithSpecificationObserver::ConnEvent_ErrorClassificationManagerNoAccessRight);
-    } catch (const Error::IssueErrorBase& e) {
-        LOG_INFO("{}", e);
-        std::shared_ptr<Issue::Base> issue(e.GetIssue().Clone());
-        AddIssue(issue);
-        Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueWereThrown, issue);
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
-        AddIssue(std::make_shared<Issue::UnknownError>());
-    } catch (...) {
-        LOG_ERROR("unknown exception!");
-        AddIssue(std::make_shared<Issue::UnknownError>());
-    }
-    return false;
-}
-
-bool ConnectionWithSpecification::CallUndoableCmd(const PK::UniString& name, const std::function<void()>& body) {
-    bool succeeded = false;
-    TV().CallUndoableCommand(name, Api::Torvel::Command([&] { succeeded = HandleExceptions(body); }));
-    return succeeded;
-}
-
-bool ConnectionWithSpecification::Cmd_Disconnect(bool tellPage) {
-    const PK::UniString name = ResolveVariables(TV().GetResource({undoNamesResID, 2}), {}, {});
-    CallUndoableCmd(name, [&] {
-        _propertyGroup.Remove();
-        const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;
-        if (tellPage && page != nullptr) page->RemoveSpecAssociation(_tessarySpecificationId, _planData->Id());
-        try {
-            TV().ModulData_Erase(GetModulDataName());
-        } catch (const Api::Error<APIERR_NOMODULEDATA>&) {
-            // gone already: nothing left to erase
-        }
-        _markedAsDeleted = true;
-        LOG_INFO("Specification was disconnected: {}", *this);
-        Notify(&ConnectionWithSpecificationObserver::ConnEvent_Disconnected);
-    });
-    return _markedAsDeleted;
-}
+// ---- virtual types ----
 
 VirtualType& ConnectionWithSpecification::GetOrCreateVirtualType(const PK::UniString& tessaryClauseId,
                                                                  const Api::Properties& properties) {

@@ -144,19 +144,6 @@ public:
     // The elements associated with the clause; empty when that failed. Never throws.
     PK::Array<PK::Guid> GetAssociatedElements(const PK::UniString& tessaryClauseId);
 
-    // Runs the body; whatever it throws becomes an access-right event, a
-    // recorded issue (with ConnEvent_IssueWereThrown for an error carrying
-    // one) or an Issue::UnknownError. True when the body returned normally.
-    bool HandleExceptions(const std::function<void()>& body);
-    // HandleExceptions inside one named undoable host command; false also
-    // when the host did not run the command.
-    bool CallUndoableCmd(const PK::UniString& name, const std::function<void()>& body);
-
-    // Removes the property group and the stored record (telling the page when
-    // asked), marks the connection deleted and tells the observers, as one
-    // undo step. True when the connection is now deleted.
-    bool Cmd_Disconnect(bool tellPage);
-
     // The clause's virtual type; one the connection lacks is made, filed,
     // stored and announced first (the first step of associating elements
     // with a clause). Throws as the virtual type's construction does
@@ -178,6 +165,46 @@ public:
     // A clause's virtual type is filed under the whole clause id.
     PK::UniString GetVirtualTypeIdForClauseId(const PK::UniString& tessaryClauseId) const { return tessaryClauseId; }
 
+    // ---- commands: each changes the project inside one named host command ----
+    // Nothing thrown inside a command's work leaves it: it becomes an
+    // access-right event, a recorded issue or both (HandleExceptions).
+
+    // Removes the property group and the stored record (telling the page when
+    // asked), marks the connection deleted and tells the observers, as one
+    // undo step. True when the connection is now deleted.
+    bool Cmd_Disconnect(bool tellPage);
+    // Renames the property group after changed titles and takes them over;
+    // refused for want of the property right, the titles tried become an
+    // issue to retry. False when neither title changed (nothing is done).
+    bool Cmd_UpdateTitleIfChanged(const PK::UniString& newSpecificationTitle, const PK::UniString& newProjectTitle);
+    // Makes the clause's virtual type when the connection lacks it, tells the
+    // page about it when asked, then associates the elements as one undo step
+    // and records what they refused. Skipped on a connection marked disconnected.
+    void Cmd_AssociateElementsToVirtualType(const PK::UniString& tessaryClauseId, const Api::Properties& properties,
+                                            const PK::Array<PK::Guid>& elements, bool tellPage);
+    void Cmd_DisassociateElementsFromVirtualType(const PK::UniString& tessaryClauseId,
+                                                 const PK::Array<PK::Guid>& elements);
+    // Takes the clause values in; when any changed, force is set or a value is
+    // still pending, writes them into the clause's elements as one undo step.
+    // The values are taken in outside the command: what that throws reaches the caller.
+    void Cmd_UpdateVirtualTypeProperties(const PK::UniString& typeId, const Api::Properties& properties, bool force);
+    // Brings the elements of every virtual type up to date under a progress window.
+    void Cmd_CheckAndUpdateAllAssociatedElementProperties();
+
+    bool HasTitleChanged(const PK::UniString& specificationTitle, const PK::UniString& projectTitle) const;
+
+    // Runs the body; whatever it throws becomes an access-right event, a
+    // recorded issue (with ConnEvent_IssueWereThrown for an error carrying
+    // one) or an Issue::UnknownError. True when the body returned normally.
+    bool HandleExceptions(const std::function<void()>& body);
+    // HandleExceptions inside one named undoable host command; false also
+    // when the host did not run the command.
+    bool CallUndoableCmd(const PK::UniString& name, const std::function<void()>& body);
+    // The same outside the undo history.
+    bool CallCmd(const PK::UniString& name, const std::function<void()>& body);
+
+    // ---- issues ----
+
     // The issues with this connection, for the issues panel.
     PK::Array<Issue::BaseWithText> GetIssuesWithText();
     const Issue::Collection& IssueCollection() const { return *_issueCollection; }
@@ -188,6 +215,10 @@ public:
     void AddIssue(std::shared_ptr<Issue::Base> issue);
     // Takes the issue out with a removal stamp, stores the connection and tells its observers.
     void RemoveIssue(const std::shared_ptr<Issue::Base>& issue);
+    // The same for the collection's entry that is this very object; nothing when there is none.
+    void RemoveIssue(const Issue::Base& issue);
+    // Drops from the issues the elements the host no longer has.
+    void RefreshIssues();
 
     // A virtual type of this connection changed: store.
     void _OnlyForVT_VirtualTypeChanged() const;
@@ -225,6 +256,17 @@ private:
 };
 
 std::ostream& operator<<(std::ostream& os, const ConnectionWithSpecification& connection);
+
+template <typename Event, typename... Args>
+void ConnectionWithSpecification::Notify(Event event, const Args&... args) {
+    // Nobody to tell: a connection that no shared pointer owns yet may still be read.
+    if (GetObserverCount() == 0) return;
+    const std::shared_ptr<ConnectionWithSpecification> self = shared_from_this();
+    EnumerateObservers([&](PK::EventObserver& entry) {
+        if (auto* observer = dynamic_cast<ConnectionWithSpecificationObserver*>(&entry))
+            (observer->*event)(self, args...);
+    });
+}
 
 }  // namespace TessaryConnect::Model
 

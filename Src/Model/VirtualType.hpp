@@ -11,6 +11,7 @@
 // not yet reached every element are kept as dirty names until the elements
 // are rewritten. Stored inside the connection's record.
 #include <iosfwd>
+#include <memory>
 
 #include "PK/Array.hpp"
 #include "PK/Channel.hpp"
@@ -28,6 +29,10 @@ class Torvel;
 namespace TessaryConnect::Model {
 
 class ConnectionWithSpecification;
+
+namespace Issue {
+class Base;
+}
 
 class VirtualType {
 public:
@@ -70,6 +75,32 @@ public:
 
     // The elements classified with the item whose clause id names this clause, in the host's order.
     PK::Array<PK::Guid> GetAssociatedElements() const;
+
+    // What an element operation did: the issues of the run, one per failure
+    // type in the order each type first failed, and the elements it
+    // completed, each by the guid of the element actually changed, in the
+    // order handled.
+    struct ElementOperationResult {
+        PK::Array<std::shared_ptr<Issue::Base>> issues;
+        PK::Array<PK::Guid> elements;
+    };
+
+    // The element operations run inside the connection's undoable command.
+    // What one element refuses becomes an entry of an issue, or is only
+    // logged; it never stops the run. What fails before the first element
+    // (the item gone, a definition missing, the values not to be had) throws.
+    //
+    // Takes the clause values in, classifies the usable elements with the
+    // item and writes every visible clause value into them; when values
+    // changed, then brings the elements associated before up to date.
+    ElementOperationResult AssociateElements(const Api::Properties& properties, const PK::Array<PK::Guid>& elements);
+    // Writes the clause values into every associated element whose values
+    // differ. Once every differing element took them, no value is dirty any
+    // more (and the connection stores that).
+    ElementOperationResult UpdateElementProperties();
+    // Takes the item off the elements; their clause values stay. An element
+    // that carries another clause of the connection keeps its classification.
+    ElementOperationResult DisassociateElements(const PK::Array<PK::Guid>& elements);
 
     // The virtual type as the page sees it; with markDirty, each value not yet
     // written into every element carries "<dirty>".

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ConnectionTestSupport.hpp"
+#include "support/ConnectionTestSupport.hpp"
 #include "IO/MemoryChannel.hpp"
 #include "Model/Errors.hpp"
 #include "Model/Issue/BaseWithText.hpp"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ConnectionTestSupport.hpp"
+#include "support/ConnectionTestSupport.hpp"
 #include "Model/Errors.hpp"
 #include "Model/PropertyGroup.hpp"
 #include "Torvel/Api/Error.hpp"

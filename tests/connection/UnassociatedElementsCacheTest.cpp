@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "ConnectionTestSupport.hpp"
+#include "support/ConnectionTestSupport.hpp"
 #include "Model/UnassociatedElementsCache.hpp"
 #include "PK/Runnable.hpp"
 #include "Torvel/Api/Torvel.hpp"

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "Model/ConnectionWithSpecification.hpp"
 #include "Util/Log.hpp"
 
 namespace TessaryConnect::Model::Issue {
@@ -54,6 +55,25 @@ PK::UniString CoudntUpdateProjectOrSpecTitle::FillPlaceholders(PK::UniString tex
     text.ReplaceAll("{OrvoTessarySpecificationTitleNew}", _newSpecTitle);
     text.ReplaceAll("{OrvoTessaryProjectTitleNew}", _newProjectTitle);
     return text;
+}
+
+void CoudntUpdateProjectOrSpecTitle::Fix(ConnectionWithSpecification& connection) {
+    try {
+        LOG_INFO("{}", static_cast<const Base&>(*this));
+        const PK::UniString specTitle =
+            _newSpecTitle.IsEmpty() ? connection.TessarySpecificationTitle() : _newSpecTitle;
+        const PK::UniString projectTitle =
+            _newProjectTitle.IsEmpty() ? connection.TessaryProjectTitle() : _newProjectTitle;
+        connection.Cmd_UpdateTitleIfChanged(specTitle, projectTitle);
+        // A refusal left a newer issue with the same titles, another failure
+        // an issue of its own: either way this one still says what to retry.
+        if (connection.TessarySpecificationTitle() == specTitle && connection.TessaryProjectTitle() == projectTitle)
+            connection.RemoveIssue(*this);
+    } catch (const std::exception& e) {
+        LOG_ERROR("exception: {}", e);
+    } catch (...) {
+        LOG_ERROR("unknown exception!");
+    }
 }
 
 Outcome CoudntUpdateProjectOrSpecTitle::MergeFrom(const std::shared_ptr<Base>& older) {

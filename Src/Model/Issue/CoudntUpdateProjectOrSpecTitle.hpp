@@ -26,6 +26,11 @@ public:
     PKErrCode Write(PK::OChannel& oc) const override;
     PK::UniString GetString(const ConnectionWithSpecification& connection) const override;
     bool IsFixable() const override { return true; }
+    // Writes the titles again (a title left empty stands for the connection's
+    // own). The issue goes only once the connection holds the titles it was
+    // to write; otherwise it stays as it was, to be tried again. The caller
+    // holds the issue: the connection may drop it from its list meanwhile.
+    void Fix(ConnectionWithSpecification& connection) override;
     // Empty once both titles are: after a fix, or when made with nothing to write.
     bool IsEmpty() const override { return _newSpecTitle.IsEmpty() && _newProjectTitle.IsEmpty(); }
     // Supersedes every older title issue.

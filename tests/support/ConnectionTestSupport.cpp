@@ -1,4 +1,4 @@
-#include "ConnectionTestSupport.hpp"
+#include "support/ConnectionTestSupport.hpp"
 
 #include <exception>
 #include <stdexcept>

@@ -1,0 +1,265 @@
+// The connection's commands, the failure funnel they run their work through,
+// and the upkeep of its issue list.
+#include <algorithm>
+#include <exception>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include <fmt/format.h>
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/Errors.hpp"
+#include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
+#include "Model/Issue/UnknownError.hpp"
+#include "Model/PlanData.hpp"
+#include "Model/TessaryPtr.hpp"
+#include "Tessary/Api/Tessary.hpp"
+#include "Torvel/Api/Error.hpp"
+#include "Torvel/Api/ProcessWindow.hpp"
+#include "Torvel/Api/Torvel.hpp"
+#include "Util/Log.hpp"
+
+namespace TessaryConnect::Model {
+
+// ---- failure funnel ----
+
+bool ConnectionWithSpecification::HandleExceptions(const std::function<void()>& body) {
+    try {
+        body();
+        return true;
+    } catch (const Api::ErrorPropertyManagerNoAccessRight& e) {
+        LOG_INFO("{}", e);
+        Notify(&ConnectionWithSpecificationObserver::ConnEvent_ErrorPropertyManagerNoAccessRight);
+    } catch (const Api::ErrorClassificationManagerNoAccessRight& e) {
+        LOG_INFO("{}", e);
+        Notify(&ConnectionWithSpecificationObserver::ConnEvent_ErrorClassificationManagerNoAccessRight);
+    } catch (const Error::IssueErrorBase& e) {
+        LOG_INFO("{}", e);
+        std::shared_ptr<Issue::Base> issue(e.GetIssue().Clone());
+        AddIssue(issue);
+        Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueWereThrown, issue);
+    } catch (const std::exception& e) {
+        LOG_ERROR("exception: {}", e);
+        AddIssue(std::make_shared<Issue::UnknownError>());
+    } catch (...) {
+        LOG_ERROR("unknown exception!");
+        AddIssue(std::make_shared<Issue::UnknownError>());
+    }
+    return false;
+}
+
+bool ConnectionWithSpecification::CallUndoableCmd(const PK::UniString& name, const std::function<void()>& body) {
+    bool succeeded = false;
+    TV().CallUndoableCommand(name, Api::Torvel::Command([&] { succeeded = HandleExceptions(body); }));
+    return succeeded;
+}
+
+bool ConnectionWithSpecification::CallCmd(const PK::UniString& name, const std::function<void()>& body) {
+    bool succeeded = false;
+    TV().CallCommand(name, Api::Torvel::Command([&] { succeeded = HandleExceptions(body); }));
+    return succeeded;
+}
+
+// ---- issues ----
+
+void ConnectionWithSpecification::AddIssues(Issue::Collection::Issues&& issues,
+                                            const PK::Array<PK::Guid>& handledElements) {
+    if (_issueCollection->AddIssues(std::move(issues))) {
+        _issueCollection->RefreshAndRemoveIrrelevantElems(handledElements);
+    } else if (handledElements.IsEmpty() || !_issueCollection->RefreshAndRemoveIrrelevantElems(handledElements)) {
+        return;
+    }
+    Store();
+    Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
+}
+
+void ConnectionWithSpecification::AddIssue(std::shared_ptr<Issue::Base> issue) {
+    Issue::Collection::Issues issues;
+    issues.Push(std::move(issue));
+    AddIssues(std::move(issues), {});
+}
+
+void ConnectionWithSpecification::RemoveIssue(const Issue::Base& issue) {
+    for (const std::shared_ptr<Issue::Base>& held : _issueCollection->Get()) {
+        if (held.get() != &issue) continue;
+        RemoveIssue(std::shared_ptr<Issue::Base>(held));  // a copy: the entry goes away meanwhile
+        return;
+    }
+}
+
+void ConnectionWithSpecification::RefreshIssues() {
+    if (!_issueCollection->RefreshAndRemoveIrrelevantElems({})) return;
+    Store();
+    Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
+}
+
+// ---- commands ----
+
+bool ConnectionWithSpecification::Cmd_Disconnect(bool tellPage) {
+    const PK::UniString name = ResolveVariables(TV().GetResource({undoNamesResID, 2}), {}, {});
+    CallUndoableCmd(name, [&] {
+        _propertyGroup.Remove();
+        const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;
+        if (tellPage && page != nullptr) page->RemoveSpecAssociation(_tessarySpecificationId, _planData->Id());
+        try {
+            TV().ModulData_Erase(GetModulDataName());
+        } catch (const Api::Error<APIERR_NOMODULEDATA>&) {
+            // gone already: nothing left to erase
+        }
+        _markedAsDeleted = true;
+        LOG_INFO("Specification was disconnected: {}", *this);
+        Notify(&ConnectionWithSpecificationObserver::ConnEvent_Disconnected);
+    });
+    return _markedAsDeleted;
+}
+
+bool ConnectionWithSpecification::HasTitleChanged(const PK::UniString& specificationTitle,
+                                                  const PK::UniString& projectTitle) const {
+    return specificationTitle != _tessarySpecificationTitle || projectTitle != _tessaryProjectTitle;
+}
+
+bool ConnectionWithSpecification::Cmd_UpdateTitleIfChanged(const PK::UniString& newSpecificationTitle,
+                                                           const PK::UniString& newProjectTitle) {
+    if (!HasTitleChanged(newSpecificationTitle, newProjectTitle)) return false;
+    // Named while the connection still holds the old titles.
+    const PK::UniString name = ResolveVariables(TV().GetResource({undoNamesResID, 3}), {}, {});
+    CallUndoableCmd(name, [&] {
+        try {
+            _classificationSystem.Check();
+            _propertyGroup.UpdateTitle(newSpecificationTitle, newProjectTitle);
+            _tessarySpecificationTitle = newSpecificationTitle;
+            _tessaryProjectTitle = newProjectTitle;
+            _issueCollection->RemoveTs(_issueCollection->GetIssuesByType<Issue::CoudntUpdateProjectOrSpecTitle>());
+            Store();
+        } catch (const Api::ErrorPropertyManagerNoAccessRight& e) {
+            LOG_INFO(
+                "{}: Couldn't apply project({}) or specification({}) name change on property group. No worries, we "
+                "can try it later.",
+                e, newProjectTitle, newSpecificationTitle);
+            AddIssue(std::make_shared<Issue::CoudntUpdateProjectOrSpecTitle>(newSpecificationTitle, newProjectTitle));
+        }
+    });
+    Notify(&ConnectionWithSpecificationObserver::ConnEvent_TitleChanged);
+    return true;
+}
+
+void ConnectionWithSpecification::Cmd_AssociateElementsToVirtualType(const PK::UniString& tessaryClauseId,
+                                                                     const Api::Properties& properties,
+                                                                     const PK::Array<PK::Guid>& elements,
+                                                                     bool tellPage) {
+    HandleExceptions([&] {
+        if (_markedAsDisconnected) {
+            LOG_INFO("Assocation was skipped because connection is marked as disconnected: {}", *this);
+            return;
+        }
+        _classificationSystem.Check();
+        _propertyGroup.Check();
+
+        // Held here: the table may take another object under the clause id while the command runs.
+        std::shared_ptr<VirtualType> virtualType;
+        if (const std::shared_ptr<VirtualType>* held = _virtualTypes.GetPtr(tessaryClauseId)) {
+            virtualType = *held;
+        } else {
+            virtualType = std::make_shared<VirtualType>(*this, tessaryClauseId, properties);
+            LOG_DEBUG("Generating virtual type({})", *virtualType);
+            _virtualTypes.Add(tessaryClauseId, virtualType);
+            Store();
+            Notify(&ConnectionWithSpecificationObserver::ConnEvent_VirtualTypeListChanged);
+        }
+
+        // Told on every request, so the page learns of a virtual type it has not seen.
+        const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;
+        if (tellPage && page != nullptr) page->Associate(virtualType->GetAsAssociableType(false), tessaryClauseId);
+
+        const PK::UniString name = virtualType->ResolveTessaryProperties(TV().GetResource({undoNamesResID, 5}));
+        VirtualType::ElementOperationResult result;
+        if (!CallUndoableCmd(name, [&] { result = virtualType->AssociateElements(properties, elements); })) return;
+        LOG_DEBUG("Specification({}) - Clause({}): Associate was called: associated elements({}), issues({})",
+                  _tessarySpecificationId, virtualType->ClauseId(), fmt::join(result.elements, ", "), result.issues);
+        const PK::Array<PK::Guid> associated = std::move(result.elements);
+        AddIssues(std::move(result.issues), associated);
+        _unassociatedElementsCache.Remove(associated);
+    });
+}
+
+void ConnectionWithSpecification::Cmd_DisassociateElementsFromVirtualType(const PK::UniString& tessaryClauseId,
+                                                                          const PK::Array<PK::Guid>& elements) {
+    const std::shared_ptr<VirtualType>* held = _virtualTypes.GetPtr(tessaryClauseId);
+    if (held == nullptr) {
+        TC_ASSERT_FAILED(err, "this->_virtualTypes.ContainsKey(tessaryClauseId)");
+        return;
+    }
+    const std::shared_ptr<VirtualType> virtualType = *held;
+    const PK::UniString name = virtualType->ResolveTessaryProperties(TV().GetResource({undoNamesResID, 6}));
+    CallUndoableCmd(name, [&] {
+        VirtualType::ElementOperationResult result = virtualType->DisassociateElements(elements);
+        LOG_DEBUG("Specification({}) - Clause({}): Disasociate was called: disassociated elements({}), issues({})",
+                  _tessarySpecificationId, virtualType->ClauseId(), fmt::join(result.elements, ", "), result.issues);
+        const PK::Array<PK::Guid> disassociated = std::move(result.elements);
+        AddIssues(std::move(result.issues), disassociated);
+        _unassociatedElementsCache.Add(disassociated);
+    });
+}
+
+void ConnectionWithSpecification::Cmd_UpdateVirtualTypeProperties(const PK::UniString& typeId,
+                                                                  const Api::Properties& properties, bool force) {
+    const std::shared_ptr<VirtualType>* held = _virtualTypes.GetPtr(typeId);
+    if (held == nullptr) {
+        TC_ASSERT_FAILED(err, "this->_virtualTypes.ContainsKey(typeId)");
+        return;
+    }
+    const std::shared_ptr<VirtualType> virtualType = *held;
+    const bool changed = virtualType->UpdateProperties(properties);
+    if (!changed && !force && !virtualType->HasDirtyProperty()) return;
+    const PK::UniString name = virtualType->ResolveTessaryProperties(TV().GetResource({undoNamesResID, 4}));
+    CallUndoableCmd(name, [&] {
+        VirtualType::ElementOperationResult result = virtualType->UpdateElementProperties();
+        AddIssues(std::move(result.issues), result.elements);
+    });
+}
+
+void ConnectionWithSpecification::Cmd_CheckAndUpdateAllAssociatedElementProperties() {
+    const PK::UniString name = ResolveVariables(TV().GetResource({undoNamesResID, 4}), {}, {});
+    CallUndoableCmd(name, [&] {
+        const auto phases = static_cast<PK::Int16>(
+            std::min<PK::USize>(_virtualTypes.GetSize(), std::numeric_limits<PK::Int16>::max()));
+        Api::ProcessWindow progress(TVPtr(), "Orvo Tessary: Updating element properties", phases);
+
+        // One clause that fails must not cost the others their writes nor
+        // the issues gathered so far: each failure is kept and reported
+        // after the issues, through the funnel like any command's.
+        Issue::Collection::Issues issues;
+        PK::Array<PK::Guid> written;
+        std::vector<std::exception_ptr> failures;
+        const VirtualTypes virtualTypes = _virtualTypes;
+        for (const auto& [clauseId, virtualType] : virtualTypes) {
+            try {
+                progress.NextPhase(virtualType->Properties().Title(), 1);
+                VirtualType::ElementOperationResult result = virtualType->UpdateElementProperties();
+                issues.Append(std::move(result.issues));
+                written.Append(std::move(result.elements));
+            } catch (...) {
+                failures.push_back(std::current_exception());
+            }
+        }
+        AddIssues(std::move(issues), written);
+
+        // A missing right stops every clause alike: one report of it is enough.
+        bool propertyRightReported = false;
+        bool classificationRightReported = false;
+        for (const std::exception_ptr& failure : failures) {
+            try {
+                std::rethrow_exception(failure);
+            } catch (const Api::ErrorPropertyManagerNoAccessRight&) {
+                if (std::exchange(propertyRightReported, true)) continue;
+            } catch (const Api::ErrorClassificationManagerNoAccessRight&) {
+                if (std::exchange(classificationRightReported, true)) continue;
+            } catch (...) {
+            }
+            HandleExceptions([&] { std::rethrow_exception(failure); });
+        }
+    });
+}
+
+}  // namespace TessaryConnect::Model

@@ -1,0 +1,130 @@
+#include "Model/Issue/ElementsAssociation.hpp"
+
+#include <ostream>
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Util/Log.hpp"
+
+namespace TessaryConnect::Model::Issue {
+
+namespace {
+
+PK::Object* ContructNew() { return new ElementsAssociation(); }
+
+struct TypeRow {
+    const char* name;
+    PK::Int32 textItem;
+    Issue::Severity severity;
+};
+
+// By type value 1 to 12.
+constexpr TypeRow typeRows[] = {
+    {"AssocUnknown", 1, Severity::Error},
+    {"DisassocUnknown", 2, Severity::Error},
+    {"AssocNoTeamworkRight", 5, Severity::Warning},
+    {"DisassocNoTeamworkRight", 6, Severity::Warning},
+    {"AssocOnLockedLayer", 7, Severity::Warning},
+    {"DisassocOnLockedLayer", 8, Severity::Warning},
+    {"AssocLockedElement", 9, Severity::Warning},
+    {"DisassocLockedElement", 10, Severity::Warning},
+    {"AssocOnInvisibleLayer", 11, Severity::Warning},
+    {"DisassocOnInvisibleLayer", 12, Severity::Warning},
+    {"AssocIsHotlink", 4, Severity::Warning},
+    {"AssocNotSuitable", 3, Severity::Warning},
+};
+
+// The row of a type, or nullptr for a value outside the table (a damaged or newer record).
+const TypeRow* RowOf(ElementsAssociation::Type type) {
+    const auto value = static_cast<PK::Int32>(type);
+    return value >= 1 && value <= static_cast<PK::Int32>(std::size(typeRows)) ? &typeRows[value - 1] : nullptr;
+}
+
+}  // namespace
+
+const PK::ClassInfo ElementsAssociation::classInfo("Model::Issue::ElementsAssociation",
+                                                   PK::Guid("d4dcecc7-090e-4d0d-9001-efa021fcc599"),
+                                                   PK::ClassVersion(1, 0), &ElementsAssociationBase::classInfo,
+                                                   &ContructNew);
+
+ElementsAssociation::ElementsAssociation() = default;
+
+ElementsAssociation::ElementsAssociation(Type type, const PK::UniString& targetVirtualType,
+                                         PK::Array<PK::Guid> elements, const Api::WindowId& windowId)
+    : ElementsAssociationBase(RowOf(type) != nullptr ? RowOf(type)->severity : Severity::Error, targetVirtualType,
+                              std::move(elements), windowId),
+      _type(type) {}
+
+ElementsAssociation::ElementsAssociation(const ElementsAssociation& other) = default;
+
+ElementsAssociation::~ElementsAssociation() = default;
+
+bool ElementsAssociation::IsDisassociation(Type type) {
+    switch (type) {
+        case Type::DisassocUnknown:
+        case Type::DisassocNoTeamworkRight:
+        case Type::DisassocOnLockedLayer:
+        case Type::DisassocLockedElement:
+        case Type::DisassocOnInvisibleLayer:
+            return true;
+        default:
+            return false;
+    }
+}
+
+ElementsAssociation* ElementsAssociation::Clone() const { return new ElementsAssociation(*this); }
+
+PKErrCode ElementsAssociation::Write(PK::OChannel& oc) const {
+    return WriteKind(oc, classInfo, static_cast<PK::Int32>(_type));
+}
+
+PKErrCode ElementsAssociation::Read(PK::IChannel& ic) {
+    PK::Int32 type = static_cast<PK::Int32>(_type);
+    const PKErrCode err = ReadKind(ic, classInfo, type);
+    _type = static_cast<Type>(type);
+    return err;
+}
+
+PK::UniString ElementsAssociation::GetString(const ConnectionWithSpecification& connection) const {
+    const TypeRow* row = RowOf(_type);
+    return GetTypeText(connection, row != nullptr ? row->textItem : 0, static_cast<PK::Int32>(_type));
+}
+
+void ElementsAssociation::Fix(ConnectionWithSpecification& connection) {
+    try {
+        LOG_INFO("{}", static_cast<const Base&>(*this));
+        // Copies: the command refreshes this very issue, which may leave the collection (and end) meanwhile.
+        const PK::UniString target = GetTargetVirtualType();
+        const PK::Array<PK::Guid> elements = GetErroredElements();
+        if (IsDisassociation(_type))
+            connection.Cmd_DisassociateElementsFromVirtualType(target, elements);
+        else
+            connection.Cmd_AssociateElementsToVirtualType(target, Api::Properties(), elements, false);
+    } catch (const std::exception& e) {
+        LOG_ERROR("exception: {}", e);
+    } catch (...) {
+        LOG_ERROR("unknown exception!");
+    }
+}
+
+Outcome ElementsAssociation::MergeFrom(const std::shared_ptr<Base>& older) {
+    if (older == nullptr) return {};
+    if (older->IsEmpty()) {
+        TC_ASSERT_FAILED(err, "!older->IsEmpty()");
+        return {true, false};
+    }
+    auto* olderElements = dynamic_cast<ElementsAssociationBase*>(older.get());
+    if (olderElements == nullptr) return {};
+    return TakeElementsOutOf(*olderElements);
+}
+
+void ElementsAssociation::DumpInner(std::ostream& os) const {
+    ElementsAssociationBase::DumpInner(os);
+    os << ", type: " << _type;
+}
+
+std::ostream& operator<<(std::ostream& os, ElementsAssociation::Type type) {
+    if (const TypeRow* row = RowOf(type)) os << row->name;
+    return os;
+}
+
+}  // namespace TessaryConnect::Model::Issue

@@ -1,0 +1,66 @@
+#pragma once
+// Elements that refused to be associated with a clause, or to be
+// disassociated from it, all in the same way during one run. Fixing repeats
+// that operation for the elements still listed; whatever still fails comes
+// back as a newer issue, which takes those elements out of this one.
+#include <iosfwd>
+
+#include "Model/Issue/ElementsAssociationBase.hpp"
+#include "Model/Issue/ElementsCollectionBuilder.hpp"
+
+namespace TessaryConnect::Model::Issue {
+
+class ElementsAssociation : public ElementsAssociationBase {
+public:
+    static const PK::ClassInfo classInfo;
+
+    // Stored as Int32; even values are disassociation failures.
+    enum class Type : PK::Int32 {
+        AssocUnknown = 1,
+        DisassocUnknown = 2,
+        AssocNoTeamworkRight = 3,
+        DisassocNoTeamworkRight = 4,
+        AssocOnLockedLayer = 5,
+        DisassocOnLockedLayer = 6,
+        AssocLockedElement = 7,
+        DisassocLockedElement = 8,
+        AssocOnInvisibleLayer = 9,
+        DisassocOnInvisibleLayer = 10,
+        AssocIsHotlink = 11,
+        AssocNotSuitable = 12,
+    };
+
+    // An object to be read.
+    ElementsAssociation();
+    // Severity Error for the unknown failures, Warning for the others.
+    ElementsAssociation(Type type, const PK::UniString& targetVirtualType, PK::Array<PK::Guid> elements,
+                        const Api::WindowId& windowId);
+    ElementsAssociation(const ElementsAssociation& other);
+    ~ElementsAssociation() override;
+
+    Type GetType() const { return _type; }
+    static bool IsDisassociation(Type type);
+
+    ElementsAssociation* Clone() const override;
+    const PK::ClassInfo* GetClassInfo() const override { return &classInfo; }
+    PKErrCode Read(PK::IChannel& ic) override;
+    PKErrCode Write(PK::OChannel& oc) const override;
+    PK::UniString GetString(const ConnectionWithSpecification& connection) const override;
+    bool IsFixable() const override { return true; }
+    void Fix(ConnectionWithSpecification& connection) override;
+    // Takes the elements this issue lists out of an older element issue of
+    // either sort (association or property update).
+    Outcome MergeFrom(const std::shared_ptr<Base>& older) override;
+    void DumpInner(std::ostream& os) const override;
+
+private:
+    Type _type = Type::AssocUnknown;
+};
+
+std::ostream& operator<<(std::ostream& os, ElementsAssociation::Type type);
+
+using ElementsAssociationCollectionBuilder = ElementsCollectionBuilder<ElementsAssociation>;
+
+}  // namespace TessaryConnect::Model::Issue
+
+TC_OSTREAM_FORMATTER(TessaryConnect::Model::Issue::ElementsAssociation::Type);

@@ -1,0 +1,137 @@
+#include "Model/Issue/ElementsAssociationBase.hpp"
+
+#include <ostream>
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Torvel/Api/Torvel.hpp"
+#include "Util/Log.hpp"
+
+namespace TessaryConnect::Model::Issue {
+
+const PK::ClassInfo ElementsAssociationBase::classInfo("Model::Issue::ElementsAssociationBase",
+                                                       PK::Guid("c674f34c-e5de-4c68-ae55-957f2b7cdca1"),
+                                                       PK::ClassVersion(1, 0), &Base::classInfo);
+
+ElementsAssociationBase::ElementsAssociationBase() = default;
+
+ElementsAssociationBase::ElementsAssociationBase(Issue::Severity severity, const PK::UniString& targetVirtualType,
+                                                 PK::Array<PK::Guid> elements, const Api::WindowId& windowId)
+    : Base(severity), _targetVirtualType(targetVirtualType), _erroredElements(std::move(elements)),
+      _windowId(windowId) {}
+
+ElementsAssociationBase::ElementsAssociationBase(const ElementsAssociationBase& other) = default;
+
+ElementsAssociationBase::~ElementsAssociationBase() = default;
+
+PK::UniString ElementsAssociationBase::ResolveStringVariables(const ConnectionWithSpecification& connection,
+                                                              PK::UniString text) const {
+    if (!connection.HasVirtualType(_targetVirtualType)) {
+        LOG_WARN("VirtualType({}) is missing", _targetVirtualType);
+        return text;
+    }
+    text = connection.GetVirtualType(_targetVirtualType).ResolveTessaryProperties(std::move(text));
+    text.ReplaceAll("{ElemCount}", PK::UniString(std::to_string(_erroredElements.GetSize())));
+    PK::UniString viewName = "<Unknown>";
+    try {
+        viewName = _windowId.GetTitle(connection.TV());
+    } catch (const std::exception& e) {
+        LOG_ERROR("exception: {}", e);
+    } catch (...) {
+        LOG_ERROR("unknown exception!");
+    }
+    text.ReplaceAll("{ViewName}", viewName);
+    return text;
+}
+
+PK::UniString ElementsAssociationBase::GetTypeText(const ConnectionWithSpecification& connection,
+                                                  PK::Int32 textItem, PK::Int32 typeNumber) const {
+    const PK::UniString text = textItem != 0 ? GetTextTemplate(connection, textItem)
+                                             : connection.ResolveVariables("Serious error!", {}, {});
+    if (text.IsEmpty()) {
+        LOG_ERROR("Missing resource string: type({})", typeNumber);
+        return "Missing resource string.";
+    }
+    return ResolveStringVariables(connection, text);
+}
+
+Outcome ElementsAssociationBase::Refresh(const ConnectionWithSpecification& connection,
+                                         const PK::HashSet<PK::Guid>& handledElements) {
+    if (_erroredElements.IsEmpty()) return {true, false};
+    const PK::USize removed = _erroredElements.DeleteIf([&](const PK::Guid& element) {
+        if (!handledElements.Contains(element) && connection.TV().Element_Filter(element, APIFilt_None)) return false;
+        LOG_TRACE("ElementsAssociationBase: element({}) was removed becaus it is deleted or not relevant", element);
+        return true;
+    });
+    return {_erroredElements.IsEmpty(), removed != 0};
+}
+
+Outcome ElementsAssociationBase::TakeElementsOutOf(ElementsAssociationBase& older) const {
+    PK::HashSet<PK::Guid> mine;
+    for (const PK::Guid& element : _erroredElements) mine.Add(element);
+    const PK::USize removed =
+        older._erroredElements.DeleteIf([&](const PK::Guid& element) { return mine.Contains(element); });
+    return {older._erroredElements.IsEmpty(), removed != 0};
+}
+
+bool ElementsAssociationBase::MergeCopy(const Base& copy) {
+    // Each side may have settled some of the elements since the copies parted:
+    // what either no longer lists is settled.
+    const auto* other = dynamic_cast<const ElementsAssociationBase*>(&copy);
+    if (other == nullptr) return false;
+    PK::HashSet<PK::Guid> theirs;
+    for (const PK::Guid& element : other->_erroredElements) theirs.Add(element);
+    return _erroredElements.DeleteIf([&](const PK::Guid& element) { return !theirs.Contains(element); }) != 0;
+}
+
+PKErrCode ElementsAssociationBase::Write(PK::OChannel& oc) const {
+    PK::OutputFrame frame(oc, classInfo);
+    if (PKErrCode err = oc.Write(_targetVirtualType); err != PK::NoError) return err;
+    if (PKErrCode err = oc.Write(_erroredElements); err != PK::NoError) return err;
+    if (PKErrCode err = oc.Write(_windowId); err != PK::NoError) return err;
+    if (PKErrCode err = Base::Write(oc); err != PK::NoError) return err;
+    frame.Close();
+    return oc.GetOutputStatus();
+}
+
+PKErrCode ElementsAssociationBase::Read(PK::IChannel& ic) {
+    PK::InputFrame frame(ic, classInfo);
+    ThrowIfNewer(frame, classInfo);
+    if (PKErrCode err = frame.GetStatus(); err != PK::NoError) return err;
+    if (PKErrCode err = ic.Read(_targetVirtualType); err != PK::NoError) return err;
+    if (PKErrCode err = ic.Read(_erroredElements); err != PK::NoError) return err;
+    if (PKErrCode err = ic.Read(_windowId); err != PK::NoError) return err;
+    if (PKErrCode err = Base::Read(ic); err != PK::NoError) return err;
+    frame.Close();
+    return ic.GetInputStatus();
+}
+
+PKErrCode ElementsAssociationBase::WriteKind(PK::OChannel& oc, const PK::ClassInfo& kindInfo, PK::Int32 type) const {
+    PK::OutputFrame frame(oc, kindInfo);
+    if (PKErrCode err = oc.Write(type); err != PK::NoError) return err;
+    if (PKErrCode err = ElementsAssociationBase::Write(oc); err != PK::NoError) return err;
+    frame.Close();
+    return oc.GetOutputStatus();
+}
+
+PKErrCode ElementsAssociationBase::ReadKind(PK::IChannel& ic, const PK::ClassInfo& kindInfo, PK::Int32& type) {
+    PK::InputFrame frame(ic, kindInfo);
+    ThrowIfNewer(frame, kindInfo);
+    if (PKErrCode err = frame.GetStatus(); err != PK::NoError) return err;
+    if (PKErrCode err = ic.Read(type); err != PK::NoError) return err;
+    if (PKErrCode err = ElementsAssociationBase::Read(ic); err != PK::NoError) return err;
+    frame.Close();
+    return ic.GetInputStatus();
+}
+
+void ElementsAssociationBase::DumpInner(std::ostream& os) const {
+    Base::DumpInner(os);
+    os << ", \"targetVirtualType\": " << _targetVirtualType << ", \"erroredElements\": [";
+    const char* separator = "";
+    for (const PK::Guid& element : _erroredElements) {
+        os << separator << element;
+        separator = ", ";
+    }
+    os << "], \"windowId\": " << _windowId;
+}
+
+}  // namespace TessaryConnect::Model::Issue

@@ -1,0 +1,59 @@
+#pragma once
+// Elements associated with a clause that refused to take the clause's
+// current property values, all in the same way during one write run. Every
+// write run names the 3D window as its view. Fixing writes the clause's
+// values again into all its elements whose values differ.
+#include <iosfwd>
+
+#include "Model/Issue/ElementsAssociationBase.hpp"
+#include "Model/Issue/ElementsCollectionBuilder.hpp"
+
+namespace TessaryConnect::Model::Issue {
+
+class UpdateElementsProperties : public ElementsAssociationBase {
+public:
+    static const PK::ClassInfo classInfo;
+
+    // Stored as Int32.
+    enum class Type : PK::Int32 {
+        Unknown = 1,
+        NoTeamworkRight = 2,
+        LockedElement = 3,
+        OnLockedLayer = 4,
+        OnInvisibleLayer = 5,
+    };
+
+    // An object to be read, of type Unknown.
+    UpdateElementsProperties();
+    // Severity Error for Unknown, Warning for the others.
+    UpdateElementsProperties(Type type, const PK::UniString& targetVirtualType, PK::Array<PK::Guid> elements,
+                             const Api::WindowId& windowId);
+    UpdateElementsProperties(const UpdateElementsProperties& other);
+    ~UpdateElementsProperties() override;
+
+    Type GetType() const { return _type; }
+
+    UpdateElementsProperties* Clone() const override;
+    const PK::ClassInfo* GetClassInfo() const override { return &classInfo; }
+    PKErrCode Read(PK::IChannel& ic) override;
+    PKErrCode Write(PK::OChannel& oc) const override;
+    PK::UniString GetString(const ConnectionWithSpecification& connection) const override;
+    bool IsFixable() const override { return true; }
+    void Fix(ConnectionWithSpecification& connection) override;
+    // Takes the elements this issue lists out of an older property update
+    // issue; an association issue is left alone.
+    Outcome MergeFrom(const std::shared_ptr<Base>& older) override;
+    // The base issue's fields and the type only.
+    void DumpInner(std::ostream& os) const override;
+
+private:
+    Type _type = Type::Unknown;
+};
+
+std::ostream& operator<<(std::ostream& os, UpdateElementsProperties::Type type);
+
+using UpdateElementsPropertiesCollectionBuilder = ElementsCollectionBuilder<UpdateElementsProperties>;
+
+}  // namespace TessaryConnect::Model::Issue
+
+TC_OSTREAM_FORMATTER(TessaryConnect::Model::Issue::UpdateElementsProperties::Type);

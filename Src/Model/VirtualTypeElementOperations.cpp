@@ -1,0 +1,349 @@
+// The element operations of a virtual type: associating elements with its
+// clause, writing the clause values into its elements, disassociating them.
+//
+// Every element goes through the same frame. An outer guard covers reading
+// the element: an element that cannot be read is logged and skipped. An
+// inner guard covers the element's usability and its host calls: the
+// operation's usability table decides what an element that is not editable
+// becomes (an issue entry, or only a log line), and its host-error table what
+// a host refusal becomes; any other failure is an issue of the unknown type.
+// Elements are handled one by one with a constant amount of work each.
+#include <array>
+#include <optional>
+#include <span>
+
+#include <fmt/format.h>
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/Element.hpp"
+#include "Model/Issue/ElementsAssociation.hpp"
+#include "Model/Issue/UpdateElementsProperties.hpp"
+#include "Model/PropertyGroup.hpp"
+#include "Model/VirtualType.hpp"
+#include "Torvel/Api/Error.hpp"
+#include "Torvel/Api/RecordComparisons.hpp"
+#include "Torvel/Api/RecordPrinters.hpp"
+#include "Torvel/Api/Torvel.hpp"
+#include "Util/Log.hpp"
+
+namespace TessaryConnect::Model {
+
+namespace {
+
+using Usability = Element::Usability;
+using AssocType = Issue::ElementsAssociation::Type;
+using UpdateType = Issue::UpdateElementsProperties::Type;
+using Level = spdlog::level::level_enum;
+
+// What a run does with an element of one usability: its log line ("{}" is
+// the element; level off for none) and its issue type (none: skipped).
+template <typename IssueType>
+struct UsabilityRule {
+    Level level;
+    const char* line;
+    std::optional<IssueType> issue;
+};
+
+// What a run does with a host error met while it handles an element: the
+// info line ("{}" the error, then the element) and the issue type (none:
+// skipped). A code without a rule counts as an unknown failure.
+template <typename IssueType>
+struct HostErrorRule {
+    int code;
+    bool colon;  // "{}: {}" rather than "{}, {}"
+    std::optional<IssueType> issue;
+};
+
+template <typename IssueType>
+struct OperationRules {
+    std::array<UsabilityRule<IssueType>, 8> usability;  // by usability value
+    std::span<const HostErrorRule<IssueType>> hostErrors;
+    IssueType unknown;
+    bool elementBeforeType;  // the unknown-failure line names the element before the virtual type
+};
+
+constexpr HostErrorRule<AssocType> associateErrors[] = {
+    {APIERR_BADID, false, std::nullopt},
+    {APIERR_LOCKEDLAY, false, AssocType::AssocOnLockedLayer},
+    {APIERR_NOTMINE, true, AssocType::AssocNoTeamworkRight},
+    {APIERR_NOACCESSRIGHT, false, AssocType::AssocNoTeamworkRight},
+    {APIERR_BADCLASSIFICATION, false, AssocType::AssocNotSuitable},
+    {APIERR_READONLY, false, AssocType::AssocOnLockedLayer},
+};
+
+constexpr OperationRules<AssocType> associateRules{
+    {{
+        {Level::info, "elem({}):", std::nullopt},
+        {Level::info, "elem({}):", AssocType::AssocNoTeamworkRight},
+        {Level::info, "elem({}):", AssocType::AssocOnInvisibleLayer},
+        {Level::info, "elem({}):", AssocType::AssocOnLockedLayer},
+        {Level::info, "elem({}):", AssocType::AssocLockedElement},
+        {Level::info, "Hotlink({}) is not assoc", AssocType::AssocIsHotlink},
+        {Level::warn, "Should have been filtered: Elem({})", std::nullopt},
+        {Level::debug, "Elem({})", std::nullopt},
+    }},
+    associateErrors,
+    AssocType::AssocUnknown,
+    false,
+};
+
+constexpr HostErrorRule<UpdateType> updateErrors[] = {
+    {APIERR_BADID, true, std::nullopt},
+    {APIERR_NOTMINE, true, UpdateType::NoTeamworkRight},
+    {APIERR_NOACCESSRIGHT, true, UpdateType::NoTeamworkRight},
+    {APIERR_READONLY, true, UpdateType::OnLockedLayer},
+};
+
+constexpr OperationRules<UpdateType> updateRules{
+    {{
+        {Level::debug, "Elem({})", std::nullopt},
+        {Level::info, "Elem({})", UpdateType::NoTeamworkRight},
+        {Level::info, "Elem({})", UpdateType::OnInvisibleLayer},
+        {Level::info, "Elem({})", UpdateType::OnLockedLayer},
+        {Level::off, "", UpdateType::LockedElement},
+        {Level::err, "Elem({})", std::nullopt},
+        {Level::err, "Elem({})", std::nullopt},
+        {Level::debug, "Elem({})", std::nullopt},
+    }},
+    updateErrors,
+    UpdateType::Unknown,
+    true,
+};
+
+constexpr HostErrorRule<AssocType> disassociateErrors[] = {
+    {APIERR_BADID, true, std::nullopt},
+    {APIERR_BADPARS, true, std::nullopt},
+    {APIERR_LOCKEDLAY, true, AssocType::DisassocOnLockedLayer},
+    {APIERR_NOTMINE, true, AssocType::DisassocNoTeamworkRight},
+    {APIERR_NOACCESSRIGHT, true, AssocType::DisassocNoTeamworkRight},
+    {APIERR_READONLY, true, AssocType::DisassocOnLockedLayer},
+};
+
+constexpr OperationRules<AssocType> disassociateRules{
+    {{
+        {Level::err, "elem({}):", std::nullopt},
+        {Level::info, "elem({}):", AssocType::DisassocNoTeamworkRight},
+        {Level::info, "elem({}):", AssocType::DisassocOnInvisibleLayer},
+        {Level::info, "elem({}):", AssocType::DisassocOnLockedLayer},
+        {Level::info, "elem({}):", AssocType::DisassocLockedElement},
+        {Level::err, "elem({}):", std::nullopt},
+        {Level::err, "elem({}):", std::nullopt},
+        {Level::debug, "elem({}):", std::nullopt},
+    }},
+    disassociateErrors,
+    AssocType::DisassocUnknown,
+    false,
+};
+
+// One run of an element operation: the frame every element goes through and
+// the issues it collects.
+template <typename Kind>
+class ElementRun {
+public:
+    using IssueType = typename Kind::Type;
+
+    ElementRun(const VirtualType& virtualType, Api::Torvel& tv, const OperationRules<IssueType>& rules,
+               const Api::WindowId& windowId)
+        : _virtualType(virtualType), _tv(tv), _rules(rules), _builder(virtualType.ClauseId(), windowId) {}
+
+    // Work runs for each element inside both guards.
+    template <typename Work>
+    void ForEach(const PK::Array<PK::Guid>& elements, Work&& work) {
+        for (const PK::Guid& guid : elements) {
+            try {
+                const Element element(_tv, guid);
+                Guarded(element, work);
+            } catch (const std::exception& e) {
+                LOG_ERROR("exception: {}; elemGuid: {}", e, guid);
+            } catch (...) {
+                LOG_ERROR("unknown exception; elemGuid: {}", guid);
+            }
+        }
+    }
+
+    // The usability gate: true for an editable element, which the operation
+    // then changes; any other is logged and, where the table says so, recorded.
+    bool IsEditable(const Element& element) {
+        const Usability usability = element.GetUsability(_tv);
+        const UsabilityRule<IssueType>& rule = _rules.usability.at(static_cast<std::size_t>(usability));
+        if (rule.level != Level::off) TC_LOG(rule.level, fmt::runtime(rule.line), element);
+        if (usability == Usability::Editable) return true;
+        if (rule.issue) _builder.Add(*rule.issue, element.GetTrueGuid());
+        return false;
+    }
+
+    PK::Array<std::shared_ptr<Issue::Base>> ReleaseIssues() { return Issue::AsBaseIssues(std::move(_builder).Release()); }
+
+private:
+    template <typename Work>
+    void Guarded(const Element& element, Work& work) {
+        try {
+            work(element);
+        } catch (const Api::GeneralError& e) {
+            // A deleted element is an unknown one to every rule, as its error type says.
+            const int code = e.GetCode() == APIERR_DELETED ? APIERR_BADID : e.GetCode();
+            for (const HostErrorRule<IssueType>& rule : _rules.hostErrors) {
+                if (rule.code != code) continue;
+                if (rule.colon)
+                    LOG_INFO("{}: {}", e, element);
+                else
+                    LOG_INFO("{}, {}", e, element);
+                if (rule.issue) _builder.Add(*rule.issue, element.GetTrueGuid());
+                return;
+            }
+            Unknown(element, &e);
+        } catch (const std::exception& e) {
+            Unknown(element, &e);
+        } catch (...) {
+            Unknown(element, nullptr);
+        }
+    }
+
+    void Unknown(const Element& element, const std::exception* e) {
+        if (e != nullptr && _rules.elementBeforeType)
+            LOG_ERROR("exception: {}; elem: {}; *this: {}", *e, element, _virtualType);
+        else if (e != nullptr)
+            LOG_ERROR("exception: {}; *this: {}; elem: {}", *e, _virtualType, element);
+        else if (_rules.elementBeforeType)
+            LOG_ERROR("unknown exception; elem: {}; *this: {}", element, _virtualType);
+        else
+            LOG_ERROR("unknown exception; *this: {}; elem: {}", _virtualType, element);
+        _builder.Add(_rules.unknown, element.GetTrueGuid());
+    }
+
+    const VirtualType& _virtualType;
+    Api::Torvel& _tv;
+    const OperationRules<IssueType>& _rules;
+    Issue::ElementsCollectionBuilder<Kind> _builder;
+};
+
+// The view the user works in; an invalid one when the host cannot say.
+Api::WindowId CurrentWindow(Api::Torvel& tv) {
+    try {
+        return Api::WindowId::GetCurrent(tv);
+    } catch (const std::exception& e) {
+        LOG_ERROR("exception: {}", e);
+    } catch (...) {
+        LOG_ERROR("unknown exception!");
+    }
+    return {};
+}
+
+// Every property write names the 3D window, whatever view is current.
+Api::WindowId PropertyWriteWindow() { return Api::WindowId(Api::DatabaseId(APIWind_3DModelID, 0, PK::Guid()), 0, false); }
+
+// Whether the element's values differ from the clause's. An answer that does
+// not match the question (another definition at a place, or fewer values
+// than asked for) throws: the element is an unknown failure.
+bool Differs(const PK::Array<API_Property>& properties, const PK::Array<API_Property>& elemProperties) {
+    if (elemProperties.GetSize() < properties.GetSize()) {
+        LOG_CRITICAL("failed assertion: elemProperties.GetSize() >= properties.GetSize(), properties({}), "
+                     "elemProperties({})",
+                     fmt::join(properties, ", "), fmt::join(elemProperties, ", "));
+        TC_THROW_RUNTIME("assert");
+    }
+    for (PK::USize i = 0; i < properties.GetSize(); ++i) {
+        if (properties[i].definition.guid != elemProperties[i].definition.guid) {
+            LOG_CRITICAL("failed assertion: properties[i].definition.guid == elemProperties[i] .definition.guid, "
+                         "properties[i]({}), elemProperties[i]({})",
+                         properties[i], elemProperties[i]);
+            TC_THROW_RUNTIME("assert");
+        }
+        if (!(properties[i].value == elemProperties[i].value) || properties[i].isDefault != elemProperties[i].isDefault)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+VirtualType::ElementOperationResult VirtualType::AssociateElements(const Api::Properties& properties,
+                                                                   const PK::Array<PK::Guid>& elements) {
+    const bool changed = UpdateProperties(properties);
+    CheckClassificationItem();
+    const PK::Guid item = _classificationItemGuid;
+    // The same values go into every element of the run.
+    const PK::Array<API_Property> records = GetApiProperties();
+
+    ElementRun<Issue::ElementsAssociation> run(*this, TV(), associateRules, CurrentWindow(TV()));
+    ElementOperationResult result;
+    result.elements.Reserve(elements.GetSize());
+    run.ForEach(elements, [&](const Element& element) {
+        if (!run.IsEditable(element)) return;
+        // Classified, an element whose values are then refused stays so, and counts as failed.
+        TV().Element_AddClassificationItem(element.GetTrueGuid(), item);
+        LOG_DEBUG("elem({}) was classified({})", element, item);
+        TV().Element_SetProperties(element.GetTrueGuid(), records);
+        result.elements.Push(element.GetTrueGuid());
+        LOG_DEBUG("element({}) properties were set({})", element, fmt::join(records, ", "));
+    });
+    result.issues = run.ReleaseIssues();
+
+    if (changed) {
+        // The elements just associated carry the new values already: only the others are written.
+        ElementOperationResult rewrite = UpdateElementProperties();
+        result.issues.Append(std::move(rewrite.issues));
+    }
+    LOG_INFO("associated({}), issues({})", fmt::join(result.elements, ", "), result.issues);
+    return result;
+}
+
+VirtualType::ElementOperationResult VirtualType::UpdateElementProperties() {
+    const PK::Array<PK::Guid> elements = GetAssociatedElements();
+    const PK::Array<API_Property> records = GetApiProperties();
+    PK::Array<PK::Guid> definitions;
+    definitions.Reserve(records.GetSize());
+    for (const API_Property& record : records) definitions.Push(record.definition.guid);
+
+    ElementRun<Issue::UpdateElementsProperties> run(*this, TV(), updateRules, PropertyWriteWindow());
+    ElementOperationResult result;
+    PK::USize differing = 0;
+    run.ForEach(elements, [&](const Element& element) {
+        const PK::Array<API_Property> current = TV().Element_GetPropertyValuesByGuid(element.GetTrueGuid(), definitions);
+        if (!Differs(records, current)) return;
+        ++differing;
+        if (!run.IsEditable(element)) return;
+        TV().Element_SetProperties(element.GetTrueGuid(), records);
+        result.elements.Push(element.GetTrueGuid());
+    });
+    result.issues = run.ReleaseIssues();
+
+    if (differing == result.elements.GetSize()) {
+        TC_ASSERT(err, result.issues.IsEmpty());
+        if (!_dirtyTessaryPropertyNames.IsEmpty()) {
+            _dirtyTessaryPropertyNames.Clear();
+            // Stored at once: reopened, the project must not show values as pending that its elements hold.
+            _connection._OnlyForVT_VirtualTypeChanged();
+        }
+    } else {
+        TC_ASSERT(err, !result.issues.IsEmpty());
+    }
+    return result;
+}
+
+VirtualType::ElementOperationResult VirtualType::DisassociateElements(const PK::Array<PK::Guid>& elements) {
+    CheckClassificationItem();
+    const PK::Guid item = _classificationItemGuid;
+    const Model::PropertyGroup& group = _connection.PropertyGroup();
+
+    ElementRun<Issue::ElementsAssociation> run(*this, TV(), disassociateRules, CurrentWindow(TV()));
+    ElementOperationResult result;
+    result.elements.Reserve(elements.GetSize());
+    run.ForEach(elements, [&](const Element& element) {
+        if (!run.IsEditable(element)) return;
+        // Clauses with the same code share the item: it stays on the elements of the others.
+        const PK::UniString clauseId = group.GetClauseIdOfElem(element.GetTrueGuid());
+        if (clauseId != _virtualTypeId && _connection.HasVirtualType(clauseId)) {
+            LOG_INFO("elem({}) belongs to clause({}), not to ({}): it keeps its classification({})", element, clauseId,
+                     _virtualTypeId, item);
+            return;
+        }
+        TV().Element_RemoveClassificationItem(element.GetTrueGuid(), item);
+        result.elements.Push(element.GetTrueGuid());
+        LOG_DEBUG("element({}) was dissacociated from ({}, {})", element, _virtualTypeId, item);
+    });
+    result.issues = run.ReleaseIssues();
+    return result;
+}
+
+}  // namespace TessaryConnect::Model
