@@ -1,9 +1,9 @@
 #include "Model/ConnectionWithSpecification.hpp"
 
-#include <fmt/format.h>
-
 #include <exception>
 #include <ostream>
+
+#include <fmt/format.h>
 
 #include "Model/Errors.hpp"
 #include "Model/Issue/BaseWithText.hpp"
@@ -268,7 +268,73 @@ void ConnectionWithSpecification::RemoveIssue(const std::shared_ptr<Issue::Base>
     Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
 }
 
-// ---- virtual types ----
+void ConnectionWithSpecification::AddIssues(Issue::Collection::Issues&& issues,
+                                            const PK::Array<PK::Guid>& handledElements) {
+    if (_issueCollection->AddIssues(std::move(issues))) {
+        _issueCollection->RefreshAndRemoveIrrelevantElems(handledElements);
+    } else if (handledElements.IsEmpty() || !_issueCollection->RefreshAndRemoveIrrelevantElems(handledElements)) {
+        return;
+    }
+    Store();
+    Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
+}
+
+void ConnectionWithSpecification::AddIssue(std::shared_ptr<Issue::Base> issue) {
+    Issue::Collection::Issues issues;
+    issues.Push(std::move(issue));
+    AddIssues(std::move(issues), {});
+}
+
+// ---- failure funnel and commands ----
+
+bool ConnectionWithSpecification::HandleExceptions(const std::function<void()>& body) {
+    try {
+        body();
+        return true;
+    } catch (const Api::ErrorPropertyManagerNoAccessRight& e) {
+        LOG_INFO("{}", e);
+        Notify(&ConnectionWithSpecificationObserver::ConnEvent_ErrorPropertyManagerNoAccessRight);
+    } catch (const Api::ErrorClassificationManagerNoAccessRight& e) {
+        LOG_INFO("{}", e);
+        Notify(&ConnectionWithSpecificationObserver::ConnEvent_ErrorClassificationManagerNoAccessRight);
+    } catch (const Error::IssueErrorBase& e) {
+        LOG_INFO("{}", e);
+        std::shared_ptr<Issue::Base> issue(e.GetIssue().Clone());
+        AddIssue(issue);
+        Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueWereThrown, issue);
+    } catch (const std::exception& e) {
+        LOG_ERROR("exception: {}", e);
+        AddIssue(std::make_shared<Issue::UnknownError>());
+    } catch (...) {
+        LOG_ERROR("unknown exception!");
+        AddIssue(std::make_shared<Issue::UnknownError>());
+    }
+    return false;
+}
+
+bool ConnectionWithSpecification::CallUndoableCmd(const PK::UniString& name, const std::function<void()>& body) {
+    bool succeeded = false;
+    TV().CallUndoableCommand(name, Api::Torvel::Command([&] { succeeded = HandleExceptions(body); }));
+    return succeeded;
+}
+
+bool ConnectionWithSpecification::Cmd_Disconnect(bool tellPage) {
+    const PK::UniString name = ResolveVariables(TV().GetResource({undoNamesResID, 2}), {}, {});
+    CallUndoableCmd(name, [&] {
+        _propertyGroup.Remove();
+        const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;
+        if (tellPage && page != nullptr) page->RemoveSpecAssociation(_tessarySpecificationId, _planData->Id());
+        try {
+            TV().ModulData_Erase(GetModulDataName());
+        } catch (const Api::Error<APIERR_NOMODULEDATA>&) {
+            // gone already: nothing left to erase
+        }
+        _markedAsDeleted = true;
+        LOG_INFO("Specification was disconnected: {}", *this);
+        Notify(&ConnectionWithSpecificationObserver::ConnEvent_Disconnected);
+    });
+    return _markedAsDeleted;
+}
 
 VirtualType& ConnectionWithSpecification::GetOrCreateVirtualType(const PK::UniString& tessaryClauseId,
                                                                  const Api::Properties& properties) {

@@ -144,6 +144,21 @@ public:
     // The elements associated with the clause; empty when that failed. Never throws.
     PK::Array<PK::Guid> GetAssociatedElements(const PK::UniString& tessaryClauseId);
 
+    // Runs the body; whatever it throws becomes an access-right event, a
+    // recorded issue (with ConnEvent_IssueWereThrown for an error carrying
+    // one) or an Issue::UnknownError. True when the body returned normally.
+    bool HandleExceptions(const std::function<void()>& body);
+    // HandleExceptions inside one named undoable host command; false also
+    // when the host did not run the command.
+    bool CallUndoableCmd(const PK::UniString& name, const std::function<void()>& body);
+    // The same outside the undo history.
+    bool CallCmd(const PK::UniString& name, const std::function<void()>& body);
+
+    // Removes the property group and the stored record (telling the page when
+    // asked), marks the connection deleted and tells the observers, as one
+    // undo step. True when the connection is now deleted.
+    bool Cmd_Disconnect(bool tellPage);
+
     // The clause's virtual type; one the connection lacks is made, filed,
     // stored and announced first (the first step of associating elements
     // with a clause). Throws as the virtual type's construction does
@@ -168,11 +183,8 @@ public:
     // ---- commands: each changes the project inside one named host command ----
     // Nothing thrown inside a command's work leaves it: it becomes an
     // access-right event, a recorded issue or both (HandleExceptions).
+    // Cmd_Disconnect stands above.
 
-    // Removes the property group and the stored record (telling the page when
-    // asked), marks the connection deleted and tells the observers, as one
-    // undo step. True when the connection is now deleted.
-    bool Cmd_Disconnect(bool tellPage);
     // Renames the property group after changed titles and takes them over;
     // refused for want of the property right, the titles tried become an
     // issue to retry. False when neither title changed (nothing is done).
@@ -193,15 +205,6 @@ public:
 
     bool HasTitleChanged(const PK::UniString& specificationTitle, const PK::UniString& projectTitle) const;
 
-    // Runs the body; whatever it throws becomes an access-right event, a
-    // recorded issue (with ConnEvent_IssueWereThrown for an error carrying
-    // one) or an Issue::UnknownError. True when the body returned normally.
-    bool HandleExceptions(const std::function<void()>& body);
-    // HandleExceptions inside one named undoable host command; false also
-    // when the host did not run the command.
-    bool CallUndoableCmd(const PK::UniString& name, const std::function<void()>& body);
-    // The same outside the undo history.
-    bool CallCmd(const PK::UniString& name, const std::function<void()>& body);
 
     // ---- issues ----
 

@@ -1,12 +1,12 @@
-// The connection's commands, the failure funnel they run their work through,
-// and the upkeep of its issue list.
+// The connection's commands (but Cmd_Disconnect, which stands with the
+// failure funnel they run their work through) and the upkeep of its issue list.
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <exception>
 #include <limits>
 #include <utility>
 #include <vector>
-
-#include <fmt/format.h>
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Errors.hpp"
@@ -22,39 +22,6 @@
 
 namespace TessaryConnect::Model {
 
-// ---- failure funnel ----
-
-bool ConnectionWithSpecification::HandleExceptions(const std::function<void()>& body) {
-    try {
-        body();
-        return true;
-    } catch (const Api::ErrorPropertyManagerNoAccessRight& e) {
-        LOG_INFO("{}", e);
-        Notify(&ConnectionWithSpecificationObserver::ConnEvent_ErrorPropertyManagerNoAccessRight);
-    } catch (const Api::ErrorClassificationManagerNoAccessRight& e) {
-        LOG_INFO("{}", e);
-        Notify(&ConnectionWithSpecificationObserver::ConnEvent_ErrorClassificationManagerNoAccessRight);
-    } catch (const Error::IssueErrorBase& e) {
-        LOG_INFO("{}", e);
-        std::shared_ptr<Issue::Base> issue(e.GetIssue().Clone());
-        AddIssue(issue);
-        Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueWereThrown, issue);
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
-        AddIssue(std::make_shared<Issue::UnknownError>());
-    } catch (...) {
-        LOG_ERROR("unknown exception!");
-        AddIssue(std::make_shared<Issue::UnknownError>());
-    }
-    return false;
-}
-
-bool ConnectionWithSpecification::CallUndoableCmd(const PK::UniString& name, const std::function<void()>& body) {
-    bool succeeded = false;
-    TV().CallUndoableCommand(name, Api::Torvel::Command([&] { succeeded = HandleExceptions(body); }));
-    return succeeded;
-}
-
 bool ConnectionWithSpecification::CallCmd(const PK::UniString& name, const std::function<void()>& body) {
     bool succeeded = false;
     TV().CallCommand(name, Api::Torvel::Command([&] { succeeded = HandleExceptions(body); }));
@@ -62,23 +29,6 @@ bool ConnectionWithSpecification::CallCmd(const PK::UniString& name, const std::
 }
 
 // ---- issues ----
-
-void ConnectionWithSpecification::AddIssues(Issue::Collection::Issues&& issues,
-                                            const PK::Array<PK::Guid>& handledElements) {
-    if (_issueCollection->AddIssues(std::move(issues))) {
-        _issueCollection->RefreshAndRemoveIrrelevantElems(handledElements);
-    } else if (handledElements.IsEmpty() || !_issueCollection->RefreshAndRemoveIrrelevantElems(handledElements)) {
-        return;
-    }
-    Store();
-    Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
-}
-
-void ConnectionWithSpecification::AddIssue(std::shared_ptr<Issue::Base> issue) {
-    Issue::Collection::Issues issues;
-    issues.Push(std::move(issue));
-    AddIssues(std::move(issues), {});
-}
 
 void ConnectionWithSpecification::RemoveIssue(const Issue::Base& issue) {
     for (const std::shared_ptr<Issue::Base>& held : _issueCollection->Get()) {
@@ -95,24 +45,6 @@ void ConnectionWithSpecification::RefreshIssues() {
 }
 
 // ---- commands ----
-
-bool ConnectionWithSpecification::Cmd_Disconnect(bool tellPage) {
-    const PK::UniString name = ResolveVariables(TV().GetResource({undoNamesResID, 2}), {}, {});
-    CallUndoableCmd(name, [&] {
-        _propertyGroup.Remove();
-        const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;
-        if (tellPage && page != nullptr) page->RemoveSpecAssociation(_tessarySpecificationId, _planData->Id());
-        try {
-            TV().ModulData_Erase(GetModulDataName());
-        } catch (const Api::Error<APIERR_NOMODULEDATA>&) {
-            // gone already: nothing left to erase
-        }
-        _markedAsDeleted = true;
-        LOG_INFO("Specification was disconnected: {}", *this);
-        Notify(&ConnectionWithSpecificationObserver::ConnEvent_Disconnected);
-    });
-    return _markedAsDeleted;
-}
 
 bool ConnectionWithSpecification::HasTitleChanged(const PK::UniString& specificationTitle,
                                                   const PK::UniString& projectTitle) const {
@@ -156,27 +88,17 @@ void ConnectionWithSpecification::Cmd_AssociateElementsToVirtualType(const PK::U
         _classificationSystem.Check();
         _propertyGroup.Check();
 
-        // Held here: the table may take another object under the clause id while the command runs.
-        std::shared_ptr<VirtualType> virtualType;
-        if (const std::shared_ptr<VirtualType>* held = _virtualTypes.GetPtr(tessaryClauseId)) {
-            virtualType = *held;
-        } else {
-            virtualType = std::make_shared<VirtualType>(*this, tessaryClauseId, properties);
-            LOG_DEBUG("Generating virtual type({})", *virtualType);
-            _virtualTypes.Add(tessaryClauseId, virtualType);
-            Store();
-            Notify(&ConnectionWithSpecificationObserver::ConnEvent_VirtualTypeListChanged);
-        }
+        VirtualType& virtualType = GetOrCreateVirtualType(tessaryClauseId, properties);
 
         // Told on every request, so the page learns of a virtual type it has not seen.
         const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;
-        if (tellPage && page != nullptr) page->Associate(virtualType->GetAsAssociableType(false), tessaryClauseId);
+        if (tellPage && page != nullptr) page->Associate(virtualType.GetAsAssociableType(false), tessaryClauseId);
 
-        const PK::UniString name = virtualType->ResolveTessaryProperties(TV().GetResource({undoNamesResID, 5}));
+        const PK::UniString name = virtualType.ResolveTessaryProperties(TV().GetResource({undoNamesResID, 5}));
         VirtualType::ElementOperationResult result;
-        if (!CallUndoableCmd(name, [&] { result = virtualType->AssociateElements(properties, elements); })) return;
+        if (!CallUndoableCmd(name, [&] { result = virtualType.AssociateElements(properties, elements); })) return;
         LOG_DEBUG("Specification({}) - Clause({}): Associate was called: associated elements({}), issues({})",
-                  _tessarySpecificationId, virtualType->ClauseId(), fmt::join(result.elements, ", "), result.issues);
+                  _tessarySpecificationId, virtualType.ClauseId(), fmt::join(result.elements, ", "), result.issues);
         const PK::Array<PK::Guid> associated = std::move(result.elements);
         AddIssues(std::move(result.issues), associated);
         _unassociatedElementsCache.Remove(associated);
@@ -222,8 +144,8 @@ void ConnectionWithSpecification::Cmd_UpdateVirtualTypeProperties(const PK::UniS
 void ConnectionWithSpecification::Cmd_CheckAndUpdateAllAssociatedElementProperties() {
     const PK::UniString name = ResolveVariables(TV().GetResource({undoNamesResID, 4}), {}, {});
     CallUndoableCmd(name, [&] {
-        const auto phases = static_cast<PK::Int16>(
-            std::min<PK::USize>(_virtualTypes.GetSize(), std::numeric_limits<PK::Int16>::max()));
+        const auto phases =
+            static_cast<PK::Int16>(std::min<PK::USize>(_virtualTypes.GetSize(), std::numeric_limits<PK::Int16>::max()));
         Api::ProcessWindow progress(TVPtr(), "Orvo Tessary: Updating element properties", phases);
 
         // One clause that fails must not cost the others their writes nor

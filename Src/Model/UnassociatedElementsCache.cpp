@@ -90,11 +90,20 @@ void UnassociatedElementsCache::Reset(bool notify) {
     });
 
     std::swap(_table, table);
+    _typeOf.Clear();
+    for (const auto& [type, elements] : _table)
+        for (const PK::Guid& element : elements) _typeOf.Put(element, type);
     if (!notify) return;
     PK::HashSet<Element::Type> types;
     for (const auto& [type, elements] : _table) types.Add(type);
     for (const auto& [type, elements] : table) types.Add(type);
     _conn._OnlyForUC_UnassociatedElementTypeChanged(types);
+}
+
+bool UnassociatedElementsCache::File(const Element::Type& type, const PK::Guid& element) {
+    if (!_table[type].Add(element)) return false;
+    _typeOf.Put(element, type);
+    return true;
 }
 
 bool UnassociatedElementsCache::Add(const PK::Guid& element) { return Add(PK::Array<PK::Guid>{element}); }
@@ -103,7 +112,7 @@ bool UnassociatedElementsCache::Add(const PK::Array<PK::Guid>& elements) {
     PK::HashSet<Element::Type> affected;
     for (const PK::Guid& guid : elements) {
         const Element::Type type = Element(_conn.TV(), guid).GetType();
-        if (_table[type].Add(guid)) affected.Add(type);
+        if (File(type, guid)) affected.Add(type);
     }
     if (affected.IsEmpty()) return false;
     _conn._OnlyForUC_UnassociatedElementTypeChanged(affected);
@@ -115,9 +124,12 @@ bool UnassociatedElementsCache::Remove(const PK::Guid& element) { return Remove(
 bool UnassociatedElementsCache::Remove(const PK::Array<PK::Guid>& elements) {
     PK::HashSet<Element::Type> affected;
     for (const PK::Guid& guid : elements) {
-        const Element::Type type = Element(_conn.TV(), guid).GetType();
-        PK::HashSet<PK::Guid>* held = _table.GetPtr(type);
-        if (held != nullptr && held->Delete(guid)) affected.Add(type);
+        // An element taken out keeps its entry here until the next rebuild:
+        // the set, not this entry, says whether it is filed.
+        const Element::Type* type = _typeOf.GetPtr(guid);
+        if (type == nullptr) continue;  // never filed: nothing to take out
+        PK::HashSet<PK::Guid>* held = _table.GetPtr(*type);
+        if (held != nullptr && held->Delete(guid)) affected.Add(*type);
     }
     if (affected.IsEmpty()) return false;
     _conn._OnlyForUC_UnassociatedElementTypeChanged(affected);
@@ -155,7 +167,7 @@ void UnassociatedElementsCache::TVEvent_Element_Created(const API_NotifyElementT
         return;
     }
 
-    _table[element.GetType()].Add(element.GetTrueGuid());
+    File(element.GetType(), element.GetTrueGuid());
     PK::HashSet<Element::Type> affected{element.GetType()};
     const PK::Array<API_ElemTypeID> related = RelatedTypes(element.GetType().typeID);
     if (!related.IsEmpty()) {

@@ -10,7 +10,9 @@
 // team-work changes and changes of window, story or 3D display rebuild it.
 // The element types concerned are reported through the connection, which
 // tells its observers. A rebuild reads every listed element; one element that
-// cannot be read is logged and skipped, the others still count.
+// cannot be read is logged and skipped, the others still count. The cache
+// knows the type it filed each element under, so taking elements out asks
+// the host nothing: an association takes out every element it completed.
 #include "Model/Element.hpp"
 #include "PK/Array.hpp"
 #include "PK/Guid.hpp"
@@ -55,8 +57,13 @@ private:
     // Usable for association and without a clause of this connection.
     bool IsUnassociated(const Element& element) const;
 
+    // Files the element under the type; true when it was not there yet.
+    bool File(const Element::Type& type, const PK::Guid& element);
+
     ConnectionWithSpecification& _conn;
     Table _table;
+    // The type each element was filed under since the last rebuild.
+    PK::HashTable<PK::Guid, Element::Type> _typeOf;
 };
 
 }  // namespace TessaryConnect::Model

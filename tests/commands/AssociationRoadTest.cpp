@@ -1,0 +1,130 @@
+// The road of one association request, from the page's call to what the
+// project, the issues, the page and the palette's observers end up with, over
+// a selection that holds every kind of element the host can refuse.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "CommandScene.hpp"
+#include "support/LogCapture.hpp"
+
+using namespace CmdTest;
+using Assoc = Model::Issue::ElementsAssociation;
+
+namespace {
+
+struct MixedSelection {
+    explicit MixedSelection(Scene& s) {
+        s.sim.SetShared(true);
+        s.sim.ReserveClassificationsAndProperties();
+        lockedLayer = s.sim.AddLayer("Locked", {.locked = true});
+        hiddenLayer = s.sim.AddLayer("Hidden", {.hidden = true});
+        hotlinkModule = PK::Guid::Generate();
+
+        editable = s.sim.AddElement(API_WallID);
+        locked = s.sim.AddElement(API_SlabID, {.locked = true});
+        onLockedLayer = s.sim.AddElement(API_WallID, {.layer = lockedLayer});
+        onHiddenLayer = s.sim.AddElement(API_ColumnID, {.layer = hiddenLayer});
+        notMine = s.sim.AddElement(API_WallID, {.reservation = TVSim::Reservation::OtherMember});
+        hotlinked = s.sim.AddElement(API_BeamID, {.hotlink = hotlinkModule});
+        // A door only counts in its own variation.
+        unsuitableVariation = s.sim.AddElement(API_DoorID, {.variation = APIVarId_Generic});
+        refusedByHost = s.sim.AddElement(API_SlabID, {.classifiable = false});
+        sectionParent = s.sim.AddElement(API_WallID);
+        section = s.sim.AddSectionElement(sectionParent);
+        lockedToo = s.sim.AddElement(API_WallID, {.locked = true});
+        deleted = s.sim.AddElement(API_WallID);
+
+        elements = {editable, locked,     onLockedLayer, onHiddenLayer, notMine, hotlinked, unsuitableVariation,
+                    refusedByHost, section, lockedToo, deleted};
+    }
+
+    PK::Int32 lockedLayer, hiddenLayer;
+    API_Guid hotlinkModule;
+    API_Guid editable, locked, onLockedLayer, onHiddenLayer, notMine, hotlinked, unsuitableVariation, refusedByHost,
+        sectionParent, section, lockedToo, deleted;
+    PK::Array<API_Guid> elements;  // in the order the selection lists them
+};
+
+}  // namespace
+
+TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefusalBecomesAFixableIssue) {
+    Scene s;
+    MixedSelection m(s);
+    s.connection->UnassociatedElementsCache().Reset(false);
+    const auto& cached = s.connection->UnassociatedElementsCache().Get();
+    ASSERT_TRUE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.editable));
+    s.sim.DeleteElement(m.deleted);  // deleted after the user selected it
+    const std::size_t stepsBefore = s.sim.GetUndoSteps().size();
+
+    TestSupport::LogCapture log(TestSupport::LogCapture::Mode::AddToDefault);
+    s.connection->Cmd_AssociateElementsToVirtualType("clause-a", ConnTest::Clause("clause-a", "A10", "Walls"),
+                                                     m.elements, true);
+
+    // In the host: the editable element and the model element behind the section element, with every value.
+    for (const API_Guid& element : {m.editable, m.sectionParent}) {
+        EXPECT_TRUE(s.IsClassifiedWith(element, "A10"));
+        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::ClauseId), "clause-a");
+        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::Code), "A10");
+        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::Title), "Walls");
+        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::Prefix), "Pre");
+        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::Suffix), "Suf");
+    }
+    for (const API_Guid& element : {m.locked, m.onLockedLayer, m.onHiddenLayer, m.notMine, m.hotlinked,
+                                    m.unsuitableVariation, m.refusedByHost, m.lockedToo})
+        EXPECT_FALSE(s.IsClassifiedWith(element, "A10"));
+    EXPECT_EQ(s.UndoableStepsSince(stepsBefore),
+              std::vector<std::string>{"Associate elements with Orvo Tessary clause A10"});
+
+    // One issue per refusal, in the order each first happened, naming the view the user was in.
+    EXPECT_EQ(s.Issues(), (std::vector<std::string>{"AssocLockedElement[2]", "AssocOnLockedLayer[1]",
+                                                     "AssocOnInvisibleLayer[1]", "AssocNoTeamworkRight[1]",
+                                                     "AssocIsHotlink[1]", "AssocNotSuitable[1]"}));
+    const auto issues = s.IssuesOf<Assoc>();
+    EXPECT_EQ(issues[0]->GetErroredElements(), (PK::Array<API_Guid>{m.locked, m.lockedToo}));
+    for (const auto& issue : issues) {
+        EXPECT_EQ(issue->GetWindowId().GetDatabaseId().GetTypeID(), APIWind_FloorPlanID);
+        EXPECT_NE(std::string(issue->GetString(*s.connection).ToCStr()).find("Ground Floor"), std::string::npos);
+    }
+    // What was not refused but not done either is only logged.
+    EXPECT_FALSE(log.MessagesStartingWith("Should have been filtered: Elem(").empty());
+    EXPECT_FALSE(log.MessagesStartingWith("exception: APIERR_DELETED").empty());
+
+    // The page hears of the clause before the elements change; the palette after.
+    EXPECT_EQ(s.Timeline(), (std::vector<std::string>{"event:VirtualTypeListChanged", "Associate(clause-a, clause-a)",
+                                                      "event:IssueListChanged",
+                                                      "event:UnassociatedElementTypeChanged"}));
+    EXPECT_FALSE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.editable));
+    EXPECT_TRUE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.onLockedLayer));
+
+    // The issues are kept with the connection.
+    EXPECT_EQ(s.Load()->IssueCollection().Get().GetSize(), 6u);
+
+    // Each cause removed, each fix clears its issue and associates its elements, without asking the page.
+    s.Timeline().clear();
+    const std::map<Assoc::Type, std::function<void()>> removeCause = {
+        {Assoc::Type::AssocLockedElement,
+         [&] {
+             s.sim.SetElementLocked(m.locked, false);
+             s.sim.SetElementLocked(m.lockedToo, false);
+         }},
+        {Assoc::Type::AssocOnLockedLayer, [&] { s.sim.SetLayerLocked(m.lockedLayer, false); }},
+        {Assoc::Type::AssocOnInvisibleLayer, [&] { s.sim.SetLayerHidden(m.hiddenLayer, false); }},
+        {Assoc::Type::AssocNoTeamworkRight,
+         [&] { s.sim.SetElementReservation(m.notMine, TVSim::Reservation::Mine); }},
+        {Assoc::Type::AssocIsHotlink, [&] { s.sim.SetElementHotlink(m.hotlinked, APINULLGuid); }},
+        {Assoc::Type::AssocNotSuitable, [&] { s.sim.SetElementClassifiable(m.refusedByHost, true); }},
+    };
+    for (const auto& issue : issues) {
+        SCOPED_TRACE(fmt::format("{}", issue->GetType()));
+        const std::size_t before = s.connection->IssueCollection().Get().GetSize();
+        const PK::Array<API_Guid> elements = issue->GetErroredElements();
+        removeCause.at(issue->GetType())();
+        s.Fix(issue);
+        EXPECT_EQ(s.connection->IssueCollection().Get().GetSize(), before - 1);
+        for (const API_Guid& element : elements) EXPECT_TRUE(s.IsClassifiedWith(element, "A10"));
+    }
+    EXPECT_TRUE(s.connection->IssueCollection().Get().IsEmpty());
+    for (const std::string& entry : s.Timeline()) EXPECT_TRUE(entry.starts_with("event:")) << entry;
+}
