@@ -10,6 +10,7 @@
 //   command's growth against (the host's tables outgrow the processor caches).
 // Times are the thread's processor time, both for the command and the host.
 #include <benchmark/benchmark.h>
+#include <fmt/format.h>
 #include <spdlog/spdlog.h>
 
 #include <algorithm>
@@ -18,8 +19,6 @@
 #include <memory>
 #include <stdexcept>
 #include <utility>
-
-#include <fmt/format.h>
 
 #include "Model/Issue/ElementsAssociation.hpp"
 #include "TVAPI/Sim.hpp"

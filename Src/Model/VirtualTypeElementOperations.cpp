@@ -8,11 +8,11 @@
 // becomes (an issue entry, or only a log line), and its host-error table what
 // a host refusal becomes; any other failure is an issue of the unknown type.
 // Elements are handled one by one with a constant amount of work each.
+#include <fmt/format.h>
+
 #include <array>
 #include <optional>
 #include <span>
-
-#include <fmt/format.h>
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Element.hpp"
@@ -172,7 +172,9 @@ public:
         return false;
     }
 
-    PK::Array<std::shared_ptr<Issue::Base>> ReleaseIssues() { return Issue::AsBaseIssues(std::move(_builder).Release()); }
+    PK::Array<std::shared_ptr<Issue::Base>> ReleaseIssues() {
+        return Issue::AsBaseIssues(std::move(_builder).Release());
+    }
 
 private:
     template <typename Work>
@@ -230,23 +232,27 @@ Api::WindowId CurrentWindow(Api::Torvel& tv) {
 }
 
 // Every property write names the 3D window, whatever view is current.
-Api::WindowId PropertyWriteWindow() { return Api::WindowId(Api::DatabaseId(APIWind_3DModelID, 0, PK::Guid()), 0, false); }
+Api::WindowId PropertyWriteWindow() {
+    return Api::WindowId(Api::DatabaseId(APIWind_3DModelID, 0, PK::Guid()), 0, false);
+}
 
 // Whether the element's values differ from the clause's. An answer that does
 // not match the question (another definition at a place, or fewer values
 // than asked for) throws: the element is an unknown failure.
 bool Differs(const PK::Array<API_Property>& properties, const PK::Array<API_Property>& elemProperties) {
     if (elemProperties.GetSize() < properties.GetSize()) {
-        LOG_CRITICAL("failed assertion: elemProperties.GetSize() >= properties.GetSize(), properties({}), "
-                     "elemProperties({})",
-                     fmt::join(properties, ", "), fmt::join(elemProperties, ", "));
+        LOG_CRITICAL(
+            "failed assertion: elemProperties.GetSize() >= properties.GetSize(), properties({}), "
+            "elemProperties({})",
+            fmt::join(properties, ", "), fmt::join(elemProperties, ", "));
         TC_THROW_RUNTIME("assert");
     }
     for (PK::USize i = 0; i < properties.GetSize(); ++i) {
         if (properties[i].definition.guid != elemProperties[i].definition.guid) {
-            LOG_CRITICAL("failed assertion: properties[i].definition.guid == elemProperties[i] .definition.guid, "
-                         "properties[i]({}), elemProperties[i]({})",
-                         properties[i], elemProperties[i]);
+            LOG_CRITICAL(
+                "failed assertion: properties[i].definition.guid == elemProperties[i] .definition.guid, "
+                "properties[i]({}), elemProperties[i]({})",
+                properties[i], elemProperties[i]);
             TC_THROW_RUNTIME("assert");
         }
         if (!(properties[i].value == elemProperties[i].value) || properties[i].isDefault != elemProperties[i].isDefault)
@@ -299,7 +305,8 @@ VirtualType::ElementOperationResult VirtualType::UpdateElementProperties() {
     ElementOperationResult result;
     PK::USize differing = 0;
     run.ForEach(elements, [&](const Element& element) {
-        const PK::Array<API_Property> current = TV().Element_GetPropertyValuesByGuid(element.GetTrueGuid(), definitions);
+        const PK::Array<API_Property> current =
+            TV().Element_GetPropertyValuesByGuid(element.GetTrueGuid(), definitions);
         if (!Differs(records, current)) return;
         ++differing;
         if (!run.IsEditable(element)) return;

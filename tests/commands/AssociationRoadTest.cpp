@@ -36,8 +36,8 @@ struct MixedSelection {
         lockedToo = s.sim.AddElement(API_WallID, {.locked = true});
         deleted = s.sim.AddElement(API_WallID);
 
-        elements = {editable, locked,     onLockedLayer, onHiddenLayer, notMine, hotlinked, unsuitableVariation,
-                    refusedByHost, section, lockedToo, deleted};
+        elements = {editable,      locked,  onLockedLayer, onHiddenLayer, notMine, hotlinked, unsuitableVariation,
+                    refusedByHost, section, lockedToo,     deleted};
     }
 
     PK::Int32 lockedLayer, hiddenLayer;
@@ -78,9 +78,9 @@ TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefus
               std::vector<std::string>{"Associate elements with Orvo Tessary clause A10"});
 
     // One issue per refusal, in the order each first happened, naming the view the user was in.
-    EXPECT_EQ(s.Issues(), (std::vector<std::string>{"AssocLockedElement[2]", "AssocOnLockedLayer[1]",
-                                                     "AssocOnInvisibleLayer[1]", "AssocNoTeamworkRight[1]",
-                                                     "AssocIsHotlink[1]", "AssocNotSuitable[1]"}));
+    EXPECT_EQ(s.Issues(),
+              (std::vector<std::string>{"AssocLockedElement[2]", "AssocOnLockedLayer[1]", "AssocOnInvisibleLayer[1]",
+                                        "AssocNoTeamworkRight[1]", "AssocIsHotlink[1]", "AssocNotSuitable[1]"}));
     const auto issues = s.IssuesOf<Assoc>();
     EXPECT_EQ(issues[0]->GetErroredElements(), (PK::Array<API_Guid>{m.locked, m.lockedToo}));
     for (const auto& issue : issues) {
@@ -92,9 +92,9 @@ TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefus
     EXPECT_FALSE(log.MessagesStartingWith("exception: APIERR_DELETED").empty());
 
     // The page hears of the clause before the elements change; the palette after.
-    EXPECT_EQ(s.Timeline(), (std::vector<std::string>{"event:VirtualTypeListChanged", "Associate(clause-a, clause-a)",
-                                                      "event:IssueListChanged",
-                                                      "event:UnassociatedElementTypeChanged"}));
+    EXPECT_EQ(s.Timeline(),
+              (std::vector<std::string>{"event:VirtualTypeListChanged", "Associate(clause-a, clause-a)",
+                                        "event:IssueListChanged", "event:UnassociatedElementTypeChanged"}));
     EXPECT_FALSE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.editable));
     EXPECT_TRUE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.onLockedLayer));
 
@@ -111,8 +111,7 @@ TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefus
          }},
         {Assoc::Type::AssocOnLockedLayer, [&] { s.sim.SetLayerLocked(m.lockedLayer, false); }},
         {Assoc::Type::AssocOnInvisibleLayer, [&] { s.sim.SetLayerHidden(m.hiddenLayer, false); }},
-        {Assoc::Type::AssocNoTeamworkRight,
-         [&] { s.sim.SetElementReservation(m.notMine, TVSim::Reservation::Mine); }},
+        {Assoc::Type::AssocNoTeamworkRight, [&] { s.sim.SetElementReservation(m.notMine, TVSim::Reservation::Mine); }},
         {Assoc::Type::AssocIsHotlink, [&] { s.sim.SetElementHotlink(m.hotlinked, APINULLGuid); }},
         {Assoc::Type::AssocNotSuitable, [&] { s.sim.SetElementClassifiable(m.refusedByHost, true); }},
     };

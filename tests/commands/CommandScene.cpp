@@ -23,7 +23,8 @@ std::vector<std::string> Scene::Issues() const {
     std::vector<std::string> issues;
     for (const auto& issue : connection->IssueCollection().Get()) {
         if (auto* association = dynamic_cast<const Model::Issue::ElementsAssociation*>(issue.get()))
-            issues.push_back(fmt::format("{}[{}]", association->GetType(), association->GetErroredElements().GetSize()));
+            issues.push_back(
+                fmt::format("{}[{}]", association->GetType(), association->GetErroredElements().GetSize()));
         else if (auto* update = dynamic_cast<const Model::Issue::UpdateElementsProperties*>(issue.get()))
             issues.push_back(fmt::format("{}[{}]", update->GetType(), update->GetErroredElements().GetSize()));
         else

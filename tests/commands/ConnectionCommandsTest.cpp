@@ -41,18 +41,35 @@ TEST(ConnectionCommands, WhateverACommandsWorkThrowsBecomesAnEventAnIssueOrBoth)
         std::string line;
     };
     const std::vector<Row> rows = {
-        {"no right to change properties", [] { throw Api::ErrorPropertyManagerNoAccessRight(); },
-         {"event:ErrorPropertyManagerNoAccessRight"}, {}, spdlog::level::info,
+        {"no right to change properties",
+         [] { throw Api::ErrorPropertyManagerNoAccessRight(); },
+         {"event:ErrorPropertyManagerNoAccessRight"},
+         {},
+         spdlog::level::info,
          "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)"},
-        {"no right to change classifications", [] { throw Api::ErrorClassificationManagerNoAccessRight(); },
-         {"event:ErrorClassificationManagerNoAccessRight"}, {}, spdlog::level::info,
+        {"no right to change classifications",
+         [] { throw Api::ErrorClassificationManagerNoAccessRight(); },
+         {"event:ErrorClassificationManagerNoAccessRight"},
+         {},
+         spdlog::level::info,
          "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)"},
-        {"an error carrying its issue", [] { throw Model::Error::MissingClassificationItem(WallsClause()); },
+        {"an error carrying its issue",
+         [] { throw Model::Error::MissingClassificationItem(WallsClause()); },
          {"event:IssueListChanged", "event:IssueWereThrown(Model::Issue::MissingClassificationItem)"},
-         {missingItem}, spdlog::level::info, ""},
-        {"a host error", [] { throw Api::Error<APIERR_BADPARS>(); }, {"event:IssueListChanged"}, {unknownError},
-         spdlog::level::err, "exception: APIERR_BADPARS(-2130313112)"},
-        {"anything else", [] { throw 7; }, {"event:IssueListChanged"}, {unknownError}, spdlog::level::err,
+         {missingItem},
+         spdlog::level::info,
+         ""},
+        {"a host error",
+         [] { throw Api::Error<APIERR_BADPARS>(); },
+         {"event:IssueListChanged"},
+         {unknownError},
+         spdlog::level::err,
+         "exception: APIERR_BADPARS(-2130313112)"},
+        {"anything else",
+         [] { throw 7; },
+         {"event:IssueListChanged"},
+         {unknownError},
+         spdlog::level::err,
          "unknown exception!"},
     };
     for (const Row& row : rows) {
@@ -138,9 +155,9 @@ TEST(ConnectionCommands, AnAssociationNeedsAConnectedSpecificationItsGroupAndACl
         s.Timeline().clear();
         TestSupport::LogCapture log(TestSupport::LogCapture::Mode::AddToDefault);
         s.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {wall}, true);
-        EXPECT_EQ(log.MessagesStartingWith("Assocation was skipped because connection is marked as disconnected: {")
-                      .size(),
-                  1u);
+        EXPECT_EQ(
+            log.MessagesStartingWith("Assocation was skipped because connection is marked as disconnected: {").size(),
+            1u);
         EXPECT_FALSE(s.connection->HasVirtualType("clause-a"));
         EXPECT_FALSE(s.IsClassifiedWith(wall, "A10"));
         EXPECT_TRUE(s.Timeline().empty());
@@ -151,8 +168,8 @@ TEST(ConnectionCommands, AnAssociationNeedsAConnectedSpecificationItsGroupAndACl
         s.connection->Cmd_AssociateElementsToVirtualType("clause-z", ConnTest::Clause("clause-z", "Z99"), {wall}, true);
         EXPECT_FALSE(s.connection->HasVirtualType("clause-z"));
         EXPECT_EQ(s.Issues(), std::vector<std::string>{missingItem});
-        EXPECT_EQ(s.Timeline(), (Events{"event:IssueListChanged",
-                                        "event:IssueWereThrown(Model::Issue::MissingClassificationItem)"}));
+        EXPECT_EQ(s.Timeline(),
+                  (Events{"event:IssueListChanged", "event:IssueWereThrown(Model::Issue::MissingClassificationItem)"}));
     }
     {
         Scene s;
@@ -186,7 +203,8 @@ TEST(ConnectionCommands, AnAssociationNeedsAConnectedSpecificationItsGroupAndACl
     }
 }
 
-TEST(ConnectionCommands, DisassociatingPutsTheElementsBackAmongTheUnassociatedAndItsIssuesAreFixedByDisassociatingAgain) {
+TEST(ConnectionCommands,
+     DisassociatingPutsTheElementsBackAmongTheUnassociatedAndItsIssuesAreFixedByDisassociatingAgain) {
     Scene s;
     const API_Guid wall = s.sim.AddElement(API_WallID);
     const API_Guid locked = s.sim.AddElement(API_WallID);
@@ -261,7 +279,8 @@ TEST(ConnectionCommands, UpdatingEveryClauseGoesOnPastAClauseThatFailsAndKeepsWh
     Scene r;
     r.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {}, false);
     r.connection->Cmd_AssociateElementsToVirtualType("clause-b", ConnTest::Clause("clause-b", "B20"), {}, false);
-    for (const PK::UniString& name : Api::Properties::Name::AllVisible) r.sim.SetPropertyAvailability(r.Definition(name), {});
+    for (const PK::UniString& name : Api::Properties::Name::AllVisible)
+        r.sim.SetPropertyAvailability(r.Definition(name), {});
     r.sim.SetPropertyAccessRight(false);
     r.Timeline().clear();
     r.connection->Cmd_CheckAndUpdateAllAssociatedElementProperties();

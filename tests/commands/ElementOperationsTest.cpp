@@ -75,14 +75,17 @@ std::vector<std::string> IssuesOf(const Result& result) {
     std::vector<std::string> issues;
     for (const auto& issue : result.issues) {
         if (auto* association = dynamic_cast<const Assoc*>(issue.get()))
-            issues.push_back(fmt::format("{}[{}]", association->GetType(), association->GetErroredElements().GetSize()));
+            issues.push_back(
+                fmt::format("{}[{}]", association->GetType(), association->GetErroredElements().GetSize()));
         else if (auto* update = dynamic_cast<const Update*>(issue.get()))
             issues.push_back(fmt::format("{}[{}]", update->GetType(), update->GetErroredElements().GetSize()));
     }
     return issues;
 }
 
-std::vector<std::string> One(const char* issue) { return issue == nullptr ? std::vector<std::string>{} : std::vector<std::string>{std::string(issue) + "[1]"}; }
+std::vector<std::string> One(const char* issue) {
+    return issue == nullptr ? std::vector<std::string>{} : std::vector<std::string>{std::string(issue) + "[1]"};
+}
 
 }  // namespace
 
@@ -90,7 +93,7 @@ TEST(ElementOperations, EachOperationTreatsAnElementByWhatKeepsTheUserFromChangi
     struct Row {
         const char* state;
         std::function<API_Guid(ClauseScene&, Operation)> make;
-        const char* associate;     // the issue type, or nullptr for none
+        const char* associate;  // the issue type, or nullptr for none
         const char* update;
         const char* disassociate;
         bool done = false;
@@ -228,9 +231,8 @@ TEST(ElementOperations, NewClauseValuesReachTheEarlierElementsAfterTheNewOnesWit
     EXPECT_NE(s.ValueOf(lockedEarlier, Api::Properties::Name::Title), "Outer walls");
     // The same values again change nothing: no rewrite.
     TVSim::Journal::Clear();
-    ConnTest::InCommand(*s.tv, [&] {
-        result = s.Clause().AssociateElements(ConnTest::Clause("clause-a", "A10", "Outer walls"), {});
-    });
+    ConnTest::InCommand(
+        *s.tv, [&] { result = s.Clause().AssociateElements(ConnTest::Clause("clause-a", "A10", "Outer walls"), {}); });
     EXPECT_TRUE(result.issues.IsEmpty());
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_Element_GetPropertyValuesByGuid"), 0u);
 }
@@ -303,20 +305,21 @@ TEST(ElementOperations, AnAnswerWithFewerValuesThanAskedForIsAnUnknownFailureOfT
     s.AddAssociated("clause-a", "A10");
     const API_Guid suffix = s.Definition(Api::Properties::Name::Suffix);
     // Each element's clause id is read before the first comparison.
-    TVSim::Faults::BeforeCall("TVAPI_Element_GetPropertyValuesByGuid", [&] { s.sim.DeletePropertyDefinition(suffix); },
-                              3);
+    TVSim::Faults::BeforeCall(
+        "TVAPI_Element_GetPropertyValuesByGuid", [&] { s.sim.DeletePropertyDefinition(suffix); }, 3);
     TestSupport::LogCapture log(TestSupport::LogCapture::Mode::AddToDefault);
     Result result;
     ConnTest::InCommand(*s.tv, [&] { result = s.Clause().UpdateElementProperties(); });
     EXPECT_EQ(IssuesOf(result), std::vector<std::string>{"Unknown[2]"});
-    EXPECT_EQ(log.MessagesStartingWith("failed assertion: elemProperties.GetSize() >= properties.GetSize()").size(), 2u);
+    EXPECT_EQ(log.MessagesStartingWith("failed assertion: elemProperties.GetSize() >= properties.GetSize()").size(),
+              2u);
 }
 
 TEST(ElementOperations, DisassociatingKeepsTheValuesAndLeavesTheElementsOfAnotherClauseWithTheSameCode) {
     ClauseScene s;
     // A second clause with the same code shares the item.
-    s.connection->Cmd_AssociateElementsToVirtualType("clause-a2", ConnTest::Clause("clause-a2", "A10", "Walls too"),
-                                                     {}, false);
+    s.connection->Cmd_AssociateElementsToVirtualType("clause-a2", ConnTest::Clause("clause-a2", "A10", "Walls too"), {},
+                                                     false);
     const API_Guid mine = s.AddAssociated("clause-a", "A10");
     const API_Guid theirs = s.AddAssociated("clause-a2", "A10");
     const API_Guid stray = s.AddAssociated("", "A10");  // classified by hand, no clause

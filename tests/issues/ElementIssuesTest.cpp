@@ -97,8 +97,8 @@ TEST(ElementIssues, EachTypeHasItsSeverityAndItsText) {
         int item;
     };
     const std::vector<Row> associationRows = {
-        {1, S::Error, 1},    {2, S::Error, 2},    {3, S::Warning, 5},   {4, S::Warning, 6},
-        {5, S::Warning, 7},  {6, S::Warning, 8},  {7, S::Warning, 9},   {8, S::Warning, 10},
+        {1, S::Error, 1},    {2, S::Error, 2},     {3, S::Warning, 5},  {4, S::Warning, 6},
+        {5, S::Warning, 7},  {6, S::Warning, 8},   {7, S::Warning, 9},  {8, S::Warning, 10},
         {9, S::Warning, 11}, {10, S::Warning, 12}, {11, S::Warning, 4}, {12, S::Warning, 3},
     };
     for (const Row& row : associationRows) {
@@ -130,7 +130,8 @@ TEST(ElementIssues, ATextWithoutItsVirtualTypeOrResourceSaysSoInsteadOfFailing) 
     const ConnTest::ConnectionPtr connection = p.Connect();
     {
         TestSupport::LogCapture log;
-        const std::string text = AssocIssue(Assoc::Type::AssocLockedElement, Es({1}), "gone")->GetString(*connection).ToCStr();
+        const std::string text =
+            AssocIssue(Assoc::Type::AssocLockedElement, Es({1}), "gone")->GetString(*connection).ToCStr();
         EXPECT_NE(text.find("{ElemCount}"), std::string::npos) << text;
         EXPECT_NE(text.find("{ViewName}"), std::string::npos) << text;
         EXPECT_TRUE(log.Has(spdlog::level::warn, "VirtualType(\"gone\") is missing"));
@@ -156,15 +157,28 @@ TEST(ElementIssues, ANewerIssueTakesTheElementsItListsOutOfAnOlderOne) {
     const auto lockedB = [] { return AssocIssue(Assoc::Type::AssocLockedElement, Es({2})); };
     const auto updateA = [] { return UpdateIssue(Update::Type::Unknown, Es({1})); };
     const std::vector<Row> rows = {
-        {"association from association, part", lockedB(), AssocIssue(Assoc::Type::AssocUnknown, Es({1, 2})),
-         {false, true}, {1}},
-        {"association from association, all", lockedB(), AssocIssue(Assoc::Type::DisassocUnknown, Es({2, 2})),
-         {true, true}, {}},
-        {"association from property update", lockedB(), UpdateIssue(Update::Type::LockedElement, Es({2, 3})),
-         {false, true}, {3}},
+        {"association from association, part",
+         lockedB(),
+         AssocIssue(Assoc::Type::AssocUnknown, Es({1, 2})),
+         {false, true},
+         {1}},
+        {"association from association, all",
+         lockedB(),
+         AssocIssue(Assoc::Type::DisassocUnknown, Es({2, 2})),
+         {true, true},
+         {}},
+        {"association from property update",
+         lockedB(),
+         UpdateIssue(Update::Type::LockedElement, Es({2, 3})),
+         {false, true},
+         {3}},
         {"association leaves other kinds", lockedB(), std::make_shared<Issue::UnknownError>(), {}, {}},
-        {"association drops an empty older one", lockedB(), AssocIssue(Assoc::Type::AssocUnknown, {}),
-         {true, false}, {}, true},
+        {"association drops an empty older one",
+         lockedB(),
+         AssocIssue(Assoc::Type::AssocUnknown, {}),
+         {true, false},
+         {},
+         true},
         {"update from update", updateA(), UpdateIssue(Update::Type::OnLockedLayer, Es({1, 2})), {false, true}, {2}},
         {"update leaves association", updateA(), AssocIssue(Assoc::Type::AssocUnknown, Es({1})), {}, {1}},
         {"update keeps an empty older one", updateA(), UpdateIssue(Update::Type::Unknown, {}), {}, {}, true},
@@ -263,8 +277,9 @@ TEST(ElementIssues, ReadBackWithEveryFieldInOrderAndPrintedWithWhatEachKindShows
     EXPECT_EQ(Printed(*association),
               "Model::Issue::ElementsAssociation{guid: \"" + guid +
                   "\", severity: Warning, creationTime: 77, \"targetVirtualType\": \"clause-a\", \"erroredElements\": "
-                  "[" + fmt::format("{}, {}, {}", E(3), E(1), E(3)) + "], \"windowId\": " +
-                  fmt::format("{}", groundFloor) + ", type: DisassocOnLockedLayer}");
+                  "[" +
+                  fmt::format("{}, {}, {}", E(3), E(1), E(3)) + "], \"windowId\": " + fmt::format("{}", groundFloor) +
+                  ", type: DisassocOnLockedLayer}");
     EXPECT_EQ(Printed(*update), "Model::Issue::UpdateElementsProperties{guid: \"" +
                                     std::string(update->Guid().ToUniString().ToCStr()) +
                                     "\", severity: Warning, creationTime: 77, type: NoTeamworkRight}");

@@ -45,6 +45,16 @@ void Base::ThrowIfNewer(const PK::InputFrame& frame, const PK::ClassInfo& info) 
     if (frame.GetMainVersion() > info.GetVersion().GetMainVersion()) throw Error::VersionIncompatibility();
 }
 
+void Base::RunFix(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const std::exception& e) {
+        LOG_ERROR("exception: {}", e);
+    } catch (...) {
+        LOG_ERROR("unknown exception!");
+    }
+}
+
 PKErrCode Base::Write(PK::OChannel& oc) const {
     PK::OutputFrame frame(oc, classInfo);
     if (PKErrCode err = oc.Write(_guid); err != PK::NoError) return err;

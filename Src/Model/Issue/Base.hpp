@@ -19,6 +19,7 @@
 // Fix, Refresh, MergeCopy and GetMergeKeys where the kind has something to do
 // there.
 #include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 
@@ -123,6 +124,8 @@ protected:
     static PK::UniString GetTextTemplate(const ConnectionWithSpecification& connection, PK::Int32 item);
     // Refuses a record written by a newer version of the class.
     static void ThrowIfNewer(const PK::InputFrame& frame, const PK::ClassInfo& info);
+    // Runs a fix's work: what it throws is logged, never passed on.
+    static void RunFix(const std::function<void()>& work);
 
 private:
     PK::Guid _guid;

@@ -58,7 +58,7 @@ PK::UniString CoudntUpdateProjectOrSpecTitle::FillPlaceholders(PK::UniString tex
 }
 
 void CoudntUpdateProjectOrSpecTitle::Fix(ConnectionWithSpecification& connection) {
-    try {
+    RunFix([&] {
         LOG_INFO("{}", static_cast<const Base&>(*this));
         const PK::UniString specTitle =
             _newSpecTitle.IsEmpty() ? connection.TessarySpecificationTitle() : _newSpecTitle;
@@ -69,11 +69,7 @@ void CoudntUpdateProjectOrSpecTitle::Fix(ConnectionWithSpecification& connection
         // an issue of its own: either way this one still says what to retry.
         if (connection.TessarySpecificationTitle() == specTitle && connection.TessaryProjectTitle() == projectTitle)
             connection.RemoveIssue(*this);
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
-    } catch (...) {
-        LOG_ERROR("unknown exception!");
-    }
+    });
 }
 
 Outcome CoudntUpdateProjectOrSpecTitle::MergeFrom(const std::shared_ptr<Base>& older) {

@@ -11,14 +11,8 @@ namespace {
 
 PK::Object* ContructNew() { return new ElementsAssociation(); }
 
-struct TypeRow {
-    const char* name;
-    PK::Int32 textItem;
-    Issue::Severity severity;
-};
-
 // By type value 1 to 12.
-constexpr TypeRow typeRows[] = {
+constexpr ElementsAssociationBase::FailureType typeRows[] = {
     {"AssocUnknown", 1, Severity::Error},
     {"DisassocUnknown", 2, Severity::Error},
     {"AssocNoTeamworkRight", 5, Severity::Warning},
@@ -33,10 +27,8 @@ constexpr TypeRow typeRows[] = {
     {"AssocNotSuitable", 3, Severity::Warning},
 };
 
-// The row of a type, or nullptr for a value outside the table (a damaged or newer record).
-const TypeRow* RowOf(ElementsAssociation::Type type) {
-    const auto value = static_cast<PK::Int32>(type);
-    return value >= 1 && value <= static_cast<PK::Int32>(std::size(typeRows)) ? &typeRows[value - 1] : nullptr;
+const ElementsAssociationBase::FailureType* RowOf(ElementsAssociation::Type type) {
+    return ElementsAssociationBase::FailureTypeOf(typeRows, static_cast<PK::Int32>(type));
 }
 
 }  // namespace
@@ -50,9 +42,7 @@ ElementsAssociation::ElementsAssociation() = default;
 
 ElementsAssociation::ElementsAssociation(Type type, const PK::UniString& targetVirtualType,
                                          PK::Array<PK::Guid> elements, const Api::WindowId& windowId)
-    : ElementsAssociationBase(RowOf(type) != nullptr ? RowOf(type)->severity : Severity::Error, targetVirtualType,
-                              std::move(elements), windowId),
-      _type(type) {}
+    : ElementsAssociationBase(SeverityOf(RowOf(type)), targetVirtualType, std::move(elements), windowId), _type(type) {}
 
 ElementsAssociation::ElementsAssociation(const ElementsAssociation& other) = default;
 
@@ -85,12 +75,11 @@ PKErrCode ElementsAssociation::Read(PK::IChannel& ic) {
 }
 
 PK::UniString ElementsAssociation::GetString(const ConnectionWithSpecification& connection) const {
-    const TypeRow* row = RowOf(_type);
-    return GetTypeText(connection, row != nullptr ? row->textItem : 0, static_cast<PK::Int32>(_type));
+    return GetTypeText(connection, RowOf(_type), static_cast<PK::Int32>(_type));
 }
 
 void ElementsAssociation::Fix(ConnectionWithSpecification& connection) {
-    try {
+    RunFix([&] {
         LOG_INFO("{}", static_cast<const Base&>(*this));
         // Copies: the command refreshes this very issue, which may leave the collection (and end) meanwhile.
         const PK::UniString target = GetTargetVirtualType();
@@ -99,11 +88,7 @@ void ElementsAssociation::Fix(ConnectionWithSpecification& connection) {
             connection.Cmd_DisassociateElementsFromVirtualType(target, elements);
         else
             connection.Cmd_AssociateElementsToVirtualType(target, Api::Properties(), elements, false);
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
-    } catch (...) {
-        LOG_ERROR("unknown exception!");
-    }
+    });
 }
 
 Outcome ElementsAssociation::MergeFrom(const std::shared_ptr<Base>& older) {
@@ -123,7 +108,7 @@ void ElementsAssociation::DumpInner(std::ostream& os) const {
 }
 
 std::ostream& operator<<(std::ostream& os, ElementsAssociation::Type type) {
-    if (const TypeRow* row = RowOf(type)) os << row->name;
+    if (const ElementsAssociationBase::FailureType* row = RowOf(type)) os << row->name;
     return os;
 }
 

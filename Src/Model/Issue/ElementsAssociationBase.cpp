@@ -16,7 +16,9 @@ ElementsAssociationBase::ElementsAssociationBase() = default;
 
 ElementsAssociationBase::ElementsAssociationBase(Issue::Severity severity, const PK::UniString& targetVirtualType,
                                                  PK::Array<PK::Guid> elements, const Api::WindowId& windowId)
-    : Base(severity), _targetVirtualType(targetVirtualType), _erroredElements(std::move(elements)),
+    : Base(severity),
+      _targetVirtualType(targetVirtualType),
+      _erroredElements(std::move(elements)),
       _windowId(windowId) {}
 
 ElementsAssociationBase::ElementsAssociationBase(const ElementsAssociationBase& other) = default;
@@ -44,9 +46,9 @@ PK::UniString ElementsAssociationBase::ResolveStringVariables(const ConnectionWi
 }
 
 PK::UniString ElementsAssociationBase::GetTypeText(const ConnectionWithSpecification& connection,
-                                                  PK::Int32 textItem, PK::Int32 typeNumber) const {
-    const PK::UniString text = textItem != 0 ? GetTextTemplate(connection, textItem)
-                                             : connection.ResolveVariables("Serious error!", {}, {});
+                                                   const FailureType* type, PK::Int32 typeNumber) const {
+    const PK::UniString text = type != nullptr ? GetTextTemplate(connection, type->textItem)
+                                               : connection.ResolveVariables("Serious error!", {}, {});
     if (text.IsEmpty()) {
         LOG_ERROR("Missing resource string: type({})", typeNumber);
         return "Missing resource string.";

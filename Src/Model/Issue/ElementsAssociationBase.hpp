@@ -7,6 +7,8 @@
 // handled and those the host no longer knows, a newer issue of the same sort
 // takes the elements it lists, and another version's copy of the same issue
 // leaves only the elements both still list. Once empty it is dropped.
+#include <cstddef>
+
 #include "Model/Issue/Base.hpp"
 #include "Torvel/Api/WindowId.hpp"
 
@@ -15,6 +17,25 @@ namespace TessaryConnect::Model::Issue {
 class ElementsAssociationBase : public Base {
 public:
     static const PK::ClassInfo classInfo;
+
+    // What a failure type of a kind stands for: its name in log lines, its
+    // item of the issue texts and its severity. A kind keeps one row per type
+    // value, counted from 1.
+    struct FailureType {
+        const char* name;
+        PK::Int32 textItem;
+        Issue::Severity severity;
+    };
+    // The row of a type value, or nullptr for a value outside the rows (a
+    // damaged record, or one a newer version wrote).
+    template <std::size_t N>
+    static const FailureType* FailureTypeOf(const FailureType (&rows)[N], PK::Int32 value) {
+        return value >= 1 && value <= static_cast<PK::Int32>(N) ? &rows[value - 1] : nullptr;
+    }
+    // A type without a row is an error.
+    static Issue::Severity SeverityOf(const FailureType* type) {
+        return type != nullptr ? type->severity : Issue::Severity::Error;
+    }
 
     const PK::UniString& GetTargetVirtualType() const { return _targetVirtualType; }
     const PK::Array<PK::Guid>& GetErroredElements() const { return _erroredElements; }
@@ -46,9 +67,8 @@ protected:
     // A kind's own frame holding its failure type, with this level's record nested inside.
     PKErrCode WriteKind(PK::OChannel& oc, const PK::ClassInfo& kindInfo, PK::Int32 type) const;
     PKErrCode ReadKind(PK::IChannel& ic, const PK::ClassInfo& kindInfo, PK::Int32& type);
-    // The user text of a failure type: text item 0 stands for a type without
-    // a text (read from a damaged or newer record). Shared by the kinds.
-    PK::UniString GetTypeText(const ConnectionWithSpecification& connection, PK::Int32 textItem,
+    // The user text of the issue's failure type; a type without a row has no text of its own.
+    PK::UniString GetTypeText(const ConnectionWithSpecification& connection, const FailureType* type,
                               PK::Int32 typeNumber) const;
     // Takes the elements this issue lists out of the older issue; drop it once it has none left.
     Outcome TakeElementsOutOf(ElementsAssociationBase& older) const;

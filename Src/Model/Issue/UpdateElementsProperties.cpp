@@ -11,22 +11,17 @@ namespace {
 
 PK::Object* ContructNew() { return new UpdateElementsProperties(); }
 
-struct TypeRow {
-    const char* name;
-    PK::Int32 textItem;
-    Issue::Severity severity;
-};
-
 // By type value 1 to 5; a locked element and a locked layer have their texts the other way round.
-constexpr TypeRow typeRows[] = {
-    {"Unknown", 13, Severity::Error},        {"NoTeamworkRight", 14, Severity::Warning},
-    {"LockedElement", 16, Severity::Warning}, {"OnLockedLayer", 15, Severity::Warning},
+constexpr ElementsAssociationBase::FailureType typeRows[] = {
+    {"Unknown", 13, Severity::Error},
+    {"NoTeamworkRight", 14, Severity::Warning},
+    {"LockedElement", 16, Severity::Warning},
+    {"OnLockedLayer", 15, Severity::Warning},
     {"OnInvisibleLayer", 17, Severity::Warning},
 };
 
-const TypeRow* RowOf(UpdateElementsProperties::Type type) {
-    const auto value = static_cast<PK::Int32>(type);
-    return value >= 1 && value <= static_cast<PK::Int32>(std::size(typeRows)) ? &typeRows[value - 1] : nullptr;
+const ElementsAssociationBase::FailureType* RowOf(UpdateElementsProperties::Type type) {
+    return ElementsAssociationBase::FailureTypeOf(typeRows, static_cast<PK::Int32>(type));
 }
 
 }  // namespace
@@ -40,9 +35,7 @@ UpdateElementsProperties::UpdateElementsProperties() = default;
 
 UpdateElementsProperties::UpdateElementsProperties(Type type, const PK::UniString& targetVirtualType,
                                                    PK::Array<PK::Guid> elements, const Api::WindowId& windowId)
-    : ElementsAssociationBase(RowOf(type) != nullptr ? RowOf(type)->severity : Severity::Error, targetVirtualType,
-                              std::move(elements), windowId),
-      _type(type) {}
+    : ElementsAssociationBase(SeverityOf(RowOf(type)), targetVirtualType, std::move(elements), windowId), _type(type) {}
 
 UpdateElementsProperties::UpdateElementsProperties(const UpdateElementsProperties& other) = default;
 
@@ -62,21 +55,16 @@ PKErrCode UpdateElementsProperties::Read(PK::IChannel& ic) {
 }
 
 PK::UniString UpdateElementsProperties::GetString(const ConnectionWithSpecification& connection) const {
-    const TypeRow* row = RowOf(_type);
-    return GetTypeText(connection, row != nullptr ? row->textItem : 0, static_cast<PK::Int32>(_type));
+    return GetTypeText(connection, RowOf(_type), static_cast<PK::Int32>(_type));
 }
 
 void UpdateElementsProperties::Fix(ConnectionWithSpecification& connection) {
-    try {
+    RunFix([&] {
         LOG_INFO("{}", static_cast<const Base&>(*this));
         // A copy: the command refreshes this very issue, which may leave the collection (and end) meanwhile.
         const PK::UniString target = GetTargetVirtualType();
         connection.Cmd_UpdateVirtualTypeProperties(target, Api::Properties(), true);
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
-    } catch (...) {
-        LOG_ERROR("unknown exception!");
-    }
+    });
 }
 
 Outcome UpdateElementsProperties::MergeFrom(const std::shared_ptr<Base>& older) {
@@ -96,7 +84,7 @@ void UpdateElementsProperties::DumpInner(std::ostream& os) const {
 }
 
 std::ostream& operator<<(std::ostream& os, UpdateElementsProperties::Type type) {
-    if (const TypeRow* row = RowOf(type)) os << row->name;
+    if (const ElementsAssociationBase::FailureType* row = RowOf(type)) os << row->name;
     return os;
 }
 
