@@ -218,6 +218,7 @@ void StartAddOn(Demo& d) {
     d.Page("demo.call('getAllState')");
     std::printf("   the page asked for all state: %s\n",
                 Shorten(d.Page("demo.answers.getAllState")).c_str());
+    Check(d.Page("demo.documentRef") == Str(d.manager->PlanId()), "the page learnt the project's document reference");
 }
 
 void ConnectSpecification(Demo& d) {
@@ -229,7 +230,7 @@ void ConnectSpecification(Demo& d) {
     Check(d.Page("demo.received.join('\\n').indexOf('associateSpec') >= 0") == "true",
           "the page was told the specification is connected");
     d.Page("demo.openSpecification()");
-    std::printf("   the page now knows the document as %s\n", d.Page("demo.documentRef").c_str());
+    Check(d.Page("demo.documentRef") == Str(d.manager->PlanId()), "the page keeps the document it was connected in");
     Check(d.manager->GetSelectedConnection() == connection, "the opened specification is the selected connection");
 }
 

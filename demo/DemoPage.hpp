@@ -29,7 +29,13 @@ for (var i = 0; i < pageFunctions.length; i++) (function (name) {
 demo.call = function (name) {
     var args = Array.prototype.slice.call(arguments, 1);
     var integrator = window.orvoTessaryIntegrator;
-    integrator[name].apply(integrator, args).then(function (answer) { demo.answers[name] = answer; });
+    integrator[name].apply(integrator, args).then(function (answer) {
+        demo.answers[name] = answer;
+        if (name === 'getAllState') {
+            var document = JSON.parse(answer).documentState;
+            demo.documentRef = document ? document.documentRef : null;
+        }
+    });
 };
 
 demo.project = { id: 'tessary-project-7', title: 'Riverside Offices' };
