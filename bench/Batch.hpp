@@ -61,6 +61,15 @@ private:
     long _floors = 0;
 };
 
+// The mean seconds of a few runs of work, for the floors a case measures
+// once its timed batches are done.
+template <typename Work>
+double MeanSeconds(int runs, Work&& work) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int run = 0; run < runs; ++run) work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / runs;
+}
+
 // 1k, 10k and 100k, in that order, in milliseconds.
 void Sizes(benchmark::internal::Benchmark* benchmark);
 
