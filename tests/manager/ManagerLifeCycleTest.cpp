@@ -192,7 +192,7 @@ TEST(ManagerLifeCycle, ConnectingAConnectedSpecificationAgainReplacesItsConnecti
                         "page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)", "ConnectionsChanged"}));
 }
 
-TEST(ManagerLifeCycle, TheFirstConnectionSharesTheProjectIdWithoutSendingThePageItsStatesAgain) {
+TEST(ManagerLifeCycle, TheFirstConnectionSharesTheLocalIdQuietlyOrAdoptsAStoredOneAndTellsThePage) {
     Scene s;
     const PK::UniString local = s.addOn->manager->PlanId();
     s.addOn->Take();
@@ -201,16 +201,14 @@ TEST(ManagerLifeCycle, TheFirstConnectionSharesTheProjectIdWithoutSendingThePage
     EXPECT_NE(s.sim.FindAddOnObject("PlanData"), nullptr);
     const Timeline heard = s.addOn->Take();
     EXPECT_EQ(std::count(heard.begin(), heard.end(), "page SetAppState"), 0);
-}
 
-TEST(ManagerLifeCycle, AnotherMembersStoredIdIsAdoptedWhenConnectingAndThePageHearsIt) {
-    Scene s;
-    s.addOn->Take();
-    s.sim.AddAddOnObject("PlanData", PlanRecord("first-member"));
-    s.Connect(1);
-    EXPECT_EQ(s.addOn->manager->PlanId(), "first-member");
-    const Timeline heard = s.addOn->Take();
-    EXPECT_EQ(Timeline(heard.begin(), heard.begin() + 3), statesOf("first-member"));
+    Scene other;
+    other.addOn->Take();
+    other.sim.AddAddOnObject("PlanData", PlanRecord("first-member"));
+    other.Connect(1);
+    EXPECT_EQ(other.addOn->manager->PlanId(), "first-member") << "another member's stored id is adopted";
+    const Timeline told = other.addOn->Take();
+    EXPECT_EQ(Timeline(told.begin(), told.begin() + 3), statesOf("first-member"));
 }
 
 TEST(ManagerLifeCycle, AProjectIdAnotherMemberIsWritingStopsTheConnectionAndChangesNothing) {

@@ -69,14 +69,6 @@ TEST(PageStates, TheApplicationAndDocumentStatesNameTheHostTheAddOnAndTheProject
     EXPECT_TRUE(state.selectionState.type.id.IsEmpty()) << "nothing selected";
 }
 
-TEST(PageStates, WithoutASelectedConnectionTheSelectionIsNone) {
-    Scene s;
-    s.sim.SetSelection({s.sim.AddElement(API_WallID)});
-    Scene::Deliver();
-    EXPECT_TRUE(s.addOn->page->Model().Handle_getAllState().selectionState.type.id.IsEmpty());
-    EXPECT_TRUE(s.addOn->page->selection.type.id.IsEmpty());
-}
-
 TEST(PageStates, TheSelectionStateSaysWhichClausesTheSelectedElementsCarry) {
     Connected s;
     const API_Guid a1 = s.Associated(s.connection, 1, "A10");
@@ -152,6 +144,10 @@ TEST(PageSelectsInstances, IdsThatNameNothingToSelectChangeNeitherSelectionNorVi
     EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: PK::UniStringToValue(idArray[2], variantID)"));
 
     Scene unconnected;
+    unconnected.sim.SetSelection({unconnected.sim.AddElement(API_WallID)});
+    Scene::Deliver();
+    EXPECT_TRUE(unconnected.addOn->page->Model().Handle_getAllState().selectionState.type.id.IsEmpty());
+    EXPECT_TRUE(unconnected.addOn->page->selection.type.id.IsEmpty()) << "no connection: the selection is none";
     unconnected.addOn->page->Model().Handle_selectInstancesOfType("API_ElemTypeID-1-0");
     EXPECT_TRUE(unconnected.sim.GetZooms().empty()) << "no connection selected";
 }
@@ -202,7 +198,7 @@ TEST(PageUpdatesProperties, OfTheClausesItsConnectionsHaveAndNamesTheOthers) {
 
 // ---- opened and associated specifications ----
 
-TEST(PageOpensSpecification, ItsConnectionIsSelectedAndChangedTitlesAreTakenOver) {
+TEST(PageOpensSpecification, ItsConnectionIsSelectedAndTitlesTakenOverButNotOneWithoutConnectionOrOfAnotherProject) {
     Connected s;
     s.Connect(2);
     s.addOn->Take();
@@ -215,11 +211,8 @@ TEST(PageOpensSpecification, ItsConnectionIsSelectedAndChangedTitlesAreTakenOver
 
     s.Page().Handle_specOpened("project-1", "spec-1", "Project One", "Spec One Renamed");
     EXPECT_TRUE(s.addOn->Take().empty()) << "selected already, titles unchanged";
-}
 
-TEST(PageOpensSpecification, WithoutItsConnectionOrOfAnotherProjectNothingIsSelected) {
-    Connected s;
-    s.Connect(2);
+    s.addOn->manager->SelectConnectionById("spec-2");
     s.addOn->Take();
     LogCapture log;
     s.Page().Handle_specOpened("project-1", "spec-9", "Project One", "Spec Nine");
@@ -252,7 +245,9 @@ TEST(PageRequestsAssociation, AConnectedSpecificationIsMarkedDisconnectedBeforeT
 
 // ---- removing a specification's association ----
 
-TEST(PageRemovesSpecAssociation, ForAnotherDocumentOrAMissingConnectionOnlyThePageIsAnswered) {
+// For another document or a missing connection only the page is answered;
+// otherwise the connection goes and only the selected one is deselected.
+TEST(PageRemovesSpecAssociation, DisconnectsOnlyItsOwnConnection) {
     Connected s;
     LogCapture log;
     s.Page().Handle_removeSpecAssociationRequested("project-1", "spec-1", "another-document");
@@ -263,10 +258,7 @@ TEST(PageRemovesSpecAssociation, ForAnotherDocumentOrAMissingConnectionOnlyThePa
     EXPECT_TRUE(log.Has(spdlog::level::warn,
                         "Tessary thinks the plan is connected to this specification but we dont have Connection. "
                         "\"spec-9\", \"project-1\""));
-}
 
-TEST(PageRemovesSpecAssociation, DisconnectsTheConnectionAndOnlyTheSelectedOneIsDeselected) {
-    Connected s;
     const ConnectionPtr second = s.Connect(2);
     s.addOn->Take();
     s.Page().Handle_removeSpecAssociationRequested("project-1", "spec-1", s.plan);
@@ -275,7 +267,6 @@ TEST(PageRemovesSpecAssociation, DisconnectsTheConnectionAndOnlyTheSelectedOneIs
               (Timeline{"ConnectionLoadedToBeDisconnected(spec-1)",
                         "page RemoveSpecAssociation(spec-1, " + Text(s.plan) + ")", "ConnectionsChanged"}));
 
-    LogCapture log;
     s.Page().Handle_removeSpecAssociationRequested("project-other", "spec-2", s.plan);
     EXPECT_TRUE(second->IsDeleted()) << "a project id that differs is logged, not obeyed";
     EXPECT_FALSE(log.MessagesStartingWith("failed assertion: projectId == conn->TessaryProjectId(), "
@@ -321,15 +312,11 @@ TEST(PageRemovesAssociation, OfTheSelectedElementsEvenWhenTheTypeIdDiffersFromTh
     EXPECT_FALSE(log.MessagesStartingWith("failed assertion: typeId == clauseId, *conn(").empty());
 }
 
-TEST(PageGoesOnlineOrOffline, ThePaletteHearsIt) {
+TEST(PageGoesOnlineOrOffline, ThePaletteHearsItAndThePageNeverKeepsTheModelAlive) {
     Connected s;
     s.Page().Handle_tvt_onlineStateChanged(false);
     s.Page().Handle_tvt_onlineStateChanged(true);
     EXPECT_EQ(s.addOn->Take(), (Timeline{"OnlineStateChanged(offline)", "OnlineStateChanged(online)"}));
-}
-
-TEST(PageCallbacks, OutliveNoManager) {
-    Connected s;
     const std::shared_ptr<RecordingPage> page = s.addOn->page;
     s.addOn.reset();
     EXPECT_EQ(page->GetCallbackApi(), nullptr) << "a page never keeps the model alive";

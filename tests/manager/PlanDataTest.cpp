@@ -59,50 +59,59 @@ TEST_F(ProjectIdentity, AProjectWithoutIdentityGetsALocalIdThatTheFirstSyncWrite
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_AddOnObject_ReleaseObjects"), 0u);
 }
 
-TEST_F(ProjectIdentity, AStoredIdIsLoadedAndCountsAsSynced) {
+TEST_F(ProjectIdentity, AStoredIdIsLoadedCountsAsSyncedAndIsWrittenBackAsRead) {
     sim.AddAddOnObject("PlanData", PlanRecord("stored-id"));
     EXPECT_TRUE(plan.LoadIfHas());
     EXPECT_EQ(plan.Id(), "stored-id");
     EXPECT_TRUE(plan.IsSynced());
+    IO::MemoryOChannel32 oc;
+    ASSERT_EQ(plan.Write(oc), PK::NoError);
+    EXPECT_EQ(std::vector<char>(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize()), PlanRecord("stored-id"));
     plan.GenerateNew();
     EXPECT_FALSE(plan.IsSynced()) << "a new id forgets that it was in step";
 }
 
-TEST_F(ProjectIdentity, AMemberWhoseLocalIdCameLateAdoptsTheIdAnotherMemberStored) {
-    sim.SetShared(true);
-    plan.GenerateNew();
-    sim.AddAddOnObject("PlanData", PlanRecord("other-member-id"));
-    EXPECT_TRUE(plan.Sync());
-    EXPECT_EQ(plan.Id(), "other-member-id");
-    EXPECT_TRUE(plan.IsSynced());
-    EXPECT_EQ(TVSim::Journal::Count("TVAPI_AddOnObject_ReserveObjects"), 0u);
-}
-
-TEST_F(ProjectIdentity, AMemberWhoFillsTheObjectWhileWeWaitForTheReservationWins) {
-    sim.SetShared(true);
-    plan.GenerateNew();
-    TVSim::Faults::BeforeCall("TVAPI_AddOnObject_ReserveObjects", [&] {
-        sim.SetAddOnObjectContent(sim.FindAddOnObject("PlanData")->guid, PlanRecord("quicker-member-id"));
-    });
-    EXPECT_TRUE(plan.Sync());
-    EXPECT_EQ(plan.Id(), "quicker-member-id");
-    EXPECT_FALSE(Object()->reservedByMe) << "the reservation is given back";
-}
-
-TEST_F(ProjectIdentity, InASharedProjectTheIdIsWrittenUnderReservationAndTheReservationGivenBack) {
+// In a shared project: what another member stored is adopted (also while we
+// wait for the reservation), ours is written under a reservation, and the
+// reservation is given back whatever happens.
+TEST_F(ProjectIdentity, InASharedProjectTheStoredIdWinsAndTheReservationIsAlwaysGivenBack) {
     sim.SetShared(true);
     plan.GenerateNew();
     EXPECT_FALSE(plan.Sync());
     EXPECT_EQ(StoredId(), plan.Id());
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_AddOnObject_ReserveObjects"), 1u);
     EXPECT_FALSE(Object()->reservedByMe);
+
+    sim.SetAddOnObjectContent(Object()->guid, PlanRecord("other-member-id"));
+    plan.GenerateNew();
+    EXPECT_TRUE(plan.Sync());
+    EXPECT_EQ(plan.Id(), "other-member-id");
+    EXPECT_TRUE(plan.IsSynced());
+    EXPECT_EQ(TVSim::Journal::Count("TVAPI_AddOnObject_ReserveObjects"), 1u) << "a stored id needs no reservation";
+
+    sim.SetAddOnObjectContent(Object()->guid, PlanRecord(""));
+    plan.GenerateNew();
+    TVSim::Faults::BeforeCall("TVAPI_AddOnObject_ReserveObjects",
+                              [&] { sim.SetAddOnObjectContent(Object()->guid, PlanRecord("quicker-member-id")); });
+    EXPECT_TRUE(plan.Sync());
+    EXPECT_EQ(plan.Id(), "quicker-member-id");
+    EXPECT_FALSE(Object()->reservedByMe) << "the reservation is given back";
+}
+
+TEST_F(ProjectIdentity, AFailureWhileWritingTheIdStillGivesTheReservationBack) {
+    sim.SetShared(true);
+    plan.GenerateNew();
+    TVSim::Faults::FailCall("TVAPI_AddOnObject_ModifyObject", APIERR_MEMFULL);
+    EXPECT_THROW(plan.Sync(), Api::Error<APIERR_MEMFULL>);
+    ASSERT_NE(Object(), nullptr);
+    EXPECT_FALSE(Object()->reservedByMe) << "the other members must not stay locked out";
+    EXPECT_FALSE(plan.IsSynced());
 }
 
 TEST_F(ProjectIdentity, AnObjectReservedByAnotherMemberNeedsTheUserAndLeavesTheLocalIdUnsynced) {
     LogCapture log;
     sim.SetShared(true);
-    const API_Guid object = sim.AddAddOnObject("PlanData");
-    sim.ReserveAddOnObjectByOther(object);
+    sim.ReserveAddOnObjectByOther(sim.AddAddOnObject("PlanData"));
     plan.GenerateNew();
     const PK::UniString local = plan.Id();
     EXPECT_THROW(plan.Sync(), Model::AnotherUserIsInitingThePlanId);
@@ -132,52 +141,30 @@ TEST_F(ProjectIdentity, AHostThatNeitherFindsNorCreatesTheObjectIsGivenUpOnAfter
     EXPECT_FALSE(plan.IsSynced());
 }
 
-TEST_F(ProjectIdentity, AFailureWhileWritingTheIdStillGivesTheReservationBack) {
-    sim.SetShared(true);
-    plan.GenerateNew();
-    TVSim::Faults::FailCall("TVAPI_AddOnObject_ModifyObject", APIERR_MEMFULL);
-    EXPECT_THROW(plan.Sync(), Api::Error<APIERR_MEMFULL>);
-    ASSERT_NE(Object(), nullptr);
-    EXPECT_FALSE(Object()->reservedByMe) << "the other members must not stay locked out";
-    EXPECT_FALSE(plan.IsSynced());
-}
-
 TEST_F(ProjectIdentity, AStoredEmptyIdCountsAsNoIdAndIsFilledWithOurs) {
     LogCapture log;
     sim.AddAddOnObject("PlanData", PlanRecord(""));
     plan.GenerateNew();
     const PK::UniString local = plan.Id();
-
     EXPECT_FALSE(plan.LoadIfHas());
     EXPECT_EQ(plan.Id(), local) << "an empty record does not wipe the id we have";
     EXPECT_EQ(log.MessagesStartingWith("failed assertion: !this->_id.IsEmpty(), handle(").size(), 1u);
-
     EXPECT_FALSE(plan.Sync()) << "nothing to adopt: ours is written";
     EXPECT_EQ(plan.Id(), local);
     EXPECT_EQ(StoredId(), local);
 }
 
-TEST_F(ProjectIdentity, AnObjectWithoutContentIsNoIdentity) {
+TEST_F(ProjectIdentity, AnObjectWithoutContentOrOfANewerVersionIsNoIdentity) {
     LogCapture log;
-    sim.AddAddOnObject("PlanData");
+    const API_Guid object = sim.AddAddOnObject("PlanData");
     EXPECT_FALSE(plan.LoadIfHas());
     EXPECT_FALSE(plan.IsSynced());
     EXPECT_TRUE(log.Has(spdlog::level::warn, "Probably couldn't save the planid: PlanData{_id: \"\"}, 00"));
-}
 
-TEST_F(ProjectIdentity, ARecordOfANewerVersionIsNotRead) {
-    sim.AddAddOnObject("PlanData", PlanRecord("future-id", {2, 0}));
+    sim.SetAddOnObjectContent(object, PlanRecord("future-id", {2, 0}));
     EXPECT_THROW(plan.LoadIfHas(), Model::Error::VersionIncompatibility);
     plan.GenerateNew();
     EXPECT_THROW(plan.Sync(), Model::Error::VersionIncompatibility);
-}
-
-TEST_F(ProjectIdentity, WritesTheRecordItReads) {
-    sim.AddAddOnObject("PlanData", PlanRecord("round-trip"));
-    ASSERT_TRUE(plan.LoadIfHas());
-    IO::MemoryOChannel32 oc;
-    ASSERT_EQ(plan.Write(oc), PK::NoError);
-    EXPECT_EQ(std::vector<char>(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize()), PlanRecord("round-trip"));
 }
 
 TEST(ProjectTitle, ComesFromTheProjectInformation) {
