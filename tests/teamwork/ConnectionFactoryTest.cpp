@@ -38,9 +38,8 @@ TEST_F(ConnectionFactory, ConnectingRefusesAUsedClassificationSystemBeforeAnAlre
     const std::size_t steps = project.sim.GetUndoSteps().size();
     // spec-1 again, through system 1: the system is checked first.
     ExpectRefusedFor<Model::ClassificationSystemAlreadyUsedError>(first, [&] { project.Connect(1); });
-    ExpectRefusedFor<Model::ConnectionAlreadyExistsForSpecificationInPlanError>(first, [&] {
-        project.factory.Cmd_Connect(project.systems[1], "spec-1", "Spec", "project-1", "Project One");
-    });
+    ExpectRefusedFor<Model::ConnectionAlreadyExistsForSpecificationInPlanError>(
+        first, [&] { project.factory.Cmd_Connect(project.systems[1], "spec-1", "Spec", "project-1", "Project One"); });
     EXPECT_EQ(project.sim.GetUndoSteps().size(), steps) << "a refusal changes nothing";
     EXPECT_EQ(project.factory.GetById("spec-1"), first);
 }
@@ -142,9 +141,9 @@ TEST_F(ConnectionFactory, MergeRequestsWithoutTwoVersionsToMergeAnswerAsTheHostE
         Record stored = row.storedHasData ? Record(mine) : Record();
         Record incoming = row.incomingHasData ? Record(theirs) : Record();
         Record destination;
-        EXPECT_EQ(project.factory.ModulDataMerge(row.command, name.c_str(), stored.Ptr(), incoming.Ptr(),
-                                                 destination.Ptr()),
-                  NoError);
+        EXPECT_EQ(
+            project.factory.ModulDataMerge(row.command, name.c_str(), stored.Ptr(), incoming.Ptr(), destination.Ptr()),
+            NoError);
         EXPECT_EQ(destination.BytesHeld(), *row.expected);
     }
 }
@@ -165,8 +164,7 @@ TEST_F(ConnectionFactory, AMergeIntoTheLoadedConnectionChangesItInPlaceAndTheCla
 
     Record stored(mine), incoming(theirs, IO::PlatformSignBigEndian), destination;
     const auto merge = [&](Record& into) {
-        return project.factory.ModulDataMerge(APIMDSetMerge_TW, name.c_str(), stored.Ptr(), incoming.Ptr(),
-                                              into.Ptr());
+        return project.factory.ModulDataMerge(APIMDSetMerge_TW, name.c_str(), stored.Ptr(), incoming.Ptr(), into.Ptr());
     };
     ASSERT_EQ(merge(destination), NoError);
     EXPECT_TRUE(loaded->HasVirtualType("clause-c")) << "the loaded connection itself took the other version in";

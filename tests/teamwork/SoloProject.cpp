@@ -12,8 +12,8 @@ SoloProject::SoloProject() : AddOn(0) {}
 
 ConnectionPtr SoloProject::Connect(int n) {
     const std::string id = "spec-" + std::to_string(n);
-    return factory.Cmd_Connect(systems[static_cast<std::size_t>(n - 1)], PK::UniString(id.c_str()), "Spec",
-                               "project-1", "Project One");
+    return factory.Cmd_Connect(systems[static_cast<std::size_t>(n - 1)], PK::UniString(id.c_str()), "Spec", "project-1",
+                               "Project One");
 }
 
 ConnectionPtr SoloProject::Read(const std::vector<char>& bytes) {

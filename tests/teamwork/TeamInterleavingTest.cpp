@@ -195,9 +195,8 @@ private:
     }
 
     bool Added(const std::string& spec, const std::string& what) const {
-        return std::ranges::any_of(_additions, [&](const Addition& a) {
-            return Team::SpecId(a.spec) == spec && a.what == what;
-        });
+        return std::ranges::any_of(_additions,
+                                   [&](const Addition& a) { return Team::SpecId(a.spec) == spec && a.what == what; });
     }
 
     unsigned _seed;
