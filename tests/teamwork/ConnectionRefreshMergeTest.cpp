@@ -2,7 +2,6 @@
 // version of itself, and telling which of its clauses elements carry.
 #include <gtest/gtest.h>
 
-#include "IO/MemoryChannel.hpp"
 #include "SoloProject.hpp"
 #include "TeamTestSupport.hpp"
 #include "Torvel/Api/Torvel.hpp"
@@ -10,11 +9,8 @@
 
 using namespace TeamTest;
 using Model::ConnectionWithSpecification;
-using Model::VirtualTypesOfElements;
 
 namespace {
-
-const char* const name = "ConnectionWithSpecification:spec-1";
 
 // Records the connection's events by name.
 class Events : public Model::ConnectionWithSpecificationObserver {
@@ -33,46 +29,40 @@ private:
     ConnectionWithSpecification& _connection;
 };
 
-std::shared_ptr<ConnectionWithSpecification> Read(SoloProject& project, const std::vector<char>& bytes) {
-    auto connection = std::make_shared<ConnectionWithSpecification>(project.tv, project.tessary, project.plan);
-    IO::MemoryIChannel32 channel(bytes.data(), bytes.size());
-    if (connection->Read(channel) != PK::NoError) throw std::runtime_error("not read");
-    return connection;
-}
+// spec-1 connected on one machine.
+struct OneConnection : ::testing::Test {
+    TestSupport::LogCapture log;
+    SoloProject project;
+    const std::string name = RecordName(1);
+    ConnectionPtr connection = project.Connect(1);
+};
+
+using ConnectionRefresh = OneConnection;
+using ConnectionMerge = OneConnection;
+using ConnectionLookUp = OneConnection;
 
 }  // namespace
 
-TEST(ConnectionRefresh, AnEntryErasedByAnotherMemberMarksTheConnectionDeletedWithoutAnEvent) {
-    TestSupport::LogCapture log;
-    SoloProject project;
-    auto connection = project.Connect(1);
+TEST_F(ConnectionRefresh, ARecordReadBackTellsTheListsAndTheCacheAndAnErasedOneMarksItDeletedSilently) {
+    project.sim.AddElement(API_WallID);
+    ASSERT_TRUE(AddClause(*project.Read(project.Stored(name)), "clause-a", "A10"));
     Events events(*connection);
-    project.sim.EraseModulData(name);
+    connection->RefreshFromStored();
+    EXPECT_TRUE(connection->HasVirtualType("clause-a"));
+    EXPECT_EQ(events.names, (std::vector<std::string>{"VirtualTypeListChanged", "IssueListChanged",
+                                                      "UnassociatedElementTypeChanged"}));
+
+    // Erased by another member.
+    events.names.clear();
+    project.sim.EraseModulData(name.c_str());
     connection->RefreshFromStored();
     EXPECT_TRUE(connection->IsDeleted());
     EXPECT_TRUE(events.names.empty());
     EXPECT_TRUE(log.Has(spdlog::level::info, "Moduldata probably deleted on another TW client"));
 }
 
-TEST(ConnectionRefresh, ARecordReadBackTellsTheListsAndTheCacheAgain) {
-    TestSupport::LogCapture log;
-    SoloProject project;
-    auto connection = project.Connect(1);
-    project.sim.AddElement(API_WallID);
-    auto other = Read(project, project.Stored(name));
-    ASSERT_TRUE(SoloProject::AddClause(*other, "clause-a", "A10"));
-    Events events(*connection);
-    connection->RefreshFromStored();
-    EXPECT_TRUE(connection->HasVirtualType("clause-a"));
-    EXPECT_EQ(events.names, (std::vector<std::string>{"VirtualTypeListChanged", "IssueListChanged",
-                                                      "UnassociatedElementTypeChanged"}));
-}
-
-TEST(ConnectionRefresh, AnUnreadableRecordIsLoggedAndKeptAndOnlyANewerOneStopsTheConnectionFromStoring) {
-    TestSupport::LogCapture log;
-    SoloProject project;
-    auto connection = project.Connect(1);
-    ASSERT_TRUE(SoloProject::AddClause(*connection, "clause-a", "A10"));
+TEST_F(ConnectionRefresh, AnUnreadableRecordIsLoggedAndKeptAndOnlyANewerOneStopsTheConnectionFromStoring) {
+    ASSERT_TRUE(AddClause(*connection, "clause-a", "A10"));
     std::vector<char> damaged = project.Stored(name);
     damaged.resize(damaged.size() - 3);
     project.Store(name, damaged);
@@ -87,27 +77,20 @@ TEST(ConnectionRefresh, AnUnreadableRecordIsLoggedAndKeptAndOnlyANewerOneStopsTh
     EXPECT_TRUE(connection->IsDeleted());
     EXPECT_TRUE(
         log.Has(spdlog::level::critical, "ConnectionWithSpecification read error: Error::VersionIncompatibility"));
-    SoloProject::AddIssue(*connection, "stored over it?");
+    AddIssue(*connection, "stored over it?");
     EXPECT_EQ(project.Stored(name), NewerConnectionRecord());
 }
 
-TEST(ConnectionMerge, AClauseOnlyTheIncomingVersionHasIsAddedAndAnnounced) {
-    TestSupport::LogCapture log;
-    SoloProject project;
-    auto connection = project.Connect(1);
-    auto other = Read(project, project.Stored(name));
-    ASSERT_TRUE(SoloProject::AddClause(*other, "clause-c", "C30"));
-    Events events(*connection);
-    EXPECT_TRUE(connection->MergeIn(*other));
-    EXPECT_TRUE(connection->HasVirtualType("clause-c"));
-    EXPECT_EQ(events.names, std::vector<std::string>{"VirtualTypeListChanged"});
-}
-
-TEST(ConnectionMerge, TheIncomingNamesGroupAndMarksWinWithoutCountingAsAChangeAndAnotherSpecificationIsRefused) {
-    TestSupport::LogCapture log;
-    SoloProject project;
-    auto connection = project.Connect(1);
-    ASSERT_TRUE(SoloProject::AddClause(*connection, "clause-a", "A10"));
+TEST_F(ConnectionMerge, ANewClauseIsAnnouncedButNamesGroupAndMarksWinSilentlyAndAnotherSpecificationIsRefused) {
+    // A clause only the incoming version has is added and announced.
+    auto other = project.Read(project.Stored(name));
+    ASSERT_TRUE(AddClause(*other, "clause-a", "A10"));
+    {
+        Events events(*connection);
+        EXPECT_TRUE(connection->MergeIn(*other));
+        EXPECT_TRUE(connection->HasVirtualType("clause-a"));
+        EXPECT_EQ(events.names, std::vector<std::string>{"VirtualTypeListChanged"});
+    }
     connection->CallUndoableCmd("Mark", [&] { connection->MarkAsDisconnected(); });
     const std::vector<char> mine = SoloProject::Bytes(*connection);
 
@@ -119,7 +102,7 @@ TEST(ConnectionMerge, TheIncomingNamesGroupAndMarksWinWithoutCountingAsAChangeAn
                                             "Spec renamed", "project-1", "Project renamed");
                                     }));
     ASSERT_NE(theirs, nullptr);
-    ASSERT_TRUE(SoloProject::AddClause(*theirs, "clause-a", "A10"));
+    ASSERT_TRUE(AddClause(*theirs, "clause-a", "A10"));
     Events events(*connection);
     EXPECT_FALSE(connection->MergeIn(*theirs));
     EXPECT_TRUE(events.names.empty());
@@ -129,7 +112,7 @@ TEST(ConnectionMerge, TheIncomingNamesGroupAndMarksWinWithoutCountingAsAChangeAn
               theirs->PropertyGroup().GetPropertyGuid(Api::Properties::Name::Code));
     EXPECT_FALSE(connection->IsDisconnected()) << "the incoming mark wins, also when it is clear";
 
-    auto before = Read(project, mine);
+    auto before = project.Read(mine);
     const std::vector<char> unchanged = SoloProject::Bytes(*before);
     EXPECT_FALSE(before->MergeIn(*project.Connect(2)));
     EXPECT_TRUE(log.Has(spdlog::level::critical,
@@ -137,11 +120,8 @@ TEST(ConnectionMerge, TheIncomingNamesGroupAndMarksWinWithoutCountingAsAChangeAn
     EXPECT_EQ(SoloProject::Bytes(*before), unchanged);
 }
 
-TEST(ConnectionLookUp, ElementsAreSortedIntoTheClausesTheyCarryAndThoseCarryingNone) {
-    TestSupport::LogCapture log;
-    SoloProject project;
-    auto connection = project.Connect(1);
-    ASSERT_TRUE(SoloProject::AddClause(*connection, "clause-a", "A10"));
+TEST_F(ConnectionLookUp, ElementsAreSortedIntoTheClausesTheyCarryAndThoseCarryingNone) {
+    ASSERT_TRUE(AddClause(*connection, "clause-a", "A10"));
     const API_Guid item = project.sim.FindClassificationItem(project.systems[0], "A10");
     const API_Guid clauseIdDefinition = connection->PropertyGroup().GetPropertyGuid(Api::Properties::Name::ClauseId);
     auto element = [&](const char* clauseId) {
@@ -179,15 +159,12 @@ TEST(ConnectionLookUp, ElementsAreSortedIntoTheClausesTheyCarryAndThoseCarryingN
     EXPECT_EQ(none.unassociatedElements, (PK::Array<PK::Guid>{first, bare}));
 }
 
-TEST(ConnectionLookUp, AFailingLookUpOutsideACommandAnswersAndKeepsItsIssue) {
-    TestSupport::LogCapture log;
-    SoloProject project;
-    auto connection = project.Connect(1);
-    ASSERT_TRUE(SoloProject::AddClause(*connection, "clause-a", "A10"));
+TEST_F(ConnectionLookUp, AFailingLookUpOutsideACommandAnswersAndKeepsItsIssue) {
+    ASSERT_TRUE(AddClause(*connection, "clause-a", "A10"));
     const API_Guid wall = project.sim.AddElement(API_WallID);
     TVSim::Faults::FailAlways("TVAPI_Property_GetPropertyDefinition", APIERR_GENERAL);
 
-    VirtualTypesOfElements found;
+    Model::VirtualTypesOfElements found;
     EXPECT_NO_THROW(found = connection->FindVirtualTypeIdsForElements({wall}));
     EXPECT_TRUE(found.virtualTypes.IsEmpty());
     EXPECT_TRUE(found.unassociatedElements.IsEmpty());

@@ -1,51 +1,26 @@
 #include "SoloProject.hpp"
 
-#include <cstring>
 #include <stdexcept>
 
 #include "IO/MemoryChannel.hpp"
-#include "Model/Issue/UnknownError.hpp"
-#include "TeamTestSupport.hpp"
-#include "Torvel/Implementation/Torvel.hpp"
 
 namespace TeamTest {
 
-namespace {
-TVSim::Project& FreshProject() {
-    TVSim::Reset();
-    return TVSim::OpenProject();
-}
-}  // namespace
+FreshProject::FreshProject() : sim((TVSim::Reset(), TVSim::OpenProject())), systems(AddClassificationSystems(sim, 2)) {}
 
-SoloProject::SoloProject()
-    : sim(FreshProject()),
-      tv(std::make_shared<Implementation::Torvel>()),
-      tessary(std::make_shared<Model::TessaryPtr>()),
-      plan(std::make_shared<Model::PlanData>(tv)),
-      factory(tv, tessary, plan) {
-    for (int n = 0; n < 2; ++n) {
-        systems[n] = sim.AddClassificationSystem(PK::UniString(("Clauses " + std::to_string(n + 1)).c_str()));
-        for (const char* id : {"A10", "B20", "C30"}) sim.AddClassificationItem(systems[n], id);
-    }
-    plan->GenerateNew();
-}
+SoloProject::SoloProject() : AddOn(0) {}
 
-std::shared_ptr<Model::ConnectionWithSpecification> SoloProject::Connect(int n) {
+ConnectionPtr SoloProject::Connect(int n) {
     const std::string id = "spec-" + std::to_string(n);
-    return factory.Cmd_Connect(systems[n - 1], PK::UniString(id.c_str()), "Spec", "project-1", "Project One");
+    return factory.Cmd_Connect(systems[static_cast<std::size_t>(n - 1)], PK::UniString(id.c_str()), "Spec", "project-1",
+                               "Project One");
 }
 
-bool SoloProject::AddClause(Model::ConnectionWithSpecification& connection, const std::string& clauseId,
-                            const std::string& code) {
-    return connection.CallUndoableCmd("Add a clause", [&] {
-        connection.GetOrCreateVirtualType(PK::UniString(clauseId.c_str()), Clause(clauseId, code));
-    });
-}
-
-void SoloProject::AddIssue(Model::ConnectionWithSpecification& connection, const std::string& hint) {
-    connection.CallUndoableCmd("Add an issue", [&] {
-        connection.AddIssue(std::make_shared<Model::Issue::UnknownError>(PK::UniString(hint.c_str())));
-    });
+ConnectionPtr SoloProject::Read(const std::vector<char>& bytes) {
+    auto connection = std::make_shared<Model::ConnectionWithSpecification>(tv, tessary, plan);
+    IO::MemoryIChannel32 channel(bytes.data(), bytes.size());
+    if (connection->Read(channel) != PK::NoError) throw std::runtime_error("connection record not read");
+    return connection;
 }
 
 std::vector<char> SoloProject::Bytes(const Model::ConnectionWithSpecification& connection, PK::UInt16 platformSign) {
@@ -57,11 +32,6 @@ std::vector<char> SoloProject::Bytes(const Model::ConnectionWithSpecification& c
 
 void SoloProject::Store(const std::string& modulDataName, const std::vector<char>& bytes) {
     sim.StoreModulData(PK::UniString(modulDataName.c_str()), {1, IO::PlatformSignLittleEndian, bytes});
-}
-
-std::vector<char> SoloProject::Stored(const std::string& modulDataName) const {
-    const TVSim::ModulData* data = sim.GetModulData(PK::UniString(modulDataName.c_str()));
-    return data != nullptr && data->bytes ? *data->bytes : std::vector<char>();
 }
 
 Record::Record(const std::vector<char>& bytes, PK::UInt16 platformSign) {

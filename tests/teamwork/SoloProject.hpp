@@ -7,37 +7,29 @@
 #include <string>
 #include <vector>
 
-#include "Model/ConnectionWithSpecification.hpp"
-#include "Model/ConnectionWithSpecificationFactory.hpp"
-#include "Model/PlanData.hpp"
-#include "Model/TessaryPtr.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TeamTestSupport.hpp"
 
 namespace TeamTest {
 
-using namespace TessaryConnect;
+// A fresh simulated project with its classification systems, made before the add-on starts.
+struct FreshProject {
+    FreshProject();
+    TVSim::Project& sim;
+    std::vector<API_Guid> systems;
+};
 
-struct SoloProject {
+struct SoloProject : FreshProject, AddOn {
     SoloProject();
 
     // spec-<n> through system n, as the manager connects it.
-    std::shared_ptr<Model::ConnectionWithSpecification> Connect(int n);
-    // The clause's virtual type made inside a command; false when that failed.
-    static bool AddClause(Model::ConnectionWithSpecification& connection, const std::string& clauseId,
-                          const std::string& code);
-    static void AddIssue(Model::ConnectionWithSpecification& connection, const std::string& hint);
+    ConnectionPtr Connect(int n);
+    // Another copy of a connection, read from a stored record.
+    ConnectionPtr Read(const std::vector<char>& bytes);
     // The connection's stored record, written in the given byte order.
     static std::vector<char> Bytes(const Model::ConnectionWithSpecification& connection,
                                    PK::UInt16 platformSign = 0x6D6D);
     void Store(const std::string& modulDataName, const std::vector<char>& bytes);
-    std::vector<char> Stored(const std::string& modulDataName) const;
-
-    TVSim::Project& sim;
-    API_Guid systems[2];
-    std::shared_ptr<Api::Torvel> tv;
-    std::shared_ptr<Model::TessaryPtr> tessary;
-    std::shared_ptr<Model::PlanData> plan;
-    Model::ConnectionWithSpecificationFactory factory;
+    std::vector<char> Stored(const std::string& modulDataName) const { return StoredIn(sim, modulDataName); }
 };
 
 // A host module-data record holding its own copy of the bytes; frees it when it goes.
@@ -50,7 +42,6 @@ public:
     ~Record();
 
     API_ModulData* Ptr() { return &_data; }
-    const API_ModulData& Get() const { return _data; }
     std::vector<char> BytesHeld() const;
 
 private:

@@ -7,13 +7,13 @@
 // missing unless a disconnect of that specification could have taken it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <random>
 #include <set>
 #include <sstream>
 
 #include "Model/Issue/UnknownError.hpp"
-#include "PK/Runnable.hpp"
 #include "TeamTestSupport.hpp"
 #include "support/LogCapture.hpp"
 
@@ -68,8 +68,7 @@ public:
         const ProjectSummary atB = team.Summary();
         ASSERT_EQ(atA, atB) << context;
         for (int n = 1; n <= specCount; ++n) {
-            const std::string name = "ConnectionWithSpecification:" + Team::SpecId(n);
-            ASSERT_EQ(team.StoredBytes(0, name), team.StoredBytes(1, name)) << name << "\n" << context;
+            ASSERT_EQ(team.StoredBytes(0, RecordName(n)), team.StoredBytes(1, RecordName(n))) << n << "\n" << context;
         }
 
         for (const Addition& addition : _additions) {
@@ -119,17 +118,14 @@ private:
             const auto& [clause, code] = clauses[Pick(5)];
             _trace << "clause " << clause << " on " << n;
             if (ConnectionPtr connection = team.Get(n)) {
-                const bool made = connection->CallUndoableCmd(
-                    "Add a clause", [&] { connection->GetOrCreateVirtualType(clause, Clause(clause, code)); });
+                const bool made = AddClause(*connection, clause, code);
                 Add(n, made ? clause : std::string("missing ") + code, made);
             }
         } else if (roll < 56) {
             const std::string hint = "issue t" + std::to_string(_time);
             _trace << hint << " on " << n;
             if (ConnectionPtr connection = team.Get(n)) {
-                connection->CallUndoableCmd("Add an issue", [&] {
-                    connection->AddIssue(std::make_shared<Model::Issue::UnknownError>(PK::UniString(hint.c_str())));
-                });
+                AddIssue(*connection, hint);
                 Add(n, hint, false);
             }
         } else if (roll < 61) {
@@ -195,15 +191,12 @@ private:
     }
 
     bool Removed(const Addition& addition) const {
-        for (const auto& [spec, hint] : _removed)
-            if (spec == addition.spec && hint == addition.what) return true;
-        return false;
+        return std::ranges::count(_removed, std::pair(addition.spec, addition.what)) > 0;
     }
 
     bool Added(const std::string& spec, const std::string& what) const {
-        for (const Addition& addition : _additions)
-            if (Team::SpecId(addition.spec) == spec && addition.what == what) return true;
-        return false;
+        return std::ranges::any_of(_additions,
+                                   [&](const Addition& a) { return Team::SpecId(a.spec) == spec && a.what == what; });
     }
 
     unsigned _seed;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "Model/Errors.hpp"
-#include "Model/Issue/UnknownError.hpp"
 #include "TeamTestSupport.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "support/LogCapture.hpp"
@@ -15,19 +14,6 @@ namespace {
 
 constexpr Member A = 0;
 constexpr Member B = 1;
-
-// The connection's own operations, inside a command as the host wants for stored data.
-bool AddClause(const ConnectionPtr& connection, const std::string& clauseId, const std::string& code) {
-    return connection->CallUndoableCmd("Add a clause", [&] {
-        connection->GetOrCreateVirtualType(PK::UniString(clauseId.c_str()), Clause(clauseId, code));
-    });
-}
-
-void AddIssue(const ConnectionPtr& connection, const std::string& hint) {
-    connection->CallUndoableCmd("Add an issue", [&] {
-        connection->AddIssue(std::make_shared<Model::Issue::UnknownError>(PK::UniString(hint.c_str())));
-    });
-}
 
 // A connects spec-<n> and sends it; B receives it. Answers both members'
 // connections; B is current afterwards.
@@ -42,21 +28,33 @@ std::pair<ConnectionPtr, ConnectionPtr> ConnectedAtBoth(Team& team, int n) {
 
 }  // namespace
 
-TEST(TeamScenario, TwoMembersConnectInTurnAndBothEndWithBothConnectionsTheirClausesAndIssues) {
+TEST(TeamScenario, TwoMembersConnectInTurnPastTheOthersReservationAndBothEndWithBothConnectionsClausesAndIssues) {
     TestSupport::LogCapture log;
     Team team;
+    team.Project().ReserveClassificationsAndProperties();
     ConnectionPtr one = team.Connect(1);
-    ASSERT_NE(one, nullptr);
-    ASSERT_TRUE(AddClause(one, "clause-a", "A10"));
-    AddIssue(one, "issue of A");
+    ASSERT_TRUE(one && AddClause(*one, "clause-a", "A10"));
+    AddIssue(*one, "issue of A");
     team.SendAndReceive();
+
+    // While A holds the reservation, B's connect is refused before anything changes.
+    team.As(B);
+    const std::size_t undoSteps = team.Project().GetUndoSteps().size();
+    const PK::USize groups = team.Project().GetPropertyGroups().GetSize();
+    const PK::USize records = team.Project().GetModulDataNames().GetSize();
+    EXPECT_THROW(team.Current().factory.Cmd_Connect(team.System(2), "spec-2", "Spec 2", "project-1", "Project One"),
+                 Api::ErrorPropertyManagerNoAccessRight);
+    EXPECT_EQ(team.Project().GetUndoSteps().size(), undoSteps);
+    EXPECT_EQ(team.Project().GetPropertyGroups().GetSize(), groups);
+    EXPECT_EQ(team.Project().GetModulDataNames().GetSize(), records);
+    team.As(A);
+    team.Project().ReleaseClassificationsAndProperties();
 
     team.As(B);
     ConnectionPtr two = team.Connect(2);
-    ASSERT_NE(two, nullptr);
-    ASSERT_TRUE(AddClause(two, "clause-b", "B20"));
+    ASSERT_TRUE(two && AddClause(*two, "clause-b", "B20"));
     // A clause whose code no item has becomes an issue, not a clause.
-    EXPECT_FALSE(AddClause(two, "clause-x", "X99"));
+    EXPECT_FALSE(AddClause(*two, "clause-x", "X99"));
     team.SyncAll();
 
     const ProjectSummary expected = {
@@ -75,16 +73,15 @@ TEST(TeamScenario, ClausesAndIssuesAddedByBothToOneConnectionAreAllKeptAndTheMer
     TestSupport::LogCapture log;
     Team team;
     const auto [atA, atB] = ConnectedAtBoth(team, 1);
-    ASSERT_NE(atA, nullptr);
-    ASSERT_NE(atB, nullptr);
-    AddClause(atB, "clause-b", "B20");
-    AddIssue(atB, "issue of B");
+    ASSERT_TRUE(atA && atB);
+    AddClause(*atB, "clause-b", "B20");
+    AddIssue(*atB, "issue of B");
     team.SendAndReceive();
 
     // A changed the same connection meanwhile: its receive merges into its loaded connection.
     team.As(A);
-    AddClause(atA, "clause-a", "A10");
-    AddIssue(atA, "issue of A");
+    AddClause(*atA, "clause-a", "A10");
+    AddIssue(*atA, "issue of A");
     team.SendAndReceive();
     EXPECT_TRUE(log.Has(spdlog::level::info, "MergeIn: \"ConnectionWithSpecification:spec-1\", has loaded: 1"));
     ASSERT_TRUE(atA->HasVirtualType("clause-b"));
@@ -94,19 +91,15 @@ TEST(TeamScenario, ClausesAndIssuesAddedByBothToOneConnectionAreAllKeptAndTheMer
     Api::Properties changed;
     changed.Add(Api::Properties::Name::Title, "Renamed at A");
     EXPECT_TRUE(atA->CallUndoableCmd("Rename", [&] { atA->GetVirtualType("clause-b").UpdateProperties(changed); }));
-    const ConnectionPtr reloaded = team.Current().factory.Load("ConnectionWithSpecification:spec-1");
-    ASSERT_NE(reloaded, nullptr);
-    EXPECT_EQ(reloaded->GetVirtualType("clause-b").Properties().Get(Api::Properties::Name::Title), "Renamed at A");
-    EXPECT_TRUE(reloaded->HasVirtualType("clause-a")) << "stored as A's connection, not as the version merged in";
 
     team.SyncAll();
     const ProjectSummary expected = {{"spec-1", {{"clause-a", "clause-b"}, {"issue of A", "issue of B"}}}};
     EXPECT_EQ(team.Summary(), expected);
     team.As(B);
     EXPECT_EQ(team.Summary(), expected);
-    EXPECT_EQ(atB->GetVirtualType("clause-b").Properties().Get(Api::Properties::Name::Title), "Renamed at A");
-    EXPECT_EQ(team.StoredBytes(A, "ConnectionWithSpecification:spec-1"),
-              team.StoredBytes(B, "ConnectionWithSpecification:spec-1"));
+    EXPECT_EQ(atB->GetVirtualType("clause-b").Properties().Get(Api::Properties::Name::Title), "Renamed at A")
+        << "stored as A's connection, not as the version merged in";
+    EXPECT_EQ(team.StoredBytes(A, RecordName(1)), team.StoredBytes(B, RecordName(1)));
 }
 
 TEST(TeamScenario, ADisconnectReachesTheOtherMemberAndItsReconnectComesBackToTheOneWhoDisconnected) {
@@ -130,7 +123,7 @@ TEST(TeamScenario, ADisconnectReachesTheOtherMemberAndItsReconnectComesBackToThe
     // B connects the specification again; A still holds its own disconnected object.
     ConnectionPtr again = team.Connect(1);
     ASSERT_NE(again, nullptr);
-    AddClause(again, "clause-new", "C30");
+    AddClause(*again, "clause-new", "C30");
     team.SendAndReceive();
     team.As(A);
     team.Receive();
@@ -141,25 +134,6 @@ TEST(TeamScenario, ADisconnectReachesTheOtherMemberAndItsReconnectComesBackToThe
     EXPECT_EQ(team.Summary(), (ProjectSummary{{"spec-1", {{"clause-new"}, {}}}}));
 }
 
-TEST(TeamScenario, OneMembersReservationRefusesTheOthersConnectBeforeAnythingChanges) {
-    TestSupport::LogCapture log;
-    Team team;
-    team.Project().ReserveClassificationsAndProperties();
-    team.As(B);
-    const std::size_t undoSteps = team.Project().GetUndoSteps().size();
-    const PK::USize groups = team.Project().GetPropertyGroups().GetSize();
-    EXPECT_THROW(team.Current().factory.Cmd_Connect(team.System(1), "spec-1", "Spec 1", "project-1", "Project One"),
-                 Api::ErrorPropertyManagerNoAccessRight);
-    EXPECT_EQ(team.Project().GetUndoSteps().size(), undoSteps);
-    EXPECT_EQ(team.Project().GetPropertyGroups().GetSize(), groups);
-    EXPECT_EQ(team.Project().GetModulDataNames().GetSize(), 0u);
-
-    team.As(A);
-    team.Project().ReleaseClassificationsAndProperties();
-    team.As(B);
-    EXPECT_NE(team.Connect(1), nullptr);
-}
-
 TEST(TeamScenario, ANewerVersionConnectionSurvivesEveryLoadAndMergeUntouchedAndTheOthersStillList) {
     TestSupport::LogCapture log;
     Team team;
@@ -168,32 +142,28 @@ TEST(TeamScenario, ANewerVersionConnectionSurvivesEveryLoadAndMergeUntouchedAndT
     ASSERT_NE(twoAtB, nullptr);
 
     // A newer add-on on A's machine rewrites spec-2 and writes spec-3; B changed spec-2 meanwhile.
-    AddClause(twoAtB, "clause-b", "B20");
+    AddClause(*twoAtB, "clause-b", "B20");
     team.As(A);
     const std::vector<char> newer = NewerConnectionRecord();
-    team.Project().StoreModulData("ConnectionWithSpecification:spec-2", {1, 0x6D6D, newer});
-    team.Project().StoreModulData("ConnectionWithSpecification:spec-3", {1, 0x6D6D, newer});
+    for (int n : {2, 3}) team.Project().StoreModulData(RecordName(n).c_str(), {1, 0x6D6D, newer});
     team.SendAndReceive();
 
     team.As(B);
     team.SendAndReceive();  // merges spec-2: B's own version against the newer one
-    EXPECT_EQ(team.StoredBytes(B, "ConnectionWithSpecification:spec-2"), newer);
+    EXPECT_EQ(team.StoredBytes(B, RecordName(2)), newer);
     EXPECT_TRUE(twoAtB->IsDeleted()) << "B's loaded spec-2 must never store over the newer record";
-    AddIssue(twoAtB, "too late");
-    EXPECT_EQ(team.StoredBytes(B, "ConnectionWithSpecification:spec-2"), newer);
+    AddIssue(*twoAtB, "too late");
+    EXPECT_EQ(team.StoredBytes(B, RecordName(2)), newer);
 
-    ProjectSummary listed = team.Summary();
-    EXPECT_EQ(listed.size(), 1u);
-    EXPECT_TRUE(listed.contains("spec-1"));
+    const ProjectSummary listed = team.Summary();
+    EXPECT_TRUE(listed.size() == 1 && listed.contains("spec-1"));
     team.Current().Show();
     ASSERT_EQ(team.Current().loadErrors.GetSize(), 2u);
     EXPECT_EQ(team.Current().loadErrors[0].message, "Error::VersionIncompatibility");
 
     team.SyncAll();
-    for (Member m : {A, B}) {
-        EXPECT_EQ(team.StoredBytes(m, "ConnectionWithSpecification:spec-2"), newer);
-        EXPECT_EQ(team.StoredBytes(m, "ConnectionWithSpecification:spec-3"), newer);
-    }
+    for (Member m : {A, B})
+        for (int n : {2, 3}) EXPECT_EQ(team.StoredBytes(m, RecordName(n)), newer);
     team.As(A);
     EXPECT_EQ(team.Summary().size(), 1u);
 }

@@ -94,14 +94,37 @@ ConnectionSummary Summarize(const Model::ConnectionWithSpecification& connection
     return summary;
 }
 
+bool AddClause(Model::ConnectionWithSpecification& connection, const std::string& clauseId, const std::string& code) {
+    return connection.CallUndoableCmd("Add a clause", [&] {
+        connection.GetOrCreateVirtualType(PK::UniString(clauseId.c_str()), Clause(clauseId, code));
+    });
+}
+
+void AddIssue(Model::ConnectionWithSpecification& connection, const std::string& hint) {
+    connection.CallUndoableCmd("Add an issue", [&] {
+        connection.AddIssue(std::make_shared<Model::Issue::UnknownError>(PK::UniString(hint.c_str())));
+    });
+}
+
+std::string RecordName(int n) { return "ConnectionWithSpecification:spec-" + std::to_string(n); }
+
+std::vector<char> StoredIn(const TVSim::Project& project, const std::string& modulDataName) {
+    const TVSim::ModulData* data = project.GetModulData(PK::UniString(modulDataName.c_str()));
+    return data != nullptr && data->bytes ? *data->bytes : std::vector<char>();
+}
+
+std::vector<API_Guid> AddClassificationSystems(TVSim::Project& project, int count) {
+    std::vector<API_Guid> systems;
+    for (int n = 1; n <= count; ++n) {
+        systems.push_back(project.AddClassificationSystem(PK::UniString(("Clauses " + std::to_string(n)).c_str())));
+        for (const char* id : {"A10", "B20", "C30"}) project.AddClassificationItem(systems.back(), id);
+    }
+    return systems;
+}
+
 Team::Team(int specs) {
     TVSim::Reset();
-    TVSim::Project& a = TVSim::OpenProject();
-    for (int n = 1; n <= specs; ++n) {
-        const API_Guid system = a.AddClassificationSystem(PK::UniString(("Clauses " + std::to_string(n)).c_str()));
-        for (const char* id : {"A10", "B20", "C30"}) a.AddClassificationItem(system, id);
-        _systems.push_back(system);
-    }
+    _systems = AddClassificationSystems(TVSim::OpenProject(), specs);
     active = this;
     TW::Share("Member A");
     TW::Join("Member B");
@@ -125,35 +148,35 @@ void Team::As(Member m) {
 
 AddOn& Team::Current() { return Of(TW::Current()); }
 
-ConnectionPtr Team::Connect(int n) {
+template <typename Action>
+auto Team::Reserved(Action action) {
     // A member who holds the reservation already keeps it; one who takes it for the command lets it go after.
     const bool held =
         TVAPI_TeamworkControl_GetLockableStatus(Project().GetLockableSetGuid(), nullptr) == APILockableStatus_Editable;
     if (!held) Project().ReserveClassificationsAndProperties();
-    ConnectionPtr connection;
-    try {
-        connection = Current().factory.Cmd_Connect(System(n), PK::UniString(SpecId(n).c_str()),
-                                                   PK::UniString(("Spec " + std::to_string(n)).c_str()), "project-1",
-                                                   "Project One");
-    } catch (const Model::ClassificationSystemAlreadyUsedError&) {
-    } catch (const Model::ConnectionAlreadyExistsForSpecificationInPlanError&) {
-    } catch (const Api::ErrorPropertyManagerNoAccessRight&) {
-    }
+    const auto result = action();
     if (!held) Project().ReleaseClassificationsAndProperties();
     Current().Show();
-    return connection;
+    return result;
+}
+
+ConnectionPtr Team::Connect(int n) {
+    return Reserved([&]() -> ConnectionPtr {
+        try {
+            return Current().factory.Cmd_Connect(System(n), PK::UniString(SpecId(n).c_str()),
+                                                 PK::UniString(("Spec " + std::to_string(n)).c_str()), "project-1",
+                                                 "Project One");
+        } catch (const Model::ClassificationSystemAlreadyUsedError&) {
+        } catch (const Model::ConnectionAlreadyExistsForSpecificationInPlanError&) {
+        } catch (const Api::ErrorPropertyManagerNoAccessRight&) {
+        }
+        return nullptr;
+    });
 }
 
 bool Team::Disconnect(int n) {
     ConnectionPtr connection = Get(n);
-    if (connection == nullptr) return false;
-    const bool held =
-        TVAPI_TeamworkControl_GetLockableStatus(Project().GetLockableSetGuid(), nullptr) == APILockableStatus_Editable;
-    if (!held) Project().ReserveClassificationsAndProperties();
-    const bool disconnected = connection->Cmd_Disconnect(true);
-    if (!held) Project().ReleaseClassificationsAndProperties();
-    Current().Show();
-    return disconnected;
+    return connection != nullptr && Reserved([&] { return connection->Cmd_Disconnect(true); });
 }
 
 ConnectionPtr Team::Get(int n) { return Current().factory.GetById(PK::UniString(SpecId(n).c_str())); }
@@ -189,11 +212,6 @@ ProjectSummary Team::Summary() {
     for (const auto& connection : Current().factory.GetAll())
         summary[Text(connection->TessarySpecificationId())] = Summarize(*connection);
     return summary;
-}
-
-std::vector<char> Team::StoredBytes(Member m, const std::string& modulDataName) {
-    const TVSim::ModulData* data = TW::ProjectOf(m).GetModulData(PK::UniString(modulDataName.c_str()));
-    return data != nullptr && data->bytes ? *data->bytes : std::vector<char>();
 }
 
 std::vector<char> NewerConnectionRecord() {

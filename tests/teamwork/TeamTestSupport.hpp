@@ -55,6 +55,15 @@ std::string Text(const PK::UniString& text);
 // A clause's properties as the page sends them.
 Api::Properties Clause(const std::string& clauseId, const std::string& code);
 ConnectionSummary Summarize(const Model::ConnectionWithSpecification& connection);
+// The clause's virtual type made inside a command; false when that failed.
+bool AddClause(Model::ConnectionWithSpecification& connection, const std::string& clauseId, const std::string& code);
+void AddIssue(Model::ConnectionWithSpecification& connection, const std::string& hint);
+// The module-data name spec-<n>'s connection is stored under.
+std::string RecordName(int n);
+// The stored bytes of one entry (empty when none).
+std::vector<char> StoredIn(const TVSim::Project& project, const std::string& modulDataName);
+// Systems "Clauses 1" to "Clauses <count>", each with the items A10, B20 and C30.
+std::vector<API_Guid> AddClassificationSystems(TVSim::Project& project, int count);
 
 // A project shared by "Member A" (0) and "Member B" (1), both with the add-on
 // running; systems "Clauses 1" to "Clauses <specs>" each have the items A10,
@@ -83,13 +92,17 @@ public:
     void SyncAll();
 
     ProjectSummary Summary();
-    // The stored bytes of one entry in a member's copy (empty when none).
-    std::vector<char> StoredBytes(Member m, const std::string& modulDataName);
+    std::vector<char> StoredBytes(Member m, const std::string& modulDataName) {
+        return StoredIn(TVSim::Teamwork::ProjectOf(m), modulDataName);
+    }
 
     API_Guid System(int n) const { return _systems[static_cast<std::size_t>(n - 1)]; }
     static std::string SpecId(int n) { return "spec-" + std::to_string(n); }
 
 private:
+    template <typename Action>
+    auto Reserved(Action action);
+
     std::vector<API_Guid> _systems;
     std::vector<std::unique_ptr<AddOn>> _addOns;
 };

@@ -3,6 +3,7 @@
 // them apart, and the merge request when both changed one module-data entry.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -30,9 +31,11 @@ std::string Bytes(const API_ModulData* data) {
     return std::string(*data->dataHdl, static_cast<std::size_t>(BMGetHandleSize(data->dataHdl)));
 }
 
-GSErrCode Store(const char* name, const std::string& text) {
+// Stores the text under the name in a command of its own; a null text erases the entry.
+GSErrCode Store(const char* name, const char* text) {
+    if (text == nullptr) return InHostCommand([&] { return TVAPI_ModulData_Store(nullptr, name); });
     PKHandle handle = nullptr;
-    BMPtrToHandle(text.data(), &handle, static_cast<PK::Int32>(text.size()));
+    BMPtrToHandle(text, &handle, static_cast<PK::Int32>(std::strlen(text)));
     const API_ModulData data{1, 0x6D6D, handle};
     const GSErrCode result = InHostCommand([&] { return TVAPI_ModulData_Store(&data, name); });
     BMKillHandle(&handle);
@@ -125,67 +128,53 @@ TEST_F(TeamworkHost, AJoiningMemberSeesWhatWasSharedAndEachMachineHearsOnlyItsOw
     EXPECT_EQ(heard[memberB].events, (std::vector<std::string>{"received", "sent"}));
 }
 
-TEST_F(TeamworkHost, BothChangingOneEntryMakesTheReceiverMergeAndTheMergedVersionReachesEveryone) {
-    ASSERT_EQ(Store("Shared", "b1"), NoError);
-    TW::SwitchTo(memberA);
-    ASSERT_EQ(Store("Shared", "a1"), NoError);
-    TW::SendAndReceive();
-    DeliverAndSwitchTo(memberB);
-
-    TW::Receive();
-    EXPECT_EQ(heard[memberB].merges, (std::vector<std::string>{"11 Shared: b1 + a1"}));
-    EXPECT_EQ(Text(TW::ProjectOf(memberB).GetModulData("Shared")), "b1+a1");
-    TW::SendAndReceive();
-    DeliverAndSwitchTo(memberA);
-    TW::Receive();
-
-    EXPECT_EQ(Text(TW::ProjectOf(memberA).GetModulData("Shared")), "b1+a1");
-    EXPECT_TRUE(heard[memberA].merges.empty()) << "A changed nothing since it sent";
-}
-
-TEST_F(TeamworkHost, AMergeTheAddOnRefusesKeepsTheMembersOwnVersionAndOneNobodyAsksForTakesTheServers) {
-    ASSERT_EQ(Store("Shared", "b1"), NoError);
-    ASSERT_EQ(Store("Other", "b-other"), NoError);
-    heard[memberB].mergeAnswer = APIERR_BADPARS;
-    TW::SwitchTo(memberA);
-    ASSERT_EQ(Store("Shared", "a1"), NoError);
-    ASSERT_EQ(Store("Other", "a-other"), NoError);
-    TW::SendAndReceive();
-    DeliverAndSwitchTo(memberB);
-
-    TW::Receive();
-    EXPECT_EQ(Text(TW::ProjectOf(memberB).GetModulData("Shared")), "b1");
-    EXPECT_EQ(heard[memberB].merges.size(), 2u);
-
-    // Without a merge handler the host cannot merge: the server's version wins.
-    TVAPI_Install_ModulDataMergeHandler(nullptr);
-    ASSERT_EQ(Store("Shared", "b2"), NoError);
-    DeliverAndSwitchTo(memberA);
-    ASSERT_EQ(Store("Shared", "a2"), NoError);
-    TW::SendAndReceive();
-    DeliverAndSwitchTo(memberB);
-    TW::Receive();
-    EXPECT_EQ(Text(TW::ProjectOf(memberB).GetModulData("Shared")), "a2");
-}
-
-TEST_F(TeamworkHost, AnEntryErasedOnOneSideAndChangedOnTheOtherGoesTheServersWay) {
-    ASSERT_EQ(InHostCommand([] { return TVAPI_ModulData_Store(nullptr, "Shared"); }), NoError);
-    TW::SwitchTo(memberA);
-    ASSERT_EQ(Store("Shared", "a1"), NoError);
-    TW::SendAndReceive();
-    DeliverAndSwitchTo(memberB);
-    TW::Receive();
-    EXPECT_EQ(Text(TW::ProjectOf(memberB).GetModulData("Shared")), "a1");
-    EXPECT_TRUE(heard[memberB].merges.empty());
-
-    ASSERT_EQ(Store("Shared", "b2"), NoError);
-    PK::MainMessageLoop::RunPending();
-    TW::SwitchTo(memberA);
-    ASSERT_EQ(InHostCommand([] { return TVAPI_ModulData_Store(nullptr, "Shared"); }), NoError);
-    TW::SendAndReceive();
-    DeliverAndSwitchTo(memberB);
-    TW::Receive();
-    EXPECT_EQ(TW::ProjectOf(memberB).GetModulData("Shared"), nullptr);
+TEST_F(TeamworkHost, BothChangingOneEntryGoesTheReceiversMergeWayToEveryoneOrElseTheServers) {
+    struct Row {
+        const char* what;
+        const char* atB;  // null: erased
+        const char* atA;
+        bool handler;
+        GSErrCode answer;
+        bool alsoOther;  // a second entry both change, merged after the first was refused
+        const char* expectedAtB;
+        std::size_t merges;
+    };
+    const Row rows[] = {
+        {"the receiver merges", "b1", "a1", true, NoError, false, "b1+a1", 1},
+        {"a refused merge keeps the member's own", "b2", "a2", true, APIERR_BADPARS, true, "b2", 2},
+        {"nobody to ask takes the server's", "b3", "a3", false, NoError, false, "a3", 0},
+        {"erased here, changed there: the server's", nullptr, "a4", true, NoError, false, "a4", 0},
+        {"changed here, erased there: the server's", "b5", nullptr, true, NoError, false, "<none>", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TVAPI_Install_ModulDataMergeHandler(row.handler ? OnMerge : nullptr);
+        heard[memberB] = {{}, {}, row.answer};
+        ASSERT_EQ(Store("Shared", row.atB), NoError);
+        if (row.alsoOther) {
+            ASSERT_EQ(Store("Other", "b-other"), NoError);
+        }
+        DeliverAndSwitchTo(memberA);
+        ASSERT_EQ(Store("Shared", row.atA), NoError);
+        if (row.alsoOther) {
+            ASSERT_EQ(Store("Other", "a-other"), NoError);
+        }
+        TW::SendAndReceive();
+        DeliverAndSwitchTo(memberB);
+        TW::Receive();
+        EXPECT_EQ(Text(TW::ProjectOf(memberB).GetModulData("Shared")), row.expectedAtB);
+        EXPECT_EQ(heard[memberB].merges.size(), row.merges);
+        if (&row == &rows[0]) {
+            EXPECT_EQ(heard[memberB].merges, (std::vector<std::string>{"11 Shared: b1 + a1"}));
+            // The merged version reaches everyone without another merge.
+            TW::SendAndReceive();
+            DeliverAndSwitchTo(memberA);
+            TW::Receive();
+            EXPECT_EQ(Text(TW::ProjectOf(memberA).GetModulData("Shared")), "b1+a1");
+            EXPECT_TRUE(heard[memberA].merges.empty()) << "A changed nothing since it sent";
+            DeliverAndSwitchTo(memberB);
+        }
+    }
 }
 
 TEST_F(TeamworkHost, TheClassificationsAndPropertiesSetIsHeldByOneMemberAtATime) {
