@@ -19,17 +19,17 @@ Scene::Scene() : connection(Connect()) {
     page->calls.clear();
 }
 
+std::string IssueName(const Model::Issue::Base& issue) {
+    if (auto* association = dynamic_cast<const Model::Issue::ElementsAssociation*>(&issue))
+        return fmt::format("{}[{}]", association->GetType(), association->GetErroredElements().GetSize());
+    if (auto* update = dynamic_cast<const Model::Issue::UpdateElementsProperties*>(&issue))
+        return fmt::format("{}[{}]", update->GetType(), update->GetErroredElements().GetSize());
+    return issue.GetClassInfo()->GetName();
+}
+
 std::vector<std::string> Scene::Issues() const {
     std::vector<std::string> issues;
-    for (const auto& issue : connection->IssueCollection().Get()) {
-        if (auto* association = dynamic_cast<const Model::Issue::ElementsAssociation*>(issue.get()))
-            issues.push_back(
-                fmt::format("{}[{}]", association->GetType(), association->GetErroredElements().GetSize()));
-        else if (auto* update = dynamic_cast<const Model::Issue::UpdateElementsProperties*>(issue.get()))
-            issues.push_back(fmt::format("{}[{}]", update->GetType(), update->GetErroredElements().GetSize()));
-        else
-            issues.push_back(issue->GetClassInfo()->GetName());
-    }
+    for (const auto& issue : connection->IssueCollection().Get()) issues.push_back(IssueName(*issue));
     return issues;
 }
 

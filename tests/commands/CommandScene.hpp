@@ -41,13 +41,16 @@ private:
     std::vector<std::string>& _timeline;
 };
 
+// An issue as "<kind or type>[<element count>]", or its class name when it has no elements.
+std::string IssueName(const Model::Issue::Base& issue);
+
 struct Scene : ConnTest::Project {
     // Connected to "spec-1", with the timeline watching the connection from then on.
     Scene();
 
     // What the page was told and what the observers heard, in order.
     std::vector<std::string>& Timeline() { return page->calls; }
-    // The issues as "<kind or type>[<element count>]", in collection order.
+    // The issues by IssueName, in collection order.
     std::vector<std::string> Issues() const;
     template <typename Kind>
     PK::Array<std::shared_ptr<Kind>> IssuesOf() const {

@@ -17,7 +17,6 @@
 
 using namespace CmdTest;
 using Assoc = Model::Issue::ElementsAssociation;
-using Update = Model::Issue::UpdateElementsProperties;
 using Title = Model::Issue::CoudntUpdateProjectOrSpecTitle;
 using Events = std::vector<std::string>;
 
@@ -41,35 +40,18 @@ TEST(ConnectionCommands, WhateverACommandsWorkThrowsBecomesAnEventAnIssueOrBoth)
         std::string line;
     };
     const std::vector<Row> rows = {
-        {"no right to change properties",
-         [] { throw Api::ErrorPropertyManagerNoAccessRight(); },
-         {"event:ErrorPropertyManagerNoAccessRight"},
-         {},
-         spdlog::level::info,
+        {"no right to change properties", [] { throw Api::ErrorPropertyManagerNoAccessRight(); },
+         {"event:ErrorPropertyManagerNoAccessRight"}, {}, spdlog::level::info,
          "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)"},
-        {"no right to change classifications",
-         [] { throw Api::ErrorClassificationManagerNoAccessRight(); },
-         {"event:ErrorClassificationManagerNoAccessRight"},
-         {},
-         spdlog::level::info,
+        {"no right to change classifications", [] { throw Api::ErrorClassificationManagerNoAccessRight(); },
+         {"event:ErrorClassificationManagerNoAccessRight"}, {}, spdlog::level::info,
          "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)"},
-        {"an error carrying its issue",
-         [] { throw Model::Error::MissingClassificationItem(WallsClause()); },
+        {"an error carrying its issue", [] { throw Model::Error::MissingClassificationItem(WallsClause()); },
          {"event:IssueListChanged", "event:IssueWereThrown(Model::Issue::MissingClassificationItem)"},
-         {missingItem},
-         spdlog::level::info,
-         ""},
-        {"a host error",
-         [] { throw Api::Error<APIERR_BADPARS>(); },
-         {"event:IssueListChanged"},
-         {unknownError},
-         spdlog::level::err,
-         "exception: APIERR_BADPARS(-2130313112)"},
-        {"anything else",
-         [] { throw 7; },
-         {"event:IssueListChanged"},
-         {unknownError},
-         spdlog::level::err,
+         {missingItem}, spdlog::level::info, ""},
+        {"a host error", [] { throw Api::Error<APIERR_BADPARS>(); }, {"event:IssueListChanged"}, {unknownError},
+         spdlog::level::err, "exception: APIERR_BADPARS(-2130313112)"},
+        {"anything else", [] { throw 7; }, {"event:IssueListChanged"}, {unknownError}, spdlog::level::err,
          "unknown exception!"},
     };
     for (const Row& row : rows) {

@@ -14,8 +14,6 @@
 #include "support/LogCapture.hpp"
 
 using namespace CmdTest;
-using Assoc = Model::Issue::ElementsAssociation;
-using Update = Model::Issue::UpdateElementsProperties;
 using Result = Model::VirtualType::ElementOperationResult;
 
 namespace {
@@ -42,6 +40,7 @@ struct ClauseScene : Scene {
         Timeline().clear();
     }
     Model::VirtualType& Clause() { return connection->GetVirtualType("clause-a"); }
+    PK::Int32 Layer(const TVSim::LayerOptions& options) { return sim.AddLayer("Layer", options); }
 
     // Runs the operation on the element as the connection's command would, inside one host command.
     Result Run(Operation operation, const API_Guid& element) {
@@ -70,16 +69,14 @@ struct ClauseScene : Scene {
     }
 };
 
-// The run's issues as "<type>[<element count>]".
+// What belongs to the operation, of what belongs to each.
+const char* Pick(Operation operation, const char* associate, const char* update, const char* disassociate) {
+    return operation == Operation::Associate ? associate : operation == Operation::Update ? update : disassociate;
+}
+
 std::vector<std::string> IssuesOf(const Result& result) {
     std::vector<std::string> issues;
-    for (const auto& issue : result.issues) {
-        if (auto* association = dynamic_cast<const Assoc*>(issue.get()))
-            issues.push_back(
-                fmt::format("{}[{}]", association->GetType(), association->GetErroredElements().GetSize()));
-        else if (auto* update = dynamic_cast<const Update*>(issue.get()))
-            issues.push_back(fmt::format("{}[{}]", update->GetType(), update->GetErroredElements().GetSize()));
-    }
+    for (const auto& issue : result.issues) issues.push_back(IssueName(*issue));
     return issues;
 }
 
@@ -114,14 +111,10 @@ TEST(ElementOperations, EachOperationTreatsAnElementByWhatKeepsTheUserFromChangi
          },
          "AssocNoTeamworkRight", "NoTeamworkRight", "DisassocNoTeamworkRight"},
         {"on a hidden layer",
-         [](ClauseScene& s, Operation o) {
-             return s.ElementFor(o, API_WallID, {.layer = s.sim.AddLayer("Hidden", {.hidden = true})});
-         },
+         [](ClauseScene& s, Operation o) { return s.ElementFor(o, API_WallID, {.layer = s.Layer({.hidden = true})}); },
          "AssocOnInvisibleLayer", "OnInvisibleLayer", "DisassocOnInvisibleLayer"},
         {"on a locked layer",
-         [](ClauseScene& s, Operation o) {
-             return s.ElementFor(o, API_WallID, {.layer = s.sim.AddLayer("Locked", {.locked = true})});
-         },
+         [](ClauseScene& s, Operation o) { return s.ElementFor(o, API_WallID, {.layer = s.Layer({.locked = true})}); },
          "AssocOnLockedLayer", "OnLockedLayer", "DisassocOnLockedLayer"},
         {"locked", [](ClauseScene& s, Operation o) { return s.ElementFor(o, API_WallID, {.locked = true}); },
          "AssocLockedElement", "LockedElement", "DisassocLockedElement"},
@@ -139,9 +132,7 @@ TEST(ElementOperations, EachOperationTreatsAnElementByWhatKeepsTheUserFromChangi
             ClauseScene s;
             const API_Guid element = row.make(s, operation);
             const Result result = s.Run(operation, element);
-            const char* expected = operation == Operation::Associate ? row.associate
-                                   : operation == Operation::Update  ? row.update
-                                                                     : row.disassociate;
+            const char* expected = Pick(operation, row.associate, row.update, row.disassociate);
             EXPECT_EQ(IssuesOf(result), One(expected));
             EXPECT_EQ(result.elements, row.done ? PK::Array<PK::Guid>{element} : PK::Array<PK::Guid>{});
             // Only what was done shows in the host.
@@ -179,15 +170,12 @@ TEST(ElementOperations, AHostRefusalWhileAnElementIsChangedBecomesTheIssueOfItsK
             SCOPED_TRACE(fmt::format("{}, {}", _MapPKErrCodeToStr(row.code), NameOf(operation)));
             ClauseScene s;
             const API_Guid element = s.ElementFor(operation);
-            const char* changing = operation == Operation::Associate ? "TVAPI_Element_AddClassificationItem"
-                                   : operation == Operation::Update  ? "TVAPI_Element_SetProperties"
-                                                                     : "TVAPI_Element_RemoveClassificationItem";
+            const char* changing = Pick(operation, "TVAPI_Element_AddClassificationItem", "TVAPI_Element_SetProperties",
+                                        "TVAPI_Element_RemoveClassificationItem");
             TVSim::Faults::FailForElement(element, row.code, changing);
             TestSupport::LogCapture log(TestSupport::LogCapture::Mode::AddToDefault);
             const Result result = s.Run(operation, element);
-            const char* expected = operation == Operation::Associate ? row.associate
-                                   : operation == Operation::Update  ? row.update
-                                                                     : row.disassociate;
+            const char* expected = Pick(operation, row.associate, row.update, row.disassociate);
             EXPECT_EQ(IssuesOf(result), One(expected));
             EXPECT_TRUE(result.elements.IsEmpty());
             // What the tables know is logged at info level, the rest at error level as an unknown failure.

@@ -133,7 +133,7 @@ TEST(PropertyGroup, AGroupTheUserDeletedIsReportedMissingAndRemovingItOnlyForget
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_Property_DeletePropertyGroup"), 0u);
 }
 
-TEST(PropertyGroup, ADefinitionTheUserDeletedIsMissingByNameUntilItIsMadeAgain) {
+TEST(PropertyGroup, ADefinitionTheUserDeletedIsMissingByNameUntilMadeAgainOrAdoptedFromTheUser) {
     Project p;
     const ConnectionPtr connection = p.Connect();
     const API_Guid group = p.GroupOf(groupOne);
@@ -156,16 +156,10 @@ TEST(PropertyGroup, ADefinitionTheUserDeletedIsMissingByNameUntilItIsMadeAgain) 
     const API_Guid remade = p.DefinitionOf(group, "OrvoTessaryTitle");
     ASSERT_FALSE(remade.IsNull());
     EXPECT_EQ(properties.GetPropertyGuid("OrvoTessaryTitle"), remade);
-}
 
-TEST(PropertyGroup, ADefinitionTheUserMadeWithAClausePropertysNameIsAdoptedNotDuplicated) {
-    Project p;
-    const ConnectionPtr connection = p.Connect();
-    const API_Guid group = p.GroupOf(groupOne);
+    // One the user made again with a clause property's name is adopted, not duplicated.
     p.sim.DeletePropertyDefinition(p.DefinitionOf(group, "OrvoTessaryCode"));
     const API_Guid usersOwn = p.sim.AddPropertyDefinition(group, "OrvoTessaryCode");
-
-    LogCapture log;
     TVSim::Journal::Clear();
     InCommand(*p.tv, [&] { connection->PropertyGroup().CreatePropertyIfNotExists("OrvoTessaryCode"); });
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_Property_CreatePropertyDefinition"), 0u);

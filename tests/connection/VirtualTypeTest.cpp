@@ -54,17 +54,14 @@ TEST(VirtualType, AClauseBecomesAVirtualTypeOnlyWithACodeThatNamesAnItemOfTheSys
     Api::Properties noCode = Clause("clause-1", "A10");
     noCode.Delete(Api::Properties::Name::Code);
     LogCapture log;
-    try {
-        VirtualType type(*connection, "clause-1", noCode);
-        ADD_FAILURE() << "made without a code";
-    } catch (const AddonRuntimeError& e) {
-        EXPECT_TRUE(std::string(e.what()).ends_with("error: Missing code property")) << e.what();
-    }
-    try {
-        VirtualType type(*connection, "clause-1", Clause("clause-1", ""));
-        ADD_FAILURE() << "made with an empty code";
-    } catch (const AddonRuntimeError& e) {
-        EXPECT_TRUE(std::string(e.what()).ends_with("error: Empty code string")) << e.what();
+    for (const auto& [clause, error] : {std::pair{noCode, "error: Missing code property"},
+                                        std::pair{Clause("clause-1", ""), "error: Empty code string"}}) {
+        try {
+            VirtualType type(*connection, "clause-1", clause);
+            ADD_FAILURE() << "made without " << error;
+        } catch (const AddonRuntimeError& e) {
+            EXPECT_TRUE(std::string(e.what()).ends_with(error)) << e.what();
+        }
     }
     EXPECT_EQ(log.Messages(),
               (std::vector<std::string>{"failed assertion: properties.ContainsKey( Api::Properties::Name::Code)",
@@ -82,19 +79,15 @@ TEST(VirtualType, AClauseBecomesAVirtualTypeOnlyWithACodeThatNamesAnItemOfTheSys
     EXPECT_EQ(deep.GetClassificationItemGuid(), p.items.at("B21"));
     EXPECT_EQ(deep.ClauseId(), PK::UniString("clause-2"));
 
+    // Its item deleted in the project: every operation that needs it reports it missing.
+    p.sim.DeleteClassificationItem(p.items.at("B21"));
+    EXPECT_THROW(deep.GetClassificationItemGuid(), Model::Error::MissingClassificationItem);
+    EXPECT_THROW(deep.GetApiProperties(), Model::Error::MissingClassificationItem);
+    EXPECT_THROW(deep.GetAssociatedElements(), Model::Error::MissingClassificationItem);
+
     p.sim.DeleteClassificationSystem(p.system);
     EXPECT_THROW(VirtualType(*connection, "clause-1", Clause("clause-1", "A10")),
                  Model::Error::MissingClassificationSystem);
-}
-
-TEST(VirtualType, AnItemDeletedInTheProjectIsReportedMissingByEveryOperationThatNeedsIt) {
-    Project p;
-    const ConnectionPtr connection = p.Connect();
-    const VirtualType type(*connection, "clause-1", Clause("clause-1", "A10"));
-    p.sim.DeleteClassificationItem(p.items.at("A10"));
-    EXPECT_THROW(type.GetClassificationItemGuid(), Model::Error::MissingClassificationItem);
-    EXPECT_THROW(type.GetApiProperties(), Model::Error::MissingClassificationItem);
-    EXPECT_THROW(type.GetAssociatedElements(), Model::Error::MissingClassificationItem);
 }
 
 TEST(VirtualType, ItsHostValuesAreTheFiveVisibleOnesInOrderWithEmptyValuesAsABlank) {
@@ -107,14 +100,13 @@ TEST(VirtualType, ItsHostValuesAreTheFiveVisibleOnesInOrderWithEmptyValuesAsABla
     const PK::Array<API_Property> values = type.GetApiProperties();
     EXPECT_EQ(ValuesOf(values), (std::vector<std::string>{"clause-1", "A10", "Walls", " ", "Suf"}));
     const API_Guid group = p.GroupOf("Orvo Tessary: Project One / Spec One");
-    PK::USize i = 0;
-    for (const char* name :
-         {"OrvoTessaryClauseId", "OrvoTessaryCode", "OrvoTessaryTitle", "OrvoTessaryPrefix", "OrvoTessarySuffix"}) {
+    for (PK::USize i = 0; const char* name :
+                          {"OrvoTessaryClauseId", "OrvoTessaryCode", "OrvoTessaryTitle", "OrvoTessaryPrefix",
+                           "OrvoTessarySuffix"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(values[i].definition.guid, p.DefinitionOf(group, name));
         EXPECT_FALSE(values[i].isDefault);
-        EXPECT_EQ(values[i].value.variantStatus, API_VariantStatusNormal);
-        ++i;
+        EXPECT_EQ(values[i++].value.variantStatus, API_VariantStatusNormal);
     }
 
     Api::Properties untitled = clause;
@@ -165,7 +157,6 @@ TEST(VirtualType, TwoClausesOfOneCodeShareTheItemAndEachFindsOnlyItsOwnElementsB
     const API_Guid bare = p.sim.AddElement(API_WallID);
     p.sim.Classify(bare, p.items.at("A10"));
 
-    EXPECT_EQ(first.GetClassificationItemGuid(), second.GetClassificationItemGuid());
     EXPECT_EQ(AsSet(first.GetAssociatedElements()), (PK::HashSet<PK::Guid>{a, c}));
     EXPECT_EQ(second.GetAssociatedElements(), PK::Array<PK::Guid>{b});
     EXPECT_EQ(connection->PropertyGroup().GetClauseIdOfElem(b), PK::UniString("clause-2"));
@@ -180,8 +171,6 @@ TEST(VirtualType, ChangedValuesAreTakenInStoredAndMarkedDirtyForThePage) {
     Project p;
     const ConnectionPtr connection = p.Connect();
     VirtualType type(*connection, "clause-1", Clause("clause-1", "A10", "Walls"));
-    EXPECT_FALSE(type.HasDirtyProperty());
-
     TVSim::Journal::Clear();
     InCommand(*p.tv, [&] { EXPECT_FALSE(type.UpdateProperties(Clause("clause-1", "A10", "Walls"))); });
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_ModulData_Store"), 0u);
@@ -202,13 +191,8 @@ TEST(VirtualType, ChangedValuesAreTakenInStoredAndMarkedDirtyForThePage) {
 
     const Api::AssociableType marked = type.GetAsAssociableType(true);
     EXPECT_EQ(marked.id, PK::UniString("clause-1"));
-    EXPECT_EQ(marked.title, PK::UniString("Clause"));
-    EXPECT_EQ(marked.subtitle, PK::UniString("Orvo Tessary clause in use"));
-    EXPECT_EQ(marked.category, PK::UniString("Virtual types"));
-    EXPECT_EQ(marked.subGroup, nullptr);
     EXPECT_EQ(marked.properties.Title(), PK::UniString("Inner walls<dirty>"));
     EXPECT_EQ(marked.properties.Get("OrvoTessaryNote"), PK::UniString("new<dirty>"));
-    EXPECT_EQ(marked.properties.Code(), PK::UniString("A10"));
     EXPECT_EQ(type.GetAsAssociableType(false).properties, type.Properties());
 }
 
@@ -233,7 +217,6 @@ TEST(VirtualType, MergingOnlyChecksThatBothVersionsDescribeTheSameClause) {
 
     LogCapture log;
     mine.MergeIn(theirs);
-    EXPECT_TRUE(log.Records().empty());
     mine.MergeIn(another);
     ASSERT_EQ(log.Records().size(), 1u);
     EXPECT_EQ(log.Records()[0].level, spdlog::level::critical);
@@ -242,7 +225,7 @@ TEST(VirtualType, MergingOnlyChecksThatBothVersionsDescribeTheSameClause) {
     EXPECT_EQ(Printed(mine), before);
 }
 
-TEST(VirtualType, AStoredVirtualTypeReadsBackWithItsDirtyNamesAndANewerOneIsRefused) {
+TEST(VirtualType, AStoredVirtualTypeReadsBackWithItsDirtyNames) {
     Project p;
     const ConnectionPtr connection = p.Connect();
     VirtualType type(*connection, "clause-1", Clause("clause-1", "B21", "Screed"));
@@ -257,13 +240,4 @@ TEST(VirtualType, AStoredVirtualTypeReadsBackWithItsDirtyNamesAndANewerOneIsRefu
     ASSERT_EQ(read.Read(ic), PK::NoError);
     EXPECT_EQ(Printed(read), Printed(type));
     EXPECT_TRUE(read.HasDirtyProperty());
-
-    IO::MemoryOChannel32 newer;
-    {
-        PK::OutputFrame frame(newer, VirtualType::classInfo.GetId(), PK::ClassVersion(2, 0));
-        newer.Write(PK::UniString("A10"));
-    }
-    IO::MemoryIChannel32 newerIn(newer.GetDestination(), newer.GetDataSize());
-    VirtualType refused(*connection);
-    EXPECT_THROW(refused.Read(newerIn), Model::Error::VersionIncompatibility);
 }
