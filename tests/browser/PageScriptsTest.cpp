@@ -1,7 +1,6 @@
 // The scripts the add-on sends to the page, text for text.
-#include <gtest/gtest.h>
-
 #include <fmt/format.h>
+#include <gtest/gtest.h>
 
 #include "DG/BrowserSim.hpp"
 #include "Tessary/Api/AssociableTypeGroup.hpp"
@@ -46,7 +45,8 @@ TEST(PageScripts, EachPageCallIsOneExpressionOnTheStateObjectLoggedUnderItsOpera
         {[&] { browser.SetDocumentState({}); }, "SetDocumentState", "setDocumentState(null)"},
         {[&] { browser.SetSelectionState({}); }, "SetSelectionState", "setSelectionState({\"type\":null})"},
         {[&] { browser.AssociateSpec("s", "d", "a\"b"); }, "AssociateSpec", R"(associateSpec("s","d","a\"b"))"},
-        {[&] { browser.RemoveSpecAssociation("s", "d"); }, "RemoveSpecAssociation", R"(removeSpecAssociation("s","d"))"},
+        {[&] { browser.RemoveSpecAssociation("s", "d"); }, "RemoveSpecAssociation",
+         R"(removeSpecAssociation("s","d"))"},
         {[&] { browser.Associate(type, "c1"); }, "Associate", "associate(" + type.ToJSON().ToCStr() + ",\"c1\")"},
         {[&] { browser.RemoveAssociation("s", ""); }, "RemoveAssociation", R"(removeAssociation("s",""))"},
         {[&] { browser.SendAssociationFeedback(true, "ok"); }, "SendAssociationFeedback",
@@ -54,8 +54,10 @@ TEST(PageScripts, EachPageCallIsOneExpressionOnTheStateObjectLoggedUnderItsOpera
         {[&] { browser.SendAssociationFeedback(false, "no"); }, "SendAssociationFeedback",
          R"(sendAssociationFeedback(false,"no"))"},
         {[&] { browser.RequestClauseData("p", "s", {}); }, "RequestClauseData", R"(requestClauseData("p","s",null))"},
-        {[&] { browser.RequestClauseData("p", "s", {"c1", "c2"}); }, "RequestClauseData",
-         R"(requestClauseData("p","s",["c1","c2"]))"},
+        {[&] {
+             browser.RequestClauseData("p", "s", {"c1", "c2"});
+         },
+         "RequestClauseData", R"(requestClauseData("p","s",["c1","c2"]))"},
     };
     for (const auto& c : cases) {
         under.log.Clear();

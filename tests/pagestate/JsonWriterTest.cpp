@@ -23,9 +23,8 @@ TEST(JsonWriter, SeparatorsAreEscapedAtEveryPositionOfKeysAndValues) {
                 writer.Key(PK::UniString(text));
                 writer.String(PK::UniString(text));
                 writer.EndObject();
-                const std::u16string escaped = text.substr(0, at) +
-                                               (separator == u'\u2028' ? u"\\u2028" : u"\\u2029") +
-                                               text.substr(at + 1);
+                const std::u16string escaped =
+                    text.substr(0, at) + (separator == u'\u2028' ? u"\\u2028" : u"\\u2029") + text.substr(at + 1);
                 const PK::UniString written = writer.GetText();
                 EXPECT_EQ(written.ToUStr(), u"{\"" + escaped + u"\":\"" + escaped + u"\"}")
                     << "length " << length << ", at " << at;
