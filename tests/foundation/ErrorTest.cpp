@@ -85,17 +85,11 @@ TEST(HostErrors, AnUnnamedCodeHasNoNameAndThrowsThePlainBase) {
 }
 
 TEST(HostErrors, AccessRightErrorsAreTheNoAccessRightTypeWithTheirOwnText) {
-    try {
-        throw Api::ErrorPropertyManagerNoAccessRight();
-    } catch (const Api::GeneralError& e) {
-        EXPECT_STREQ(e.what(), "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)");
-        EXPECT_TRUE(e == Api::GeneralError(APIERR_NOACCESSRIGHT));
-    }
-    try {
-        throw Api::ErrorClassificationManagerNoAccessRight();
-    } catch (const Api::Error<APIERR_NOACCESSRIGHT>& e) {
-        EXPECT_STREQ(e.what(), "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)");
-    }
+    const Api::Error<APIERR_NOACCESSRIGHT>& property = Api::ErrorPropertyManagerNoAccessRight();
+    const Api::Error<APIERR_NOACCESSRIGHT>& classification = Api::ErrorClassificationManagerNoAccessRight();
+    EXPECT_STREQ(property.what(), "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)");
+    EXPECT_STREQ(classification.what(), "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)");
+    EXPECT_TRUE(property == Api::GeneralError(APIERR_NOACCESSRIGHT));
     EXPECT_FALSE(Api::GeneralError(APIERR_NOPLAN) == Api::GeneralError(APIERR_NOSEL));
 }
 

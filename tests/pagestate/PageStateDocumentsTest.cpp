@@ -61,11 +61,11 @@ TEST(PageStateDocument, IsWrittenExactlyAndReadBackByThePage) {
     } cases[] = {
         {[] { return SelectionState().ToJSON(); }, u"{\"type\":null}"},
         {[] {
-             return SelectionState(AssociableType("id", "title", "sub", "cat",
+             return SelectionState(AssociableType("i\"d", "t\"itle", "s\"ub", "c\"at",
                                                   MakeProperties({{"b", "2"}, {"a", "1"}, {"", ""}}), nullptr))
                  .ToJSON();
          },
-         uR"({"type":{"id":"id","title":"title","subtitle":"sub","category":"cat",)"
+         uR"({"type":{"id":"i\"d","title":"t\"itle","subtitle":"s\"ub","category":"c\"at",)"
          uR"("properties":{"b":"2","a":"1","":""},"subGroup":null}})"},
         {[] {
              return DocumentState{"", "Plan 1"}.ToJSON();
