@@ -35,7 +35,9 @@ TEST(PageScripts, EachPageCallIsOneExpressionOnTheStateObjectLoggedUnderItsOpera
         {[&] { browser.RemoveSpecAssociation("s", "d"); }, "RemoveSpecAssociation",
          R"(removeSpecAssociation("s","d"))"},
         {[&] { browser.Associate(type, "c1"); }, "Associate", "associate(" + type.ToJSON().ToCStr() + ",\"c1\")"},
-        {[&] { browser.RemoveAssociation("s", ""); }, "RemoveAssociation", R"(removeAssociation("s",""))"},
+        // Control characters are escaped: a host may end a script at a raw NUL.
+        {[&] { browser.RemoveAssociation(std::u16string(u"s\u0000\u0001\u007F", 4), ""); }, "RemoveAssociation",
+         R"(removeAssociation("s\u0000\u0001\u007F",""))"},
         {[&] { browser.SendAssociationFeedback(true, "ok"); }, "SendAssociationFeedback",
          R"(sendAssociationFeedback(true,"ok"))"},
         {[&] { browser.SendAssociationFeedback(false, "no"); }, "SendAssociationFeedback",
