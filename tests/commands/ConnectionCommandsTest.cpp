@@ -237,7 +237,7 @@ TEST(ConnectionCommands,
     EXPECT_FALSE(s.IsClassifiedWith(locked, "A10"));
     EXPECT_FALSE(s.IsClassifiedWith(wall, "A10"));
     EXPECT_TRUE(s.Issues().empty());
-    for (const std::string& entry : s.timeline) EXPECT_TRUE(entry.starts_with("")) << entry;
+    for (const std::string& entry : s.timeline) EXPECT_FALSE(entry.starts_with("page ")) << entry;
 }
 
 TEST(ConnectionCommands, UpdatingEveryClauseGoesOnPastAClauseThatFailsAndKeepsWhatTheOthersFound) {
