@@ -22,7 +22,7 @@
 
 #include "Model/Issue/ElementsAssociation.hpp"
 #include "TVAPI/Sim.hpp"
-#include "support/ConnectionTestSupport.hpp"
+#include "support/Project.hpp"
 
 namespace {
 
@@ -46,19 +46,19 @@ struct Selection {
         connection->UnassociatedElementsCache().Reset(false);
     }
 
-    ConnTest::Project project;
-    ConnTest::ConnectionPtr connection;
+    TestSupport::Project project;
+    TestSupport::ConnectionPtr connection;
     PK::Array<API_Guid> elements;
     PK::Array<API_Guid> editable;
 };
 
-Api::Properties Clause() { return ConnTest::Clause("clause-a", "A10", "Walls"); }
+Api::Properties Clause() { return TestSupport::Clause("clause-a", "A10", "Walls"); }
 
 // The clause values as property records, their definitions made available
 // for the item: what the association writes into every element.
 PK::Array<API_Property> Records(Selection& selection) {
     TVSim::Project& sim = selection.project.sim;
-    const API_Guid item = selection.project.items.at("A10");
+    const API_Guid item = selection.project.Item("A10");
     PK::Array<API_Property> records;
     for (const PK::UniString& name : Api::Properties::Name::AllVisible) {
         const API_Guid definition = selection.connection->PropertyGroup().GetPropertyGuid(name);
@@ -79,7 +79,7 @@ PK::Array<API_Property> Records(Selection& selection) {
 // The host calls of the association, made directly: classify and write each
 // editable element inside one undoable command.
 void HostAssociation(const Selection& selection, const PK::Array<API_Property>& records) {
-    const API_Guid item = selection.project.items.at("A10");
+    const API_Guid item = selection.project.Item("A10");
     const GSErrCode result = TVAPI_CallUndoableCommand("Associate", [&]() -> GSErrCode {
         for (const API_Guid& element : selection.editable) {
             if (GSErrCode err = TVAPI_Element_AddClassificationItem(element, item); err != NoError) return err;
@@ -123,7 +123,7 @@ void BM_AssociateSelection(benchmark::State& state) {
                 selection.connection->IssueCollection().GetIssuesByType<Model::Issue::ElementsAssociation>();
             const PK::USize refused = selection.elements.GetSize() - selection.editable.GetSize();
             if (issues.GetSize() != 1 || issues[0]->GetErroredElements().GetSize() != refused ||
-                selection.project.sim.GetItemOf(selection.editable.GetLast(), selection.project.system).IsNull())
+                selection.project.sim.GetItemOf(selection.editable.GetLast(), selection.project.System()).IsNull())
                 throw std::runtime_error("the association did not happen as expected");
         }
         // The same project again, for the host's own part.

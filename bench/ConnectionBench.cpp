@@ -36,7 +36,7 @@
 #include "TVAPI/Sim.hpp"
 #include "Torvel/Api/ModulDataWrapper.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
-#include "support/StoredConnection.hpp"
+#include "support/StoredRecords.hpp"
 
 namespace {
 

@@ -16,7 +16,8 @@
 #include "Model/Issue/UnknownError.hpp"
 #include "PK/HashTable.hpp"
 #include "PK/Time.hpp"
-#include "support/IssueTestKinds.hpp"
+#include "support/ElementsIssue.hpp"
+#include "support/Project.hpp"
 
 namespace {
 
@@ -31,7 +32,16 @@ IssuePtr Unknown(PK::Int32 time, PK::Int64 i) {
 
 IssuePtr Elements(PK::Int32 time, PK::Int64 i) {
     PK::Clock::Set(time);
-    return std::make_shared<IssueTest::ElementsIssue>(PK::Array<PK::Guid>{IssueTest::E(static_cast<PK::UInt32>(i))});
+    return std::make_shared<TestSupport::ElementsIssue>(
+        PK::Array<PK::Guid>{TestSupport::E(static_cast<PK::UInt32>(i))});
+}
+
+// One connection for the whole run, read from the standard record, over one
+// project that the element issues' walls go into.
+const ConnectionWithSpecification& Connection() {
+    static TestSupport::Project project;
+    static const TestSupport::ConnectionPtr connection = project.Read();
+    return *connection;
 }
 
 void FileAndProbeGuids(PK::Int64 count) {
@@ -57,7 +67,7 @@ Bytes StoredList(const std::vector<IssuePtr>& issues) {
     return {oc.GetDestination(), oc.GetDestination() + oc.GetDataSize()};
 }
 
-std::unique_ptr<Issue::Collection> Loaded(const IssueTest::FakeConnection& connection, const Bytes& bytes) {
+std::unique_ptr<Issue::Collection> Loaded(const ConnectionWithSpecification& connection, const Bytes& bytes) {
     auto collection = std::make_unique<Issue::Collection>(connection);
     IO::MemoryIChannel32 ic(bytes.data(), bytes.size());
     if (collection->Read(ic) != PK::NoError) throw std::runtime_error("stored list unreadable");
@@ -66,7 +76,7 @@ std::unique_ptr<Issue::Collection> Loaded(const IssueTest::FakeConnection& conne
 
 void BM_AddIssues(benchmark::State& state, const char* kind, IssuePtr (*make)(PK::Int32, PK::Int64)) {
     Bench::Batch batch(state, kind);
-    IssueTest::FakeConnection connection;
+    const ConnectionWithSpecification& connection = Connection();
     for (auto _ : state) {
         std::vector<IssuePtr> issues;
         for (PK::Int64 i = 0; i < state.range(0); ++i) issues.push_back(make(static_cast<PK::Int32>(i), i));
@@ -83,7 +93,7 @@ BENCHMARK_CAPTURE(BM_AddIssues, Elements, "add element issues", &Elements)->Appl
 // Two members' collections of N issues each, made in alternating seconds.
 void BM_MergeIn(benchmark::State& state) {
     Bench::Batch batch(state, "merge in");
-    IssueTest::FakeConnection connection;
+    const ConnectionWithSpecification& connection = Connection();
     const PK::Int64 n = state.range(0);
     std::vector<IssuePtr> mine, theirs;
     for (PK::Int64 i = 0; i < n; ++i) {
@@ -102,7 +112,7 @@ BENCHMARK(BM_MergeIn)->Apply(Bench::Sizes)->UseManualTime();
 
 void BM_RemoveOneByOne(benchmark::State& state) {
     Bench::Batch batch(state, "remove one by one");
-    IssueTest::FakeConnection connection;
+    const ConnectionWithSpecification& connection = Connection();
     std::vector<IssuePtr> issues;
     for (PK::Int64 i = 0; i < state.range(0); ++i) issues.push_back(Unknown(static_cast<PK::Int32>(i), i));
     const Bytes stored = StoredList(issues);
@@ -155,7 +165,7 @@ BENCHMARK(BM_HashSetClearAfterPeak)->Apply(Bench::Sizes)->UseManualTime();
 // Unknown errors and element issues stored and loaded again.
 void BM_StoreAndLoad(benchmark::State& state) {
     Bench::Batch batch(state, "store and load");
-    IssueTest::FakeConnection connection;
+    const ConnectionWithSpecification& connection = Connection();
     std::vector<IssuePtr> issues;
     for (PK::Int64 i = 0; i < state.range(0); ++i) issues.push_back(i % 2 == 0 ? Unknown(0, i) : Elements(0, i));
     const auto collection = Loaded(connection, StoredList(issues));

@@ -59,8 +59,7 @@ TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefus
     const std::size_t stepsBefore = s.sim.GetUndoSteps().size();
 
     TestSupport::LogCapture log(TestSupport::LogCapture::Mode::AddToDefault);
-    s.connection->Cmd_AssociateElementsToVirtualType("clause-a", ConnTest::Clause("clause-a", "A10", "Walls"),
-                                                     m.elements, true);
+    s.connection->Cmd_AssociateElementsToVirtualType("clause-a", Clause("clause-a", "A10", "Walls"), m.elements, true);
 
     // In the host: the editable element and the model element behind the section element, with every value.
     for (const API_Guid& element : {m.editable, m.sectionParent}) {
@@ -92,9 +91,8 @@ TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefus
     EXPECT_FALSE(log.MessagesStartingWith("exception: APIERR_DELETED").empty());
 
     // The page hears of the clause before the elements change; the palette after.
-    EXPECT_EQ(s.Timeline(),
-              (std::vector<std::string>{"event:VirtualTypeListChanged", "Associate(clause-a, clause-a)",
-                                        "event:IssueListChanged", "event:UnassociatedElementTypeChanged"}));
+    EXPECT_EQ(s.timeline, (std::vector<std::string>{"VirtualTypeListChanged", "page Associate(clause-a, clause-a)",
+                                                    "IssueListChanged", "UnassociatedElementTypeChanged"}));
     EXPECT_FALSE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.editable));
     EXPECT_TRUE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.onLockedLayer));
 
@@ -102,7 +100,7 @@ TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefus
     EXPECT_EQ(s.Load()->IssueCollection().Get().GetSize(), 6u);
 
     // Each cause removed, each fix clears its issue and associates its elements, without asking the page.
-    s.Timeline().clear();
+    s.timeline.clear();
     const std::map<Assoc::Type, std::function<void()>> removeCause = {
         {Assoc::Type::AssocLockedElement,
          [&] {
@@ -125,5 +123,5 @@ TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefus
         for (const API_Guid& element : elements) EXPECT_TRUE(s.IsClassifiedWith(element, "A10"));
     }
     EXPECT_TRUE(s.connection->IssueCollection().Get().IsEmpty());
-    for (const std::string& entry : s.Timeline()) EXPECT_TRUE(entry.starts_with("event:")) << entry;
+    for (const std::string& entry : s.timeline) EXPECT_FALSE(entry.starts_with("page ")) << entry;
 }

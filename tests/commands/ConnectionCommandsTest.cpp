@@ -26,7 +26,7 @@ const char* unknownError = "Model::Issue::UnknownError";
 const char* missingItem = "Model::Issue::MissingClassificationItem";
 const char* titleIssue = "Model::Issue::CoudntUpdateProjectOrSpecTitle";
 
-Api::Properties WallsClause() { return ConnTest::Clause("clause-a", "A10", "Walls"); }
+Api::Properties WallsClause() { return Clause("clause-a", "A10", "Walls"); }
 
 }  // namespace
 
@@ -40,18 +40,35 @@ TEST(ConnectionCommands, WhateverACommandsWorkThrowsBecomesAnEventAnIssueOrBoth)
         std::string line;
     };
     const std::vector<Row> rows = {
-        {"no right to change properties", [] { throw Api::ErrorPropertyManagerNoAccessRight(); },
-         {"event:ErrorPropertyManagerNoAccessRight"}, {}, spdlog::level::info,
+        {"no right to change properties",
+         [] { throw Api::ErrorPropertyManagerNoAccessRight(); },
+         {"ErrorPropertyManagerNoAccessRight"},
+         {},
+         spdlog::level::info,
          "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)"},
-        {"no right to change classifications", [] { throw Api::ErrorClassificationManagerNoAccessRight(); },
-         {"event:ErrorClassificationManagerNoAccessRight"}, {}, spdlog::level::info,
+        {"no right to change classifications",
+         [] { throw Api::ErrorClassificationManagerNoAccessRight(); },
+         {"ErrorClassificationManagerNoAccessRight"},
+         {},
+         spdlog::level::info,
          "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)"},
-        {"an error carrying its issue", [] { throw Model::Error::MissingClassificationItem(WallsClause()); },
-         {"event:IssueListChanged", "event:IssueWereThrown(Model::Issue::MissingClassificationItem)"},
-         {missingItem}, spdlog::level::info, ""},
-        {"a host error", [] { throw Api::Error<APIERR_BADPARS>(); }, {"event:IssueListChanged"}, {unknownError},
-         spdlog::level::err, "exception: APIERR_BADPARS(-2130313112)"},
-        {"anything else", [] { throw 7; }, {"event:IssueListChanged"}, {unknownError}, spdlog::level::err,
+        {"an error carrying its issue",
+         [] { throw Model::Error::MissingClassificationItem(WallsClause()); },
+         {"IssueListChanged", "IssueWereThrown(Model::Issue::MissingClassificationItem)"},
+         {missingItem},
+         spdlog::level::info,
+         ""},
+        {"a host error",
+         [] { throw Api::Error<APIERR_BADPARS>(); },
+         {"IssueListChanged"},
+         {unknownError},
+         spdlog::level::err,
+         "exception: APIERR_BADPARS(-2130313112)"},
+        {"anything else",
+         [] { throw 7; },
+         {"IssueListChanged"},
+         {unknownError},
+         spdlog::level::err,
          "unknown exception!"},
     };
     for (const Row& row : rows) {
@@ -59,7 +76,7 @@ TEST(ConnectionCommands, WhateverACommandsWorkThrowsBecomesAnEventAnIssueOrBoth)
         Scene s;
         TestSupport::LogCapture log(TestSupport::LogCapture::Mode::AddToDefault);
         EXPECT_FALSE(s.connection->HandleExceptions(row.body));
-        EXPECT_EQ(s.Timeline(), row.events);
+        EXPECT_EQ(s.timeline, row.events);
         EXPECT_EQ(s.Issues(), row.issues);
         if (!row.line.empty()) {
             EXPECT_TRUE(log.Has(row.level, row.line)) << testing::PrintToString(log.Messages());
@@ -84,20 +101,20 @@ TEST(ConnectionCommands, ATitleUpdateRenamesTheGroupOrLeavesAnIssueThatAFixRetri
     const std::size_t steps = s.sim.GetUndoSteps().size();
     EXPECT_FALSE(s.connection->Cmd_UpdateTitleIfChanged("Spec One", "Project One"));
     EXPECT_EQ(s.sim.GetUndoSteps().size(), steps);
-    EXPECT_TRUE(s.Timeline().empty());
+    EXPECT_TRUE(s.timeline.empty());
 
     // Only the project title changed: both reach the group, named after the titles it had.
     EXPECT_TRUE(s.connection->Cmd_UpdateTitleIfChanged("Spec One", "Project Two"));
     EXPECT_EQ(s.sim.GetPropertyGroup(group).group.name, "Orvo Tessary: Project Two / Spec One");
     EXPECT_EQ(s.UndoableStepsSince(steps),
               std::vector<std::string>{"Update the titles of Orvo Tessary specification Spec One"});
-    EXPECT_EQ(s.Timeline(), Events{"event:TitleChanged"});
+    EXPECT_EQ(s.timeline, Events{"TitleChanged"});
 
     // Refused for want of the right: the titles tried wait in an issue.
     s.sim.SetPropertyAccessRight(false);
-    s.Timeline().clear();
+    s.timeline.clear();
     EXPECT_TRUE(s.connection->Cmd_UpdateTitleIfChanged("Spec Three", "Project Three"));
-    EXPECT_EQ(s.Timeline(), (Events{"event:IssueListChanged", "event:TitleChanged"}));
+    EXPECT_EQ(s.timeline, (Events{"IssueListChanged", "TitleChanged"}));
     EXPECT_EQ(s.connection->TessaryProjectTitle(), "Project Two");
     ASSERT_EQ(s.Issues(), std::vector<std::string>{titleIssue});
     EXPECT_EQ(s.connection->IssueCollection().Get()[0]->Severity(), Model::Issue::Severity::Warning);
@@ -133,8 +150,8 @@ TEST(ConnectionCommands, AnAssociationNeedsAConnectedSpecificationItsGroupAndACl
     {
         Scene s;
         const API_Guid wall = s.sim.AddElement(API_WallID);
-        ConnTest::InCommand(*s.tv, [&] { s.connection->MarkAsDisconnected(); });
-        s.Timeline().clear();
+        InCommand(*s.tv, [&] { s.connection->MarkAsDisconnected(); });
+        s.timeline.clear();
         TestSupport::LogCapture log(TestSupport::LogCapture::Mode::AddToDefault);
         s.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {wall}, true);
         EXPECT_EQ(
@@ -142,16 +159,15 @@ TEST(ConnectionCommands, AnAssociationNeedsAConnectedSpecificationItsGroupAndACl
             1u);
         EXPECT_FALSE(s.connection->HasVirtualType("clause-a"));
         EXPECT_FALSE(s.IsClassifiedWith(wall, "A10"));
-        EXPECT_TRUE(s.Timeline().empty());
+        EXPECT_TRUE(s.timeline.empty());
     }
     {
         Scene s;
         const API_Guid wall = s.sim.AddElement(API_WallID);
-        s.connection->Cmd_AssociateElementsToVirtualType("clause-z", ConnTest::Clause("clause-z", "Z99"), {wall}, true);
+        s.connection->Cmd_AssociateElementsToVirtualType("clause-z", Clause("clause-z", "Z99"), {wall}, true);
         EXPECT_FALSE(s.connection->HasVirtualType("clause-z"));
         EXPECT_EQ(s.Issues(), std::vector<std::string>{missingItem});
-        EXPECT_EQ(s.Timeline(),
-                  (Events{"event:IssueListChanged", "event:IssueWereThrown(Model::Issue::MissingClassificationItem)"}));
+        EXPECT_EQ(s.timeline, (Events{"IssueListChanged", "IssueWereThrown(Model::Issue::MissingClassificationItem)"}));
     }
     {
         Scene s;
@@ -170,17 +186,17 @@ TEST(ConnectionCommands, AnAssociationNeedsAConnectedSpecificationItsGroupAndACl
         s.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {first}, true);
         EXPECT_TRUE(s.IsClassifiedWith(first, "A10"));
         s.tessary->Reset(s.page);
-        s.Timeline().clear();
+        s.timeline.clear();
         s.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {second}, true);
-        EXPECT_EQ(s.Timeline(), Events{"Associate(clause-a, clause-a)"});
+        EXPECT_EQ(s.timeline, Events{"page Associate(clause-a, clause-a)"});
 
         // The item gone meanwhile: the page was told, the elements are not touched.
-        s.sim.DeleteClassificationItem(s.items.at("A10"));
+        s.sim.DeleteClassificationItem(s.Item("A10"));
         const API_Guid third = s.sim.AddElement(API_WallID);
-        s.Timeline().clear();
+        s.timeline.clear();
         s.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {third}, true);
-        EXPECT_EQ(s.Timeline(), (Events{"Associate(clause-a, clause-a)", "event:IssueListChanged",
-                                        "event:IssueWereThrown(Model::Issue::MissingClassificationItem)"}));
+        EXPECT_EQ(s.timeline, (Events{"page Associate(clause-a, clause-a)", "IssueListChanged",
+                                      "IssueWereThrown(Model::Issue::MissingClassificationItem)"}));
         EXPECT_EQ(s.Issues(), std::vector<std::string>{missingItem});
     }
 }
@@ -202,13 +218,13 @@ TEST(ConnectionCommands,
     EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: this->_virtualTypes.ContainsKey(typeId)"));
     EXPECT_EQ(s.sim.GetUndoSteps().size(), steps);
 
-    s.Timeline().clear();
+    s.timeline.clear();
     s.connection->Cmd_DisassociateElementsFromVirtualType("clause-a", {wall, locked});
     EXPECT_EQ(s.UndoableStepsSince(steps),
               std::vector<std::string>{"Disassociate elements from Orvo Tessary clause A10"});
     EXPECT_FALSE(s.IsClassifiedWith(wall, "A10"));
     EXPECT_EQ(s.Issues(), std::vector<std::string>{"DisassocLockedElement[1]"});
-    EXPECT_EQ(s.Timeline(), (Events{"event:IssueListChanged", "event:UnassociatedElementTypeChanged"}));
+    EXPECT_EQ(s.timeline, (Events{"IssueListChanged", "UnassociatedElementTypeChanged"}));
     EXPECT_TRUE(s.connection->UnassociatedElementsCache()
                     .Get()
                     .Get(Model::Element::Type(API_WallID, APIVarId_Generic))
@@ -216,12 +232,12 @@ TEST(ConnectionCommands,
 
     // The fix disassociates, never associates, and asks nothing of the page.
     s.sim.SetElementLocked(locked, false);
-    s.Timeline().clear();
+    s.timeline.clear();
     s.Fix(s.IssuesOf<Assoc>()[0]);
     EXPECT_FALSE(s.IsClassifiedWith(locked, "A10"));
     EXPECT_FALSE(s.IsClassifiedWith(wall, "A10"));
     EXPECT_TRUE(s.Issues().empty());
-    for (const std::string& entry : s.Timeline()) EXPECT_TRUE(entry.starts_with("event:")) << entry;
+    for (const std::string& entry : s.timeline) EXPECT_FALSE(entry.starts_with("page ")) << entry;
 }
 
 TEST(ConnectionCommands, UpdatingEveryClauseGoesOnPastAClauseThatFailsAndKeepsWhatTheOthersFound) {
@@ -238,15 +254,15 @@ TEST(ConnectionCommands, UpdatingEveryClauseGoesOnPastAClauseThatFailsAndKeepsWh
     const API_Guid slab = s.sim.AddElement(API_SlabID), lockedSlab = s.sim.AddElement(API_SlabID);
     // The failing clause comes first.
     s.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {wall}, false);
-    s.connection->Cmd_AssociateElementsToVirtualType("clause-b", ConnTest::Clause("clause-b", "B20", "Floors"),
+    s.connection->Cmd_AssociateElementsToVirtualType("clause-b", Clause("clause-b", "B20", "Floors"),
                                                      {slab, lockedSlab}, false);
     const API_Guid title = s.Definition(Api::Properties::Name::Title);
     s.sim.SetPropertyText(slab, title, "Changed by hand");
     s.sim.SetPropertyText(lockedSlab, title, "Changed by hand");
     s.sim.SetElementLocked(lockedSlab, true);
-    s.sim.DeleteClassificationItem(s.items.at("A10"));
+    s.sim.DeleteClassificationItem(s.Item("A10"));
 
-    s.Timeline().clear();
+    s.timeline.clear();
     s.connection->Cmd_CheckAndUpdateAllAssociatedElementProperties();
     EXPECT_EQ(s.ValueOf(slab, Api::Properties::Name::Title), "Floors");
     EXPECT_EQ(s.Issues(), (std::vector<std::string>{"LockedElement[1]", missingItem}));
@@ -260,13 +276,13 @@ TEST(ConnectionCommands, UpdatingEveryClauseGoesOnPastAClauseThatFailsAndKeepsWh
     // Without the right to make the definitions available, every clause fails alike: one report.
     Scene r;
     r.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {}, false);
-    r.connection->Cmd_AssociateElementsToVirtualType("clause-b", ConnTest::Clause("clause-b", "B20"), {}, false);
+    r.connection->Cmd_AssociateElementsToVirtualType("clause-b", Clause("clause-b", "B20"), {}, false);
     for (const PK::UniString& name : Api::Properties::Name::AllVisible)
         r.sim.SetPropertyAvailability(r.Definition(name), {});
     r.sim.SetPropertyAccessRight(false);
-    r.Timeline().clear();
+    r.timeline.clear();
     r.connection->Cmd_CheckAndUpdateAllAssociatedElementProperties();
-    EXPECT_EQ(r.Timeline(), Events{"event:ErrorPropertyManagerNoAccessRight"});
+    EXPECT_EQ(r.timeline, Events{"ErrorPropertyManagerNoAccessRight"});
 }
 
 TEST(ConnectionCommands, IssuesLeaveByTheObjectTheUserRemovesAndByARefreshThatFindsTheirElementsGone) {
@@ -276,25 +292,25 @@ TEST(ConnectionCommands, IssuesLeaveByTheObjectTheUserRemovesAndByARefreshThatFi
     s.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {locked, lockedToo}, false);
     ASSERT_EQ(s.Issues(), std::vector<std::string>{"AssocLockedElement[2]"});
 
-    s.Timeline().clear();
+    s.timeline.clear();
     s.connection->RefreshIssues();
-    EXPECT_TRUE(s.Timeline().empty());
+    EXPECT_TRUE(s.timeline.empty());
     s.sim.DeleteElement(lockedToo);
     s.connection->RefreshIssues();
     EXPECT_EQ(s.Issues(), std::vector<std::string>{"AssocLockedElement[1]"});
-    EXPECT_EQ(s.Timeline(), Events{"event:IssueListChanged"});
+    EXPECT_EQ(s.timeline, Events{"IssueListChanged"});
     EXPECT_EQ(s.Load()->IssueCollection().Get().GetSize(), 1u);
 
     // By reference only the very object goes; a copy of it is not it.
     const std::shared_ptr<Model::Issue::Base> held = s.connection->IssueCollection().Get()[0];
     const std::unique_ptr<Model::Issue::Base> copy(held->Clone());
-    s.Timeline().clear();
+    s.timeline.clear();
     s.connection->RemoveIssue(*copy);
-    EXPECT_TRUE(s.Timeline().empty());
+    EXPECT_TRUE(s.timeline.empty());
     s.connection->RemoveIssue(*held);
     EXPECT_TRUE(s.Issues().empty());
     EXPECT_TRUE(s.connection->IssueCollection().GetDeleted().ContainsKey(held->Guid()));
-    EXPECT_EQ(s.Timeline(), Events{"event:IssueListChanged"});
+    EXPECT_EQ(s.timeline, Events{"IssueListChanged"});
     EXPECT_TRUE(s.Load()->IssueCollection().Get().IsEmpty());
 }
 
@@ -304,7 +320,7 @@ TEST(ConnectionCommands, DisconnectingRemovesTheGroupAndTheStoredRecordButLeaves
         TVSim::Faults::FailCall("TVAPI_CallUndoableCommand", APIERR_GENERAL);
         EXPECT_FALSE(s.connection->Cmd_Disconnect(true));
         EXPECT_FALSE(s.connection->IsDeleted());
-        EXPECT_TRUE(s.Timeline().empty());
+        EXPECT_TRUE(s.timeline.empty());
     }
     Scene s;
     const API_Guid group = s.GroupOf("Orvo Tessary: Project One / Spec One");
@@ -312,15 +328,15 @@ TEST(ConnectionCommands, DisconnectingRemovesTheGroupAndTheStoredRecordButLeaves
     EXPECT_TRUE(s.connection->Cmd_Disconnect(false));
     EXPECT_FALSE(s.sim.HasPropertyGroup(group));
     EXPECT_EQ(s.sim.GetModulData("ConnectionWithSpecification:spec-1"), nullptr);
-    EXPECT_EQ(s.sim.GetClassificationSystems().GetSize(), 1u);
+    EXPECT_EQ(s.sim.GetClassificationSystems().GetSize(), 2u);
     EXPECT_EQ(s.UndoableStepsSince(steps),
               std::vector<std::string>{"Disconnect from Orvo Tessary specification Spec One"});
-    EXPECT_EQ(s.Timeline(), Events{"event:Disconnected"});
+    EXPECT_EQ(s.timeline, Events{"Disconnected"});
 
     // Told when asked; a record gone already is no failure.
     Scene told;
     told.sim.EraseModulData("ConnectionWithSpecification:spec-1");
     EXPECT_TRUE(told.connection->Cmd_Disconnect(true));
-    ASSERT_EQ(told.Timeline().size(), 2u);
-    EXPECT_TRUE(told.Timeline()[0].starts_with("RemoveSpecAssociation(spec-1, ")) << told.Timeline()[0];
+    ASSERT_EQ(told.timeline.size(), 2u);
+    EXPECT_TRUE(told.timeline[0].starts_with("page RemoveSpecAssociation(spec-1, ")) << told.timeline[0];
 }

@@ -35,9 +35,9 @@ const char* NameOf(Operation operation) {
 // A scene whose clause "clause-a" (A10) exists, with no element yet.
 struct ClauseScene : Scene {
     ClauseScene() {
-        connection->Cmd_AssociateElementsToVirtualType("clause-a", ConnTest::Clause("clause-a", "A10", "Walls"), {},
+        connection->Cmd_AssociateElementsToVirtualType("clause-a", TestSupport::Clause("clause-a", "A10", "Walls"), {},
                                                        false);
-        Timeline().clear();
+        timeline.clear();
     }
     Model::VirtualType& Clause() { return connection->GetVirtualType("clause-a"); }
     PK::Int32 Layer(const TVSim::LayerOptions& options) { return sim.AddLayer("Layer", options); }
@@ -45,10 +45,10 @@ struct ClauseScene : Scene {
     // Runs the operation on the element as the connection's command would, inside one host command.
     Result Run(Operation operation, const API_Guid& element) {
         Result result;
-        ConnTest::InCommand(*tv, [&] {
+        InCommand(*tv, [&] {
             switch (operation) {
                 case Operation::Associate:
-                    result = Clause().AssociateElements(ConnTest::Clause("clause-a", "A10", "Walls"), {element});
+                    result = Clause().AssociateElements(TestSupport::Clause("clause-a", "A10", "Walls"), {element});
                     break;
                 case Operation::Update:
                     result = Clause().UpdateElementProperties();
@@ -65,7 +65,7 @@ struct ClauseScene : Scene {
     API_Guid ElementFor(Operation operation, API_ElemTypeID type = API_WallID,
                         const TVSim::ElementOptions& options = {}) {
         return operation == Operation::Associate ? sim.AddElement(type, options)
-                                                 : AddAssociated("clause-a", "A10", type, options);
+                                                 : AddAssociated(*connection, "clause-a", "A10", type, options);
     }
 };
 
@@ -203,14 +203,15 @@ TEST(ElementOperations, AHostRefusalWhileAnElementIsChangedBecomesTheIssueOfItsK
 
 TEST(ElementOperations, NewClauseValuesReachTheEarlierElementsAfterTheNewOnesWithTheirIssuesAfterwards) {
     ClauseScene s;
-    const API_Guid earlier = s.AddAssociated("clause-a", "A10");
-    const API_Guid lockedEarlier = s.AddAssociated("clause-a", "A10", API_WallID, {.locked = true});
+    const API_Guid earlier = s.AddAssociated(*s.connection, "clause-a", "A10");
+    const API_Guid lockedEarlier = s.AddAssociated(*s.connection, "clause-a", "A10", API_WallID, {.locked = true});
     const API_Guid lockedNew = s.sim.AddElement(API_WallID, {.locked = true});
     const API_Guid fresh = s.sim.AddElement(API_WallID);
 
     Result result;
-    ConnTest::InCommand(*s.tv, [&] {
-        result = s.Clause().AssociateElements(ConnTest::Clause("clause-a", "A10", "Outer walls"), {lockedNew, fresh});
+    InCommand(*s.tv, [&] {
+        result =
+            s.Clause().AssociateElements(TestSupport::Clause("clause-a", "A10", "Outer walls"), {lockedNew, fresh});
     });
     EXPECT_EQ(result.elements, (PK::Array<PK::Guid>{fresh}));
     EXPECT_EQ(IssuesOf(result), (std::vector<std::string>{"AssocLockedElement[1]", "LockedElement[1]"}));
@@ -219,8 +220,9 @@ TEST(ElementOperations, NewClauseValuesReachTheEarlierElementsAfterTheNewOnesWit
     EXPECT_NE(s.ValueOf(lockedEarlier, Api::Properties::Name::Title), "Outer walls");
     // The same values again change nothing: no rewrite.
     TVSim::Journal::Clear();
-    ConnTest::InCommand(
-        *s.tv, [&] { result = s.Clause().AssociateElements(ConnTest::Clause("clause-a", "A10", "Outer walls"), {}); });
+    InCommand(*s.tv, [&] {
+        result = s.Clause().AssociateElements(TestSupport::Clause("clause-a", "A10", "Outer walls"), {});
+    });
     EXPECT_TRUE(result.issues.IsEmpty());
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_Element_GetPropertyValuesByGuid"), 0u);
 }
@@ -238,15 +240,15 @@ TEST(ElementOperations, AWriteTouchesOnlyElementsWhoseValuesDifferAndKeepsTheVal
     for (int i = 0; i < 3; ++i) walls.Push(s.sim.AddElement(API_WallID));
     s.connection->Cmd_AssociateElementsToVirtualType("clause-a", {}, walls, false);
     ASSERT_TRUE(s.Issues().empty());
-    const API_Guid byDefault = s.AddAssociated("clause-a", "A10");
-    for (const auto& [name, value] : ConnTest::Clause("clause-a", "A10", "Walls"))
+    const API_Guid byDefault = s.AddAssociated(*s.connection, "clause-a", "A10");
+    for (const auto& [name, value] : TestSupport::Clause("clause-a", "A10", "Walls"))
         if (name != Api::Properties::Name::Title && name != Api::Properties::Name::ClauseId)
             s.sim.SetPropertyText(byDefault, s.Definition(name), value);
 
     // Unchanged values, nothing pending: nothing is read or written, no step is made.
     const std::size_t steps = s.sim.GetUndoSteps().size();
     TVSim::Journal::Clear();
-    s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", ConnTest::Clause("clause-a", "A10", "Walls"), false);
+    s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", TestSupport::Clause("clause-a", "A10", "Walls"), false);
     EXPECT_EQ(s.sim.GetUndoSteps().size(), steps);
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_Element_GetPropertyValuesByGuid"), 0u);
 
@@ -260,7 +262,7 @@ TEST(ElementOperations, AWriteTouchesOnlyElementsWhoseValuesDifferAndKeepsTheVal
 
     // New values that a locked element refuses stay pending, across storing and reopening.
     s.sim.SetElementLocked(walls[2], true);
-    s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", ConnTest::Clause("clause-a", "A10", "Inner walls"),
+    s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", TestSupport::Clause("clause-a", "A10", "Inner walls"),
                                                   false);
     EXPECT_EQ(s.Issues(), std::vector<std::string>{"LockedElement[1]"});
     EXPECT_EQ(s.ValueOf(walls[0], Api::Properties::Name::Title), "Inner walls");
@@ -279,7 +281,7 @@ TEST(ElementOperations, AWriteTouchesOnlyElementsWhoseValuesDifferAndKeepsTheVal
     EXPECT_FALSE(s.Clause().HasDirtyProperty());
     EXPECT_FALSE(s.Load()->GetVirtualType("clause-a").HasDirtyProperty());
     // The same when the values reach every element at once, with no issue to settle on the way.
-    s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", ConnTest::Clause("clause-a", "A10", "Outer walls"),
+    s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", TestSupport::Clause("clause-a", "A10", "Outer walls"),
                                                   false);
     EXPECT_EQ(s.ValueOf(walls[2], Api::Properties::Name::Title), "Outer walls");
     EXPECT_FALSE(s.Load()->GetVirtualType("clause-a").HasDirtyProperty());
@@ -289,15 +291,15 @@ TEST(ElementOperations, AWriteTouchesOnlyElementsWhoseValuesDifferAndKeepsTheVal
 // the element counts as an unknown failure, and nothing past the answer is read.
 TEST(ElementOperations, AnAnswerWithFewerValuesThanAskedForIsAnUnknownFailureOfThatElement) {
     ClauseScene s;
-    s.AddAssociated("clause-a", "A10");
-    s.AddAssociated("clause-a", "A10");
+    s.AddAssociated(*s.connection, "clause-a", "A10");
+    s.AddAssociated(*s.connection, "clause-a", "A10");
     const API_Guid suffix = s.Definition(Api::Properties::Name::Suffix);
     // Each element's clause id is read before the first comparison.
     TVSim::Faults::BeforeCall(
         "TVAPI_Element_GetPropertyValuesByGuid", [&] { s.sim.DeletePropertyDefinition(suffix); }, 3);
     TestSupport::LogCapture log(TestSupport::LogCapture::Mode::AddToDefault);
     Result result;
-    ConnTest::InCommand(*s.tv, [&] { result = s.Clause().UpdateElementProperties(); });
+    InCommand(*s.tv, [&] { result = s.Clause().UpdateElementProperties(); });
     EXPECT_EQ(IssuesOf(result), std::vector<std::string>{"Unknown[2]"});
     EXPECT_EQ(log.MessagesStartingWith("failed assertion: elemProperties.GetSize() >= properties.GetSize()").size(),
               2u);
@@ -306,15 +308,15 @@ TEST(ElementOperations, AnAnswerWithFewerValuesThanAskedForIsAnUnknownFailureOfT
 TEST(ElementOperations, DisassociatingKeepsTheValuesAndLeavesTheElementsOfAnotherClauseWithTheSameCode) {
     ClauseScene s;
     // A second clause with the same code shares the item.
-    s.connection->Cmd_AssociateElementsToVirtualType("clause-a2", ConnTest::Clause("clause-a2", "A10", "Walls too"), {},
-                                                     false);
-    const API_Guid mine = s.AddAssociated("clause-a", "A10");
-    const API_Guid theirs = s.AddAssociated("clause-a2", "A10");
-    const API_Guid stray = s.AddAssociated("", "A10");  // classified by hand, no clause
+    s.connection->Cmd_AssociateElementsToVirtualType("clause-a2", TestSupport::Clause("clause-a2", "A10", "Walls too"),
+                                                     {}, false);
+    const API_Guid mine = s.AddAssociated(*s.connection, "clause-a", "A10");
+    const API_Guid theirs = s.AddAssociated(*s.connection, "clause-a2", "A10");
+    const API_Guid stray = s.AddAssociated(*s.connection, "", "A10");  // classified by hand, no clause
 
     TestSupport::LogCapture log(TestSupport::LogCapture::Mode::AddToDefault);
     Result result;
-    ConnTest::InCommand(*s.tv, [&] { result = s.Clause().DisassociateElements({mine, theirs, stray}); });
+    InCommand(*s.tv, [&] { result = s.Clause().DisassociateElements({mine, theirs, stray}); });
     EXPECT_EQ(result.elements, (PK::Array<PK::Guid>{mine, stray}));
     EXPECT_TRUE(result.issues.IsEmpty());
     EXPECT_FALSE(s.IsClassifiedWith(mine, "A10"));

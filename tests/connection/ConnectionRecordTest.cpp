@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "support/ConnectionTestSupport.hpp"
 #include "IO/MemoryChannel.hpp"
 #include "Model/Errors.hpp"
 #include "Model/Issue/BaseWithText.hpp"
@@ -15,20 +14,17 @@
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 #include "support/LogCapture.hpp"
+#include "support/Project.hpp"
+#include "support/RecordingObserver.hpp"
+#include "support/StoredRecords.hpp"
 
-using namespace ConnTest;
+using namespace TestSupport;
 using Model::ConnectionWithSpecification;
 using TestSupport::LogCapture;
 
 namespace {
 
 std::string Printed(const ConnectionWithSpecification& connection) { return fmt::format("{}", connection); }
-
-std::vector<char> Written(const ConnectionWithSpecification& connection) {
-    IO::MemoryOChannel32 oc;
-    EXPECT_EQ(connection.Write(oc), PK::NoError);
-    return std::vector<char>(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
-}
 
 std::vector<std::string> IssueTexts(ConnectionWithSpecification& connection) {
     std::vector<std::string> texts;
@@ -46,13 +42,13 @@ std::vector<std::string> ClauseIds(const ConnectionWithSpecification& connection
 StoredConnection TeamMembersRecord(const Project& p) {
     StoredConnection record;
     record.disconnected = true;
-    record.system = p.system;
+    record.system = p.System();
     record.group = PK::Guid::Generate();
     record.definitions.Add("OrvoTessaryClauseId", PK::Guid::Generate());
     record.definitions.Add("OrvoTessaryCode", PK::Guid::Generate());
-    record.virtualTypes.push_back({"A10", p.items.at("A10"), "clause-a", Clause("clause-a", "A10", "Walls"), {}});
+    record.virtualTypes.push_back({"A10", p.Item("A10"), "clause-a", Clause("clause-a", "A10", "Walls"), {}});
     record.virtualTypes.push_back(
-        {"B21", p.items.at("B21"), "clause-b", Clause("clause-b", "B21", "Screed \"fine\""), {"OrvoTessaryTitle"}});
+        {"B21", p.Item("B21"), "clause-b", Clause("clause-b", "B21", "Screed \"fine\""), {"OrvoTessaryTitle"}});
     record.issues.Push(std::make_shared<Model::Issue::CoudntUpdateProjectOrSpecTitle>("Spec Two", "Project Two"));
     record.issues.Push(std::make_shared<Model::Issue::MissingClassificationItem>(Clause("clause-c", "Z99")));
     record.issues.Push(std::make_shared<Model::Issue::UnknownError>("hint"));
@@ -74,16 +70,16 @@ TEST(ConnectionRecord, ConnectingCreatesTheGroupWithTheClauseDefinitionsTellsThe
         EXPECT_EQ(definition.defaultValue.basicValue.singleVariant.variant.uniStringValue, PK::UniString("-"));
         // Available for every clause item, at any depth of the system.
         EXPECT_EQ(definition.availability,
-                  (PK::Array<API_Guid>{p.items.at("A10"), p.items.at("B20"), p.items.at("B21")}));
+                  (PK::Array<API_Guid>{p.Item("A10"), p.Item("B20"), p.Item("B21"), p.Item("C30")}));
     }
     EXPECT_EQ(names, (std::vector<std::string>{"OrvoTessaryClauseId", "OrvoTessaryCode", "OrvoTessaryTitle",
                                                "OrvoTessaryPrefix", "OrvoTessarySuffix"}));
-    EXPECT_EQ(p.page->calls,
-              std::vector<std::string>{"AssociateSpec(spec-1, " + p.plan->Id().ToCStr() + ", Untitled)"});
+    EXPECT_EQ(p.timeline,
+              std::vector<std::string>{"page AssociateSpec(spec-1, " + p.plan->Id().ToCStr() + ", Untitled)"});
     EXPECT_EQ(p.sim.GetUndoSteps().size(), 1u);
 
     const ConnectionPtr loaded = p.Load("spec-1");
-    EXPECT_EQ(Written(*loaded), p.StoredBytes("spec-1"));
+    EXPECT_EQ(RecordOf(*loaded), p.Stored("spec-1"));
     EXPECT_EQ(loaded->TessaryProjectTitle(), PK::UniString("Project One"));
 }
 
@@ -93,14 +89,13 @@ TEST(ConnectionRecord, AStoredConnectionReadsBackFieldForFieldAndIsWrittenBackBy
     record.StoreInto(p.sim);
 
     auto connection = std::make_shared<ConnectionWithSpecification>(p.tv, p.tessary, p.plan);
-    RecordingObserver first, second;
-    connection->Attach(first);
-    connection->Attach(second);
-    second.events.clear();
+    Timeline firstHeard, secondHeard;
+    RecordingObserver first(*connection, firstHeard), second(*connection, secondHeard);
+    secondHeard.clear();
     p.Reload(*connection);
 
-    EXPECT_EQ(second.events, (std::vector<std::string>{"VirtualTypeListChanged", "IssueListChanged"}));
-    EXPECT_EQ(first.events, second.events);
+    EXPECT_EQ(secondHeard, (Timeline{"VirtualTypeListChanged", "IssueListChanged"}));
+    EXPECT_EQ(firstHeard, secondHeard);
     EXPECT_EQ(connection->Id(), PK::UniString("spec-1"));
     EXPECT_EQ(connection->TessarySpecificationTitle(), PK::UniString("Spec One"));
     EXPECT_EQ(connection->TessaryProjectId(), PK::UniString("project-1"));
@@ -113,7 +108,7 @@ TEST(ConnectionRecord, AStoredConnectionReadsBackFieldForFieldAndIsWrittenBackBy
     for (const auto& issue : record.issues) expectedIssues.push_back(fmt::format("{}", *issue));
     EXPECT_EQ(IssueTexts(*connection), expectedIssues);
 
-    EXPECT_EQ(Written(*connection), record.Bytes());
+    EXPECT_EQ(RecordOf(*connection), record.Bytes());
     EXPECT_TRUE(
         Printed(*connection)
             .starts_with("{ \"_lastModificationTime\": 0, \"_markedAsDeleted\": 0, \"_markedAsDisconnected\": 1, "
@@ -132,7 +127,7 @@ TEST(ConnectionRecord, AStoredConnectionReadsBackFieldForFieldAndIsWrittenBackBy
 TEST(ConnectionRecord, ARecordThatCannotBeReadAnywhereIsATypedErrorAndTheConnectionStaysAsItWas) {
     Project p;
     TeamMembersRecord(p).StoreInto(p.sim);
-    const std::vector<char> whole = p.StoredBytes();
+    const std::vector<char> whole = p.Stored();
     const ConnectionPtr connection = p.Load();
     const std::string before = Printed(*connection);
 
@@ -165,7 +160,7 @@ TEST(ConnectionRecord, ARecordThatCannotBeReadAnywhereIsATypedErrorAndTheConnect
 
     // What the connection holds is still whole: storing it puts the whole record back.
     InCommand(*p.tv, [&] { connection->Store(); });
-    EXPECT_EQ(p.StoredBytes(), whole);
+    EXPECT_EQ(p.Stored(), whole);
 }
 
 TEST(ConnectionRecord, ARecordOfANewerVersionIsRefusedAsSuchAndTheConnectionStaysAsItWas) {
@@ -237,7 +232,7 @@ TEST(ConnectionRecord, PlaceholdersTakeTheGivenTitlesOrTheConnectionsOwn) {
 TEST(ConnectionRecord, TheDisconnectedMarkIsStoredAndOnlyAPageClearsIt) {
     Project p;
     const ConnectionPtr connection = p.Connect();
-    p.page->calls.clear();
+    p.timeline.clear();
     InCommand(*p.tv, [&] { connection->MarkAsDisconnected(); });
     EXPECT_TRUE(p.Load()->IsDisconnected());
 
@@ -258,7 +253,7 @@ TEST(ConnectionRecord, TheDisconnectedMarkIsStoredAndOnlyAPageClearsIt) {
     // Reconnecting a connection that is not marked only tells the page.
     InCommand(*p.tv, [&] { connection->ReconnectWithTessarySpecification(); });
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_ModulData_Store"), 1u);
-    EXPECT_EQ(p.page->calls.size(), 2u);
+    EXPECT_EQ(p.timeline.size(), 2u);
 }
 
 TEST(ConnectionRecord, AConnectionKeepsWorkingAfterEveryoneElseDroppedWhatItWasMadeWith) {
@@ -275,19 +270,19 @@ TEST(ConnectionRecord, AConnectionKeepsWorkingAfterEveryoneElseDroppedWhatItWasM
         plan->GenerateNew();
         identity = plan;
         InCommand(*tv, [&] {
-            connection = std::make_shared<ConnectionWithSpecification>(tv, tessary, plan, p.system, "spec-1", "S",
+            connection = std::make_shared<ConnectionWithSpecification>(tv, tessary, plan, p.System(), "spec-1", "S",
                                                                        "project-1", "P");
         });
     }
     EXPECT_FALSE(host.expired());
     EXPECT_FALSE(identity.expired());
-    p.page->calls.clear();
+    p.timeline.clear();
     InCommand(connection->TV(), [&] {
         connection->MarkAsDisconnected();
         connection->ReconnectWithTessarySpecification();
     });
-    ASSERT_EQ(p.page->calls.size(), 1u);
-    EXPECT_TRUE(p.page->calls[0].starts_with("AssociateSpec(spec-1, "));
+    ASSERT_EQ(p.timeline.size(), 1u);
+    EXPECT_TRUE(p.timeline[0].starts_with("page AssociateSpec(spec-1, "));
     EXPECT_FALSE(p.Load()->IsDisconnected());
 }
 
@@ -296,18 +291,18 @@ TEST(ConnectionRecord, TheClassificationSystemFindsItemsAtAnyDepthAndNoticesWhen
     const ConnectionPtr connection = p.Connect();
     const Model::ClassificationSystem& system = connection->ClassificationSystem();
     EXPECT_TRUE(system.GetItemByID("Z99").IsNull());
-    EXPECT_EQ(system.GetAllItems(), (PK::Array<PK::Guid>{p.items.at("A10"), p.items.at("B20"), p.items.at("B21")}));
+    EXPECT_EQ(system.GetAllItems(), (PK::Array<PK::Guid>{p.Item("A10"), p.Item("B20"), p.Item("B21"), p.Item("C30")}));
 
-    p.sim.DeleteClassificationSystem(p.system);
+    p.sim.DeleteClassificationSystem(p.System());
     EXPECT_THROW(system.Check(), Model::Error::MissingClassificationSystem);
     EXPECT_THROW(system.GetItemByID("A10"), Model::Error::MissingClassificationSystem);
     // Connecting with it gone creates nothing.
-    p.page->calls.clear();
+    p.timeline.clear();
     const PK::USize stored = p.sim.GetModulDataNames().GetSize();
     EXPECT_THROW(p.Connect("spec-2"), Model::Error::MissingClassificationSystem);
     EXPECT_EQ(p.sim.GetPropertyGroups().GetSize(), 1u);
     EXPECT_EQ(p.sim.GetModulDataNames().GetSize(), stored);
-    EXPECT_TRUE(p.page->calls.empty());
+    EXPECT_TRUE(p.timeline.empty());
 
     // A connection that knows no system says so without asking the host.
     auto empty = std::make_shared<ConnectionWithSpecification>(p.tv, p.tessary, p.plan);

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "support/ConnectionTestSupport.hpp"
 #include "Model/Errors.hpp"
 #include "Model/PropertyGroup.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "support/HostCalls.hpp"
 #include "support/LogCapture.hpp"
+#include "support/Project.hpp"
 
-using namespace ConnTest;
+using namespace TestSupport;
 using TestSupport::LogCapture;
 
 namespace {
@@ -194,7 +194,7 @@ TEST(PropertyGroup, AnElementsClauseIdIsItsWrittenValueAndEmptyOtherwise) {
     const API_Guid clauseIdDefinition = p.DefinitionOf(p.GroupOf(groupOne), "OrvoTessaryClauseId");
     auto classified = [&p] {
         const API_Guid element = p.sim.AddElement(API_WallID);
-        p.sim.Classify(element, p.items.at("A10"));
+        p.sim.Classify(element, p.Item("A10"));
         return element;
     };
 

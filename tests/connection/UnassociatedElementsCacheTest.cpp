@@ -6,14 +6,16 @@
 #include <utility>
 #include <vector>
 
-#include "support/ConnectionTestSupport.hpp"
 #include "Model/UnassociatedElementsCache.hpp"
 #include "PK/Runnable.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Torvel/Api/TorvelEventSource.hpp"
 #include "support/LogCapture.hpp"
+#include "support/Project.hpp"
+#include "support/RecordingObserver.hpp"
+#include "support/StoredRecords.hpp"
 
-using namespace ConnTest;
+using namespace TestSupport;
 using Model::Element;
 using TestSupport::LogCapture;
 using Types = PK::HashSet<Element::Type>;
@@ -24,30 +26,32 @@ const PK::UniString groupOne = "Orvo Tessary: Project One / Spec One";
 
 Element::Type T(API_ElemTypeID type, API_ElemVariationID variation = APIVarId_Generic) { return {type, variation}; }
 
+// Connected with the host's notifications reaching the add-on.
+ConnectionPtr ConnectedAndNotified(Project& p) {
+    TVAPI_Notify_CatchProjectEvent(0xFFFFFFFF, &Api::TorvelEventSource::Send_ProjectEvent);
+    TVAPI_Notify_CatchNewElement(nullptr, &Api::TorvelEventSource::Element_NewElementEvent);
+    return p.Connect();
+}
+
 // A project whose connection has clauses "clause-a" (A10) and "clause-b"
 // (B20), whose host notifications reach the add-on, and whose connection is
 // watched.
 struct Scene {
     Scene() {
-        TVAPI_Notify_CatchProjectEvent(0xFFFFFFFF, &Api::TorvelEventSource::Send_ProjectEvent);
-        TVAPI_Notify_CatchNewElement(nullptr, &Api::TorvelEventSource::Element_NewElementEvent);
-        connection = p.Connect();
-        group = p.GroupOf(groupOne);
-        clauseIdDefinition = p.DefinitionOf(group, "OrvoTessaryClauseId");
         WithClauses({{"clause-a", "A10"}, {"clause-b", "B20"}});
         PK::MainMessageLoop::RunPending();
-        connection->Attach(observer);
+        observer.reports.clear();
     }
 
     // The connection as another version stores it, with these clauses.
     void WithClauses(const std::vector<std::pair<const char*, const char*>>& clauses) {
         StoredConnection record;
-        record.system = p.system;
+        record.system = p.System();
         record.group = group;
         for (const API_Guid& guid : p.sim.GetPropertyGroup(group).definitions)
             record.definitions.Add(p.sim.GetPropertyDefinition(guid).definition.name, guid);
         for (const auto& [clauseId, code] : clauses)
-            record.virtualTypes.push_back({code, p.items.at(code), clauseId, Clause(clauseId, code), {}});
+            record.virtualTypes.push_back({code, p.Item(code), clauseId, Clause(clauseId, code), {}});
         record.StoreInto(p.sim);
         p.Reload(*connection);
     }
@@ -55,10 +59,7 @@ struct Scene {
     // An element associated with the clause the way an association leaves it.
     API_Guid Associated(API_ElemTypeID type, const char* clauseId, const char* code,
                         const TVSim::ElementOptions& options = {}) {
-        const API_Guid element = p.sim.AddElement(type, options);
-        p.sim.Classify(element, p.items.at(code));
-        p.sim.SetPropertyText(element, clauseIdDefinition, clauseId);
-        return element;
+        return p.AddAssociated(*connection, clauseId, code, type, options);
     }
 
     Model::UnassociatedElementsCache& Cache() { return connection->UnassociatedElementsCache(); }
@@ -68,10 +69,10 @@ struct Scene {
     }
 
     Project p;
-    ConnectionPtr connection;
-    API_Guid group;
-    API_Guid clauseIdDefinition;
-    RecordingObserver observer;
+    ConnectionPtr connection = ConnectedAndNotified(p);
+    API_Guid group = p.GroupOf(groupOne);
+    API_Guid clauseIdDefinition = p.DefinitionOf(group, "OrvoTessaryClauseId");
+    RecordingObserver observer{*connection, p.timeline};
 };
 
 }  // namespace
@@ -274,7 +275,7 @@ TEST(UnassociatedElements, ReceivedChangesStoryChangesAndThe3DDisplayRebuildTheC
     EXPECT_EQ(s.Held(T(API_WallID)), PK::HashSet<PK::Guid>{wall});
 
     // Another member associated the wall and added a clause for it.
-    sim.Classify(wall, s.p.items.at("B21"));
+    sim.Classify(wall, s.p.Item("B21"));
     s.p.sim.SetPropertyText(wall, s.clauseIdDefinition, "clause-c");
     s.WithClauses({{"clause-a", "A10"}, {"clause-b", "B20"}, {"clause-c", "B21"}});
     s.observer.reports.clear();

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "support/ConnectionTestSupport.hpp"
 #include "IO/MemoryChannel.hpp"
 #include "Model/Errors.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
@@ -14,8 +13,9 @@
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "support/LogCapture.hpp"
+#include "support/Project.hpp"
 
-using namespace ConnTest;
+using namespace TestSupport;
 using Model::VirtualType;
 using TestSupport::LogCapture;
 
@@ -76,16 +76,16 @@ TEST(VirtualType, AClauseBecomesAVirtualTypeOnlyWithACodeThatNamesAnItemOfTheSys
 
     // Items below others are found too.
     const VirtualType deep(*connection, "clause-2", Clause("clause-2", "B21"));
-    EXPECT_EQ(deep.GetClassificationItemGuid(), p.items.at("B21"));
+    EXPECT_EQ(deep.GetClassificationItemGuid(), p.Item("B21"));
     EXPECT_EQ(deep.ClauseId(), PK::UniString("clause-2"));
 
     // Its item deleted in the project: every operation that needs it reports it missing.
-    p.sim.DeleteClassificationItem(p.items.at("B21"));
+    p.sim.DeleteClassificationItem(p.Item("B21"));
     EXPECT_THROW(deep.GetClassificationItemGuid(), Model::Error::MissingClassificationItem);
     EXPECT_THROW(deep.GetApiProperties(), Model::Error::MissingClassificationItem);
     EXPECT_THROW(deep.GetAssociatedElements(), Model::Error::MissingClassificationItem);
 
-    p.sim.DeleteClassificationSystem(p.system);
+    p.sim.DeleteClassificationSystem(p.System());
     EXPECT_THROW(VirtualType(*connection, "clause-1", Clause("clause-1", "A10")),
                  Model::Error::MissingClassificationSystem);
 }
@@ -100,9 +100,8 @@ TEST(VirtualType, ItsHostValuesAreTheFiveVisibleOnesInOrderWithEmptyValuesAsABla
     const PK::Array<API_Property> values = type.GetApiProperties();
     EXPECT_EQ(ValuesOf(values), (std::vector<std::string>{"clause-1", "A10", "Walls", " ", "Suf"}));
     const API_Guid group = p.GroupOf("Orvo Tessary: Project One / Spec One");
-    for (PK::USize i = 0; const char* name :
-                          {"OrvoTessaryClauseId", "OrvoTessaryCode", "OrvoTessaryTitle", "OrvoTessaryPrefix",
-                           "OrvoTessarySuffix"}) {
+    for (PK::USize i = 0; const char* name : {"OrvoTessaryClauseId", "OrvoTessaryCode", "OrvoTessaryTitle",
+                                              "OrvoTessaryPrefix", "OrvoTessarySuffix"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(values[i].definition.guid, p.DefinitionOf(group, name));
         EXPECT_FALSE(values[i].isDefault);
@@ -120,8 +119,8 @@ TEST(VirtualType, ItsHostValuesAreTheFiveVisibleOnesInOrderWithEmptyValuesAsABla
 TEST(VirtualType, AnItemAddedAfterConnectingGetsTheDefinitionsMadeAvailableForItOnce) {
     Project p;
     const ConnectionPtr connection = p.Connect();
-    const API_Guid added = p.sim.AddClassificationItem(p.system, "C30");
-    const VirtualType type(*connection, "clause-3", Clause("clause-3", "C30"));
+    const API_Guid added = p.sim.AddClassificationItem(p.System(), "D40");
+    const VirtualType type(*connection, "clause-3", Clause("clause-3", "D40"));
     const API_Guid group = p.GroupOf("Orvo Tessary: Project One / Spec One");
 
     TVSim::Journal::Clear();
@@ -130,7 +129,7 @@ TEST(VirtualType, AnItemAddedAfterConnectingGetsTheDefinitionsMadeAvailableForIt
     for (const API_Guid& definition : p.sim.GetPropertyGroup(group).definitions) {
         const PK::Array<API_Guid>& availability = p.sim.GetPropertyDefinition(definition).definition.availability;
         EXPECT_EQ(availability.GetLast(), added);
-        EXPECT_EQ(availability.GetSize(), 4u);
+        EXPECT_EQ(availability.GetSize(), 5u);
     }
 
     TVSim::Journal::Clear();
@@ -155,7 +154,7 @@ TEST(VirtualType, TwoClausesOfOneCodeShareTheItemAndEachFindsOnlyItsOwnElementsB
     AssociateAsTheAddonDoes(p, first, c);
     // Classified by the user, without the add-on's values.
     const API_Guid bare = p.sim.AddElement(API_WallID);
-    p.sim.Classify(bare, p.items.at("A10"));
+    p.sim.Classify(bare, p.Item("A10"));
 
     EXPECT_EQ(AsSet(first.GetAssociatedElements()), (PK::HashSet<PK::Guid>{a, c}));
     EXPECT_EQ(second.GetAssociatedElements(), PK::Array<PK::Guid>{b});

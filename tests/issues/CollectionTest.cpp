@@ -15,14 +15,14 @@
 #include "PK/Time.hpp"
 #include "TVAPI/Sim.hpp"
 #include "Torvel/Api/Error.hpp"
-#include "support/IssueTestKinds.hpp"
+#include "support/ElementsIssue.hpp"
 #include "support/LogCapture.hpp"
+#include "support/Project.hpp"
 
 using namespace TessaryConnect;
 using namespace TessaryConnect::Model;
-using IssueTest::E;
-using IssueTest::ElementsIssue;
-using IssueTest::FakeConnection;
+using TestSupport::E;
+using TestSupport::ElementsIssue;
 using Title = Issue::CoudntUpdateProjectOrSpecTitle;
 using Unknown = Issue::UnknownError;
 
@@ -73,9 +73,7 @@ std::vector<PK::UInt32> ElementsOf(const Issue::Collection& c, const PK::Guid& i
 }
 
 Bytes Stored(const Issue::Collection& c) {
-    IO::MemoryOChannel32 oc;
-    EXPECT_EQ(c.Write(oc), PK::NoError);
-    return Bytes(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
+    return TestSupport::Written([&](PK::OChannel& oc) { EXPECT_EQ(c.Write(oc), PK::NoError); });
 }
 
 PKErrCode ReadInto(Issue::Collection& c, const Bytes& bytes, PK::USize size) {
@@ -85,35 +83,8 @@ PKErrCode ReadInto(Issue::Collection& c, const Bytes& bytes, PK::USize size) {
 
 PKErrCode ReadInto(Issue::Collection& c, const Bytes& bytes) { return ReadInto(c, bytes, bytes.size()); }
 
-template <typename Write>
-Bytes Written(Write write) {
-    IO::MemoryOChannel32 oc;
-    write(oc);
-    return Bytes(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
-}
-
-// A class GUID and a frame of that class and version holding the fields.
-template <typename Fields>
-Bytes Record(const PK::Guid& classId, PK::ClassVersion version, Fields fields) {
-    return Written([&](PK::OChannel& oc) {
-        oc.Write(classId);
-        PK::OutputFrame frame(oc, classId, version);
-        fields(oc);
-    });
-}
-
-// A stored collection made of these issue records and stamps.
-Bytes StoredList(const std::vector<Bytes>& records, const Issue::Collection::DeletedTable& deleted = {}) {
-    return Written([&](PK::OChannel& oc) {
-        PK::OutputFrame frame(oc, Issue::Collection::classInfo);
-        oc.Write(static_cast<PK::UInt32>(records.size()));
-        for (const Bytes& record : records) oc.WriteBin(record.data(), record.size());
-        oc.Write(deleted);
-    });
-}
-
 Bytes WithType(const Issue::Base& issue) {
-    return Written([&](PK::OChannel& oc) { issue.WriteWithType(oc); });
+    return TestSupport::Written([&](PK::OChannel& oc) { issue.WriteWithType(oc); });
 }
 
 bool Holds(const Bytes& bytes, const Bytes& part) {
@@ -122,11 +93,16 @@ bool Holds(const Bytes& bytes, const Bytes& part) {
 
 std::string Printed(const Issue::Collection& c) { return fmt::format("{}", c); }
 
+// Collections of a connection read from the standard record.
+struct IssueCollection : ::testing::Test {
+    TestSupport::Project p;
+    const TestSupport::ConnectionPtr connection = p.Read();
+};
+
 }  // namespace
 
-TEST(IssueCollection, ARepeatedFailureKeepsOnlyTheNewestIssueAndStampsTheOneItReplaced) {
-    FakeConnection connection;
-    Issue::Collection issues(connection);
+TEST_F(IssueCollection, ARepeatedFailureKeepsOnlyTheNewestIssueAndStampsTheOneItReplaced) {
+    Issue::Collection issues(*connection);
 
     const IssuePtr t1 = MakeAt<Title>(100, "S1", "P1");
     issues.AddIssue(t1);
@@ -176,9 +152,8 @@ TEST(IssueCollection, ARepeatedFailureKeepsOnlyTheNewestIssueAndStampsTheOneItRe
     EXPECT_EQ(issues.GetIssuesByType<Title>()[0], t3);
 }
 
-TEST(IssueCollection, RemovingGoesByTheObjectAndStampsItOnce) {
-    FakeConnection connection;
-    Issue::Collection issues(connection);
+TEST_F(IssueCollection, RemovingGoesByTheObjectAndStampsItOnce) {
+    Issue::Collection issues(*connection);
     const IssuePtr title = MakeAt<Title>(100, "S", "P");
     const IssuePtr disk = MakeAt<Unknown>(100, "disk");
     issues.AddIssue(title);
@@ -203,9 +178,8 @@ TEST(IssueCollection, RemovingGoesByTheObjectAndStampsItOnce) {
     EXPECT_EQ(issues.GetDeleted().GetSize(), 1u);
 }
 
-TEST(IssueCollection, ARefreshDropsHandledElementsAndThoseDeletedInTheProjectAndStampsIssuesItEmpties) {
-    FakeConnection connection;
-    Issue::Collection issues(connection);
+TEST_F(IssueCollection, ARefreshDropsHandledElementsAndThoseDeletedInTheProjectAndStampsIssuesItEmpties) {
+    Issue::Collection issues(*connection);
     const IssuePtr abd = ElementsAt(100, {1, 2, 4});
     const IssuePtr c = ElementsAt(110, {3});
     const IssuePtr title = MakeAt<Title>(120, "S", "P");
@@ -229,9 +203,8 @@ TEST(IssueCollection, ARefreshDropsHandledElementsAndThoseDeletedInTheProjectAnd
     EXPECT_EQ(Stamped(issues), Sorted({c->Guid(), abd->Guid()}));
 }
 
-TEST(IssueCollection, TheStampTableIsCutToTheLatest2000WhenItReaches4000) {
-    FakeConnection connection;
-    Issue::Collection issues(connection);
+TEST_F(IssueCollection, TheStampTableIsCutToTheLatest2000WhenItReaches4000) {
+    Issue::Collection issues(*connection);
     std::map<PK::Int32, IssuePtr> removedAt;
     const auto removeUpTo = [&](PK::Int32 from, PK::Int32 to) {
         for (PK::Int32 t = from; t <= to; ++t) {
@@ -257,7 +230,7 @@ TEST(IssueCollection, TheStampTableIsCutToTheLatest2000WhenItReaches4000) {
     removeUpTo(4001, 5999);
     const IssuePtr localTitle = MakeAt<Title>(9000, "S1", "P1");
     issues.AddIssue(localTitle);
-    Issue::Collection theirs(connection);
+    Issue::Collection theirs(*connection);
     const IssuePtr newerTitle = MakeAt<Title>(9001, "S2", "P2");
     theirs.AddIssue(newerTitle);
     theirs.AddIssue(removedAt[2001]);
@@ -269,19 +242,18 @@ TEST(IssueCollection, TheStampTableIsCutToTheLatest2000WhenItReaches4000) {
 
 // Two team members start from one stored collection, each settles part of it,
 // and then each takes in the other's version.
-TEST(IssueCollection, TeamWorkMergeKeepsSettledFailuresSettledOnBothSides) {
-    FakeConnection connection;
+TEST_F(IssueCollection, TeamWorkMergeKeepsSettledFailuresSettledOnBothSides) {
     const IssuePtr abc = ElementsAt(100, {1, 2, 3});
     const IssuePtr title = MakeAt<Title>(110, "S", "P");
     const IssuePtr disk = MakeAt<Unknown>(120, "disk");
     const IssuePtr xy = ElementsAt(130, {7, 8});
     Bytes shared;
     {
-        Issue::Collection original(connection);
+        Issue::Collection original(*connection);
         for (const auto& issue : {abc, title, disk, xy}) original.AddIssue(issue);
         shared = Stored(original);
     }
-    Issue::Collection mine(connection), theirs(connection);
+    Issue::Collection mine(*connection), theirs(*connection);
     ASSERT_EQ(ReadInto(mine, shared), PK::NoError);
     ASSERT_EQ(ReadInto(theirs, shared), PK::NoError);
 
@@ -308,7 +280,7 @@ TEST(IssueCollection, TeamWorkMergeKeepsSettledFailuresSettledOnBothSides) {
     EXPECT_EQ(Stamped(theirs), Stamped(mine));
 
     // An older version of theirs brings nothing settled back, even after Clear.
-    Issue::Collection stale(connection);
+    Issue::Collection stale(*connection);
     ASSERT_EQ(ReadInto(stale, theirsBefore), PK::NoError);
     mine.MergeIn(stale);
     EXPECT_EQ(Guids(mine), (std::vector{title->Guid(), b->Guid(), d->Guid()}));
@@ -324,12 +296,11 @@ TEST(IssueCollection, TeamWorkMergeKeepsSettledFailuresSettledOnBothSides) {
 // Both members meet the same failures in the same second, and each takes in
 // the other's version twice: both keep the same one copy of each, whichever
 // GUIDs the copies drew.
-TEST(IssueCollection, CrossingMergesOfFailuresMadeInTheSameSecondKeepOneCopyOnBothSides) {
-    FakeConnection connection;
+TEST_F(IssueCollection, CrossingMergesOfFailuresMadeInTheSameSecondKeepOneCopyOnBothSides) {
     for (PK::UInt64 seed = 1; seed <= 16; ++seed) {
         SCOPED_TRACE(seed);
         PK::Guid::SeedGenerator(seed);
-        Issue::Collection mine(connection), theirs(connection);
+        Issue::Collection mine(*connection), theirs(*connection);
         for (auto* side : {&mine, &theirs}) {
             side->AddIssue(MakeAt<Unknown>(100, "disk"));
             side->AddIssue(MakeAt<Title>(100, "S", "P"));
@@ -337,7 +308,7 @@ TEST(IssueCollection, CrossingMergesOfFailuresMadeInTheSameSecondKeepOneCopyOnBo
         }
         for (int exchange = 0; exchange < 2; ++exchange) {
             const Bytes mineStored = Stored(mine), theirsStored = Stored(theirs);
-            Issue::Collection mineCopy(connection), theirsCopy(connection);
+            Issue::Collection mineCopy(*connection), theirsCopy(*connection);
             ASSERT_EQ(ReadInto(mineCopy, mineStored), PK::NoError);
             ASSERT_EQ(ReadInto(theirsCopy, theirsStored), PK::NoError);
             mine.MergeIn(theirsCopy);
@@ -349,29 +320,27 @@ TEST(IssueCollection, CrossingMergesOfFailuresMadeInTheSameSecondKeepOneCopyOnBo
     }
 }
 
-TEST(IssueCollection, MergingADuplicateOfAStampedIssueRemovesEveryEntryOfIt) {
-    FakeConnection connection;
+TEST_F(IssueCollection, MergingADuplicateOfAStampedIssueRemovesEveryEntryOfIt) {
     const IssuePtr disk = MakeAt<Unknown>(100, "disk");
     // Stored data written before duplicates were kept out: the same issue twice.
-    Issue::Collection mine(connection);
-    ASSERT_EQ(ReadInto(mine, StoredList({WithType(*disk), WithType(*disk)})), PK::NoError);
+    Issue::Collection mine(*connection);
+    ASSERT_EQ(ReadInto(mine, TestSupport::IssueListRecord({WithType(*disk), WithType(*disk)})), PK::NoError);
     ASSERT_EQ(mine.Get().GetSize(), 2u);
 
-    Issue::Collection theirs(connection);
+    Issue::Collection theirs(*connection);
     theirs.AddIssue(disk);
     theirs.Remove(disk);
     EXPECT_TRUE(mine.MergeIn(theirs));
     EXPECT_TRUE(mine.Get().IsEmpty());
 
     // Nothing to take in: only what the merge's own refresh reports.
-    Issue::Collection empty(connection);
+    Issue::Collection empty(*connection);
     mine.AddIssue(MakeAt<Title>(100, "S", "P"));
     EXPECT_FALSE(mine.MergeIn(empty));
 }
 
-TEST(IssueCollection, EveryKindAndTheStampsSurviveStoring) {
-    FakeConnection connection;
-    Issue::Collection issues(connection);
+TEST_F(IssueCollection, EveryKindAndTheStampsSurviveStoring) {
+    Issue::Collection issues(*connection);
     Api::Properties clause;
     clause.Add(Api::Properties::Name::Code, "B10");
     issues.AddIssue(MakeAt<Title>(100, "S", "P"));
@@ -382,11 +351,11 @@ TEST(IssueCollection, EveryKindAndTheStampsSurviveStoring) {
     issues.AddIssue(removed);
     issues.Remove(removed);
 
-    Issue::Collection back(connection), emptyBack(connection);
+    Issue::Collection back(*connection), emptyBack(*connection);
     back.AddIssue(MakeAt<Unknown>(1, "replaced by the stored list"));
     ASSERT_EQ(ReadInto(back, Stored(issues)), PK::NoError);
     EXPECT_EQ(Printed(back), Printed(issues));
-    ASSERT_EQ(ReadInto(emptyBack, Stored(Issue::Collection(connection))), PK::NoError);
+    ASSERT_EQ(ReadInto(emptyBack, Stored(Issue::Collection(*connection))), PK::NoError);
     EXPECT_EQ(Printed(emptyBack), "{issues: [], deleted: []}");
 }
 
@@ -394,26 +363,28 @@ TEST(IssueCollection, EveryKindAndTheStampsSurviveStoring) {
 // version of a known kind) are kept unread and written back as they came, so
 // a member on this version loses nothing of them for the team. A damaged
 // record costs that issue only and is reported.
-TEST(IssueCollection, RecordsOfALaterVersionAreWrittenBackUnchangedAndDamagedOnesAreReported) {
-    FakeConnection connection;
+TEST_F(IssueCollection, RecordsOfALaterVersionAreWrittenBackUnchangedAndDamagedOnesAreReported) {
     const IssuePtr title = MakeAt<Title>(100, "S", "P");
     const IssuePtr disk = MakeAt<Unknown>(110, "disk");
-    const Bytes foreign = Record(PK::Guid("12345678-9abc-4def-8123-456789abcdef"), {1, 0},
+    const Bytes foreign =
+        TestSupport::IssueRecord(PK::Guid("12345678-9abc-4def-8123-456789abcdef"), {1, 0},
                                  [](PK::OChannel& oc) { oc.Write(PK::UniString("fields of a later kind")); });
-    const Bytes newer = Record(Unknown::classInfo.GetId(), {2, 0}, [&](PK::OChannel& oc) {
+    const Bytes newer = TestSupport::IssueRecord(Unknown::classInfo.GetId(), {2, 0}, [&](PK::OChannel& oc) {
         oc.Write(PK::UniString("newer"));
         disk->Base::Write(oc);
     });
     // A known kind whose record ends before its fields do.
-    const Bytes cut = Record(Unknown::classInfo.GetId(), {1, 0},
-                             [](PK::OChannel& oc) { oc.Write(PK::UniString("no base record follows")); });
+    const Bytes cut = TestSupport::IssueRecord(Unknown::classInfo.GetId(), {1, 0}, [](PK::OChannel& oc) {
+        oc.Write(PK::UniString("no base record follows"));
+    });
     Issue::Collection::DeletedTable deleted;
     deleted.Add(E(99), 130);
 
     TestSupport::LogCapture log;
     PK::Clock::Set(500);
-    Issue::Collection issues(connection);
-    ASSERT_EQ(ReadInto(issues, StoredList({WithType(*title), foreign, newer, cut, WithType(*disk)}, deleted)),
+    Issue::Collection issues(*connection);
+    ASSERT_EQ(ReadInto(issues,
+                       TestSupport::IssueListRecord({WithType(*title), foreign, newer, cut, WithType(*disk)}, deleted)),
               PK::NoError);
     ASSERT_EQ(Guids(issues).size(), 3u);
     EXPECT_EQ(Guids(issues)[0], title->Guid());
@@ -422,16 +393,17 @@ TEST(IssueCollection, RecordsOfALaterVersionAreWrittenBackUnchangedAndDamagedOne
     auto* damaged = dynamic_cast<const Unknown*>(issues.Get()[2].get());
     ASSERT_NE(damaged, nullptr);
     EXPECT_EQ(damaged->CreationTime(), 500);
-    EXPECT_EQ(damaged->GetHint().ToCStr().rfind("Issue::Collection read error: issue 4 of 5 (Model::Issue::UnknownError "
-                                                "904AB58B-9244-4C39-B0AB-86BCA079385A): APIERR_",
-                                                0),
-              0u)
+    EXPECT_EQ(
+        damaged->GetHint().ToCStr().rfind("Issue::Collection read error: issue 4 of 5 (Model::Issue::UnknownError "
+                                          "904AB58B-9244-4C39-B0AB-86BCA079385A): APIERR_",
+                                          0),
+        0u)
         << damaged->GetHint();
     EXPECT_EQ(log.MessagesStartingWith("Issue record(").size(), 3u);
 
     // Stored again, and after a merge into a version that lacks them, they are there as they came.
     const Bytes rewritten = Stored(issues);
-    Issue::Collection again(connection), merged(connection);
+    Issue::Collection again(*connection), merged(*connection);
     ASSERT_EQ(ReadInto(again, rewritten), PK::NoError);
     EXPECT_EQ(Printed(again), Printed(issues));
     merged.MergeIn(again);
@@ -443,9 +415,8 @@ TEST(IssueCollection, RecordsOfALaterVersionAreWrittenBackUnchangedAndDamagedOne
     }
 }
 
-TEST(IssueCollection, AStoredCollectionThatCannotBeReadLeavesTheCollectionAsItWas) {
-    FakeConnection connection;
-    Issue::Collection stored(connection);
+TEST_F(IssueCollection, AStoredCollectionThatCannotBeReadLeavesTheCollectionAsItWas) {
+    Issue::Collection stored(*connection);
     stored.AddIssue(MakeAt<Title>(100, "S", "P"));
     const IssuePtr elements = ElementsAt(110, {1, 2});
     stored.AddIssue(elements);
@@ -461,15 +432,15 @@ TEST(IssueCollection, AStoredCollectionThatCannotBeReadLeavesTheCollectionAsItWa
     // The stamp table ends the record: its frame (22 bytes), a count of 1, one GUID and stamp.
     const PK::USize table = bytes.size() - 22 - 4 - 20;
     // The second issue's frame: class GUID, two version bytes, then the length.
-    const Bytes record = Written([&](PK::OChannel& oc) { elements->Write(oc); });
-    const auto frame = static_cast<PK::USize>(std::search(bytes.begin(), bytes.end(), record.begin(), record.end()) -
-                                              bytes.begin());
+    const Bytes record = TestSupport::Written([&](PK::OChannel& oc) { elements->Write(oc); });
+    const auto frame =
+        static_cast<PK::USize>(std::search(bytes.begin(), bytes.end(), record.begin(), record.end()) - bytes.begin());
     ASSERT_LT(frame, bytes.size());
     std::vector<std::pair<std::string, Bytes>> cases = {
         {"issue frame length", damaged(frame + 18, {'\x7f', '\x7f', '\x7f', '\x7f'})},
         {"stamp table of another class", damaged(table, {'\x55'})},
         {"stamp table count past its end", damaged(table + 22, {'\x02'})},
-        {"newer collection", Written([](PK::OChannel& oc) {
+        {"newer collection", TestSupport::Written([](PK::OChannel& oc) {
              PK::OutputFrame newer(oc, Issue::Collection::classInfo.GetId(), PK::ClassVersion(2, 0));
              oc.Write(PK::UInt32(0));
          })},
@@ -477,7 +448,7 @@ TEST(IssueCollection, AStoredCollectionThatCannotBeReadLeavesTheCollectionAsItWa
     for (PK::USize size = 0; size < bytes.size(); size += 7)
         cases.emplace_back(fmt::format("cut at {}", size), Bytes(bytes.begin(), bytes.begin() + size));
 
-    Issue::Collection held(connection);
+    Issue::Collection held(*connection);
     held.AddIssue(MakeAt<Unknown>(50, "held"));
     held.Remove(held.Get()[0]);
     held.AddIssue(MakeAt<Unknown>(60, "kept"));
@@ -495,9 +466,8 @@ TEST(IssueCollection, AStoredCollectionThatCannotBeReadLeavesTheCollectionAsItWa
     }
 }
 
-TEST(IssueCollection, PrintsItsIssuesAndStamps) {
-    FakeConnection connection;
-    Issue::Collection issues(connection);
+TEST_F(IssueCollection, PrintsItsIssuesAndStamps) {
+    Issue::Collection issues(*connection);
     const IssuePtr a = MakeAt<Unknown>(100, "a");
     const IssuePtr b = MakeAt<Unknown>(100, "b");
     const IssuePtr c = MakeAt<Unknown>(100, "c");

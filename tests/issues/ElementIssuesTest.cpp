@@ -11,16 +11,16 @@
 #include "Model/Issue/UpdateElementsProperties.hpp"
 #include "PK/Time.hpp"
 #include "TVAPI/Resources.hpp"
-#include "support/ConnectionTestSupport.hpp"
-#include "support/IssueTestKinds.hpp"
+#include "support/ElementsIssue.hpp"
 #include "support/LogCapture.hpp"
+#include "support/Project.hpp"
 #include "support/TempDir.hpp"
 
 using namespace TessaryConnect;
 using namespace TessaryConnect::Model;
 using Assoc = Issue::ElementsAssociation;
 using Update = Issue::UpdateElementsProperties;
-using IssueTest::E;
+using TestSupport::E;
 
 namespace {
 
@@ -86,9 +86,10 @@ TEST(ElementIssues, ARunGivesOneIssuePerFailureTypeInTheOrderTheTypesFirstFailed
 
 TEST(ElementIssues, EachTypeHasItsSeverityAndItsText) {
     using S = Issue::Severity;
-    ConnTest::Project p;
-    const ConnTest::ConnectionPtr connection = p.Connect();
-    connection->Cmd_AssociateElementsToVirtualType("clause-a", ConnTest::Clause("clause-a", "A10", "Walls"), {}, false);
+    TestSupport::Project p;
+    const TestSupport::ConnectionPtr connection = p.Connect();
+    connection->Cmd_AssociateElementsToVirtualType("clause-a", TestSupport::Clause("clause-a", "A10", "Walls"), {},
+                                                   false);
     ASSERT_TRUE(connection->HasVirtualType("clause-a"));
 
     struct Row {
@@ -126,8 +127,8 @@ TEST(ElementIssues, EachTypeHasItsSeverityAndItsText) {
 }
 
 TEST(ElementIssues, ATextWithoutItsVirtualTypeOrResourceSaysSoInsteadOfFailing) {
-    ConnTest::Project p;
-    const ConnTest::ConnectionPtr connection = p.Connect();
+    TestSupport::Project p;
+    const TestSupport::ConnectionPtr connection = p.Connect();
     {
         TestSupport::LogCapture log;
         const std::string text =
@@ -198,8 +199,8 @@ TEST(ElementIssues, ANewerIssueTakesTheElementsItListsOutOfAnOlderOne) {
 }
 
 TEST(ElementIssues, ARefreshForgetsHandledElementsAndThoseTheHostNoLongerHas) {
-    ConnTest::Project p;
-    const ConnTest::ConnectionPtr connection = p.Connect();
+    TestSupport::Project p;
+    const TestSupport::ConnectionPtr connection = p.Connect();
     const API_Guid a = p.sim.AddElement(API_WallID), b = p.sim.AddElement(API_WallID), c = p.sim.AddElement(API_WallID);
     const auto issue = AssocIssue(Assoc::Type::AssocLockedElement, {a, b, c});
 
@@ -215,8 +216,8 @@ TEST(ElementIssues, ARefreshForgetsHandledElementsAndThoseTheHostNoLongerHas) {
 // Each member may have settled some elements of the same issue since their
 // versions parted; the merged issue keeps only what both still list.
 TEST(ElementIssues, ATeamWorkMergeOfOneIssueKeepsOnlyTheElementsBothCopiesStillList) {
-    ConnTest::Project p;
-    const ConnTest::ConnectionPtr connection = p.Connect();
+    TestSupport::Project p;
+    const TestSupport::ConnectionPtr connection = p.Connect();
     PK::Array<PK::Guid> walls;
     for (int i = 0; i < 4; ++i) walls.Push(p.sim.AddElement(API_WallID));
     const auto original = AssocIssue(Assoc::Type::AssocLockedElement, walls);

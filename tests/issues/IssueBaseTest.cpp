@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "IO/MemoryChannel.hpp"
-#include "support/IssueTestKinds.hpp"
 #include "Model/Errors.hpp"
 #include "Model/Issue/BaseWithText.hpp"
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
@@ -17,32 +16,23 @@
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "support/LogCapture.hpp"
+#include "support/Project.hpp"
 
 using namespace TessaryConnect;
 using namespace TessaryConnect::Model;
-using IssueTest::FakeConnection;
+using TestSupport::Clause;
 
 namespace {
 
 using Bytes = std::vector<char>;
 
 Bytes Stored(const Issue::Base& issue) {
-    IO::MemoryOChannel32 oc;
-    EXPECT_EQ(issue.WriteWithType(oc), PK::NoError);
-    return Bytes(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
+    return TestSupport::Written([&](PK::OChannel& oc) { EXPECT_EQ(issue.WriteWithType(oc), PK::NoError); });
 }
 
 std::unique_ptr<Issue::Base> ReadBack(const Bytes& bytes) {
     IO::MemoryIChannel32 ic(bytes.data(), bytes.size());
     return Issue::Base::CreateAndRead(ic);
-}
-
-Api::Properties Clause(const char* code, const char* title) {
-    Api::Properties p;
-    p.Add(Api::Properties::Name::ClauseId, "clause-1");
-    p.Add(Api::Properties::Name::Code, code);
-    p.Add(Api::Properties::Name::Title, title);
-    return p;
 }
 
 std::string Printed(const Issue::Base& issue) { return fmt::format("{}", issue); }
@@ -70,8 +60,10 @@ TEST(IssueBase, NewIssuesTakeAFreshIdentityAndTheTimeAndAClonesIsTheSameIssueInA
     EXPECT_EQ(Printed(*clone), Printed(*title));
     EXPECT_EQ(clone->CreationTime(), 5000);
 
-    TVSim::OpenProject();
-    auto connection = std::make_shared<FakeConnection>(PK::Array<std::shared_ptr<Issue::Base>>{title});
+    TestSupport::Project p;
+    TestSupport::StoredConnection record;
+    record.issues.Push(title);
+    const TestSupport::ConnectionPtr connection = p.Read(record.Bytes());
     Issue::BaseWithText withTitle(connection, title);
     EXPECT_EQ(withTitle, Issue::BaseWithText(connection, title));
     EXPECT_FALSE(withTitle == Issue::BaseWithText(connection, clone));
@@ -104,7 +96,7 @@ TEST(IssueBase, PrintedFormsNameTheClassAndEachField) {
                        "\", severity: Error, creationTime: 42, hint: \"disk\"}");
     EXPECT_EQ(fmt::format("{}", two), one + one);
 
-    Issue::MissingClassificationItem item(Clause("B10", "Walls"));
+    Issue::MissingClassificationItem item(Clause("clause-1", "B10", "Walls"));
     EXPECT_NE(Printed(item).find(", tessaryClauseProperties: "), std::string::npos);
 }
 
@@ -169,17 +161,13 @@ TEST(IssueBase, EveryKindWritesItsFramesAndRefusesANewerVersionAtEveryLevel) {
     using FieldWriter = std::function<void(PK::OChannel&)>;
     auto record = [](const Issue::Base& issue, PK::ClassVersion kindVersion, PK::UInt8 baseVersion,
                      const FieldWriter& fields) {
-        IO::MemoryOChannel32 oc;
-        oc.Write(issue.GetClassInfo()->GetId());
-        {
-            PK::OutputFrame kind(oc, issue.GetClassInfo()->GetId(), kindVersion);
+        return TestSupport::IssueRecord(issue.GetClassInfo()->GetId(), kindVersion, [&](PK::OChannel& oc) {
             fields(oc);
             PK::OutputFrame base(oc, Issue::Base::classInfo.GetId(), PK::ClassVersion(baseVersion, 0));
             oc.Write(issue.Guid());
             oc.Write(issue.CreationTime());
             oc.Write(static_cast<PK::Int32>(issue.Severity()));
-        }
-        return Bytes(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
+        });
     };
     const auto texts = [](std::vector<PK::UniString> values) {
         return [values](PK::OChannel& oc) {
@@ -187,7 +175,7 @@ TEST(IssueBase, EveryKindWritesItsFramesAndRefusesANewerVersionAtEveryLevel) {
         };
     };
     Issue::CoudntUpdateProjectOrSpecTitle title("Spec \"B\"", "");
-    Issue::MissingClassificationItem item(Clause("B10", "Walls"));
+    Issue::MissingClassificationItem item(Clause("clause-1", "B10", "Walls"));
     Issue::UnknownError unknown("Issue::Collection read error: unknown"), noHint;
     const std::vector<std::pair<const Issue::Base*, FieldWriter>> kinds = {
         {&title, texts({"Spec \"B\"", ""})},

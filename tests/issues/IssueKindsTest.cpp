@@ -4,31 +4,30 @@
 #include <string>
 #include <vector>
 
-#include "support/IssueTestKinds.hpp"
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "TVAPI/Resources.hpp"
 #include "support/LogCapture.hpp"
+#include "support/Project.hpp"
 #include "support/TempDir.hpp"
 
 using namespace TessaryConnect;
 using namespace TessaryConnect::Model;
+using TestSupport::Clause;
 
 namespace {
 
-Api::Properties Clause(const char* code, const char* title = "Walls") {
-    Api::Properties p;
-    p.Add(Api::Properties::Name::ClauseId, "clause-id");
-    if (code != nullptr) p.Add(Api::Properties::Name::Code, code);
-    p.Add(Api::Properties::Name::Title, title);
-    return p;
-}
+const Api::Properties noCode = [] {
+    Api::Properties clause = Clause("c", "");
+    clause.Delete(Api::Properties::Name::Code);
+    return clause;
+}();
 
-PK::UniString IssueText(int item) {
+PK::UniString IssueText(const ConnectionWithSpecification& connection, int item) {
     PK::UniString text;
     EXPECT_TRUE(RSGetIndString(&text, Issue::issueTextsResID, item, TVAPI_GetOwnResModule())) << item;
-    return IssueTest::FakeConnection().ResolveVariables(text, {}, {});
+    return connection.ResolveVariables(text, {}, {});
 }
 
 }  // namespace
@@ -55,18 +54,21 @@ TEST(IssueKinds, ANewerIssueDropsTheOlderOneOnlyWhenItSaysTheSame) {
          {true, false},
          true},
         {"same clause code",
-         std::make_shared<Item>(Clause("B10")),
-         std::make_shared<Item>(Clause("B10", "Old")),
+         std::make_shared<Item>(Clause("c", "B10")),
+         std::make_shared<Item>(Clause("c", "B10", "Old")),
          {true, false}},
-        {"other clause code", std::make_shared<Item>(Clause("B10")), std::make_shared<Item>(Clause("B11")), {}},
-        {"newer without a code", std::make_shared<Item>(Clause(nullptr)), std::make_shared<Item>(Clause("B10")), {}},
-        {"older without a code", std::make_shared<Item>(Clause("B10")), std::make_shared<Item>(Clause(nullptr)), {}},
-        {"neither has a code", std::make_shared<Item>(Clause(nullptr)), std::make_shared<Item>(Clause(nullptr)), {}},
-        {"missing item leaves unknown", std::make_shared<Item>(Clause("B10")), std::make_shared<Unknown>(), {}},
+        {"other clause code",
+         std::make_shared<Item>(Clause("c", "B10")),
+         std::make_shared<Item>(Clause("c", "B11")),
+         {}},
+        {"newer without a code", std::make_shared<Item>(noCode), std::make_shared<Item>(Clause("c", "B10")), {}},
+        {"older without a code", std::make_shared<Item>(Clause("c", "B10")), std::make_shared<Item>(noCode), {}},
+        {"neither has a code", std::make_shared<Item>(noCode), std::make_shared<Item>(noCode), {}},
+        {"missing item leaves unknown", std::make_shared<Item>(Clause("c", "B10")), std::make_shared<Unknown>(), {}},
         {"same hint", std::make_shared<Unknown>("disk"), std::make_shared<Unknown>("disk"), {true, false}},
         {"two empty hints", std::make_shared<Unknown>(), std::make_shared<Unknown>(), {true, false}},
         {"other hint", std::make_shared<Unknown>("disk"), std::make_shared<Unknown>("net"), {}},
-        {"unknown leaves missing item", std::make_shared<Unknown>(), std::make_shared<Item>(Clause("B10")), {}},
+        {"unknown leaves missing item", std::make_shared<Unknown>(), std::make_shared<Item>(Clause("c", "B10")), {}},
         {"unknown keeps an empty older issue", std::make_shared<Unknown>(), std::make_shared<Title>("", ""), {}, true},
         {"nothing older", std::make_shared<Unknown>(), nullptr, {}},
     };
@@ -95,28 +97,30 @@ TEST(IssueKinds, ATitleIssueIsEmptyWithoutTitlesAndACopyEmptiedElsewhereEmptiesI
 }
 
 TEST(IssueKinds, TextsComeFromTheIssueListWithEveryPlaceholderFilled) {
-    IssueTest::FakeConnection connection;  // its specification is "Spec A"
+    TestSupport::Project p;
+    const TestSupport::ConnectionPtr connection = p.Read();  // its specification is "Spec One"
     const std::string title =
-        Issue::CoudntUpdateProjectOrSpecTitle("Spec B", "Project B").GetString(connection).ToCStr();
+        Issue::CoudntUpdateProjectOrSpecTitle("Spec B", "Project B").GetString(*connection).ToCStr();
     EXPECT_NE(title.find("\"Spec B\""), std::string::npos) << title;
     EXPECT_NE(title.find("\"Project B\""), std::string::npos) << title;
-    EXPECT_NE(title.find("Spec A"), std::string::npos) << title;
+    EXPECT_NE(title.find("Spec One"), std::string::npos) << title;
     EXPECT_EQ(title.find('{'), std::string::npos) << title;
 
-    const std::string item = Issue::MissingClassificationItem(Clause("B10", "Walls")).GetString(connection).ToCStr();
+    const std::string item =
+        Issue::MissingClassificationItem(Clause("c", "B10", "Walls")).GetString(*connection).ToCStr();
     EXPECT_NE(item.find("B10 Walls"), std::string::npos) << item;
     EXPECT_EQ(item.find('{'), std::string::npos) << item;
 
-    PK::UniString withoutHint = IssueText(23);
+    PK::UniString withoutHint = IssueText(*connection, 23);
     ASSERT_EQ(withoutHint.ReplaceAll("{Hint}", ""), 1u);
-    EXPECT_EQ(Issue::UnknownError().GetString(connection), withoutHint);
-    EXPECT_TRUE(Issue::UnknownError("disk full").GetString(connection).Contains("disk full"));
+    EXPECT_EQ(Issue::UnknownError().GetString(*connection), withoutHint);
+    EXPECT_TRUE(Issue::UnknownError("disk full").GetString(*connection).Contains("disk full"));
 
     // Without its text an issue shows nothing, not even its hint.
     TestSupport::TempDir elsewhere;
     TVSim::Resources::SetFolder(elsewhere.Path());
     TestSupport::LogCapture log;
-    EXPECT_EQ(Issue::UnknownError("disk full").GetString(connection), "");
+    EXPECT_EQ(Issue::UnknownError("disk full").GetString(*connection), "");
     EXPECT_TRUE(log.Has(spdlog::level::critical, "Missing resource string. resID(32524), index(23)"));
 }
 
@@ -126,8 +130,9 @@ TEST(IssueKinds, AClauseWhoseValuesHoldEachOthersPlaceholdersGivesABoundedText) 
     Api::Properties clause;
     clause.Add(Api::Properties::Name::Code, "{K1}{K1}");
     for (int k = 1; k <= 20; ++k) clause.Add(fmt::format("K{}", k), fmt::format("{{K{0}}}{{K{0}}}", k + 1));
+    TestSupport::Project p;
     TestSupport::LogCapture log;
-    const PK::UniString text = Issue::MissingClassificationItem(clause).GetString(IssueTest::FakeConnection());
+    const PK::UniString text = Issue::MissingClassificationItem(clause).GetString(*p.Read());
     EXPECT_LE(text.GetLength(), 1u << 16);
     EXPECT_TRUE(text.BeginsWith("Clause {K"));
     EXPECT_EQ(log.MessagesStartingWith("Properties::ResolveVariables: filling key(").size(), 1u);

@@ -6,13 +6,14 @@
 
 #include <algorithm>
 
-#include "ManagerScene.hpp"
 #include "Model/Errors.hpp"
 #include "Model/PlanData.hpp"
 #include "TVAPI/Sim.hpp"
+#include "support/AddOn.hpp"
 #include "support/LogCapture.hpp"
+#include "support/StoredRecords.hpp"
 
-using namespace MgrTest;
+using namespace TestSupport;
 using TestSupport::LogCapture;
 
 namespace {
@@ -32,7 +33,7 @@ Timeline Join(Timeline a, const Timeline& b) {
 TVSim::Project& OpenHouse(std::vector<API_Guid>* systems = nullptr) {
     TVSim::Project& house = TVSim::OpenSavedProject("House", "/projects/House.tvp");
     const std::vector<API_Guid> made = AddClauseSystems(house);
-    StoreConnectionRecord(house, 2, made[1]);
+    StoredConnection{.system = made[1], .specId = "spec-2", .specTitle = "Spec 2"}.StoreInto(house);
     if (systems != nullptr) *systems = made;
     return house;
 }
@@ -54,13 +55,13 @@ TEST(ManagerLifeCycle, WithoutAProjectTheManagerStartsQuietlyAndThePageKnowsNoDo
 }
 
 TEST(ManagerLifeCycle, OpeningAProjectWithTwoConnectionsSelectsTheFirstTheHostListsAndSendsThePageItsStates) {
-    Scene s;
+    AddOnProject s;
     s.addOn->Take();
     std::vector<API_Guid> systems;
     TVSim::Project& house = OpenHouse(&systems);
-    StoreConnectionRecord(house, 1, systems[0]);
+    StoredConnection{.system = systems[0], .specId = "spec-1", .specTitle = "Spec 1"}.StoreInto(house);
     house.AddAddOnObject("PlanData", PlanRecord("house-plan"));
-    Scene::Deliver();
+    Deliver();
 
     EXPECT_EQ(s.addOn->Take(),
               Join({"ConnectionsChanged", "page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)"},
@@ -70,13 +71,13 @@ TEST(ManagerLifeCycle, OpeningAProjectWithTwoConnectionsSelectsTheFirstTheHostLi
 }
 
 TEST(ManagerLifeCycle, AConnectionThatCannotBeReadIsReportedAndTheOthersStillOpen) {
-    Scene s;
+    AddOnProject s;
     s.addOn->Take();
     TVSim::Project& house = OpenHouse();
     house.StoreModulData(Model::ConnectionWithSpecification::GetModulDataNameForSpecId("spec-1"),
                          {1, 0x6D6D, std::vector<char>{'d', 'a', 'm', 'a', 'g', 'e', 'd'}});
     LogCapture log(LogCapture::Mode::AddToDefault);
-    Scene::Deliver();
+    Deliver();
 
     const Timeline heard = s.addOn->Take();
     EXPECT_NE(std::find(heard.begin(), heard.end(), "ErrorWhileLoadingConnection"), heard.end());
@@ -85,13 +86,13 @@ TEST(ManagerLifeCycle, AConnectionThatCannotBeReadIsReportedAndTheOthersStillOpe
 }
 
 TEST(ManagerLifeCycle, ANewProjectLetsTheSelectedConnectionGoAndTellsThePageTheNewDocument) {
-    Scene s;
-    s.Connect(1);
+    AddOnProject s;
+    s.ConnectSpec(1);
     const PK::UniString previousPlan = s.addOn->manager->PlanId();
     s.addOn->Take();
 
     TVSim::OpenProject();
-    Scene::Deliver();
+    Deliver();
     const PK::UniString newPlan = s.addOn->manager->PlanId();
     EXPECT_NE(newPlan, previousPlan);
     EXPECT_EQ(s.addOn->Take(),
@@ -100,8 +101,8 @@ TEST(ManagerLifeCycle, ANewProjectLetsTheSelectedConnectionGoAndTellsThePageTheN
 }
 
 TEST(ManagerLifeCycle, TheHostsNewAndResetDoesAllANewProjectDoes) {
-    Scene s;
-    s.Connect(1);
+    AddOnProject s;
+    s.ConnectSpec(1);
     s.addOn->Take();
     LogCapture log;
     TVSim::OpenProject();
@@ -116,10 +117,10 @@ TEST(ManagerLifeCycle, TheHostsNewAndResetDoesAllANewProjectDoes) {
 }
 
 TEST(ManagerLifeCycle, OpeningAnotherProjectShowsNothingOfThePreviousProjectsSelection) {
-    Scene s;
-    const ConnectionPtr connection = s.Connect(1);
+    AddOnProject s;
+    const ConnectionPtr connection = s.ConnectSpec(1);
     s.sim.SetSelection({s.sim.AddElement(API_WallID)});
-    Scene::Deliver();
+    Deliver();
     ASSERT_EQ(s.addOn->page->selection.type.id, Text(Model::selectionContainsUnassociatedElements));
     s.addOn->Take();
 
@@ -139,9 +140,9 @@ TEST(ManagerLifeCycle, OpeningAnotherProjectShowsNothingOfThePreviousProjectsSel
 }
 
 TEST(ManagerLifeCycle, ReceivedChangesThatRemoveTheSelectedConnectionSelectTheFirstRemainingOne) {
-    Scene s;
-    s.Connect(1);
-    const ConnectionPtr second = s.Connect(2);
+    AddOnProject s;
+    s.ConnectSpec(1);
+    const ConnectionPtr second = s.ConnectSpec(2);
     ASSERT_EQ(s.addOn->manager->GetSelectedConnection(), second);
     s.addOn->Take();
 
@@ -159,7 +160,7 @@ TEST(ManagerLifeCycle, ReceivedChangesThatRemoveTheSelectedConnectionSelectTheFi
 }
 
 TEST(ManagerLifeCycle, ReceivedChangesKeepALocalProjectIdAndBringThePageAnotherMembersId) {
-    Scene s;
+    AddOnProject s;
     const PK::UniString local = s.addOn->manager->PlanId();
     ASSERT_FALSE(local.IsEmpty());
     s.addOn->Take();
@@ -175,54 +176,55 @@ TEST(ManagerLifeCycle, ReceivedChangesKeepALocalProjectIdAndBringThePageAnotherM
 }
 
 TEST(ManagerLifeCycle, ConnectingAConnectedSpecificationAgainReplacesItsConnection) {
-    Scene s;
-    const ConnectionPtr old = s.Connect(1);
+    AddOnProject s;
+    const ConnectionPtr old = s.ConnectSpec(1);
     const PK::UniString plan = s.addOn->manager->PlanId();
     s.addOn->Take();
 
-    const ConnectionPtr renewed = s.Connect(1);
+    const ConnectionPtr renewed = s.ConnectSpec(1);
     EXPECT_TRUE(old->IsDeleted());
     EXPECT_NE(renewed, old);
     EXPECT_EQ(s.addOn->manager->GetSelectedConnection(), renewed);
     // The manager watched the old connection already: its disconnection is heard once.
-    EXPECT_EQ(s.addOn->Take(),
-              (Timeline{"ConnectionLoadedToBeDisconnected(spec-1)",
-                        "page RemoveSpecAssociation(spec-1, " + Text(plan) + ")", "ConnectionsChanged",
-                        "page SetSelectionState(null)", "SelectedConnectionChanged(none)", "page AssociateSpec(spec-1)",
-                        "page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)", "ConnectionsChanged"}));
+    EXPECT_EQ(
+        s.addOn->Take(),
+        (Timeline{"ConnectionLoadedToBeDisconnected(spec-1)", "page RemoveSpecAssociation(spec-1, " + Text(plan) + ")",
+                  "ConnectionsChanged", "page SetSelectionState(null)", "SelectedConnectionChanged(none)",
+                  "page AssociateSpec(spec-1, " + Text(plan) + ", Untitled)", "page SetSelectionState(null)",
+                  "SelectedConnectionChanged(spec-1)", "ConnectionsChanged"}));
 }
 
 TEST(ManagerLifeCycle, TheFirstConnectionSharesTheLocalIdQuietlyOrAdoptsAStoredOneAndTellsThePage) {
-    Scene s;
+    AddOnProject s;
     const PK::UniString local = s.addOn->manager->PlanId();
     s.addOn->Take();
-    s.Connect(1);
+    s.ConnectSpec(1);
     EXPECT_EQ(s.addOn->manager->PlanId(), local);
     EXPECT_NE(s.sim.FindAddOnObject("PlanData"), nullptr);
     const Timeline heard = s.addOn->Take();
     EXPECT_EQ(std::count(heard.begin(), heard.end(), "page SetAppState"), 0);
 
-    Scene other;
+    AddOnProject other;
     other.addOn->Take();
     other.sim.AddAddOnObject("PlanData", PlanRecord("first-member"));
-    other.Connect(1);
+    other.ConnectSpec(1);
     EXPECT_EQ(other.addOn->manager->PlanId(), "first-member") << "another member's stored id is adopted";
     const Timeline told = other.addOn->Take();
     EXPECT_EQ(Timeline(told.begin(), told.begin() + 3), statesOf("first-member"));
 }
 
 TEST(ManagerLifeCycle, AProjectIdAnotherMemberIsWritingStopsTheConnectionAndChangesNothing) {
-    Scene s;
+    AddOnProject s;
     s.sim.SetShared(true);
     const API_Guid object = s.sim.AddAddOnObject("PlanData");
     s.sim.ReserveAddOnObjectByOther(object);
-    EXPECT_THROW(s.Connect(1), Model::AnotherUserIsInitingThePlanId);
+    EXPECT_THROW(s.ConnectSpec(1), Model::AnotherUserIsInitingThePlanId);
     EXPECT_TRUE(s.addOn->manager->GetConnections().IsEmpty());
 }
 
 TEST(ManagerLifeCycle, ClosingTheProjectChangesNothing) {
-    Scene s;
-    const ConnectionPtr connection = s.Connect(1);
+    AddOnProject s;
+    const ConnectionPtr connection = s.ConnectSpec(1);
     s.addOn->Take();
     TVSim::Events::ProjectEvent(APINotify_Close);
     EXPECT_TRUE(s.addOn->Take().empty());
@@ -230,10 +232,10 @@ TEST(ManagerLifeCycle, ClosingTheProjectChangesNothing) {
 }
 
 TEST(ManagerLifeCycle, AnObserverAttachedTwiceHearsEachEventOnce) {
-    Scene s;
+    AddOnProject s;
     s.addOn->manager->Attach(s.addOn->palette);
     s.addOn->Take();
-    s.Connect(1);
+    s.ConnectSpec(1);
     const Timeline heard = s.addOn->Take();
     EXPECT_EQ(std::count(heard.begin(), heard.end(), "ConnectionsChanged"), 1);
     EXPECT_EQ(std::count(heard.begin(), heard.end(), "SelectedConnectionChanged(spec-1)"), 1);

@@ -7,15 +7,15 @@
 
 #include <algorithm>
 
-#include "ManagerScene.hpp"
 #include "Model/Issue/Collection.hpp"
 #include "Model/PlanData.hpp"
 #include "PK/Runnable.hpp"
 #include "TVAPI/Sim.hpp"
 #include "Tessary/Api/AllState.hpp"
+#include "support/AddOn.hpp"
 #include "support/LogCapture.hpp"
 
-using namespace MgrTest;
+using namespace TestSupport;
 using TestSupport::LogCapture;
 
 namespace {
@@ -23,8 +23,8 @@ namespace {
 const PK::UniString groupOfSpec1 = "Orvo Tessary: Project One / Spec 1";
 
 // A project connected with spec-1, whose connection is selected.
-struct Connected : Scene {
-    Connected() : connection(Connect(1)), plan(addOn->manager->PlanId()) { addOn->Take(); }
+struct Connected : AddOnProject {
+    Connected() : connection(ConnectSpec(1)), plan(addOn->manager->PlanId()) { addOn->Take(); }
 
     Api::TessaryCallbackApi& Page() { return addOn->page->Model(); }
     void Select(const PK::Array<API_Guid>& elements) {
@@ -33,6 +33,15 @@ struct Connected : Scene {
     }
     API_Guid Definition(const PK::UniString& name) const {
         return sim.FindPropertyDefinition(sim.FindPropertyGroup(groupOfSpec1), name);
+    }
+    // An element of the type associated with the clause of the code, the way an association leaves it.
+    API_Guid Associated(const char* code, API_ElemTypeID type = API_WallID) {
+        const API_Guid element = sim.AddElement(type);
+        const std::string clauseId = std::string("clause-") + code;
+        connection->Cmd_AssociateElementsToVirtualType(clauseId.c_str(), Clause(clauseId.c_str(), code), {element},
+                                                       false);
+        EXPECT_EQ(sim.GetItemOf(element, System()), Item(code)) << "the association failed";
+        return element;
     }
     bool Has(const std::string& line) {
         const Timeline& t = addOn->timeline;
@@ -71,13 +80,13 @@ TEST(PageStates, TheApplicationAndDocumentStatesNameTheHostTheAddOnAndTheProject
 
 TEST(PageStates, TheSelectionStateSaysWhichClausesTheSelectedElementsCarry) {
     Connected s;
-    const API_Guid a1 = s.Associated(s.connection, 1, "A10");
-    const API_Guid a2 = s.Associated(s.connection, 1, "A10");
-    const API_Guid b = s.Associated(s.connection, 1, "B20");
+    const API_Guid a1 = s.Associated("A10");
+    const API_Guid a2 = s.Associated("A10");
+    const API_Guid b = s.Associated("B20");
     const API_Guid loose = s.sim.AddElement(API_SlabID);
     // An element carrying a clause id this connection has no virtual type for.
     const API_Guid stranger = s.sim.AddElement(API_WallID);
-    s.sim.Classify(stranger, s.Item(1, "C30"));
+    s.sim.Classify(stranger, s.Item("C30"));
     s.sim.SetPropertyText(stranger, s.Definition("OrvoTessaryClauseId"), "clause-elsewhere");
 
     s.Select({a1, a2, loose});
@@ -108,8 +117,8 @@ TEST(PageStates, TheSelectionStateSaysWhichClausesTheSelectedElementsCarry) {
 
 TEST(PageSelectsInstances, OfAClauseOrOfAnElementTypeWithoutClauseAndZoomsToThem) {
     Connected s;
-    const API_Guid a1 = s.Associated(s.connection, 1, "A10");
-    const API_Guid a2 = s.Associated(s.connection, 1, "A10", API_SlabID);
+    const API_Guid a1 = s.Associated("A10");
+    const API_Guid a2 = s.Associated("A10", API_SlabID);
     const API_Guid wall = s.sim.AddElement(API_WallID);
     s.sim.AddElement(API_SlabID);
     s.connection->UnassociatedElementsCache().Reset(false);
@@ -143,9 +152,9 @@ TEST(PageSelectsInstances, IdsThatNameNothingToSelectChangeNeitherSelectionNorVi
     EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: PK::UniStringToValue(idArray[1], typeID)"));
     EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: PK::UniStringToValue(idArray[2], variantID)"));
 
-    Scene unconnected;
+    AddOnProject unconnected;
     unconnected.sim.SetSelection({unconnected.sim.AddElement(API_WallID)});
-    Scene::Deliver();
+    Deliver();
     EXPECT_TRUE(unconnected.addOn->page->Model().Handle_getAllState().selectionState.type.id.IsEmpty());
     EXPECT_TRUE(unconnected.addOn->page->selection.type.id.IsEmpty()) << "no connection: the selection is none";
     unconnected.addOn->page->Model().Handle_selectInstancesOfType("API_ElemTypeID-1-0");
@@ -156,7 +165,7 @@ TEST(PageSelectsInstances, IdsThatNameNothingToSelectChangeNeitherSelectionNorVi
 
 TEST(PageAsksForTypes, VirtualTypesFirstThenElementTypesAndEveryMissingPropertyReadsAQuestionMark) {
     Connected s;
-    s.Associated(s.connection, 1, "A10");
+    s.Associated("A10");
     s.sim.AddElement(API_WallID);
     s.sim.AddElement(API_WallID);
     s.connection->UnassociatedElementsCache().Reset(false);
@@ -171,7 +180,7 @@ TEST(PageAsksForTypes, VirtualTypesFirstThenElementTypesAndEveryMissingPropertyR
     EXPECT_EQ(types[1].title, "Wall: 2");
     EXPECT_EQ(types[1].properties, Props({{"OrvoTessaryCode", "?"}, {"Colour", "?"}}));
 
-    Scene unconnected;
+    AddOnProject unconnected;
     EXPECT_TRUE(unconnected.addOn->page->Model().Handle_getAllTypesInDocument("", {"Colour"}).IsEmpty());
 }
 
@@ -179,14 +188,14 @@ TEST(PageAsksForTypes, VirtualTypesFirstThenElementTypesAndEveryMissingPropertyR
 
 TEST(PageUpdatesProperties, OfTheClausesItsConnectionsHaveAndNamesTheOthers) {
     Connected s;
-    const API_Guid element = s.Associated(s.connection, 1, "A10");
+    const API_Guid element = s.Associated("A10");
     PK::HashTable<PK::UniString, Api::Properties> update;
     update.Add("clause-A10", Props({{"OrvoTessaryTitle", "Renamed clause"}}));
     update.Add("clause-unknown", Props({{"OrvoTessaryTitle", "Nobody's"}}));
 
     LogCapture log;
     s.Page().Handle_updateProperties("another-document", "", update);
-    EXPECT_EQ(s.sim.GetPropertyText(element, s.Definition("OrvoTessaryTitle")), "Title of clause-A10");
+    EXPECT_EQ(s.sim.GetPropertyText(element, s.Definition("OrvoTessaryTitle")), "Title");
     EXPECT_TRUE(
         log.Has(spdlog::level::warn, "assert: planId(\"" + Text(s.plan) + "\"), documentRef(\"another-document\")"));
 
@@ -200,7 +209,7 @@ TEST(PageUpdatesProperties, OfTheClausesItsConnectionsHaveAndNamesTheOthers) {
 
 TEST(PageOpensSpecification, ItsConnectionIsSelectedAndTitlesTakenOverButNotOneWithoutConnectionOrOfAnotherProject) {
     Connected s;
-    s.Connect(2);
+    s.ConnectSpec(2);
     s.addOn->Take();
     s.Page().Handle_specOpened("project-1", "spec-1", "Project One", "Spec One Renamed");
     EXPECT_EQ(s.addOn->manager->GetSelectedConnection(), s.connection);
@@ -259,7 +268,7 @@ TEST(PageRemovesSpecAssociation, DisconnectsOnlyItsOwnConnection) {
                         "Tessary thinks the plan is connected to this specification but we dont have Connection. "
                         "\"spec-9\", \"project-1\""));
 
-    const ConnectionPtr second = s.Connect(2);
+    const ConnectionPtr second = s.ConnectSpec(2);
     s.addOn->Take();
     s.Page().Handle_removeSpecAssociationRequested("project-1", "spec-1", s.plan);
     EXPECT_TRUE(s.connection->IsDeleted());
@@ -292,19 +301,19 @@ TEST(PageAssociates, TheSelectedElementsWithTheClauseAndTheSpecificationWithoutC
     EXPECT_EQ(s.addOn->Take(), (Timeline{"ErrorTessaryAssociationRequestedButConnectionDoesNotExist"}));
 
     s.Page().Handle_associationRequested("ignored", "spec-1", "clause-A10", Clause("clause-A10", "A10"));
-    EXPECT_EQ(s.sim.GetItemOf(wall, s.System(1)), s.Item(1, "A10"));
-    EXPECT_EQ(s.sim.GetItemOf(slab, s.System(1)), s.Item(1, "A10"));
+    EXPECT_EQ(s.sim.GetItemOf(wall, s.System(1)), s.Item("A10"));
+    EXPECT_EQ(s.sim.GetItemOf(slab, s.System(1)), s.Item("A10"));
     EXPECT_TRUE(s.Has("page Associate(clause-A10, clause-A10)"));
 }
 
 TEST(PageRemovesAssociation, OfTheSelectedElementsEvenWhenTheTypeIdDiffersFromTheClause) {
     Connected s;
-    const API_Guid wall = s.Associated(s.connection, 1, "A10");
+    const API_Guid wall = s.Associated("A10");
     s.Select({wall});
     LogCapture log;
 
     s.Page().Handle_removeAssociationRequested("clause-A10", "spec-9", "clause-A10", Clause("clause-A10", "A10"));
-    EXPECT_EQ(s.sim.GetItemOf(wall, s.System(1)), s.Item(1, "A10"));
+    EXPECT_EQ(s.sim.GetItemOf(wall, s.System(1)), s.Item("A10"));
     EXPECT_FALSE(log.MessagesStartingWith("why are we heretypeId(\"clause-A10\"), specId(\"spec-9\")").empty());
 
     s.Page().Handle_removeAssociationRequested("other-type", "spec-1", "clause-A10", Clause("clause-A10", "A10"));

@@ -6,29 +6,30 @@
 
 #include <sstream>
 
-#include "ManagerScene.hpp"
 #include "TVAPI/Sim.hpp"
+#include "support/AddOn.hpp"
 #include "support/LogCapture.hpp"
+#include "support/StoredRecords.hpp"
 
-using namespace MgrTest;
+using namespace TestSupport;
 
 TEST(ManagerSelection, WithoutAPageTheSelectionIsStillFollowedSoThePaletteAssociatesWhatIsSelectedNow) {
-    Scene s(false);
-    const ConnectionPtr connection = s.Connect(1);
+    AddOnProject s(false);
+    const ConnectionPtr connection = s.ConnectSpec(1);
     const API_Guid wall = s.sim.AddElement(API_WallID);
     const API_Guid slab = s.sim.AddElement(API_SlabID);
     s.addOn->Take();
 
     s.sim.SetSelection({wall});
-    Scene::Deliver();
+    Deliver();
     s.sim.SetSelection({slab});
-    Scene::Deliver();
+    Deliver();
     EXPECT_EQ(s.addOn->Take(), (Timeline{"SelectionChanged(1)", "SelectionChanged(1)"}));
 
     // The palette's association takes the cached selection.
     connection->Cmd_AssociateElementsToVirtualType("clause-A10", Clause("clause-A10", "A10"),
                                                    s.addOn->manager->GetSelection().GetElements(), false);
-    EXPECT_EQ(s.sim.GetItemOf(slab, s.System(1)), s.Item(1, "A10"));
+    EXPECT_EQ(s.sim.GetItemOf(slab, s.System(1)), s.Item("A10"));
     EXPECT_EQ(s.sim.GetItemOf(wall, s.System(1)), APINULLGuid);
 
     s.addOn->Take();
@@ -41,13 +42,13 @@ TEST(ManagerSelection, WithoutAPageTheSelectionIsStillFollowedSoThePaletteAssoci
 }
 
 TEST(ManagerSelection, APageThatComesBackIsSentTheSelectionMadeWhileItWasAway) {
-    Scene s;
-    s.Connect(1);
+    AddOnProject s;
+    s.ConnectSpec(1);
     std::weak_ptr<RecordingPage> closed = s.addOn->page;
     s.addOn->page.reset();  // the browser panel closes
     ASSERT_TRUE(closed.expired());
     s.sim.SetSelection({s.sim.AddElement(API_WallID)});
-    Scene::Deliver();
+    Deliver();
     s.addOn->Take();
 
     auto reopened = std::make_shared<RecordingPage>(s.addOn->timeline);
@@ -62,10 +63,11 @@ TEST(ManagerSelection, APageThatComesBackIsSentTheSelectionMadeWhileItWasAway) {
 }
 
 TEST(ManagerSelection, SelectingAConnectionTellsThePageAndThePaletteOnlyWhenItChanges) {
-    Scene s;
+    AddOnProject s;
     Model::Manager& manager = *s.addOn->manager;
-    StoreConnectionRecord(s.sim, 1, s.System(1));
-    StoreConnectionRecord(s.sim, 2, s.System(2));
+    for (int n : {1, 2})
+        StoredConnection{.system = s.System(n), .specId = SpecId(n), .specTitle = ("Spec " + std::to_string(n)).c_str()}
+            .StoreInto(s.sim);
     s.addOn->Take();
 
     manager.ResetSelectedConnection(nullptr);
@@ -85,9 +87,9 @@ TEST(ManagerSelection, SelectingAConnectionTellsThePageAndThePaletteOnlyWhenItCh
 }
 
 TEST(ManagerSelection, ADisconnectionWhileTheConnectionsCannotBeListedLeavesNoConnectionSelectedAndSaysSo) {
-    Scene s;
-    s.Connect(1);
-    const ConnectionPtr second = s.Connect(2);
+    AddOnProject s;
+    s.ConnectSpec(1);
+    const ConnectionPtr second = s.ConnectSpec(2);
     const PK::UniString plan = s.addOn->manager->PlanId();
     s.addOn->Take();
     TVSim::Faults::FailAlways("TVAPI_ModulData_GetList", APIERR_MEMFULL);
@@ -105,15 +107,15 @@ TEST(ManagerSelection, ADisconnectionWhileTheConnectionsCannotBeListedLeavesNoCo
 }
 
 TEST(ManagerDump, ShowsTheIdentityTheSelectionAndTheConnections) {
-    Scene s;
+    AddOnProject s;
     std::ostringstream empty;
     empty << *s.addOn->manager;
     EXPECT_EQ(empty.str(), "{_planData:PlanData{_id: \"" + Text(s.addOn->manager->PlanId()) +
                                "\"}, _selectedSpecId:\"\", _selectionCache: elem_count: 0, connections: []}");
 
-    const ConnectionPtr connection = s.Connect(1);
+    const ConnectionPtr connection = s.ConnectSpec(1);
     s.sim.SetSelection({s.sim.AddElement(API_WallID)});
-    Scene::Deliver();
+    Deliver();
     std::ostringstream connected;
     connected << *s.addOn->manager;
     std::ostringstream expectedConnection;

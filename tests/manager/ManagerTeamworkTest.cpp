@@ -3,105 +3,56 @@
 // the versions of a connection both changed are merged through the manager.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <memory>
+#include <algorithm>
 
-#include "ManagerScene.hpp"
-#include "PK/Runnable.hpp"
 #include "TVAPI/Sim.hpp"
-#include "TVAPI/SimTeamwork.hpp"
 #include "support/LogCapture.hpp"
+#include "support/Team.hpp"
 
-using namespace MgrTest;
+using namespace TestSupport;
 using TestSupport::LogCapture;
-namespace TW = TVSim::Teamwork;
 
 namespace {
 
-// Member A shared the project and member B joined it; each runs the add-on
-// on a machine of its own, and only the current member's hears its host.
-class Team {
-public:
-    Team() {
-        TVSim::Reset();
-        systems = AddClauseSystems(TVSim::OpenProject());
-        Scene::Deliver();
-        TW::Share("Member A");
-        // Each page, once loaded, asks for the states.
-        members[0] = std::make_unique<AddOn>();
-        members[0]->manager->UpdateTessaryStates();
-        members[0]->Leave();
-        TW::Join("Member B");
-        TW::SwitchTo(1);
-        members[1] = std::make_unique<AddOn>();
-        members[1]->manager->UpdateTessaryStates();
-        Scene::Deliver();
-    }
-
-    AddOn& Of(int m) { return *members[static_cast<std::size_t>(m)]; }
-    AddOn& Current() { return Of(TW::Current()); }
-    void As(int m) {
-        Scene::Deliver();
-        Current().Leave();
-        TW::SwitchTo(m);
-        Current().Enter();
-    }
-    // The current member connects spec-<n>, holding the reservation of
-    // classifications and properties for the connection only.
-    void Connect(int n) {
-        TVSim::Project& project = *TVSim::GetProject();
-        project.ReserveClassificationsAndProperties();
-        Current().manager->ConnectWithSpecification(systems[static_cast<std::size_t>(n - 1)], Scene::SpecId(n),
-                                                    ("Spec " + std::to_string(n)).c_str(), "project-1", "Project One");
-        project.ReleaseClassificationsAndProperties();
-    }
-    void SendAndReceive() {
-        TW::SendAndReceive();
-        Scene::Deliver();
-    }
-    // The page shows the document the member's add-on knows.
-    void ExpectPageFollowsPlanId(int m) {
-        EXPECT_EQ(Of(m).page->document.documentRef, Of(m).manager->PlanId()) << "member " << m;
-    }
-
-    std::vector<API_Guid> systems;
-    std::array<std::unique_ptr<AddOn>, 2> members;
-};
+// The page shows the document the member's add-on knows.
+void ExpectPageFollowsPlanId(Team& team, int m) {
+    EXPECT_EQ(team.Of(m).addOn->page->document.documentRef, team.Of(m).addOn->manager->PlanId()) << "member " << m;
+}
 
 }  // namespace
 
 TEST(TeamProjectId, AMemberWhoReceivesTheFirstConnectionTakesTheProjectIdOfTheMemberWhoMadeIt) {
-    Team team;
-    const PK::UniString localOfB = team.Of(1).manager->PlanId();
+    Team team(Team::Level::Manager);
+    const PK::UniString localOfB = team.Of(1).addOn->manager->PlanId();
     team.As(0);
     team.Connect(1);
-    const PK::UniString idOfA = team.Of(0).manager->PlanId();
+    const PK::UniString idOfA = team.Of(0).addOn->manager->PlanId();
     ASSERT_NE(idOfA, localOfB);
-    team.ExpectPageFollowsPlanId(0);
+    ExpectPageFollowsPlanId(team, 0);
     team.SendAndReceive();
 
     team.As(1);
-    team.ExpectPageFollowsPlanId(1);
+    ExpectPageFollowsPlanId(team, 1);
     team.SendAndReceive();
-    EXPECT_EQ(team.Of(1).manager->PlanId(), idOfA);
-    team.ExpectPageFollowsPlanId(1);
-    ASSERT_NE(team.Of(1).manager->GetSelectedConnection(), nullptr);
-    EXPECT_EQ(team.Of(1).manager->GetSelectedConnection()->TessarySpecificationId(), "spec-1");
+    EXPECT_EQ(team.Of(1).addOn->manager->PlanId(), idOfA);
+    ExpectPageFollowsPlanId(team, 1);
+    ASSERT_NE(team.Of(1).addOn->manager->GetSelectedConnection(), nullptr);
+    EXPECT_EQ(team.Of(1).addOn->manager->GetSelectedConnection()->TessarySpecificationId(), "spec-1");
 
     // More changes received leave the agreed id, and the page, as they are.
     team.As(0);
     team.SendAndReceive();
-    team.ExpectPageFollowsPlanId(0);
+    ExpectPageFollowsPlanId(team, 0);
     team.As(1);
-    team.Current().Take();
+    team.Current().addOn->Take();
     team.SendAndReceive();
-    EXPECT_EQ(team.Of(1).manager->PlanId(), idOfA);
-    const Timeline heard = team.Current().Take();
+    EXPECT_EQ(team.Of(1).addOn->manager->PlanId(), idOfA);
+    const Timeline heard = team.Current().addOn->Take();
     EXPECT_EQ(std::count(heard.begin(), heard.end(), "page SetAppState"), 0);
 }
 
 TEST(TeamMerge, TwoMembersAssociatingInOneConnectionKeepBothClauses) {
-    Team team;
+    Team team(Team::Level::Manager);
     team.As(0);
     team.Connect(1);
     team.SendAndReceive();
@@ -109,12 +60,12 @@ TEST(TeamMerge, TwoMembersAssociatingInOneConnectionKeepBothClauses) {
     team.SendAndReceive();
 
     const auto associateOne = [&](const char* code) {
-        AddOn& addOn = team.Current();
+        AddOn& addOn = *team.Current().addOn;
         const API_Guid element = TVSim::GetProject()->AddElement(API_WallID);
         TVSim::GetProject()->SetSelection({element});
-        Scene::Deliver();
+        Deliver();
         addOn.page->Model().Handle_associationRequested("", "spec-1", (std::string("clause-") + code).c_str(),
-                                                        Clause(std::string("clause-") + code, code));
+                                                        Clause((std::string("clause-") + code).c_str(), code));
     };
     associateOne("B20");
     team.As(0);
@@ -126,7 +77,7 @@ TEST(TeamMerge, TwoMembersAssociatingInOneConnectionKeepBothClauses) {
     team.SendAndReceive();
 
     for (int m : {0, 1}) {
-        const ConnectionPtr connection = team.Of(m).manager->GetConnection("spec-1");
+        const ConnectionPtr connection = team.Of(m).addOn->manager->GetConnection("spec-1");
         ASSERT_NE(connection, nullptr);
         EXPECT_TRUE(connection->HasVirtualType("clause-A10")) << "member " << m;
         EXPECT_TRUE(connection->HasVirtualType("clause-B20")) << "member " << m;
@@ -134,7 +85,7 @@ TEST(TeamMerge, TwoMembersAssociatingInOneConnectionKeepBothClauses) {
 }
 
 TEST(TeamMerge, AModuleDataEntryThatIsNoConnectionIsRefusedAndLeftAsItWas) {
-    Scene s;
+    AddOnProject s;
     LogCapture log;
     API_ModulData destination{};
     const API_ModulData stored{1, 0x6D6D, nullptr};

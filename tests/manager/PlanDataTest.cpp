@@ -8,18 +8,18 @@
 #include <vector>
 
 #include "IO/MemoryChannel.hpp"
-#include "ManagerScene.hpp"
 #include "Model/Errors.hpp"
 #include "Model/PlanData.hpp"
 #include "TVAPI/Sim.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 #include "support/HandleLeakCheck.hpp"
 #include "support/LogCapture.hpp"
+#include "support/StoredRecords.hpp"
 
 using namespace TessaryConnect;
-using MgrTest::PlanRecord;
 using Model::PlanData;
 using TestSupport::LogCapture;
+using TestSupport::PlanRecord;
 
 namespace {
 

@@ -11,18 +11,12 @@
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/TypedErrorExceptor.hpp"
 #include "Torvel/Api/Error.hpp"
+#include "support/Project.hpp"
 
 using namespace TessaryConnect;
 using namespace TessaryConnect::Model;
 
 namespace {
-
-Api::Properties Clause(const char* code) {
-    Api::Properties p;
-    p.Add(Api::Properties::Name::Code, code);
-    p.Add(Api::Properties::Name::Title, "Walls");
-    return p;
-}
 
 // Runs the thrower through an exceptor and answers what RethrowIfCatched
 // throws: its dynamic type and text.
@@ -87,7 +81,7 @@ TEST(TypedErrorExceptor, AMissingItemComesBackWithAnIssueOfItsOwn) {
     Error::TypedErrorExceptor exceptor;
     PK::Guid thrownIssue;
     exceptor.Try([&] {
-        Error::MissingClassificationItem error(Clause("B10"));
+        Error::MissingClassificationItem error(TestSupport::Clause("clause-1", "B10"));
         thrownIssue = error.GetIssue().Guid();
         throw error;
     });
@@ -104,9 +98,9 @@ TEST(TypedErrorExceptor, AMissingItemComesBackWithAnIssueOfItsOwn) {
 }
 
 TEST(ModelErrors, AnAssignedIssueErrorOwnsACopyOfTheIssue) {
-    Error::MissingClassificationItem assigned(Clause("C20"));
+    Error::MissingClassificationItem assigned(TestSupport::Clause("clause-2", "C20"));
     {
-        const Error::MissingClassificationItem source(Clause("B10"));
+        const Error::MissingClassificationItem source(TestSupport::Clause("clause-1", "B10"));
         assigned = source;
         EXPECT_EQ(assigned.GetIssue().Guid(), source.GetIssue().Guid());
         EXPECT_NE(&assigned.GetIssue(), &source.GetIssue());

@@ -2,39 +2,22 @@
 // version of itself, and telling which of its clauses elements carry.
 #include <gtest/gtest.h>
 
-#include "SoloProject.hpp"
-#include "TeamTestSupport.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "support/LogCapture.hpp"
+#include "support/RecordingObserver.hpp"
+#include "support/Team.hpp"
 
-using namespace TeamTest;
+using namespace TestSupport;
 using Model::ConnectionWithSpecification;
 
 namespace {
 
-// Records the connection's events by name.
-class Events : public Model::ConnectionWithSpecificationObserver {
-public:
-    explicit Events(ConnectionWithSpecification& connection) : _connection(connection) { connection.Attach(*this); }
-    ~Events() override { _connection.Detach(*this); }
-    void ConnEvent_VirtualTypeListChanged(const ConnectionPtr&) override { names.push_back("VirtualTypeListChanged"); }
-    void ConnEvent_IssueListChanged(const ConnectionPtr&) override { names.push_back("IssueListChanged"); }
-    void ConnEvent_UnassociatedElementTypeChanged(const ConnectionPtr&,
-                                                  const PK::HashSet<Model::Element::Type>&) override {
-        names.push_back("UnassociatedElementTypeChanged");
-    }
-    std::vector<std::string> names;
-
-private:
-    ConnectionWithSpecification& _connection;
-};
-
-// spec-1 connected on one machine.
+// spec-1 connected on one machine by the add-on's connection factory.
 struct OneConnection : ::testing::Test {
     TestSupport::LogCapture log;
-    SoloProject project;
-    const std::string name = RecordName(1);
-    ConnectionPtr connection = project.Connect(1);
+    Project project;
+    Model::ConnectionWithSpecificationFactory factory{project.tv, project.tessary, project.plan};
+    ConnectionPtr connection = ConnectSpec(factory, project.System(1), 1);
 };
 
 using ConnectionRefresh = OneConnection;
@@ -45,67 +28,65 @@ using ConnectionLookUp = OneConnection;
 
 TEST_F(ConnectionRefresh, ARecordReadBackTellsTheListsAndTheCacheAndAnErasedOneMarksItDeletedSilently) {
     project.sim.AddElement(API_WallID);
-    ASSERT_TRUE(AddClause(*project.Read(project.Stored(name)), "clause-a", "A10"));
-    Events events(*connection);
+    ASSERT_TRUE(AddClause(*project.Read(project.Stored()), "clause-a", "A10"));
+    Timeline heard;
+    RecordingObserver events(*connection, heard);
     connection->RefreshFromStored();
     EXPECT_TRUE(connection->HasVirtualType("clause-a"));
-    EXPECT_EQ(events.names, (std::vector<std::string>{"VirtualTypeListChanged", "IssueListChanged",
-                                                      "UnassociatedElementTypeChanged"}));
+    EXPECT_EQ(heard, (std::vector<std::string>{"VirtualTypeListChanged", "IssueListChanged",
+                                               "UnassociatedElementTypeChanged"}));
 
     // Erased by another member.
-    events.names.clear();
-    project.sim.EraseModulData(name.c_str());
+    heard.clear();
+    project.sim.EraseModulData("ConnectionWithSpecification:spec-1");
     connection->RefreshFromStored();
     EXPECT_TRUE(connection->IsDeleted());
-    EXPECT_TRUE(events.names.empty());
+    EXPECT_TRUE(heard.empty());
     EXPECT_TRUE(log.Has(spdlog::level::info, "Moduldata probably deleted on another TW client"));
 }
 
 TEST_F(ConnectionRefresh, AnUnreadableRecordIsLoggedAndKeptAndOnlyANewerOneStopsTheConnectionFromStoring) {
     ASSERT_TRUE(AddClause(*connection, "clause-a", "A10"));
-    std::vector<char> damaged = project.Stored(name);
+    std::vector<char> damaged = project.Stored();
     damaged.resize(damaged.size() - 3);
-    project.Store(name, damaged);
+    project.Store("spec-1", damaged);
     EXPECT_NO_THROW(connection->RefreshFromStored());
     EXPECT_FALSE(connection->IsDeleted());
     EXPECT_TRUE(connection->HasVirtualType("clause-a")) << "it keeps what it had";
     EXPECT_EQ(log.MessagesStartingWith("ConnectionWithSpecification read error: ").size(), 2u);
-    EXPECT_EQ(project.Stored(name), damaged);
+    EXPECT_EQ(project.Stored(), damaged);
 
-    project.Store(name, NewerConnectionRecord());
+    const std::vector<char> newer = StoredConnection{.version = {2, 0}}.Bytes();
+    project.Store("spec-1", newer);
     EXPECT_NO_THROW(connection->RefreshFromStored());
     EXPECT_TRUE(connection->IsDeleted());
     EXPECT_TRUE(
         log.Has(spdlog::level::critical, "ConnectionWithSpecification read error: Error::VersionIncompatibility"));
     AddIssue(*connection, "stored over it?");
-    EXPECT_EQ(project.Stored(name), NewerConnectionRecord());
+    EXPECT_EQ(project.Stored(), newer);
 }
 
 TEST_F(ConnectionMerge, ANewClauseIsAnnouncedButNamesGroupAndMarksWinSilentlyAndAnotherSpecificationIsRefused) {
     // A clause only the incoming version has is added and announced.
-    auto other = project.Read(project.Stored(name));
+    auto other = project.Read(project.Stored());
     ASSERT_TRUE(AddClause(*other, "clause-a", "A10"));
     {
-        Events events(*connection);
+        Timeline heard;
+        RecordingObserver events(*connection, heard);
         EXPECT_TRUE(connection->MergeIn(*other));
         EXPECT_TRUE(connection->HasVirtualType("clause-a"));
-        EXPECT_EQ(events.names, std::vector<std::string>{"VirtualTypeListChanged"});
+        EXPECT_EQ(heard, std::vector<std::string>{"VirtualTypeListChanged"});
     }
     connection->CallUndoableCmd("Mark", [&] { connection->MarkAsDisconnected(); });
-    const std::vector<char> mine = SoloProject::Bytes(*connection);
+    const std::vector<char> mine = RecordOf(*connection);
 
     // The other member's version: renamed, with a group of its own, not disconnected, the same clause.
-    std::shared_ptr<ConnectionWithSpecification> theirs;
-    project.tv->CallUndoableCommand("Twin", Api::Torvel::Command([&] {
-                                        theirs = std::make_shared<ConnectionWithSpecification>(
-                                            project.tv, project.tessary, project.plan, project.systems[0], "spec-1",
-                                            "Spec renamed", "project-1", "Project renamed");
-                                    }));
-    ASSERT_NE(theirs, nullptr);
+    const ConnectionPtr theirs = project.Connect("spec-1", "Spec renamed", "project-1", "Project renamed");
     ASSERT_TRUE(AddClause(*theirs, "clause-a", "A10"));
-    Events events(*connection);
+    Timeline heard;
+    RecordingObserver events(*connection, heard);
     EXPECT_FALSE(connection->MergeIn(*theirs));
-    EXPECT_TRUE(events.names.empty());
+    EXPECT_TRUE(heard.empty());
     EXPECT_EQ(connection->TessarySpecificationTitle(), "Spec renamed");
     EXPECT_EQ(connection->TessaryProjectTitle(), "Project renamed");
     EXPECT_EQ(connection->PropertyGroup().GetPropertyGuid(Api::Properties::Name::Code),
@@ -113,16 +94,16 @@ TEST_F(ConnectionMerge, ANewClauseIsAnnouncedButNamesGroupAndMarksWinSilentlyAnd
     EXPECT_FALSE(connection->IsDisconnected()) << "the incoming mark wins, also when it is clear";
 
     auto before = project.Read(mine);
-    const std::vector<char> unchanged = SoloProject::Bytes(*before);
-    EXPECT_FALSE(before->MergeIn(*project.Connect(2)));
+    const std::vector<char> unchanged = RecordOf(*before);
+    EXPECT_FALSE(before->MergeIn(*ConnectSpec(factory, project.System(2), 2)));
     EXPECT_TRUE(log.Has(spdlog::level::critical,
                         "failed assertion: this->_tessarySpecificationId == toMerge._tessarySpecificationId"));
-    EXPECT_EQ(SoloProject::Bytes(*before), unchanged);
+    EXPECT_EQ(RecordOf(*before), unchanged);
 }
 
 TEST_F(ConnectionLookUp, ElementsAreSortedIntoTheClausesTheyCarryAndThoseCarryingNone) {
     ASSERT_TRUE(AddClause(*connection, "clause-a", "A10"));
-    const API_Guid item = project.sim.FindClassificationItem(project.systems[0], "A10");
+    const API_Guid item = project.sim.FindClassificationItem(project.System(), "A10");
     const API_Guid clauseIdDefinition = connection->PropertyGroup().GetPropertyGuid(Api::Properties::Name::ClauseId);
     auto element = [&](const char* clauseId) {
         const API_Guid guid = project.sim.AddElement(API_WallID);

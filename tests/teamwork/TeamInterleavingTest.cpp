@@ -14,10 +14,10 @@
 #include <sstream>
 
 #include "Model/Issue/UnknownError.hpp"
-#include "TeamTestSupport.hpp"
 #include "support/LogCapture.hpp"
+#include "support/Team.hpp"
 
-using namespace TeamTest;
+using namespace TestSupport;
 namespace TW = TVSim::Teamwork;
 
 namespace {
@@ -68,11 +68,11 @@ public:
         const ProjectSummary atB = team.Summary();
         ASSERT_EQ(atA, atB) << context;
         for (int n = 1; n <= specCount; ++n) {
-            ASSERT_EQ(team.StoredBytes(0, RecordName(n)), team.StoredBytes(1, RecordName(n))) << n << "\n" << context;
+            ASSERT_EQ(team.Stored(0, n), team.Stored(1, n)) << n << "\n" << context;
         }
 
         for (const Addition& addition : _additions) {
-            const std::string spec = Team::SpecId(addition.spec);
+            const std::string spec = Text(SpecId(addition.spec));
             const bool present =
                 atA.contains(spec) && (addition.isClause ? atA.at(spec).clauses.contains(addition.what)
                                                          : atA.at(spec).issues.contains(addition.what));
@@ -87,7 +87,7 @@ public:
         }
         for (int n = 1; n <= specCount; ++n) {
             if (!_disconnects[n].empty()) continue;
-            const std::string spec = Team::SpecId(n);
+            const std::string spec = Text(SpecId(n));
             if (_connected[n]) {
                 EXPECT_TRUE(atA.contains(spec)) << spec << " vanished\n" << context;
             }
@@ -152,9 +152,9 @@ private:
             const bool hold = Pick(2) == 0;
             _trace << (hold ? "hold" : "let go of") << " the reservation";
             if (hold)
-                team.Project().ReserveClassificationsAndProperties();
+                team.Sim().ReserveClassificationsAndProperties();
             else
-                team.Project().ReleaseClassificationsAndProperties();
+                team.Sim().ReleaseClassificationsAndProperties();
         } else {
             _trace << "palette closed";
             team.Current().shown.Clear();
@@ -196,7 +196,7 @@ private:
 
     bool Added(const std::string& spec, const std::string& what) const {
         return std::ranges::any_of(_additions,
-                                   [&](const Addition& a) { return Team::SpecId(a.spec) == spec && a.what == what; });
+                                   [&](const Addition& a) { return Text(SpecId(a.spec)) == spec && a.what == what; });
     }
 
     unsigned _seed;
@@ -217,7 +217,7 @@ TEST(TeamInterleavings, TwoHundredSeededInterleavingsConvergeAndLoseNothing) {
     spdlog::default_logger()->set_level(spdlog::level::warn);
     for (unsigned seed = 1; seed <= interleavings; ++seed) {
         TVSim::SeedGuids(seed);
-        Team team(specCount);
+        Team team;
         TVSim::Journal::SetEnabled(false);
         Interleaving interleaving(seed);
         interleaving.Run(team);

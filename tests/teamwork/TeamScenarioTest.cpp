@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "Model/Errors.hpp"
-#include "TeamTestSupport.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "support/LogCapture.hpp"
+#include "support/Team.hpp"
 
-using namespace TeamTest;
+using namespace TestSupport;
 namespace TW = TVSim::Teamwork;
 
 namespace {
@@ -31,7 +31,7 @@ std::pair<ConnectionPtr, ConnectionPtr> ConnectedAtBoth(Team& team, int n) {
 TEST(TeamScenario, TwoMembersConnectInTurnPastTheOthersReservationAndBothEndWithBothConnectionsClausesAndIssues) {
     TestSupport::LogCapture log;
     Team team;
-    team.Project().ReserveClassificationsAndProperties();
+    team.Sim().ReserveClassificationsAndProperties();
     ConnectionPtr one = team.Connect(1);
     ASSERT_TRUE(one && AddClause(*one, "clause-a", "A10"));
     AddIssue(*one, "issue of A");
@@ -39,16 +39,16 @@ TEST(TeamScenario, TwoMembersConnectInTurnPastTheOthersReservationAndBothEndWith
 
     // While A holds the reservation, B's connect is refused before anything changes.
     team.As(B);
-    const std::size_t undoSteps = team.Project().GetUndoSteps().size();
-    const PK::USize groups = team.Project().GetPropertyGroups().GetSize();
-    const PK::USize records = team.Project().GetModulDataNames().GetSize();
-    EXPECT_THROW(team.Current().factory.Cmd_Connect(team.System(2), "spec-2", "Spec 2", "project-1", "Project One"),
+    const std::size_t undoSteps = team.Sim().GetUndoSteps().size();
+    const PK::USize groups = team.Sim().GetPropertyGroups().GetSize();
+    const PK::USize records = team.Sim().GetModulDataNames().GetSize();
+    EXPECT_THROW(team.Current().factory->Cmd_Connect(team.System(2), "spec-2", "Spec 2", "project-1", "Project One"),
                  Api::ErrorPropertyManagerNoAccessRight);
-    EXPECT_EQ(team.Project().GetUndoSteps().size(), undoSteps);
-    EXPECT_EQ(team.Project().GetPropertyGroups().GetSize(), groups);
-    EXPECT_EQ(team.Project().GetModulDataNames().GetSize(), records);
+    EXPECT_EQ(team.Sim().GetUndoSteps().size(), undoSteps);
+    EXPECT_EQ(team.Sim().GetPropertyGroups().GetSize(), groups);
+    EXPECT_EQ(team.Sim().GetModulDataNames().GetSize(), records);
     team.As(A);
-    team.Project().ReleaseClassificationsAndProperties();
+    team.Sim().ReleaseClassificationsAndProperties();
 
     team.As(B);
     ConnectionPtr two = team.Connect(2);
@@ -99,7 +99,7 @@ TEST(TeamScenario, ClausesAndIssuesAddedByBothToOneConnectionAreAllKeptAndTheMer
     EXPECT_EQ(team.Summary(), expected);
     EXPECT_EQ(atB->GetVirtualType("clause-b").Properties().Get(Api::Properties::Name::Title), "Renamed at A")
         << "stored as A's connection, not as the version merged in";
-    EXPECT_EQ(team.StoredBytes(A, RecordName(1)), team.StoredBytes(B, RecordName(1)));
+    EXPECT_EQ(team.Stored(A, 1), team.Stored(B, 1));
 }
 
 TEST(TeamScenario, ADisconnectReachesTheOtherMemberAndItsReconnectComesBackToTheOneWhoDisconnected) {
@@ -144,16 +144,18 @@ TEST(TeamScenario, ANewerVersionConnectionSurvivesEveryLoadAndMergeUntouchedAndT
     // A newer add-on on A's machine rewrites spec-2 and writes spec-3; B changed spec-2 meanwhile.
     AddClause(*twoAtB, "clause-b", "B20");
     team.As(A);
-    const std::vector<char> newer = NewerConnectionRecord();
-    for (int n : {2, 3}) team.Project().StoreModulData(RecordName(n).c_str(), {1, 0x6D6D, newer});
+    const std::vector<char> newer = StoredConnection{.version = {2, 0}}.Bytes();
+    for (int n : {2, 3})
+        team.Sim().StoreModulData(Model::ConnectionWithSpecification::GetModulDataNameForSpecId(SpecId(n)),
+                                  {1, 0x6D6D, newer});
     team.SendAndReceive();
 
     team.As(B);
     team.SendAndReceive();  // merges spec-2: B's own version against the newer one
-    EXPECT_EQ(team.StoredBytes(B, RecordName(2)), newer);
+    EXPECT_EQ(team.Stored(B, 2), newer);
     EXPECT_TRUE(twoAtB->IsDeleted()) << "B's loaded spec-2 must never store over the newer record";
     AddIssue(*twoAtB, "too late");
-    EXPECT_EQ(team.StoredBytes(B, RecordName(2)), newer);
+    EXPECT_EQ(team.Stored(B, 2), newer);
 
     const ProjectSummary listed = team.Summary();
     EXPECT_TRUE(listed.size() == 1 && listed.contains("spec-1"));
@@ -163,7 +165,7 @@ TEST(TeamScenario, ANewerVersionConnectionSurvivesEveryLoadAndMergeUntouchedAndT
 
     team.SyncAll();
     for (Member m : {A, B})
-        for (int n : {2, 3}) EXPECT_EQ(team.StoredBytes(m, RecordName(n)), newer);
+        for (int n : {2, 3}) EXPECT_EQ(team.Stored(m, n), newer);
     team.As(A);
     EXPECT_EQ(team.Summary().size(), 1u);
 }

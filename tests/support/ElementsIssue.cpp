@@ -1,40 +1,19 @@
-#include "support/IssueTestKinds.hpp"
+#include "support/ElementsIssue.hpp"
 
 #include <ostream>
-#include <stdexcept>
-#include <vector>
 
-#include "IO/MemoryChannel.hpp"
-#include "Model/PlanData.hpp"
-#include "Model/TessaryPtr.hpp"
 #include "TVAPI/Sim.hpp"
-#include "Torvel/Implementation/Torvel.hpp"
-#include "support/StoredConnection.hpp"
+#include "Torvel/Api/Torvel.hpp"
 
-namespace IssueTest {
+namespace TestSupport {
 
 namespace {
 PK::Object* MakeElementsIssue() { return new ElementsIssue(); }
-std::shared_ptr<Api::Torvel> MakeTorvel() { return std::make_shared<Implementation::Torvel>(); }
 }  // namespace
 
-const PK::ClassInfo ElementsIssue::classInfo("IssueTest::ElementsIssue",
+const PK::ClassInfo ElementsIssue::classInfo("TestSupport::ElementsIssue",
                                              PK::Guid("0b7d1c2e-5f4a-4e39-8c61-2a9d3e4f5a6b"), PK::ClassVersion(1, 0),
                                              &Model::Issue::Base::classInfo, &MakeElementsIssue);
-
-FakeConnection::FakeConnection(const PK::Array<std::shared_ptr<Model::Issue::Base>>& issues)
-    : ConnectionWithSpecification(MakeTorvel(), std::make_shared<Model::TessaryPtr>(),
-                                  std::make_shared<Model::PlanData>(MakeTorvel())) {
-    TestSupport::StoredConnection record;
-    record.specId = "spec-a";
-    record.specTitle = "Spec A";
-    record.projectId = "project-a";
-    record.projectTitle = "Project A";
-    record.issues = issues;
-    const std::vector<char> bytes = record.Bytes();
-    IO::MemoryIChannel32 ic(bytes.data(), bytes.size());
-    if (Read(ic) != PK::NoError) throw std::runtime_error("FakeConnection: unreadable record");
-}
 
 PKErrCode ElementsIssue::Write(PK::OChannel& oc) const {
     PK::OutputFrame frame(oc, classInfo);
@@ -91,4 +70,4 @@ PK::Guid E(PK::UInt32 n) {
     return g;
 }
 
-}  // namespace IssueTest
+}  // namespace TestSupport

@@ -1,6 +1,5 @@
 #pragma once
-// Stand-ins for the issue tests: a connection of a known specification over
-// the simulated host, and an element-bearing issue kind that merges the way
+// An element-bearing issue kind for the issue tests, that merges the way
 // element issues do: a newer issue takes its elements out of an older one; a
 // refresh drops the elements just handled and those the host no longer knows;
 // copies of one issue keep what both still list.
@@ -11,17 +10,9 @@
 #include "PK/Array.hpp"
 #include "PK/Guid.hpp"
 
-namespace IssueTest {
+namespace TestSupport {
 
 using namespace TessaryConnect;
-
-// A real connection over the simulated host, read from the stored record of
-// specification "Spec A" holding the given issues (read back, so they are
-// copies). It has no classification system and no property group.
-class FakeConnection : public Model::ConnectionWithSpecification {
-public:
-    explicit FakeConnection(const PK::Array<std::shared_ptr<Model::Issue::Base>>& issues = {});
-};
 
 class ElementsIssue : public Model::Issue::Base {
 public:
@@ -56,4 +47,4 @@ public:
 // until a test deletes it.
 PK::Guid E(PK::UInt32 n);
 
-}  // namespace IssueTest
+}  // namespace TestSupport

@@ -1,4 +1,4 @@
-#include "TeamTestSupport.hpp"
+#include "support/Team.hpp"
 
 #include <exception>
 #include <stdexcept>
@@ -6,12 +6,10 @@
 #include "Model/Errors.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
-#include "PK/Runnable.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
-#include "support/StoredConnection.hpp"
 
-namespace TeamTest {
+namespace TestSupport {
 
 namespace TW = TVSim::Teamwork;
 
@@ -19,7 +17,7 @@ namespace {
 
 Team* active = nullptr;
 
-AddOn& CurrentAddOn() {
+TeamMember& CurrentMember() {
     if (active == nullptr) throw std::logic_error("no team");
     return active->Current();
 }
@@ -29,53 +27,43 @@ AddOn& CurrentAddOn() {
 GSErrCode OnMerge(API_MDSetCmd command, const PK::UniString& name, const API_ModulData* stored,
                   const API_ModulData* incoming, API_ModulData* destination) {
     if (!Model::ConnectionWithSpecificationFactory::IsModulDataOfThisType(name)) return APIERR_BADPARS;
-    return CurrentAddOn().factory.ModulDataMerge(command, name, stored, incoming, destination);
+    return CurrentMember().factory->ModulDataMerge(command, name, stored, incoming, destination);
 }
 
 // Received changes: the loaded connections re-read themselves and the palette lists them again.
 GSErrCode OnProjectEvent(API_NotifyEventID id, PK::Int32) {
     if (id != APINotify_ReceiveChanges) return NoError;
-    AddOn& addOn = CurrentAddOn();
+    TeamMember& member = CurrentMember();
     try {
-        addOn.factory.RefreshLoadedFromStored();
-        addOn.Show();
+        member.factory->RefreshLoadedFromStored();
+        member.Show();
     } catch (const std::exception& e) {
-        addOn.caughtByHost.push_back(e.what());
+        member.caughtByHost.push_back(e.what());
     }
     return NoError;
 }
 
-void RegisterAddOn() {
+}  // namespace
+
+TeamMember::TeamMember(bool whole) {
+    if (whole) {
+        addOn = std::make_unique<AddOn>();
+        // The page, once loaded, asks for the states.
+        addOn->manager->UpdateTessaryStates();
+        return;
+    }
+    tv = std::make_shared<Implementation::Torvel>();
+    tessary = std::make_shared<Model::TessaryPtr>();
+    plan = std::make_shared<Model::PlanData>(tv);
+    factory = std::make_unique<Model::ConnectionWithSpecificationFactory>(tv, tessary, plan);
+    plan->GenerateNew();
     TVAPI_Install_ModulDataMergeHandler(OnMerge);
     TVAPI_Notify_CatchProjectEvent(APINotify_ReceiveChanges, OnProjectEvent);
 }
 
-}  // namespace
-
-AddOn::AddOn(Member member)
-    : member(member),
-      tv(std::make_shared<Implementation::Torvel>()),
-      tessary(std::make_shared<Model::TessaryPtr>()),
-      plan(std::make_shared<Model::PlanData>(tv)),
-      factory(tv, tessary, plan) {
-    plan->GenerateNew();
-}
-
-void AddOn::Show() {
+void TeamMember::Show() {
     loadErrors.Clear();
-    shown = factory.GetAll(&loadErrors);
-}
-
-std::string Text(const PK::UniString& text) { return text.ToCStr(); }
-
-Api::Properties Clause(const std::string& clauseId, const std::string& code) {
-    Api::Properties properties;
-    properties.Add(Api::Properties::Name::ClauseId, PK::UniString(clauseId.c_str()));
-    properties.Add(Api::Properties::Name::Code, PK::UniString(code.c_str()));
-    properties.Add(Api::Properties::Name::Title, PK::UniString(("Title of " + clauseId).c_str()));
-    properties.Add(Api::Properties::Name::Prefix, "Pre");
-    properties.Add(Api::Properties::Name::Suffix, "Suf");
-    return properties;
+    shown = factory->GetAll(&loadErrors);
 }
 
 ConnectionSummary Summarize(const Model::ConnectionWithSpecification& connection) {
@@ -94,10 +82,9 @@ ConnectionSummary Summarize(const Model::ConnectionWithSpecification& connection
     return summary;
 }
 
-bool AddClause(Model::ConnectionWithSpecification& connection, const std::string& clauseId, const std::string& code) {
-    return connection.CallUndoableCmd("Add a clause", [&] {
-        connection.GetOrCreateVirtualType(PK::UniString(clauseId.c_str()), Clause(clauseId, code));
-    });
+bool AddClause(Model::ConnectionWithSpecification& connection, const char* clauseId, const char* code) {
+    return connection.CallUndoableCmd("Add a clause",
+                                      [&] { connection.GetOrCreateVirtualType(clauseId, Clause(clauseId, code)); });
 }
 
 void AddIssue(Model::ConnectionWithSpecification& connection, const std::string& hint) {
@@ -106,66 +93,58 @@ void AddIssue(Model::ConnectionWithSpecification& connection, const std::string&
     });
 }
 
-std::string RecordName(int n) { return "ConnectionWithSpecification:spec-" + std::to_string(n); }
-
-std::vector<char> StoredIn(const TVSim::Project& project, const std::string& modulDataName) {
-    const TVSim::ModulData* data = project.GetModulData(PK::UniString(modulDataName.c_str()));
-    return data != nullptr && data->bytes ? *data->bytes : std::vector<char>();
+ConnectionPtr ConnectSpec(Model::ConnectionWithSpecificationFactory& factory, const API_Guid& system, int n) {
+    return factory.Cmd_Connect(system, SpecId(n), ("Spec " + std::to_string(n)).c_str(), "project-1", "Project One");
 }
 
-std::vector<API_Guid> AddClassificationSystems(TVSim::Project& project, int count) {
-    std::vector<API_Guid> systems;
-    for (int n = 1; n <= count; ++n) {
-        systems.push_back(project.AddClassificationSystem(PK::UniString(("Clauses " + std::to_string(n)).c_str())));
-        for (const char* id : {"A10", "B20", "C30"}) project.AddClassificationItem(systems.back(), id);
-    }
-    return systems;
-}
-
-Team::Team(int specs) {
+Team::Team(Level level) : _level(level) {
     TVSim::Reset();
-    _systems = AddClassificationSystems(TVSim::OpenProject(), specs);
+    _systems = AddClauseSystems(TVSim::OpenProject());
+    Deliver();
     active = this;
     TW::Share("Member A");
     TW::Join("Member B");
-    _addOns.push_back(std::make_unique<AddOn>(0));
-    RegisterAddOn();
+    _members.push_back(std::make_unique<TeamMember>(level == Level::Manager));
+    if (level == Level::Manager) _members[0]->addOn->Leave();
     TW::SwitchTo(1);
-    _addOns.push_back(std::make_unique<AddOn>(1));
-    RegisterAddOn();
-    TW::SwitchTo(0);
+    _members.push_back(std::make_unique<TeamMember>(level == Level::Manager));
+    As(0);
 }
 
 Team::~Team() {
-    _addOns.clear();
+    _members.clear();
     active = nullptr;
 }
 
 void Team::As(Member m) {
-    PK::MainMessageLoop::RunPending();
+    Deliver();
+    if (_level == Level::Manager) Current().addOn->Leave();
     TW::SwitchTo(m);
+    if (_level == Level::Manager) Current().addOn->Enter();
 }
 
-AddOn& Team::Current() { return Of(TW::Current()); }
+TeamMember& Team::Current() { return Of(TW::Current()); }
 
 template <typename Action>
 auto Team::Reserved(Action action) {
     // A member who holds the reservation already keeps it; one who takes it for the command lets it go after.
     const bool held =
-        TVAPI_TeamworkControl_GetLockableStatus(Project().GetLockableSetGuid(), nullptr) == APILockableStatus_Editable;
-    if (!held) Project().ReserveClassificationsAndProperties();
+        TVAPI_TeamworkControl_GetLockableStatus(Sim().GetLockableSetGuid(), nullptr) == APILockableStatus_Editable;
+    if (!held) Sim().ReserveClassificationsAndProperties();
     const auto result = action();
-    if (!held) Project().ReleaseClassificationsAndProperties();
-    Current().Show();
+    if (!held) Sim().ReleaseClassificationsAndProperties();
+    if (_level == Level::Factory) Current().Show();
     return result;
 }
 
 ConnectionPtr Team::Connect(int n) {
     return Reserved([&]() -> ConnectionPtr {
         try {
-            return Current().factory.Cmd_Connect(System(n), PK::UniString(SpecId(n).c_str()),
-                                                 PK::UniString(("Spec " + std::to_string(n)).c_str()), "project-1",
-                                                 "Project One");
+            if (_level == Level::Factory) return ConnectSpec(*Current().factory, System(n), n);
+            Model::Manager& manager = *Current().addOn->manager;
+            manager.ConnectWithSpecification(System(n), SpecId(n), ("Spec " + std::to_string(n)).c_str(), "project-1",
+                                             "Project One");
+            return manager.GetConnection(SpecId(n));
         } catch (const Model::ClassificationSystemAlreadyUsedError&) {
         } catch (const Model::ConnectionAlreadyExistsForSpecificationInPlanError&) {
         } catch (const Api::ErrorPropertyManagerNoAccessRight&) {
@@ -179,16 +158,16 @@ bool Team::Disconnect(int n) {
     return connection != nullptr && Reserved([&] { return connection->Cmd_Disconnect(true); });
 }
 
-ConnectionPtr Team::Get(int n) { return Current().factory.GetById(PK::UniString(SpecId(n).c_str())); }
+ConnectionPtr Team::Get(int n) { return Current().factory->GetById(SpecId(n)); }
 
 void Team::SendAndReceive() {
     TW::SendAndReceive();
-    PK::MainMessageLoop::RunPending();
+    Deliver();
 }
 
 void Team::Receive() {
     TW::Receive();
-    PK::MainMessageLoop::RunPending();
+    Deliver();
 }
 
 void Team::SyncAll() {
@@ -209,15 +188,9 @@ void Team::SyncAll() {
 
 ProjectSummary Team::Summary() {
     ProjectSummary summary;
-    for (const auto& connection : Current().factory.GetAll())
+    for (const auto& connection : Current().factory->GetAll())
         summary[Text(connection->TessarySpecificationId())] = Summarize(*connection);
     return summary;
 }
 
-std::vector<char> NewerConnectionRecord() {
-    TestSupport::StoredConnection record;
-    record.version = PK::ClassVersion(2, 0);
-    return record.Bytes();
-}
-
-}  // namespace TeamTest
+}  // namespace TestSupport
