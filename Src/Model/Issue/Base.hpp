@@ -145,7 +145,7 @@ PKErrCode Base::WriteLevel(PK::OChannel& oc, const PK::ClassInfo& info, WritePar
                            const Fields&... fields) {
     PK::OutputFrame frame(oc, info);
     PKErrCode err = PK::NoError;
-    const auto put = [&](const auto& field) { return (err = oc.Write(field)) == PK::NoError; };
+    [[maybe_unused]] const auto put = [&](const auto& field) { return (err = oc.Write(field)) == PK::NoError; };
     if ((put(fields) && ...)) err = writeParent();
     if (err != PK::NoError) return err;
     frame.Close();
@@ -157,7 +157,7 @@ PKErrCode Base::ReadLevel(PK::IChannel& ic, const PK::ClassInfo& info, ReadParen
     PK::InputFrame frame(ic, info);
     ThrowIfNewer(frame, info);
     PKErrCode err = frame.GetStatus();
-    const auto get = [&](auto& field) { return (err = ic.Read(field)) == PK::NoError; };
+    [[maybe_unused]] const auto get = [&](auto& field) { return (err = ic.Read(field)) == PK::NoError; };
     if (err == PK::NoError && (get(fields) && ...)) err = readParent();
     if (err != PK::NoError) return err;
     frame.Close();
