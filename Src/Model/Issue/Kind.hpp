@@ -53,7 +53,7 @@ public:
         return std::apply(
             [&](auto... field) {
                 return Base::ReadLevel(
-                    ic, classInfo, [&] { return Parent::Read(ic); }, static_cast<Self&>(*this).*field...);
+                    ic, classInfo, [&] { return Parent::Read(ic); }, self().*field...);
             },
             Self::Fields());
     }
@@ -66,7 +66,7 @@ public:
         }
         auto* olderOfKind = dynamic_cast<Older*>(older.get());
         if (olderOfKind == nullptr) return {};
-        return static_cast<Self&>(*this).Absorb(*olderOfKind);
+        return self().Absorb(*olderOfKind);
     }
 
 protected:
@@ -75,6 +75,7 @@ protected:
 private:
     static PK::Object* ContructNew() { return new Self(); }
     const Self& self() const { return static_cast<const Self&>(*this); }
+    Self& self() { return static_cast<Self&>(*this); }
 };
 
 template <typename Self, typename Parent, typename Older>
