@@ -41,12 +41,11 @@ PK::UniString Base::GetTextTemplate(const ConnectionWithSpecification& connectio
     return connection.ResolveVariables(std::move(text), {}, {});
 }
 
-void Base::ThrowIfNewer(const PK::InputFrame& frame, const PK::ClassInfo& info) {
-    if (frame.GetMainVersion() > info.GetVersion().GetMainVersion()) throw Error::VersionIncompatibility();
-}
+void Base::ThrowIfNewer(const PK::InputFrame& frame, const PK::ClassInfo& info) { Error::ThrowIfNewer(frame, info); }
 
-void Base::RunFix(const std::function<void()>& work) {
+void Base::RunFix(const std::function<void()>& work) const {
     try {
+        LOG_INFO("{}", *this);
         work();
     } catch (const std::exception& e) {
         LOG_ERROR("exception: {}", e);
@@ -56,25 +55,13 @@ void Base::RunFix(const std::function<void()>& work) {
 }
 
 PKErrCode Base::Write(PK::OChannel& oc) const {
-    PK::OutputFrame frame(oc, classInfo);
-    if (PKErrCode err = oc.Write(_guid); err != PK::NoError) return err;
-    if (PKErrCode err = oc.Write(_creationTime); err != PK::NoError) return err;
-    if (PKErrCode err = oc.Write(static_cast<PK::Int32>(_severity)); err != PK::NoError) return err;
-    frame.Close();
-    return oc.GetOutputStatus();
+    return WriteLevel(
+        oc, classInfo, [] { return PK::NoError; }, _guid, _creationTime, _severity);
 }
 
 PKErrCode Base::Read(PK::IChannel& ic) {
-    PK::InputFrame frame(ic, classInfo);
-    ThrowIfNewer(frame, classInfo);
-    if (PKErrCode err = frame.GetStatus(); err != PK::NoError) return err;
-    if (PKErrCode err = ic.Read(_guid); err != PK::NoError) return err;
-    if (PKErrCode err = ic.Read(_creationTime); err != PK::NoError) return err;
-    PK::Int32 severity = 0;
-    if (PKErrCode err = ic.Read(severity); err != PK::NoError) return err;
-    _severity = static_cast<Issue::Severity>(severity);
-    frame.Close();
-    return ic.GetInputStatus();
+    return ReadLevel(
+        ic, classInfo, [] { return PK::NoError; }, _guid, _creationTime, _severity);
 }
 
 void Base::DumpInner(std::ostream& os) const {

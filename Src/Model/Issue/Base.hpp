@@ -6,18 +6,15 @@
 // be fixed, whether it has become empty, and how it absorbs an older issue.
 //
 // Persistence: a kind writes its own class frame holding its fields and then
-// its parent's record nested inside, down to Base. Inside a collection an
-// issue is preceded by its class GUID (WriteWithType), so CreateAndRead can
-// make the right kind through the class manager.
+// its parent's record nested inside, down to Base (WriteLevel, ReadLevel).
+// Inside a collection an issue is preceded by its class GUID (WriteWithType),
+// so CreateAndRead can make the right kind through the class manager.
 //
-// Adding a kind: derive from Base (or a kind's base), register a PK::ClassInfo
-// "Model::Issue::<Name>" with its own GUID, version 1.0, the parent's
-// classInfo as base and a creation function returning a default-constructed
-// object; answer it from GetClassInfo; implement Clone, Read/Write (own frame,
-// ThrowIfNewer, own fields, then the parent's Read/Write), GetString,
-// IsFixable, IsEmpty, MergeFrom and DumpInner (parent's dump first); override
-// Fix, Refresh, MergeCopy and GetMergeKeys where the kind has something to do
-// there.
+// A concrete kind derives from Issue::Kind (Model/Issue/Kind.hpp), which
+// registers it and gives it Clone, its record and the common part of
+// MergeFrom; the kind adds GetString, IsFixable, IsEmpty and DumpInner
+// (parent's dump first), and Fix, Refresh, MergeCopy and GetMergeKeys where it
+// has something to do there.
 #include <cstddef>
 #include <functional>
 #include <iosfwd>
@@ -124,14 +121,48 @@ protected:
     static PK::UniString GetTextTemplate(const ConnectionWithSpecification& connection, PK::Int32 item);
     // Refuses a record written by a newer version of the class.
     static void ThrowIfNewer(const PK::InputFrame& frame, const PK::ClassInfo& info);
-    // Runs a fix's work: what it throws is logged, never passed on.
-    static void RunFix(const std::function<void()>& work);
+    // One class level of a record: the class's frame holding the fields in
+    // order and then, still inside it, what writeParent writes (the parent
+    // level's record). The first failing write ends it and is returned.
+    template <typename WriteParent, typename... Fields>
+    static PKErrCode WriteLevel(PK::OChannel& oc, const PK::ClassInfo& info, WriteParent writeParent,
+                                const Fields&... fields);
+    // The same level read back; a frame of a newer main version throws.
+    template <typename ReadParent, typename... Fields>
+    static PKErrCode ReadLevel(PK::IChannel& ic, const PK::ClassInfo& info, ReadParent readParent, Fields&... fields);
+    // Runs a fix's work after logging the issue: what it throws is logged,
+    // never passed on.
+    void RunFix(const std::function<void()>& work) const;
 
 private:
     PK::Guid _guid;
     PK::Int32 _creationTime = 0;
     Issue::Severity _severity = Issue::Severity::Error;
 };
+
+template <typename WriteParent, typename... Fields>
+PKErrCode Base::WriteLevel(PK::OChannel& oc, const PK::ClassInfo& info, WriteParent writeParent,
+                           const Fields&... fields) {
+    PK::OutputFrame frame(oc, info);
+    PKErrCode err = PK::NoError;
+    [[maybe_unused]] const auto put = [&](const auto& field) { return (err = oc.Write(field)) == PK::NoError; };
+    if ((put(fields) && ...)) err = writeParent();
+    if (err != PK::NoError) return err;
+    frame.Close();
+    return oc.GetOutputStatus();
+}
+
+template <typename ReadParent, typename... Fields>
+PKErrCode Base::ReadLevel(PK::IChannel& ic, const PK::ClassInfo& info, ReadParent readParent, Fields&... fields) {
+    PK::InputFrame frame(ic, info);
+    ThrowIfNewer(frame, info);
+    PKErrCode err = frame.GetStatus();
+    [[maybe_unused]] const auto get = [&](auto& field) { return (err = ic.Read(field)) == PK::NoError; };
+    if (err == PK::NoError && (get(fields) && ...)) err = readParent();
+    if (err != PK::NoError) return err;
+    frame.Close();
+    return ic.GetInputStatus();
+}
 
 // Class name, "{", the dump, "}".
 std::ostream& operator<<(std::ostream& os, const Base& issue);

@@ -7,51 +7,14 @@
 
 namespace TessaryConnect::Model::Issue {
 
-namespace {
-PK::Object* ContructNew() { return new CoudntUpdateProjectOrSpecTitle(); }
-}  // namespace
-
-const PK::ClassInfo CoudntUpdateProjectOrSpecTitle::classInfo("Model::Issue::CoudntUpdateProjectOrSpecTitle",
-                                                              PK::Guid("47e9e8c1-85dc-4a49-965e-39c920e59ba7"),
-                                                              PK::ClassVersion(1, 0), &Base::classInfo, &ContructNew);
-
-CoudntUpdateProjectOrSpecTitle::CoudntUpdateProjectOrSpecTitle() : Base(Issue::Severity::Error) {}
+CoudntUpdateProjectOrSpecTitle::CoudntUpdateProjectOrSpecTitle() : Kind(Issue::Severity::Error) {}
 
 CoudntUpdateProjectOrSpecTitle::CoudntUpdateProjectOrSpecTitle(const PK::UniString& newSpecTitle,
                                                                const PK::UniString& newProjectTitle)
-    : Base(Issue::Severity::Warning), _newSpecTitle(newSpecTitle), _newProjectTitle(newProjectTitle) {}
-
-CoudntUpdateProjectOrSpecTitle::~CoudntUpdateProjectOrSpecTitle() = default;
-
-CoudntUpdateProjectOrSpecTitle* CoudntUpdateProjectOrSpecTitle::Clone() const {
-    return new CoudntUpdateProjectOrSpecTitle(*this);
-}
-
-PKErrCode CoudntUpdateProjectOrSpecTitle::Write(PK::OChannel& oc) const {
-    PK::OutputFrame frame(oc, classInfo);
-    if (PKErrCode err = oc.Write(_newSpecTitle); err != PK::NoError) return err;
-    if (PKErrCode err = oc.Write(_newProjectTitle); err != PK::NoError) return err;
-    if (PKErrCode err = Base::Write(oc); err != PK::NoError) return err;
-    frame.Close();
-    return oc.GetOutputStatus();
-}
-
-PKErrCode CoudntUpdateProjectOrSpecTitle::Read(PK::IChannel& ic) {
-    PK::InputFrame frame(ic, classInfo);
-    ThrowIfNewer(frame, classInfo);
-    if (PKErrCode err = frame.GetStatus(); err != PK::NoError) return err;
-    if (PKErrCode err = ic.Read(_newSpecTitle); err != PK::NoError) return err;
-    if (PKErrCode err = ic.Read(_newProjectTitle); err != PK::NoError) return err;
-    if (PKErrCode err = Base::Read(ic); err != PK::NoError) return err;
-    frame.Close();
-    return ic.GetInputStatus();
-}
+    : Kind(Issue::Severity::Warning), _newSpecTitle(newSpecTitle), _newProjectTitle(newProjectTitle) {}
 
 PK::UniString CoudntUpdateProjectOrSpecTitle::GetString(const ConnectionWithSpecification& connection) const {
-    return FillPlaceholders(GetTextTemplate(connection, 22));
-}
-
-PK::UniString CoudntUpdateProjectOrSpecTitle::FillPlaceholders(PK::UniString text) const {
+    PK::UniString text = GetTextTemplate(connection, 22);
     text.ReplaceAll("{OrvoTessarySpecificationTitleNew}", _newSpecTitle);
     text.ReplaceAll("{OrvoTessaryProjectTitleNew}", _newProjectTitle);
     return text;
@@ -59,7 +22,6 @@ PK::UniString CoudntUpdateProjectOrSpecTitle::FillPlaceholders(PK::UniString tex
 
 void CoudntUpdateProjectOrSpecTitle::Fix(ConnectionWithSpecification& connection) {
     RunFix([&] {
-        LOG_INFO("{}", static_cast<const Base&>(*this));
         const PK::UniString specTitle =
             _newSpecTitle.IsEmpty() ? connection.TessarySpecificationTitle() : _newSpecTitle;
         const PK::UniString projectTitle =
@@ -70,16 +32,6 @@ void CoudntUpdateProjectOrSpecTitle::Fix(ConnectionWithSpecification& connection
         if (connection.TessarySpecificationTitle() == specTitle && connection.TessaryProjectTitle() == projectTitle)
             connection.RemoveIssue(*this);
     });
-}
-
-Outcome CoudntUpdateProjectOrSpecTitle::MergeFrom(const std::shared_ptr<Base>& older) {
-    if (older == nullptr) return {};
-    if (older->IsEmpty()) {
-        TC_ASSERT_FAILED(err, "!older->IsEmpty()");
-        return {true, false};
-    }
-    if (dynamic_cast<const CoudntUpdateProjectOrSpecTitle*>(older.get()) == nullptr) return {};
-    return {true, false};
 }
 
 bool CoudntUpdateProjectOrSpecTitle::MergeCopy(const Base& copy) {

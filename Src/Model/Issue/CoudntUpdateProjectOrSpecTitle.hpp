@@ -2,28 +2,22 @@
 // The connection could not write a changed specification or project title
 // into the project (the name of its property group). It remembers the titles
 // it tried, so the update can be retried; a newer one supersedes it.
-#include "Model/Issue/Base.hpp"
+#include <tuple>
+
+#include "Model/Issue/Kind.hpp"
 
 namespace TessaryConnect::Model::Issue {
 
 // The class name is stored with every record: its spelling stays.
-class CoudntUpdateProjectOrSpecTitle : public Base {
+class CoudntUpdateProjectOrSpecTitle : public Kind<CoudntUpdateProjectOrSpecTitle> {
 public:
-    static const PK::ClassInfo classInfo;
-
     // An object to be read: empty titles.
     CoudntUpdateProjectOrSpecTitle();
     CoudntUpdateProjectOrSpecTitle(const PK::UniString& newSpecTitle, const PK::UniString& newProjectTitle);
-    CoudntUpdateProjectOrSpecTitle(const CoudntUpdateProjectOrSpecTitle& other) = default;
-    ~CoudntUpdateProjectOrSpecTitle() override;
 
     const PK::UniString& GetNewSpecTitle() const { return _newSpecTitle; }
     const PK::UniString& GetNewProjectTitle() const { return _newProjectTitle; }
 
-    CoudntUpdateProjectOrSpecTitle* Clone() const override;
-    const PK::ClassInfo* GetClassInfo() const override { return &classInfo; }
-    PKErrCode Read(PK::IChannel& ic) override;
-    PKErrCode Write(PK::OChannel& oc) const override;
     PK::UniString GetString(const ConnectionWithSpecification& connection) const override;
     bool IsFixable() const override { return true; }
     // Writes the titles again (a title left empty stands for the connection's
@@ -33,15 +27,21 @@ public:
     void Fix(ConnectionWithSpecification& connection) override;
     // Empty once both titles are: after a fix, or when made with nothing to write.
     bool IsEmpty() const override { return _newSpecTitle.IsEmpty() && _newProjectTitle.IsEmpty(); }
-    // Supersedes every older title issue.
-    Outcome MergeFrom(const std::shared_ptr<Base>& older) override;
     // A copy emptied by a fix on the other side empties this one too.
     bool MergeCopy(const Base& copy) override;
     void DumpInner(std::ostream& os) const override;
 
 private:
-    // The issue text template with the new titles filled.
-    PK::UniString FillPlaceholders(PK::UniString text) const;
+    friend Kind;
+    // An empty older title issue is dropped too.
+    static constexpr KindTraits traits{
+        "Model::Issue::CoudntUpdateProjectOrSpecTitle", "47e9e8c1-85dc-4a49-965e-39c920e59ba7", {true, false}};
+    static constexpr auto Fields() {
+        return std::tuple{&CoudntUpdateProjectOrSpecTitle::_newSpecTitle,
+                          &CoudntUpdateProjectOrSpecTitle::_newProjectTitle};
+    }
+    // Supersedes every older title issue.
+    Outcome Absorb(const CoudntUpdateProjectOrSpecTitle&) const { return {true, false}; }
 
     PK::UniString _newSpecTitle;
     PK::UniString _newProjectTitle;

@@ -4,16 +4,16 @@
 // that operation for the elements still listed; whatever still fails comes
 // back as a newer issue, which takes those elements out of this one.
 #include <iosfwd>
+#include <tuple>
 
 #include "Model/Issue/ElementsAssociationBase.hpp"
 #include "Model/Issue/ElementsCollectionBuilder.hpp"
+#include "Model/Issue/Kind.hpp"
 
 namespace TessaryConnect::Model::Issue {
 
-class ElementsAssociation : public ElementsAssociationBase {
+class ElementsAssociation : public Kind<ElementsAssociation, ElementsAssociationBase, ElementsAssociationBase> {
 public:
-    static const PK::ClassInfo classInfo;
-
     // Stored as Int32; even values are disassociation failures.
     enum class Type : PK::Int32 {
         AssocUnknown = 1,
@@ -35,25 +35,23 @@ public:
     // Severity Error for the unknown failures, Warning for the others.
     ElementsAssociation(Type type, const PK::UniString& targetVirtualType, PK::Array<PK::Guid> elements,
                         const Api::WindowId& windowId);
-    ElementsAssociation(const ElementsAssociation& other);
-    ~ElementsAssociation() override;
 
     Type GetType() const { return _type; }
     static bool IsDisassociation(Type type);
 
-    ElementsAssociation* Clone() const override;
-    const PK::ClassInfo* GetClassInfo() const override { return &classInfo; }
-    PKErrCode Read(PK::IChannel& ic) override;
-    PKErrCode Write(PK::OChannel& oc) const override;
     PK::UniString GetString(const ConnectionWithSpecification& connection) const override;
     bool IsFixable() const override { return true; }
     void Fix(ConnectionWithSpecification& connection) override;
-    // Takes the elements this issue lists out of an older element issue of
-    // either sort (association or property update).
-    Outcome MergeFrom(const std::shared_ptr<Base>& older) override;
     void DumpInner(std::ostream& os) const override;
 
 private:
+    friend Kind;
+    // Takes its elements out of an older element issue of either sort
+    // (association or property update); an empty one is dropped.
+    static constexpr KindTraits traits{
+        "Model::Issue::ElementsAssociation", "d4dcecc7-090e-4d0d-9001-efa021fcc599", {true, false}};
+    static constexpr auto Fields() { return std::tuple{&ElementsAssociation::_type}; }
+
     Type _type = Type::AssocUnknown;
 };
 

@@ -67,7 +67,7 @@ Outcome ElementsAssociationBase::Refresh(const ConnectionWithSpecification& conn
     return {_erroredElements.IsEmpty(), removed != 0};
 }
 
-Outcome ElementsAssociationBase::TakeElementsOutOf(ElementsAssociationBase& older) const {
+Outcome ElementsAssociationBase::Absorb(ElementsAssociationBase& older) const {
     PK::HashSet<PK::Guid> mine;
     for (const PK::Guid& element : _erroredElements) mine.Add(element);
     const PK::USize removed =
@@ -86,43 +86,13 @@ bool ElementsAssociationBase::MergeCopy(const Base& copy) {
 }
 
 PKErrCode ElementsAssociationBase::Write(PK::OChannel& oc) const {
-    PK::OutputFrame frame(oc, classInfo);
-    if (PKErrCode err = oc.Write(_targetVirtualType); err != PK::NoError) return err;
-    if (PKErrCode err = oc.Write(_erroredElements); err != PK::NoError) return err;
-    if (PKErrCode err = oc.Write(_windowId); err != PK::NoError) return err;
-    if (PKErrCode err = Base::Write(oc); err != PK::NoError) return err;
-    frame.Close();
-    return oc.GetOutputStatus();
+    return WriteLevel(
+        oc, classInfo, [&] { return Base::Write(oc); }, _targetVirtualType, _erroredElements, _windowId);
 }
 
 PKErrCode ElementsAssociationBase::Read(PK::IChannel& ic) {
-    PK::InputFrame frame(ic, classInfo);
-    ThrowIfNewer(frame, classInfo);
-    if (PKErrCode err = frame.GetStatus(); err != PK::NoError) return err;
-    if (PKErrCode err = ic.Read(_targetVirtualType); err != PK::NoError) return err;
-    if (PKErrCode err = ic.Read(_erroredElements); err != PK::NoError) return err;
-    if (PKErrCode err = ic.Read(_windowId); err != PK::NoError) return err;
-    if (PKErrCode err = Base::Read(ic); err != PK::NoError) return err;
-    frame.Close();
-    return ic.GetInputStatus();
-}
-
-PKErrCode ElementsAssociationBase::WriteKind(PK::OChannel& oc, const PK::ClassInfo& kindInfo, PK::Int32 type) const {
-    PK::OutputFrame frame(oc, kindInfo);
-    if (PKErrCode err = oc.Write(type); err != PK::NoError) return err;
-    if (PKErrCode err = ElementsAssociationBase::Write(oc); err != PK::NoError) return err;
-    frame.Close();
-    return oc.GetOutputStatus();
-}
-
-PKErrCode ElementsAssociationBase::ReadKind(PK::IChannel& ic, const PK::ClassInfo& kindInfo, PK::Int32& type) {
-    PK::InputFrame frame(ic, kindInfo);
-    ThrowIfNewer(frame, kindInfo);
-    if (PKErrCode err = frame.GetStatus(); err != PK::NoError) return err;
-    if (PKErrCode err = ic.Read(type); err != PK::NoError) return err;
-    if (PKErrCode err = ElementsAssociationBase::Read(ic); err != PK::NoError) return err;
-    frame.Close();
-    return ic.GetInputStatus();
+    return ReadLevel(
+        ic, classInfo, [&] { return Base::Read(ic); }, _targetVirtualType, _erroredElements, _windowId);
 }
 
 void ElementsAssociationBase::DumpInner(std::ostream& os) const {

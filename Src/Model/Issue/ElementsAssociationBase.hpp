@@ -28,8 +28,9 @@ public:
     };
     // The row of a type value, or nullptr for a value outside the rows (a
     // damaged record, or one a newer version wrote).
-    template <std::size_t N>
-    static const FailureType* FailureTypeOf(const FailureType (&rows)[N], PK::Int32 value) {
+    template <std::size_t N, typename Type>
+    static const FailureType* FailureTypeOf(const FailureType (&rows)[N], Type type) {
+        const auto value = static_cast<PK::Int32>(type);
         return value >= 1 && value <= static_cast<PK::Int32>(N) ? &rows[value - 1] : nullptr;
     }
     // A type without a row is an error.
@@ -64,14 +65,13 @@ protected:
     // virtual type (left as they are when the connection lacks it), then
     // "{ElemCount}" and "{ViewName}".
     PK::UniString ResolveStringVariables(const ConnectionWithSpecification& connection, PK::UniString text) const;
-    // A kind's own frame holding its failure type, with this level's record nested inside.
-    PKErrCode WriteKind(PK::OChannel& oc, const PK::ClassInfo& kindInfo, PK::Int32 type) const;
-    PKErrCode ReadKind(PK::IChannel& ic, const PK::ClassInfo& kindInfo, PK::Int32& type);
     // The user text of the issue's failure type; a type without a row has no text of its own.
     PK::UniString GetTypeText(const ConnectionWithSpecification& connection, const FailureType* type,
                               PK::Int32 typeNumber) const;
-    // Takes the elements this issue lists out of the older issue; drop it once it has none left.
-    Outcome TakeElementsOutOf(ElementsAssociationBase& older) const;
+    // What MergeFrom of a kind answers for an older element issue it merges
+    // with: takes the elements this issue lists out of the older issue, which
+    // is dropped once it has none left. Neither type nor target is compared.
+    Outcome Absorb(ElementsAssociationBase& older) const;
 
 private:
     PK::UniString _targetVirtualType;

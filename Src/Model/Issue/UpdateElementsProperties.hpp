@@ -4,16 +4,16 @@
 // write run names the 3D window as its view. Fixing writes the clause's
 // values again into all its elements whose values differ.
 #include <iosfwd>
+#include <tuple>
 
 #include "Model/Issue/ElementsAssociationBase.hpp"
 #include "Model/Issue/ElementsCollectionBuilder.hpp"
+#include "Model/Issue/Kind.hpp"
 
 namespace TessaryConnect::Model::Issue {
 
-class UpdateElementsProperties : public ElementsAssociationBase {
+class UpdateElementsProperties : public Kind<UpdateElementsProperties, ElementsAssociationBase> {
 public:
-    static const PK::ClassInfo classInfo;
-
     // Stored as Int32.
     enum class Type : PK::Int32 {
         Unknown = 1,
@@ -28,25 +28,23 @@ public:
     // Severity Error for Unknown, Warning for the others.
     UpdateElementsProperties(Type type, const PK::UniString& targetVirtualType, PK::Array<PK::Guid> elements,
                              const Api::WindowId& windowId);
-    UpdateElementsProperties(const UpdateElementsProperties& other);
-    ~UpdateElementsProperties() override;
 
     Type GetType() const { return _type; }
 
-    UpdateElementsProperties* Clone() const override;
-    const PK::ClassInfo* GetClassInfo() const override { return &classInfo; }
-    PKErrCode Read(PK::IChannel& ic) override;
-    PKErrCode Write(PK::OChannel& oc) const override;
     PK::UniString GetString(const ConnectionWithSpecification& connection) const override;
     bool IsFixable() const override { return true; }
     void Fix(ConnectionWithSpecification& connection) override;
-    // Takes the elements this issue lists out of an older property update
-    // issue; an association issue is left alone.
-    Outcome MergeFrom(const std::shared_ptr<Base>& older) override;
     // The base issue's fields and the type only.
     void DumpInner(std::ostream& os) const override;
 
 private:
+    friend Kind;
+    // Takes its elements out of an older property update issue; an
+    // association issue is left alone, and so is an empty one.
+    static constexpr KindTraits traits{
+        "Model::Issue::UpdateElementsProperties", "18296703-6cb3-4a83-90c9-d3c8be12d1f8", {}};
+    static constexpr auto Fields() { return std::tuple{&UpdateElementsProperties::_type}; }
+
     Type _type = Type::Unknown;
 };
 
