@@ -309,7 +309,8 @@ bool ConnectionWithSpecification::CallUndoableCmd(const PK::UniString& name, con
 }
 
 bool ConnectionWithSpecification::Cmd_Disconnect(bool tellPage) {
-    const PK::UniString name = ResolveVariables(TV().GetResource({undoNamesResID, 2}), {}, {});
+    const PK::UniString name =
+        ResolveVariables(TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::Disconnect)), {}, {});
     CallUndoableCmd(name, [&] {
         _propertyGroup.Remove();
         const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;

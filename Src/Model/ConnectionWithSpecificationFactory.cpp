@@ -53,7 +53,7 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
             throw Api::ErrorPropertyManagerNoAccessRight();
     }
     const PK::UniString name = ConnectionWithSpecification::ResolveVariables(
-        _tvApi->GetResource({ConnectionWithSpecification::undoNamesResID, 1}), tessarySpecificationId,
+        _tvApi->GetResource(Util::Resource::Of(Util::Resource::UndoName::Connect)), tessarySpecificationId,
         tessarySpecificationTitle, tessaryProjectId, tessaryProjectTitle);
 
     std::shared_ptr<ConnectionWithSpecification> connection;

@@ -48,7 +48,7 @@ PKErrCode CoudntUpdateProjectOrSpecTitle::Read(PK::IChannel& ic) {
 }
 
 PK::UniString CoudntUpdateProjectOrSpecTitle::GetString(const ConnectionWithSpecification& connection) const {
-    return FillPlaceholders(GetTextTemplate(connection, 22));
+    return FillPlaceholders(GetTextTemplate(connection, Util::Resource::IssueText::TitlesNotWritten));
 }
 
 PK::UniString CoudntUpdateProjectOrSpecTitle::FillPlaceholders(PK::UniString text) const {

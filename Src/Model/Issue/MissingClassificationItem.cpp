@@ -51,7 +51,7 @@ PKErrCode MissingClassificationItem::Read(PK::IChannel& ic) {
 }
 
 PK::UniString MissingClassificationItem::GetString(const ConnectionWithSpecification& connection) const {
-    return FillPlaceholders(GetTextTemplate(connection, 18));
+    return FillPlaceholders(GetTextTemplate(connection, Util::Resource::IssueText::MissingClassificationItem));
 }
 
 PK::UniString MissingClassificationItem::FillPlaceholders(const PK::UniString& text) const {

@@ -41,7 +41,7 @@ PKErrCode UnknownError::Read(PK::IChannel& ic) {
 }
 
 PK::UniString UnknownError::GetString(const ConnectionWithSpecification& connection) const {
-    return FillPlaceholders(GetTextTemplate(connection, 23));
+    return FillPlaceholders(GetTextTemplate(connection, Util::Resource::IssueText::UnknownError));
 }
 
 PK::UniString UnknownError::FillPlaceholders(PK::UniString text) const {
