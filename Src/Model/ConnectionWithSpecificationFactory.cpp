@@ -108,12 +108,12 @@ ConnectionWithSpecificationFactory::ConstConnections ConnectionWithSpecification
     return connections;
 }
 
-std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::GetById(
-    const PK::UniString& tessarySpecificationId) {
+// The parameter's name is part of the assertion's log line.
+std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::GetById(const PK::UniString& specId) {
     // clang-format off
-    if (!TC_ASSERT(err, !tessarySpecificationId.IsEmpty())) return nullptr;
+    if (!TC_ASSERT(err, !specId.IsEmpty())) return nullptr;
     // clang-format on
-    return GetByModulDataName(ConnectionWithSpecification::GetModulDataNameForSpecId(tessarySpecificationId));
+    return GetByModulDataName(ConnectionWithSpecification::GetModulDataNameForSpecId(specId));
 }
 
 std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::GetByModulDataName(

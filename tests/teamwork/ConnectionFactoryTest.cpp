@@ -86,7 +86,7 @@ TEST_F(ConnectionFactory, EveryoneAskingGetsTheSameLiveConnectionAndAReleasedOne
     EXPECT_EQ(log.MessagesStartingWith("Loaded: ").size(), 2u);
 
     EXPECT_EQ(project.factory.GetById(""), nullptr);
-    EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: !tessarySpecificationId.IsEmpty()"));
+    EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: !specId.IsEmpty()"));
     EXPECT_EQ(project.factory.GetById("spec-9"), nullptr);
     EXPECT_TRUE(log.Has(spdlog::level::info, "No modul data for: \"ConnectionWithSpecification:spec-9\""));
 }
