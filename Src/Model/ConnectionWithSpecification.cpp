@@ -123,18 +123,8 @@ void ConnectionWithSpecification::Store() const {
     // association, say) this runs at once as part of it; outside (an issue
     // removed from the palette, a virtual type made before its association)
     // it is a step of its own, outside the undo history.
-    std::exception_ptr failure;
-    bool ran = false;
-    TV().CallCommand(name, Api::Torvel::Command([&] {
-        ran = true;
-        try {
-            TV().ModulData_Store(name, data.Get());
-        } catch (...) {
-            failure = std::current_exception();
-        }
-    }));
-    if (failure) std::rethrow_exception(failure);
-    if (!ran) TC_THROW_RUNTIME("The host did not run the command storing the connection");
+    TV().Helper_CallCommandAndRethrow(Api::Torvel::CommandKind::Plain, name,
+                                      [&] { TV().ModulData_Store(name, data.Get()); });
 }
 
 PKErrCode ConnectionWithSpecification::Write(PK::OChannel& oc) const {
@@ -319,7 +309,8 @@ bool ConnectionWithSpecification::CallUndoableCmd(const PK::UniString& name, con
 }
 
 bool ConnectionWithSpecification::Cmd_Disconnect(bool tellPage) {
-    const PK::UniString name = ResolveVariables(TV().GetResource({undoNamesResID, 2}), {}, {});
+    const PK::UniString name =
+        ResolveVariables(TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::Disconnect)), {}, {});
     CallUndoableCmd(name, [&] {
         _propertyGroup.Remove();
         const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;

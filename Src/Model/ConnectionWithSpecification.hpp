@@ -70,9 +70,6 @@ public:
     static const PK::ClassInfo classInfo;
     // Every connection's module-data name begins with it.
     static const PK::UniString modulDataNamePrefix;
-    // The add-on's undo names: 1 connect, 2 disconnect, 3 title update,
-    // 4 element property update, 5 associate, 6 disassociate.
-    static constexpr PK::Int32 undoNamesResID = 32523;
 
     // An empty connection, to be filled by Read; touches neither host nor page.
     ConnectionWithSpecification(const std::shared_ptr<Api::Torvel>& tvApi,
@@ -204,7 +201,6 @@ public:
     void Cmd_CheckAndUpdateAllAssociatedElementProperties();
 
     bool HasTitleChanged(const PK::UniString& specificationTitle, const PK::UniString& projectTitle) const;
-
 
     // ---- issues ----
 

@@ -52,7 +52,8 @@ bool ConnectionWithSpecification::Cmd_UpdateTitleIfChanged(const PK::UniString& 
                                                            const PK::UniString& newProjectTitle) {
     if (!HasTitleChanged(newSpecificationTitle, newProjectTitle)) return false;
     // Named while the connection still holds the old titles.
-    const PK::UniString name = ResolveVariables(TV().GetResource({undoNamesResID, 3}), {}, {});
+    const PK::UniString name =
+        ResolveVariables(TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::UpdateTitles)), {}, {});
     CallUndoableCmd(name, [&] {
         try {
             _classificationSystem.Check();
@@ -91,7 +92,8 @@ void ConnectionWithSpecification::Cmd_AssociateElementsToVirtualType(const PK::U
         const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;
         if (tellPage && page != nullptr) page->Associate(virtualType.GetAsAssociableType(false), tessaryClauseId);
 
-        const PK::UniString name = virtualType.ResolveTessaryProperties(TV().GetResource({undoNamesResID, 5}));
+        const PK::UniString name = virtualType.ResolveTessaryProperties(
+            TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::Associate)));
         VirtualType::ElementOperationResult result;
         if (!CallUndoableCmd(name, [&] { result = virtualType.AssociateElements(properties, elements); })) return;
         LOG_DEBUG("Specification({}) - Clause({}): Associate was called: associated elements({}), issues({})",
@@ -110,7 +112,8 @@ void ConnectionWithSpecification::Cmd_DisassociateElementsFromVirtualType(const 
         return;
     }
     const std::shared_ptr<VirtualType> virtualType = *held;
-    const PK::UniString name = virtualType->ResolveTessaryProperties(TV().GetResource({undoNamesResID, 6}));
+    const PK::UniString name = virtualType->ResolveTessaryProperties(
+        TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::Disassociate)));
     CallUndoableCmd(name, [&] {
         VirtualType::ElementOperationResult result = virtualType->DisassociateElements(elements);
         LOG_DEBUG("Specification({}) - Clause({}): Disasociate was called: disassociated elements({}), issues({})",
@@ -131,7 +134,8 @@ void ConnectionWithSpecification::Cmd_UpdateVirtualTypeProperties(const PK::UniS
     const std::shared_ptr<VirtualType> virtualType = *held;
     const bool changed = virtualType->UpdateProperties(properties);
     if (!changed && !force && !virtualType->HasDirtyProperty()) return;
-    const PK::UniString name = virtualType->ResolveTessaryProperties(TV().GetResource({undoNamesResID, 4}));
+    const PK::UniString name = virtualType->ResolveTessaryProperties(
+        TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::UpdateElementProperties)));
     CallUndoableCmd(name, [&] {
         VirtualType::ElementOperationResult result = virtualType->UpdateElementProperties();
         AddIssues(std::move(result.issues), result.elements);
@@ -139,7 +143,8 @@ void ConnectionWithSpecification::Cmd_UpdateVirtualTypeProperties(const PK::UniS
 }
 
 void ConnectionWithSpecification::Cmd_CheckAndUpdateAllAssociatedElementProperties() {
-    const PK::UniString name = ResolveVariables(TV().GetResource({undoNamesResID, 4}), {}, {});
+    const PK::UniString name = ResolveVariables(
+        TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::UpdateElementProperties)), {}, {});
     CallUndoableCmd(name, [&] {
         const auto phases =
             static_cast<PK::Int16>(std::min<PK::USize>(_virtualTypes.GetSize(), std::numeric_limits<PK::Int16>::max()));

@@ -4,7 +4,6 @@
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Errors.hpp"
-#include "Model/TypedErrorExceptor.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/ModulDataWrapper.hpp"
 #include "Torvel/Api/Torvel.hpp"
@@ -54,25 +53,18 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
             throw Api::ErrorPropertyManagerNoAccessRight();
     }
     const PK::UniString name = ConnectionWithSpecification::ResolveVariables(
-        _tvApi->GetResource({ConnectionWithSpecification::undoNamesResID, 1}), tessarySpecificationId,
+        _tvApi->GetResource(Util::Resource::Of(Util::Resource::UndoName::Connect)), tessarySpecificationId,
         tessarySpecificationTitle, tessaryProjectId, tessaryProjectTitle);
 
-    Error::TypedErrorExceptor exceptor;
     std::shared_ptr<ConnectionWithSpecification> connection;
-    bool ran = false;
-    _tvApi->CallUndoableCommand(name, Api::Torvel::Command([&] {
-                                    ran = true;
-                                    exceptor.Try([&] {
-                                        connection = std::make_shared<ConnectionWithSpecification>(
-                                            _tvApi, _tessaryPtr, _planData, classificationSystem,
-                                            tessarySpecificationId, tessarySpecificationTitle, tessaryProjectId,
-                                            tessaryProjectTitle);
-                                    });
-                                }));
     try {
-        exceptor.RethrowIfCatched();
-        // Returning nothing would leave the user believing the specification was connected.
-        if (!ran) TC_THROW_RUNTIME("the host did not run the command connecting the specification");
+        // A failure, or a command the host did not run, throws: returning
+        // nothing would leave the user believing the specification was connected.
+        _tvApi->Helper_CallCommandAndRethrow(Api::Torvel::CommandKind::Undoable, name, [&] {
+            connection = std::make_shared<ConnectionWithSpecification>(
+                _tvApi, _tessaryPtr, _planData, classificationSystem, tessarySpecificationId, tessarySpecificationTitle,
+                tessaryProjectId, tessaryProjectTitle);
+        });
         _loadedConnections.Put(connection->GetModulDataName(), connection);
         return connection;
     } catch (const std::exception& e) {
@@ -116,12 +108,12 @@ ConnectionWithSpecificationFactory::ConstConnections ConnectionWithSpecification
     return connections;
 }
 
-std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::GetById(
-    const PK::UniString& tessarySpecificationId) {
+// The parameter's name is part of the assertion's log line.
+std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::GetById(const PK::UniString& specId) {
     // clang-format off
-    if (!TC_ASSERT(err, !tessarySpecificationId.IsEmpty())) return nullptr;
+    if (!TC_ASSERT(err, !specId.IsEmpty())) return nullptr;
     // clang-format on
-    return GetByModulDataName(ConnectionWithSpecification::GetModulDataNameForSpecId(tessarySpecificationId));
+    return GetByModulDataName(ConnectionWithSpecification::GetModulDataNameForSpecId(specId));
 }
 
 std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::GetByModulDataName(

@@ -71,7 +71,7 @@ public:
     ConstConnections GetAllConst(PK::Array<LoadError>* loadErrors = nullptr);
     // The live connection, loaded as needed; null when there is none (or it
     // is marked deleted and nothing is stored for it). Read errors are thrown.
-    std::shared_ptr<ConnectionWithSpecification> GetById(const PK::UniString& tessarySpecificationId);
+    std::shared_ptr<ConnectionWithSpecification> GetById(const PK::UniString& specId);
     std::shared_ptr<ConnectionWithSpecification> GetByModulDataName(const PK::UniString& modulDataName);
     // A connection newly read from its entry; null when there is no entry.
     // Read errors are logged with the stored bytes and thrown.

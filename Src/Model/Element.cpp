@@ -12,8 +12,6 @@ namespace TessaryConnect::Model {
 
 namespace {
 
-constexpr PK::Int32 objectNameIndex = 8;
-
 struct TypeRow {
     API_ElemTypeID typeID;
     API_ElemVariationID variationID;
@@ -83,7 +81,8 @@ const Element::TypeContainer& Element::_GetTypeContainer() {
     static const TypeContainer types = [] {
         TypeContainer table;
         for (const TypeRow& row : typeRows)
-            table[row.typeID].Add(row.variationID, Util::Resource::String{typeNamesResID, row.nameIndex});
+            table[row.typeID].Add(row.variationID,
+                                  Util::Resource::String{Util::Resource::elementTypeNamesResID, row.nameIndex});
         return table;
     }();
     return types;
@@ -206,7 +205,7 @@ void Element::Select(Api::Torvel& tv, const PK::Array<PK::Guid>& elements) {
 }
 
 PK::UniString Element::Type::GetName(Api::Torvel& tv) const {
-    if (typeID == API_ObjectID) return tv.GetResourceString(typeNamesResID, objectNameIndex);
+    if (typeID == API_ObjectID) return tv.GetResource(Util::Resource::Of(Util::Resource::ElementTypeName::Object));
     const Variations* variations = nullptr;
     // clang-format off
     if (!TC_ASSERT(err, _GetTypeContainer().Get( this->typeID, &variations))) return "<unknown type>";

@@ -5,8 +5,9 @@
 // usability and edit status ask the host on every call.
 //
 // The element kinds the add-on classifies live in one static table, each
-// (type, variation) row with the index of its display name in string list
-// 32525; objects are decided by their place in the host's element hierarchy.
+// (type, variation) row with the index of its display name in the list of
+// element-type names; objects are decided by their place in the host's
+// element hierarchy.
 #include <functional>
 #include <iosfwd>
 
@@ -26,9 +27,6 @@ namespace TessaryConnect::Model {
 
 class Element {
 public:
-    // The add-on's string list of element-type names.
-    static constexpr PK::Int32 typeNamesResID = 32525;
-
     // A kind of element: host type and variation, compared and hashed by value.
     struct Type {
         API_ElemTypeID typeID;

@@ -70,9 +70,6 @@ public:
     using Connections = PK::Array<ConnectionPtr>;
     using ConstConnections = PK::Array<ConstConnectionPtr>;
 
-    // The model's string list of page texts.
-    static constexpr PK::Int32 textsResID = 32522;
-
     // Reads the project's identity and selection when a project is open, then
     // selects the project's first connection. Without an open project it is
     // made all the same, with an empty plan id.

@@ -12,10 +12,12 @@ namespace TessaryConnect::Model {
 
 namespace {
 
-Api::AssociableType SummaryType(Api::Torvel& tv, const PK::UniString& id, PK::Int32 titleIndex,
+using Util::Resource::ModelText;
+
+Api::AssociableType SummaryType(Api::Torvel& tv, const PK::UniString& id, ModelText titleText, ModelText subtitleText,
                                 const PK::UniString& unassociatedCount = {}) {
-    PK::UniString title = tv.GetResource({Manager::textsResID, titleIndex});
-    PK::UniString subtitle = tv.GetResource({Manager::textsResID, titleIndex + 1});
+    PK::UniString title = tv.GetResource(Util::Resource::Of(titleText));
+    PK::UniString subtitle = tv.GetResource(Util::Resource::Of(subtitleText));
     title.ReplaceAll("{unassociated_count}", unassociatedCount);
     subtitle.ReplaceAll("{unassociated_count}", unassociatedCount);
     return Api::AssociableType(id, title, subtitle, {}, {}, nullptr);
@@ -50,15 +52,18 @@ Api::SelectionState Manager::GetSelectionState() {
     // A mixed selection counts as one with unassociated elements.
     if (!found.unassociatedElements.IsEmpty())
         return Api::SelectionState(
-            SummaryType(*_tvApi, selectionContainsUnassociatedElements, 5,
+            SummaryType(*_tvApi, selectionContainsUnassociatedElements, ModelText::UnassociatedSelectionTitle,
+                        ModelText::UnassociatedSelectionSubtitle,
                         PK::ValueToUniString(static_cast<PK::Int32>(found.unassociatedElements.GetSize()))));
     if (found.virtualTypes.GetSize() == 1) {
         Api::AssociableType type = found.virtualTypes[0]->GetAsAssociableType(true);
-        type.title = _tvApi->GetResource({textsResID, 7});
-        type.subtitle = _tvApi->GetResource({textsResID, 8});
+        type.title = _tvApi->GetResource(Util::Resource::Of(ModelText::OneClauseSelectionTitle));
+        type.subtitle = _tvApi->GetResource(Util::Resource::Of(ModelText::OneClauseSelectionSubtitle));
         return Api::SelectionState(std::move(type));
     }
-    return Api::SelectionState(SummaryType(*_tvApi, selectionMultipleVirtualTypes, 9));
+    return Api::SelectionState(SummaryType(*_tvApi, selectionMultipleVirtualTypes,
+                                           ModelText::SeveralClausesSelectionTitle,
+                                           ModelText::SeveralClausesSelectionSubtitle));
 }
 
 void Manager::SelectSpecificationAndUpdateTitle(const PK::UniString& tessarySpecificationId,

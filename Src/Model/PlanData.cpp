@@ -30,22 +30,9 @@ public:
 };
 
 // Add-on objects change only inside a host command. It stays out of the undo
-// history: undoing it would take the identity from under the connections. The
-// command's wrapper would only log what the body throws, so it is carried out
-// to the caller.
+// history: undoing it would take the identity from under the connections.
 void InCommand(Api::Torvel& tv, const std::function<void()>& body) {
-    std::exception_ptr failure;
-    bool ran = false;
-    tv.CallCommand(PlanData::AddonObjectName, Api::Torvel::Command([&] {
-                       ran = true;
-                       try {
-                           body();
-                       } catch (...) {
-                           failure = std::current_exception();
-                       }
-                   }));
-    if (failure) std::rethrow_exception(failure);
-    if (!ran) TC_THROW_RUNTIME("the host did not run the command changing the PlanData add-on object");
+    tv.Helper_CallCommandAndRethrow(Api::Torvel::CommandKind::Plain, PlanData::AddonObjectName, body);
 }
 
 // The reservation of the add-on object while this member fills it; given

@@ -16,11 +16,6 @@ namespace {
 
 const PK::UniString propertyNamePlaceholder = "{OrvoTessaryPropertyName}";
 
-constexpr PK::Int32 groupNameItem = 1;
-constexpr PK::Int32 definitionNameItem = 2;
-constexpr PK::Int32 definitionDescItem = 3;
-constexpr PK::Int32 defaultValueItem = 4;
-
 // Runs the host call that takes a name; after each name clash, onClash logs
 // the refused name and a "*" is appended. The clash of the last allowed
 // attempt is passed on: a host that refuses every name must not keep the
@@ -50,8 +45,9 @@ Api::Torvel& PropertyGroup::TV() const { return _connection.TV(); }
 
 PK::UniString PropertyGroup::GetPropertyGroupName(const PK::UniString& specificationTitle,
                                                   const PK::UniString& projectTitle) const {
-    return _connection.ResolveVariables(TV().GetResource({textsResID, groupNameItem}), specificationTitle,
-                                        projectTitle);
+    return _connection.ResolveVariables(
+        TV().GetResource(Util::Resource::Of(Util::Resource::ModelText::PropertyGroupName)), specificationTitle,
+        projectTitle);
 }
 
 void PropertyGroup::Create() {
@@ -117,7 +113,8 @@ void PropertyGroup::CreatePropertyIfNotExists(const PK::UniString& tessaryProper
     definition.measureType = API_PropertyDefaultMeasureType;
     API_PropertyValue& defaultValue = definition.defaultValue.basicValue;
     defaultValue.singleVariant.variant.type = API_PropertyStringValueType;
-    defaultValue.singleVariant.variant.uniStringValue = TV().GetResource({textsResID, defaultValueItem});
+    defaultValue.singleVariant.variant.uniStringValue =
+        TV().GetResource(Util::Resource::Of(Util::Resource::ModelText::PropertyDefaultValue));
     defaultValue.variantStatus = API_VariantStatusNormal;
     definition.availability = _connection.ClassificationSystem().GetAllItems();
     definition.canValueBeEditable = true;
@@ -143,18 +140,19 @@ bool PropertyGroup::IsExistsProperty(const PK::UniString& tessaryPropertyName) c
     }
 }
 
-PK::UniString PropertyGroup::GetDefinitionText(PK::Int32 item, const PK::UniString& tessaryPropertyName) const {
-    PK::UniString text = TV().GetResource({textsResID, item});
+PK::UniString PropertyGroup::GetDefinitionText(Util::Resource::ModelText item,
+                                               const PK::UniString& tessaryPropertyName) const {
+    PK::UniString text = TV().GetResource(Util::Resource::Of(item));
     text.ReplaceAll(propertyNamePlaceholder, tessaryPropertyName);
     return _connection.ResolveVariables(std::move(text), {}, {});
 }
 
 PK::UniString PropertyGroup::GetPropertyDefinitionName(const PK::UniString& tessaryPropertyName) const {
-    return GetDefinitionText(definitionNameItem, tessaryPropertyName);
+    return GetDefinitionText(Util::Resource::ModelText::PropertyDefinitionName, tessaryPropertyName);
 }
 
 PK::UniString PropertyGroup::GetPropertyDefinitionDesc(const PK::UniString& tessaryPropertyName) const {
-    return GetDefinitionText(definitionDescItem, tessaryPropertyName);
+    return GetDefinitionText(Util::Resource::ModelText::PropertyDefinitionDescription, tessaryPropertyName);
 }
 
 void PropertyGroup::CheckProperty(const PK::UniString& tessaryPropertyName) const {

@@ -16,6 +16,7 @@
 #include "PK/HashTable.hpp"
 #include "PK/UniString.hpp"
 #include "Util/Formatters.hpp"
+#include "Util/Resource.hpp"
 
 namespace TessaryConnect::Api {
 class Torvel;
@@ -28,9 +29,6 @@ class ConnectionWithSpecification;
 class PropertyGroup {
 public:
     static const PK::ClassInfo classInfo;
-    // The model texts: group name (1), definition name (2) and description
-    // (3), the definitions' default value (4).
-    static constexpr PK::Int32 textsResID = 32522;
     // How many names are tried for one group or definition before the host's
     // name clash is passed on.
     static constexpr int maxNameAttempts = 50;
@@ -75,7 +73,7 @@ public:
 private:
     Api::Torvel& TV() const;
     // Item of the model texts with the property name and the connection's placeholders filled.
-    PK::UniString GetDefinitionText(PK::Int32 item, const PK::UniString& tessaryPropertyName) const;
+    PK::UniString GetDefinitionText(Util::Resource::ModelText item, const PK::UniString& tessaryPropertyName) const;
 
     const ConnectionWithSpecification& _connection;
     PK::Guid _guid;

@@ -133,8 +133,11 @@ Api::AssociableType VirtualType::GetAsAssociableType(bool markDirty) const {
         for (const PK::UniString& name : _dirtyTessaryPropertyNames)
             if (const PK::UniString* value = _tessaryProperties.GetPtr(name)) properties.Put(name, *value + "<dirty>");
     }
-    return Api::AssociableType(_virtualTypeId, TV().GetResource({textsResID, 11}), TV().GetResource({textsResID, 12}),
-                               TV().GetResource({textsResID, 13}), properties, nullptr);
+    using Util::Resource::ModelText;
+    return Api::AssociableType(_virtualTypeId, TV().GetResource(Util::Resource::Of(ModelText::VirtualTypeTitle)),
+                               TV().GetResource(Util::Resource::Of(ModelText::VirtualTypeSubtitle)),
+                               TV().GetResource(Util::Resource::Of(ModelText::VirtualTypeCategory)), properties,
+                               nullptr);
 }
 
 void VirtualType::MergeIn(const VirtualType& toMerge) {

@@ -37,8 +37,6 @@ class Base;
 class VirtualType {
 public:
     static const PK::ClassInfo classInfo;
-    // The model texts; items 11 to 13 are the page form's title, subtitle and category.
-    static constexpr PK::Int32 textsResID = 32522;
 
     // An empty virtual type, to be read.
     explicit VirtualType(ConnectionWithSpecification& connection);

@@ -23,15 +23,7 @@ Api::Properties Clause(const PK::UniString& clauseId, const PK::UniString& code,
 }
 
 void InCommand(Api::Torvel& tv, const std::function<void()>& body) {
-    std::exception_ptr failure;
-    tv.CallUndoableCommand("Test step", Api::Torvel::Command([&] {
-                               try {
-                                   body();
-                               } catch (...) {
-                                   failure = std::current_exception();
-                               }
-                           }));
-    if (failure) std::rethrow_exception(failure);
+    tv.Helper_CallCommandAndRethrow(Api::Torvel::CommandKind::Undoable, "Test step", body);
 }
 
 void Deliver() { PK::MainMessageLoop::RunPending(); }

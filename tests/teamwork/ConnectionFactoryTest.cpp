@@ -114,7 +114,7 @@ TEST_F(ConnectionFactory, EveryoneAskingGetsTheSameLiveConnectionAndAReleasedOne
     EXPECT_EQ(log.MessagesStartingWith("Loaded: ").size(), 2u);
 
     EXPECT_EQ(factory.GetById(""), nullptr);
-    EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: !tessarySpecificationId.IsEmpty()"));
+    EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: !specId.IsEmpty()"));
     EXPECT_EQ(factory.GetById("spec-9"), nullptr);
     EXPECT_TRUE(log.Has(spdlog::level::info, "No modul data for: \"ConnectionWithSpecification:spec-9\""));
 }

@@ -36,8 +36,8 @@ Base::MergeKey Base::MakeMergeKey(const PK::Guid& family, std::size_t valueHash)
 
 void Base::GetMergeKeys(PK::Array<MergeKey>& keys) const { keys.Push(MakeMergeKey(GetClassInfo()->GetId(), 0)); }
 
-PK::UniString Base::GetTextTemplate(const ConnectionWithSpecification& connection, PK::Int32 item) {
-    PK::UniString text = connection.TV().GetResource({issueTextsResID, item});
+PK::UniString Base::GetTextTemplate(const ConnectionWithSpecification& connection, Util::Resource::IssueText item) {
+    PK::UniString text = connection.TV().GetResource(Util::Resource::Of(item));
     return connection.ResolveVariables(std::move(text), {}, {});
 }
 

@@ -27,6 +27,7 @@
 #include "PK/Object.hpp"
 #include "PK/UniString.hpp"
 #include "Util/Formatters.hpp"
+#include "Util/Resource.hpp"
 
 namespace TessaryConnect::Model {
 class ConnectionWithSpecification;
@@ -34,8 +35,8 @@ class ConnectionWithSpecification;
 
 namespace TessaryConnect::Model::Issue {
 
-// The add-on's string list of issue texts.
-inline constexpr PK::Int32 issueTextsResID = 32524;
+// The list the issue texts come from.
+using Util::Resource::issueTextsResID;
 
 enum class Severity : PK::Int32 { Warning = 2, Error = 3 };
 
@@ -118,7 +119,7 @@ public:
 protected:
     // Item of the issue texts with the connection's placeholders filled; a
     // missing text gives the empty string.
-    static PK::UniString GetTextTemplate(const ConnectionWithSpecification& connection, PK::Int32 item);
+    static PK::UniString GetTextTemplate(const ConnectionWithSpecification& connection, Util::Resource::IssueText item);
     // Refuses a record written by a newer version of the class.
     static void ThrowIfNewer(const PK::InputFrame& frame, const PK::ClassInfo& info);
     // One class level of a record: the class's frame holding the fields in

@@ -9,20 +9,22 @@ namespace TessaryConnect::Model::Issue {
 
 namespace {
 
+using Util::Resource::IssueText;
+
 // By type value 1 to 12.
 constexpr ElementsAssociationBase::FailureType typeRows[] = {
-    {"AssocUnknown", 1, Severity::Error},
-    {"DisassocUnknown", 2, Severity::Error},
-    {"AssocNoTeamworkRight", 5, Severity::Warning},
-    {"DisassocNoTeamworkRight", 6, Severity::Warning},
-    {"AssocOnLockedLayer", 7, Severity::Warning},
-    {"DisassocOnLockedLayer", 8, Severity::Warning},
-    {"AssocLockedElement", 9, Severity::Warning},
-    {"DisassocLockedElement", 10, Severity::Warning},
-    {"AssocOnInvisibleLayer", 11, Severity::Warning},
-    {"DisassocOnInvisibleLayer", 12, Severity::Warning},
-    {"AssocIsHotlink", 4, Severity::Warning},
-    {"AssocNotSuitable", 3, Severity::Warning},
+    {"AssocUnknown", IssueText::AssociationUnknown, Severity::Error},
+    {"DisassocUnknown", IssueText::DisassociationUnknown, Severity::Error},
+    {"AssocNoTeamworkRight", IssueText::AssociationNoTeamworkRight, Severity::Warning},
+    {"DisassocNoTeamworkRight", IssueText::DisassociationNoTeamworkRight, Severity::Warning},
+    {"AssocOnLockedLayer", IssueText::AssociationOnLockedLayer, Severity::Warning},
+    {"DisassocOnLockedLayer", IssueText::DisassociationOnLockedLayer, Severity::Warning},
+    {"AssocLockedElement", IssueText::AssociationLockedElement, Severity::Warning},
+    {"DisassocLockedElement", IssueText::DisassociationLockedElement, Severity::Warning},
+    {"AssocOnInvisibleLayer", IssueText::AssociationOnHiddenLayer, Severity::Warning},
+    {"DisassocOnInvisibleLayer", IssueText::DisassociationOnHiddenLayer, Severity::Warning},
+    {"AssocIsHotlink", IssueText::AssociationIsHotlink, Severity::Warning},
+    {"AssocNotSuitable", IssueText::AssociationNotSuitable, Severity::Warning},
 };
 
 }  // namespace

@@ -23,7 +23,7 @@ public:
     // value, counted from 1.
     struct FailureType {
         const char* name;
-        PK::Int32 textItem;
+        Util::Resource::IssueText textItem;
         Issue::Severity severity;
     };
     // The row of a type value, or nullptr for a value outside the rows (a

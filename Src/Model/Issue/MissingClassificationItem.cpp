@@ -18,7 +18,7 @@ MissingClassificationItem::MissingClassificationItem(Api::Properties tessaryClau
     : Kind(Issue::Severity::Error), _tessaryClauseProperties(std::move(tessaryClauseProperties)) {}
 
 PK::UniString MissingClassificationItem::GetString(const ConnectionWithSpecification& connection) const {
-    return _tessaryClauseProperties.ResolveVariables(GetTextTemplate(connection, 18));
+    return _tessaryClauseProperties.ResolveVariables(GetTextTemplate(connection, Util::Resource::IssueText::MissingClassificationItem));
 }
 
 Outcome MissingClassificationItem::Absorb(const MissingClassificationItem& older) const {

@@ -9,13 +9,15 @@ namespace TessaryConnect::Model::Issue {
 
 namespace {
 
+using Util::Resource::IssueText;
+
 // By type value 1 to 5; a locked element and a locked layer have their texts the other way round.
 constexpr ElementsAssociationBase::FailureType typeRows[] = {
-    {"Unknown", 13, Severity::Error},
-    {"NoTeamworkRight", 14, Severity::Warning},
-    {"LockedElement", 16, Severity::Warning},
-    {"OnLockedLayer", 15, Severity::Warning},
-    {"OnInvisibleLayer", 17, Severity::Warning},
+    {"Unknown", IssueText::PropertiesUnknown, Severity::Error},
+    {"NoTeamworkRight", IssueText::PropertiesNoTeamworkRight, Severity::Warning},
+    {"LockedElement", IssueText::PropertiesLockedElement, Severity::Warning},
+    {"OnLockedLayer", IssueText::PropertiesOnLockedLayer, Severity::Warning},
+    {"OnInvisibleLayer", IssueText::PropertiesOnHiddenLayer, Severity::Warning},
 };
 
 }  // namespace

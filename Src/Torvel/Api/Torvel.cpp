@@ -1,5 +1,9 @@
 #include "Torvel/Api/Torvel.hpp"
 
+#include <exception>
+
+#include "Util/Log.hpp"
+
 namespace TessaryConnect::Api {
 
 namespace {
@@ -34,6 +38,25 @@ PK::UniString Torvel::GetResource(const Util::Resource::String& string) {
 
 void Torvel::CallUndoableCommand(const PK::UniString& undoName, const std::function<void(Torvel&)>& command) {
     CallUndoableCommand(undoName, Command([this, &command]() { command(*this); }));
+}
+
+void Torvel::Helper_CallCommandAndRethrow(CommandKind kind, const PK::UniString& name, const Command& body) {
+    std::exception_ptr failure;
+    bool ran = false;
+    const Command command([&] {
+        ran = true;
+        try {
+            body();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    if (kind == CommandKind::Undoable)
+        CallUndoableCommand(name, command);
+    else
+        CallCommand(name, command);
+    if (failure) std::rethrow_exception(failure);
+    if (!ran) TC_THROW_RUNTIME(fmt::format("the host did not run the command \"{}\"", name));
 }
 
 void Torvel::Helper_ClearAndSelect(const PK::Array<PK::Guid>& elements) {

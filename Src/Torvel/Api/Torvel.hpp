@@ -42,6 +42,8 @@ public:
     enum class ObjectSet : PK::Int32 { ClassificationsAndProperties = 1 };
 
     using Command = std::function<void()>;
+    // Whether a command is one named step of the undo history or runs outside it.
+    enum class CommandKind { Undoable, Plain };
 
     virtual ~Torvel() = default;
 
@@ -138,6 +140,11 @@ public:
     PK::UniString GetResource(const Util::Resource::String& string);
     // Convenience form handing this interface to the command.
     void CallUndoableCommand(const PK::UniString& undoName, const std::function<void(Torvel&)>& command);
+    // Runs the body in a host command of the given kind and, once the host has
+    // closed the command, throws what the body threw: the command operations
+    // only log a failure, while the project keeps what the body changed before
+    // it. Throws AddonRuntimeError when the host did not run the command.
+    void Helper_CallCommandAndRethrow(CommandKind kind, const PK::UniString& name, const Command& body);
     // Makes exactly the given elements the selection.
     void Helper_ClearAndSelect(const PK::Array<PK::Guid>& elements);
     void Helper_ClearAndSelect(const PK::Array<API_Neig>& neigs);
