@@ -7,7 +7,7 @@
 #include <string>
 
 #include "DG/Alerts.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "support/HandleLeakCheck.hpp"
 #include "support/TempDir.hpp"
 

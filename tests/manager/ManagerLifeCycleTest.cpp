@@ -9,7 +9,7 @@
 #include "ManagerScene.hpp"
 #include "Model/Errors.hpp"
 #include "Model/PlanData.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "support/LogCapture.hpp"
 
 using namespace MgrTest;

@@ -10,7 +10,7 @@
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Manager.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Tessary/Api/Tessary.hpp"
 #include "Tessary/Api/TessaryCallbackApi.hpp"
 

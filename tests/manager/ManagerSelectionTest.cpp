@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "ManagerScene.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "support/LogCapture.hpp"
 
 using namespace MgrTest;

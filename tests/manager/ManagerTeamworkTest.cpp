@@ -8,8 +8,8 @@
 
 #include "ManagerScene.hpp"
 #include "PK/Runnable.hpp"
-#include "TVAPI/Sim.hpp"
-#include "TVAPI/SimTeamwork.hpp"
+#include "TVSim/Sim.hpp"
+#include "TVSim/SimTeamwork.hpp"
 #include "support/LogCapture.hpp"
 
 using namespace MgrTest;

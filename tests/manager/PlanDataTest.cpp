@@ -11,7 +11,7 @@
 #include "ManagerScene.hpp"
 #include "Model/Errors.hpp"
 #include "Model/PlanData.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 #include "support/HandleLeakCheck.hpp"
 #include "support/LogCapture.hpp"

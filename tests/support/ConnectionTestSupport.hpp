@@ -13,7 +13,7 @@
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/PlanData.hpp"
 #include "Model/TessaryPtr.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Tessary/Api/Tessary.hpp"
 #include "support/StoredConnection.hpp"
 

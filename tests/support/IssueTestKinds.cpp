@@ -7,7 +7,7 @@
 #include "IO/MemoryChannel.hpp"
 #include "Model/PlanData.hpp"
 #include "Model/TessaryPtr.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 #include "support/StoredConnection.hpp"
 

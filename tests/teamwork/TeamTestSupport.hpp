@@ -15,8 +15,8 @@
 #include "Model/ConnectionWithSpecificationFactory.hpp"
 #include "Model/PlanData.hpp"
 #include "Model/TessaryPtr.hpp"
-#include "TVAPI/Sim.hpp"
-#include "TVAPI/SimTeamwork.hpp"
+#include "TVSim/Sim.hpp"
+#include "TVSim/SimTeamwork.hpp"
 
 namespace TeamTest {
 

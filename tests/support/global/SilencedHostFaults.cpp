@@ -8,7 +8,7 @@
 
 #include "DG/BrowserSim.hpp"
 #include "PK/Memory.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 
 namespace {
 

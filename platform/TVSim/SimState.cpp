@@ -1,6 +1,6 @@
 // The simulated host's process-wide state: the open project, the journal of
 // host calls, the faults and hooks tests set up, and Reset.
-#include "TVAPI/SimState.hpp"
+#include "TVSim/SimState.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -10,7 +10,7 @@
 #include "PK/Guid.hpp"
 #include "TVAPI/Report.hpp"
 #include "TVAPI/Resources.hpp"
-#include "TVAPI/SimTeamworkHooks.hpp"
+#include "TVSim/SimTeamworkHooks.hpp"
 
 namespace TVSim::Detail {
 

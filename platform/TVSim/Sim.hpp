@@ -95,10 +95,12 @@
 // std::invalid_argument on a test's own mistakes (an unknown guid or layer).
 //
 // Team work with several members, each on a copy of the project, sharing a
-// team-work server: TVAPI/SimTeamwork.hpp (TVSim::Teamwork).
+// team-work server: TVSim/SimTeamwork.hpp (TVSim::Teamwork).
 //
 // Each test runs in its own process; Reset() is there for the demo and for
 // tests that stage several projects.
+#include "TVSim/Guard.hpp"
+
 #include <cstring>
 #include <functional>
 #include <memory>

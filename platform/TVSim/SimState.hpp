@@ -1,6 +1,8 @@
 #pragma once
 // Internals of the simulated host, shared by the files that implement the
-// TVAPI_ functions and TVSim. Nothing outside platform/TVAPI includes this.
+// TVAPI_ functions and TVSim. Nothing outside platform/TVSim includes this.
+#include "TVSim/Guard.hpp"
+
 #include <algorithm>
 #include <deque>
 #include <sstream>
@@ -8,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 
 namespace TVSim::Detail {
 

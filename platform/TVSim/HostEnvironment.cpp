@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "TVAPI/Resources.hpp"
-#include "TVAPI/SimElemTypes.hpp"
-#include "TVAPI/SimState.hpp"
+#include "TVSim/SimElemTypes.hpp"
+#include "TVSim/SimState.hpp"
 
 using TVSim::Element;
 using TVSim::Detail::Host;
