@@ -99,8 +99,6 @@
 //
 // Each test runs in its own process; Reset() is there for the demo and for
 // tests that stage several projects.
-#include "TVSim/Guard.hpp"
-
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -114,6 +112,7 @@
 #include "PK/Array.hpp"
 #include "PK/HashTable.hpp"
 #include "TVAPI/APIFunctions.hpp"
+#include "TVSim/Guard.hpp"
 
 namespace TVSim {
 

@@ -1,12 +1,11 @@
 #pragma once
 // What the simulated host knows of element kinds: the selection reference of
 // each type, the type behind a reference, and the type's display name.
-#include "TVSim/Guard.hpp"
-
 #include <optional>
 
 #include "PK/UniString.hpp"
 #include "TVAPI/APIElemTypes.hpp"
+#include "TVSim/Guard.hpp"
 
 namespace TVSim::Detail {
 

@@ -1,8 +1,6 @@
 #pragma once
 // Internals of the simulated host, shared by the files that implement the
 // TVAPI_ functions and TVSim. Nothing outside platform/TVSim includes this.
-#include "TVSim/Guard.hpp"
-
 #include <algorithm>
 #include <deque>
 #include <sstream>
@@ -10,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "TVSim/Guard.hpp"
 #include "TVSim/Sim.hpp"
 
 namespace TVSim::Detail {

@@ -61,10 +61,9 @@
 // team work that is not running, an unknown member. Closing the project
 // (CloseProject, OpenProject) or TVSim::Reset ends team work and forgets
 // every member's copy.
-#include "TVSim/Guard.hpp"
-
 #include "PK/Types.hpp"
 #include "PK/UniString.hpp"
+#include "TVSim/Guard.hpp"
 
 namespace TVSim {
 

@@ -5,7 +5,6 @@
 // classifies and how many elements an element owns are worked out by each
 // copy for itself, and the order of entries in a table is not content.
 #include "TVSim/Guard.hpp"
-
 #include "TVSim/SimState.hpp"
 
 namespace TVSim::Detail {

@@ -2,7 +2,6 @@
 // Where the host's own state meets the team-work server (TVSim/SimTeamwork.hpp).
 // Outside team work each hook does nothing (and answers false).
 #include "TVSim/Guard.hpp"
-
 #include "TVSim/SimState.hpp"
 
 namespace TVSim::Detail {
