@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "DG/BrowserSim.hpp"
+#include "TVSim/Web.hpp"
 #include "DG/Panel.hpp"
 #include "DemoPage.hpp"
 #include "Model/AddonVersion.hpp"

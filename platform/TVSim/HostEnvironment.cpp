@@ -3,7 +3,7 @@
 // utilities, the navigator, and the progress window.
 #include <algorithm>
 
-#include "TVAPI/Resources.hpp"
+#include "TVSim/Resources.hpp"
 #include "TVSim/SimElemTypes.hpp"
 #include "TVSim/SimState.hpp"
 

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "DG/Alerts.hpp"
 #include "PK/DebugOutput.hpp"
 #include "PK/Guid.hpp"
-#include "TVAPI/Report.hpp"
 #include "TVAPI/Resources.hpp"
+#include "TVSim/Alerts.hpp"
+#include "TVSim/Report.hpp"
 #include "TVSim/SimTeamworkHooks.hpp"
 
 namespace TVSim::Detail {

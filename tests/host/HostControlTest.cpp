@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "DG/Alerts.hpp"
+#include "TVSim/Alerts.hpp"
 #include "TVSim/Sim.hpp"
 #include "support/HandleLeakCheck.hpp"
 #include "support/TempDir.hpp"
