@@ -21,7 +21,7 @@
 #include <utility>
 
 #include "Model/Issue/ElementsAssociation.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "support/Project.hpp"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "Batch.hpp"
 #include "PK/HashTable.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 
 namespace {

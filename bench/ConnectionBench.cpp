@@ -33,7 +33,7 @@
 #include "Model/PlanData.hpp"
 #include "Model/TessaryPtr.hpp"
 #include "PK/Memory.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Api/ModulDataWrapper.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 #include "support/StoredRecords.hpp"

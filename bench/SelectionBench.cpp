@@ -20,7 +20,7 @@
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Manager.hpp"
 #include "PK/Convert.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Tessary/Api/Tessary.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 

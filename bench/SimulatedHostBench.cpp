@@ -5,7 +5,7 @@
 // listing an item's elements. None of it may cost more than its result.
 #include <benchmark/benchmark.h>
 
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "DG/BrowserSim.hpp"
+#include "TVSim/Web.hpp"
 #include "DG/Panel.hpp"
 #include "DemoPage.hpp"
 #include "Model/AddonVersion.hpp"
@@ -20,7 +20,7 @@
 #include "Model/Manager.hpp"
 #include "PK/Pref.hpp"
 #include "PK/Runnable.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Tessary/Implementation/TessaryBrowser.hpp"
 #include "Torvel/Api/TorvelEventSource.hpp"
 #include "Torvel/Implementation/Torvel.hpp"

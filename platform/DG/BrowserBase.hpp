@@ -1,6 +1,6 @@
 #pragma once
 // The browser control of the dialog library. Here it is a headless substitute
-// on a real script engine (see Sim.hpp's TVSim::Web for what tests control):
+// on a real script engine (TVSim/Web.hpp is what tests control):
 // pages come from a table of address -> HTML, each load runs the page's
 // inline scripts in a fresh engine with the little of a browser a page of
 // the add-on needs, and calls from a page to a registered script object

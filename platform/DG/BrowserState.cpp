@@ -43,7 +43,12 @@ void Post(std::function<void()> work) { PK::MessageLoopExecutor().Execute(std::m
 
 }  // namespace
 
-BrowserState::BrowserState(BrowserBase& owner) : _owner(owner), _shownUrl(TVSim::Web::HtmlPageUrl) {
+WebWorld& World() {
+    static WebWorld world;
+    return world;
+}
+
+BrowserState::BrowserState(BrowserBase& owner) : _owner(owner), _shownUrl(HtmlPageUrl) {
     World().browsers.push_back(this);
 }
 
@@ -81,12 +86,12 @@ void BrowserState::Show(const Navigation& navigation) {
     PK::UniString html;
     PK::UniString url;
     if (navigation.isHtml) {
-        url = TVSim::Web::HtmlPageUrl;
+        url = HtmlPageUrl;
         html = navigation.target;
     } else if (World().online && World().pages.Get(navigation.target, &html)) {
         url = navigation.target;
     } else {
-        url = TVSim::Web::ErrorPageUrl;
+        url = ErrorPageUrl;
         html = ErrorPageHtml;
     }
     _shown = navigation;

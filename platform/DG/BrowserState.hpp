@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "DG/BrowserSim.hpp"
 #include "DG/JSObject.hpp"
 #include "DG/ScriptContext.hpp"
+#include "DG/WebWorld.hpp"
 
 namespace DG {
 class BrowserBase;
@@ -36,7 +36,7 @@ public:
     void SetOnline(bool online);
     void AdvanceTo(std::uint64_t time);
 
-    const TVSim::Web::Record& GetRecord() const { return _record; }
+    const BrowserRecord& GetRecord() const { return _record; }
     const PK::UniString& GetShownUrl() const { return _shownUrl; }
     const PK::UniString& GetShownHtml() const { return _shownHtml; }
     std::optional<PK::UniString> Evaluate(const PK::UniString& script, PK::UniString* error);
@@ -66,7 +66,7 @@ private:
     PK::UniString _shownHtml;
     std::shared_ptr<ScriptContext> _page;
     std::vector<PK::Ref<JSObject>> _objects;
-    TVSim::Web::Record _record;
+    BrowserRecord _record;
 };
 
 }  // namespace DG::Detail

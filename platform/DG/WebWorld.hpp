@@ -1,15 +1,32 @@
 #pragma once
 // What all substitute browser controls of the process share: the reachable
-// pages, the network state, the virtual clock and the live controls.
-// Internal to the substitute; tests use BrowserSim.hpp.
+// pages, the network state, the virtual clock and the live controls; and what
+// each control records of its pages. Internal to the substitute; tests and
+// the demo control it through TVSim/Web.hpp.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "PK/HashTable.hpp"
 #include "PK/UniString.hpp"
 
 namespace DG::Detail {
+
+// The engine's own page for an address it cannot reach.
+inline constexpr char ErrorPageUrl[] = "engine-error://errorpage/";
+// The address of an HTML text shown with LoadHTML, and of the first, empty page.
+inline constexpr char HtmlPageUrl[] = "about:blank";
+
+struct BrowserRecord {
+    std::vector<PK::UniString> shownUrls;        // every address a load showed, in order
+    std::vector<PK::UniString> executedScripts;  // every ExecuteJS script, in order
+    std::vector<PK::UniString> executeErrors;    // why an ExecuteJS script failed, in order
+    std::vector<PK::UniString> pageErrors;       // errors the page's own scripts did not catch
+    std::vector<PK::UniString> alerts;
+    std::vector<PK::UniString> warnings;                                  // console.warn
+    std::vector<std::pair<PK::UniString, PK::UniString>> deletedCookies;  // (address, name)
+};
 
 class BrowserState;
 

@@ -3,8 +3,6 @@
 // Resources folder, one file per list: "StringList-<id>.txt", each line
 // "<index><TAB><text>" (index from 1; "\n", "\t" and "\\" escapes in the
 // text; lines starting with '#' are comments). Lists are read on first use.
-#include <filesystem>
-
 #include "PK/UniString.hpp"
 
 using PKResModule = int;
@@ -15,9 +13,3 @@ PKResModule TVAPI_GetOwnResModule();
 // Reads string index of list resID into str; false when the list or the index
 // does not exist (str is then left unchanged).
 bool RSGetIndString(PK::UniString* str, int resID, int index, PKResModule module, int stringType = 0);
-
-namespace TVSim::Resources {
-// Points the resource reader at another folder (and forgets what it read).
-void SetFolder(const std::filesystem::path& folder);
-std::filesystem::path GetFolder();
-}  // namespace TVSim::Resources

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Api/RecordComparisons.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 #include "support/FakeTorvel.hpp"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Api/ProcessWindow.hpp"
 #include "Torvel/Api/WindowId.hpp"
 #include "Torvel/Implementation/Torvel.hpp"

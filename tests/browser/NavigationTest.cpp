@@ -2,7 +2,7 @@
 // page, the connection-state reports, the object check and the quick login.
 #include <gtest/gtest.h>
 
-#include "DG/BrowserSim.hpp"
+#include "TVSim/Web.hpp"
 #include "DG/JSValue.hpp"
 #include "PK/Runnable.hpp"
 #include "Tessary/Implementation/ConnectionStateScript.hpp"

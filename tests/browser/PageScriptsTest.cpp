@@ -3,7 +3,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
-#include "DG/BrowserSim.hpp"
+#include "TVSim/Web.hpp"
 #include "Tessary/Api/AssociableTypeGroup.hpp"
 #include "Tessary/Implementation/StringParam.hpp"
 #include "Util/Formatters.hpp"

@@ -4,7 +4,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
-#include "DG/BrowserSim.hpp"
+#include "TVSim/Web.hpp"
 #include "DG/JSArray.hpp"
 #include "DG/JSObject.hpp"
 #include "DG/JSValue.hpp"

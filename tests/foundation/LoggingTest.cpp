@@ -7,7 +7,7 @@
 #include "IO/Location.hpp"
 #include "PK/DebugOutput.hpp"
 #include "PK/Pref.hpp"
-#include "TVAPI/Report.hpp"
+#include "TVSim/Report.hpp"
 #include "Util/Log.hpp"
 #include "support/LogCapture.hpp"
 #include "support/TempDir.hpp"

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "support/HandleLeakCheck.hpp"
 #include "support/HostCalls.hpp"
 

@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "DG/Alerts.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Alerts.hpp"
+#include "TVSim/Sim.hpp"
 #include "support/HandleLeakCheck.hpp"
 #include "support/TempDir.hpp"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "PK/Runnable.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "support/HostCalls.hpp"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "support/HandleLeakCheck.hpp"
 #include "support/HostCalls.hpp"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "PK/Runnable.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Api/TorvelEventSource.hpp"
 #include "support/LogCapture.hpp"
 

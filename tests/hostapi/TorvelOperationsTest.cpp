@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Api/DatabaseId.hpp"
 #include "Torvel/Api/ModulDataWrapper.hpp"
 #include "Torvel/Implementation/Torvel.hpp"

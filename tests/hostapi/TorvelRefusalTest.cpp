@@ -13,7 +13,7 @@
 #include <typeinfo>
 #include <vector>
 
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Api/DatabaseId.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 #include "support/HandleLeakCheck.hpp"

@@ -13,7 +13,7 @@
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "PK/Time.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "support/ElementsIssue.hpp"
 #include "support/LogCapture.hpp"

@@ -10,7 +10,7 @@
 #include "Model/Issue/UnknownError.hpp"
 #include "Model/Issue/UpdateElementsProperties.hpp"
 #include "PK/Time.hpp"
-#include "TVAPI/Resources.hpp"
+#include "TVSim/Resources.hpp"
 #include "support/ElementsIssue.hpp"
 #include "support/LogCapture.hpp"
 #include "support/Project.hpp"

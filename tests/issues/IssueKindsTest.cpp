@@ -7,7 +7,7 @@
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
-#include "TVAPI/Resources.hpp"
+#include "TVSim/Resources.hpp"
 #include "support/LogCapture.hpp"
 #include "support/Project.hpp"
 #include "support/TempDir.hpp"

@@ -8,7 +8,7 @@
 
 #include "Model/Errors.hpp"
 #include "Model/PlanData.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "support/AddOn.hpp"
 #include "support/LogCapture.hpp"
 #include "support/StoredRecords.hpp"

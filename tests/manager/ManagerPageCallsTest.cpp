@@ -10,7 +10,7 @@
 #include "Model/Issue/Collection.hpp"
 #include "Model/PlanData.hpp"
 #include "PK/Runnable.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Tessary/Api/AllState.hpp"
 #include "support/AddOn.hpp"
 #include "support/LogCapture.hpp"

@@ -6,7 +6,7 @@
 
 #include <sstream>
 
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "support/AddOn.hpp"
 #include "support/LogCapture.hpp"
 #include "support/StoredRecords.hpp"

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "support/LogCapture.hpp"
 #include "support/Team.hpp"
 

@@ -10,7 +10,7 @@
 #include "IO/MemoryChannel.hpp"
 #include "Model/Errors.hpp"
 #include "Model/PlanData.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 #include "support/HandleLeakCheck.hpp"
 #include "support/LogCapture.hpp"

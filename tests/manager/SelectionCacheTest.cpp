@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "Model/SelectionCache.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 #include "support/LogCapture.hpp"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "Model/Element.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 #include "support/LogCapture.hpp"
 

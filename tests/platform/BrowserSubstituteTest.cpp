@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "DG/Browser.hpp"
-#include "DG/BrowserSim.hpp"
+#include "TVSim/Web.hpp"
 #include "DG/JSArray.hpp"
 #include "DG/JSFunction.hpp"
 #include "DG/JSObject.hpp"

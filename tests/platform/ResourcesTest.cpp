@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "TVAPI/Resources.hpp"
+#include "TVSim/Resources.hpp"
 #include "support/TempDir.hpp"
 
 TEST(Resources, ReadsItemsByListAndIndexWithEscapes) {

@@ -1,6 +1,6 @@
 #include "support/BrowserUnderTest.hpp"
 
-#include "DG/BrowserSim.hpp"
+#include "TVSim/Web.hpp"
 #include "DG/JSArray.hpp"
 #include "DG/JSFunction.hpp"
 #include "DG/JSObject.hpp"

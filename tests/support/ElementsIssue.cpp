@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Torvel/Api/Torvel.hpp"
 
 namespace TestSupport {

@@ -19,7 +19,7 @@
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/PlanData.hpp"
 #include "Model/TessaryPtr.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Tessary/Api/Properties.hpp"
 #include "support/RecordingPage.hpp"
 #include "support/StoredRecords.hpp"

@@ -15,7 +15,7 @@
 #include "PK/Guid.hpp"
 #include "PK/HashTable.hpp"
 #include "PK/UniString.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 #include "Tessary/Api/Properties.hpp"
 
 namespace TestSupport {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "Model/ConnectionWithSpecificationFactory.hpp"
-#include "TVAPI/SimTeamwork.hpp"
+#include "TVSim/SimTeamwork.hpp"
 #include "support/AddOn.hpp"
 
 namespace TestSupport {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "PK/Runnable.hpp"
-#include "TVAPI/Sim.hpp"
-#include "TVAPI/SimTeamwork.hpp"
+#include "TVSim/Sim.hpp"
+#include "TVSim/SimTeamwork.hpp"
 #include "support/HandleLeakCheck.hpp"
 #include "support/HostCalls.hpp"
 

@@ -6,9 +6,9 @@
 // would pass over them in silence; this check fails the binary instead.
 #include <gtest/gtest.h>
 
-#include "DG/BrowserSim.hpp"
+#include "TVSim/Web.hpp"
 #include "PK/Memory.hpp"
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Sim.hpp"
 
 namespace {
 

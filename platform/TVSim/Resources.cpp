@@ -1,4 +1,4 @@
-#include "TVAPI/Resources.hpp"
+#include "TVSim/Resources.hpp"
 
 #include "PK/KeyValueFile.hpp"
 

@@ -1,8 +1,8 @@
 // Host calls about what add-ons keep in the project (module data and unique
 // add-on objects) and about team work.
 #include "PK/Guid.hpp"
-#include "TVAPI/SimState.hpp"
-#include "TVAPI/SimTeamworkHooks.hpp"
+#include "TVSim/SimState.hpp"
+#include "TVSim/SimTeamworkHooks.hpp"
 
 using TVSim::AddOnObject;
 using TVSim::Detail::FromHandle;

@@ -1,7 +1,8 @@
 #pragma once
-// Where the host's own state meets the team-work server (TVAPI/SimTeamwork.hpp).
+// Where the host's own state meets the team-work server (TVSim/SimTeamwork.hpp).
 // Outside team work each hook does nothing (and answers false).
-#include "TVAPI/SimState.hpp"
+#include "TVSim/Guard.hpp"
+#include "TVSim/SimState.hpp"
 
 namespace TVSim::Detail {
 

@@ -1,4 +1,4 @@
-#include "TVAPI/SimTeamworkCompare.hpp"
+#include "TVSim/SimTeamworkCompare.hpp"
 
 namespace TVSim::Detail {
 

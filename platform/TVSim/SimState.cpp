@@ -1,16 +1,16 @@
 // The simulated host's process-wide state: the open project, the journal of
 // host calls, the faults and hooks tests set up, and Reset.
-#include "TVAPI/SimState.hpp"
+#include "TVSim/SimState.hpp"
 
 #include <algorithm>
 #include <cstring>
 
-#include "DG/Alerts.hpp"
 #include "PK/DebugOutput.hpp"
 #include "PK/Guid.hpp"
-#include "TVAPI/Report.hpp"
 #include "TVAPI/Resources.hpp"
-#include "TVAPI/SimTeamworkHooks.hpp"
+#include "TVSim/Alerts.hpp"
+#include "TVSim/Report.hpp"
+#include "TVSim/SimTeamworkHooks.hpp"
 
 namespace TVSim::Detail {
 

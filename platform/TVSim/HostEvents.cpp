@@ -2,8 +2,8 @@
 // merge handlers), and the events tests fire through those registrations.
 #include <algorithm>
 
-#include "TVAPI/SimElemTypes.hpp"
-#include "TVAPI/SimState.hpp"
+#include "TVSim/SimElemTypes.hpp"
+#include "TVSim/SimState.hpp"
 
 using TVSim::Registrations;
 using TVSim::Detail::CallIntoAddOn;

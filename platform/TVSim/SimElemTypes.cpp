@@ -1,4 +1,4 @@
-#include "TVAPI/SimElemTypes.hpp"
+#include "TVSim/SimElemTypes.hpp"
 
 #include <array>
 #include <cctype>

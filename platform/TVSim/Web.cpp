@@ -1,16 +1,8 @@
-#include "DG/BrowserSim.hpp"
+#include "TVSim/Web.hpp"
 
 #include <algorithm>
 
 #include "DG/BrowserState.hpp"
-#include "DG/WebWorld.hpp"
-
-namespace DG::Detail {
-WebWorld& World() {
-    static WebWorld world;
-    return world;
-}
-}  // namespace DG::Detail
 
 namespace TVSim::Web {
 

@@ -3,7 +3,7 @@
 // its subscriber asked for; the host delivers it once control is back in its
 // main loop (PK::MainMessageLoop::RunPending), never in the middle of a call.
 #include "PK/Runnable.hpp"
-#include "TVAPI/SimState.hpp"
+#include "TVSim/SimState.hpp"
 
 namespace TVSim::Detail {
 

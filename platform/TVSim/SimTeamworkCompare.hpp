@@ -4,7 +4,8 @@
 // travels counts: who holds a reservation, which elements an item
 // classifies and how many elements an element owns are worked out by each
 // copy for itself, and the order of entries in a table is not content.
-#include "TVAPI/SimState.hpp"
+#include "TVSim/Guard.hpp"
+#include "TVSim/SimState.hpp"
 
 namespace TVSim::Detail {
 

@@ -95,7 +95,7 @@
 // std::invalid_argument on a test's own mistakes (an unknown guid or layer).
 //
 // Team work with several members, each on a copy of the project, sharing a
-// team-work server: TVAPI/SimTeamwork.hpp (TVSim::Teamwork).
+// team-work server: TVSim/SimTeamwork.hpp (TVSim::Teamwork).
 //
 // Each test runs in its own process; Reset() is there for the demo and for
 // tests that stage several projects.
@@ -112,6 +112,7 @@
 #include "PK/Array.hpp"
 #include "PK/HashTable.hpp"
 #include "TVAPI/APIFunctions.hpp"
+#include "TVSim/Guard.hpp"
 
 namespace TVSim {
 

@@ -63,6 +63,7 @@
 // every member's copy.
 #include "PK/Types.hpp"
 #include "PK/UniString.hpp"
+#include "TVSim/Guard.hpp"
 
 namespace TVSim {
 

@@ -1,6 +1,6 @@
 #pragma once
 // Internals of the simulated host, shared by the files that implement the
-// TVAPI_ functions and TVSim. Nothing outside platform/TVAPI includes this.
+// TVAPI_ functions and TVSim. Nothing outside platform/TVSim includes this.
 #include <algorithm>
 #include <deque>
 #include <sstream>
@@ -8,7 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "TVAPI/Sim.hpp"
+#include "TVSim/Guard.hpp"
+#include "TVSim/Sim.hpp"
 
 namespace TVSim::Detail {
 

@@ -8,15 +8,15 @@
 // copy shows them relative to its user, as the host does, and they are
 // gathered from it whenever the server needs them (switching away, sending,
 // receiving) and spread to it when it becomes current.
-#include "TVAPI/SimTeamwork.hpp"
+#include "TVSim/SimTeamwork.hpp"
 
 #include <memory>
 #include <stdexcept>
 #include <type_traits>
 #include <vector>
 
-#include "TVAPI/SimTeamworkCompare.hpp"
-#include "TVAPI/SimTeamworkHooks.hpp"
+#include "TVSim/SimTeamworkCompare.hpp"
+#include "TVSim/SimTeamworkHooks.hpp"
 
 namespace TVSim::Detail {
 

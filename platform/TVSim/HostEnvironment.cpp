@@ -3,9 +3,9 @@
 // utilities, the navigator, and the progress window.
 #include <algorithm>
 
-#include "TVAPI/Resources.hpp"
-#include "TVAPI/SimElemTypes.hpp"
-#include "TVAPI/SimState.hpp"
+#include "TVSim/Resources.hpp"
+#include "TVSim/SimElemTypes.hpp"
+#include "TVSim/SimState.hpp"
 
 using TVSim::Element;
 using TVSim::Detail::Host;

@@ -1,6 +1,6 @@
 // Host calls about classification systems and their item trees.
 #include "PK/Guid.hpp"
-#include "TVAPI/SimState.hpp"
+#include "TVSim/SimState.hpp"
 
 using TVSim::ClassificationItem;
 using TVSim::ClassificationSystem;

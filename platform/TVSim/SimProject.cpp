@@ -6,8 +6,8 @@
 #include <stdexcept>
 
 #include "PK/Guid.hpp"
-#include "TVAPI/SimState.hpp"
-#include "TVAPI/SimTeamworkHooks.hpp"
+#include "TVSim/SimState.hpp"
+#include "TVSim/SimTeamworkHooks.hpp"
 
 namespace TVSim {
 

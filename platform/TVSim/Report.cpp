@@ -1,4 +1,4 @@
-#include "TVAPI/Report.hpp"
+#include "TVSim/Report.hpp"
 
 #include <cstdio>
 

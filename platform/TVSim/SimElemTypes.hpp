@@ -5,6 +5,7 @@
 
 #include "PK/UniString.hpp"
 #include "TVAPI/APIElemTypes.hpp"
+#include "TVSim/Guard.hpp"
 
 namespace TVSim::Detail {
 

@@ -2,8 +2,8 @@
 // selection, element sets, and changing their classification and property
 // values.
 #include "PK/Guid.hpp"
-#include "TVAPI/SimElemTypes.hpp"
-#include "TVAPI/SimState.hpp"
+#include "TVSim/SimElemTypes.hpp"
+#include "TVSim/SimState.hpp"
 
 using TVSim::Element;
 using TVSim::PropertyDefinition;

@@ -1,6 +1,6 @@
 // Host calls about property groups and property definitions.
 #include "PK/Guid.hpp"
-#include "TVAPI/SimState.hpp"
+#include "TVSim/SimState.hpp"
 
 using TVSim::PropertyDefinition;
 using TVSim::PropertyGroup;

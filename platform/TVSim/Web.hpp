@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "DG/BrowserBase.hpp"
+#include "DG/WebWorld.hpp"
 #include "PK/UniString.hpp"
+#include "TVSim/Guard.hpp"
 
 namespace TVSim::Web {
 
-// The engine's own page for an address it cannot reach.
-inline constexpr char ErrorPageUrl[] = "engine-error://errorpage/";
-// The address of an HTML text shown with LoadHTML, and of the first, empty page.
-inline constexpr char HtmlPageUrl[] = "about:blank";
+using DG::Detail::ErrorPageUrl;
+using DG::Detail::HtmlPageUrl;
 
 // An address of the table loads its HTML while online; any other address,
 // and every address while offline, loads the error page.
@@ -44,15 +44,7 @@ void Reset();
 // into the control (a real host would not survive them).
 const std::vector<std::string>& GetEscapedExceptions();
 
-struct Record {
-    std::vector<PK::UniString> shownUrls;        // every address a load showed, in order
-    std::vector<PK::UniString> executedScripts;  // every ExecuteJS script, in order
-    std::vector<PK::UniString> executeErrors;    // why an ExecuteJS script failed, in order
-    std::vector<PK::UniString> pageErrors;       // errors the page's own scripts did not catch
-    std::vector<PK::UniString> alerts;
-    std::vector<PK::UniString> warnings;         // console.warn
-    std::vector<std::pair<PK::UniString, PK::UniString>> deletedCookies;  // (address, name)
-};
+using Record = DG::Detail::BrowserRecord;
 
 struct Access {
     static const Record& GetRecord(const DG::BrowserBase& browser);

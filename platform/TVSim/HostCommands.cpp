@@ -1,7 +1,7 @@
 // Commands: the host runs the add-on's body at once, inside an undo step or
 // outside the undo history. A command started inside another one runs as
 // part of the outer one; the host keeps no separate step for it.
-#include "TVAPI/SimState.hpp"
+#include "TVSim/SimState.hpp"
 
 using TVSim::Detail::CallIntoAddOn;
 using TVSim::Detail::Host;

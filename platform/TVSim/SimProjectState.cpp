@@ -2,7 +2,7 @@
 // calls: who may change what, which filter bits an element passes, and the
 // bookkeeping that keeps classifications, the selection and the notifications
 // they cause in step.
-#include "TVAPI/SimState.hpp"
+#include "TVSim/SimState.hpp"
 
 namespace TVSim::Detail {
 

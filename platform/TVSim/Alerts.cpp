@@ -1,7 +1,9 @@
-#include "DG/Alerts.hpp"
+#include "TVSim/Alerts.hpp"
 
 #include "PK/KeyValueFile.hpp"
+#include "TVSim/Resources.hpp"
 
+#include <deque>
 #include <fstream>
 #include <string>
 
