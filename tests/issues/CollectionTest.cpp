@@ -150,17 +150,6 @@ TEST_F(IssueCollection, RemovingGoesByTheObjectAndStampsItOnce) {
     // Clear forgets the issues, not the stamps.
     issues.Clear();
     EXPECT_EQ(Printed(issues), fmt::format("{{issues: [], deleted: [({},200)]}}", title->Guid()));
-
-    // Stored data written before duplicates were kept out holds an issue twice: a stamp takes both.
-    ASSERT_EQ(ReadInto(issues, TestSupport::IssueListRecord({WithType(*disk), WithType(*disk)})), PK::NoError);
-    Issue::Collection theirs(*connection);
-    theirs.AddIssue(disk);
-    theirs.Remove(disk);
-    EXPECT_TRUE(issues.MergeIn(theirs));
-    EXPECT_TRUE(issues.Get().IsEmpty());
-    // Nothing to take in: only what the merge's own refresh reports.
-    issues.AddIssue(MakeAt<Title>(100, "S", "P"));
-    EXPECT_FALSE(issues.MergeIn(Issue::Collection(*connection)));
 }
 
 TEST_F(IssueCollection, TheStampTableIsCutToTheLatest2000WhenItReaches4000) {
