@@ -1,76 +1,135 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "IO/MemoryChannel.hpp"
+#include "Model/Errors.hpp"
+#include "Model/Issue/BaseWithText.hpp"
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
+#include "Model/Issue/ElementsAssociation.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
+#include "Model/Issue/UpdateElementsProperties.hpp"
+#include "PK/Time.hpp"
 #include "TVSim/Resources.hpp"
+#include "Torvel/Api/Error.hpp"
+#include "Torvel/Api/Torvel.hpp"
+#include "support/ElementsIssue.hpp"
 #include "support/LogCapture.hpp"
 #include "support/Project.hpp"
 #include "support/TempDir.hpp"
 
 using namespace TessaryConnect;
 using namespace TessaryConnect::Model;
+using Title = Issue::CoudntUpdateProjectOrSpecTitle;
+using Item = Issue::MissingClassificationItem;
+using Unknown = Issue::UnknownError;
+using Assoc = Issue::ElementsAssociation;
+using Update = Issue::UpdateElementsProperties;
 using TestSupport::Clause;
+using TestSupport::E;
+using TestSupport::Es;
+using TestSupport::groundFloor;
 
 namespace {
 
-const Api::Properties noCode = [] {
-    Api::Properties clause = Clause("c", "");
-    clause.Delete(Api::Properties::Name::Code);
-    return clause;
-}();
+using IssuePtr = std::shared_ptr<Issue::Base>;
+using Bytes = std::vector<char>;
+using S = Issue::Severity;
 
-PK::UniString IssueText(const ConnectionWithSpecification& connection, int item) {
-    PK::UniString text;
-    EXPECT_TRUE(RSGetIndString(&text, Issue::issueTextsResID, item, TVAPI_GetOwnResModule())) << item;
-    return connection.ResolveVariables(text, {}, {});
+std::shared_ptr<Assoc> AssocOf(Assoc::Type type, PK::Array<PK::Guid> elements, const PK::UniString& clause = "c") {
+    return std::make_shared<Assoc>(type, clause, std::move(elements), groundFloor);
 }
+
+std::shared_ptr<Update> UpdateOf(Update::Type type, PK::Array<PK::Guid> elements) {
+    return std::make_shared<Update>(type, "c", std::move(elements), groundFloor);
+}
+
+IssuePtr ItemOf(const PK::UniString& code, const PK::UniString& title = "Title") {
+    Api::Properties clause = Clause("c", code, title);
+    if (code.IsEmpty()) clause.Delete(Api::Properties::Name::Code);
+    return std::make_shared<Item>(clause);
+}
+
+Bytes Stored(const Issue::Base& issue) {
+    return TestSupport::Written([&](PK::OChannel& oc) { EXPECT_EQ(issue.WriteWithType(oc), PK::NoError); });
+}
+
+std::unique_ptr<Issue::Base> ReadBack(const Bytes& bytes) {
+    IO::MemoryIChannel32 ic(bytes.data(), bytes.size());
+    return Issue::Base::CreateAndRead(ic);
+}
+
+std::string Printed(const Issue::Base& issue) { return fmt::format("{}", issue); }
 
 }  // namespace
 
-TEST(IssueKinds, ANewerIssueDropsTheOlderOneOnlyWhenItSaysTheSame) {
-    using Title = Issue::CoudntUpdateProjectOrSpecTitle;
-    using Item = Issue::MissingClassificationItem;
-    using Unknown = Issue::UnknownError;
+TEST(IssueKinds, ANewIssueHasAFreshIdentityThatItsClonesAndTheConnectionsCopyKeep) {
+    PK::Clock::Set(5000);
+    const auto title = std::make_shared<Title>("Spec B", "Project B");
+    EXPECT_NE(title->Guid(), Unknown().Guid());
+    EXPECT_EQ(title->CreationTime(), 5000);
+    EXPECT_TRUE(Item().Guid().IsNull());  // made to be read: nothing of its own until read
+    PK::Clock::Set(6000);
+    const std::shared_ptr<Issue::Base> clone(title->Clone());
+    EXPECT_EQ(Printed(*clone), Printed(*title));
+
+    TestSupport::Project p;
+    TestSupport::StoredConnection record;
+    record.issues.Push(title);
+    const TestSupport::ConnectionPtr connection = p.Read(record.Bytes());
+    Issue::BaseWithText withTitle(connection, title);
+    EXPECT_EQ(withTitle, Issue::BaseWithText(connection, title));
+    EXPECT_FALSE(withTitle == Issue::BaseWithText(connection, clone));
+    EXPECT_TRUE(withTitle.IsFixable());
+    EXPECT_EQ(fmt::format("{}", withTitle), fmt::format("Issue::BaseWithText{{{}}}", title->GetString(*connection)));
+    // The connection lists its own copy of the issue; removing that one takes it off the list.
+    PK::Array<Issue::BaseWithText> listed = connection->GetIssuesWithText();
+    ASSERT_EQ(listed.GetSize(), 1u);
+    EXPECT_EQ(Printed(listed[0].GetIssue()), Printed(*title));
+    connection->TV().CallCommand("Remove", [&] { listed[0].Remove(); });
+    EXPECT_TRUE(connection->GetIssuesWithText().IsEmpty());
+}
+
+TEST(IssueKinds, ANewerIssueAbsorbsWhatItRepeatsOfAnOlderOne) {
+    const auto title = [] { return std::make_shared<Title>("S2", "P2"); };
+    const auto unknown = [](const char* hint) { return std::make_shared<Unknown>(hint); };
+    const auto lockedB = [] { return AssocOf(Assoc::Type::AssocLockedElement, Es({2})); };
+    const auto updateA = [] { return UpdateOf(Update::Type::Unknown, Es({1})); };
     struct Row {
         const char* what;
-        std::shared_ptr<Issue::Base> newer, older;
+        IssuePtr newer, older;
         Issue::Outcome expected;
+        PK::Array<PK::Guid> olderLeft = {};
         bool assertionLogged = false;
     };
     const std::vector<Row> rows = {
-        {"title supersedes any older title",
-         std::make_shared<Title>("S2", "P2"),
-         std::make_shared<Title>("S1", "P1"),
-         {true, false}},
-        {"title leaves other kinds", std::make_shared<Title>("S2", "P2"), std::make_shared<Unknown>(), {}},
-        {"title drops an empty older title",
-         std::make_shared<Title>("S2", "P2"),
-         std::make_shared<Title>("", ""),
-         {true, false},
-         true},
-        {"same clause code",
-         std::make_shared<Item>(Clause("c", "B10")),
-         std::make_shared<Item>(Clause("c", "B10", "Old")),
-         {true, false}},
-        {"other clause code",
-         std::make_shared<Item>(Clause("c", "B10")),
-         std::make_shared<Item>(Clause("c", "B11")),
-         {}},
-        {"newer without a code", std::make_shared<Item>(noCode), std::make_shared<Item>(Clause("c", "B10")), {}},
-        {"older without a code", std::make_shared<Item>(Clause("c", "B10")), std::make_shared<Item>(noCode), {}},
-        {"neither has a code", std::make_shared<Item>(noCode), std::make_shared<Item>(noCode), {}},
-        {"missing item leaves unknown", std::make_shared<Item>(Clause("c", "B10")), std::make_shared<Unknown>(), {}},
-        {"same hint", std::make_shared<Unknown>("disk"), std::make_shared<Unknown>("disk"), {true, false}},
-        {"two empty hints", std::make_shared<Unknown>(), std::make_shared<Unknown>(), {true, false}},
-        {"other hint", std::make_shared<Unknown>("disk"), std::make_shared<Unknown>("net"), {}},
-        {"unknown leaves missing item", std::make_shared<Unknown>(), std::make_shared<Item>(Clause("c", "B10")), {}},
-        {"unknown keeps an empty older issue", std::make_shared<Unknown>(), std::make_shared<Title>("", ""), {}, true},
-        {"nothing older", std::make_shared<Unknown>(), nullptr, {}},
+        {"title supersedes any older title", title(), std::make_shared<Title>("S1", "P1"), {true, false}},
+        {"title leaves other kinds", title(), unknown(""), {}},
+        {"title drops an empty older title", title(), std::make_shared<Title>("", ""), {true, false}, {}, true},
+        {"same clause code", ItemOf("B10"), ItemOf("B10", "Old"), {true, false}},
+        {"other clause code", ItemOf("B10"), ItemOf("B11"), {}},
+        {"newer without a code", ItemOf(""), ItemOf("B10"), {}},
+        {"older without a code", ItemOf("B10"), ItemOf(""), {}},
+        {"neither has a code", ItemOf(""), ItemOf(""), {}},
+        {"item leaves unknown", ItemOf("B10"), unknown(""), {}},
+        {"same hint", unknown("disk"), unknown("disk"), {true, false}},
+        {"two empty hints", unknown(""), unknown(""), {true, false}},
+        {"other hint", unknown("disk"), unknown("net"), {}},
+        {"unknown leaves item", unknown(""), ItemOf("B10"), {}},
+        {"unknown keeps an empty older issue", unknown(""), std::make_shared<Title>("", ""), {}, {}, true},
+        {"association takes part", lockedB(), AssocOf(Assoc::Type::AssocUnknown, Es({1, 2})), {false, true}, Es({1})},
+        {"association takes all", lockedB(), AssocOf(Assoc::Type::DisassocUnknown, Es({2, 2})), {true, true}},
+        {"association from update", lockedB(), UpdateOf(Update::Type::LockedElement, Es({2})), {true, true}},
+        {"association leaves other kinds", lockedB(), unknown(""), {}},
+        {"association drops an empty", lockedB(), AssocOf(Assoc::Type::AssocUnknown, {}), {true, false}, {}, true},
+        {"update from update", updateA(), UpdateOf(Update::Type::OnLockedLayer, Es({1, 2})), {false, true}, Es({2})},
+        {"update leaves association", updateA(), AssocOf(Assoc::Type::AssocUnknown, Es({1})), {}, Es({1})},
+        {"update keeps an empty", updateA(), UpdateOf(Update::Type::Unknown, {}), {}, {}, true},
+        {"nothing older", updateA(), nullptr, {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -79,49 +138,95 @@ TEST(IssueKinds, ANewerIssueDropsTheOlderOneOnlyWhenItSaysTheSame) {
         EXPECT_EQ(log.Has(spdlog::level::err, "failed assertion: !older->IsEmpty()"), row.assertionLogged);
         // A code that is not there never counts as a match, and never as a fault of the data.
         EXPECT_FALSE(log.Has(spdlog::level::err, "failed assertion: this->ContainsKey(Name::Code)"));
+        if (auto* older = dynamic_cast<Issue::ElementsAssociationBase*>(row.older.get())) {
+            EXPECT_EQ(older->GetErroredElements(), row.olderLeft);
+        }
     }
 }
 
-TEST(IssueKinds, ATitleIssueIsEmptyWithoutTitlesAndACopyEmptiedElsewhereEmptiesIt) {
-    Issue::CoudntUpdateProjectOrSpecTitle none("", "");
-    EXPECT_TRUE(none.IsEmpty());
-    EXPECT_TRUE(none.IsFixable());
-    Issue::CoudntUpdateProjectOrSpecTitle onlyProject("", "Project B");
-    EXPECT_FALSE(onlyProject.IsEmpty());
+// Team members may each settle part of one issue: copies keep what both still
+// say, and a refresh forgets what was handled or is gone from the project.
+TEST(IssueKinds, AnIssueKeepsOnlyWhatIsStillUnsettled) {
+    TestSupport::Project p;
+    const TestSupport::ConnectionPtr connection = p.Connect();
+    Title title("", "Project B");
+    EXPECT_FALSE(title.MergeCopy(*std::unique_ptr<Issue::Base>(title.Clone())));
+    EXPECT_FALSE(title.IsEmpty());
+    EXPECT_TRUE(title.MergeCopy(Title("", "")));  // the other side's copy after its fix
+    EXPECT_TRUE(title.IsEmpty());
 
-    EXPECT_FALSE(onlyProject.MergeCopy(*std::unique_ptr<Issue::Base>(onlyProject.Clone())));
-    EXPECT_FALSE(onlyProject.IsEmpty());
-    Issue::CoudntUpdateProjectOrSpecTitle emptied = none;  // stands for the other side's copy after its fix
-    EXPECT_TRUE(onlyProject.MergeCopy(emptied));
-    EXPECT_TRUE(onlyProject.IsEmpty());
+    // A run lists an element as often as it failed on it.
+    Issue::ElementsAssociationCollectionBuilder builder("c", groundFloor);
+    for (PK::UInt32 n : {1, 2, 3, 4, 3}) builder.Add(Assoc::Type::AssocLockedElement, E(n));
+    const std::shared_ptr<Assoc> mine = std::move(builder).Release()[0];
+    EXPECT_EQ(mine->GetErroredElements(), Es({1, 2, 3, 4, 3}));
+    EXPECT_TRUE(mine->MergeCopy(*AssocOf(Assoc::Type::AssocLockedElement, Es({5, 4, 1, 3}))));
+    EXPECT_FALSE(mine->MergeCopy(*std::unique_ptr<Issue::Base>(mine->Clone())));
+    EXPECT_EQ(mine->GetErroredElements(), Es({1, 3, 4, 3}));
+
+    EXPECT_EQ(mine->Refresh(*connection, {}), (Issue::Outcome{false, false}));
+    p.sim.DeleteElement(E(4));
+    EXPECT_EQ(mine->Refresh(*connection, PK::HashSet<PK::Guid>{E(1)}), (Issue::Outcome{false, true}));
+    EXPECT_EQ(mine->GetErroredElements(), Es({3, 3}));
+    EXPECT_EQ(mine->Refresh(*connection, PK::HashSet<PK::Guid>{E(3)}), (Issue::Outcome{true, true}));
+    EXPECT_EQ(mine->Refresh(*connection, {}), (Issue::Outcome{true, false}));
 }
 
-TEST(IssueKinds, TextsComeFromTheIssueListWithEveryPlaceholderFilled) {
+TEST(IssueKinds, EveryKindShowsItsSeverityAndItsTextWithEveryPlaceholderFilled) {
     TestSupport::Project p;
-    const TestSupport::ConnectionPtr connection = p.Read();  // its specification is "Spec One"
-    const std::string title =
-        Issue::CoudntUpdateProjectOrSpecTitle("Spec B", "Project B").GetString(*connection).ToCStr();
-    EXPECT_NE(title.find("\"Spec B\""), std::string::npos) << title;
-    EXPECT_NE(title.find("\"Project B\""), std::string::npos) << title;
-    EXPECT_NE(title.find("Spec One"), std::string::npos) << title;
-    EXPECT_EQ(title.find('{'), std::string::npos) << title;
+    const TestSupport::ConnectionPtr connection = p.Connect();  // "Spec One"
+    connection->Cmd_AssociateElementsToVirtualType("c", Clause("c", "A10", "Walls"), {}, false);
+    struct Row {
+        IssuePtr issue;
+        S severity;
+        int item;
+    };
+    std::vector<Row> rows = {
+        {std::make_shared<Title>("Spec B", "Project B"), S::Warning, 22},
+        {ItemOf("A10", "Walls"), S::Error, 18},
+        {std::make_shared<Unknown>("disk full"), S::Error, 23},
+    };
+    const int assocItem[] = {1, 2, 5, 6, 7, 8, 9, 10, 11, 12, 4, 3};
+    for (int type = 1; type <= 12; ++type)
+        rows.push_back({AssocOf(static_cast<Assoc::Type>(type), Es({1, 2})), type <= 2 ? S::Error : S::Warning,
+                        assocItem[type - 1]});
+    const int updateItem[] = {13, 14, 16, 15, 17};  // 15 and 16 the other way round from the types
+    for (int type = 1; type <= 5; ++type)
+        rows.push_back({UpdateOf(static_cast<Update::Type>(type), Es({1, 2})), type == 1 ? S::Error : S::Warning,
+                        updateItem[type - 1]});
+    for (const Row& row : rows) {
+        SCOPED_TRACE(Printed(*row.issue));
+        EXPECT_EQ(row.issue->Severity(), row.severity);
+        PK::UniString expected;
+        ASSERT_TRUE(RSGetIndString(&expected, Util::Resource::issueTextsResID, row.item, TVAPI_GetOwnResModule()));
+        for (const auto& [placeholder, value] :
+             std::vector<std::pair<const char*, const char*>>{{"{ElemCount}", "2"},
+                                                              {"{ViewName}", "Ground Floor"},
+                                                              {"{OrvoTessaryCode}{ :OrvoTessaryTitle}", "A10 Walls"},
+                                                              {"{OrvoTessarySpecificationTitleNew}", "Spec B"},
+                                                              {"{OrvoTessaryProjectTitleNew}", "Project B"},
+                                                              {"{OrvoTessarySpecificationTitle}", "Spec One"},
+                                                              {"{Hint}", "disk full"}})
+            expected.ReplaceAll(placeholder, value);
+        EXPECT_FALSE(expected.Contains("{"));
+        EXPECT_EQ(row.issue->GetString(*connection), expected);
+    }
+    EXPECT_FALSE(Unknown().GetString(*connection).Contains("{"));
+    // Values no version knows: an error, and no text of their own.
+    EXPECT_EQ(AssocOf(static_cast<Assoc::Type>(0), Es({1}))->Severity(), S::Error);
+    EXPECT_EQ(UpdateOf(static_cast<Update::Type>(6), Es({1}))->GetString(*connection), "Serious error!");
+    // A clause the connection no longer has leaves its placeholders.
+    TestSupport::LogCapture log;
+    EXPECT_TRUE(AssocOf(Assoc::Type::AssocUnknown, Es({1}), "gone")->GetString(*connection).Contains("{ElemCount}"));
+    EXPECT_TRUE(log.Has(spdlog::level::warn, "VirtualType(\"gone\") is missing"));
 
-    const std::string item =
-        Issue::MissingClassificationItem(Clause("c", "B10", "Walls")).GetString(*connection).ToCStr();
-    EXPECT_NE(item.find("B10 Walls"), std::string::npos) << item;
-    EXPECT_EQ(item.find('{'), std::string::npos) << item;
-
-    PK::UniString withoutHint = IssueText(*connection, 23);
-    ASSERT_EQ(withoutHint.ReplaceAll("{Hint}", ""), 1u);
-    EXPECT_EQ(Issue::UnknownError().GetString(*connection), withoutHint);
-    EXPECT_TRUE(Issue::UnknownError("disk full").GetString(*connection).Contains("disk full"));
-
-    // Without its text an issue shows nothing, not even its hint.
+    // Without its text an issue shows nothing of its own, not even its hint.
     TestSupport::TempDir elsewhere;
     TVSim::Resources::SetFolder(elsewhere.Path());
-    TestSupport::LogCapture log;
-    EXPECT_EQ(Issue::UnknownError("disk full").GetString(*connection), "");
+    EXPECT_EQ(Unknown("disk full").GetString(*connection), "");
     EXPECT_TRUE(log.Has(spdlog::level::critical, "Missing resource string. resID(32524), index(23)"));
+    EXPECT_EQ(UpdateOf(Update::Type::LockedElement, Es({1}))->GetString(*connection), "Missing resource string.");
+    EXPECT_TRUE(log.Has(spdlog::level::err, "Missing resource string: type(3)"));
 }
 
 // Stored or page values that hold the next key's placeholder twice would
@@ -132,8 +237,138 @@ TEST(IssueKinds, AClauseWhoseValuesHoldEachOthersPlaceholdersGivesABoundedText) 
     for (int k = 1; k <= 20; ++k) clause.Add(fmt::format("K{}", k), fmt::format("{{K{0}}}{{K{0}}}", k + 1));
     TestSupport::Project p;
     TestSupport::LogCapture log;
-    const PK::UniString text = Issue::MissingClassificationItem(clause).GetString(*p.Read());
+    const PK::UniString text = Item(clause).GetString(*p.Read());
     EXPECT_LE(text.GetLength(), 1u << 16);
     EXPECT_TRUE(text.BeginsWith("Clause {K"));
     EXPECT_EQ(log.MessagesStartingWith("Properties::ResolveVariables: filling key(").size(), 1u);
+}
+
+TEST(IssueKinds, PrintedFormsNameTheClassAndEachField) {
+    PK::Clock::Set(42);
+    const auto head = [](const char* kind, const Issue::Base& issue, const char* severity) {
+        return fmt::format("Model::Issue::{}{{guid: \"{}\", severity: {}, creationTime: 42", kind,
+                           issue.Guid().ToUniString().ToCStr(), severity);
+    };
+    const Title title("Spec B", "Project B");
+    const auto unknown = std::make_shared<Unknown>("disk");
+    const auto association = AssocOf(Assoc::Type::DisassocOnLockedLayer, Es({3, 1}), "clause-a");
+    const auto update = UpdateOf(Update::Type::NoTeamworkRight, Es({2}));
+    const Item item(Clause("clause-1", "B10", "Walls"));
+    EXPECT_EQ(Printed(title), head("CoudntUpdateProjectOrSpecTitle", title, "Warning") +
+                                  ", \"_newSpecTitle\": \"Spec B\", \"_newProjectTitle\": \"Project B\"}");
+    EXPECT_EQ(Printed(*unknown), head("UnknownError", *unknown, "Error") + ", hint: \"disk\"}");
+    EXPECT_EQ(fmt::format("{}", PK::Array<IssuePtr>{unknown, unknown}), Printed(*unknown) + Printed(*unknown));
+    EXPECT_EQ(Printed(*association), head("ElementsAssociation", *association, "Warning") +
+                                         fmt::format(", \"targetVirtualType\": \"clause-a\", \"erroredElements\": "
+                                                     "[{}, {}], \"windowId\": {}, type: DisassocOnLockedLayer}}",
+                                                     E(3), E(1), groundFloor));
+    EXPECT_EQ(Printed(*update), head("UpdateElementsProperties", *update, "Warning") + ", type: NoTeamworkRight}");
+    EXPECT_EQ(Printed(item), head("MissingClassificationItem", item, "Error") +
+                                 fmt::format(", tessaryClauseProperties: {}}}", item.GetTessaryClauseProperties()));
+    EXPECT_TRUE(Printed(*AssocOf(static_cast<Assoc::Type>(13), {})).ends_with(", type: }"));
+}
+
+TEST(IssueKinds, ReadingRefusesWhatIsNoIssueWithTheSameTextsEveryTime) {
+    struct NotAnIssue : PK::Object {
+        static PK::Object* Make() { return new NotAnIssue(); }
+    };
+    const PK::ClassInfo notAnIssueInfo("IssueTest::NotAnIssue", PK::Guid("5e0a9d3c-1b2f-4c7e-8a6d-9f0e1d2c3b4a"),
+                                       PK::ClassVersion(1, 0), nullptr, &NotAnIssue::Make);
+    const std::vector<std::tuple<PK::Guid, std::string, std::string>> cases = {
+        {PK::Guid("aaaaaaaa-bbbb-4ccc-8ddd-eeeeeeeeeeee"), "currentClassInfo is null",
+         "failed assertion: currentClassInfo != nullptr, classId(\"AAAAAAAA-BBBB-4CCC-8DDD-EEEEEEEEEEEE\")"},
+        {Issue::Base::classInfo.GetId(), "currentClassInfo no contr",
+         fmt::format("failed assertion: currentClassInfo->HasConstructor(), *currentClassInfo({})",
+                     Issue::Base::classInfo)},
+        {notAnIssueInfo.GetId(), "Class is not an Model::Issue::Base",
+         fmt::format("failed assertion: dynamic_cast<Base*>(pkObj.get()) != nullptr, *currentClassInfo({}), "
+                     "*pkObj->GetClassInfo()({})",
+                     notAnIssueInfo, PK::Object::classInfo)},
+    };
+    for (const auto& [classId, message, logLine] : cases) {
+        SCOPED_TRACE(message);
+        TestSupport::LogCapture log;
+        try {
+            ReadBack(TestSupport::Written([&](PK::OChannel& oc) { oc.Write(classId); }));
+            ADD_FAILURE() << "no exception";
+        } catch (const AddonRuntimeError& e) {
+            const std::string what = e.what();
+            EXPECT_TRUE(what.starts_with("../../Src/Model/Issue/Base.cpp:")) << what;
+            EXPECT_TRUE(what.ends_with("error: " + message)) << what;
+        }
+        EXPECT_TRUE(log.Has(spdlog::level::critical, logLine)) << testing::PrintToString(log.Messages());
+    }
+    // Not even a class GUID: the channel's code as a host error.
+    try {
+        ReadBack({});
+        ADD_FAILURE() << "no exception";
+    } catch (const Api::GeneralError& e) {
+        EXPECT_EQ(e.GetCode(), PK::EndOfInput);
+    }
+}
+
+// Each kind's record is its own frame holding its fields and then its parent's
+// frame, down to the base; a newer main version of any frame is refused, a
+// newer minor one read.
+TEST(IssueKinds, EveryKindWritesItsFramesAndRefusesANewerVersionAtEveryLevel) {
+    PK::Clock::Set(100);
+    using Level = std::pair<PK::Guid, std::function<void(PK::OChannel&)>>;
+    // The record with the frame of level `at` in that version, the others in 1.0.
+    const auto record = [](const std::vector<Level>& levels, std::size_t at, PK::ClassVersion version) {
+        const auto versionOf = [&](std::size_t i) { return i == at ? version : PK::ClassVersion(1, 0); };
+        std::function<void(PK::OChannel&, std::size_t)> from = [&](PK::OChannel& oc, std::size_t i) {
+            levels[i].second(oc);
+            if (i + 1 == levels.size()) return;
+            PK::OutputFrame inner(oc, levels[i + 1].first, versionOf(i + 1));
+            from(oc, i + 1);
+        };
+        return TestSupport::IssueRecord(levels[0].first, versionOf(0), [&](PK::OChannel& oc) { from(oc, 0); });
+    };
+    const auto own = [](const Issue::Base& issue, auto... fields) {
+        return Level{issue.GetClassInfo()->GetId(), [=](PK::OChannel& oc) { (oc.Write(fields), ...); }};
+    };
+    const auto elements = [](const Issue::ElementsAssociationBase& issue) {
+        return Level{Issue::ElementsAssociationBase::classInfo.GetId(), [&issue](PK::OChannel& oc) {
+                         oc.Write(issue.GetTargetVirtualType());
+                         oc.Write(issue.GetErroredElements());
+                         oc.Write(issue.GetWindowId());
+                     }};
+    };
+    const Title title("Spec \"B\"", "");
+    const Item item(Clause("clause-1", "B10", "Walls"));
+    const Unknown unknown("Issue::Collection read error: unknown"), noHint;
+    const Assoc association(Assoc::Type::DisassocOnLockedLayer, "clause-a", Es({3, 1, 3}), groundFloor);
+    const Update update(Update::Type::OnInvisibleLayer, "clause-b", Es({2}), Api::WindowId());
+    const PK::HashTable<PK::UniString, PK::UniString> properties = item.GetTessaryClauseProperties();
+    std::vector<std::pair<const Issue::Base*, std::vector<Level>>> kinds = {
+        {&title, {own(title, PK::UniString("Spec \"B\""), PK::UniString(""))}},
+        {&item, {own(item, properties)}},
+        {&unknown, {own(unknown, PK::UniString("Issue::Collection read error: unknown"))}},
+        {&noHint, {own(noHint, PK::UniString(""))}},
+        {&association, {own(association, PK::Int32(6)), elements(association)}},
+        {&update, {own(update, PK::Int32(5)), elements(update)}},
+    };
+    for (auto& [issue, levels] : kinds) {
+        SCOPED_TRACE(Printed(*issue));
+        levels.push_back({Issue::Base::classInfo.GetId(), [issue](PK::OChannel& oc) {
+                              oc.Write(issue->Guid());
+                              oc.Write(issue->CreationTime());
+                              oc.Write(static_cast<PK::Int32>(issue->Severity()));
+                          }});
+        const Bytes current = record(levels, 0, {1, 0});
+        EXPECT_EQ(Stored(*issue), current);
+        EXPECT_EQ(Stored(*ReadBack(current)), current);  // every field read back
+        for (std::size_t at = 0; at < levels.size(); ++at) {
+            SCOPED_TRACE(at);
+            EXPECT_THROW(ReadBack(record(levels, at, {2, 0})), Error::VersionIncompatibility);
+            EXPECT_EQ(Stored(*ReadBack(record(levels, at, {1, 7}))), current);
+        }
+    }
+}
+
+TEST(IssueKinds, AFailingWriteStopsAtTheFieldAndReportsItsCode) {
+    IO::MemoryOChannel32 oc;
+    oc.FailAtValue(3, PK::BadData);  // class GUID, specification title, then the project title fails
+    EXPECT_EQ(Title("S", "P").WriteWithType(oc), PK::BadData);
+    EXPECT_EQ(oc.GetValueCount(), 3u);
 }

@@ -70,4 +70,10 @@ PK::Guid E(PK::UInt32 n) {
     return g;
 }
 
+PK::Array<PK::Guid> Es(std::initializer_list<PK::UInt32> numbers) {
+    PK::Array<PK::Guid> guids;
+    for (PK::UInt32 n : numbers) guids.Push(E(n));
+    return guids;
+}
+
 }  // namespace TestSupport

@@ -3,12 +3,14 @@
 // element issues do: a newer issue takes its elements out of an older one; a
 // refresh drops the elements just handled and those the host no longer knows;
 // copies of one issue keep what both still list.
+#include <initializer_list>
 #include <memory>
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/Base.hpp"
 #include "PK/Array.hpp"
 #include "PK/Guid.hpp"
+#include "Torvel/Api/WindowId.hpp"
 
 namespace TestSupport {
 
@@ -46,5 +48,10 @@ public:
 // simulated project (opened when none is), so the host knows the element
 // until a test deletes it.
 PK::Guid E(PK::UInt32 n);
+// The elements of those numbers, in that order.
+PK::Array<PK::Guid> Es(std::initializer_list<PK::UInt32> numbers);
+
+// The floor-plan view the element issues of the tests were met in.
+inline const TessaryConnect::Api::WindowId groundFloor(Api::DatabaseId(APIWind_FloorPlanID, 1, PK::Guid()), 0, false);
 
 }  // namespace TestSupport

@@ -35,9 +35,6 @@ class ConnectionWithSpecification;
 
 namespace TessaryConnect::Model::Issue {
 
-// The list the issue texts come from.
-using Util::Resource::issueTextsResID;
-
 enum class Severity : PK::Int32 { Warning = 2, Error = 3 };
 
 std::ostream& operator<<(std::ostream& os, Severity severity);
