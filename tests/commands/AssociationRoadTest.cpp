@@ -58,28 +58,23 @@ TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefus
     s.sim.DeleteElement(m.deleted);  // deleted after the user selected it
     const std::size_t stepsBefore = s.sim.GetUndoSteps().size();
 
-    TestSupport::LogCapture log(TestSupport::LogCapture::Mode::AddToDefault);
+    LogCapture log(LogCapture::Mode::AddToDefault);
     s.connection->Cmd_AssociateElementsToVirtualType("clause-a", Clause("clause-a", "A10", "Walls"), m.elements, true);
 
     // In the host: the editable element and the model element behind the section element, with every value.
     for (const API_Guid& element : {m.editable, m.sectionParent}) {
         EXPECT_TRUE(s.IsClassifiedWith(element, "A10"));
-        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::ClauseId), "clause-a");
-        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::Code), "A10");
-        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::Title), "Walls");
-        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::Prefix), "Pre");
-        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::Suffix), "Suf");
+        for (const auto& [name, value] : Clause("clause-a", "A10", "Walls"))
+            EXPECT_EQ(s.ValueOf(element, name), Text(value));
     }
     for (const API_Guid& element : {m.locked, m.onLockedLayer, m.onHiddenLayer, m.notMine, m.hotlinked,
                                     m.unsuitableVariation, m.refusedByHost, m.lockedToo})
         EXPECT_FALSE(s.IsClassifiedWith(element, "A10"));
-    EXPECT_EQ(s.UndoableStepsSince(stepsBefore),
-              std::vector<std::string>{"Associate elements with Orvo Tessary clause A10"});
+    EXPECT_EQ(s.UndoableStepsSince(stepsBefore), Events{"Associate elements with Orvo Tessary clause A10"});
 
     // One issue per refusal, in the order each first happened, naming the view the user was in.
-    EXPECT_EQ(s.Issues(),
-              (std::vector<std::string>{"AssocLockedElement[2]", "AssocOnLockedLayer[1]", "AssocOnInvisibleLayer[1]",
-                                        "AssocNoTeamworkRight[1]", "AssocIsHotlink[1]", "AssocNotSuitable[1]"}));
+    EXPECT_EQ(s.Issues(), (Events{"AssocLockedElement[2]", "AssocOnLockedLayer[1]", "AssocOnInvisibleLayer[1]",
+                                  "AssocNoTeamworkRight[1]", "AssocIsHotlink[1]", "AssocNotSuitable[1]"}));
     const auto issues = s.IssuesOf<Assoc>();
     EXPECT_EQ(issues[0]->GetErroredElements(), (PK::Array<API_Guid>{m.locked, m.lockedToo}));
     for (const auto& issue : issues) {
@@ -91,8 +86,8 @@ TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefus
     EXPECT_FALSE(log.MessagesStartingWith("exception: APIERR_DELETED").empty());
 
     // The page hears of the clause before the elements change; the palette after.
-    EXPECT_EQ(s.timeline, (std::vector<std::string>{"VirtualTypeListChanged", "page Associate(clause-a, clause-a)",
-                                                    "IssueListChanged", "UnassociatedElementTypeChanged"}));
+    EXPECT_EQ(s.timeline, (Events{"VirtualTypeListChanged", "page Associate(clause-a, clause-a)", "IssueListChanged",
+                                  "UnassociatedElementTypeChanged"}));
     EXPECT_FALSE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.editable));
     EXPECT_TRUE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.onLockedLayer));
 
