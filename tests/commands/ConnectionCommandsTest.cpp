@@ -128,6 +128,8 @@ TEST(ConnectionCommands, AnAssociationNeedsAConnectedSpecificationItsGroupAndACl
     s.sim.DeletePropertyGroup(s.GroupOf("Orvo Tessary: Project One / Spec One"));
     s.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {wall}, true);
     EXPECT_EQ(s.Issues(), Events{unknownError});
+    EXPECT_FALSE(s.connection->HasVirtualType("clause-a"));
+    EXPECT_FALSE(s.IsClassifiedWith(wall, "A10"));
 
     // Without a page the association still happens; the page hears of the clause on every request.
     Scene p;
@@ -193,6 +195,9 @@ TEST(ConnectionCommands, DisassociatingPutsTheElementsBackAmongTheUnassociatedAn
 
 TEST(ConnectionCommands, UpdatingEveryClauseGoesOnPastAClauseThatFailsAndKeepsWhatTheOthersFound) {
     Scene s;
+    s.connection->Cmd_CheckAndUpdateAllAssociatedElementProperties();  // no clause yet: an empty progress
+    ASSERT_EQ(TVSim::Progress::GetWindows().size(), 1u);
+    EXPECT_EQ(TVSim::Progress::GetWindows()[0].phaseCount, 0);
     const API_Guid wall = s.sim.AddElement(API_WallID);
     const API_Guid slab = s.sim.AddElement(API_SlabID), lockedSlab = s.sim.AddElement(API_SlabID);
     // The failing clause comes first.
@@ -214,6 +219,7 @@ TEST(ConnectionCommands, UpdatingEveryClauseGoesOnPastAClauseThatFailsAndKeepsWh
     EXPECT_FALSE(TVSim::Progress::IsOpen());
 
     // Without the right to make the definitions available, every clause fails alike: one report.
+    s.connection->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30"), {}, false);
     for (const PK::UniString& name : Api::Properties::Name::AllVisible)
         s.sim.SetPropertyAvailability(s.Definition(name), {});
     s.sim.SetPropertyAccessRight(false);
@@ -230,11 +236,34 @@ TEST(ConnectionCommands, DisconnectingRemovesTheGroupAndTheStoredRecordButLeaves
     EXPECT_FALSE(s.connection->Cmd_Disconnect(true));
     EXPECT_TRUE(s.timeline.empty());
     s.sim.EraseModulData("ConnectionWithSpecification:spec-1");  // a record gone already is no failure
-    EXPECT_TRUE(s.connection->Cmd_Disconnect(true));
+    EXPECT_TRUE(s.connection->Cmd_Disconnect(false));
     EXPECT_FALSE(s.sim.HasPropertyGroup(group));
     EXPECT_EQ(s.sim.GetClassificationSystems().GetSize(), 2u);
     EXPECT_EQ(s.UndoableStepsSince(steps), Events{"Disconnect from Orvo Tessary specification Spec One"});
-    ASSERT_EQ(s.timeline.size(), 2u);
-    EXPECT_TRUE(s.timeline[0].starts_with("page RemoveSpecAssociation(spec-1, ")) << s.timeline[0];
-    EXPECT_EQ(s.timeline[1], "Disconnected");
+    EXPECT_EQ(s.timeline, Events{"Disconnected"});
+    // Told when asked.
+    Scene told;
+    EXPECT_TRUE(told.connection->Cmd_Disconnect(true));
+    ASSERT_EQ(told.timeline.size(), 2u);
+    EXPECT_TRUE(told.timeline[0].starts_with("page RemoveSpecAssociation(spec-1, ")) << told.timeline[0];
+}
+
+TEST(ConnectionCommands, IssuesLeaveByTheObjectTheUserRemovesAndByARefreshThatFindsTheirElementsGone) {
+    Scene s;
+    const API_Guid locked = s.sim.AddElement(API_WallID, {.locked = true});
+    const API_Guid lockedToo = s.sim.AddElement(API_WallID, {.locked = true});
+    s.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {locked, lockedToo}, false);
+    s.timeline.clear();
+    s.connection->RefreshIssues();
+    EXPECT_TRUE(s.timeline.empty());
+    s.sim.DeleteElement(lockedToo);
+    s.connection->RefreshIssues();
+    EXPECT_EQ(s.Issues(), Events{"AssocLockedElement[1]"});
+    EXPECT_EQ(s.timeline, Events{"IssueListChanged"});
+    // By reference only the very object goes; a copy of it is not it.
+    const std::shared_ptr<Model::Issue::Base> held = s.connection->IssueCollection().Get()[0];
+    s.connection->RemoveIssue(*std::unique_ptr<Model::Issue::Base>(held->Clone()));
+    EXPECT_EQ(s.Issues().size(), 1u);
+    s.connection->RemoveIssue(*held);
+    EXPECT_TRUE(s.Load()->IssueCollection().Get().IsEmpty());
 }

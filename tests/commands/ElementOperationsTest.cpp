@@ -155,48 +155,63 @@ TEST(ElementOperations, AHostRefusalWhileAnElementIsChangedBecomesTheIssueOfItsK
     LogCapture log(LogCapture::Mode::AddToDefault);
     const Result result = s.Run(Associate, {wall, slab});
     EXPECT_EQ(IssueNames(result.issues), (Events{"AssocOnLockedLayer[1]", "AssocNoTeamworkRight[1]"}));
+    EXPECT_TRUE(result.elements.IsEmpty());
     EXPECT_EQ(log.MessagesStartingWith("APIERR_LOCKEDLAY(-2130312913), {guid:").size(), 1u);
     EXPECT_EQ(log.MessagesStartingWith("APIERR_NOTMINE(-2130312910): {guid:").size(), 1u);
     EXPECT_TRUE(s.IsClassifiedWith(slab, "A10"));
 }
 
-TEST(ElementOperations, NewValuesReachEveryElementOfTheClauseAndStayPendingUntilAllHaveThem) {
+TEST(ElementOperations, NewClauseValuesReachTheEarlierElementsAfterTheNewOnesWithTheirIssuesAfterwards) {
     ClauseScene s;
-    PK::Array<API_Guid> walls;
-    for (int i = 0; i < 2; ++i) walls.Push(s.AddAssociated(*s.connection, "clause-a", "A10"));
-    const API_Guid locked = s.AddAssociated(*s.connection, "clause-a", "A10", API_WallID, {.locked = true});
+    const API_Guid earlier = s.AddAssociated(*s.connection, "clause-a", "A10");
+    const API_Guid lockedEarlier = s.AddAssociated(*s.connection, "clause-a", "A10", API_WallID, {.locked = true});
     const API_Guid lockedNew = s.sim.AddElement(API_WallID, {.locked = true}), fresh = s.sim.AddElement(API_WallID);
-
-    // Associating with new values: the new elements first, then the earlier ones, each with its issue.
     Result result = s.Run(Associate, {lockedNew, fresh}, "Outer walls");
     EXPECT_EQ(result.elements, (PK::Array<PK::Guid>{fresh}));
     EXPECT_EQ(IssueNames(result.issues), (Events{"AssocLockedElement[1]", "LockedElement[1]"}));
     EXPECT_EQ(s.ValueOf(fresh, Api::Properties::Name::Title), "Outer walls");
-    EXPECT_EQ(s.ValueOf(walls[0], Api::Properties::Name::Title), "Outer walls");
-    EXPECT_NE(s.ValueOf(locked, Api::Properties::Name::Title), "Outer walls");
-    // The same values again, nothing pending but the locked one's: only an element whose value differs is written.
-    s.sim.SetElementLocked(locked, false);
-    s.sim.SetPropertyText(walls[1], s.Definition(Api::Properties::Name::Title), "Old");
+    EXPECT_EQ(s.ValueOf(earlier, Api::Properties::Name::Title), "Outer walls");
+    EXPECT_NE(s.ValueOf(lockedEarlier, Api::Properties::Name::Title), "Outer walls");
+    // The same values again change nothing: no rewrite.
     TVSim::Journal::Clear();
+    EXPECT_TRUE(s.Run(Associate, {}, "Outer walls").issues.IsEmpty());
+    EXPECT_EQ(TVSim::Journal::Count("TVAPI_Element_GetPropertyValuesByGuid"), 0u);
+}
+
+TEST(ElementOperations, AWriteTouchesOnlyElementsWhoseValuesDifferAndKeepsTheValuesPendingUntilAllHaveThem) {
+    ClauseScene s;
+    // Elements that show the clause title without holding it: the definition's default says it.
+    const API_Guid title = s.Definition(Api::Properties::Name::Title);
+    API_PropertyDefinition record = s.sim.GetPropertyDefinition(title).definition;
+    record.defaultValue.basicValue.singleVariant.variant.uniStringValue = "Walls";
+    s.sim.DeletePropertyDefinition(title);
+    s.sim.AddPropertyDefinition(record);
+    const PK::Array<API_Guid> walls = {s.sim.AddElement(API_WallID), s.sim.AddElement(API_WallID)};
+    s.connection->Cmd_AssociateElementsToVirtualType("clause-a", {}, walls, false);
+    const API_Guid byDefault = s.AddAssociated(*s.connection, "clause-a", "A10");
+    for (const auto& [name, value] : Clause("clause-a", "A10", "Walls"))
+        if (name != Api::Properties::Name::Title && name != Api::Properties::Name::ClauseId)
+            s.sim.SetPropertyText(byDefault, s.Definition(name), value);
+
+    // Unchanged values, nothing pending: nothing is read or written, no step is made.
     const std::size_t steps = s.sim.GetUndoSteps().size();
+    TVSim::Journal::Clear();
+    s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", Clause("clause-a", "A10", "Walls"), false);
+    EXPECT_EQ(s.sim.GetUndoSteps().size(), steps);
+    EXPECT_EQ(TVSim::Journal::Count("TVAPI_Element_GetPropertyValuesByGuid"), 0u);
+    // Forced: only an element whose value differs, and one that shows the value only as the default.
+    s.sim.SetPropertyText(walls[1], title, "Old");
     s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", {}, true);
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_Element_SetProperties"), 2u);
-    EXPECT_EQ(s.ValueOf(walls[1], Api::Properties::Name::Title), "Outer walls");
-    EXPECT_EQ(s.UndoableStepsSince(steps).size(), 1u);
-    // Unchanged values, nothing pending: nothing is read or written, no step is made.
-    TVSim::Journal::Clear();
-    s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", Clause("clause-a", "A10", "Outer walls"), false);
-    EXPECT_EQ(s.sim.GetUndoSteps().size(), steps + 1);
-    EXPECT_EQ(TVSim::Journal::Count("TVAPI_Element_GetPropertyValuesByGuid"), 0u);
+    EXPECT_EQ(s.ValueOf(walls[1], Api::Properties::Name::Title), "Walls");
 
     // New values that a locked element refuses stay pending, across storing and reopening.
     s.sim.SetElementLocked(walls[1], true);
     s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", Clause("clause-a", "A10", "Inner walls"), false);
     EXPECT_EQ(s.Issues(), Events{"LockedElement[1]"});
     EXPECT_EQ(s.ValueOf(walls[0], Api::Properties::Name::Title), "Inner walls");
-    ConnectionPtr reopened = s.Load();
     EXPECT_EQ(
-        reopened->GetVirtualType("clause-a").GetAsAssociableType(true).properties.Get(Api::Properties::Name::Title),
+        s.Load()->GetVirtualType("clause-a").GetAsAssociableType(true).properties.Get(Api::Properties::Name::Title),
         "Inner walls<dirty>");
     // Pending values are written without new ones; once all have them, nothing is pending, also after reopening.
     s.sim.SetElementLocked(walls[1], false);
@@ -205,6 +220,25 @@ TEST(ElementOperations, NewValuesReachEveryElementOfTheClauseAndStayPendingUntil
     EXPECT_EQ(s.ValueOf(walls[1], Api::Properties::Name::Title), "Inner walls");
     EXPECT_TRUE(s.Issues().empty());
     EXPECT_FALSE(s.Load()->GetVirtualType("clause-a").HasDirtyProperty());
+    // The same when the values reach every element at once, with no issue to settle on the way.
+    s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", Clause("clause-a", "A10", "Outer walls"), false);
+    EXPECT_FALSE(s.Load()->GetVirtualType("clause-a").HasDirtyProperty());
+}
+
+// A definition gone between the question and the answer shortens the answer:
+// the element counts as an unknown failure, and nothing past the answer is read.
+TEST(ElementOperations, AnAnswerWithFewerValuesThanAskedForIsAnUnknownFailureOfThatElement) {
+    ClauseScene s;
+    s.AddAssociated(*s.connection, "clause-a", "A10");
+    s.AddAssociated(*s.connection, "clause-a", "A10");
+    const API_Guid suffix = s.Definition(Api::Properties::Name::Suffix);
+    // Each element's clause id is read before the first comparison.
+    TVSim::Faults::BeforeCall(
+        "TVAPI_Element_GetPropertyValuesByGuid", [&] { s.sim.DeletePropertyDefinition(suffix); }, 3);
+    LogCapture log(LogCapture::Mode::AddToDefault);
+    EXPECT_EQ(IssueNames(s.Run(Update, {}).issues), Events{"Unknown[2]"});
+    EXPECT_EQ(log.MessagesStartingWith("failed assertion: elemProperties.GetSize() >= properties.GetSize()").size(),
+              2u);
 }
 
 TEST(ElementOperations, DisassociatingKeepsTheValuesAndLeavesTheElementsOfAnotherClauseWithTheSameCode) {

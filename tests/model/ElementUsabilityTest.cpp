@@ -99,8 +99,9 @@ TEST(ElementUsability, ASectionElementAnswersForItsElementAndAHotlinkOrAnOrphanI
     EXPECT_EQ(hotlinked.GetUsability(tv), Usability::NotClassifyableHotlink);
     EXPECT_EQ(orphan.GetUsability(tv), Usability::NotClassifyableByAddon);
     EXPECT_EQ(TVSim::Journal::GetCalls().size(), 0u);
-    EXPECT_EQ(fmt::format("{} [{}]", Usability::NotClassifyableHotlink, static_cast<Usability>(8)),
-              "NotClassifyableHotlink []");
+    EXPECT_EQ(fmt::format("{} {} [{}] {}", Usability::NotClassifyableHotlink, Edit::LockedOrOnLockedLayer,
+                          static_cast<Usability>(8), Element::Type(API_WallID, APIVarId_Generic)),
+              "NotClassifyableHotlink LockedOrOnLockedLayer [] {typeID:API_WallID, variationID: APIVarId_Generic}");
 }
 
 TEST(ElementType, KindsAreEnumeratedInTheTablesOrderAndNamedFromTheirListOrSayTheyAreUnknown) {
