@@ -12,74 +12,54 @@
 using namespace CmdTest;
 using Assoc = Model::Issue::ElementsAssociation;
 
-namespace {
-
-struct MixedSelection {
-    explicit MixedSelection(Scene& s) {
-        s.sim.SetShared(true);
-        s.sim.ReserveClassificationsAndProperties();
-        lockedLayer = s.sim.AddLayer("Locked", {.locked = true});
-        hiddenLayer = s.sim.AddLayer("Hidden", {.hidden = true});
-        hotlinkModule = PK::Guid::Generate();
-
-        editable = s.sim.AddElement(API_WallID);
-        locked = s.sim.AddElement(API_SlabID, {.locked = true});
-        onLockedLayer = s.sim.AddElement(API_WallID, {.layer = lockedLayer});
-        onHiddenLayer = s.sim.AddElement(API_ColumnID, {.layer = hiddenLayer});
-        notMine = s.sim.AddElement(API_WallID, {.reservation = TVSim::Reservation::OtherMember});
-        hotlinked = s.sim.AddElement(API_BeamID, {.hotlink = hotlinkModule});
-        // A door only counts in its own variation.
-        unsuitableVariation = s.sim.AddElement(API_DoorID, {.variation = APIVarId_Generic});
-        refusedByHost = s.sim.AddElement(API_SlabID, {.classifiable = false});
-        sectionParent = s.sim.AddElement(API_WallID);
-        section = s.sim.AddSectionElement(sectionParent);
-        lockedToo = s.sim.AddElement(API_WallID, {.locked = true});
-        deleted = s.sim.AddElement(API_WallID);
-
-        elements = {editable,      locked,  onLockedLayer, onHiddenLayer, notMine, hotlinked, unsuitableVariation,
-                    refusedByHost, section, lockedToo,     deleted};
-    }
-
-    PK::Int32 lockedLayer, hiddenLayer;
-    API_Guid hotlinkModule;
-    API_Guid editable, locked, onLockedLayer, onHiddenLayer, notMine, hotlinked, unsuitableVariation, refusedByHost,
-        sectionParent, section, lockedToo, deleted;
-    PK::Array<API_Guid> elements;  // in the order the selection lists them
-};
-
-}  // namespace
-
 TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefusalBecomesAFixableIssue) {
     Scene s;
-    MixedSelection m(s);
+    s.sim.SetShared(true);
+    s.sim.ReserveClassificationsAndProperties();
+    const PK::Int32 lockedLayer = s.sim.AddLayer("Locked", {.locked = true});
+    const PK::Int32 hiddenLayer = s.sim.AddLayer("Hidden", {.hidden = true});
+    struct {
+        API_Guid editable, locked, onLockedLayer, onHiddenLayer, notMine, hotlinked, unsuitableVariation, refusedByHost,
+            sectionParent, section, lockedToo, deleted;
+    } m;
+    m.editable = s.sim.AddElement(API_WallID);
+    m.locked = s.sim.AddElement(API_SlabID, {.locked = true});
+    m.onLockedLayer = s.sim.AddElement(API_WallID, {.layer = lockedLayer});
+    m.onHiddenLayer = s.sim.AddElement(API_ColumnID, {.layer = hiddenLayer});
+    m.notMine = s.sim.AddElement(API_WallID, {.reservation = TVSim::Reservation::OtherMember});
+    m.hotlinked = s.sim.AddElement(API_BeamID, {.hotlink = PK::Guid::Generate()});
+    m.unsuitableVariation = s.sim.AddElement(API_DoorID, {.variation = APIVarId_Generic});  // not a door's own
+    m.refusedByHost = s.sim.AddElement(API_SlabID, {.classifiable = false});
+    m.sectionParent = s.sim.AddElement(API_WallID);
+    m.section = s.sim.AddSectionElement(m.sectionParent);
+    m.lockedToo = s.sim.AddElement(API_WallID, {.locked = true});
+    m.deleted = s.sim.AddElement(API_WallID);
+    const PK::Array<API_Guid> selection = {
+        m.editable,      m.locked,  m.onLockedLayer, m.onHiddenLayer, m.notMine, m.hotlinked, m.unsuitableVariation,
+        m.refusedByHost, m.section, m.lockedToo,     m.deleted};
     s.connection->UnassociatedElementsCache().Reset(false);
     const auto& cached = s.connection->UnassociatedElementsCache().Get();
     ASSERT_TRUE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.editable));
     s.sim.DeleteElement(m.deleted);  // deleted after the user selected it
     const std::size_t stepsBefore = s.sim.GetUndoSteps().size();
 
-    TestSupport::LogCapture log(TestSupport::LogCapture::Mode::AddToDefault);
-    s.connection->Cmd_AssociateElementsToVirtualType("clause-a", Clause("clause-a", "A10", "Walls"), m.elements, true);
+    LogCapture log(LogCapture::Mode::AddToDefault);
+    s.connection->Cmd_AssociateElementsToVirtualType("clause-a", Clause("clause-a", "A10", "Walls"), selection, true);
 
     // In the host: the editable element and the model element behind the section element, with every value.
     for (const API_Guid& element : {m.editable, m.sectionParent}) {
         EXPECT_TRUE(s.IsClassifiedWith(element, "A10"));
-        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::ClauseId), "clause-a");
-        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::Code), "A10");
-        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::Title), "Walls");
-        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::Prefix), "Pre");
-        EXPECT_EQ(s.ValueOf(element, Api::Properties::Name::Suffix), "Suf");
+        for (const auto& [name, value] : Clause("clause-a", "A10", "Walls"))
+            EXPECT_EQ(s.ValueOf(element, name), Text(value));
     }
     for (const API_Guid& element : {m.locked, m.onLockedLayer, m.onHiddenLayer, m.notMine, m.hotlinked,
                                     m.unsuitableVariation, m.refusedByHost, m.lockedToo})
         EXPECT_FALSE(s.IsClassifiedWith(element, "A10"));
-    EXPECT_EQ(s.UndoableStepsSince(stepsBefore),
-              std::vector<std::string>{"Associate elements with Orvo Tessary clause A10"});
+    EXPECT_EQ(s.UndoableStepsSince(stepsBefore), Events{"Associate elements with Orvo Tessary clause A10"});
 
     // One issue per refusal, in the order each first happened, naming the view the user was in.
-    EXPECT_EQ(s.Issues(),
-              (std::vector<std::string>{"AssocLockedElement[2]", "AssocOnLockedLayer[1]", "AssocOnInvisibleLayer[1]",
-                                        "AssocNoTeamworkRight[1]", "AssocIsHotlink[1]", "AssocNotSuitable[1]"}));
+    EXPECT_EQ(s.Issues(), (Events{"AssocLockedElement[2]", "AssocOnLockedLayer[1]", "AssocOnInvisibleLayer[1]",
+                                  "AssocNoTeamworkRight[1]", "AssocIsHotlink[1]", "AssocNotSuitable[1]"}));
     const auto issues = s.IssuesOf<Assoc>();
     EXPECT_EQ(issues[0]->GetErroredElements(), (PK::Array<API_Guid>{m.locked, m.lockedToo}));
     for (const auto& issue : issues) {
@@ -91,8 +71,8 @@ TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefus
     EXPECT_FALSE(log.MessagesStartingWith("exception: APIERR_DELETED").empty());
 
     // The page hears of the clause before the elements change; the palette after.
-    EXPECT_EQ(s.timeline, (std::vector<std::string>{"VirtualTypeListChanged", "page Associate(clause-a, clause-a)",
-                                                    "IssueListChanged", "UnassociatedElementTypeChanged"}));
+    EXPECT_EQ(s.timeline, (Events{"VirtualTypeListChanged", "page Associate(clause-a, clause-a)", "IssueListChanged",
+                                  "UnassociatedElementTypeChanged"}));
     EXPECT_FALSE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.editable));
     EXPECT_TRUE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.onLockedLayer));
 
@@ -107,8 +87,8 @@ TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefus
              s.sim.SetElementLocked(m.locked, false);
              s.sim.SetElementLocked(m.lockedToo, false);
          }},
-        {Assoc::Type::AssocOnLockedLayer, [&] { s.sim.SetLayerLocked(m.lockedLayer, false); }},
-        {Assoc::Type::AssocOnInvisibleLayer, [&] { s.sim.SetLayerHidden(m.hiddenLayer, false); }},
+        {Assoc::Type::AssocOnLockedLayer, [&] { s.sim.SetLayerLocked(lockedLayer, false); }},
+        {Assoc::Type::AssocOnInvisibleLayer, [&] { s.sim.SetLayerHidden(hiddenLayer, false); }},
         {Assoc::Type::AssocNoTeamworkRight, [&] { s.sim.SetElementReservation(m.notMine, TVSim::Reservation::Mine); }},
         {Assoc::Type::AssocIsHotlink, [&] { s.sim.SetElementHotlink(m.hotlinked, APINULLGuid); }},
         {Assoc::Type::AssocNotSuitable, [&] { s.sim.SetElementClassifiable(m.refusedByHost, true); }},

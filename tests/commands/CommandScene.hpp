@@ -2,9 +2,12 @@
 // The command tests' scene: the standard project connected to "spec-1",
 // whose connection's events go into the project's timeline after the page's
 // calls, and short ways to read back what the project holds.
+#include <fmt/format.h>
+
 #include <string>
 #include <vector>
 
+#include "Model/Issue/BaseWithText.hpp"
 #include "Model/Issue/ElementsAssociation.hpp"
 #include "Model/Issue/UpdateElementsProperties.hpp"
 #include "support/Project.hpp"
@@ -13,24 +16,34 @@
 namespace CmdTest {
 
 using namespace TestSupport;
+using Events = std::vector<std::string>;
 
 // An issue as "<kind or type>[<element count>]", or its class name when it has no elements.
-std::string IssueName(const Model::Issue::Base& issue);
+inline std::string IssueName(const Model::Issue::Base& issue) {
+    if (auto* association = dynamic_cast<const Model::Issue::ElementsAssociation*>(&issue))
+        return fmt::format("{}[{}]", association->GetType(), association->GetErroredElements().GetSize());
+    if (auto* update = dynamic_cast<const Model::Issue::UpdateElementsProperties*>(&issue))
+        return fmt::format("{}[{}]", update->GetType(), update->GetErroredElements().GetSize());
+    return issue.GetClassInfo()->GetName();
+}
+template <typename Issues>
+Events IssueNames(const Issues& issues) {
+    Events names;
+    for (const auto& issue : issues) names.push_back(IssueName(*issue));
+    return names;
+}
 
 struct Scene : Project {
-    // Connected to "spec-1", with the timeline watching the connection from then on.
-    Scene();
+    Scene() : connection(Connect()) { timeline.clear(); }
 
-    // The issues by IssueName, in collection order.
-    std::vector<std::string> Issues() const;
+    Events Issues() const { return IssueNames(connection->IssueCollection().Get()); }
     template <typename Kind>
     PK::Array<std::shared_ptr<Kind>> IssuesOf() const {
         return connection->IssueCollection().GetIssuesByType<Kind>();
     }
     // Fixes the issue the way the issues panel does.
-    void Fix(const std::shared_ptr<Model::Issue::Base>& issue);
+    void Fix(const std::shared_ptr<Model::Issue::Base>& issue) { Model::Issue::BaseWithText(connection, issue).Fix(); }
 
-    // The definition the connection made for a clause property.
     API_Guid Definition(const PK::UniString& propertyName) const {
         return connection->PropertyGroup().GetPropertyGuid(propertyName);
     }
@@ -42,7 +55,13 @@ struct Scene : Project {
         return sim.GetItemOf(element, System()) == Item(code);
     }
     // The names of the undoable steps made since the count was taken.
-    std::vector<std::string> UndoableStepsSince(std::size_t count) const;
+    Events UndoableStepsSince(std::size_t count) const {
+        Events names;
+        const auto& steps = sim.GetUndoSteps();
+        for (std::size_t i = count; i < steps.size(); ++i)
+            if (steps[i].undoable) names.push_back(Text(steps[i].name));
+        return names;
+    }
 
     ConnectionPtr connection;
     RecordingObserver observer{*connection, timeline};

@@ -1,3 +1,5 @@
+// What the add-on makes of one element of the host: whether and why it can be
+// associated, which element it stands for, what its kind is called.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,134 +12,113 @@
 #include "support/LogCapture.hpp"
 
 using namespace TessaryConnect;
-using Usability = Model::Element::Usability;
-using Edit = Model::Element::EditableStatus;
+using Model::Element;
+using Usability = Element::Usability;
+using Edit = Element::EditableStatus;
 
 namespace {
-
-constexpr bool Usable = true, NotUsable = false;
-constexpr bool FilteredOut = true, Kept = false;
-
-struct Row {
-    const char* state;
-    std::function<API_Guid(TVSim::Project&)> make;
-    Usability usability;
-    Edit edit;
-    bool usable;           // may take part in an association
-    bool typeFilteredOut;  // its kind is one the add-on never lists
-    // Runs after the element was read, before it is judged: the project changes meanwhile.
-    std::function<void(TVSim::Project&, const API_Guid&)> meanwhile = {};
-};
 
 API_Guid OnLayer(TVSim::Project& p, TVSim::LayerOptions layer) {
     return p.AddElement(API_WallID, {.layer = p.AddLayer("L", layer)});
 }
 
-void Delete(TVSim::Project& p, const API_Guid& g) { p.DeleteElement(g); }
-
 }  // namespace
 
 TEST(ElementUsability, EachElementStateDecidesWhetherAndWhyItCanBeAssociated) {
+    struct Row {
+        const char* state;
+        std::function<API_Guid(TVSim::Project&)> make;
+        Usability usability;
+        Edit edit;
+        bool usable;
+        bool deletedMeanwhile = false;  // after it was read, before it is judged
+    };
     const std::vector<Row> rows = {
-        {"editable wall", [](auto& p) { return p.AddElement(API_WallID); }, Usability::Editable, Edit::Editable, Usable,
-         Kept},
+        {"editable", [](auto& p) { return p.AddElement(API_WallID); }, Usability::Editable, Edit::Editable, true},
         {"locked", [](auto& p) { return p.AddElement(API_WallID, {.locked = true}); }, Usability::ElementLocked,
-         Edit::LockedOrOnLockedLayer, Usable, Kept},
+         Edit::LockedOrOnLockedLayer, true},
         {"on a locked layer", [](auto& p) { return OnLayer(p, {.locked = true}); }, Usability::OnLockedLayer,
-         Edit::LockedOrOnLockedLayer, Usable, Kept},
-        {"locked on a locked layer",
-         [](auto& p) { return p.AddElement(API_WallID, {.layer = p.AddLayer("L", {.locked = true}), .locked = true}); },
-         Usability::ElementLocked, Edit::LockedOrOnLockedLayer, Usable, Kept},
+         Edit::LockedOrOnLockedLayer, true},
         {"on a hidden layer", [](auto& p) { return OnLayer(p, {.hidden = true}); }, Usability::OnInvisibleLayer,
-         Edit::LockedOrOnLockedLayer, Usable, Kept},
+         Edit::LockedOrOnLockedLayer, true},
         {"reserved by another member",
          [](auto& p) {
              p.SetShared(true);
              return p.AddElement(API_WallID, {.reservation = TVSim::Reservation::OtherMember});
          },
-         Usability::NotInMyWorkspace, Edit::NotInMyWorkspace, Usable, Kept},
-        {"from a hotlinked module",
+         Usability::NotInMyWorkspace, Edit::NotInMyWorkspace, true},
+        {"hotlinked and locked",
          [](auto& p) { return p.AddElement(API_WallID, {.locked = true, .hotlink = PK::Guid::Generate()}); },
-         Usability::NotClassifyableHotlink, Edit::LockedOrOnLockedLayer, NotUsable, Kept},
+         Usability::NotClassifyableHotlink, Edit::LockedOrOnLockedLayer, false},
         {"door of another variation", [](auto& p) { return p.AddElement(API_DoorID); },
-         Usability::NotClassifyableByAddon, Edit::Editable, NotUsable, FilteredOut},
-        {"lamp of another variation", [](auto& p) { return p.AddElement(API_LampID, {.variation = APIVarId_Door}); },
-         Usability::NotClassifyableByAddon, Edit::Editable, NotUsable, FilteredOut},
-        {"dimension", [](auto& p) { return p.AddElement(API_DimensionID); }, Usability::NotClassifyableByAddon,
-         Edit::Editable, NotUsable, FilteredOut},
+         Usability::NotClassifyableByAddon, Edit::Editable, false},
         {"door", [](auto& p) { return p.AddElement(API_DoorID, {.variation = APIVarId_Door}); }, Usability::Editable,
-         Edit::Editable, Usable, Kept},
-        {"corner window", [](auto& p) { return p.AddElement(API_WindowID, {.variation = APIVarId_CornerWindow}); },
-         Usability::Editable, Edit::Editable, Usable, Kept},
-        {"single object", [](auto& p) { return p.AddElement(API_ObjectID, {.locked = true}); },
-         Usability::ElementLocked, Edit::LockedOrOnLockedLayer, Usable, Kept},
+         Edit::Editable, true},
         {"object owning others", [](auto& p) { return p.AddElement(API_ObjectID, {.hierarchicalKind = API_MainElem}); },
-         Usability::NotClassifyableByAddon, Edit::Editable, NotUsable, Kept},
+         Usability::NotClassifyableByAddon, Edit::Editable, false},
         {"object inside another", [](auto& p) { return p.AddElement(API_ObjectID, {.hierarchicalKind = API_SubElem}); },
-         Usability::Editable, Edit::Editable, Usable, Kept},
-        {"object of a kind the host does not know",
+         Usability::Editable, Edit::Editable, true},
+        {"object of an unknown kind",
          [](auto& p) { return p.AddElement(API_ObjectID, {.hierarchicalKind = API_UnknownElemType}); },
-         Usability::NotClassifyableByAddon, Edit::Editable, NotUsable, Kept},
+         Usability::NotClassifyableByAddon, Edit::Editable, false},
         {"section element of a wall on a hidden layer",
          [](auto& p) { return p.AddSectionElement(OnLayer(p, {.hidden = true})); }, Usability::OnInvisibleLayer,
-         Edit::LockedOrOnLockedLayer, Usable, Kept},
-        {"deleted meanwhile", [](auto& p) { return p.AddElement(API_WallID); }, Usability::NotExists, Edit::NotExists,
-         NotUsable, Kept, &Delete},
+         Edit::LockedOrOnLockedLayer, true},
         {"on a hidden layer, deleted meanwhile", [](auto& p) { return OnLayer(p, {.hidden = true}); },
-         Usability::NotExists, Edit::NotExists, NotUsable, Kept, &Delete},
-        {"object deleted meanwhile", [](auto& p) { return p.AddElement(API_ObjectID); }, Usability::NotExists,
-         Edit::NotExists, NotUsable, Kept, &Delete},
+         Usability::NotExists, Edit::NotExists, false, true},
+        {"object, deleted meanwhile", [](auto& p) { return p.AddElement(API_ObjectID); }, Usability::NotExists,
+         Edit::NotExists, false, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.state);
         TVSim::Project& project = TVSim::OpenProject();
         Implementation::Torvel tv;
         const API_Guid guid = row.make(project);
-        const Model::Element element(tv, guid);
-        if (row.meanwhile) row.meanwhile(project, guid);
-
+        const Element element(tv, guid);
+        if (row.deletedMeanwhile) project.DeleteElement(guid);
         EXPECT_EQ(element.GetUsability(tv), row.usability);
         EXPECT_EQ(element.GetEditStatus(tv), row.edit);
         EXPECT_EQ(element.IsUsableForAssociation(tv), row.usable);
-        EXPECT_EQ(element.IsTypeFilteredOut(), row.typeFilteredOut);
     }
 }
 
-TEST(ElementUsability, AHotlinkIsJudgedWithoutAskingTheHost) {
-    TVSim::Project& project = TVSim::OpenProject();
-    Implementation::Torvel tv;
-    const Model::Element element(tv, project.AddElement(API_WallID, {.hotlink = PK::Guid::Generate()}));
-    TVSim::Journal::Clear();
-    EXPECT_EQ(element.GetUsability(tv), Usability::NotClassifyableHotlink);
-    EXPECT_EQ(TVSim::Journal::GetCalls().size(), 0u);
-}
-
-TEST(ElementUsability, ASectionElementAnswersForTheElementItStandsFor) {
+TEST(ElementUsability, ASectionElementAnswersForItsElementAndAHotlinkOrAnOrphanIsRuledOutWithoutAskingTheHost) {
     TVSim::Project& project = TVSim::OpenProject();
     Implementation::Torvel tv;
     const API_Guid door = project.AddElement(API_DoorID, {.variation = APIVarId_Door, .story = 2});
     const API_Guid section = project.AddSectionElement(door);
-    const Model::Element element(tv, section);
+    const Element element(tv, section);
     EXPECT_EQ(element.GetGuid(), section);
     EXPECT_EQ(element.GetTrueGuid(), door);
-    EXPECT_EQ(element.GetType(), Model::Element::Type(API_DoorID, APIVarId_Door));
+    EXPECT_EQ(element.GetType(), Element::Type(API_DoorID, APIVarId_Door));
     EXPECT_EQ(element.GetFloorIndex(), 2);
 
-    // One standing for nothing keeps its own header.
-    const API_Guid orphan = project.AddElement(API_SectElemID);
-    EXPECT_EQ(Model::Element(tv, orphan).GetType().typeID, API_SectElemID);
-    EXPECT_EQ(Model::Element(tv, orphan).GetUsability(tv), Usability::NotClassifyableByAddon);
+    const Element hotlinked(tv, project.AddElement(API_WallID, {.hotlink = PK::Guid::Generate()}));
+    const Element orphan(tv, project.AddElement(API_SectElemID));  // a section element standing for nothing
+    TVSim::Journal::Clear();
+    EXPECT_EQ(hotlinked.GetUsability(tv), Usability::NotClassifyableHotlink);
+    EXPECT_EQ(orphan.GetUsability(tv), Usability::NotClassifyableByAddon);
+    EXPECT_EQ(TVSim::Journal::GetCalls().size(), 0u);
+    EXPECT_EQ(fmt::format("{} {} [{}] {}", Usability::NotClassifyableHotlink, Edit::LockedOrOnLockedLayer,
+                          static_cast<Usability>(8), Element::Type(API_WallID, APIVarId_Generic)),
+              "NotClassifyableHotlink LockedOrOnLockedLayer [] {typeID:API_WallID, variationID: APIVarId_Generic}");
 }
 
-TEST(ElementUsability, TypeNamesComeFromTheirListAndUnknownKindsSaySo) {
+TEST(ElementType, KindsAreEnumeratedInTheTablesOrderAndNamedFromTheirListOrSayTheyAreUnknown) {
+    std::vector<API_ElemTypeID> visited;
+    Element::EnumerateIncludedMainTypes([&](API_ElemTypeID type) { visited.push_back(type); });
+    ASSERT_EQ(visited.size(), 47u);  // one call for the four variations of a window
+    EXPECT_EQ(visited.front(), API_WallID);
+    EXPECT_EQ((std::vector<API_ElemTypeID>(visited.end() - 3, visited.end())),
+              (std::vector<API_ElemTypeID>{API_OpeningID, API_ObjectID, API_SectElemID}));
+    EXPECT_EQ(Element::IncludedMainTypeCount(), 49u);
+
     TVSim::OpenProject();
     Implementation::Torvel tv;
-    using Type = Model::Element::Type;
+    using Type = Element::Type;
     EXPECT_EQ(Type(API_WallID, APIVarId_Generic).GetName(tv), "Wall");
     EXPECT_EQ(Type(API_WindowID, APIVarId_CornerWindow).GetName(tv), Type(API_WindowID, APIVarId_Generic).GetName(tv));
     EXPECT_EQ(Type(API_ObjectID, APIVarId_Object).GetName(tv), "Object");
-    EXPECT_EQ(Type(API_OpeningID, APIVarId_Generic).GetName(tv), "Opening");
-
     TestSupport::LogCapture log;
     EXPECT_EQ(Type(API_DoorID, APIVarId_Generic).GetName(tv), "<unknown type>");
     EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: variations->Get(this->variationID, &tup)"));
@@ -156,13 +137,11 @@ TEST(ElementSelect, SelectsTheElementsWithTheirOwnersAndSkipsDeletedOnes) {
     project.SetSelection({project.AddElement(API_SlabID)});
 
     TestSupport::LogCapture log;
-    Model::Element::Select(tv, {wall, gone, panel});
-    PK::Array<API_Guid> selected = project.GetSelection();
+    Element::Select(tv, {wall, gone, panel});
+    const PK::Array<API_Guid> selected = project.GetSelection();
     EXPECT_EQ(selected.GetSize(), 2u);
-    EXPECT_TRUE(selected.Contains(wall));
-    EXPECT_TRUE(selected.Contains(panel));
+    EXPECT_TRUE(selected.Contains(wall) && selected.Contains(panel));
     EXPECT_EQ(log.MessagesStartingWith("APIERR_DELETED(-2130312914): Element was deleted meanwhile: ").size(), 1u);
-
-    Model::Element::Select(tv, {});
+    Element::Select(tv, {});
     EXPECT_TRUE(project.GetSelection().IsEmpty());
 }
