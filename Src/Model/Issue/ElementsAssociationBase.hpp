@@ -51,6 +51,10 @@ public:
     Outcome Refresh(const ConnectionWithSpecification& connection,
                     const PK::HashSet<PK::Guid>& handledElements) override;
     bool MergeCopy(const Base& copy) override;
+    // One key for both sorts of element issue: a newer association issue
+    // takes its elements out of an older property update issue, so the two
+    // must meet in the collection.
+    void GetMergeKeys(PK::Array<MergeKey>& keys) const override;
     void DumpInner(std::ostream& os) const override = 0;
 
 protected:
