@@ -222,10 +222,10 @@ TEST(ConnectionRecord, PlaceholdersTakeTheGivenTitlesOrTheConnectionsOwn) {
     EXPECT_EQ(connection->ResolveVariables(both, "S2", ""), PK::UniString("P/S2"));
     EXPECT_EQ(connection->ResolveVariables("{OrvoTessarySpecificationId}:{OrvoTessaryProjectId}", "", ""),
               PK::UniString("spec-1:project-1"));
-    // A value holding a later step's placeholder is filled again by that step.
+    // A value holding a placeholder keeps it: each value goes in once.
     EXPECT_EQ(ConnectionWithSpecification::ResolveVariables("{OrvoTessarySpecificationTitle}", "id",
                                                             "about {OrvoTessaryProjectTitle}", "pid", "House"),
-              PK::UniString("about House"));
+              PK::UniString("about {OrvoTessaryProjectTitle}"));
     EXPECT_FALSE(ConnectionWithSpecification::IsModulDataNameOfThisType("PlanData"));
 }
 

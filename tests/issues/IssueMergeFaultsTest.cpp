@@ -25,8 +25,7 @@ std::vector<std::string> ElementsOf(const Issue::Collection& issues) {
     std::vector<std::string> out;
     for (const auto& issue : issues.Get()) {
         std::string line = std::string(issue->GetClassInfo()->GetName()) + ":";
-        for (const PK::Guid& element :
-             dynamic_cast<const Issue::ElementsAssociationBase&>(*issue).GetErroredElements())
+        for (const PK::Guid& element : dynamic_cast<const Issue::ElementsAssociationBase&>(*issue).GetErroredElements())
             line += fmt::format(" {}", element);
         out.push_back(line);
     }
@@ -42,11 +41,11 @@ TEST(IssueMergeFaults, ANewerAssociationIssueTakesItsElementsOutOfAnOlderPropert
     TestSupport::Project p;
     const TestSupport::ConnectionPtr connection = p.Connect();
     Issue::Collection issues(*connection);
-    const auto update = std::make_shared<Update>(Update::Type::LockedElement, "c", PK::Array<PK::Guid>{E(1), E(2)},
-                                                 groundFloor);
+    const auto update =
+        std::make_shared<Update>(Update::Type::LockedElement, "c", PK::Array<PK::Guid>{E(1), E(2)}, groundFloor);
     issues.AddIssue(update);
-    issues.AddIssue(std::make_shared<Assoc>(Assoc::Type::AssocLockedElement, "c", PK::Array<PK::Guid>{E(1), E(3)},
-                                            groundFloor));
+    issues.AddIssue(
+        std::make_shared<Assoc>(Assoc::Type::AssocLockedElement, "c", PK::Array<PK::Guid>{E(1), E(3)}, groundFloor));
     issues.AddIssue(std::make_shared<Update>(Update::Type::Unknown, "c", PK::Array<PK::Guid>{E(3)}, groundFloor));
     EXPECT_EQ(ElementsOf(issues), (std::vector<std::string>{
                                       fmt::format("Model::Issue::UpdateElementsProperties: {}", E(2)),
@@ -55,8 +54,7 @@ TEST(IssueMergeFaults, ANewerAssociationIssueTakesItsElementsOutOfAnOlderPropert
                                   }));
 
     // Its last element reported again by association: the update issue goes, stamped.
-    issues.AddIssue(
-        std::make_shared<Assoc>(Assoc::Type::AssocUnknown, "c", PK::Array<PK::Guid>{E(2)}, groundFloor));
+    issues.AddIssue(std::make_shared<Assoc>(Assoc::Type::AssocUnknown, "c", PK::Array<PK::Guid>{E(2)}, groundFloor));
     EXPECT_FALSE(issues.Get().Contains(update));
     EXPECT_TRUE(issues.GetDeleted().ContainsKey(update->Guid()));
 }
@@ -72,7 +70,7 @@ TEST(IssueMergeFaults, ARefreshDropsElementsFromTheLastToTheFirstWithOneTraceLin
     EXPECT_EQ(issue.GetErroredElements(), (PK::Array<PK::Guid>{E(2)}));
     std::vector<std::string> expected;
     for (PK::UInt32 n : {4, 3, 1})
-        expected.push_back(fmt::format(
-            "ElementsAssociationBase: element({}) was removed becaus it is deleted or not relevant", E(n)));
+        expected.push_back(
+            fmt::format("ElementsAssociationBase: element({}) was removed becaus it is deleted or not relevant", E(n)));
     EXPECT_EQ(log.MessagesStartingWith("ElementsAssociationBase:"), expected);
 }

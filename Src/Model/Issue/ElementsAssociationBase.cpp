@@ -26,14 +26,13 @@ ElementsAssociationBase::ElementsAssociationBase(const ElementsAssociationBase& 
 
 ElementsAssociationBase::~ElementsAssociationBase() = default;
 
-PK::UniString ElementsAssociationBase::ResolveStringVariables(const ConnectionWithSpecification& connection,
-                                                              PK::UniString text) const {
+Util::Fills ElementsAssociationBase::OwnFills(const ConnectionWithSpecification& connection) const {
     if (!connection.HasVirtualType(_targetVirtualType)) {
         LOG_WARN("VirtualType({}) is missing", _targetVirtualType);
-        return text;
+        return {};
     }
-    text = connection.GetVirtualType(_targetVirtualType).ResolveTessaryProperties(std::move(text));
-    text.ReplaceAll("{ElemCount}", PK::UniString(std::to_string(_erroredElements.GetSize())));
+    Util::Fills fills = connection.GetVirtualType(_targetVirtualType).Properties().Placeholders();
+    fills.emplace_back("{ElemCount}", PK::UniString(std::to_string(_erroredElements.GetSize())));
     PK::UniString viewName = "<Unknown>";
     try {
         viewName = _windowId.GetTitle(connection.TV());
@@ -42,19 +41,19 @@ PK::UniString ElementsAssociationBase::ResolveStringVariables(const ConnectionWi
     } catch (...) {
         LOG_ERROR("unknown exception!");
     }
-    text.ReplaceAll("{ViewName}", viewName);
-    return text;
+    fills.emplace_back("{ViewName}", viewName);
+    return fills;
 }
 
 PK::UniString ElementsAssociationBase::GetTypeText(const ConnectionWithSpecification& connection,
                                                    const FailureType* type, PK::Int32 typeNumber) const {
-    const PK::UniString text = type != nullptr ? GetTextTemplate(connection, type->textItem)
-                                               : connection.ResolveVariables("Serious error!", {}, {});
+    const PK::UniString text =
+        type != nullptr ? connection.TV().GetResource(Util::Resource::Of(type->textItem)) : "Serious error!";
     if (text.IsEmpty()) {
         LOG_ERROR("Missing resource string: type({})", typeNumber);
         return "Missing resource string.";
     }
-    return ResolveStringVariables(connection, text);
+    return FillText(connection, text, OwnFills(connection));
 }
 
 Outcome ElementsAssociationBase::Refresh(const ConnectionWithSpecification& connection,
