@@ -196,23 +196,6 @@ TEST(ConnectionRecord, ARecordOfANewerVersionIsRefusedAsSuchAndTheConnectionStay
     EXPECT_EQ(connection->TessarySpecificationTitle(), PK::UniString("Spec One, renamed"));
 }
 
-TEST(ConnectionRecord, AnIssueListThatCannotBeReadBecomesOneIssueNamingItAndTheRestLoads) {
-    Project p;
-    StoredConnection record = TeamMembersRecord(p);
-    record.newerIssueCollection = true;
-    record.StoreInto(p.sim);
-
-    LogCapture log;
-    const ConnectionPtr connection = p.Load();
-    EXPECT_EQ(ClauseIds(*connection), (std::vector<std::string>{"clause-a", "clause-b"}));
-    const auto issues = connection->GetIssuesWithText();
-    ASSERT_EQ(issues.GetSize(), 1u);
-    const auto* unknown = dynamic_cast<const Model::Issue::UnknownError*>(&issues[0].GetIssue());
-    ASSERT_NE(unknown, nullptr);
-    EXPECT_EQ(unknown->GetHint(), PK::UniString("Issue::Collection read error: Error::VersionIncompatibility"));
-    EXPECT_TRUE(log.Has(spdlog::level::err, "Error::VersionIncompatibility"));
-}
-
 TEST(ConnectionRecord, PlaceholdersTakeTheGivenTitlesOrTheConnectionsOwn) {
     Project p;
     const ConnectionPtr connection = p.Connect("spec-1", "S", "project-1", "P");

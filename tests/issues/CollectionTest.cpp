@@ -440,10 +440,6 @@ TEST_F(IssueCollection, AStoredCollectionThatCannotBeReadLeavesTheCollectionAsIt
         {"issue frame length", damaged(frame + 18, {'\x7f', '\x7f', '\x7f', '\x7f'})},
         {"stamp table of another class", damaged(table, {'\x55'})},
         {"stamp table count past its end", damaged(table + 22, {'\x02'})},
-        {"newer collection", TestSupport::Written([](PK::OChannel& oc) {
-             PK::OutputFrame newer(oc, Issue::Collection::classInfo.GetId(), PK::ClassVersion(2, 0));
-             oc.Write(PK::UInt32(0));
-         })},
     };
     for (PK::USize size = 0; size < bytes.size(); size += 7)
         cases.emplace_back(fmt::format("cut at {}", size), Bytes(bytes.begin(), bytes.begin() + size));
