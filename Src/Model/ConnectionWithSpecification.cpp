@@ -89,24 +89,41 @@ PK::UniString ConnectionWithSpecification::GetModulDataNameForSpecId(const PK::U
     return modulDataNamePrefix + tessarySpecificationId;
 }
 
-PK::UniString ConnectionWithSpecification::ResolveVariables(PK::UniString text,
+Util::Fills ConnectionWithSpecification::PlaceholderFills(const PK::UniString& tessarySpecificationId,
+                                                          const PK::UniString& tessarySpecificationTitle,
+                                                          const PK::UniString& tessaryProjectId,
+                                                          const PK::UniString& tessaryProjectTitle) {
+    return {
+        {"{OrvoTessarySpecificationId}", tessarySpecificationId},
+        {"{OrvoTessarySpecificationTitle}", tessarySpecificationTitle},
+        {"{OrvoTessaryProjectId}", tessaryProjectId},
+        {"{OrvoTessaryProjectTitle}", tessaryProjectTitle},
+    };
+}
+
+Util::Fills ConnectionWithSpecification::PlaceholderFills(const PK::UniString& newSpecificationTitle,
+                                                          const PK::UniString& newProjectTitle) const {
+    return PlaceholderFills(_tessarySpecificationId,
+                            newSpecificationTitle.IsEmpty() ? _tessarySpecificationTitle : newSpecificationTitle,
+                            _tessaryProjectId, newProjectTitle.IsEmpty() ? _tessaryProjectTitle : newProjectTitle);
+}
+
+PK::UniString ConnectionWithSpecification::ResolveVariables(const PK::UniString& text,
                                                             const PK::UniString& tessarySpecificationId,
                                                             const PK::UniString& tessarySpecificationTitle,
                                                             const PK::UniString& tessaryProjectId,
                                                             const PK::UniString& tessaryProjectTitle) {
-    text.ReplaceAll("{OrvoTessarySpecificationId}", tessarySpecificationId);
-    text.ReplaceAll("{OrvoTessarySpecificationTitle}", tessarySpecificationTitle);
-    text.ReplaceAll("{OrvoTessaryProjectId}", tessaryProjectId);
-    text.ReplaceAll("{OrvoTessaryProjectTitle}", tessaryProjectTitle);
-    return text;
+    return Util::FillPlaceholders(text,
+                                  PlaceholderFills(tessarySpecificationId, tessarySpecificationTitle, tessaryProjectId,
+                                                   tessaryProjectTitle),
+                                  "ConnectionWithSpecification::ResolveVariables");
 }
 
-PK::UniString ConnectionWithSpecification::ResolveVariables(PK::UniString text,
+PK::UniString ConnectionWithSpecification::ResolveVariables(const PK::UniString& text,
                                                             const PK::UniString& newSpecificationTitle,
                                                             const PK::UniString& newProjectTitle) const {
-    return ResolveVariables(std::move(text), _tessarySpecificationId,
-                            newSpecificationTitle.IsEmpty() ? _tessarySpecificationTitle : newSpecificationTitle,
-                            _tessaryProjectId, newProjectTitle.IsEmpty() ? _tessaryProjectTitle : newProjectTitle);
+    return Util::FillPlaceholders(text, PlaceholderFills(newSpecificationTitle, newProjectTitle),
+                                  "ConnectionWithSpecification::ResolveVariables");
 }
 
 // ---- storing ----

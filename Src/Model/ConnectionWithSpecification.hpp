@@ -42,6 +42,7 @@
 #include "PK/HashTable.hpp"
 #include "PK/UniString.hpp"
 #include "Util/Formatters.hpp"
+#include "Util/Placeholders.hpp"
 
 namespace TessaryConnect::Api {
 class Torvel;
@@ -107,14 +108,22 @@ public:
 
     static bool IsModulDataNameOfThisType(const PK::UniString& name);
     static PK::UniString GetModulDataNameForSpecId(const PK::UniString& tessarySpecificationId);
-    // Replaces, in this order and at every occurrence, {OrvoTessarySpecificationId},
-    // {OrvoTessarySpecificationTitle}, {OrvoTessaryProjectId} and {OrvoTessaryProjectTitle}.
-    static PK::UniString ResolveVariables(PK::UniString text, const PK::UniString& tessarySpecificationId,
+    // {OrvoTessarySpecificationId}, {OrvoTessarySpecificationTitle},
+    // {OrvoTessaryProjectId} and {OrvoTessaryProjectTitle} with these values,
+    // filled in one pass (Util::FillPlaceholders): a value holding a
+    // placeholder keeps it, and the text stays within the fill bound.
+    static Util::Fills PlaceholderFills(const PK::UniString& tessarySpecificationId,
+                                        const PK::UniString& tessarySpecificationTitle,
+                                        const PK::UniString& tessaryProjectId,
+                                        const PK::UniString& tessaryProjectTitle);
+    static PK::UniString ResolveVariables(const PK::UniString& text, const PK::UniString& tessarySpecificationId,
                                           const PK::UniString& tessarySpecificationTitle,
                                           const PK::UniString& tessaryProjectId,
                                           const PK::UniString& tessaryProjectTitle);
     // With this connection's values; a non-empty new title stands for the stored one.
-    PK::UniString ResolveVariables(PK::UniString text, const PK::UniString& newSpecificationTitle,
+    Util::Fills PlaceholderFills(const PK::UniString& newSpecificationTitle,
+                                 const PK::UniString& newProjectTitle) const;
+    PK::UniString ResolveVariables(const PK::UniString& text, const PK::UniString& newSpecificationTitle,
                                    const PK::UniString& newProjectTitle) const;
 
     void Attach(ConnectionWithSpecificationObserver& observer) { PK::EventSource::Attach(observer); }

@@ -142,9 +142,10 @@ bool PropertyGroup::IsExistsProperty(const PK::UniString& tessaryPropertyName) c
 
 PK::UniString PropertyGroup::GetDefinitionText(Util::Resource::ModelText item,
                                                const PK::UniString& tessaryPropertyName) const {
-    PK::UniString text = TV().GetResource(Util::Resource::Of(item));
-    text.ReplaceAll(propertyNamePlaceholder, tessaryPropertyName);
-    return _connection.ResolveVariables(std::move(text), {}, {});
+    Util::Fills fills = _connection.PlaceholderFills({}, {});
+    fills.emplace_back(propertyNamePlaceholder, tessaryPropertyName);
+    return Util::FillPlaceholders(TV().GetResource(Util::Resource::Of(item)), fills,
+                                  "PropertyGroup::GetDefinitionText");
 }
 
 PK::UniString PropertyGroup::GetPropertyDefinitionName(const PK::UniString& tessaryPropertyName) const {

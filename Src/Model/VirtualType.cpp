@@ -90,7 +90,9 @@ PK::Array<API_Property> VirtualType::GetApiProperties() const {
 }
 
 PK::UniString VirtualType::ResolveTessaryProperties(PK::UniString text) const {
-    return _tessaryProperties.ResolveVariables(_connection.ResolveVariables(std::move(text), {}, {}));
+    Util::Fills fills = _connection.PlaceholderFills({}, {});
+    for (Util::Fill& fill : _tessaryProperties.Placeholders()) fills.push_back(std::move(fill));
+    return Util::FillPlaceholders(text, fills, "VirtualType::ResolveTessaryProperties");
 }
 
 bool VirtualType::UpdateProperties(const Api::Properties& newValues) {

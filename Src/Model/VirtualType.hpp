@@ -64,7 +64,8 @@ public:
     const PK::UniString& ClauseId() const { return _virtualTypeId; }
     const Api::Properties& Properties() const { return _tessaryProperties; }
 
-    // The connection's placeholders filled first, then the clause's.
+    // The connection's placeholders and the clause's filled in one pass; of
+    // two that are the same, the connection's value is taken.
     PK::UniString ResolveTessaryProperties(PK::UniString text) const;
     // Takes in new and changed values and notes them as dirty; when anything
     // changed the connection is stored. True when anything changed.

@@ -332,6 +332,7 @@ TEST_F(IssueCollection, RecordsOfALaterVersionAreWrittenBackUnchangedAndDamagedO
     std::vector<std::pair<std::string, Bytes>> cases = {
         {"issue frame length", damagedAt(22 + 4 + 16 + 18, {'\x7f', '\x7f', '\x7f', '\x7f'})},
         {"stamp table of another class", damagedAt(table, {'\x55'})},
+        {"stamp table count past its end", damagedAt(table + 22, {'\x02'})},
     };
     for (PK::USize size = 0; size < rewritten.size(); size += 7)
         cases.emplace_back(fmt::format("cut at {}", size), Bytes(rewritten.begin(), rewritten.begin() + size));

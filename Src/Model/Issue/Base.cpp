@@ -36,9 +36,16 @@ Base::MergeKey Base::MakeMergeKey(const PK::Guid& family, std::size_t valueHash)
 
 void Base::GetMergeKeys(PK::Array<MergeKey>& keys) const { keys.Push(MakeMergeKey(GetClassInfo()->GetId(), 0)); }
 
-PK::UniString Base::GetTextTemplate(const ConnectionWithSpecification& connection, Util::Resource::IssueText item) {
-    PK::UniString text = connection.TV().GetResource(Util::Resource::Of(item));
-    return connection.ResolveVariables(std::move(text), {}, {});
+PK::UniString Base::GetTextTemplate(const ConnectionWithSpecification& connection, Util::Resource::IssueText item,
+                                    const Util::Fills& ownFills) {
+    return FillText(connection, connection.TV().GetResource(Util::Resource::Of(item)), ownFills);
+}
+
+PK::UniString Base::FillText(const ConnectionWithSpecification& connection, const PK::UniString& text,
+                             const Util::Fills& ownFills) {
+    Util::Fills fills = connection.PlaceholderFills({}, {});
+    fills.insert(fills.end(), ownFills.begin(), ownFills.end());
+    return Util::FillPlaceholders(text, fills, "Issue::Base::GetString");
 }
 
 void Base::ThrowIfNewer(const PK::InputFrame& frame, const PK::ClassInfo& info) { Error::ThrowIfNewer(frame, info); }

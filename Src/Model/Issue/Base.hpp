@@ -27,6 +27,7 @@
 #include "PK/Object.hpp"
 #include "PK/UniString.hpp"
 #include "Util/Formatters.hpp"
+#include "Util/Placeholders.hpp"
 #include "Util/Resource.hpp"
 
 namespace TessaryConnect::Model {
@@ -114,9 +115,14 @@ public:
     static std::unique_ptr<Base> CreateAndRead(const PK::Guid& classId, PK::IChannel& ic);
 
 protected:
-    // Item of the issue texts with the connection's placeholders filled; a
-    // missing text gives the empty string.
-    static PK::UniString GetTextTemplate(const ConnectionWithSpecification& connection, Util::Resource::IssueText item);
+    // Item of the issue texts with the connection's placeholders and the
+    // kind's own filled in one pass; a missing text gives the empty string.
+    static PK::UniString GetTextTemplate(const ConnectionWithSpecification& connection, Util::Resource::IssueText item,
+                                         const Util::Fills& ownFills = {});
+    // The text with the connection's placeholders and then the kind's filled
+    // in one pass: no value is filled again.
+    static PK::UniString FillText(const ConnectionWithSpecification& connection, const PK::UniString& text,
+                                  const Util::Fills& ownFills);
     // Refuses a record written by a newer version of the class.
     static void ThrowIfNewer(const PK::InputFrame& frame, const PK::ClassInfo& info);
     // One class level of a record: the class's frame holding the fields in

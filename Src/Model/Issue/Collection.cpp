@@ -34,6 +34,7 @@ Collection::Collection(const ConnectionWithSpecification& connection) : _connect
 void Collection::Clear() {
     _list.Clear();
     _kept.Clear();
+    _laterList.reset();
 }
 
 void Collection::Stamp(const PK::Guid& guid) {
@@ -78,7 +79,8 @@ void Collection::Insert(std::shared_ptr<Base> issue, Arrival arrival) {
     }
     const PK::USize firstCreatedLater = arrival == Arrival::NewFailure ? _list.FirstCreatedLater(*issue) : 0;
     const auto isNewer = [&](PK::USize slot) {
-        return arrival == Arrival::NewFailure ? slot >= firstCreatedLater : IndexedList::IsNewer(*_list.At(slot), *issue);
+        return arrival == Arrival::NewFailure ? slot >= firstCreatedLater
+                                              : IndexedList::IsNewer(*_list.At(slot), *issue);
     };
     for (PK::USize slot : candidates) {
         if (isNewer(slot) && _list.At(slot)->MergeFrom(issue).remove) {
@@ -174,6 +176,10 @@ bool Collection::MergeIn(const Collection& other) {
         _kept.Push(record);
         changed = true;
     }
+    if (other._laterList.has_value() && _laterList != other._laterList) {
+        _laterList = other._laterList;
+        changed = true;
+    }
 
     const bool refreshed = RefreshAndRemoveIrrelevantElems({});
     const bool cut = CleanupDeleted();
@@ -195,12 +201,27 @@ bool Collection::CleanupDeleted() {
 
 PKErrCode Collection::Read(PK::IChannel& ic) {
     if (PKErrCode err = ic.GetInputStatus(); err != PK::NoError) return err;
-    PK::InputFrame frame(ic, classInfo);
-    if (frame.GetMainVersion() > classInfo.GetVersion().GetMainVersion()) throw Error::VersionIncompatibility();
+    // The list is taken off the channel whole first, so that one of a later
+    // version can be kept as it came.
+    PK::FrameBytes list;
+    if (PKErrCode err = PK::TakeFrame(ic, list); err != PK::NoError) return err;
+    IO::MemoryIChannel32 in(list.GetData(), list.GetSize());
+    in.SetByteOrder(list.GetByteOrder());
+    PK::InputFrame frame(in, classInfo);
+    if (frame.GetMainVersion() > classInfo.GetVersion().GetMainVersion()) {
+        LOG_WARN("Issue::Collection of a later version({}) kept unread", frame.GetVersion());
+        const char* bytes = static_cast<const char*>(list.GetData());
+        _list.Clear();
+        _kept.Clear();
+        _deleted.Clear();
+        _laterList =
+            KeptRecord{classInfo.GetId(), list.GetByteOrder(), std::vector<char>(bytes, bytes + list.GetSize())};
+        return PK::NoError;
+    }
     if (PKErrCode err = frame.GetStatus(); err != PK::NoError) return err;
 
     PK::UInt32 count = 0;
-    if (PKErrCode err = ic.Read(count); err != PK::NoError) return err;
+    if (PKErrCode err = in.Read(count); err != PK::NoError) return err;
 
     // Each record is read on a channel of its own: since frames carry their
     // length, a record this version cannot read costs that one issue, not
@@ -213,9 +234,9 @@ PKErrCode Collection::Read(PK::IChannel& ic) {
     PK::Array<PK::UniString> skipped;
     for (PK::UInt32 i = 0; i < count; ++i) {
         PK::Guid classId;
-        if (PKErrCode err = ic.Read(classId); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
+        if (PKErrCode err = in.Read(classId); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
         PK::FrameBytes stored;
-        if (PKErrCode err = PK::TakeFrame(ic, stored); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
+        if (PKErrCode err = PK::TakeFrame(in, stored); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
         const auto keep = [&] {
             LOG_WARN("Issue record({} of {}) of a later version kept unread, classId({})", i + 1, count, classId);
             const char* bytes = static_cast<const char*>(stored.GetData());
@@ -241,18 +262,25 @@ PKErrCode Collection::Read(PK::IChannel& ic) {
     }
 
     DeletedTable deleted;
-    if (PKErrCode err = ic.Read(deleted); err != PK::NoError) return err;
+    if (PKErrCode err = in.Read(deleted); err != PK::NoError) return err;
     frame.Close();
-    if (PKErrCode err = ic.GetInputStatus(); err != PK::NoError) return err;
+    if (PKErrCode err = in.GetInputStatus(); err != PK::NoError) return err;
 
     _list.Assign(std::move(issues));
     _kept = std::move(kept);
+    _laterList.reset();
     _deleted = std::move(deleted);
     for (const auto& hint : skipped) Add<UnknownError>(hint);
     return PK::NoError;
 }
 
 PKErrCode Collection::Write(PK::OChannel& oc) const {
+    if (_laterList.has_value()) {
+        IO::MemoryIChannel32 stored(_laterList->frame.data(), _laterList->frame.size());
+        stored.SetByteOrder(_laterList->byteOrder);
+        if (PKErrCode err = PK::CopyFrame(stored, oc); err != PK::NoError) return err;
+        return oc.GetOutputStatus();
+    }
     PK::OutputFrame frame(oc, classInfo);
     const Issues& issues = Get();
     const auto count = static_cast<PK::UInt32>(issues.GetSize() + _kept.GetSize());

@@ -17,9 +17,14 @@
 //
 // Issue records of a later version of the add-on (a kind this version does
 // not know, or a newer version of a kind) are kept unread, travel through
-// merges and are written back as they came, after the listed issues.
+// merges and are written back as they came, after the listed issues. A whole
+// list of a later version is kept the same way and written back unchanged
+// instead of the list: issues this version adds meanwhile are listed, but
+// only the later version's list is stored, so another member's issues are
+// never lost. A merge takes the other side's later list.
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -43,17 +48,16 @@ public:
     Collection(const Collection&) = delete;
     Collection& operator=(const Collection&) = delete;
 
-    // Replaces the list and the stamps by the stored ones. A damaged issue
+    // Replaces the list and the stamps by the stored ones; a list of a later
+    // version is kept unread instead, with no issues and no stamps. A damaged issue
     // record is skipped and logged, and the list gets one UnknownError naming
     // it. Channel errors outside the issue records are returned; an issue
-    // record that cannot be taken off the channel throws the typed host error;
-    // a collection record of a newer version throws
-    // Error::VersionIncompatibility. A read that fails leaves the collection
-    // as it was.
+    // record that cannot be taken off the channel throws the typed host error.
+    // A read that fails leaves the collection as it was.
     PKErrCode Read(PK::IChannel& ic);
     PKErrCode Write(PK::OChannel& oc) const;
 
-    // Empties the list (kept records of a later version too); the stamps
+    // Empties the list (kept records and lists of a later version too); the stamps
     // stay, so a later merge still keeps removed issues out.
     void Clear();
 
@@ -112,6 +116,7 @@ private:
     const ConnectionWithSpecification& _connection;
     mutable IndexedList _list;
     PK::Array<KeptRecord> _kept;
+    std::optional<KeptRecord> _laterList;
     DeletedTable _deleted;
 };
 

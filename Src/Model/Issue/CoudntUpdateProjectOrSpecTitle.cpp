@@ -14,10 +14,9 @@ CoudntUpdateProjectOrSpecTitle::CoudntUpdateProjectOrSpecTitle(const PK::UniStri
     : Kind(Issue::Severity::Warning), _newSpecTitle(newSpecTitle), _newProjectTitle(newProjectTitle) {}
 
 PK::UniString CoudntUpdateProjectOrSpecTitle::GetString(const ConnectionWithSpecification& connection) const {
-    PK::UniString text = GetTextTemplate(connection, Util::Resource::IssueText::TitlesNotWritten);
-    text.ReplaceAll("{OrvoTessarySpecificationTitleNew}", _newSpecTitle);
-    text.ReplaceAll("{OrvoTessaryProjectTitleNew}", _newProjectTitle);
-    return text;
+    return GetTextTemplate(connection, Util::Resource::IssueText::TitlesNotWritten,
+                           {{"{OrvoTessarySpecificationTitleNew}", _newSpecTitle},
+                            {"{OrvoTessaryProjectTitleNew}", _newProjectTitle}});
 }
 
 void CoudntUpdateProjectOrSpecTitle::Fix(ConnectionWithSpecification& connection) {

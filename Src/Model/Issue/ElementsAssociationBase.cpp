@@ -1,6 +1,7 @@
 #include "Model/Issue/ElementsAssociationBase.hpp"
 
 #include <ostream>
+#include <vector>
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Torvel/Api/Torvel.hpp"
@@ -25,14 +26,13 @@ ElementsAssociationBase::ElementsAssociationBase(const ElementsAssociationBase& 
 
 ElementsAssociationBase::~ElementsAssociationBase() = default;
 
-PK::UniString ElementsAssociationBase::ResolveStringVariables(const ConnectionWithSpecification& connection,
-                                                              PK::UniString text) const {
+Util::Fills ElementsAssociationBase::OwnFills(const ConnectionWithSpecification& connection) const {
     if (!connection.HasVirtualType(_targetVirtualType)) {
         LOG_WARN("VirtualType({}) is missing", _targetVirtualType);
-        return text;
+        return {};
     }
-    text = connection.GetVirtualType(_targetVirtualType).ResolveTessaryProperties(std::move(text));
-    text.ReplaceAll("{ElemCount}", PK::UniString(std::to_string(_erroredElements.GetSize())));
+    Util::Fills fills = connection.GetVirtualType(_targetVirtualType).Properties().Placeholders();
+    fills.emplace_back("{ElemCount}", PK::UniString(std::to_string(_erroredElements.GetSize())));
     PK::UniString viewName = "<Unknown>";
     try {
         viewName = _windowId.GetTitle(connection.TV());
@@ -41,30 +41,42 @@ PK::UniString ElementsAssociationBase::ResolveStringVariables(const ConnectionWi
     } catch (...) {
         LOG_ERROR("unknown exception!");
     }
-    text.ReplaceAll("{ViewName}", viewName);
-    return text;
+    fills.emplace_back("{ViewName}", viewName);
+    return fills;
 }
 
 PK::UniString ElementsAssociationBase::GetTypeText(const ConnectionWithSpecification& connection,
                                                    const FailureType* type, PK::Int32 typeNumber) const {
-    const PK::UniString text = type != nullptr ? GetTextTemplate(connection, type->textItem)
-                                               : connection.ResolveVariables("Serious error!", {}, {});
+    const PK::UniString text =
+        type != nullptr ? connection.TV().GetResource(Util::Resource::Of(type->textItem)) : "Serious error!";
     if (text.IsEmpty()) {
         LOG_ERROR("Missing resource string: type({})", typeNumber);
         return "Missing resource string.";
     }
-    return ResolveStringVariables(connection, text);
+    return FillText(connection, text, OwnFills(connection));
 }
 
 Outcome ElementsAssociationBase::Refresh(const ConnectionWithSpecification& connection,
                                          const PK::HashSet<PK::Guid>& handledElements) {
     if (_erroredElements.IsEmpty()) return {true, false};
-    const PK::USize removed = _erroredElements.DeleteIf([&](const PK::Guid& element) {
-        if (!handledElements.Contains(element) && connection.TV().Element_Filter(element, APIFilt_None)) return false;
+    // Decided from the last to the first, so the trace lines come in that
+    // order; the kept ones are then taken over in one go.
+    std::vector<bool> dropped(_erroredElements.GetSize(), false);
+    bool removed = false;
+    for (PK::USize i = _erroredElements.GetSize(); i-- > 0;) {
+        const PK::Guid& element = _erroredElements[i];
+        if (!handledElements.Contains(element) && connection.TV().Element_Filter(element, APIFilt_None)) continue;
         LOG_TRACE("ElementsAssociationBase: element({}) was removed becaus it is deleted or not relevant", element);
-        return true;
-    });
-    return {_erroredElements.IsEmpty(), removed != 0};
+        dropped[i] = true;
+        removed = true;
+    }
+    if (removed) {
+        PK::Array<PK::Guid> kept;
+        for (PK::USize i = 0; i < _erroredElements.GetSize(); ++i)
+            if (!dropped[i]) kept.Push(_erroredElements[i]);
+        _erroredElements = std::move(kept);
+    }
+    return {_erroredElements.IsEmpty(), removed};
 }
 
 Outcome ElementsAssociationBase::Absorb(ElementsAssociationBase& older) const {
@@ -73,6 +85,10 @@ Outcome ElementsAssociationBase::Absorb(ElementsAssociationBase& older) const {
     const PK::USize removed =
         older._erroredElements.DeleteIf([&](const PK::Guid& element) { return mine.Contains(element); });
     return {older._erroredElements.IsEmpty(), removed != 0};
+}
+
+void ElementsAssociationBase::GetMergeKeys(PK::Array<MergeKey>& keys) const {
+    keys.Push(MakeMergeKey(classInfo.GetId(), 0));
 }
 
 bool ElementsAssociationBase::MergeCopy(const Base& copy) {

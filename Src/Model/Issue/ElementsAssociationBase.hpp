@@ -51,6 +51,10 @@ public:
     Outcome Refresh(const ConnectionWithSpecification& connection,
                     const PK::HashSet<PK::Guid>& handledElements) override;
     bool MergeCopy(const Base& copy) override;
+    // One key for both sorts of element issue: a newer association issue
+    // takes its elements out of an older property update issue, so the two
+    // must meet in the collection.
+    void GetMergeKeys(PK::Array<MergeKey>& keys) const override;
     void DumpInner(std::ostream& os) const override = 0;
 
 protected:
@@ -61,10 +65,10 @@ protected:
     ElementsAssociationBase(const ElementsAssociationBase& other);
     ~ElementsAssociationBase() override;
 
-    // Fills the clause's and the connection's placeholders through the
-    // virtual type (left as they are when the connection lacks it), then
-    // "{ElemCount}" and "{ViewName}".
-    PK::UniString ResolveStringVariables(const ConnectionWithSpecification& connection, PK::UniString text) const;
+    // The placeholders the issue fills beside the connection's: the clause's
+    // (through the virtual type), "{ElemCount}" and "{ViewName}"; none when
+    // the connection lacks the virtual type, so they stay as they are.
+    Util::Fills OwnFills(const ConnectionWithSpecification& connection) const;
     // The user text of the issue's failure type; a type without a row has no text of its own.
     PK::UniString GetTypeText(const ConnectionWithSpecification& connection, const FailureType* type,
                               PK::Int32 typeNumber) const;

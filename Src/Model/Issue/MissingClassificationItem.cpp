@@ -18,7 +18,8 @@ MissingClassificationItem::MissingClassificationItem(Api::Properties tessaryClau
     : Kind(Issue::Severity::Error), _tessaryClauseProperties(std::move(tessaryClauseProperties)) {}
 
 PK::UniString MissingClassificationItem::GetString(const ConnectionWithSpecification& connection) const {
-    return _tessaryClauseProperties.ResolveVariables(GetTextTemplate(connection, Util::Resource::IssueText::MissingClassificationItem));
+    return GetTextTemplate(connection, Util::Resource::IssueText::MissingClassificationItem,
+                           _tessaryClauseProperties.Placeholders());
 }
 
 Outcome MissingClassificationItem::Absorb(const MissingClassificationItem& older) const {

@@ -9,9 +9,7 @@ UnknownError::UnknownError() : Kind(Issue::Severity::Error) {}
 UnknownError::UnknownError(PK::UniString hint) : Kind(Issue::Severity::Error), _hint(std::move(hint)) {}
 
 PK::UniString UnknownError::GetString(const ConnectionWithSpecification& connection) const {
-    PK::UniString text = GetTextTemplate(connection, Util::Resource::IssueText::UnknownError);
-    text.ReplaceAll("{Hint}", _hint);
-    return text;
+    return GetTextTemplate(connection, Util::Resource::IssueText::UnknownError, {{"{Hint}", _hint}});
 }
 
 void UnknownError::GetMergeKeys(PK::Array<MergeKey>& keys) const {

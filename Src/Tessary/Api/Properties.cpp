@@ -1,5 +1,6 @@
 #include "Tessary/Api/Properties.hpp"
 
+#include <array>
 #include <ostream>
 #include <utility>
 
@@ -46,8 +47,8 @@ namespace {
 
 // A value may hold the placeholder of a later entry, which the sequential fill
 // then fills in turn: a few crafted values would double the text entry after
-// entry. Honest texts stay far below this length.
-constexpr PK::USize maxResolvedLength = 1 << 16;
+// entry. Honest texts stay far below the bound.
+constexpr PK::USize maxResolvedLength = Util::maxFilledLength;
 
 // The text's length after ReplaceAll(what, with).
 PK::USize LengthAfterReplacing(const PK::UniString& text, const PK::UniString& what, const PK::UniString& with) {
@@ -58,19 +59,31 @@ PK::USize LengthAfterReplacing(const PK::UniString& text, const PK::UniString& w
     return text.GetLength() - count * what.GetLength() + count * with.GetLength();
 }
 
+// {K} by the value, { :K} by a blank and the value, {K: } by the value and a
+// blank, { :K: } by the value between blanks; the blanks only with a value.
+std::array<Util::Fill, 4> FillsOf(const PK::UniString& key, const PK::UniString& value) {
+    const PK::UniString blank(" ");
+    const bool empty = value.IsEmpty();
+    return {{
+        {"{" + key + "}", value},
+        {"{ :" + key + "}", empty ? PK::UniString() : blank + value},
+        {"{" + key + ": }", empty ? PK::UniString() : value + blank},
+        {"{ :" + key + ": }", empty ? PK::UniString() : blank + value + blank},
+    }};
+}
+
 }  // namespace
 
+Util::Fills Properties::Placeholders() const {
+    Util::Fills fills;
+    for (const auto& [key, value] : *this)
+        for (Util::Fill& fill : FillsOf(key, value)) fills.push_back(std::move(fill));
+    return fills;
+}
+
 PK::UniString Properties::ResolveVariables(PK::UniString text) const {
-    const PK::UniString blank(" ");
     for (const auto& [key, value] : *this) {
-        const bool empty = value.IsEmpty();
-        const std::pair<PK::UniString, PK::UniString> fills[] = {
-            {"{" + key + "}", value},
-            {"{ :" + key + "}", empty ? PK::UniString() : blank + value},
-            {"{" + key + ": }", empty ? PK::UniString() : value + blank},
-            {"{ :" + key + ": }", empty ? PK::UniString() : blank + value + blank},
-        };
-        for (const auto& [placeholder, with] : fills) {
+        for (const auto& [placeholder, with] : FillsOf(key, value)) {
             const PK::USize after = LengthAfterReplacing(text, placeholder, with);
             if (after > maxResolvedLength && after > text.GetLength()) {
                 LOG_WARN("Properties::ResolveVariables: filling key({}) would make the text {} characters long; "

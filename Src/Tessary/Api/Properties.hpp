@@ -8,6 +8,7 @@
 #include "PK/HashTable.hpp"
 #include "PK/UniString.hpp"
 #include "Util/Formatters.hpp"
+#include "Util/Placeholders.hpp"
 
 namespace TessaryConnect::Json {
 class Writer;
@@ -46,6 +47,9 @@ public:
     // key's placeholder is filled too; a fill that would take the text past
     // 65536 characters is logged and ends the filling there.
     PK::UniString ResolveVariables(PK::UniString text) const;
+    // The same placeholders with their values, entry by entry, for a text
+    // filled in one pass together with other placeholders.
+    Util::Fills Placeholders() const;
 
     // {"key":"value",...} in storage order.
     PK::UniString ToJSON() const;
