@@ -32,8 +32,7 @@ TEST(TeamManagers, AgreeOnTheFirstMembersProjectIdAndKeepTheClausesBothAssociate
     team.SendAndReceive();
     EXPECT_EQ(planOf(1), planOf(0));
     EXPECT_EQ(pageOf(1), planOf(0));
-    ASSERT_NE(team.Of(1).addOn->manager->GetSelectedConnection(), nullptr);
-    EXPECT_EQ(team.Of(1).addOn->manager->GetSelectedConnection()->TessarySpecificationId(), "spec-1");
+    EXPECT_EQ(team.Of(1).addOn->manager->GetSelectedConnection(), team.Of(1).addOn->manager->GetConnection("spec-1"));
 
     associate("B20");
     team.As(0);
@@ -66,8 +65,4 @@ TEST(TeamManagers, RefuseToMergeAModuleDataEntryThatIsNoConnectionAndLeaveItAsIt
     EXPECT_EQ(destination.dataHdl, nullptr);
     EXPECT_EQ(destination.dataVersion, 0);
     EXPECT_TRUE(log.Has(spdlog::level::critical, "Modul data merge handler is missing: \"SomebodyElses\""));
-    EXPECT_EQ(s.addOn->manager->HandleModulDataMergeRequest(APIMDSetMerge_TW, "ConnectionWithSpecification:spec-1",
-                                                            nullptr, &stored, &destination),
-              APIERR_BADPARS)
-        << "a missing record, as the connections' merge answers it";
 }
