@@ -10,81 +10,51 @@
 #include "support/Team.hpp"
 
 using namespace TestSupport;
-using TestSupport::LogCapture;
 
-namespace {
-
-// The page shows the document the member's add-on knows.
-void ExpectPageFollowsPlanId(Team& team, int m) {
-    EXPECT_EQ(team.Of(m).addOn->page->document.documentRef, team.Of(m).addOn->manager->PlanId()) << "member " << m;
-}
-
-}  // namespace
-
-TEST(TeamProjectId, AMemberWhoReceivesTheFirstConnectionTakesTheProjectIdOfTheMemberWhoMadeIt) {
+TEST(TeamManagers, AgreeOnTheFirstMembersProjectIdAndKeepTheClausesBothAssociatedInOneConnection) {
     Team team(Team::Level::Manager);
-    const PK::UniString localOfB = team.Of(1).addOn->manager->PlanId();
+    const auto planOf = [&](Member m) { return team.Of(m).addOn->manager->PlanId(); };
+    const auto pageOf = [&](Member m) { return team.Of(m).addOn->page->document.documentRef; };
+    const auto associate = [&](const char* code) {
+        const std::string clauseId = std::string("clause-") + code;
+        TVSim::GetProject()->SetSelection({TVSim::GetProject()->AddElement(API_WallID)});
+        Deliver();
+        team.Current().addOn->page->Model().Handle_associationRequested("", "spec-1", clauseId.c_str(),
+                                                                        Clause(clauseId.c_str(), code));
+    };
+    const PK::UniString localOfB = planOf(1);
     team.As(0);
     team.Connect(1);
-    const PK::UniString idOfA = team.Of(0).addOn->manager->PlanId();
-    ASSERT_NE(idOfA, localOfB);
-    ExpectPageFollowsPlanId(team, 0);
+    ASSERT_NE(planOf(0), localOfB);
     team.SendAndReceive();
-
     team.As(1);
-    ExpectPageFollowsPlanId(team, 1);
+    EXPECT_EQ(pageOf(1), localOfB);
     team.SendAndReceive();
-    EXPECT_EQ(team.Of(1).addOn->manager->PlanId(), idOfA);
-    ExpectPageFollowsPlanId(team, 1);
-    ASSERT_NE(team.Of(1).addOn->manager->GetSelectedConnection(), nullptr);
-    EXPECT_EQ(team.Of(1).addOn->manager->GetSelectedConnection()->TessarySpecificationId(), "spec-1");
+    EXPECT_EQ(planOf(1), planOf(0));
+    EXPECT_EQ(pageOf(1), planOf(0));
+    EXPECT_EQ(team.Of(1).addOn->manager->GetSelectedConnection(), team.Of(1).addOn->manager->GetConnection("spec-1"));
 
-    // More changes received leave the agreed id, and the page, as they are.
+    associate("B20");
     team.As(0);
+    associate("A10");
     team.SendAndReceive();
-    ExpectPageFollowsPlanId(team, 0);
     team.As(1);
     team.Current().addOn->Take();
-    team.SendAndReceive();
-    EXPECT_EQ(team.Of(1).addOn->manager->PlanId(), idOfA);
-    const Timeline heard = team.Current().addOn->Take();
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "page SetAppState"), 0);
-}
-
-TEST(TeamMerge, TwoMembersAssociatingInOneConnectionKeepBothClauses) {
-    Team team(Team::Level::Manager);
-    team.As(0);
-    team.Connect(1);
-    team.SendAndReceive();
-    team.As(1);
-    team.SendAndReceive();
-
-    const auto associateOne = [&](const char* code) {
-        AddOn& addOn = *team.Current().addOn;
-        const API_Guid element = TVSim::GetProject()->AddElement(API_WallID);
-        TVSim::GetProject()->SetSelection({element});
-        Deliver();
-        addOn.page->Model().Handle_associationRequested("", "spec-1", (std::string("clause-") + code).c_str(),
-                                                        Clause((std::string("clause-") + code).c_str(), code));
-    };
-    associateOne("B20");
-    team.As(0);
-    associateOne("A10");
-    team.SendAndReceive();
-    team.As(1);
     team.SendAndReceive();  // B's version and A's meet here: the host asks B's add-on to merge
+    const Timeline heard = team.Current().addOn->Take();
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "page SetAppState"), 0) << "the agreed id stays";
     team.As(0);
     team.SendAndReceive();
-
-    for (int m : {0, 1}) {
+    for (Member m : {0, 1}) {
         const ConnectionPtr connection = team.Of(m).addOn->manager->GetConnection("spec-1");
         ASSERT_NE(connection, nullptr);
         EXPECT_TRUE(connection->HasVirtualType("clause-A10")) << "member " << m;
         EXPECT_TRUE(connection->HasVirtualType("clause-B20")) << "member " << m;
+        EXPECT_EQ(pageOf(m), planOf(0)) << "member " << m;
     }
 }
 
-TEST(TeamMerge, AModuleDataEntryThatIsNoConnectionIsRefusedAndLeftAsItWas) {
+TEST(TeamManagers, RefuseToMergeAModuleDataEntryThatIsNoConnectionAndLeaveItAsItWas) {
     AddOnProject s;
     LogCapture log;
     API_ModulData destination{};
@@ -95,9 +65,4 @@ TEST(TeamMerge, AModuleDataEntryThatIsNoConnectionIsRefusedAndLeftAsItWas) {
     EXPECT_EQ(destination.dataHdl, nullptr);
     EXPECT_EQ(destination.dataVersion, 0);
     EXPECT_TRUE(log.Has(spdlog::level::critical, "Modul data merge handler is missing: \"SomebodyElses\""));
-
-    EXPECT_EQ(s.addOn->manager->HandleModulDataMergeRequest(APIMDSetMerge_TW, "ConnectionWithSpecification:spec-1",
-                                                            nullptr, &stored, &destination),
-              APIERR_BADPARS)
-        << "a missing record, as the connections' merge answers it";
 }

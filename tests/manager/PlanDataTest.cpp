@@ -4,16 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 #include <vector>
 
-#include "IO/MemoryChannel.hpp"
 #include "Model/Errors.hpp"
 #include "Model/PlanData.hpp"
 #include "TVSim/Sim.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 #include "support/HandleLeakCheck.hpp"
 #include "support/LogCapture.hpp"
+#include "support/Project.hpp"
 #include "support/StoredRecords.hpp"
 
 using namespace TessaryConnect;
@@ -23,143 +22,123 @@ using TestSupport::PlanRecord;
 
 namespace {
 
-struct Scene : TestSupport::HandleCheckedTest {
-    Scene() : sim((TVSim::Reset(), TVSim::OpenProject())), tv(std::make_shared<Implementation::Torvel>()), plan(tv) {}
+struct ProjectIdentity : TestSupport::HandleCheckedTest {
+    ProjectIdentity()
+        : sim((TVSim::Reset(), TVSim::OpenProject())), tv(std::make_shared<Implementation::Torvel>()), plan(tv) {}
 
-    // The id another reader finds in the project.
-    PK::UniString StoredId() {
+    // A new id of our own, which State() calls "local".
+    void Generate() {
+        plan.GenerateNew();
+        local = plan.Id();
+    }
+    // Ours and what another reader finds: "local synced, stored local", with ", reserved" while we hold it.
+    std::string State() {
+        const auto shown = [&](const PK::UniString& id) { return id == local ? "local" : TestSupport::Text(id); };
         PlanData reader(tv);
-        return reader.LoadIfHas() ? reader.Id() : PK::UniString("<none>");
+        const TVSim::AddOnObject* object = Object();
+        return shown(plan.Id()) + (plan.IsSynced() ? " synced" : " unsynced") + ", stored " +
+               (reader.LoadIfHas() ? shown(reader.Id()) : "none") +
+               (object != nullptr && object->reservedByMe ? ", reserved" : "");
     }
     const TVSim::AddOnObject* Object() { return sim.FindAddOnObject("PlanData"); }
+    static PK::USize Calls(const char* function) { return TVSim::Journal::Count(function); }
 
     TVSim::Project& sim;
     std::shared_ptr<Api::Torvel> tv;
     PlanData plan;
+    PK::UniString local;
 };
-
-using ProjectIdentity = Scene;
 
 }  // namespace
 
-TEST_F(ProjectIdentity, AProjectWithoutIdentityGetsALocalIdThatTheFirstSyncWritesOutsideTheUndoHistory) {
+TEST_F(ProjectIdentity, ALocalIdIsWrittenByTheFirstSyncOutsideTheUndoHistoryAndReadBackAsWritten) {
     EXPECT_FALSE(plan.LoadIfHas());
-    plan.GenerateNew();
-    const PK::UniString local = plan.Id();
+    Generate();
     EXPECT_FALSE(local.IsEmpty());
-    EXPECT_FALSE(plan.IsSynced());
-    EXPECT_EQ(Object(), nullptr) << "nothing is written before it must be shared";
-
+    EXPECT_EQ(State(), "local unsynced, stored none") << "nothing is written before it must be shared";
     EXPECT_FALSE(plan.Sync()) << "our own id was written, nothing adopted";
-    EXPECT_TRUE(plan.IsSynced());
-    EXPECT_EQ(plan.Id(), local);
-    EXPECT_EQ(StoredId(), local);
+    EXPECT_EQ(State(), "local synced, stored local");
     for (const TVSim::UndoStep& step : sim.GetUndoSteps()) EXPECT_FALSE(step.undoable) << step.name.ToCStr();
-    EXPECT_EQ(TVSim::Journal::Count("TVAPI_AddOnObject_ReserveObjects"), 0u) << "no reservation outside team work";
-    EXPECT_EQ(TVSim::Journal::Count("TVAPI_AddOnObject_ReleaseObjects"), 0u);
-}
+    EXPECT_EQ(Calls("TVAPI_AddOnObject_ReserveObjects") + Calls("TVAPI_AddOnObject_ReleaseObjects"), 0u)
+        << "no reservation outside team work";
 
-TEST_F(ProjectIdentity, AStoredIdIsLoadedCountsAsSyncedAndIsWrittenBackAsRead) {
-    sim.AddAddOnObject("PlanData", PlanRecord("stored-id"));
-    EXPECT_TRUE(plan.LoadIfHas());
-    EXPECT_EQ(plan.Id(), "stored-id");
-    EXPECT_TRUE(plan.IsSynced());
-    IO::MemoryOChannel32 oc;
-    ASSERT_EQ(plan.Write(oc), PK::NoError);
-    EXPECT_EQ(std::vector<char>(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize()), PlanRecord("stored-id"));
     plan.GenerateNew();
     EXPECT_FALSE(plan.IsSynced()) << "a new id forgets that it was in step";
+    EXPECT_TRUE(plan.LoadIfHas());
+    EXPECT_EQ(State(), "local synced, stored local");
+    EXPECT_EQ(TestSupport::Written([&](PK::OChannel& oc) { ASSERT_EQ(plan.Write(oc), PK::NoError); }),
+              PlanRecord(local));
 }
 
-// In a shared project: what another member stored is adopted (also while we
+// In a shared project what another member stored is adopted (also while we
 // wait for the reservation), ours is written under a reservation, and the
 // reservation is given back whatever happens.
 TEST_F(ProjectIdentity, InASharedProjectTheStoredIdWinsAndTheReservationIsAlwaysGivenBack) {
     sim.SetShared(true);
-    plan.GenerateNew();
+    Generate();
+    TVSim::Faults::FailCall("TVAPI_AddOnObject_ModifyObject", APIERR_MEMFULL);
+    EXPECT_THROW(plan.Sync(), Api::Error<APIERR_MEMFULL>);
+    EXPECT_EQ(State(), "local unsynced, stored none") << "the other members must not stay locked out";
     EXPECT_FALSE(plan.Sync());
-    EXPECT_EQ(StoredId(), plan.Id());
-    EXPECT_EQ(TVSim::Journal::Count("TVAPI_AddOnObject_ReserveObjects"), 1u);
-    EXPECT_FALSE(Object()->reservedByMe);
+    EXPECT_EQ(State(), "local synced, stored local");
+    EXPECT_EQ(Calls("TVAPI_AddOnObject_ReserveObjects"), 2u);
 
     sim.SetAddOnObjectContent(Object()->guid, PlanRecord("other-member-id"));
-    plan.GenerateNew();
+    Generate();
     EXPECT_TRUE(plan.Sync());
-    EXPECT_EQ(plan.Id(), "other-member-id");
-    EXPECT_TRUE(plan.IsSynced());
-    EXPECT_EQ(TVSim::Journal::Count("TVAPI_AddOnObject_ReserveObjects"), 1u) << "a stored id needs no reservation";
+    EXPECT_EQ(State(), "other-member-id synced, stored other-member-id");
+    EXPECT_EQ(Calls("TVAPI_AddOnObject_ReserveObjects"), 2u) << "a stored id needs no reservation";
 
     sim.SetAddOnObjectContent(Object()->guid, PlanRecord(""));
-    plan.GenerateNew();
+    Generate();
     TVSim::Faults::BeforeCall("TVAPI_AddOnObject_ReserveObjects",
                               [&] { sim.SetAddOnObjectContent(Object()->guid, PlanRecord("quicker-member-id")); });
     EXPECT_TRUE(plan.Sync());
-    EXPECT_EQ(plan.Id(), "quicker-member-id");
-    EXPECT_FALSE(Object()->reservedByMe) << "the reservation is given back";
-}
+    EXPECT_EQ(State(), "quicker-member-id synced, stored quicker-member-id");
 
-TEST_F(ProjectIdentity, AFailureWhileWritingTheIdStillGivesTheReservationBack) {
-    sim.SetShared(true);
-    plan.GenerateNew();
-    TVSim::Faults::FailCall("TVAPI_AddOnObject_ModifyObject", APIERR_MEMFULL);
-    EXPECT_THROW(plan.Sync(), Api::Error<APIERR_MEMFULL>);
-    ASSERT_NE(Object(), nullptr);
-    EXPECT_FALSE(Object()->reservedByMe) << "the other members must not stay locked out";
-    EXPECT_FALSE(plan.IsSynced());
-}
-
-TEST_F(ProjectIdentity, AnObjectReservedByAnotherMemberNeedsTheUserAndLeavesTheLocalIdUnsynced) {
     LogCapture log;
-    sim.SetShared(true);
-    sim.ReserveAddOnObjectByOther(sim.AddAddOnObject("PlanData"));
-    plan.GenerateNew();
-    const PK::UniString local = plan.Id();
+    sim.SetAddOnObjectContent(Object()->guid, PlanRecord(""));
+    sim.ReserveAddOnObjectByOther(Object()->guid);
+    Generate();
     EXPECT_THROW(plan.Sync(), Model::AnotherUserIsInitingThePlanId);
     EXPECT_TRUE(log.Has(spdlog::level::info,
                         "AnotherUserIsInitingThePlanId: If it coninuosly happening probably the other client 'forget' "
                         "to release it. User interaction is required."));
-    EXPECT_EQ(plan.Id(), local);
-    EXPECT_FALSE(plan.IsSynced()) << "a later connection tries again";
+    EXPECT_EQ(State(), "local unsynced, stored none") << "a later connection tries again";
 }
 
-TEST_F(ProjectIdentity, AnObjectAnotherMemberCreatesAtTheSameMomentIsFoundAgainInsteadOfCreated) {
+TEST_F(ProjectIdentity, TheObjectAnotherMemberCreatesAtTheSameMomentIsUsedAndAHostThatMakesNoneIsGivenUpOn) {
     API_Guid others{};
     TVSim::Faults::BeforeCall("TVAPI_AddOnObject_CreateUniqueObject", [&] { others = sim.AddAddOnObject("PlanData"); });
     EXPECT_FALSE(plan.InitAddonObjectIfNeeded());
-    plan.GenerateNew();
+    Generate();
     EXPECT_FALSE(plan.Sync());
     EXPECT_EQ(Object()->guid, others);
-    EXPECT_EQ(StoredId(), plan.Id());
-}
+    EXPECT_EQ(State(), "local synced, stored local");
 
-TEST_F(ProjectIdentity, AHostThatNeitherFindsNorCreatesTheObjectIsGivenUpOnAfterAFewAttempts) {
+    TVSim::OpenProject();
+    PlanData fresh(tv);
     TVSim::Faults::FailAlways("TVAPI_AddOnObject_CreateUniqueObject", APIERR_NAMEALREADYUSED);
-    plan.GenerateNew();
-    EXPECT_THROW(plan.Sync(), AddonRuntimeError);
-    EXPECT_EQ(TVSim::Journal::Count("TVAPI_AddOnObject_CreateUniqueObject"),
+    fresh.GenerateNew();
+    const PK::USize before = Calls("TVAPI_AddOnObject_CreateUniqueObject");
+    EXPECT_THROW(fresh.Sync(), AddonRuntimeError);
+    EXPECT_EQ(Calls("TVAPI_AddOnObject_CreateUniqueObject") - before,
               static_cast<PK::USize>(PlanData::maxCreateOrFindAttempts));
-    EXPECT_FALSE(plan.IsSynced());
+    EXPECT_FALSE(fresh.IsSynced());
 }
 
-TEST_F(ProjectIdentity, AStoredEmptyIdCountsAsNoIdAndIsFilledWithOurs) {
-    LogCapture log;
-    sim.AddAddOnObject("PlanData", PlanRecord(""));
-    plan.GenerateNew();
-    const PK::UniString local = plan.Id();
-    EXPECT_FALSE(plan.LoadIfHas());
-    EXPECT_EQ(plan.Id(), local) << "an empty record does not wipe the id we have";
-    EXPECT_EQ(log.MessagesStartingWith("failed assertion: !this->_id.IsEmpty(), handle(").size(), 1u);
-    EXPECT_FALSE(plan.Sync()) << "nothing to adopt: ours is written";
-    EXPECT_EQ(plan.Id(), local);
-    EXPECT_EQ(StoredId(), local);
-}
-
-TEST_F(ProjectIdentity, AnObjectWithoutContentOrOfANewerVersionIsNoIdentity) {
+TEST_F(ProjectIdentity, AnObjectWithoutContentOrWithAnEmptyIdIsNoIdentityAndOneOfANewerVersionIsRefused) {
     LogCapture log;
     const API_Guid object = sim.AddAddOnObject("PlanData");
     EXPECT_FALSE(plan.LoadIfHas());
-    EXPECT_FALSE(plan.IsSynced());
     EXPECT_TRUE(log.Has(spdlog::level::warn, "Probably couldn't save the planid: PlanData{_id: \"\"}, 00"));
+    sim.SetAddOnObjectContent(object, PlanRecord(""));
+    Generate();
+    EXPECT_FALSE(plan.LoadIfHas());
+    EXPECT_EQ(log.MessagesStartingWith("failed assertion: !this->_id.IsEmpty(), handle(").size(), 1u);
+    EXPECT_EQ(State(), "local unsynced, stored none") << "an empty record does not wipe the id we have";
+    EXPECT_FALSE(plan.Sync()) << "nothing to adopt: ours is written";
+    EXPECT_EQ(State(), "local synced, stored local");
 
     sim.SetAddOnObjectContent(object, PlanRecord("future-id", {2, 0}));
     EXPECT_THROW(plan.LoadIfHas(), Model::Error::VersionIncompatibility);

@@ -34,10 +34,13 @@ std::string SpecOf(const ConnectionPtr& connection) {
 }  // namespace
 
 void RecordingPalette::ManagerEvent_AssociationWithSpecificationRequested(
-    const std::shared_ptr<Model::Manager>&, const PK::UniString& projectId, const PK::UniString& projectTitle,
+    const std::shared_ptr<Model::Manager>& manager, const PK::UniString& projectId, const PK::UniString& projectTitle,
     const PK::UniString& specId, const PK::UniString& specTitle, const PK::UniString& specType) {
+    // The palette connects afresh: the specification's connection must be marked disconnected by now.
+    const ConnectionPtr existing = manager->GetConnection(specId);
     _timeline.push_back("AssociationWithSpecificationRequested(" + Text(projectId) + ", " + Text(projectTitle) + ", " +
-                        Text(specId) + ", " + Text(specTitle) + ", " + Text(specType) + ")");
+                        Text(specId) + ", " + Text(specTitle) + ", " + Text(specType) + ")" +
+                        (existing != nullptr && existing->IsDisconnected() ? " of a disconnected connection" : ""));
 }
 
 void RecordingPalette::ManagerEvent_ConnectionLoadedToBeDisconnected(const ConnectionPtr& connection) {

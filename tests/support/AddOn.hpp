@@ -12,7 +12,9 @@
 
 namespace TestSupport {
 
-// The palette: writes each manager event into the timeline.
+// The palette: writes each manager event into the timeline; a requested
+// association tells when the specification's connection is marked
+// disconnected already.
 class RecordingPalette : public Model::ManagerObserver {
 public:
     explicit RecordingPalette(Timeline& timeline) : _timeline(timeline) {}
