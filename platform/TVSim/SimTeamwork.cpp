@@ -153,56 +153,13 @@ std::vector<KeyOf<Table>> Keys(const Table& table) {
     return keys;
 }
 
-// What each copy works out for itself after entries came in: the indexes,
-// and no link to an entry that is gone (which reservations keep from
-// happening, unless a test changed guarded entries without them).
+// What each copy works out for itself after entries came in; a value of a
+// definition that is gone does not travel.
 void Rebuild(ProjectState& s) {
-    for (bool dropped = true; dropped;) {
-        dropped = false;
-        for (const API_Guid& guid : Keys(s.items)) {
-            const ClassificationItem& item = s.items.Get(guid);
-            if (!s.systems.ContainsKey(item.system) || (!item.parent.IsNull() && !s.items.ContainsKey(item.parent))) {
-                s.items.Delete(guid);
-                dropped = true;
-            }
-        }
-    }
-    auto missingItem = [&](const API_Guid& item) { return !s.items.ContainsKey(item); };
-    for (auto& [guid, system] : s.systems) system.rootItems.DeleteIf(missingItem);
-    for (auto& [guid, item] : s.items) {
-        item.children.DeleteIf(missingItem);
-        item.elements.clear();
-    }
-    for (const API_Guid& guid : Keys(s.definitions))
-        if (!s.groups.ContainsKey(s.definitions.Get(guid).definition.groupGuid)) s.definitions.Delete(guid);
-    for (auto& [guid, definition] : s.definitions) {
-        definition.definition.availability.DeleteIf(missingItem);
-        definition.availability.Clear();
-        for (const API_Guid& item : definition.definition.availability) definition.availability.Add(item);
-    }
-    for (auto& [guid, group] : s.groups)
-        group.definitions.DeleteIf([&](const API_Guid& d) { return !s.definitions.ContainsKey(d); });
-
-    s.itemIds.Clear();
-    for (const auto& [guid, item] : s.items) ++s.itemIds[item.system][item.item.id];
-    s.elementsByType.Clear();
-    for (auto& [guid, element] : s.elements) {
-        for (const API_Guid& system : Keys(element.classification)) {
-            ClassificationItem* item = s.items.GetPtr(element.classification.Get(system));
-            if (item == nullptr || item->system != system)
-                element.classification.Delete(system);
-            else
-                item->elements.insert(guid);
-        }
+    s.Reindex();
+    for (auto& [guid, element] : s.elements)
         for (const API_Guid& definition : Keys(element.values))
             if (!s.definitions.ContainsKey(definition)) element.values.Delete(definition);
-        s.elementsByType[element.head.typeID].insert(guid);
-        element.ownedCount = 0;
-    }
-    for (const auto& [guid, element] : s.elements)
-        if (Element* owner = s.FindElement(element.owner)) ++owner->ownedCount;
-    s.addOnObjectsByName.Clear();
-    for (const auto& [guid, object] : s.addOnObjects) s.addOnObjectsByName.Put(object.name, guid);
 }
 
 // The member's reservations, as its copy shows them, become the server's.
@@ -268,19 +225,21 @@ void Spread(const Server& server, const Machine& member, ProjectState& s) {
     }
 }
 
-// A unique add-on object exists once in a project: a member's object not yet
-// sent gives way to the server's object of the same name.
-void DropShadowedObjects(const Machine& member, ProjectState& s) {
-    bool dropped = false;
+// The object of that name the server holds, or nullptr.
+const AddOnObject* ServerObjectNamed(const Server& server, const PK::UniString& name) {
+    for (const auto& [guid, object] : server.data.addOnObjects)
+        if (object.name == name) return &object;
+    return nullptr;
+}
+
+// A unique add-on object exists once in the team: a member's object that the
+// server never had gives way to the server's object of the same name, which
+// reached the server first.
+void DropShadowedObjects(const Server& server, ProjectState& s) {
     for (const API_Guid& guid : Keys(s.addOnObjects)) {
-        if (member.base.addOnObjects.ContainsKey(guid)) continue;
-        const API_Guid* named = s.addOnObjectsByName.GetPtr(s.addOnObjects.Get(guid).name);
-        if (named != nullptr && *named != guid && member.base.addOnObjects.ContainsKey(*named)) {
-            s.addOnObjects.Delete(guid);
-            dropped = true;
-        }
+        if (server.data.addOnObjects.ContainsKey(guid)) continue;
+        if (ServerObjectNamed(server, s.addOnObjects.Get(guid).name) != nullptr) s.addOnObjects.Delete(guid);
     }
-    if (!dropped) return;
     s.addOnObjectsByName.Clear();
     for (const auto& [guid, object] : s.addOnObjects) s.addOnObjectsByName.Put(object.name, guid);
 }
@@ -305,10 +264,8 @@ void ReceiveInto(Server& server, Machine& member, ProjectState& local) {
         if constexpr (!std::is_same_v<decltype(table), decltype(&ProjectState::modulData)>)
             received |= TakeChanges(member.base.*table, server.data.*table, local.*table, member.base.*table, &local);
     });
-    if (received) {
-        Rebuild(local);
-        DropShadowedObjects(member, local);
-    }
+    if (received) Rebuild(local);
+    DropShadowedObjects(server, local);
     Spread(server, member, local);
     ReceiveModulData(server, member, local);
     QueueProjectEvent(APINotify_ReceiveChanges);
@@ -382,7 +339,10 @@ void TeamworkObjectsReleased(ProjectState& state, const PK::Array<API_Guid>& obj
         if (holder == nullptr || *holder != member.name) continue;
         const AddOnObject* mine = state.addOnObjects.GetPtr(guid);
         const AddOnObject* base = member.base.addOnObjects.GetPtr(guid);
-        if (mine != nullptr && (base == nullptr || !Same(*base, *mine))) {
+        const AddOnObject* named = mine != nullptr ? ServerObjectNamed(server, mine->name) : nullptr;
+        // An object of a name the server holds already stays behind, to give way at the next receive.
+        const bool shadowed = named != nullptr && named->guid != guid;
+        if (mine != nullptr && !shadowed && (base == nullptr || !Same(*base, *mine))) {
             Take(state.addOnObjects, server.data.addOnObjects, guid);
             Take(state.addOnObjects, member.base.addOnObjects, guid);
         }
@@ -448,6 +408,8 @@ Member Join(const PK::UniString& memberName) {
     copy.marqueeCoords = 0;
     copy.zooms.clear();
     copy.undoSteps.clear();
+    copy.undoable.clear();
+    copy.redoable.clear();
     copy.deletedElements.Clear();
     copy.userId = static_cast<PK::Int32>(server.members.size()) + 1;
     Detail::CopyShared(server.data, copy);
