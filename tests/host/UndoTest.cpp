@@ -63,6 +63,7 @@ TEST(Undo, TheHostTakesBackEveryKindOfEntryOfTheLastUndoableStepOnlyAndQuietly) 
     EXPECT_EQ(sim.GetClassificationSystem(system).system.name, "Clauses");
     EXPECT_EQ(sim.GetItemOf(wall, system), APINULLGuid);
     EXPECT_EQ(TVAPI_ElementSet_GetData(set, nullptr, nullptr), APIERR_BADID);
+    ASSERT_NE(sim.FindAddOnObject("Kept"), nullptr);
     EXPECT_EQ(sim.FindAddOnObject("Kept")->content, std::vector<char>{'a'});
     EXPECT_NE(sim.FindAddOnObject("Plain"), nullptr) << "a plain command's step is not undone";
     EXPECT_EQ(TVSim::Events::GetPendingCount(), 0u) << "undo tells no add-on";
