@@ -125,22 +125,26 @@ void Project::SetElementStory(const API_Guid& guid, PK::Int16 story) {
 
 void Project::SetElementReservation(const API_Guid& guid, Reservation reservation, const PK::UniString& otherMember) {
     Element& element = Existing(_state->elements, guid, "element");
+    _state->Mark(guid);
     element.reservation = reservation;
     element.reservedBy = reservation == Reservation::OtherMember ? otherMember : PK::UniString();
 }
 
 void Project::SetElementHotlink(const API_Guid& guid, const API_Guid& hotlink) {
     Existing(_state->elements, guid, "element").head.hotlinkGuid = hotlink;
+    _state->Mark(guid);
 }
 
 void Project::SetElementClassifiable(const API_Guid& guid, bool classifiable) {
     Existing(_state->elements, guid, "element").classifiable = classifiable;
+    _state->Mark(guid);
 }
 
 void Project::SetElementIn3D(const API_Guid& guid, bool in3D) {
     Element& element = Existing(_state->elements, guid, "element");
     if (element.in3D == in3D) return;
     element.in3D = in3D;
+    _state->Mark(guid);
     Detail::QueueProjectEvent(APINotify_ShowIn3DChanged);
 }
 

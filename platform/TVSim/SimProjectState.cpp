@@ -177,6 +177,74 @@ void ProjectState::RemoveItemTree(const API_Guid& itemGuid) {
     QueueProjectEvent(APINotify_ClassificationItemChanged);
 }
 
+void ProjectState::Unlink(const API_Guid& guid) {
+    const Element* element = FindElement(guid);
+    if (element == nullptr) return;
+    for (const auto& [system, item] : element->classification)
+        if (ClassificationItem* found = items.GetPtr(item)) found->elements.erase(guid);
+    if (GuidSet* ofType = elementsByType.GetPtr(element->head.typeID)) ofType->erase(guid);
+    if (Element* owner = FindElement(element->owner); owner != nullptr && owner->ownedCount > 0) --owner->ownedCount;
+}
+
+void ProjectState::Link(const API_Guid& guid) {
+    Element* element = FindElement(guid);
+    if (element == nullptr) return;
+    for (const API_Guid& system : KeysOf(element->classification)) {
+        ClassificationItem* item = items.GetPtr(element->classification.Get(system));
+        if (item == nullptr || item->system != system) {
+            element->classification.Delete(system);
+            Mark(guid);
+        } else {
+            item->elements.insert(guid);
+        }
+    }
+    elementsByType[element->head.typeID].insert(guid);
+    if (Element* owner = FindElement(element->owner)) ++owner->ownedCount;
+}
+
+void ProjectState::Settle(const PK::HashTable<API_Guid, ClassificationItem>& changedItems) {
+    auto unclassify = [&](const ClassificationItem& gone) {
+        for (const API_Guid& guid : gone.elements) {
+            Element* element = FindElement(guid);
+            const API_Guid* held = element != nullptr ? element->classification.GetPtr(gone.system) : nullptr;
+            if (held == nullptr || *held != gone.item.guid) continue;
+            element->classification.Delete(gone.system);
+            Mark(guid);
+        }
+    };
+    for (const auto& [guid, before] : changedItems) {
+        if (ClassificationItem* now = items.GetPtr(guid))
+            now->elements = before.elements;
+        else
+            unclassify(before);
+    }
+    for (bool dropped = true; dropped;) {
+        dropped = false;
+        for (const API_Guid& guid : KeysOf(items)) {
+            const ClassificationItem& item = items.Get(guid);
+            if (!systems.ContainsKey(item.system) || (!item.parent.IsNull() && !items.ContainsKey(item.parent))) {
+                unclassify(item);
+                items.Delete(guid);
+                dropped = true;
+            }
+        }
+    }
+    auto missingItem = [&](const API_Guid& item) { return !items.ContainsKey(item); };
+    for (auto& [guid, system] : systems) system.rootItems.DeleteIf(missingItem);
+    for (auto& [guid, item] : items) item.children.DeleteIf(missingItem);
+    for (const API_Guid& guid : KeysOf(definitions))
+        if (!groups.ContainsKey(definitions.Get(guid).definition.groupGuid)) definitions.Delete(guid);
+    for (auto& [guid, definition] : definitions) {
+        definition.definition.availability.DeleteIf(missingItem);
+        definition.availability.Clear();
+        for (const API_Guid& item : definition.definition.availability) definition.availability.Add(item);
+    }
+    for (auto& [guid, group] : groups)
+        group.definitions.DeleteIf([&](const API_Guid& d) { return !definitions.ContainsKey(d); });
+    itemIds.Clear();
+    for (const auto& [guid, item] : items) ++itemIds[item.system][item.item.id];
+}
+
 void ProjectState::RemoveElement(const API_Guid& guid) {
     Element element = elements.Get(guid);
     for (const auto& [system, item] : element.classification) items.Get(item).elements.erase(guid);
@@ -185,6 +253,7 @@ void ProjectState::RemoveElement(const API_Guid& guid) {
     if (Element* owner = elements.GetPtr(element.owner); owner != nullptr && owner->ownedCount > 0) --owner->ownedCount;
     for (auto& [setGuid, set] : elementSets) set.elements.DeleteAll(guid);
     elements.Delete(guid);
+    Mark(guid);
     deletedElements.Add(guid);
 }
 

@@ -81,11 +81,17 @@ struct ProjectState {
     std::vector<UndoRecord> undoable;
     std::vector<UndoRecord> redoable;
     PK::UInt64 nextModiStamp = 1;
+    // Elements changed here that team work has not yet sent, or whose
+    // reservation it has not yet collected: an exchange looks at these, not
+    // at every element of the project.
+    PK::HashSet<API_Guid> unsentElements;
+    PK::HashSet<API_Guid> uncollectedElements;
 
     // Every change of an entry during an undoable step comes here first, so
     // undo can bring the entry back as it was.
     template <typename Key, typename Value>
     void Keep(const PK::HashTable<Key, Value>& table, const Key& key) {
+        if constexpr (std::is_same_v<Value, Element>) Mark(key);
         if (!recording) return;
         Images<Key, Value>& images = recording->Of<Key, Value>();
         if (images.ContainsKey(key)) return;
@@ -99,6 +105,15 @@ struct ProjectState {
     // elements each item classifies, owned counts, object names) and drops
     // links to entries that are gone.
     void Reindex();
+    // An element comes in from the team-work server: before, it leaves what
+    // is worked out from it (its items, its type, its owner's count); after,
+    // it enters them again, losing links to items that are gone.
+    void Unlink(const API_Guid& element);
+    void Link(const API_Guid& element);
+    // Classifications and properties came in from the server: changed items
+    // keep the elements this copy classifies with them (given as the items
+    // were before), and nothing points at a gone item or definition.
+    void Settle(const PK::HashTable<API_Guid, ClassificationItem>& changedItems);
 
     Element* FindElement(const API_Guid& guid) { return elements.GetPtr(guid); }
     const Element* FindElement(const API_Guid& guid) const { return elements.GetPtr(guid); }
@@ -118,7 +133,15 @@ struct ProjectState {
     bool ItemIdTaken(const API_Guid& system, const PK::UniString& id) const;
     // Files a new item under its system and parent (appended, or before next).
     void AddItem(const ClassificationItem& item, const API_Guid& next = APINULLGuid);
-    void Touch(Element& element) { element.head.modiStamp = nextModiStamp++; }
+    void Touch(Element& element) {
+        element.head.modiStamp = nextModiStamp++;
+        Mark(element.head.guid);
+    }
+    // The element changed here, in content or reservation.
+    void Mark(const API_Guid& element) {
+        unsentElements.Add(element);
+        uncollectedElements.Add(element);
+    }
 
     // Classifies without any check, replacing the element's item in that system.
     void Classify(Element& element, const API_Guid& item);
