@@ -43,6 +43,7 @@ GSErrCode TVAPI_Classification_CreateClassificationSystem(API_ClassificationSyst
     if (!system.guid.IsNull() && state->systems.ContainsKey(system.guid)) return call.Answer(APIERR_BADPARS);
     if (SystemNameTaken(*state, system)) return call.Answer(APIERR_NAMEALREADYUSED);
     if (system.guid.IsNull()) system.guid = PK::Guid::Generate();
+    state->Keep(state->systems, system.guid);
     state->systems.Add(system.guid, ClassificationSystem{system, {}});
     return call.AnswerChange(NoError);
 }
@@ -78,6 +79,7 @@ GSErrCode TVAPI_Classification_ChangeClassificationSystem(const API_Classificati
     if (found == nullptr) return call.Answer(APIERR_BADID);
     if (system.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (SystemNameTaken(*state, system)) return call.Answer(APIERR_NAMEALREADYUSED);
+    state->Keep(state->systems, system.guid);
     found->system = system;
     return call.AnswerChange(NoError);
 }
@@ -91,6 +93,7 @@ GSErrCode TVAPI_Classification_DeleteClassificationSystem(const API_Guid& system
     const ClassificationSystem* found = state->systems.GetPtr(systemGuid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
     const PK::Array<API_Guid> roots = found->rootItems;
+    state->Keep(state->systems, systemGuid);
     for (const API_Guid& item : roots) state->RemoveItemTree(item);
     state->systems.Delete(systemGuid);
     state->itemIds.Delete(systemGuid);

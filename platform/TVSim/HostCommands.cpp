@@ -1,6 +1,7 @@
 // Commands: the host runs the add-on's body at once, inside an undo step or
 // outside the undo history. A command started inside another one runs as
-// part of the outer one; the host keeps no separate step for it.
+// part of the outer one; the host keeps no separate step for it. What an
+// undoable step changes is kept for undo (SimUndo.cpp).
 #include "TVSim/SimState.hpp"
 
 using TVSim::Detail::CallIntoAddOn;
@@ -18,13 +19,19 @@ GSErrCode RunCommand(const char* function, const PK::UniString& name, const APIC
     if (state == nullptr) return call.Refusal();
     if (!command) return call.Answer(APIERR_BADPARS);
     const bool outermost = Host().commandDepth == 0;
-    if (outermost) state->undoSteps.push_back({name, undoable, {}, NoError});
+    if (outermost) {
+        state->undoSteps.push_back({name, undoable, {}, NoError});
+        if (undoable) state->recording.emplace();
+    }
     const std::size_t step = state->undoSteps.size();
     ++Host().commandDepth;
     const GSErrCode result = CallIntoAddOn(function, command);
     --Host().commandDepth;
     // The body may have closed the project; then there is no step to finish.
-    if (outermost && OpenState() == state) state->undoSteps[step - 1].result = result;
+    if (outermost && OpenState() == state) {
+        state->undoSteps[step - 1].result = result;
+        state->EndStep();
+    }
     return call.Answer(result);
 }
 

@@ -1,6 +1,8 @@
 // Host calls about elements: reading, filtering and listing them, the
 // selection, element sets, and changing their classification and property
 // values.
+#include <algorithm>
+
 #include "PK/Guid.hpp"
 #include "TVSim/SimElemTypes.hpp"
 #include "TVSim/SimState.hpp"
@@ -20,6 +22,56 @@ GSErrCode ElementChangeRefusal(const ProjectState& state, const API_Guid& guid, 
     return state.ChangeRefusal(*element);
 }
 
+bool SameKey(const API_Variant& a, const API_Variant& b) {
+    if (a.type != b.type) return false;
+    switch (a.type) {
+        case API_PropertyIntegerValueType:
+            return a.intValue == b.intValue;
+        case API_PropertyRealValueType:
+            return a.doubleValue == b.doubleValue;
+        case API_PropertyStringValueType:
+            return a.uniStringValue == b.uniStringValue;
+        case API_PropertyBooleanValueType:
+            return a.boolValue == b.boolValue;
+        case API_PropertyGuidValueType:
+            return a.guidValue == b.guidValue;
+        default:
+            return true;
+    }
+}
+
+bool AllowedChoice(const API_SingleEnumerationVariant& choice, const API_PropertyDefinition& d) {
+    for (const API_SingleEnumerationVariant& allowed : d.possibleEnumValues)
+        if (SameKey(choice.keyVariant, allowed.keyVariant)) return true;
+    return false;
+}
+
+// Whether a value has the shape the definition's collection reads, and
+// nothing in the parts it does not: a single value of the definition's type,
+// a list of such values, or keys among the allowed choices.
+bool FitsDefinition(const API_PropertyValue& value, const API_PropertyDefinition& d) {
+    const bool single = value.singleVariant.variant.type != API_PropertyUndefinedValueType;
+    const bool list = !value.listVariant.variants.IsEmpty();
+    const bool choice = value.singleEnumVariant.keyVariant.type != API_PropertyUndefinedValueType;
+    const bool choices = !value.multipleEnumVariant.variants.IsEmpty();
+    switch (d.collectionType) {
+        case API_PropertySingleCollectionType:
+            return !list && !choice && !choices && value.singleVariant.variant.type == d.valueType;
+        case API_PropertyListCollectionType:
+            return !single && !choice && !choices &&
+                   std::all_of(value.listVariant.variants.begin(), value.listVariant.variants.end(),
+                               [&](const API_Variant& v) { return v.type == d.valueType; });
+        case API_PropertySingleChoiceEnumerationCollectionType:
+            return !single && !list && !choices && AllowedChoice(value.singleEnumVariant, d);
+        case API_PropertyMultipleChoiceEnumerationCollectionType:
+            return !single && !list && !choice &&
+                   std::all_of(value.multipleEnumVariant.variants.begin(), value.multipleEnumVariant.variants.end(),
+                               [&](const API_SingleEnumerationVariant& c) { return AllowedChoice(c, d); });
+        default:
+            return true;  // a kind the host does not know: nothing to hold the value to
+    }
+}
+
 // Why the property cannot be written into the element, or NoError. The
 // definition as the project holds it decides, not the copy the caller sent:
 // a value that cannot be edited, or one the host computes itself, is read-only.
@@ -30,14 +82,14 @@ GSErrCode PropertyRefusal(const ProjectState& state, const Element& element, con
     if (!d.canValueBeEditable || d.definitionType == API_PropertyDynamicBuiltInDefinitionType ||
         d.defaultValue.hasExpression)
         return APIERR_READONLY;
-    if (!property.isDefault && d.collectionType == API_PropertySingleCollectionType &&
-        property.value.variantStatus == API_VariantStatusNormal &&
-        property.value.singleVariant.variant.type != d.valueType)
+    if (!property.isDefault && property.value.variantStatus == API_VariantStatusNormal &&
+        !FitsDefinition(property.value, d))
         return APIERR_BADVALUE;
     return NoError;
 }
 
 void WriteProperty(ProjectState& state, Element& element, const API_Property& property) {
+    state.Keep(state.elements, element.head.guid);
     if (property.isDefault)
         element.values.Delete(property.definition.guid);
     else
@@ -317,6 +369,7 @@ GSErrCode TVAPI_ElementSet_Create(const PK::Array<API_Guid>* elemGuids, const AP
         set.data = TVSim::Detail::FromHandle(data->dataHdl);
     }
     *setGuid = PK::Guid::Generate();
+    state->Keep(state->elementSets, *setGuid);
     state->elementSets.Add(*setGuid, std::move(set));
     return call.AnswerChange(NoError);
 }
@@ -327,7 +380,10 @@ GSErrCode TVAPI_ElementSet_Delete(const API_Guid& setGuid) {
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
-    return call.AnswerChange(state->elementSets.Delete(setGuid) ? NoError : APIERR_BADID);
+    if (!state->elementSets.ContainsKey(setGuid)) return call.Answer(APIERR_BADID);
+    state->Keep(state->elementSets, setGuid);
+    state->elementSets.Delete(setGuid);
+    return call.AnswerChange(NoError);
 }
 
 GSErrCode TVAPI_ElementSet_GetData(const API_Guid& setGuid, PK::Array<API_Guid>* elemGuids, API_UserData* data) {

@@ -54,6 +54,7 @@ GSErrCode TVAPI_Property_CreatePropertyGroup(API_PropertyGroup& group) {
     if (!group.guid.IsNull() && state->groups.ContainsKey(group.guid)) return call.Answer(APIERR_BADPARS);
     if (GroupNameTaken(*state, group)) return call.Answer(APIERR_NAMEALREADYUSED);
     if (group.guid.IsNull()) group.guid = PK::Guid::Generate();
+    state->Keep(state->groups, group.guid);
     state->groups.Add(group.guid, PropertyGroup{group, {}});
     return call.AnswerChange(NoError);
 }
@@ -68,6 +69,7 @@ GSErrCode TVAPI_Property_ChangePropertyGroup(const API_PropertyGroup& group) {
     if (found == nullptr) return call.Answer(APIERR_BADID);
     if (group.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (GroupNameTaken(*state, group)) return call.Answer(APIERR_NAMEALREADYUSED);
+    state->Keep(state->groups, group.guid);
     found->group = group;
     return call.AnswerChange(NoError);
 }
@@ -82,7 +84,12 @@ GSErrCode TVAPI_Property_DeletePropertyGroup(const API_Guid& groupGuid) {
     if (found == nullptr) return call.Answer(APIERR_BADID);
     // Values written for the definitions stay in the elements but are never
     // read again: every reader goes through the definition first.
-    for (const API_Guid& definition : found->definitions) state->definitions.Delete(definition);
+    state->Keep(state->groups, groupGuid);
+    for (const API_Guid& definition : found->definitions) {
+        state->Keep(state->definitions, definition);
+        state->definitions.Delete(definition);
+        TVSim::Detail::QueueProjectEvent(APINotify_PropertyDefinitionChanged);
+    }
     state->groups.Delete(groupGuid);
     return call.AnswerChange(NoError);
 }
@@ -121,8 +128,11 @@ GSErrCode TVAPI_Property_CreatePropertyDefinition(API_PropertyDefinition& defini
     if (!AllItemsExist(*state, definition.availability)) return call.Answer(APIERR_BADPARS);
     if (DefinitionNameTaken(*state, definition)) return call.Answer(APIERR_NAMEALREADYUSED);
     if (definition.guid.IsNull()) definition.guid = PK::Guid::Generate();
+    state->Keep(state->definitions, definition.guid);
+    state->Keep(state->groups, definition.groupGuid);
     state->definitions.Add(definition.guid, Kept(definition));
     state->groups.Get(definition.groupGuid).definitions.Push(definition.guid);
+    TVSim::Detail::QueueProjectEvent(APINotify_PropertyDefinitionChanged);
     return call.AnswerChange(NoError);
 }
 
@@ -139,7 +149,9 @@ GSErrCode TVAPI_Property_ChangePropertyDefinition(const API_PropertyDefinition& 
     if (definition.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (!AllItemsExist(*state, definition.availability)) return call.Answer(APIERR_BADPARS);
     if (DefinitionNameTaken(*state, definition)) return call.Answer(APIERR_NAMEALREADYUSED);
+    state->Keep(state->definitions, definition.guid);
     *found = Kept(definition);
+    TVSim::Detail::QueueProjectEvent(APINotify_PropertyDefinitionChanged);
     return call.AnswerChange(NoError);
 }
 

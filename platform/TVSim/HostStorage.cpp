@@ -31,7 +31,12 @@ GSErrCode TVAPI_ModulData_Store(const API_ModulData* info, const PK::UniString& 
     if (state == nullptr) return call.Refusal();
     if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
     if (modulName.IsEmpty()) return call.Answer(APIERR_BADNAME);
-    if (info == nullptr) return call.AnswerChange(state->modulData.Delete(modulName) ? NoError : APIERR_NOMODULEDATA);
+    if (info == nullptr && !state->modulData.ContainsKey(modulName)) return call.Answer(APIERR_NOMODULEDATA);
+    state->Keep(state->modulData, modulName);
+    if (info == nullptr) {
+        state->modulData.Delete(modulName);
+        return call.AnswerChange(NoError);
+    }
     state->modulData.Put(modulName, TVSim::ModulData{info->dataVersion, info->platformSign, FromHandle(info->dataHdl)});
     return call.AnswerChange(NoError);
 }
@@ -74,6 +79,7 @@ GSErrCode TVAPI_AddOnObject_CreateUniqueObject(const PK::UniString& name, API_Gu
     object.guid = PK::Guid::Generate();
     object.name = name;
     *objectGuid = object.guid;
+    state->Keep(state->addOnObjects, object.guid);
     state->addOnObjectsByName.Add(name, object.guid);
     state->addOnObjects.Add(object.guid, std::move(object));
     return call.AnswerChange(NoError);
@@ -92,10 +98,12 @@ GSErrCode TVAPI_AddOnObject_ModifyObject(const API_Guid& objectGuid, const PK::U
     if (newName != nullptr && *newName != object->name) {
         if (newName->IsEmpty()) return call.Answer(APIERR_BADNAME);
         if (state->addOnObjectsByName.ContainsKey(*newName)) return call.Answer(APIERR_NAMEALREADYUSED);
+        state->Keep(state->addOnObjects, objectGuid);
         state->addOnObjectsByName.Delete(object->name);
         state->addOnObjectsByName.Add(*newName, objectGuid);
         object->name = *newName;
     }
+    state->Keep(state->addOnObjects, objectGuid);
     if (content != nullptr) object->content = FromHandle(*content);
     return call.AnswerChange(NoError);
 }
@@ -109,6 +117,7 @@ GSErrCode TVAPI_AddOnObject_DeleteObject(const API_Guid& objectGuid) {
     const AddOnObject* object = state->addOnObjects.GetPtr(objectGuid);
     if (object == nullptr) return call.Answer(APIERR_BADID);
     if (GSErrCode refusal = ObjectChangeRefusal(*state, *object); refusal != NoError) return call.Answer(refusal);
+    state->Keep(state->addOnObjects, objectGuid);
     state->addOnObjectsByName.Delete(object->name);
     state->addOnObjects.Delete(objectGuid);
     return call.AnswerChange(NoError);

@@ -33,7 +33,10 @@
 //   it (availability goes by the element's classification items)
 //   APIERR_BADPROPERTY; writing one whose definition, as the project holds
 //   it, cannot be edited or is computed (a dynamic built-in definition, or a
-//   default given by an expression) APIERR_READONLY. An element holds at most
+//   default given by an expression) APIERR_READONLY; writing a value that
+//   does not fit the definition's kind APIERR_BADVALUE: the value carries only
+//   the part the kind reads (single, list, single or multiple choice), of the
+//   definition's type, a choice's key among the allowed values. An element holds at most
 //   one item per system: classifying it again in a system replaces the item.
 // - Every change of stored data needs a command scope (TVAPI_CallUndoableCommand
 //   or TVAPI_CallCommand), else APIERR_NEEDSUNDOSCOPE: elements,
@@ -62,14 +65,22 @@
 //   what is kept by guid in HostOrder (elements, an item's elements, the
 //   selection, systems, groups, definitions, add-on objects, element sets),
 //   module data by name. An item tree keeps the order items were placed in.
-// - Notifications follow state. Changing the selection, opening, closing or
-//   making a project, changing the front window or the current story, and
-//   making an element, whether through TVAPI_ calls or through TVSim, queues
-//   the notification the add-on subscribed to (within its mask and type
-//   filter); the main loop delivers it (PK::MainMessageLoop::RunPending), so
-//   never during the add-on's call. Selection changes not yet delivered make
-//   one notification, read at delivery. Nothing reaches an add-on that
+// - Notifications follow state. Changing the selection, opening or making a
+//   project, changing the front window or the current story, making an
+//   element, changing what an element shows in 3D (APINotify_ShowIn3DChanged),
+//   making, changing or deleting a classification item
+//   (APINotify_ClassificationItemChanged, one per item) and making, changing
+//   or deleting a property definition (APINotify_PropertyDefinitionChanged,
+//   one per definition), whether through TVAPI_ calls or through TVSim,
+//   queues the notification the add-on subscribed to (within its mask and
+//   type filter); the main loop delivers it (PK::MainMessageLoop::RunPending),
+//   so never during the add-on's call. Selection changes not yet delivered
+//   make one notification, read at delivery. Nothing reaches an add-on that
 //   unsubscribed meanwhile.
+// - Closing a project (CloseProject, and OpenProject over an open one)
+//   queues APINotify_Close after what is still pending for it; each of those
+//   is delivered with the closing project open again for the moment, so the
+//   add-on reads the project it is told about, never the next one.
 //
 // Control that the host does not have:
 // - Faults: the Nth call of a function answers a code, or every call about
@@ -287,6 +298,7 @@ public:
     API_Guid AddClassificationSystem(const PK::UniString& name, const PK::UniString& editionVersion = "");
     API_Guid AddClassificationItem(const API_Guid& system, const PK::UniString& id,
                                    const API_Guid& parent = APINULLGuid, const PK::UniString& name = "");
+    void ChangeClassificationItem(const API_Guid& item, const PK::UniString& id, const PK::UniString& name = "");
     // Removes the item with its subtree; elements lose it, definitions stop being available for it.
     void DeleteClassificationItem(const API_Guid& item);
     void DeleteClassificationSystem(const API_Guid& system);
@@ -390,7 +402,18 @@ public:
     API_Guid AddNavigatorItem(const API_NavigatorItem& item);
 
     // ---- commands ----
+    // Every outermost command run, in order; undo and redo leave it alone.
     const std::vector<UndoStep>& GetUndoSteps() const;
+    // The user's Undo and Redo. Undo brings every entry that the last
+    // undoable step changed (element classifications and values,
+    // classification systems and items, property groups and definitions,
+    // module data, add-on objects, element sets) back as it was before the
+    // step; Redo brings back what the last undo took away. Steps of
+    // TVAPI_CallCommand are not undone, a new undoable step ends what redo
+    // could bring back, elements keep their reservations, and neither sends
+    // a notification. Nothing to undo or redo: APIERR_UNDOEMPTY.
+    GSErrCode Undo();
+    GSErrCode Redo();
 
 private:
     friend Detail::ProjectState& Detail::StateOf(Project& project);

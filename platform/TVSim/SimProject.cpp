@@ -28,6 +28,13 @@ auto& Existing(Table& table, const Key& key, const char* what) {
 
 API_Guid NewGuidUnless(const API_Guid& given) { return given.IsNull() ? PK::Guid::Generate() : given; }
 
+void SetAvailability(PropertyDefinition& d, const PK::Array<API_Guid>& items) {
+    d.availability.Clear();
+    d.definition.availability.Clear();
+    for (const API_Guid& item : items)
+        if (d.availability.Add(item)) d.definition.availability.Push(item);
+}
+
 }  // namespace
 
 Project::Project() : _state(std::make_unique<Detail::ProjectState>()) {
@@ -118,20 +125,27 @@ void Project::SetElementStory(const API_Guid& guid, PK::Int16 story) {
 
 void Project::SetElementReservation(const API_Guid& guid, Reservation reservation, const PK::UniString& otherMember) {
     Element& element = Existing(_state->elements, guid, "element");
+    _state->Mark(guid);
     element.reservation = reservation;
     element.reservedBy = reservation == Reservation::OtherMember ? otherMember : PK::UniString();
 }
 
 void Project::SetElementHotlink(const API_Guid& guid, const API_Guid& hotlink) {
     Existing(_state->elements, guid, "element").head.hotlinkGuid = hotlink;
+    _state->Mark(guid);
 }
 
 void Project::SetElementClassifiable(const API_Guid& guid, bool classifiable) {
     Existing(_state->elements, guid, "element").classifiable = classifiable;
+    _state->Mark(guid);
 }
 
 void Project::SetElementIn3D(const API_Guid& guid, bool in3D) {
-    Existing(_state->elements, guid, "element").in3D = in3D;
+    Element& element = Existing(_state->elements, guid, "element");
+    if (element.in3D == in3D) return;
+    element.in3D = in3D;
+    _state->Mark(guid);
+    Detail::QueueProjectEvent(APINotify_ShowIn3DChanged);
 }
 
 // ---- layers ----
@@ -174,6 +188,16 @@ API_Guid Project::AddClassificationItem(const API_Guid& system, const PK::UniStr
     item.parent = parent;
     s.AddItem(item);
     return item.item.guid;
+}
+
+void Project::ChangeClassificationItem(const API_Guid& item, const PK::UniString& id, const PK::UniString& name) {
+    ClassificationItem& found = Existing(_state->items, item, "classification item");
+    auto& ids = _state->itemIds[found.system];
+    if (PK::USize* count = ids.GetPtr(found.item.id); count != nullptr && --*count == 0) ids.Delete(found.item.id);
+    ++ids[id];
+    found.item.id = id;
+    found.item.name = name;
+    Detail::QueueProjectEvent(APINotify_ClassificationItemChanged);
 }
 
 void Project::DeleteClassificationItem(const API_Guid& item) {
@@ -260,13 +284,17 @@ API_Guid Project::AddPropertyDefinition(const API_PropertyDefinition& record) {
     if (!_state->definitions.Add(guid, std::move(definition)))
         throw std::invalid_argument("TVSim: property definition guid already used");
     group.definitions.Push(guid);
-    SetPropertyAvailability(guid, record.availability);
+    SetAvailability(_state->definitions.Get(guid), record.availability);
+    Detail::QueueProjectEvent(APINotify_PropertyDefinitionChanged);
     return guid;
 }
 
 void Project::DeletePropertyGroup(const API_Guid& group) {
     PK::Array<API_Guid> definitions = Existing(_state->groups, group, "property group").definitions;
-    for (const API_Guid& definition : definitions) _state->definitions.Delete(definition);
+    for (const API_Guid& definition : definitions) {
+        _state->definitions.Delete(definition);
+        Detail::QueueProjectEvent(APINotify_PropertyDefinitionChanged);
+    }
     _state->groups.Delete(group);
 }
 
@@ -274,14 +302,12 @@ void Project::DeletePropertyDefinition(const API_Guid& definition) {
     const API_Guid group = Existing(_state->definitions, definition, "property definition").definition.groupGuid;
     _state->groups.Get(group).definitions.DeleteAll(definition);
     _state->definitions.Delete(definition);
+    Detail::QueueProjectEvent(APINotify_PropertyDefinitionChanged);
 }
 
 void Project::SetPropertyAvailability(const API_Guid& definition, const PK::Array<API_Guid>& items) {
-    PropertyDefinition& d = Existing(_state->definitions, definition, "property definition");
-    d.availability.Clear();
-    d.definition.availability.Clear();
-    for (const API_Guid& item : items)
-        if (d.availability.Add(item)) d.definition.availability.Push(item);
+    SetAvailability(Existing(_state->definitions, definition, "property definition"), items);
+    Detail::QueueProjectEvent(APINotify_PropertyDefinitionChanged);
 }
 
 void Project::SetPropertyValue(const API_Guid& element, const API_Guid& definition, const API_PropertyValue& value) {

@@ -150,8 +150,7 @@ Project& OpenSavedProject(const PK::UniString& name, const PK::UniString& path) 
 void CloseProject() {
     if (!Host().project) return;
     Detail::EndTeamwork();
-    Host().project.reset();
-    Detail::QueueProjectEvent(APINotify_Close);
+    Detail::CloseOpenProject();
 }
 
 Project* GetProject() { return Host().project.get(); }

@@ -3,8 +3,10 @@
 // TVAPI_ functions and TVSim. Nothing outside platform/TVSim includes this.
 #include <algorithm>
 #include <deque>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -12,6 +14,28 @@
 #include "TVSim/Sim.hpp"
 
 namespace TVSim::Detail {
+
+// What one undoable step changed: each entry it touched as it was before the
+// step first changed it (nullopt: it was not there yet). Undo swaps these
+// with the entries as they are, so the same record then holds what redo
+// brings back.
+template <typename Key, typename Value>
+using Images = PK::HashTable<Key, std::optional<Value>>;
+
+struct UndoRecord {
+    std::tuple<Images<API_Guid, Element>, Images<API_Guid, ClassificationSystem>, Images<API_Guid, ClassificationItem>,
+               Images<API_Guid, PropertyGroup>, Images<API_Guid, PropertyDefinition>, Images<PK::UniString, ModulData>,
+               Images<API_Guid, AddOnObject>, Images<API_Guid, ElementSet>>
+        images;
+
+    template <typename Key, typename Value>
+    Images<Key, Value>& Of() {
+        return std::get<Images<Key, Value>>(images);
+    }
+    bool IsEmpty() const {
+        return std::apply([](const auto&... table) { return (table.IsEmpty() && ...); }, images);
+    }
+};
 
 struct ProjectState {
     PK::HashTable<API_Guid, Element> elements;
@@ -52,7 +76,44 @@ struct ProjectState {
     bool classificationAccess = true;
     bool propertyAccess = true;
     std::vector<UndoStep> undoSteps;
+    // The undoable step being run, and the steps undo and redo would take back, the last on top.
+    std::optional<UndoRecord> recording;
+    std::vector<UndoRecord> undoable;
+    std::vector<UndoRecord> redoable;
     PK::UInt64 nextModiStamp = 1;
+    // Elements changed here that team work has not yet sent, or whose
+    // reservation it has not yet collected: an exchange looks at these, not
+    // at every element of the project.
+    PK::HashSet<API_Guid> unsentElements;
+    PK::HashSet<API_Guid> uncollectedElements;
+
+    // Every change of an entry during an undoable step comes here first, so
+    // undo can bring the entry back as it was.
+    template <typename Key, typename Value>
+    void Keep(const PK::HashTable<Key, Value>& table, const Key& key) {
+        if constexpr (std::is_same_v<Value, Element>) Mark(key);
+        if (!recording) return;
+        Images<Key, Value>& images = recording->Of<Key, Value>();
+        if (images.ContainsKey(key)) return;
+        const Value* now = table.GetPtr(key);
+        images.Add(key, now != nullptr ? std::optional<Value>(*now) : std::nullopt);
+    }
+    // The outermost command has returned: an undoable step that changed
+    // anything becomes the one to undo, and nothing is left to redo.
+    void EndStep();
+    // Works out again what follows from the entries (item ids, which
+    // elements each item classifies, owned counts, object names) and drops
+    // links to entries that are gone.
+    void Reindex();
+    // An element comes in from the team-work server: before, it leaves what
+    // is worked out from it (its items, its type, its owner's count); after,
+    // it enters them again, losing links to items that are gone.
+    void Unlink(const API_Guid& element);
+    void Link(const API_Guid& element);
+    // Classifications and properties came in from the server: changed items
+    // keep the elements this copy classifies with them (given as the items
+    // were before), and nothing points at a gone item or definition.
+    void Settle(const PK::HashTable<API_Guid, ClassificationItem>& changedItems);
 
     Element* FindElement(const API_Guid& guid) { return elements.GetPtr(guid); }
     const Element* FindElement(const API_Guid& guid) const { return elements.GetPtr(guid); }
@@ -72,7 +133,15 @@ struct ProjectState {
     bool ItemIdTaken(const API_Guid& system, const PK::UniString& id) const;
     // Files a new item under its system and parent (appended, or before next).
     void AddItem(const ClassificationItem& item, const API_Guid& next = APINULLGuid);
-    void Touch(Element& element) { element.head.modiStamp = nextModiStamp++; }
+    void Touch(Element& element) {
+        element.head.modiStamp = nextModiStamp++;
+        Mark(element.head.guid);
+    }
+    // The element changed here, in content or reservation.
+    void Mark(const API_Guid& element) {
+        unsentElements.Add(element);
+        uncollectedElements.Add(element);
+    }
 
     // Classifies without any check, replacing the element's item in that system.
     void Classify(Element& element, const API_Guid& item);
@@ -110,12 +179,15 @@ struct CallHook {
 struct PendingNotification {
     enum class Kind { Selection, Project, NewElement };
     Kind kind = Kind::Selection;
-    PK::UInt32 eventId = 0;  // a project event's
-    API_Elem_Head element;   // a new element's, as it was made
+    PK::UInt32 eventId = 0;            // a project event's
+    API_Elem_Head element;             // a new element's, as it was made
+    const Project* project = nullptr;  // the project open when it was queued
 };
 
 struct HostState {
     std::unique_ptr<Project> project;
+    // Closed projects that pending notifications are still about.
+    std::vector<std::unique_ptr<Project>> closing;
     API_ServerApplicationInfo application;
     std::optional<IO::Location> ownLocation;
     Registrations registrations;
@@ -147,6 +219,10 @@ ProjectState* OpenState();
 void QueueSelectionChanged();
 void QueueProjectEvent(PK::UInt32 eventId);
 void QueueNewElement(const API_Elem_Head& element);
+// Closes the open project: its close is queued after what is pending for it,
+// and it stays in being, out of sight, until those are delivered (each with
+// it open again for the moment), so nothing of it reaches the next project.
+void CloseOpenProject();
 // Whether the add-on's new-element subscription covers an element of that kind.
 bool NewElementSubscribed(const API_Elem_Head& element);
 

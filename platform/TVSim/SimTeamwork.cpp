@@ -7,9 +7,13 @@
 // outgoing. Reservations live on the server too, by holder name; a member's
 // copy shows them relative to its user, as the host does, and they are
 // gathered from it whenever the server needs them (switching away, sending,
-// receiving) and spread to it when it becomes current.
+// receiving) and spread to it when it becomes current. Elements, by far the
+// most entries, are never compared whole: a copy marks the elements it
+// changes and the server logs the elements and element holders that change,
+// so an exchange costs what changed since the last one.
 #include "TVSim/SimTeamwork.hpp"
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <type_traits>
@@ -29,6 +33,9 @@ struct Machine {
     std::unique_ptr<Project> parked;  // the member's project while another member is current
     Registrations registrations;      // what its add-on registered, parked with it
     ProjectState base;                // only the shared tables are used
+    // How far it has taken in the server's element and element holder logs.
+    std::size_t elementsSeen = 0;
+    std::size_t holdersSeen = 0;
 };
 
 struct Server {
@@ -36,6 +43,11 @@ struct Server {
     PK::HashTable<API_Guid, PK::UniString> elementHolders;
     PK::HashTable<API_Guid, PK::UniString> objectHolders;
     PK::UniString setHolder;
+    // Every element change, and every change of an element's holder, in the
+    // order they reached the server: a member takes in the part after what
+    // it has seen, so an exchange costs what changed since.
+    std::vector<API_Guid> elementLog;
+    std::vector<API_Guid> holderLog;
     std::vector<Machine> members;
     Member current = 0;
 };
@@ -77,13 +89,19 @@ void ForEachGuardedTable(F&& f) {
     f(&ProjectState::definitions);
 }
 
-// Every shared table, module data last.
+// The shared tables small enough to compare whole at every exchange, module
+// data last; elements go by what changed (ExchangedElements).
 template <typename F>
-void ForEachTable(F&& f) {
+void ForEachComparedTable(F&& f) {
     ForEachGuardedTable(f);
-    f(&ProjectState::elements);
     f(&ProjectState::addOnObjects);
     f(&ProjectState::modulData);
+}
+
+template <typename F>
+void ForEachTable(F&& f) {
+    ForEachComparedTable(f);
+    f(&ProjectState::elements);
 }
 
 template <typename Table>
@@ -130,17 +148,10 @@ void ElementTaken(ProjectState& state, const API_Guid& guid, bool had) {
 // member copy) from the source into the target and into the member's base;
 // true when there were any.
 template <typename Table>
-bool TakeChanges(const Table& from, const Table& source, Table& target, Table& base,
-                 ProjectState* elementsOwner = nullptr) {
+bool TakeChanges(const Table& from, const Table& source, Table& target, Table& base) {
     const auto keys = ChangedKeys(from, source);
     for (const auto& key : keys) {
-        if constexpr (std::is_same_v<Table, decltype(ProjectState::elements)>) {
-            const bool had = target.ContainsKey(key);
-            Take(source, target, key);
-            if (elementsOwner != nullptr) ElementTaken(*elementsOwner, key, had);
-        } else {
-            Take(source, target, key);
-        }
+        Take(source, target, key);
         Take(source, base, key);
     }
     return !keys.empty();
@@ -153,60 +164,88 @@ std::vector<KeyOf<Table>> Keys(const Table& table) {
     return keys;
 }
 
-// What each copy works out for itself after entries came in: the indexes,
-// and no link to an entry that is gone (which reservations keep from
-// happening, unless a test changed guarded entries without them).
-void Rebuild(ProjectState& s) {
-    for (bool dropped = true; dropped;) {
-        dropped = false;
-        for (const API_Guid& guid : Keys(s.items)) {
-            const ClassificationItem& item = s.items.Get(guid);
-            if (!s.systems.ContainsKey(item.system) || (!item.parent.IsNull() && !s.items.ContainsKey(item.parent))) {
-                s.items.Delete(guid);
-                dropped = true;
-            }
-        }
+// Of the candidates, the elements whose version differs between the two copies.
+template <typename Candidates>
+std::vector<API_Guid> ExchangedElements(const ProjectState& from, const ProjectState& to,
+                                        const Candidates& candidates) {
+    PK::HashSet<API_Guid> looked;
+    std::vector<API_Guid> keys;
+    for (const API_Guid& guid : candidates) {
+        if (!looked.Add(guid)) continue;
+        const Element* a = from.FindElement(guid);
+        const Element* b = to.FindElement(guid);
+        if ((a == nullptr) != (b == nullptr) || (a != nullptr && !Same(*a, *b))) keys.push_back(guid);
     }
-    auto missingItem = [&](const API_Guid& item) { return !s.items.ContainsKey(item); };
-    for (auto& [guid, system] : s.systems) system.rootItems.DeleteIf(missingItem);
-    for (auto& [guid, item] : s.items) {
-        item.children.DeleteIf(missingItem);
-        item.elements.clear();
-    }
-    for (const API_Guid& guid : Keys(s.definitions))
-        if (!s.groups.ContainsKey(s.definitions.Get(guid).definition.groupGuid)) s.definitions.Delete(guid);
-    for (auto& [guid, definition] : s.definitions) {
-        definition.definition.availability.DeleteIf(missingItem);
-        definition.availability.Clear();
-        for (const API_Guid& item : definition.definition.availability) definition.availability.Add(item);
-    }
-    for (auto& [guid, group] : s.groups)
-        group.definitions.DeleteIf([&](const API_Guid& d) { return !s.definitions.ContainsKey(d); });
-
-    s.itemIds.Clear();
-    for (const auto& [guid, item] : s.items) ++s.itemIds[item.system][item.item.id];
-    s.elementsByType.Clear();
-    for (auto& [guid, element] : s.elements) {
-        for (const API_Guid& system : Keys(element.classification)) {
-            ClassificationItem* item = s.items.GetPtr(element.classification.Get(system));
-            if (item == nullptr || item->system != system)
-                element.classification.Delete(system);
-            else
-                item->elements.insert(guid);
-        }
-        for (const API_Guid& definition : Keys(element.values))
-            if (!s.definitions.ContainsKey(definition)) element.values.Delete(definition);
-        s.elementsByType[element.head.typeID].insert(guid);
-        element.ownedCount = 0;
-    }
-    for (const auto& [guid, element] : s.elements)
-        if (Element* owner = s.FindElement(element.owner)) ++owner->ownedCount;
-    s.addOnObjectsByName.Clear();
-    for (const auto& [guid, object] : s.addOnObjects) s.addOnObjectsByName.Put(object.name, guid);
+    return keys;
 }
 
-// The member's reservations, as its copy shows them, become the server's.
-void Collect(Server& server, const Machine& member, const ProjectState& s) {
+std::vector<API_Guid> IncomingElements(const Server& server, const Machine& member) {
+    const auto from = server.elementLog.begin() + static_cast<std::ptrdiff_t>(member.elementsSeen);
+    return ExchangedElements(member.base, server.data, std::vector<API_Guid>(from, server.elementLog.end()));
+}
+
+std::vector<API_Guid> OutgoingElements(const Machine& member, const ProjectState& local) {
+    return ExchangedElements(member.base, local, local.unsentElements);
+}
+
+// A value of a definition that is gone does not travel.
+void DropValuesOfGoneDefinitions(ProjectState& s) {
+    for (auto& [guid, element] : s.elements)
+        for (const API_Guid& definition : Keys(element.values))
+            if (!s.definitions.ContainsKey(definition)) {
+                element.values.Delete(definition);
+                s.Mark(guid);
+            }
+}
+
+// What a whole copy works out for itself.
+void Rebuild(ProjectState& s) {
+    s.Reindex();
+    DropValuesOfGoneDefinitions(s);
+}
+
+// Takes the server's changes of classifications and properties into the
+// member's copy; true when there were any.
+bool TakeGuarded(const Server& server, Machine& member, ProjectState& local) {
+    const auto itemKeys = ChangedKeys(member.base.items, server.data.items);
+    PK::HashTable<API_Guid, ClassificationItem> changedItems;
+    for (const API_Guid& guid : itemKeys)
+        if (const ClassificationItem* item = local.items.GetPtr(guid)) changedItems.Put(guid, *item);
+    const auto definitions = Keys(local.definitions);
+    bool taken = false;
+    ForEachGuardedTable([&](auto table) {
+        taken |= TakeChanges(member.base.*table, server.data.*table, local.*table, member.base.*table);
+    });
+    if (!taken) return false;
+    // Items new to this copy arrive with the elements the sender classified with them.
+    for (const API_Guid& guid : itemKeys)
+        if (!changedItems.ContainsKey(guid) && local.items.ContainsKey(guid)) local.items.Get(guid).elements.clear();
+    local.Settle(changedItems);
+    // A definition gone is the rare change that may touch every element.
+    if (std::any_of(definitions.begin(), definitions.end(),
+                    [&](const API_Guid& guid) { return !local.definitions.ContainsKey(guid); }))
+        DropValuesOfGoneDefinitions(local);
+    return true;
+}
+
+void TakeElements(const Server& server, Machine& member, ProjectState& local, const std::vector<API_Guid>& keys) {
+    for (const API_Guid& guid : keys) local.Unlink(guid);
+    for (const API_Guid& guid : keys) {
+        const Element* mine = local.FindElement(guid);
+        const bool had = mine != nullptr;
+        const PK::USize owned = had ? mine->ownedCount : 0;
+        Take(server.data.elements, local.elements, guid);
+        Take(server.data.elements, member.base.elements, guid);
+        if (Element* taken = local.FindElement(guid)) taken->ownedCount = owned;
+        ElementTaken(local, guid, had);
+    }
+    for (const API_Guid& guid : keys) local.Link(guid);
+    member.elementsSeen = server.elementLog.size();
+}
+
+// The member's reservations, as its copy shows them, become the server's:
+// of elements, those it changed since (every one when it first shares).
+void Collect(Server& server, const Machine& member, ProjectState& s, bool everyElement = false) {
     switch (s.lockableStatus) {
         case APILockableStatus_Editable:
             server.setHolder = member.name;
@@ -228,19 +267,34 @@ void Collect(Server& server, const Machine& member, const ProjectState& s) {
         else
             server.objectHolders.Delete(guid);
     }
-    for (const auto& [guid, element] : s.elements) {
+    auto collect = [&](const API_Guid& guid, const Element& element) {
+        std::optional<PK::UniString> holder;
         if (element.reservation == Reservation::Mine)
-            server.elementHolders.Put(guid, member.name);
+            holder = member.name;
         else if (element.reservation == Reservation::OtherMember)
-            server.elementHolders.Put(
-                guid, element.reservedBy.IsEmpty() ? PK::UniString("Other Member") : element.reservedBy);
+            holder = element.reservedBy.IsEmpty() ? PK::UniString("Other Member") : element.reservedBy;
+        const PK::UniString* known = server.elementHolders.GetPtr(guid);
+        if (holder ? known != nullptr && *known == *holder : known == nullptr) return;
+        if (holder)
+            server.elementHolders.Put(guid, *holder);
         else
             server.elementHolders.Delete(guid);
+        server.holderLog.push_back(guid);
+    };
+    if (everyElement) {
+        for (const auto& [guid, element] : s.elements) collect(guid, element);
+    } else {
+        for (const API_Guid& guid : s.uncollectedElements)
+            if (const Element* element = s.FindElement(guid)) collect(guid, *element);
     }
+    s.uncollectedElements.Clear();
 }
 
-// The server's reservations, as the member's copy shows them.
-void Spread(const Server& server, const Machine& member, ProjectState& s) {
+// The server's reservations, as the member's copy shows them: of elements,
+// those whose holder changed since the member last looked, and those it has
+// just received (every one when it joins).
+void Spread(const Server& server, Machine& member, ProjectState& s, const std::vector<API_Guid>& received = {},
+            bool everyElement = false) {
     const bool settled = s.lockableStatus == APILockableStatus_Editable || s.lockableStatus == APILockableStatus_Free ||
                          s.lockableStatus == APILockableStatus_Locked;
     if (settled) {
@@ -259,28 +313,40 @@ void Spread(const Server& server, const Machine& member, ProjectState& s) {
         object.reservedByMe = holder != nullptr && *holder == member.name;
         object.reservedBy = holder != nullptr && *holder != member.name ? *holder : PK::UniString();
     }
-    for (auto& [guid, element] : s.elements) {
+    auto spread = [&](const API_Guid& guid, Element& element) {
         const PK::UniString* holder = server.elementHolders.GetPtr(guid);
         element.reservation = holder == nullptr        ? Reservation::Free
                               : *holder == member.name ? Reservation::Mine
                                                        : Reservation::OtherMember;
         element.reservedBy = element.reservation == Reservation::OtherMember ? *holder : PK::UniString();
+    };
+    auto spreadTo = [&](const API_Guid& guid) {
+        if (Element* element = s.FindElement(guid)) spread(guid, *element);
+    };
+    if (everyElement) {
+        for (auto& [guid, element] : s.elements) spread(guid, element);
+    } else {
+        for (std::size_t i = member.holdersSeen; i < server.holderLog.size(); ++i) spreadTo(server.holderLog[i]);
+        for (const API_Guid& guid : received) spreadTo(guid);
     }
+    member.holdersSeen = server.holderLog.size();
 }
 
-// A unique add-on object exists once in a project: a member's object not yet
-// sent gives way to the server's object of the same name.
-void DropShadowedObjects(const Machine& member, ProjectState& s) {
-    bool dropped = false;
+// The object of that name the server holds, or nullptr.
+const AddOnObject* ServerObjectNamed(const Server& server, const PK::UniString& name) {
+    for (const auto& [guid, object] : server.data.addOnObjects)
+        if (object.name == name) return &object;
+    return nullptr;
+}
+
+// A unique add-on object exists once in the team: a member's object that the
+// server never had gives way to the server's object of the same name, which
+// reached the server first.
+void DropShadowedObjects(const Server& server, ProjectState& s) {
     for (const API_Guid& guid : Keys(s.addOnObjects)) {
-        if (member.base.addOnObjects.ContainsKey(guid)) continue;
-        const API_Guid* named = s.addOnObjectsByName.GetPtr(s.addOnObjects.Get(guid).name);
-        if (named != nullptr && *named != guid && member.base.addOnObjects.ContainsKey(*named)) {
-            s.addOnObjects.Delete(guid);
-            dropped = true;
-        }
+        if (server.data.addOnObjects.ContainsKey(guid)) continue;
+        if (ServerObjectNamed(server, s.addOnObjects.Get(guid).name) != nullptr) s.addOnObjects.Delete(guid);
     }
-    if (!dropped) return;
     s.addOnObjectsByName.Clear();
     for (const auto& [guid, object] : s.addOnObjects) s.addOnObjectsByName.Put(object.name, guid);
 }
@@ -300,16 +366,12 @@ void ReceiveModulData(Server& server, Machine& member, ProjectState& local) {
 
 void ReceiveInto(Server& server, Machine& member, ProjectState& local) {
     Collect(server, member, local);
-    bool received = false;
-    ForEachTable([&](auto table) {
-        if constexpr (!std::is_same_v<decltype(table), decltype(&ProjectState::modulData)>)
-            received |= TakeChanges(member.base.*table, server.data.*table, local.*table, member.base.*table, &local);
-    });
-    if (received) {
-        Rebuild(local);
-        DropShadowedObjects(member, local);
-    }
-    Spread(server, member, local);
+    TakeGuarded(server, member, local);
+    const std::vector<API_Guid> elements = IncomingElements(server, member);
+    TakeElements(server, member, local, elements);
+    TakeChanges(member.base.addOnObjects, server.data.addOnObjects, local.addOnObjects, member.base.addOnObjects);
+    DropShadowedObjects(server, local);
+    Spread(server, member, local, elements);
     ReceiveModulData(server, member, local);
     QueueProjectEvent(APINotify_ReceiveChanges);
 }
@@ -331,11 +393,7 @@ bool TeamworkReserveSet(ProjectState& state, bool reserve) {
     }
     if (reserve) {
         // A reservation brings the latest version of what it reserves.
-        bool received = false;
-        ForEachGuardedTable([&](auto table) {
-            received |= TakeChanges(member.base.*table, server.data.*table, state.*table, member.base.*table);
-        });
-        if (received) Rebuild(state);
+        TakeGuarded(server, member, state);
         server.setHolder = member.name;
         state.lockableStatus = APILockableStatus_Editable;
         state.lockableHolders.Clear();
@@ -382,7 +440,10 @@ void TeamworkObjectsReleased(ProjectState& state, const PK::Array<API_Guid>& obj
         if (holder == nullptr || *holder != member.name) continue;
         const AddOnObject* mine = state.addOnObjects.GetPtr(guid);
         const AddOnObject* base = member.base.addOnObjects.GetPtr(guid);
-        if (mine != nullptr && (base == nullptr || !Same(*base, *mine))) {
+        const AddOnObject* named = mine != nullptr ? ServerObjectNamed(server, mine->name) : nullptr;
+        // An object of a name the server holds already stays behind, to give way at the next receive.
+        const bool shadowed = named != nullptr && named->guid != guid;
+        if (mine != nullptr && !shadowed && (base == nullptr || !Same(*base, *mine))) {
             Take(state.addOnObjects, server.data.addOnObjects, guid);
             Take(state.addOnObjects, member.base.addOnObjects, guid);
         }
@@ -424,8 +485,8 @@ Member Share(const PK::UniString& memberName) {
     member.name = memberName;
     Detail::CopyShared(state, member.base);
     server->members.push_back(std::move(member));
-    Detail::Collect(*server, server->members[0], state);
-    Detail::Spread(*server, server->members[0], state);
+    Detail::Collect(*server, server->members[0], state, true);
+    Detail::Spread(*server, server->members[0], state, {}, true);
     TheServer() = std::move(server);
     return 0;
 }
@@ -448,12 +509,17 @@ Member Join(const PK::UniString& memberName) {
     copy.marqueeCoords = 0;
     copy.zooms.clear();
     copy.undoSteps.clear();
+    copy.undoable.clear();
+    copy.redoable.clear();
+    copy.unsentElements.Clear();
+    copy.uncollectedElements.Clear();
     copy.deletedElements.Clear();
     copy.userId = static_cast<PK::Int32>(server.members.size()) + 1;
     Detail::CopyShared(server.data, copy);
     Detail::Rebuild(copy);
     Detail::CopyShared(server.data, member.base);
-    Detail::Spread(server, member, copy);
+    member.elementsSeen = server.elementLog.size();
+    Detail::Spread(server, member, copy, {}, true);
     server.members.push_back(std::move(member));
     return static_cast<Member>(server.members.size()) - 1;
 }
@@ -504,17 +570,24 @@ void SendAndReceive() {
     ProjectState& local = CurrentState();
     Detail::ReceiveInto(server, member, local);
     Detail::Collect(server, member, local);
-    Detail::ForEachTable([&](auto table) {
+    Detail::ForEachComparedTable([&](auto table) {
         Detail::TakeChanges(member.base.*table, local.*table, server.data.*table, member.base.*table);
     });
+    for (const API_Guid& guid : Detail::OutgoingElements(member, local)) {
+        Detail::Take(local.elements, server.data.elements, guid);
+        Detail::Take(local.elements, member.base.elements, guid);
+        server.elementLog.push_back(guid);
+    }
+    local.unsentElements.Clear();
+    member.elementsSeen = server.elementLog.size();  // its own changes it has already
     Detail::QueueProjectEvent(APINotify_SendChanges);
 }
 
 PK::USize IncomingCount() {
     Server& server = Active();
     const Machine& member = CurrentMachine(server);
-    PK::USize count = 0;
-    Detail::ForEachTable(
+    PK::USize count = Detail::IncomingElements(server, member).size();
+    Detail::ForEachComparedTable(
         [&](auto table) { count += Detail::ChangedKeys(member.base.*table, server.data.*table).size(); });
     return count;
 }
@@ -523,8 +596,9 @@ PK::USize OutgoingCount() {
     Server& server = Active();
     const Machine& member = CurrentMachine(server);
     const ProjectState& local = CurrentState();
-    PK::USize count = 0;
-    Detail::ForEachTable([&](auto table) { count += Detail::ChangedKeys(member.base.*table, local.*table).size(); });
+    PK::USize count = Detail::OutgoingElements(member, local).size();
+    Detail::ForEachComparedTable(
+        [&](auto table) { count += Detail::ChangedKeys(member.base.*table, local.*table).size(); });
     return count;
 }
 

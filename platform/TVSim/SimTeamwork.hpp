@@ -41,6 +41,12 @@
 //   entry the member changed since, and queues APINotify_SendChanges. A
 //   member cannot send without receiving first.
 //
+// - Add-on object names are unique across the team: a member's object that
+//   the server never had gives way, at the member's next receive, to the
+//   server's object of the same name (the copy that reached the server
+//   first), and releasing it sends nothing. So every member ends up holding
+//   one object of the name, with one GUID.
+//
 // Reservations are the server's, and so conflict between members:
 // - The ClassificationsAndProperties set: Project::ReserveClassificationsAndProperties
 //   on a member's project asks the server. Held by another member, the
