@@ -22,7 +22,7 @@ void ExpectPageFollowsPlanId(Team& team, int m) {
 }  // namespace
 
 TEST(TeamProjectId, AMemberWhoReceivesTheFirstConnectionTakesTheProjectIdOfTheMemberWhoMadeIt) {
-    Team team(Team::Level::Manager);
+    Team team;
     const PK::UniString localOfB = team.Of(1).addOn->manager->PlanId();
     team.As(0);
     team.Connect(1);
@@ -52,7 +52,7 @@ TEST(TeamProjectId, AMemberWhoReceivesTheFirstConnectionTakesTheProjectIdOfTheMe
 }
 
 TEST(TeamMerge, TwoMembersAssociatingInOneConnectionKeepBothClauses) {
-    Team team(Team::Level::Manager);
+    Team team;
     team.As(0);
     team.Connect(1);
     team.SendAndReceive();
