@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "Model/Errors.hpp"
-#include "Model/Issue/MissingClassificationItem.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "Torvel/Api/Error.hpp"
 
@@ -11,23 +10,13 @@ namespace TestSupport {
 
 namespace TW = TVSim::Teamwork;
 
-TeamMember::TeamMember() : addOn(std::make_unique<AddOn>()) {
-    // The page, once loaded, asks for the states.
-    addOn->manager->UpdateTessaryStates();
-}
-
 ConnectionSummary Summarize(const Model::ConnectionWithSpecification& connection) {
     ConnectionSummary summary;
     connection.EnumerateVirtualTypes(
         [&](const Model::VirtualType& virtualType) { summary.clauses.insert(Text(virtualType.ClauseId())); });
     for (const auto& issue : connection.IssueCollection().Get()) {
-        if (auto* unknown = dynamic_cast<const Model::Issue::UnknownError*>(issue.get()))
-            summary.issues.insert(Text(unknown->GetHint()));
-        else if (auto* missing = dynamic_cast<const Model::Issue::MissingClassificationItem*>(issue.get()))
-            summary.issues.insert("missing " +
-                                  Text(missing->GetTessaryClauseProperties().Get(Api::Properties::Name::Code)));
-        else
-            summary.issues.insert("?");
+        auto* unknown = dynamic_cast<const Model::Issue::UnknownError*>(issue.get());
+        summary.issues.insert(unknown != nullptr ? Text(unknown->GetHint()) : "?");
     }
     return summary;
 }
@@ -43,10 +32,6 @@ void AddIssue(Model::ConnectionWithSpecification& connection, const std::string&
     });
 }
 
-ConnectionPtr ConnectSpec(Model::ConnectionWithSpecificationFactory& factory, const API_Guid& system, int n) {
-    return factory.Cmd_Connect(system, SpecId(n), ("Spec " + std::to_string(n)).c_str(), "project-1", "Project One");
-}
-
 Team::Team() {
     TVSim::Reset();
     _systems = AddClauseSystems(TVSim::OpenProject());
@@ -59,8 +44,6 @@ Team::Team() {
     _members.push_back(std::make_unique<TeamMember>());
     As(0);
 }
-
-Team::~Team() { _members.clear(); }
 
 void Team::As(Member m) {
     Deliver();
@@ -77,7 +60,6 @@ auto Team::Reserved(Action action) {
     if (!held) Sim().ReserveClassificationsAndProperties();
     const auto result = action();
     if (!held) Sim().ReleaseClassificationsAndProperties();
-    Current().Show();
     return result;
 }
 
@@ -104,13 +86,11 @@ bool Team::Disconnect(int n) {
 void Team::SendAndReceive() {
     TW::SendAndReceive();
     Deliver();
-    Current().Show();
 }
 
 void Team::Receive() {
     TW::Receive();
     Deliver();
-    Current().Show();
 }
 
 void Team::SyncAll() {

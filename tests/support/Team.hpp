@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "Model/ConnectionWithSpecificationFactory.hpp"
 #include "TVSim/SimTeamwork.hpp"
 #include "support/AddOn.hpp"
 
@@ -20,19 +19,15 @@ using Member = TVSim::Teamwork::Member;
 
 // One member's machine.
 struct TeamMember {
-    TeamMember();
-    // Lists the connections again, as the palette does after every change.
-    void Show() { shown = addOn->manager->GetConnections(); }
-
-    std::unique_ptr<AddOn> addOn;
-    // The connections the member's palette shows (and so keeps alive).
-    Model::Manager::Connections shown;
+    // The page, once loaded, asks for the states.
+    TeamMember() { addOn->manager->UpdateTessaryStates(); }
+    std::unique_ptr<AddOn> addOn = std::make_unique<AddOn>();
 };
 
 // A connection as a user would compare it: clauses in use and issue texts.
 struct ConnectionSummary {
     std::set<std::string> clauses;
-    std::set<std::string> issues;  // the hint of each unknown-error issue, "missing <code>" for a missing item
+    std::set<std::string> issues;  // the hint of each unknown-error issue, "?" for another kind
     bool operator==(const ConnectionSummary&) const = default;
 };
 using ProjectSummary = std::map<std::string, ConnectionSummary>;  // by specification id
@@ -41,13 +36,10 @@ ConnectionSummary Summarize(const Model::ConnectionWithSpecification& connection
 // The clause's virtual type made inside a command; false when that failed.
 bool AddClause(Model::ConnectionWithSpecification& connection, const char* clauseId, const char* code);
 void AddIssue(Model::ConnectionWithSpecification& connection, const std::string& hint);
-// spec-<n>, "Spec <n>" in "Project One", connected through the system by the factory.
-ConnectionPtr ConnectSpec(Model::ConnectionWithSpecificationFactory& factory, const API_Guid& system, int n);
 
 class Team {
 public:
     Team();
-    ~Team();
     Team(const Team&) = delete;
     Team& operator=(const Team&) = delete;
 
@@ -63,7 +55,7 @@ public:
     // classifications and properties only for the command, as users do.
     // Null when the reservation or the add-on refused.
     ConnectionPtr Connect(int n);
-    // The current member disconnects spec-<n>, or finds its connection.
+    // The current member disconnects spec-<n> (as Connect does), or finds its connection.
     bool Disconnect(int n);
     ConnectionPtr Get(int n) { return Current().addOn->manager->GetConnection(SpecId(n)); }
     // The current member's send and receive, with its notifications delivered.
