@@ -55,7 +55,7 @@ public:
     // classifications and properties only for the command, as users do.
     // Null when the reservation or the add-on refused.
     ConnectionPtr Connect(int n);
-    // The current member disconnects spec-<n> (as Connect does), or finds its connection.
+    // The current member disconnects spec-<n>, holding the reservation as Connect does, or finds its connection.
     bool Disconnect(int n);
     ConnectionPtr Get(int n) { return Current().addOn->manager->GetConnection(SpecId(n)); }
     // The current member's send and receive, with its notifications delivered.
