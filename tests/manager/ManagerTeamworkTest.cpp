@@ -12,7 +12,7 @@
 using namespace TestSupport;
 
 TEST(TeamManagers, AgreeOnTheFirstMembersProjectIdAndKeepTheClausesBothAssociatedInOneConnection) {
-    Team team(Team::Level::Manager);
+    Team team;
     const auto planOf = [&](Member m) { return team.Of(m).addOn->manager->PlanId(); };
     const auto pageOf = [&](Member m) { return team.Of(m).addOn->page->document.documentRef; };
     const auto associate = [&](const char* code) {

@@ -1,20 +1,15 @@
 #pragma once
-// Two team members, "Member A" (0) and "Member B" (1), each with the add-on
-// on a machine of its own, on one shared project with the standard
-// classification systems; specification spec-<n> connects through system n.
-// Only the current member's add-on hears its host. The add-on runs either
-// whole (Level::Manager: the manager with its page and palette, as on a
-// user's machine) or as its connection factory alone, driven as the manager
-// drives it (Level::Factory: merge requests go to the factory, and received
-// changes refresh the loaded connections and list them again), for tests
-// of the connections' own team work.
+// Two team members, "Member A" (0) and "Member B" (1), each with the whole
+// add-on (the manager with its page and palette) on a machine of its own, on
+// one shared project with the standard classification systems;
+// specification spec-<n> connects through system n. Only the current
+// member's add-on hears its host.
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "Model/ConnectionWithSpecificationFactory.hpp"
 #include "TVSim/SimTeamwork.hpp"
 #include "support/AddOn.hpp"
 
@@ -24,30 +19,15 @@ using Member = TVSim::Teamwork::Member;
 
 // One member's machine.
 struct TeamMember {
-    explicit TeamMember(bool whole);
-
-    // Lists the connections again, as the palette does after every change (factory level).
-    void Show();
-
-    // The whole add-on (manager level).
-    std::unique_ptr<AddOn> addOn;
-    // The factory with the pieces it hands every connection (factory level).
-    std::shared_ptr<Api::Torvel> tv;
-    std::shared_ptr<Model::TessaryPtr> tessary;
-    std::shared_ptr<Model::PlanData> plan;
-    std::unique_ptr<Model::ConnectionWithSpecificationFactory> factory;
-    // The connections the member's palette shows (and so keeps alive).
-    Model::ConnectionWithSpecificationFactory::Connections shown;
-    // What the last listing could not read.
-    PK::Array<Model::ConnectionWithSpecificationFactory::LoadError> loadErrors;
-    // What the host's notification wrapper caught from the add-on.
-    std::vector<std::string> caughtByHost;
+    // The page, once loaded, asks for the states.
+    TeamMember() { addOn->manager->UpdateTessaryStates(); }
+    std::unique_ptr<AddOn> addOn = std::make_unique<AddOn>();
 };
 
 // A connection as a user would compare it: clauses in use and issue texts.
 struct ConnectionSummary {
     std::set<std::string> clauses;
-    std::set<std::string> issues;  // the hint of each unknown-error issue, "missing <code>" for a missing item
+    std::set<std::string> issues;  // the hint of each unknown-error issue, "?" for another kind
     bool operator==(const ConnectionSummary&) const = default;
 };
 using ProjectSummary = std::map<std::string, ConnectionSummary>;  // by specification id
@@ -56,21 +36,16 @@ ConnectionSummary Summarize(const Model::ConnectionWithSpecification& connection
 // The clause's virtual type made inside a command; false when that failed.
 bool AddClause(Model::ConnectionWithSpecification& connection, const char* clauseId, const char* code);
 void AddIssue(Model::ConnectionWithSpecification& connection, const std::string& hint);
-// spec-<n>, "Spec <n>" in "Project One", connected through the system by the factory.
-ConnectionPtr ConnectSpec(Model::ConnectionWithSpecificationFactory& factory, const API_Guid& system, int n);
 
 class Team {
 public:
-    enum class Level { Manager, Factory };
-
-    explicit Team(Level level = Level::Factory);
-    ~Team();
+    Team();
     Team(const Team&) = delete;
     Team& operator=(const Team&) = delete;
 
     // Delivers what the current member's host queued, then makes m current.
     void As(Member m);
-    TeamMember& Current();
+    TeamMember& Current() { return Of(TVSim::Teamwork::Current()); }
     TeamMember& Of(Member m) { return *_members.at(static_cast<std::size_t>(m)); }
     // The current member's copy of the project.
     TVSim::Project& Sim() { return *TVSim::GetProject(); }
@@ -80,16 +55,16 @@ public:
     // classifications and properties only for the command, as users do.
     // Null when the reservation or the add-on refused.
     ConnectionPtr Connect(int n);
-    // Factory level: the current member disconnects spec-<n>, or finds its connection.
+    // The current member disconnects spec-<n>, holding the reservation as Connect does, or finds its connection.
     bool Disconnect(int n);
-    ConnectionPtr Get(int n);
+    ConnectionPtr Get(int n) { return Current().addOn->manager->GetConnection(SpecId(n)); }
     // The current member's send and receive, with its notifications delivered.
     void SendAndReceive();
     void Receive();
     // Both members send and receive until neither has anything left.
     void SyncAll();
 
-    // Factory level: what the current member sees of every connection.
+    // What the current member sees of every connection.
     ProjectSummary Summary();
     std::vector<char> Stored(Member m, int n) { return StoredIn(TVSim::Teamwork::ProjectOf(m), SpecId(n)); }
 
@@ -97,7 +72,6 @@ private:
     template <typename Action>
     auto Reserved(Action action);
 
-    Level _level;
     std::vector<API_Guid> _systems;
     std::vector<std::unique_ptr<TeamMember>> _members;
 };

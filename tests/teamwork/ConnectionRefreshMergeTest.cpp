@@ -12,12 +12,11 @@ using Model::ConnectionWithSpecification;
 
 namespace {
 
-// spec-1 connected on one machine by the add-on's connection factory.
+// spec-1 connected on one machine.
 struct OneConnection : ::testing::Test {
     TestSupport::LogCapture log;
     Project project;
-    Model::ConnectionWithSpecificationFactory factory{project.tv, project.tessary, project.plan};
-    ConnectionPtr connection = ConnectSpec(factory, project.System(1), 1);
+    ConnectionPtr connection = project.Connect();
 };
 
 using ConnectionRefresh = OneConnection;
@@ -95,7 +94,7 @@ TEST_F(ConnectionMerge, ANewClauseIsAnnouncedButNamesGroupAndMarksWinSilentlyAnd
 
     auto before = project.Read(mine);
     const std::vector<char> unchanged = RecordOf(*before);
-    EXPECT_FALSE(before->MergeIn(*ConnectSpec(factory, project.System(2), 2)));
+    EXPECT_FALSE(before->MergeIn(*project.Connect("spec-2")));
     EXPECT_TRUE(log.Has(spdlog::level::critical,
                         "failed assertion: this->_tessarySpecificationId == toMerge._tessarySpecificationId"));
     EXPECT_EQ(RecordOf(*before), unchanged);
