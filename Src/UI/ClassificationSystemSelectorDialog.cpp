@@ -31,8 +31,10 @@ PK::Int32 ClassificationSystemSelectorDialog::GetSelectedItemIndex() const { ret
 
 void ClassificationSystemSelectorDialog::ButtonClicked(const DG::ButtonClickEvent& ev) {
     TC_GUARDED([&] {
-        if (ev.GetSource() == &_okButton) PostCloseRequest(Accept);
-        else if (ev.GetSource() == &_cancelButton) PostCloseRequest(Cancel);
+        if (ev.GetSource() == &_okButton)
+            PostCloseRequest(Accept);
+        else if (ev.GetSource() == &_cancelButton)
+            PostCloseRequest(Cancel);
     });
 }
 

@@ -89,8 +89,10 @@ void PopUp::DeleteItem(short pos) {
     pos = Resolve(pos, "DeleteItem");
     if (pos == 0) return;
     _entries.erase(_entries.begin() + (pos - 1));
-    if (_selected > pos) --_selected;
-    else if (_selected == pos) _selected = _entries.empty() ? 0 : 1;
+    if (_selected > pos)
+        --_selected;
+    else if (_selected == pos)
+        _selected = _entries.empty() ? 0 : 1;
 }
 
 short PopUp::GetItemCount() const { return static_cast<short>(_entries.size()); }
@@ -179,8 +181,10 @@ void ListBox::DeleteItem(short pos) {
     }
     if ((pos = ResolveRow(pos, "DeleteItem")) == 0) return;
     _rows.erase(_rows.begin() + (pos - 1));
-    if (_selected == pos) _selected = 0;
-    else if (_selected > pos) --_selected;
+    if (_selected == pos)
+        _selected = 0;
+    else if (_selected > pos)
+        --_selected;
 }
 
 void ListBox::SetTabItemText(short row, short field, const PK::UniString& text) {
@@ -212,8 +216,10 @@ void ListBox::DeselectItem(short row) {
 void ListBox::DisableDraw() { ++_drawSuspension; }
 
 void ListBox::EnableDraw() {
-    if (_drawSuspension == 0) Detail::Fault("EnableDraw of a list box whose drawing is not suspended");
-    else --_drawSuspension;
+    if (_drawSuspension == 0)
+        Detail::Fault("EnableDraw of a list box whose drawing is not suspended");
+    else
+        --_drawSuspension;
 }
 
 void ListBox::Redraw() { ++_redraws; }

@@ -230,8 +230,7 @@ class ListBoxDoubleClickEvent : public ListBoxClickEvent {
 
 class ListBoxTabItemUpdateEvent : public ItemEvent {
 public:
-    ListBoxTabItemUpdateEvent(Item* source, short row, short field, double width, double height,
-                              DrawContext& context)
+    ListBoxTabItemUpdateEvent(Item* source, short row, short field, double width, double height, DrawContext& context)
         : ItemEvent(source), _row(row), _field(field), _width(width), _height(height), _context(&context) {}
     short GetListItem() const { return _row; }
     short GetTabFieldIndex() const { return _field; }

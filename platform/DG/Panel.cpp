@@ -57,9 +57,9 @@ Panel::Panel(PKResModule module, short resID) : Panel() {
 Panel::~Panel() {
     for (PanelObserver* observer : _state->observers) {
         auto& panels = observer->_panels;
-        panels.erase(std::remove_if(panels.begin(), panels.end(),
-                                    [&](const auto& weak) { return weak.lock() == _state; }),
-                     panels.end());
+        panels.erase(
+            std::remove_if(panels.begin(), panels.end(), [&](const auto& weak) { return weak.lock() == _state; }),
+            panels.end());
     }
     _state->observers.clear();
     _state->panel = nullptr;
@@ -78,9 +78,8 @@ void Panel::Attach(PanelObserver& observer) {
 void Panel::Detach(PanelObserver& observer) {
     Erase(_state->observers, &observer);
     auto& panels = observer._panels;
-    panels.erase(
-        std::remove_if(panels.begin(), panels.end(), [&](const auto& weak) { return weak.lock() == _state; }),
-        panels.end());
+    panels.erase(std::remove_if(panels.begin(), panels.end(), [&](const auto& weak) { return weak.lock() == _state; }),
+                 panels.end());
 }
 
 void Panel::Show(short /*refCon*/) {
@@ -93,8 +92,10 @@ void Panel::Hide() { _state->visible = false; }
 bool Panel::IsVisible() const { return _state->visible; }
 void Panel::BeginEventProcessing() { ++_state->eventProcessing; }
 void Panel::EndEventProcessing() {
-    if (_state->eventProcessing == 0) Detail::Fault("EndEventProcessing without BeginEventProcessing");
-    else --_state->eventProcessing;
+    if (_state->eventProcessing == 0)
+        Detail::Fault("EndEventProcessing without BeginEventProcessing");
+    else
+        --_state->eventProcessing;
 }
 bool Panel::IsEventProcessing() const { return _state->eventProcessing > 0; }
 

@@ -50,8 +50,8 @@ void Resize(DG::Panel& panel, short dx, short dy) {
     const auto snapshot = state->observers;
     for (DG::PanelObserver* observer : snapshot) {
         if (std::find(state->observers.begin(), state->observers.end(), observer) == state->observers.end()) continue;
-        DG::Detail::DeliverToAddOn(
-            "PanelResized", [&] { observer->PanelResized(DG::PanelResizeEvent(state->panel, dx, dy)); });
+        DG::Detail::DeliverToAddOn("PanelResized",
+                                   [&] { observer->PanelResized(DG::PanelResizeEvent(state->panel, dx, dy)); });
     }
 }
 
@@ -72,9 +72,9 @@ bool ChoosePopUpItem(DG::Panel& panel, short item, short entry) {
     if (popUp == nullptr || entry < 1 || entry > popUp->GetItemCount()) return false;
     const short previous = popUp->GetSelectedItem();
     popUp->SelectItem(entry);
-    DG::Detail::NotifyItem<DG::PopUpObserver>(
-        Access::State(panel), item, "PopUpChanged",
-        [&](DG::PopUpObserver& o) { o.PopUpChanged(DG::PopUpChangeEvent(popUp, previous)); });
+    DG::Detail::NotifyItem<DG::PopUpObserver>(Access::State(panel), item, "PopUpChanged", [&](DG::PopUpObserver& o) {
+        o.PopUpChanged(DG::PopUpChangeEvent(popUp, previous));
+    });
     return true;
 }
 

@@ -16,8 +16,7 @@ void IRollPanel::Expand(bool expand) {
 }
 
 void IRollPanel::Attach(RollPanelObserver& observer) {
-    if (std::find(_observers.begin(), _observers.end(), &observer) == _observers.end())
-        _observers.push_back(&observer);
+    if (std::find(_observers.begin(), _observers.end(), &observer) == _observers.end()) _observers.push_back(&observer);
 }
 
 void IRollPanel::Detach(RollPanelObserver& observer) {
@@ -29,8 +28,7 @@ IRollPanel* IRollPanelContainer::CreateRollPanel(short /*style*/) {
     return _panels.back().get();
 }
 
-RollDownPalette::RollDownPalette(const PK::Guid& guid, short /*closeType*/, short /*captionType*/,
-                                 short /*frameType*/)
+RollDownPalette::RollDownPalette(const PK::Guid& guid, short /*closeType*/, short /*captionType*/, short /*frameType*/)
     : _guid(guid) {}
 
 void RollDownPalette::SetMinClientSize(short width, short height) {

@@ -16,7 +16,7 @@ struct Seen {
     std::string explanation;
     std::vector<std::string> entries;
     bool okEnabled = false;
-    int resolved = 0;  // resolver calls when the user looked
+    int resolved = 0;      // resolver calls when the user looked
     bool clicked = false;  // the button took the click
     bool invoked = false;
     int index = -1;
