@@ -12,6 +12,8 @@ struct String {
     PK::Int32 index = 0;
 };
 
+// The palette's titles and row templates.
+inline constexpr PK::Int32 paletteTextsResID = 32510;
 // Texts the model writes into the project or hands to the page.
 inline constexpr PK::Int32 modelTextsResID = 32522;
 // The names of the undo steps of the add-on's commands.
@@ -21,6 +23,18 @@ inline constexpr PK::Int32 issueTextsResID = 32524;
 // The display names of the element kinds; Element's table of kinds gives each
 // kind its item.
 inline constexpr PK::Int32 elementTypeNamesResID = 32525;
+
+enum class PaletteText : PK::Int32 {
+    PaletteTitle = 1,
+    BrowserPanelTitle = 2,
+    IssuesPanelTitle = 3,
+    VirtualTypePanelTitle = 4,
+    VirtualTypeRow = 5,
+    UnassociatedPanelTitle = 6,
+    UnassociatedRow = 7,
+    ConnectionEntry = 8,
+    NoConnectionEntry = 9,
+};
 
 enum class ModelText : PK::Int32 {
     PropertyGroupName = 1,
@@ -73,6 +87,7 @@ enum class IssueText : PK::Int32 {
 // Objects stand outside Element's table of kinds.
 enum class ElementTypeName : PK::Int32 { Object = 8 };
 
+constexpr String Of(PaletteText item) { return {paletteTextsResID, static_cast<PK::Int32>(item)}; }
 constexpr String Of(ModelText item) { return {modelTextsResID, static_cast<PK::Int32>(item)}; }
 constexpr String Of(UndoName item) { return {undoNamesResID, static_cast<PK::Int32>(item)}; }
 constexpr String Of(IssueText item) { return {issueTextsResID, static_cast<PK::Int32>(item)}; }

@@ -8,7 +8,7 @@
 //
 // Nobody presses buttons in the simulated host: TVSim/Alerts.hpp.
 #include "PK/UniString.hpp"
-#include "TVAPI/Resources.hpp"
+#include "RS/Resources.hpp"
 
 short DGResAlert(PKResModule resModule, short resID);
 short DGResAlertParam(PKResModule resModule, short resID, const PK::UniString& param1, const PK::UniString& param2 = {},

@@ -9,6 +9,16 @@ std::deque<RunnableTask>& Queue() {
     static std::deque<RunnableTask> queue;
     return queue;
 }
+
+int running = 0;
+
+// Counts the task as running for as long as it runs, also when it throws.
+struct Running {
+    Running() { ++running; }
+    ~Running() { --running; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+};
 }  // namespace
 
 void MessageLoopExecutor::Execute(const RunnableTask& task) {
@@ -24,6 +34,7 @@ USize RunPending(USize limit) {
     while (!Queue().empty() && ran < limit) {
         RunnableTask task = std::move(Queue().front());
         Queue().pop_front();
+        const Running marker;
         task->Run();
         ++ran;
     }
@@ -33,6 +44,8 @@ USize RunPending(USize limit) {
 USize GetPendingCount() { return Queue().size(); }
 
 void Clear() { Queue().clear(); }
+
+bool IsRunningTask() { return running > 0; }
 
 }  // namespace MainMessageLoop
 

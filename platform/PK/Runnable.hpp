@@ -33,6 +33,8 @@ USize RunPending();
 USize RunPending(USize limit);
 USize GetPendingCount();
 void Clear();
+// True while a posted task runs (and whatever it calls).
+bool IsRunningTask();
 }  // namespace MainMessageLoop
 
 }  // namespace PK

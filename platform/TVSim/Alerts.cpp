@@ -1,10 +1,10 @@
 #include "TVSim/Alerts.hpp"
 
-#include "PK/KeyValueFile.hpp"
+#include "PK/Runnable.hpp"
 #include "TVSim/Resources.hpp"
 
 #include <deque>
-#include <fstream>
+#include <map>
 #include <string>
 
 namespace {
@@ -13,6 +13,7 @@ struct State {
     std::vector<TVSim::Alerts::Shown> shown;
     std::deque<short> script;
     short defaultAnswer = 1;
+    std::map<short, short> answers;
 };
 
 State& TheState() {
@@ -22,9 +23,8 @@ State& TheState() {
 
 // Fills the alert's texts from its resource file; false when there is none.
 bool Load(TVSim::Alerts::Shown& alert) {
-    return PK::KeyValueFile::Read(
-        TVSim::Resources::GetFolder() / ("Alert-" + std::to_string(alert.resID) + ".txt"),
-        [&](const std::string& key, std::string text) {
+    return RSReadResource(
+        TVAPI_OwnResModule, "Alert", alert.resID, [&](const std::string& key, const std::string& text) {
             const PK::UniString value(text);
             if (key == "title")
                 alert.title = value;
@@ -40,6 +40,7 @@ short Show(PKResModule resModule, short resID, const PK::UniString (&params)[4])
     TVSim::Alerts::Shown alert;
     alert.resID = resID;
     for (int i = 0; i < 4; ++i) alert.params[i] = params[i];
+    alert.fromPostedTask = PK::MainMessageLoop::IsRunningTask();
     alert.found = resModule == TVAPI_OwnResModule && Load(alert);
     for (int i = 0; i < 4; ++i) {
         // Appended rather than "%" + std::string, which GCC 12 at -O3 falsely flags with -Wrestrict.
@@ -51,6 +52,8 @@ short Show(PKResModule resModule, short resID, const PK::UniString (&params)[4])
         if (!state.script.empty()) {
             alert.answer = state.script.front();
             state.script.pop_front();
+        } else if (const auto it = state.answers.find(resID); it != state.answers.end()) {
+            alert.answer = it->second;
         } else {
             alert.answer = state.defaultAnswer;
         }
@@ -72,5 +75,6 @@ namespace TVSim::Alerts {
 const std::vector<Shown>& GetShown() { return TheState().shown; }
 void ScriptAnswers(const std::vector<short>& answers) { TheState().script.assign(answers.begin(), answers.end()); }
 void SetDefaultAnswer(short answer) { TheState().defaultAnswer = answer; }
+void SetAnswer(short resID, short answer) { TheState().answers[resID] = answer; }
 void Clear() { TheState() = State(); }
 }  // namespace TVSim::Alerts

@@ -54,6 +54,13 @@ bool RSGetIndString(PK::UniString* str, int resID, int index, PKResModule module
     return true;
 }
 
+bool RSReadResource(PKResModule module, const char* type, int resID,
+                    const std::function<void(const std::string& key, const std::string& text)>& entry) {
+    if (module != TVAPI_OwnResModule) return false;
+    return PK::KeyValueFile::Read(TheState().folder / (std::string(type) + "-" + std::to_string(resID) + ".txt"),
+                                  [&](const std::string& key, const std::string& text) { entry(key, text); });
+}
+
 namespace TVSim::Resources {
 void SetFolder(const std::filesystem::path& folder) {
     TheState().folder = folder;

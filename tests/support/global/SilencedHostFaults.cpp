@@ -1,13 +1,14 @@
 // Linked into every test binary. Two faults of the add-on that a real host
 // would not survive are absorbed by the simulated one so that a test can
 // report them: a second free of a host memory block (refused and counted by
-// the class library) and an exception escaping into the host or its browser
-// control (caught and recorded). A test that does not look for them itself
+// the class library) and an exception escaping into the host, its browser
+// control or its dialog library (caught and recorded); a misuse of the dialog library is recorded too. A test that does not look for them itself
 // would pass over them in silence; this check fails the binary instead.
 #include <gtest/gtest.h>
 
-#include "TVSim/Web.hpp"
 #include "PK/Memory.hpp"
+#include "TVSim/Dialogs.hpp"
+#include "TVSim/Web.hpp"
 #include "TVSim/Sim.hpp"
 
 namespace {
@@ -20,6 +21,10 @@ public:
             << "an exception escaped into the host: " << TVSim::Events::GetEscapedExceptions().front();
         EXPECT_TRUE(TVSim::Web::GetEscapedExceptions().empty())
             << "an exception escaped into the browser control: " << TVSim::Web::GetEscapedExceptions().front();
+        EXPECT_TRUE(TVSim::Dialogs::GetEscapedExceptions().empty())
+            << "an exception escaped into the dialog library: " << TVSim::Dialogs::GetEscapedExceptions().front();
+        EXPECT_TRUE(TVSim::Dialogs::GetFaults().empty())
+            << "the dialog library was misused: " << TVSim::Dialogs::GetFaults().front();
     }
 };
 
