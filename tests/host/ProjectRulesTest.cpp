@@ -16,19 +16,25 @@
 namespace {
 
 using TestSupport::InHostCommand;
+using Codes = std::vector<GSErrCode>;
 
-GSErrCode CreateSystem(const char* name, const API_Guid& guid = APINULLGuid) {
+GSErrCode CreateSystem(const char* name) {
     API_ClassificationSystem system;
-    system.guid = guid;
     system.name = name;
     return TVAPI_Classification_CreateClassificationSystem(system);
 }
 
-GSErrCode CreateGroup(const char* name, const API_Guid& guid = APINULLGuid) {
+GSErrCode CreateGroup(const char* name) {
     API_PropertyGroup group;
-    group.guid = guid;
     group.name = name;
     return TVAPI_Property_CreatePropertyGroup(group);
+}
+
+GSErrCode CreateDefinition(const API_Guid& group, const std::string& name) {
+    API_PropertyDefinition definition;
+    definition.groupGuid = group;
+    definition.name = name.c_str();
+    return TVAPI_Property_CreatePropertyDefinition(definition);
 }
 
 GSErrCode CreateItem(const API_Guid& system, const char* id) {
@@ -45,12 +51,11 @@ TEST(SimulatedHostProject, EveryChangeOfStoredDataNeedsACommandScope) {
     const API_Guid object = project.AddAddOnObject("Kept");
     const API_Guid wall = project.AddElement(API_WallID);
     const API_Guid item = project.AddClassificationItem(project.AddClassificationSystem("S"), "A");
-    API_Guid set;
+    API_Guid set, created;
     PK::Array<API_Guid> elements{wall};
     InHostCommand([&] { return TVAPI_ElementSet_Create(&elements, nullptr, &set); });
     const API_ModulData data{1, 0x6D6D, nullptr};
-    API_Guid created;
-    const std::vector<std::function<GSErrCode()>> changes = {
+    const std::function<GSErrCode()> changes[] = {
         [&] { return TVAPI_ModulData_Store(&data, "New"); },
         [&] { return TVAPI_AddOnObject_CreateUniqueObject("New", &created); },
         [&] { return TVAPI_AddOnObject_ModifyObject(object, nullptr, nullptr); },
@@ -61,30 +66,32 @@ TEST(SimulatedHostProject, EveryChangeOfStoredDataNeedsACommandScope) {
         [] { return CreateGroup("P"); },
         [&] { return TVAPI_AddOnObject_DeleteObject(object); },
     };
-    for (std::size_t n = 0; n < changes.size(); ++n) {
-        EXPECT_EQ(changes[n](), APIERR_NEEDSUNDOSCOPE) << "change " << n;
-        EXPECT_EQ(InHostCommand(changes[n]), NoError) << "change " << n;
-    }
+    for (const auto& change : changes)
+        EXPECT_EQ((Codes{change(), InHostCommand(change)}), (Codes{APIERR_NEEDSUNDOSCOPE, NoError}));
 }
 
-TEST(SimulatedHostProject, NamesAreUniqueWhereTheHostSaysSoAndFreedWithWhatCarriedThem) {
+TEST(SimulatedHostProject, NamesAreUniqueAndFreedWithWhatCarriedThemAndListsComeInTheHostsOwnOrder) {
     TVSim::Project& project = TVSim::OpenProject();
     TVSim::Commands::SetUndoScopeRequired(false);
-    ASSERT_EQ(CreateGroup("Spec"), NoError);
-    API_PropertyDefinition definition;
-    definition.groupGuid = project.FindPropertyGroup("Spec");
-    definition.name = "Code";
-    ASSERT_EQ(TVAPI_Property_CreatePropertyDefinition(definition), NoError);
-    definition.guid = APINULLGuid;
-    EXPECT_EQ(TVAPI_Property_CreatePropertyDefinition(definition), APIERR_NAMEALREADYUSED);
-
-    ASSERT_EQ(CreateSystem("Clauses"), NoError);
-    EXPECT_EQ(CreateSystem("Clauses"), APIERR_NAMEALREADYUSED);
-    const API_Guid clauses = project.GetClassificationSystems()[0];
-    ASSERT_EQ(CreateItem(clauses, "A10"), NoError);
-    EXPECT_EQ(CreateItem(clauses, "A10"), APIERR_NAMEALREADYUSED);
+    const API_Guid group = project.AddPropertyGroup("Spec"), clauses = project.AddClassificationSystem("Clauses");
+    EXPECT_EQ((Codes{CreateDefinition(group, "Code"), CreateDefinition(group, "Code"), CreateSystem("Clauses"),
+                     CreateItem(clauses, "A10"), CreateItem(clauses, "A10")}),
+              (Codes{NoError, APIERR_NAMEALREADYUSED, APIERR_NAMEALREADYUSED, NoError, APIERR_NAMEALREADYUSED}));
     project.DeleteClassificationItem(project.FindClassificationItem(clauses, "A10"));
     EXPECT_EQ(CreateItem(clauses, "A10"), NoError) << "the id left with its item";
+
+    for (int n = 0; n < 8; ++n) {
+        project.AddElement(API_WallID);
+        CreateDefinition(group, fmt::format("D{}", n));
+    }
+    PK::Array<API_Guid> walls;
+    TVAPI_Element_GetElemList(API_ZombieElemID, &walls, APIFilt_None);
+    PK::Array<API_PropertyDefinition> definitions;
+    TVAPI_Property_GetPropertyDefinitions(group, definitions);
+    std::vector<API_Guid> guids;
+    for (const auto& definition : definitions) guids.push_back(definition.guid);
+    EXPECT_TRUE(std::is_sorted(walls.begin(), walls.end(), TVSim::HostOrder{}));
+    EXPECT_TRUE(std::is_sorted(guids.begin(), guids.end(), TVSim::HostOrder{}));
 }
 
 TEST(SimulatedHostProject, ASharedProjectChangesClassificationsOnlyUnderThisUsersReservationAndObjectsLikewise) {
@@ -93,16 +100,12 @@ TEST(SimulatedHostProject, ASharedProjectChangesClassificationsOnlyUnderThisUser
     const API_Guid object = project.AddAddOnObject("PlanData");
     project.SetShared(true);
     EXPECT_EQ(TVAPI_AddOnObject_ModifyObject(object, nullptr, nullptr), APIERR_NOTMINE);
-    const std::vector<std::function<void()>> refusingStates = {
-        [] {},  // free, as a shared project starts
-        [&] { project.SetLockableStatus(APILockableStatus_Locked, {"Bea"}); },
-        [&] { project.SetLockableStatus(APILockableStatus_NotAvailable); },
-    };
-    int n = 0;
-    for (const auto& makeState : refusingStates) {
-        makeState();
-        EXPECT_EQ(CreateSystem(fmt::format("N{}", ++n).c_str()), APIERR_NOACCESSRIGHT) << n;
-    }
+    Codes refused{CreateSystem("Free")};  // as a shared project starts
+    project.SetLockableStatus(APILockableStatus_Locked, {"Bea"});
+    refused.push_back(CreateSystem("Locked"));
+    project.SetLockableStatus(APILockableStatus_NotAvailable);
+    refused.push_back(CreateSystem("NotAvailable"));
+    EXPECT_EQ(refused, Codes(3, APIERR_NOACCESSRIGHT));
     project.ReserveClassificationsAndProperties();
     EXPECT_EQ(CreateSystem("Mine"), NoError);
 }
@@ -118,28 +121,4 @@ TEST(SimulatedHostProject, AStoredViewOpensOnlyWhenItsTypeAndIndexStillMatchItsD
         EXPECT_EQ(TVAPI_Automate(APIDo_ChangeWindowID, &info), APIERR_BADDATABASE) << index;
     }
     EXPECT_NE(project.GetCurrentWindow().databaseUnId, section);
-}
-
-TEST(SimulatedHostProject, ListsComeInTheHostsOwnOrderNotInTheOrderOfMaking) {
-    TVSim::Project& project = TVSim::OpenProject();
-    TVSim::Commands::SetUndoScopeRequired(false);
-    const API_Guid group = project.AddPropertyGroup("P");
-    for (int n = 0; n < 8; ++n) {
-        project.AddElement(API_WallID);
-        API_PropertyDefinition definition;
-        definition.groupGuid = group;
-        definition.name = fmt::format("D{}", n);
-        TVAPI_Property_CreatePropertyDefinition(definition);
-    }
-    auto inHostOrder = [](const std::vector<API_Guid>& list) {
-        return std::is_sorted(list.begin(), list.end(), TVSim::HostOrder{});
-    };
-    PK::Array<API_Guid> walls;
-    TVAPI_Element_GetElemList(API_ZombieElemID, &walls, APIFilt_None);
-    EXPECT_TRUE(inHostOrder(std::vector<API_Guid>(walls.begin(), walls.end())));
-    PK::Array<API_PropertyDefinition> definitions;
-    TVAPI_Property_GetPropertyDefinitions(group, definitions);
-    std::vector<API_Guid> guids;
-    for (const auto& definition : definitions) guids.push_back(definition.guid);
-    EXPECT_TRUE(inHostOrder(guids));
 }
