@@ -45,6 +45,7 @@ TEST(SimulatedHostNotifications, EachChangeQueuesOneNotificationAfterTheCallAndN
     TVAPI_Notify_CatchProjectEvent(APINotify_Open | APINotify_Close | APINotify_ChangeWindow, OnProject);
     TVSim::Project& project = TVSim::OpenProject();
     const API_Guid wall = project.AddElement(API_WallID), slab = project.AddElement(API_SlabID);
+    const PK::Array<API_Guid> both{wall, slab};
     Delivered();
     TestSupport::InHostCommand([&] {
         TVAPI_Element_Select({API_Neig{APINeig_Wall, wall}}, true);
@@ -57,11 +58,7 @@ TEST(SimulatedHostNotifications, EachChangeQueuesOneNotificationAfterTheCallAndN
         std::function<void()> make;
         V expected;
     } rows[] = {
-        {"the same selection again",
-         [&] {
-             project.SetSelection({wall, slab});
-         },
-         {}},
+        {"the same selection again", [&] { project.SetSelection(both); }, {}},
         {"a selected element is deleted", [&] { project.DeleteElement(slab); }, {"selection"}},
         {"the add-on deselects", [] { TVAPI_Element_DeselectAll(); }, {"selection"}},
         {"nothing to deselect", [] { TVAPI_Element_DeselectAll(); }, {}},

@@ -1,11 +1,8 @@
 // What the simulated host demands of changes to the project as a whole, where
-// the add-on's scenarios always comply: a command scope for stored data,
-// unique names, the team-work reservations, stored views that still match,
-// and lists in the host's own order.
-#include <fmt/format.h>
+// the add-on's scenarios always comply: a command scope for stored data and
+// the team-work reservations.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -28,19 +25,6 @@ GSErrCode CreateGroup(const char* name) {
     API_PropertyGroup group;
     group.name = name;
     return TVAPI_Property_CreatePropertyGroup(group);
-}
-
-GSErrCode CreateDefinition(const API_Guid& group, const std::string& name) {
-    API_PropertyDefinition definition;
-    definition.groupGuid = group;
-    definition.name = name.c_str();
-    return TVAPI_Property_CreatePropertyDefinition(definition);
-}
-
-GSErrCode CreateItem(const API_Guid& system, const char* id) {
-    API_ClassificationItem item;
-    item.id = id;
-    return TVAPI_Classification_CreateClassificationItem(item, system, APINULLGuid, APINULLGuid);
 }
 
 }  // namespace
@@ -70,30 +54,6 @@ TEST(SimulatedHostProject, EveryChangeOfStoredDataNeedsACommandScope) {
         EXPECT_EQ((Codes{change(), InHostCommand(change)}), (Codes{APIERR_NEEDSUNDOSCOPE, NoError}));
 }
 
-TEST(SimulatedHostProject, NamesAreUniqueAndFreedWithWhatCarriedThemAndListsComeInTheHostsOwnOrder) {
-    TVSim::Project& project = TVSim::OpenProject();
-    TVSim::Commands::SetUndoScopeRequired(false);
-    const API_Guid group = project.AddPropertyGroup("Spec"), clauses = project.AddClassificationSystem("Clauses");
-    EXPECT_EQ((Codes{CreateDefinition(group, "Code"), CreateDefinition(group, "Code"), CreateSystem("Clauses"),
-                     CreateItem(clauses, "A10"), CreateItem(clauses, "A10")}),
-              (Codes{NoError, APIERR_NAMEALREADYUSED, APIERR_NAMEALREADYUSED, NoError, APIERR_NAMEALREADYUSED}));
-    project.DeleteClassificationItem(project.FindClassificationItem(clauses, "A10"));
-    EXPECT_EQ(CreateItem(clauses, "A10"), NoError) << "the id left with its item";
-
-    for (int n = 0; n < 8; ++n) {
-        project.AddElement(API_WallID);
-        CreateDefinition(group, fmt::format("D{}", n));
-    }
-    PK::Array<API_Guid> walls;
-    TVAPI_Element_GetElemList(API_ZombieElemID, &walls, APIFilt_None);
-    PK::Array<API_PropertyDefinition> definitions;
-    TVAPI_Property_GetPropertyDefinitions(group, definitions);
-    std::vector<API_Guid> guids;
-    for (const auto& definition : definitions) guids.push_back(definition.guid);
-    EXPECT_TRUE(std::is_sorted(walls.begin(), walls.end(), TVSim::HostOrder{}));
-    EXPECT_TRUE(std::is_sorted(guids.begin(), guids.end(), TVSim::HostOrder{}));
-}
-
 TEST(SimulatedHostProject, ASharedProjectChangesClassificationsOnlyUnderThisUsersReservationAndObjectsLikewise) {
     TVSim::Project& project = TVSim::OpenProject();
     TVSim::Commands::SetUndoScopeRequired(false);
@@ -108,17 +68,4 @@ TEST(SimulatedHostProject, ASharedProjectChangesClassificationsOnlyUnderThisUser
     EXPECT_EQ(refused, Codes(3, APIERR_NOACCESSRIGHT));
     project.ReserveClassificationsAndProperties();
     EXPECT_EQ(CreateSystem("Mine"), NoError);
-}
-
-TEST(SimulatedHostProject, AStoredViewOpensOnlyWhenItsTypeAndIndexStillMatchItsDatabase) {
-    TVSim::Project& project = TVSim::OpenProject();
-    const API_Guid section = project.AddWindow(APIWind_SectionID, 4, "Section 4");
-    for (const auto& [type, index] : {std::pair{APIWind_ElevationID, 4}, std::pair{APIWind_SectionID, 5}}) {
-        API_WindowInfo info;
-        info.typeID = type;
-        info.index = index;
-        info.databaseUnId = section;
-        EXPECT_EQ(TVAPI_Automate(APIDo_ChangeWindowID, &info), APIERR_BADDATABASE) << index;
-    }
-    EXPECT_NE(project.GetCurrentWindow().databaseUnId, section);
 }
