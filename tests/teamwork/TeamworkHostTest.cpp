@@ -14,13 +14,8 @@
 namespace {
 
 namespace TW = TVSim::Teamwork;
-using TestSupport::InHostCommand;
 
 TVSim::ModulData Data(const std::string& text) { return {1, 0x6D6D, std::vector<char>(text.begin(), text.end())}; }
-
-std::string Text(const TVSim::ModulData* data) {
-    return data != nullptr && data->bytes ? std::string(data->bytes->begin(), data->bytes->end()) : "<none>";
-}
 
 GSErrCode RefuseMerge(API_MDSetCmd, const PK::UniString&, const API_ModulData*, const API_ModulData*, API_ModulData*) {
     return APIERR_BADPARS;
@@ -33,8 +28,7 @@ TEST(TeamworkHost, SetsElementsAndRefusedMergesStayWithTheirMember) {
     const API_Guid item = a.AddClassificationItem(a.AddClassificationSystem("Clauses"), "A10");
     const API_Guid wall = a.AddElement(API_WallID);
     a.StoreModulData("Shared", Data("v0"));
-    const TW::Member memberA = TW::Share("Member A");
-    const TW::Member memberB = TW::Join("Member B");
+    const TW::Member memberA = TW::Share("Member A"), memberB = TW::Join("Member B");
     TW::ProjectOf(memberA).ReserveClassificationsAndProperties();
 
     TW::SwitchTo(memberB);
@@ -42,7 +36,8 @@ TEST(TeamworkHost, SetsElementsAndRefusedMergesStayWithTheirMember) {
     TVAPI_Install_ModulDataMergeHandler(RefuseMerge);
     b.ReserveClassificationsAndProperties();
     EXPECT_EQ(TVAPI_TeamworkControl_GetLockableStatus(b.GetLockableSetGuid(), nullptr), APILockableStatus_Locked);
-    EXPECT_EQ(InHostCommand([&] { return TVAPI_Element_AddClassificationItem(wall, item); }), APIERR_NOTMINE)
+    EXPECT_EQ(TestSupport::InHostCommand([&] { return TVAPI_Element_AddClassificationItem(wall, item); }),
+              APIERR_NOTMINE)
         << "the wall is A's";
 
     b.StoreModulData("Shared", Data("b"));
@@ -53,5 +48,7 @@ TEST(TeamworkHost, SetsElementsAndRefusedMergesStayWithTheirMember) {
     TW::SwitchTo(memberB);
     TW::Receive();
     PK::MainMessageLoop::RunPending();
-    EXPECT_EQ(Text(b.GetModulData("Shared")), "b") << "a refused merge keeps the member's own";
+    ASSERT_NE(b.GetModulData("Shared"), nullptr);
+    const auto& bytes = b.GetModulData("Shared")->bytes;
+    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "b") << "a refused merge keeps the member's own";
 }
