@@ -21,25 +21,12 @@ API_PropertyValue StringValue(const char* text) {
     return value;
 }
 
-// The forms the element lines of the error log use, and the names out of range.
-TEST(RecordPrinters, ElementsAndTheirTypesPrintByNameAndWhatIsOutOfRangeAsUnknown) {
-    const std::string q1 = "\"E20E9A78-B868-4030-A4CA-73AF7A3BA727\"";
-    API_Elem_Head head;
-    head.guid = G1;
-    head.typeID = API_WallID;
-    head.variationID = APIVarId_Door;
-    head.floorInd = -1;
-    const std::pair<std::string, std::string> cases[] = {
-        {fmt::format("{}", API_Neig{.neigID = APINeig_Wall, .guid = G1}), "{ neigID: APINeig_Wall, guid:" + q1 + " }"},
-        {fmt::format("{}", head), "{ guid:" + q1 + ", typeID: API_WallID, variationID: APIVarId_Door, floorInd:-1 }"},
-        {fmt::format("{}", static_cast<API_ElemTypeID>(75)), "Unknown:75"},
-        {fmt::format("{}", static_cast<API_ElemTypeID>(-1)), "Unknown:-1"},
-        {fmt::format("{}", static_cast<API_ElemVariationID>(-2)), "Unknown:-2"},
-        {API_NeigID2String(static_cast<API_NeigID>(173)), "APINeig_AnalyticalLinkOn"},
-        {API_NeigID2String(static_cast<API_NeigID>(174)), "?"},
-        {API_NeigID2String(static_cast<API_NeigID>(-1)), "?"},
-    };
-    for (const auto& [printed, expected] : cases) EXPECT_EQ(printed, expected);
+TEST(RecordPrinters, ANeighbourTypeOutOfRangeIsNamedAsUnknownAndNothingIsReadPastTheNames) {
+    EXPECT_STREQ(API_NeigID2String(static_cast<API_NeigID>(173)), "APINeig_AnalyticalLinkOn");
+    EXPECT_STREQ(API_NeigID2String(static_cast<API_NeigID>(174)), "?");
+    EXPECT_STREQ(API_NeigID2String(static_cast<API_NeigID>(-1)), "?");
+    EXPECT_EQ(fmt::format("{} {}", static_cast<API_ElemTypeID>(75), static_cast<API_ElemTypeID>(-1)),
+              "Unknown:75 Unknown:-1");
 }
 
 TEST(RecordComparisons, ValuesPropertiesGroupsAndItemsCompareEveryMember) {

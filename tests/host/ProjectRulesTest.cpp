@@ -1,10 +1,9 @@
-// What the simulated host demands of changes to the project as a whole, where
-// the add-on's scenarios always comply: a command scope for stored data and
-// the team-work reservations.
+// The simulated host demands a command scope for every change of stored data,
+// where the add-on's scenarios always comply.
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <vector>
+#include <utility>
 
 #include "TVSim/Sim.hpp"
 #include "support/HandleLeakCheck.hpp"
@@ -13,7 +12,6 @@
 namespace {
 
 using TestSupport::InHostCommand;
-using Codes = std::vector<GSErrCode>;
 
 GSErrCode CreateSystem(const char* name) {
     API_ClassificationSystem system;
@@ -51,21 +49,5 @@ TEST(SimulatedHostProject, EveryChangeOfStoredDataNeedsACommandScope) {
         [&] { return TVAPI_AddOnObject_DeleteObject(object); },
     };
     for (const auto& change : changes)
-        EXPECT_EQ((Codes{change(), InHostCommand(change)}), (Codes{APIERR_NEEDSUNDOSCOPE, NoError}));
-}
-
-TEST(SimulatedHostProject, ASharedProjectChangesClassificationsOnlyUnderThisUsersReservationAndObjectsLikewise) {
-    TVSim::Project& project = TVSim::OpenProject();
-    TVSim::Commands::SetUndoScopeRequired(false);
-    const API_Guid object = project.AddAddOnObject("PlanData");
-    project.SetShared(true);
-    EXPECT_EQ(TVAPI_AddOnObject_ModifyObject(object, nullptr, nullptr), APIERR_NOTMINE);
-    Codes refused{CreateSystem("Free")};  // as a shared project starts
-    project.SetLockableStatus(APILockableStatus_Locked, {"Bea"});
-    refused.push_back(CreateSystem("Locked"));
-    project.SetLockableStatus(APILockableStatus_NotAvailable);
-    refused.push_back(CreateSystem("NotAvailable"));
-    EXPECT_EQ(refused, Codes(3, APIERR_NOACCESSRIGHT));
-    project.ReserveClassificationsAndProperties();
-    EXPECT_EQ(CreateSystem("Mine"), NoError);
+        EXPECT_EQ((std::pair{change(), InHostCommand(change)}), (std::pair{APIERR_NEEDSUNDOSCOPE, NoError}));
 }
