@@ -75,16 +75,15 @@ const std::vector<std::pair<PK::UInt32, std::string>> kProjectEvents = {
     {0x40000000, "&TorvelEventObserver:: TVEvent_Project_ShowIn3DChanged"},
 };
 
-PKErrCode SendProject(PK::UInt32 id, int param = 0) {
-    return Api::TorvelEventSource::Send_ProjectEvent(static_cast<API_NotifyEventID>(id), param);
-}
-
 }  // namespace
 
 TEST(HostNotifications, EachProjectEventReachesItsOwnOperationAndNamesItWhenItFails) {
     LogCapture log;
     std::vector<std::string> calls;
     Recorder observer("a", calls);
+    const auto Send = [](PK::UInt32 id, int param) {
+        return Api::TorvelEventSource::Send_ProjectEvent(static_cast<API_NotifyEventID>(id), param);
+    };
     observer.action = [](const std::string& event) {
         if (event == "Quit") throw 42;
         throw std::runtime_error("boom");
@@ -92,7 +91,7 @@ TEST(HostNotifications, EachProjectEventReachesItsOwnOperationAndNamesItWhenItFa
     for (const auto& [id, funcName] : kProjectEvents) {
         calls.clear();
         log.Clear();
-        EXPECT_EQ(SendProject(id, 12345), NoError);  // the parameter changes nothing
+        EXPECT_EQ(Send(id, 12345), NoError);  // the parameter changes nothing
         for (const auto& r : log.Records())
             calls.push_back(fmt::format("{} {} @{}", spdlog::level::to_string_view(r.level), r.message, r.function));
         const std::string event = funcName.substr(funcName.find("Project_") + 8);
@@ -103,7 +102,7 @@ TEST(HostNotifications, EachProjectEventReachesItsOwnOperationAndNamesItWhenItFa
     }
     // Values are matched one by one, not as bit sets.
     calls.clear();
-    for (PK::UInt32 id : {0x3u, 0x0u, 0x100u, 0xFFFFFFFFu, 0x1u | 0x80000u}) EXPECT_EQ(SendProject(id), NoError);
+    for (PK::UInt32 id : {0x3u, 0x0u, 0x100u, 0xFFFFFFFFu, 0x1u | 0x80000u}) EXPECT_EQ(Send(id, 0), NoError);
     EXPECT_TRUE(calls.empty());
 }
 
