@@ -1,3 +1,4 @@
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -53,36 +54,26 @@ private:
     std::vector<std::string>& _log;
 };
 
-struct ProjectEventRow {
-    PK::UInt32 id;
-    const char* event;
-    const char* funcName;
+// Each event and the operation its failure is logged under, as the log names it.
+const std::vector<std::pair<PK::UInt32, std::string>> kProjectEvents = {
+    {0x1, "&TorvelEventObserver::TVEvent_Project_New"},
+    {0x2, "&TorvelEventObserver:: TVEvent_Project_NewAndReset"},
+    {0x4, "&TorvelEventObserver::TVEvent_Project_Open"},
+    {0x8, "&TorvelEventObserver:: TVEvent_Project_PreSave"},
+    {0x10, "&TorvelEventObserver::TVEvent_Project_Save"},
+    {0x20, "&TorvelEventObserver:: TVEvent_Project_Close"},
+    {0x40, "&TorvelEventObserver::TVEvent_Project_Quit"},
+    {0x80, "&TorvelEventObserver:: TVEvent_Project_TempSave"},
+    {0x8000, "&TorvelEventObserver:: TVEvent_Project_SendChanges"},
+    {0x10000, "&TorvelEventObserver:: TVEvent_Project_ReceiveChanges"},
+    {0x4000000, "&TorvelEventObserver:: TVEvent_Project_PropertyDefinitionChanged"},
+    {0x8000000, "&TorvelEventObserver:: TVEvent_Project_ClassificationItemChanged"},
+    {0x10000000, "&TorvelEventObserver:: TVEvent_Project_PropertyVisibilityChanged"},
+    {0x20000000, "&TorvelEventObserver:: TVEvent_Project_ClassificationVisibilityChanged"},
+    {0x80000, "&TorvelEventObserver:: TVEvent_Project_ChangeWindow"},
+    {0x100000, "&TorvelEventObserver:: TVEvent_Project_ChangeFloor"},
+    {0x40000000, "&TorvelEventObserver:: TVEvent_Project_ShowIn3DChanged"},
 };
-
-const std::vector<ProjectEventRow> kProjectEvents = {
-    {0x1, "New", "&TorvelEventObserver::TVEvent_Project_New"},
-    {0x2, "NewAndReset", "&TorvelEventObserver:: TVEvent_Project_NewAndReset"},
-    {0x4, "Open", "&TorvelEventObserver::TVEvent_Project_Open"},
-    {0x8, "PreSave", "&TorvelEventObserver:: TVEvent_Project_PreSave"},
-    {0x10, "Save", "&TorvelEventObserver::TVEvent_Project_Save"},
-    {0x20, "Close", "&TorvelEventObserver:: TVEvent_Project_Close"},
-    {0x40, "Quit", "&TorvelEventObserver::TVEvent_Project_Quit"},
-    {0x80, "TempSave", "&TorvelEventObserver:: TVEvent_Project_TempSave"},
-    {0x8000, "SendChanges", "&TorvelEventObserver:: TVEvent_Project_SendChanges"},
-    {0x10000, "ReceiveChanges", "&TorvelEventObserver:: TVEvent_Project_ReceiveChanges"},
-    {0x4000000, "PropertyDefinitionChanged", "&TorvelEventObserver:: TVEvent_Project_PropertyDefinitionChanged"},
-    {0x8000000, "ClassificationItemChanged", "&TorvelEventObserver:: TVEvent_Project_ClassificationItemChanged"},
-    {0x10000000, "PropertyVisibilityChanged", "&TorvelEventObserver:: TVEvent_Project_PropertyVisibilityChanged"},
-    {0x20000000, "ClassificationVisibilityChanged",
-     "&TorvelEventObserver:: TVEvent_Project_ClassificationVisibilityChanged"},
-    {0x80000, "ChangeWindow", "&TorvelEventObserver:: TVEvent_Project_ChangeWindow"},
-    {0x100000, "ChangeFloor", "&TorvelEventObserver:: TVEvent_Project_ChangeFloor"},
-    {0x40000000, "ShowIn3DChanged", "&TorvelEventObserver:: TVEvent_Project_ShowIn3DChanged"},
-};
-
-PKErrCode SendProject(PK::UInt32 id, int param = 0) {
-    return Api::TorvelEventSource::Send_ProjectEvent(static_cast<API_NotifyEventID>(id), param);
-}
 
 }  // namespace
 
@@ -90,25 +81,28 @@ TEST(HostNotifications, EachProjectEventReachesItsOwnOperationAndNamesItWhenItFa
     LogCapture log;
     std::vector<std::string> calls;
     Recorder observer("a", calls);
+    const auto Send = [](PK::UInt32 id, int param) {
+        return Api::TorvelEventSource::Send_ProjectEvent(static_cast<API_NotifyEventID>(id), param);
+    };
     observer.action = [](const std::string& event) {
         if (event == "Quit") throw 42;
         throw std::runtime_error("boom");
     };
-    for (const auto& row : kProjectEvents) {
-        SCOPED_TRACE(row.event);
+    for (const auto& [id, funcName] : kProjectEvents) {
         calls.clear();
         log.Clear();
-        EXPECT_EQ(SendProject(row.id, 12345), NoError);  // the parameter changes nothing
-        EXPECT_EQ(calls, std::vector<std::string>{std::string("a:") + row.event});
-        ASSERT_EQ(log.Records().size(), 1u);
-        EXPECT_EQ(log.Records()[0].level, spdlog::level::err);
-        EXPECT_EQ(log.Records()[0].message, std::string(row.id == 0x40 ? "unknown exception" : "exception: boom") +
-                                                "; funcName: " + row.funcName);
-        EXPECT_EQ(log.Records()[0].function, "NotifyObservers");
+        EXPECT_EQ(Send(id, 12345), NoError);  // the parameter changes nothing
+        for (const auto& r : log.Records())
+            calls.push_back(fmt::format("{} {} @{}", spdlog::level::to_string_view(r.level), r.message, r.function));
+        const std::string event = funcName.substr(funcName.find("Project_") + 8);
+        EXPECT_EQ(calls,
+                  (std::vector<std::string>{
+                      "a:" + event, fmt::format("error {}; funcName: {} @NotifyObservers",
+                                                id == 0x40 ? "unknown exception" : "exception: boom", funcName)}));
     }
     // Values are matched one by one, not as bit sets.
     calls.clear();
-    for (PK::UInt32 id : {0x3u, 0x0u, 0x100u, 0xFFFFFFFFu, 0x1u | 0x80000u}) EXPECT_EQ(SendProject(id), NoError);
+    for (PK::UInt32 id : {0x3u, 0x0u, 0x100u, 0xFFFFFFFFu, 0x1u | 0x80000u}) EXPECT_EQ(Send(id, 0), NoError);
     EXPECT_TRUE(calls.empty());
 }
 

@@ -65,23 +65,20 @@ TEST_F(TorvelOperations, ElementSetsAddOnObjectsGroupsTypesAndTheNavigator) {
         object = torvel.AddOnObject_CreateUniqueObject("PlanData");
         torvel.ElementList_ModifyPropertyValue(TestSupport::TextProperty(code, "B20"), {slab});
     });
-    EXPECT_EQ(project.GetPropertyText(slab, code), PK::UniString("B20"));
     PK::Array<PK::Guid> elements, sets;
     API_UserData read;
     torvel.ElementSet_GetData(set, elements, &read);
-    EXPECT_EQ(elements, PK::Array<PK::Guid>{wall});
-    EXPECT_EQ(read.dataVersion, 3);
     torvel.ElementSet_Identify(wall, sets);
-    EXPECT_EQ(sets, PK::Array<PK::Guid>{set});
-    EXPECT_EQ(torvel.AddOnObject_GetObjectList(), PK::Array<PK::Guid>{object});
-    EXPECT_TRUE(torvel.AddOnObject_ExistsObject(object));
+    EXPECT_EQ(project.GetPropertyText(slab, code), PK::UniString("B20"));
+    EXPECT_TRUE(elements == PK::Array<PK::Guid>{wall} && read.dataVersion == 3 && sets == PK::Array<PK::Guid>{set});
+    EXPECT_TRUE(torvel.AddOnObject_GetObjectList() == PK::Array<PK::Guid>{object} &&
+                torvel.AddOnObject_ExistsObject(object));
     InCommand([&] {
         torvel.ElementSet_Delete(set);
         torvel.AddOnObject_DeleteObject(object);
     });
     torvel.ElementSet_Identify(wall, sets);
-    EXPECT_TRUE(sets.IsEmpty());
-    EXPECT_FALSE(torvel.AddOnObject_ExistsObject(object));
+    EXPECT_TRUE(sets.IsEmpty() && !torvel.AddOnObject_ExistsObject(object));
 
     project.SetSelection({wall});
     project.SetMarquee(API_MarqueePoly, 4);
@@ -123,7 +120,7 @@ TEST_F(TorvelOperations, StoryRecordsModuleDataAndResourcesTheHostCannotGiveAreL
     Api::ModulDataWrapper read = Api::ModulDataWrapper::CreateForObject(Api::DatabaseId());
     project.StoreModulData("empty", TVSim::ModulData{1, 0x6D6D, std::nullopt});
     EXPECT_FALSE(torvel.ModulData_Get("empty", *read.GetPtr())) << "and the block it held is freed";
-    EXPECT_TRUE(log.Has(spdlog::level::err, "Torvel::ModulData_Get: has modul data but it is null"));
     EXPECT_EQ(torvel.GetResourceString(32000, 99), PK::UniString());
-    EXPECT_TRUE(log.Has(spdlog::level::critical, "Missing resource string. resID(32000), index(99)"));
+    EXPECT_TRUE(log.Has(spdlog::level::err, "Torvel::ModulData_Get: has modul data but it is null") &&
+                log.Has(spdlog::level::critical, "Missing resource string. resID(32000), index(99)"));
 }
