@@ -18,7 +18,10 @@ using TessaryConnect::UI::VirtualTypeTabPage;
 namespace {
 
 struct VirtualTypePanel : AddOnProject {
-    VirtualTypePanel() { page = std::make_shared<VirtualTypeTabPage>(rollPanel, addOn->manager); }
+    VirtualTypePanel() {
+        TVSim::Dialogs::Reset();
+        page = std::make_shared<VirtualTypeTabPage>(rollPanel, addOn->manager);
+    }
     DG::ListBox& List() const { return *dynamic_cast<DG::ListBox*>(page->GetItem(1)); }
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
