@@ -1,6 +1,7 @@
 #include "UI/VirtualTypeTabPage.hpp"
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 
 #include "Model/ConnectionWithSpecification.hpp"
