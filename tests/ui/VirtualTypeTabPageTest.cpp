@@ -81,6 +81,13 @@ TEST(VirtualTypePanel, FollowsTheConnectionsVirtualTypesAndActsOnTheHostSelectio
     EXPECT_EQ(p.List().GetItemCount(), 3);
     EXPECT_EQ(p.List().GetScrollPosition(), 3);
 
+    // Grown, the list takes the space; the counts and buttons move down, associate widens, disassociate moves right.
+    TVSim::Dialogs::Resize(*p.page, 10, 20);
+    std::vector<DG::Rect> rects;
+    for (short item : {1, 5, 8, 9}) rects.push_back(p.page->GetItem(item)->GetRect());
+    EXPECT_EQ(rects, (std::vector<DG::Rect>{
+                         {4, 4, 566, 224}, {148, 228, 188, 242}, {4, 264, 290, 288}, {294, 264, 566, 288}}));
+
     // Opened again, it shows the same; losing its connection empties it.
     p.palette.Hide();
     p.palette.Show();
