@@ -9,9 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "DG/JSValue.hpp"
 #include "Tessary/Api/AssociableTypeGroup.hpp"
-#include "Tessary/Implementation/PageCalls.hpp"
 #include "support/BrowserUnderTest.hpp"
 
 namespace {
@@ -94,42 +92,14 @@ TEST(PageCalls, PlainTextCallsPassThePagesStringsOnUnchanged) {
     // clang-format on
 }
 
-TEST(PageCalls, DocumentCallsReadTheirJsonTextsAndAnswerTheTypesAsOneJsonText) {
+// The document calls answer the types as one JSON text; the association calls
+// read the clause properties (removeAssociationRequested shares every rule).
+TEST(PageCalls, JsonTextsAreReadAndTheTypesAnsweredAsOneJsonText) {
     const std::string types =
         R"([{"id":"c1","title":"Walls","subtitle":"","category":"Clause","properties":{"OrvoTessaryCode":"A\u2028\"10\""},"subGroup":null},)"
         R"({"id":"","title":"","subtitle":"","category":"","properties":null,"subGroup":null}])";
     const std::string returns = "debug: TessaryBrowser::getAllTypesInDocument returns: " + types;
     const std::string notAString = R"(error: Not a string: ["a", 1, "b", null, "c"])";
-    ExpectCases(
-        // clang-format off
-        {
-            {R"(getAllTypesInDocument(['doc', '["b", "a", "", "b"]']))", {returns},
-             R"(Handle_getAllTypesInDocument("doc", ["b", "a", "", "b"]))", types},
-            {R"(getAllTypesInDocument(['doc', '["a", 1, "b", null, "c"]']))", {notAString, notAString, returns},
-             R"(Handle_getAllTypesInDocument("doc", ["a", "b", "c"]))", types},
-            {R"(getAllTypesInDocument(['doc', '{"a": 1}']))", {R"(error: Not an array: {"a": 1})"}, ""},
-            // A clause named again replaces the whole earlier clause; a property named again only its text.
-            {R"(updateProperties(['doc', 'x', '{"c1": {"a": "1", "b": "2"}, "c2": {"a": "1", "a": "2"}, "c1": {"z": "9"}}']))",
-             {}, R"(Handle_updateProperties("doc", "x", {"c1": {"z":"9"}, "c2": {"a":"2"}}))"},
-            {R"(updateProperties(['doc', '', '{"c1": "text", "c2": {"n": 12, "a": "1", "t": true}, "c3": [], "c4": {"x": null}}']))",
-             {"error: Not an object: property: c1", "error: Not a string: property: n",
-              "error: Not a string: property: t", "error: Not an object: property: c3",
-              "error: Not a string: property: x"},
-             R"(Handle_updateProperties("doc", "", {"c2": {"a":"1"}, "c4": {}}))"},
-            {"updateProperties(['doc', '', '[]'])", {"error: Not an object: []"}, ""},
-        },
-        // clang-format on
-        [](BrowserUnderTest& under) {
-            TessaryConnect::Api::Properties properties;
-            properties.Add("OrvoTessaryCode", "A\u2028\"10\"");
-            under.callbacks->typesInDocument.Push(
-                TessaryConnect::Api::AssociableType("c1", "Walls", "", "Clause", properties, nullptr));
-            under.callbacks->typesInDocument.Push(TessaryConnect::Api::AssociableType());
-        });
-}
-
-// removeAssociationRequested shares every rule of these.
-TEST(PageCalls, AnAssociationCallReadsTheClauseProperties) {
     const auto call = [](const std::string& properties) {
         return "associationRequested(['\\u00e9', 's', '', " + properties + "])";
     };
@@ -141,6 +111,20 @@ TEST(PageCalls, AnAssociationCallReadsTheClauseProperties) {
     };
     // clang-format off
     ExpectCases({
+        {R"(getAllTypesInDocument(['doc', '["b", "a", "", "b"]']))", {returns},
+         R"(Handle_getAllTypesInDocument("doc", ["b", "a", "", "b"]))", types},
+        {R"(getAllTypesInDocument(['doc', '["a", 1, "b", null, "c"]']))", {notAString, notAString, returns},
+         R"(Handle_getAllTypesInDocument("doc", ["a", "b", "c"]))", types},
+        {R"(getAllTypesInDocument(['doc', '{"a": 1}']))", {R"(error: Not an array: {"a": 1})"}, ""},
+        // A clause named again replaces the whole earlier clause; a property named again only its text.
+        {R"(updateProperties(['d', 'x', '{"c1": {"a": "1", "b": "2"}, "c2": {"a": "1", "a": "2"}, "c1": {"z": "9"}}']))", {},
+         R"(Handle_updateProperties("d", "x", {"c1": {"z":"9"}, "c2": {"a":"2"}}))"},
+        {R"(updateProperties(['d', '', '{"c1": "t", "c2": {"n": 12, "a": "1", "t": true}, "c3": [], "c4": {"x": null}}']))",
+         {"error: Not an object: property: c1", "error: Not a string: property: n",
+          "error: Not a string: property: t", "error: Not an object: property: c3",
+          "error: Not a string: property: x"},
+         R"(Handle_updateProperties("d", "", {"c2": {"a":"1"}, "c4": {}}))"},
+        {"updateProperties(['doc', '', '[]'])", {"error: Not an object: []"}, ""},
         {call(R"('{"OrvoTessaryCode": "A10", "OrvoTessaryTitle": "Walls", "OrvoTessaryCode": "A11"}')"), {},
          passed(R"({"OrvoTessaryCode":"A11","OrvoTessaryTitle":"Walls"})")},
         {call(R"('{"n": 12, "z": null, "b": true, "o": {}, "a": [], "k": "v"}')"),
@@ -148,12 +132,17 @@ TEST(PageCalls, AnAssociationCallReadsTheClauseProperties) {
           "error: Not a string: property: o", "error: Not a string: property: a"}, passed(R"({"k":"v"})")},
         {call("'null'"), {"error: Not an object: null"}, ""},
         {call("''"), parseError("1:0", "kParseErrorDocumentEmpty"), ""},
-        {call(R"('{"a": "1"} {}')"), parseError("2:11", "kParseErrorDocumentRootNotSingular"), ""},
         // Nothing may follow the root value, a NUL character included.
         {call(R"('{"a": "1"}\u0000{"b": "2"}')"), parseError("2:10", "kParseErrorDocumentRootNotSingular"), ""},
         {call(R"('{"a\\u0000x": "1\\u0000y"}')"), {}, passed(R"({"a\u0000x":"1\u0000y"})")},
         {call(R"('{"Titel": "Wand \u2013 Beton \ud83d\ude00", "\u00c4": "\\u00e9"}')"), {},
          passed("{\"Titel\":\"Wand \u2013 Beton \U0001F600\",\"\u00c4\":\"\u00e9\"}")},
+    }, [](BrowserUnderTest& under) {
+        TessaryConnect::Api::Properties properties;
+        properties.Add("OrvoTessaryCode", "A\u2028\"10\"");
+        using TessaryConnect::Api::AssociableType;
+        under.callbacks->typesInDocument.Push(AssociableType("c1", "Walls", "", "Clause", properties, nullptr));
+        under.callbacks->typesInDocument.Push(AssociableType());
     });
     // clang-format on
 }
@@ -189,25 +178,6 @@ TEST(PageCalls, AFailingModelIsLoggedAndThePageGetsTheEmptyAnswer) {
     // clang-format on
     ExpectCases({{"selectInstancesOfType('t')", {"error: unknown exception!"}, R"(Handle_selectInstancesOfType("t"))"}},
                 [](BrowserUnderTest& under) { under.callbacks->afterCall = [] { throw 42; }; });
-}
-
-// A page script always sends some value; an empty reference can only come
-// from the control itself. The trace line is lost to the unprintable
-// argument; the refusal is not.
-TEST(PageCalls, AnEmptyArgumentIsRefused) {
-    using TessaryConnect::Implementation::PageCalls;
-    BrowserUnderTest under;
-    auto& page = under.Open();
-    const std::pair<PageCalls::Function, std::string> functions[] = {
-        {&PageCalls::SelectInstancesOfType, NotAString.substr(7)},
-        {&PageCalls::SpecOpened, "failed assertion: paramArray != nullptr"}};
-    for (const auto& [function, refusal] : functions) {
-        under.log.Clear();
-        const DG::JSRef answer = function(page, DG::JSRef());
-        EXPECT_EQ(under.log.Messages(), Lines{refusal});
-        EXPECT_TRUE(answer.Is<DG::JSValue>() && answer.As<DG::JSValue>()->GetType() == DG::JSValue::DEFAULT);
-        EXPECT_TRUE(under.callbacks->calls.empty());
-    }
 }
 
 }  // namespace
