@@ -9,7 +9,6 @@
 #include "PK/Pref.hpp"
 #include "TVSim/Report.hpp"
 #include "Util/Log.hpp"
-#include "support/LogCapture.hpp"
 #include "support/TempDir.hpp"
 
 using namespace TessaryConnect;
@@ -125,17 +124,4 @@ TEST_F(LoggingTest, AFailingPreferencesStoreIsReportedAndKeepsTheLoggerInPlace) 
     EXPECT_EQ(TVSim::Report::GetLines()[0].text, PK::UniString("OrvoTessaryConnect: Couldn't init logger."));
     EXPECT_FALSE(TVSim::Report::GetLines()[0].withDialog);
     EXPECT_FALSE(std::filesystem::exists(DefaultLogFile()));
-}
-
-// Only the first Src/ counts; a path without one stays whole (the lines above show that).
-TEST(LogConventions, AssertionLogsTheExpressionAsWrittenFromALambdaWithTheTrimmedSource) {
-    EXPECT_STREQ(_trim_file_macro("../../Src/Model/Src/X.cpp"), "Model/Src/X.cpp");
-    TestSupport::LogCapture log;
-    int res = 7;
-    EXPECT_FALSE(TC_ASSERT_MSG(err, res == 0, "res({})", res));
-    EXPECT_TRUE(TC_ASSERT(critical, res == 7));
-    ASSERT_EQ(log.Records().size(), 1u);
-    EXPECT_EQ(log.Records()[0].level, spdlog::level::err);
-    EXPECT_EQ(log.Records()[0].message + " " + log.Records()[0].function,
-              "failed assertion: res == 0, res(7) operator()");
 }

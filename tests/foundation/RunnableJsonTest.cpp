@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <stdexcept>
 
 #include "PK/Runnable.hpp"
-#include "Torvel/Api/Error.hpp"
-#include "Util/Formatters.hpp"
 #include "Util/Json.hpp"
 #include "Util/Log.hpp"
 #include "Util/RunnableLambda.hpp"
@@ -55,22 +52,4 @@ TEST(JsonHooks, DeeplyNestedTextIsReadWithoutRecursion) {
     rapidjson::Document nested;
     nested.Parse((open + std::string(depth, ']')).c_str());
     EXPECT_TRUE(nested.IsArray() && nested.Size() == 1u);
-}
-
-template <typename T>
-concept StreamPrintable = requires(std::ostream& os, const T& value) {
-    os << value;
-};
-
-// Exceptions print their text without a stream operator added to namespace std.
-TEST(Printers, EachPrinterHasItsLogForm) {
-    static_assert(!StreamPrintable<std::runtime_error>);
-    static const PK::ClassInfo info("Test::Printed", PK::Guid("4de6d453-ce34-4f18-9ed7-8a50fc49748a"),
-                                    PK::ClassVersion(1, 0));
-    EXPECT_EQ(fmt::format("{} {} {}", PK::UniString(), PK::UniString("a\\b \"c\" \xC3\xA9"), info),
-              "\"\" \"a\\b \\\"c\\\" \xC3\xA9\" {\"GetName()\": Test::Printed\"GetId()\": "
-              "\"4DE6D453-CE34-4F18-9ED7-8A50FC49748A\"\"HasConstructor()\": 0\"GetVersion()\": {main: 1, sub: 0}}");
-    EXPECT_EQ(fmt::format("{}|{}", std::runtime_error("disk full"),
-                          static_cast<const std::exception&>(Api::Error<APIERR_BADID>())),
-              "disk full|APIERR_BADID(-2130313115)");
 }
