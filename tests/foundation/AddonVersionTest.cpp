@@ -23,13 +23,9 @@ TEST(AddonVersion, ParsesFourPartsAndRefusesOtherCounts) {
     EXPECT_EQ(AddonVersion::FromString("1.x.3.4"), AddonVersion(1, 0, 3, 4));
     for (const char* bad : {"1.3.1", "1.3.1.0.5", ""}) {
         TestSupport::LogCapture log;
-        try {
-            AddonVersion::FromString(bad);
-            ADD_FAILURE() << bad;
-        } catch (const TessaryConnect::AddonRuntimeError& e) {
-            EXPECT_THAT(e.what(), testing::MatchesRegex(
-                                      R"(\.\./\.\./Src/Model/AddonVersion\.cpp:[0-9]+: error: wrong version format)"));
-        }
+        EXPECT_THAT([&] { AddonVersion::FromString(bad); },
+                    testing::ThrowsMessage<TessaryConnect::AddonRuntimeError>(testing::MatchesRegex(
+                        R"(\.\./\.\./Src/Model/AddonVersion\.cpp:[0-9]+: error: wrong version format)")));
         EXPECT_EQ(log.Count(spdlog::level::err, "failed assertion: versionStr.Split(\".\", &vers) == 4"), 1u) << bad;
     }
 }
