@@ -72,11 +72,9 @@ TEST_F(LoggingTest, LevelTextIsExactAndUnknownTextsMeanInfo) {
         SetPref("log.level", text);
         InitLogger();
         PK::DebugOutput::Clear();
-        LOG_TRACE("t");
-        LOG_DEBUG("d");
-        LOG_INFO("i");
-        LOG_WARN("w");
-        LOG_ERROR("e");
+        for (auto level :
+             {spdlog::level::trace, spdlog::level::debug, spdlog::level::info, spdlog::level::warn, spdlog::level::err})
+            spdlog::log(level, "{}", spdlog::level::to_string_view(level)[0]);
         std::string passed;
         for (const auto& t : PK::DebugOutput::GetTexts()) passed += t[t.size() - 2];
         EXPECT_EQ(passed, passing) << text;
