@@ -29,10 +29,6 @@ std::string Shown(TessaryBrowser& browser, std::size_t count = 2) {
     return text;
 }
 
-std::size_t CountOf(const std::vector<PK::UniString>& items, const PK::UniString& item) {
-    return static_cast<std::size_t>(std::count(items.begin(), items.end(), item));
-}
-
 }  // namespace
 
 TEST(Navigation, AControlShowsTheServiceAtOnceAndRegistersItsScriptObjectUntilThatSucceeds) {
@@ -203,7 +199,7 @@ TEST(Navigation, TheErrorPageSendsTheControlHomeWithoutATightLoop) {
         under.Pump();
         EXPECT_EQ(shown.size(), count) << wait;
     }
-    EXPECT_EQ(CountOf(shown, TVSim::Web::ErrorPageUrl), 3u);
+    EXPECT_EQ(std::ranges::count(shown, PK::UniString(TVSim::Web::ErrorPageUrl)), 3);
 
     // Once the service answers, the next try shows it, and later failures start from 5 s again.
     TVSim::Web::RegisterPage(ServiceUrl, ServicePage());
@@ -216,7 +212,7 @@ TEST(Navigation, TheErrorPageSendsTheControlHomeWithoutATightLoop) {
     EXPECT_EQ(under.ShownUrl(), HtmlPageUrl);
     TVSim::Web::AdvanceClock(5000);
     under.Pump();
-    EXPECT_EQ(CountOf(shown, TVSim::Web::ErrorPageUrl), 5u);
+    EXPECT_EQ(std::ranges::count(shown, PK::UniString(TVSim::Web::ErrorPageUrl)), 5);
 
     // An address that holds the error page's anywhere counts as the error page.
     const PK::UniString inside = PK::UniString("https://proxy.test/?from=") + TessaryBrowser::EngineErrorPageUrl;
