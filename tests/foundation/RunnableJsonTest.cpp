@@ -26,23 +26,6 @@ TEST(RunnableLambda, FailuresOfTheCallableAreLoggedAndSwallowed) {
     for (const auto& record : log.Records()) EXPECT_EQ(record.level, spdlog::level::critical);
 }
 
-// The names stand in the page calls' error lines; the invalid-encoding code sits between the string and number codes.
-TEST(JsonHooks, ErrorNamesFollowTheLibraryCodesAndMisuseOfAValueEndsTheCall) {
-    std::string names;
-    for (int code :
-         std::initializer_list<int>{rapidjson::kParseErrorStringInvalidEncoding, rapidjson::kParseErrorNumberTooBig,
-                                    rapidjson::kParseErrorUnspecificSyntaxError, 99})
-        names += Json::ParseErrorName(static_cast<rapidjson::ParseErrorCode>(code)) + std::string(" ");
-    EXPECT_EQ(names,
-              "kParseErrorStringInvalidEncoding kParseErrorNumberTooBig kParseErrorUnspecificSyntaxError "
-              "kParseErrorUnknown ");
-    TestSupport::LogCapture log;
-    rapidjson::Document doc;
-    doc.Parse("[1, 2]");
-    EXPECT_THROW(doc.GetObject(), AddonRuntimeError);
-    EXPECT_TRUE(log.Has(spdlog::level::err, "rapidjson assertion: IsObject()"));
-}
-
 // A page or a stored text nested deeper than any stack holds: the reader keeps
 // its nesting on the heap, so the worst is a parse error, never a crash.
 TEST(JsonHooks, DeeplyNestedTextIsReadWithoutRecursion) {

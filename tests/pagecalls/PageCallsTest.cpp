@@ -91,9 +91,9 @@ TEST(PageCalls, PlainTextCallsPassThePagesStringsOnUnchanged) {
 // The document calls answer the types as one JSON text; the association calls
 // read the clause properties (removeAssociationRequested shares every rule).
 TEST(PageCalls, JsonTextsAreReadAndTheTypesAnsweredAsOneJsonText) {
-    const std::string types =
-        R"([{"id":"c1","title":"Walls","subtitle":"","category":"Clause","properties":{"OrvoTessaryCode":"A\u2028\"10\""},"subGroup":null},)"
-        R"({"id":"","title":"","subtitle":"","category":"","properties":null,"subGroup":null}])";
+    const std::string types = R"([{"id":"c1","title":"Walls","subtitle":"","category":"Clause",)"
+                              R"("properties":{"OrvoTessaryCode":"A\u2028\"10\""},"subGroup":null},)"
+                              R"({"id":"","title":"","subtitle":"","category":"","properties":null,"subGroup":null}])";
     const std::string returns = "debug: TessaryBrowser::getAllTypesInDocument returns: " + types;
     const std::string notAString = R"(error: Not a string: ["a", 1, "b", null, "c"])";
     const auto call = [](const std::string& properties) {
@@ -113,9 +113,11 @@ TEST(PageCalls, JsonTextsAreReadAndTheTypesAnsweredAsOneJsonText) {
          R"(Handle_getAllTypesInDocument("doc", ["a", "b", "c"]))", types},
         {R"(getAllTypesInDocument(['doc', '{"a": 1}']))", {R"(error: Not an array: {"a": 1})"}, ""},
         // A clause named again replaces the whole earlier clause; a property named again only its text.
-        {R"(updateProperties(['d', 'x', '{"c1": {"a": "1", "b": "2"}, "c2": {"a": "1", "a": "2"}, "c1": {"z": "9"}}']))", {},
+        {R"(updateProperties(['d', 'x', '{"c1": {"a": "1", "b": "2"}, "c2": {"a": "1", "a": "2"}, )"
+         R"("c1": {"z": "9"}}']))", {},
          R"(Handle_updateProperties("d", "x", {"c1": {"z":"9"}, "c2": {"a":"2"}}))"},
-        {R"(updateProperties(['d', '', '{"c1": "t", "c2": {"n": 12, "a": "1", "t": true}, "c3": [], "c4": {"x": null}}']))",
+        {R"(updateProperties(['d', '', '{"c1": "t", "c2": {"n": 12, "a": "1", "t": true}, "c3": [], )"
+         R"("c4": {"x": null}}']))",
          {"error: Not an object: property: c1", "error: Not a string: property: n",
           "error: Not a string: property: t", "error: Not an object: property: c3",
           "error: Not a string: property: x"},
