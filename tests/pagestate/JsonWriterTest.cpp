@@ -12,22 +12,18 @@ namespace {
 
 using TessaryConnect::Json::Writer;
 
-TEST(JsonWriter, SeparatorsAreEscapedAtEveryPositionOfKeysAndValues) {
+TEST(JsonWriter, SeparatorsAreEscapedAtEveryPositionOfTheText) {
     for (std::size_t length = 1; length <= 9; ++length) {
         for (std::size_t at = 0; at < length; ++at) {
             for (char16_t separator : {u'\u2028', u'\u2029'}) {
                 std::u16string text(length, u'x');
                 text[at] = separator;
                 Writer writer;
-                writer.StartObject();
-                writer.Key(PK::UniString(text));
                 writer.String(PK::UniString(text));
-                writer.EndObject();
                 const std::u16string escaped =
                     text.substr(0, at) + (separator == u'\u2028' ? u"\\u2028" : u"\\u2029") + text.substr(at + 1);
                 const PK::UniString written = writer.GetText();
-                EXPECT_EQ(written.ToUStr(), u"{\"" + escaped + u"\":\"" + escaped + u"\"}")
-                    << "length " << length << ", at " << at;
+                EXPECT_EQ(written.ToUStr(), u"\"" + escaped + u"\"") << "length " << length << ", at " << at;
                 EXPECT_EQ(TestSupport::ScriptJsonValue(written).rfind("error", 0), std::string::npos);
             }
         }
