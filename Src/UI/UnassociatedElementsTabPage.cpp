@@ -33,8 +33,7 @@ UnassociatedElementsTabPage::UnassociatedElementsTabPage(UD::IRollPanel* rollPan
       _rowTemplate(_manager->TV().GetResource(Of(PaletteText::UnassociatedRow))) {
     _rollPanel->SetTitle(_manager->TV().GetResource(Of(PaletteText::UnassociatedPanelTitle)));
     _typeList.SetTabFieldCount(1);
-    _typeList.SetTabFieldProperties(1, 0, _typeList.GetItemWidth(), DG::ListBox::DefaultJust,
-                                    DG::ListBox::NoTruncate);
+    _typeList.SetTabFieldProperties(1, 0, _typeList.GetItemWidth(), DG::ListBox::DefaultJust, DG::ListBox::NoTruncate);
     _rollPanel->Disable();
     _manager->Attach(*this);
     DG::Panel::Attach(static_cast<DG::PanelObserver&>(*this));
@@ -206,8 +205,8 @@ bool UnassociatedElementsTabPage::SelectElementsOfChosenType() {
     const short sel = _typeList.GetSelectedItem();
     if (sel <= 0 || static_cast<PK::USize>(sel) > _unassociatedTypes.GetSize()) return false;
     if (_observedConnection == nullptr) return false;
-    const auto elements =
-        _observedConnection->UnassociatedElementsCache().GetElemsByType(_unassociatedTypes[static_cast<PK::USize>(sel - 1)]);
+    const auto elements = _observedConnection->UnassociatedElementsCache().GetElemsByType(
+        _unassociatedTypes[static_cast<PK::USize>(sel - 1)]);
     Model::Element::Select(_manager->TV(), elements);
     return true;
 }
