@@ -1,0 +1,214 @@
+#include "UI/UnassociatedElementsTabPage.hpp"
+
+#include <algorithm>
+#include <string>
+
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/Manager.hpp"
+#include "Model/SelectionCache.hpp"
+#include "TVAPI/Resources.hpp"
+#include "Torvel/Api/Torvel.hpp"
+#include "UD/RollDownPalette.hpp"
+#include "UI/Guarded.hpp"
+#include "Util/Resource.hpp"
+
+namespace TessaryConnect::UI {
+
+using Util::Resource::Of;
+using Util::Resource::PaletteText;
+
+UnassociatedElementsTabPage::UnassociatedElementsTabPage(UD::IRollPanel* rollPanel,
+                                                         const std::shared_ptr<Model::Manager>& manager)
+    : DG::TabPage(*rollPanel->GetTabControl(), 1, TVAPI_GetOwnResModule(), ResId, TVAPI_GetOwnResModule()),
+      _rollPanel(rollPanel),
+      _typeList(*this, 1),
+      _selectButton(*this, 2),
+      _selectAndZoomButton(*this, 3),
+      _refreshButton(*this, 4),
+      _selectedLabel(*this, 5),
+      _selectedCount(*this, 6),
+      _editableLabel(*this, 7),
+      _editableCount(*this, 8),
+      _manager(manager),
+      _rowTemplate(_manager->TV().GetResource(Of(PaletteText::UnassociatedRow))) {
+    _rollPanel->SetTitle(_manager->TV().GetResource(Of(PaletteText::UnassociatedPanelTitle)));
+    _typeList.SetTabFieldCount(1);
+    _typeList.SetTabFieldProperties(1, 0, _typeList.GetItemWidth(), DG::ListBox::DefaultJust, DG::ListBox::NoTruncate);
+    _rollPanel->Disable();
+    _manager->Attach(*this);
+    DG::Panel::Attach(static_cast<DG::PanelObserver&>(*this));
+    AttachToAllItems(*this);
+}
+
+UnassociatedElementsTabPage::~UnassociatedElementsTabPage() {
+    DetachFromAllItems(*this);
+    DG::Panel::Detach(static_cast<DG::PanelObserver&>(*this));
+}
+
+// Opened again while it still observes the selected connection, the page
+// would see no change and stay empty: it lets go of the connection first, so
+// it always attaches, enables and rebuilds.
+void UnassociatedElementsTabPage::PanelOpened(const DG::PanelOpenEvent& /*ev*/) {
+    TC_GUARDED([&] {
+        RefreshUnassociatedElements(nullptr);
+        _rollPanel->Disable();
+        if (_observedConnection != nullptr) _observedConnection->Detach(*this);
+        _observedConnection = nullptr;
+        SelectedConnectionChanged(_manager->GetSelectedConnection());
+    });
+}
+
+void UnassociatedElementsTabPage::PanelResized(const DG::PanelResizeEvent& ev) {
+    TC_GUARDED([&] {
+        const short dx = ev.GetHorizontalChange();
+        const short dy = ev.GetVerticalChange();
+        if (dx == 0 && dy == 0) return;
+        _typeList.Resize(dx, dy);
+        for (DG::Item* item : {static_cast<DG::Item*>(&_selectButton), static_cast<DG::Item*>(&_selectAndZoomButton),
+                               static_cast<DG::Item*>(&_refreshButton), static_cast<DG::Item*>(&_selectedLabel),
+                               static_cast<DG::Item*>(&_selectedCount), static_cast<DG::Item*>(&_editableLabel),
+                               static_cast<DG::Item*>(&_editableCount)})
+            item->Move(0, dy);
+    });
+}
+
+void UnassociatedElementsTabPage::ButtonClicked(const DG::ButtonClickEvent& ev) {
+    TC_GUARDED([&] {
+        if (ev.GetSource() == &_selectButton) {
+            SelectElementsOfChosenType();
+        } else if (ev.GetSource() == &_selectAndZoomButton) {
+            if (SelectElementsOfChosenType()) _manager->TV().Do_ZoomToSelected();
+        } else if (ev.GetSource() == &_refreshButton) {
+            RefreshUnassociatedElements(_observedConnection);
+        }
+    });
+}
+
+void UnassociatedElementsTabPage::ListBoxSelectionChanged(const DG::ListBoxSelectionEvent& ev) {
+    TC_GUARDED([&] {
+        if (ev.GetSource() != &_typeList) return;
+        _selectButton.Disable();
+        _selectAndZoomButton.Disable();
+        const short sel = _typeList.GetSelectedItem();
+        if (sel <= 0) return;
+        using PK::USize;
+        if (!TC_ASSERT(err, static_cast<USize>(sel) <= this->_unassociatedTypes.GetSize())) return;
+        _selectButton.Enable();
+        _selectAndZoomButton.Enable();
+    });
+}
+
+// A failure in the middle of a report leaves some rows changed and the rest
+// stale; the rows are then made anew from the cache so that they match it.
+void UnassociatedElementsTabPage::ConnEvent_UnassociatedElementTypeChanged(
+    const std::shared_ptr<Model::ConnectionWithSpecification>& conn, const PK::HashSet<Model::Element::Type>& types) {
+    bool failed = true;
+    TC_GUARDED([&] {
+        UpdateRows(*conn, types);
+        failed = false;
+    });
+    if (failed) TC_GUARDED([&] { RebuildRowsFromCache(*conn); });
+}
+
+void UnassociatedElementsTabPage::ManagerEvent_SelectionChanged(const Model::SelectionCache& selection) {
+    TC_GUARDED([&] {
+        _selectedCount.SetText(PK::UniString(std::to_string(selection.GetSelectedCount())));
+        _editableCount.SetText(PK::UniString(std::to_string(selection.GetEditableCount())));
+    });
+}
+
+void UnassociatedElementsTabPage::ManagerEvent_SelectedConnectionChanged(
+    const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
+    TC_GUARDED([&] { SelectedConnectionChanged(conn); });
+}
+
+void UnassociatedElementsTabPage::SelectedConnectionChanged(
+    const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
+    if (conn == _observedConnection) return;
+    if (_observedConnection != nullptr) _observedConnection->Detach(*this);
+    _observedConnection = conn;
+    if (conn != nullptr) {
+        conn->Attach(*this);
+        _rollPanel->Enable();
+    } else {
+        _rollPanel->Disable();
+    }
+    RefreshUnassociatedElements(conn);
+}
+
+PK::UniString UnassociatedElementsTabPage::ResolveItemTemplate(Model::Element::Type type, PK::UInt32 count) const {
+    PK::UniString text = _rowTemplate;
+    text.ReplaceAll("{TypeName}", type.GetName(_manager->TV()));
+    text.ReplaceAll("{ElemCount}", PK::UniString(std::to_string(count)));
+    return text;
+}
+
+void UnassociatedElementsTabPage::RefreshUnassociatedElements(
+    const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
+    _selectButton.Disable();
+    _selectAndZoomButton.Disable();
+    const short scroll = _typeList.GetScrollPosition();
+    _typeList.DeleteItem(DG::ListBox::AllItems);
+    _unassociatedTypes.Clear();
+    if (conn == nullptr) return;
+    TC_GUARDED([&] {
+        conn->UnassociatedElementsCache().Reset(true);
+        _typeList.SetScrollPosition(std::min(scroll, _typeList.GetItemCount()));
+    });
+}
+
+void UnassociatedElementsTabPage::UpdateRows(const Model::ConnectionWithSpecification& conn,
+                                             const PK::HashSet<Model::Element::Type>& types) {
+    auto& tv = _manager->TV();
+    const auto& cache = conn.UnassociatedElementsCache();
+    for (const Model::Element::Type& type : types) {
+        const PK::USize idx = _unassociatedTypes.FindFirst(type);
+        const PK::UInt32 count = cache.GetElemCountByType(type);
+        if (idx != PK::Array<Model::Element::Type>::MaxIndex) {
+            const auto row = static_cast<short>(idx + 1);
+            if (count > 0) {
+                _typeList.SetTabItemText(row, 1, ResolveItemTemplate(type, count));
+            } else {
+                _unassociatedTypes.Delete(idx);
+                _typeList.DeleteItem(row);
+            }
+            continue;
+        }
+        if (count == 0) continue;
+        const PK::UniString name = type.GetName(tv);
+        PK::USize pos = 0;
+        while (pos < _unassociatedTypes.GetSize() && !(name < _unassociatedTypes[pos].GetName(tv))) ++pos;
+        short row = DG::ListBox::BottomItem;
+        if (pos == _unassociatedTypes.GetSize()) {
+            _unassociatedTypes.Push(type);
+            _typeList.AppendItem();
+        } else {
+            _unassociatedTypes.Insert(pos, type);
+            row = static_cast<short>(pos + 1);
+            _typeList.InsertItem(row);
+        }
+        _typeList.SetTabItemText(row, 1, ResolveItemTemplate(type, count));
+    }
+}
+
+void UnassociatedElementsTabPage::RebuildRowsFromCache(const Model::ConnectionWithSpecification& conn) {
+    _selectButton.Disable();
+    _selectAndZoomButton.Disable();
+    _typeList.DeleteItem(DG::ListBox::AllItems);
+    _unassociatedTypes.Clear();
+    PK::HashSet<Model::Element::Type> held;
+    conn.UnassociatedElementsCache().Get().EnumerateKeys([&](const Model::Element::Type& type) { held.Add(type); });
+    UpdateRows(conn, held);
+}
+
+bool UnassociatedElementsTabPage::SelectElementsOfChosenType() {
+    const short sel = _typeList.GetSelectedItem();
+    if (sel <= 0 || static_cast<PK::USize>(sel) > _unassociatedTypes.GetSize()) return false;
+    if (_observedConnection == nullptr) return false;
+    const auto elements = _observedConnection->UnassociatedElementsCache().GetElemsByType(
+        _unassociatedTypes[static_cast<PK::USize>(sel - 1)]);
+    Model::Element::Select(_manager->TV(), elements);
+    return true;
+}
+
+}  // namespace TessaryConnect::UI
