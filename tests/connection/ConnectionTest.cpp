@@ -1,20 +1,27 @@
-// A connection as a record: made in the project, stored as module data, read
+// A connection in the project: its property group and what the user may do
+// to it behind the add-on's back, its record stored as module data and read
 // back or refused whole, and its marks.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "Model/Errors.hpp"
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Issue/UnknownError.hpp"
+#include "Model/PropertyGroup.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
+#include "support/HostCalls.hpp"
 #include "support/LogCapture.hpp"
 #include "support/Project.hpp"
 #include "support/RecordingObserver.hpp"
 
 using namespace TestSupport;
 using Model::ConnectionWithSpecification;
+using testing::StrEq;
+using testing::ThrowsMessage;
 
 namespace {
+const PK::UniString groupOne = "Orvo Tessary: Project One / Spec One";
 std::string Printed(const ConnectionWithSpecification& connection) { return fmt::format("{}", connection); }
 }  // namespace
 
@@ -22,7 +29,6 @@ TEST(ConnectionRecord, ConnectingCreatesTheGroupWithItsDefinitionsAndTheTextsTak
     Project p;
     const ConnectionPtr connection = p.Connect("spec-1", "S", "project-1", "P");
     const PK::Array<API_Guid> definitions = p.sim.GetPropertyGroup(p.GroupOf("Orvo Tessary: P / S")).definitions;
-    EXPECT_EQ(definitions.GetSize(), 5u);
     for (const API_Guid& guid : definitions)
         EXPECT_EQ(
             p.sim.GetPropertyDefinition(guid).definition.defaultValue.basicValue.singleVariant.variant.uniStringValue,
@@ -129,4 +135,94 @@ TEST(ConnectionRecord, TheDisconnectedMarkIsStoredAndOnlyAPageClearsItEvenWithTh
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_ModulData_Store"), 1u);
     ASSERT_EQ(p.timeline.size(), 2u);
     EXPECT_TRUE(p.timeline[1].starts_with("page AssociateSpec(spec-1, "));
+}
+
+TEST(PropertyGroup, ATakenNameGetsAStarAndAHostThatRefusesEveryNameEndsTheRetries) {
+    Project p;
+    const ConnectionPtr connection = p.Connect("spec-1");
+    p.sim.AddPropertyGroup("Orvo Tessary: Project Two / Spec Two");
+    LogCapture log;
+    InCommand(*p.tv, [&] { connection->PropertyGroup().UpdateTitle("Spec Two", "Project Two"); });
+    EXPECT_FALSE(p.GroupOf("Orvo Tessary: Project Two / Spec Two*").IsNull());
+    EXPECT_EQ(log.MessagesStartingWith("Name is already exists: property group(").size(), 1u);
+
+    const std::vector<const char*> refusing = {"TVAPI_Property_CreatePropertyGroup",
+                                               "TVAPI_Property_CreatePropertyDefinition",
+                                               "TVAPI_Property_ChangePropertyGroup"};
+    for (const char* function : refusing) {
+        TVSim::Faults::FailAlways(function, APIERR_NAMEALREADYUSED);
+        TVSim::Journal::Clear();
+        if (function == refusing.back())
+            EXPECT_THROW(InCommand(*p.tv, [&] { connection->PropertyGroup().UpdateTitle("S", "P"); }),
+                         Api::Error<APIERR_NAMEALREADYUSED>);
+        else
+            EXPECT_THROW(p.Connect("spec-4"), Api::Error<APIERR_NAMEALREADYUSED>);
+        EXPECT_EQ(TVSim::Journal::Count(function), static_cast<PK::USize>(Model::PropertyGroup::maxNameAttempts))
+            << function;
+        TVSim::Faults::Clear();
+    }
+}
+
+TEST(PropertyGroup, WhatTheUserDeletedIsReportedMissingADefinitionIsMadeAgainOrAdoptedAndTheGroupForgotten) {
+    Project p;
+    const ConnectionPtr connection = p.Connect();
+    const API_Guid group = p.GroupOf(groupOne);
+    Model::PropertyGroup& properties = connection->PropertyGroup();
+    // Renamed by the user, the group and a definition are still the connection's.
+    API_PropertyGroup renamed = p.sim.GetPropertyGroup(group).group;
+    API_PropertyDefinition code = p.sim.GetPropertyDefinition(p.DefinitionOf(group, "OrvoTessaryCode")).definition;
+    renamed.name = code.name = "Mine";
+    ASSERT_EQ(InHostCommand([&] { return TVAPI_Property_ChangePropertyGroup(renamed); }), NoError);
+    ASSERT_EQ(InHostCommand([&] { return TVAPI_Property_ChangePropertyDefinition(code); }), NoError);
+    EXPECT_NO_THROW(properties.Check());
+    EXPECT_EQ(properties.GetPropertyGuid("OrvoTessaryCode"), code.guid);
+
+    p.sim.DeletePropertyDefinition(p.DefinitionOf(group, "OrvoTessaryTitle"));
+    LogCapture log;
+    EXPECT_THAT([&] { properties.GetPropertyGuid("OrvoTessaryTitle"); },
+                ThrowsMessage<Model::Error::MissingProperty>(StrEq("MissingProperty: OrvoTessaryTitle")));
+    EXPECT_EQ(log.Records().back().level, spdlog::level::warn);
+    EXPECT_TRUE(log.Records().back().message.starts_with("APIERR_BADID(-2130313115), "));
+    InCommand(*p.tv, [&] { properties.CreatePropertyIfNotExists("OrvoTessaryTitle"); });
+    EXPECT_EQ(properties.GetPropertyGuid("OrvoTessaryTitle"), p.DefinitionOf(group, "OrvoTessaryTitle"));
+
+    // One the user made again with a clause property's name is adopted, not duplicated.
+    p.sim.DeletePropertyDefinition(code.guid);
+    const API_Guid usersOwn = p.sim.AddPropertyDefinition(group, "OrvoTessaryCode");
+    TVSim::Journal::Clear();
+    for (int time = 0; time < 2; ++time)  // the second time it is there already and left alone
+        InCommand(*p.tv, [&] { properties.CreatePropertyIfNotExists("OrvoTessaryCode"); });
+    EXPECT_EQ(TVSim::Journal::Count("TVAPI_Property_CreatePropertyDefinition"), 0u);
+    EXPECT_EQ(TVSim::Journal::Count("TVAPI_Property_GetPropertyDefinitions"), 1u);
+    EXPECT_TRUE(
+        log.Has(spdlog::level::info, "Did the user manually created a property with the name(\"OrvoTessaryCode\")"));
+    EXPECT_EQ(properties.GetPropertyGuid("OrvoTessaryCode"), usersOwn);
+
+    // The group deleted: what needs it fails, and removing it only forgets it, once.
+    p.sim.DeletePropertyGroup(group);
+    log.Clear();
+    EXPECT_THROW(properties.Check(), Model::Error::MissingPropertyGroup);
+    EXPECT_EQ(log.MessagesStartingWith("Has the user deleted the property group(").size(), 1u);
+    EXPECT_THROW(InCommand(*p.tv, [&] { properties.UpdateTitle("S", "P"); }), Model::Error::MissingPropertyGroup);
+    EXPECT_THROW(InCommand(*p.tv, [&] { properties.CreatePropertyIfNotExists("OrvoTessaryCode"); }),
+                 Model::Error::MissingPropertyGroup);
+    TVSim::Journal::Clear();
+    for (int time = 0; time < 2; ++time) InCommand(*p.tv, [&] { properties.Remove(); });
+    EXPECT_EQ(TVSim::Journal::Count("TVAPI_Property_DeletePropertyGroup"), 1u);
+    EXPECT_EQ(log.MessagesStartingWith("The user probably already deleted the PropertyGroup(").size(), 1u);
+    EXPECT_EQ(fmt::format("{}", properties),
+              "{ _guid: \"00000000-0000-0000-0000-000000000000\", _tessaryPropertyNameToDefinitionGuids: {} }");
+}
+
+TEST(PropertyGroup, AnElementsClauseIdIsItsWrittenValueAndEmptyOtherwise) {
+    Project p;
+    const ConnectionPtr connection = p.Connect();
+    const API_Guid written = p.sim.AddElement(API_WallID), unwritten = p.sim.AddElement(API_WallID);
+    const API_Guid deleted = p.sim.AddElement(API_WallID);
+    for (const API_Guid& element : {written, unwritten, deleted}) p.sim.Classify(element, p.Item("A10"));
+    p.sim.SetPropertyText(written, p.DefinitionOf(p.GroupOf(groupOne), "OrvoTessaryClauseId"), "clause-7");
+    p.sim.DeleteElement(deleted);  // meanwhile, by the user
+    EXPECT_EQ(connection->PropertyGroup().GetClauseIdOfElem(written), PK::UniString("clause-7"));
+    EXPECT_EQ(connection->PropertyGroup().GetClauseIdOfElem(unwritten), PK::UniString());
+    EXPECT_EQ(connection->PropertyGroup().GetClauseIdOfElem(deleted), PK::UniString());
 }
