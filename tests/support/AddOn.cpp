@@ -1,7 +1,6 @@
 #include "support/AddOn.hpp"
 
 #include "Model/AddonVersion.hpp"
-#include "Model/SelectionCache.hpp"
 #include "Torvel/Api/TorvelEventSource.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 
@@ -18,50 +17,19 @@ GSErrCode OnMerge(API_MDSetCmd command, const PK::UniString& name, const API_Mod
     return current->manager->HandleModulDataMergeRequest(command, name, stored, incoming, destination);
 }
 
-// As the add-on subscribes at start-up.
-void Subscribe() {
-    TVAPI_Notify_CatchSelectionChange(&Api::TorvelEventSource::Send_SelectionChanged);
-    TVAPI_Notify_CatchProjectEvent(0x00000FFF | APINotify_ReceiveChanges | APINotify_SendChanges,
-                                   &Api::TorvelEventSource::Send_ProjectEvent);
-    TVAPI_Install_ModulDataMergeHandler(&OnMerge);
-    TVAPI_Notify_CatchNewElement(nullptr, &Api::TorvelEventSource::Element_NewElementEvent);
-}
-
-std::string SpecOf(const ConnectionPtr& connection) {
-    return connection == nullptr ? "none" : Text(connection->TessarySpecificationId());
-}
-
 }  // namespace
-
-void RecordingPalette::ManagerEvent_AssociationWithSpecificationRequested(
-    const std::shared_ptr<Model::Manager>&, const PK::UniString& projectId, const PK::UniString& projectTitle,
-    const PK::UniString& specId, const PK::UniString& specTitle, const PK::UniString& specType) {
-    _timeline.push_back("AssociationWithSpecificationRequested(" + Text(projectId) + ", " + Text(projectTitle) + ", " +
-                        Text(specId) + ", " + Text(specTitle) + ", " + Text(specType) + ")");
-}
-
-void RecordingPalette::ManagerEvent_ConnectionLoadedToBeDisconnected(const ConnectionPtr& connection) {
-    _timeline.push_back("ConnectionLoadedToBeDisconnected(" + SpecOf(connection) + ")");
-}
-
-void RecordingPalette::ManagerEvent_SelectionChanged(const Model::SelectionCache& selection) {
-    _timeline.push_back("SelectionChanged(" + std::to_string(selection.GetSelectedCount()) + ")");
-}
-
-void RecordingPalette::ManagerEvent_SelectedConnectionChanged(const ConnectionPtr& connection) {
-    _timeline.push_back("SelectedConnectionChanged(" + SpecOf(connection) + ")");
-}
-
-void RecordingPalette::ManagerEvent_OnlineStateChanged(bool online) {
-    _timeline.push_back(std::string("OnlineStateChanged(") + (online ? "online" : "offline") + ")");
-}
 
 AddOn::AddOn(bool withPage)
     : tv(std::make_shared<Implementation::Torvel>()),
       page(std::make_shared<RecordingPage>(timeline)),
       manager(std::make_shared<Model::Manager>(Model::AddonVersion::FromString("1.3.1.0"), tv, nullptr)),
       palette(timeline) {
-    Subscribe();
+    // As the add-on subscribes at start-up.
+    TVAPI_Notify_CatchSelectionChange(&Api::TorvelEventSource::Send_SelectionChanged);
+    TVAPI_Notify_CatchProjectEvent(0x00000FFF | APINotify_ReceiveChanges | APINotify_SendChanges,
+                                   &Api::TorvelEventSource::Send_ProjectEvent);
+    TVAPI_Install_ModulDataMergeHandler(&OnMerge);
+    TVAPI_Notify_CatchNewElement(nullptr, &Api::TorvelEventSource::Element_NewElementEvent);
     current = this;
     manager->Attach(palette);
     if (withPage) manager->ResetTessaryApi(page);
@@ -85,17 +53,6 @@ void AddOn::Leave() {
     for (const ConnectionPtr& connection : manager->GetConnections())
         source.Detach(connection->UnassociatedElementsCache());
     if (current == this) current = nullptr;
-}
-
-Timeline AddOn::Take() {
-    Timeline taken;
-    taken.swap(timeline);
-    return taken;
-}
-
-AddOnProject::AddOnProject(bool withPage) {
-    Deliver();
-    addOn = std::make_unique<AddOn>(withPage);
 }
 
 ConnectionPtr AddOnProject::ConnectSpec(int n) {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "Model/Manager.hpp"
+#include "Model/SelectionCache.hpp"
 #include "support/Project.hpp"
 
 namespace TestSupport {
@@ -17,22 +18,36 @@ class RecordingPalette : public Model::ManagerObserver {
 public:
     explicit RecordingPalette(Timeline& timeline) : _timeline(timeline) {}
 
-    void ManagerEvent_AssociationWithSpecificationRequested(const std::shared_ptr<Model::Manager>& manager,
+    void ManagerEvent_AssociationWithSpecificationRequested(const std::shared_ptr<Model::Manager>&,
                                                             const PK::UniString& projectId,
                                                             const PK::UniString& projectTitle,
                                                             const PK::UniString& specId, const PK::UniString& specTitle,
-                                                            const PK::UniString& specType) override;
-    void ManagerEvent_ConnectionLoadedToBeDisconnected(const ConnectionPtr& connection) override;
-    void ManagerEvent_SelectionChanged(const Model::SelectionCache& selection) override;
-    void ManagerEvent_SelectedConnectionChanged(const ConnectionPtr& connection) override;
-    void ManagerEvent_ConnectionsChanged() override { _timeline.push_back("ConnectionsChanged"); }
-    void ManagerEvent_ErrorWhileLoadingConnection() override { _timeline.push_back("ErrorWhileLoadingConnection"); }
-    void ManagerEvent_OnlineStateChanged(bool online) override;
+                                                            const PK::UniString& specType) override {
+        Note("AssociationWithSpecificationRequested(" + Text(projectId) + ", " + Text(projectTitle) + ", " +
+             Text(specId) + ", " + Text(specTitle) + ", " + Text(specType) + ")");
+    }
+    void ManagerEvent_ConnectionLoadedToBeDisconnected(const ConnectionPtr& connection) override {
+        Note("ConnectionLoadedToBeDisconnected(" + SpecOf(connection) + ")");
+    }
+    void ManagerEvent_SelectionChanged(const Model::SelectionCache& selection) override {
+        Note("SelectionChanged(" + std::to_string(selection.GetSelectedCount()) + ")");
+    }
+    void ManagerEvent_SelectedConnectionChanged(const ConnectionPtr& connection) override {
+        Note("SelectedConnectionChanged(" + SpecOf(connection) + ")");
+    }
+    void ManagerEvent_ConnectionsChanged() override { Note("ConnectionsChanged"); }
+    void ManagerEvent_ErrorWhileLoadingConnection() override { Note("ErrorWhileLoadingConnection"); }
+    void ManagerEvent_OnlineStateChanged(bool online) override {
+        Note(std::string("OnlineStateChanged(") + (online ? "online" : "offline") + ")");
+    }
     void ManagerEvent_ErrorTessaryAssociationRequestedButConnectionDoesNotExist() override {
-        _timeline.push_back("ErrorTessaryAssociationRequestedButConnectionDoesNotExist");
+        Note("ErrorTessaryAssociationRequestedButConnectionDoesNotExist");
     }
 
 private:
+    static std::string SpecOf(const ConnectionPtr& c) { return c ? Text(c->TessarySpecificationId()) : "none"; }
+    void Note(std::string line) { _timeline.push_back(std::move(line)); }
+
     Timeline& _timeline;
 };
 
@@ -50,7 +65,7 @@ public:
     void Enter();
     void Leave();
     // Takes the timeline written so far, leaving it empty.
-    Timeline Take();
+    Timeline Take() { return std::exchange(timeline, {}); }
 
     Timeline timeline;
     std::shared_ptr<Api::Torvel> tv;
@@ -61,7 +76,7 @@ public:
 
 // The standard project with the add-on started in it.
 struct AddOnProject : Project {
-    explicit AddOnProject(bool withPage = true);
+    explicit AddOnProject(bool withPage = true) : addOn((Deliver(), std::make_unique<AddOn>(withPage))) {}
 
     // Connects spec-<n> through system n, as the palette does for the page's request.
     ConnectionPtr ConnectSpec(int n);

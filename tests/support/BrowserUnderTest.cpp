@@ -1,14 +1,11 @@
 #include "support/BrowserUnderTest.hpp"
 
-#include "TVSim/Web.hpp"
+#include <gtest/gtest.h>
+
 #include "DG/JSArray.hpp"
 #include "DG/JSFunction.hpp"
 #include "DG/JSObject.hpp"
 #include "DG/JSValue.hpp"
-#include "PK/Pref.hpp"
-#include "PK/Runnable.hpp"
-
-#include <gtest/gtest.h>
 
 namespace TestSupport {
 
@@ -36,27 +33,15 @@ function ask(name) {
 }
 
 PK::UniString Report::Text(std::size_t index) const {
-    if (index < arguments.size() && arguments[index].Is<DG::JSValue>()) {
-        const auto value = arguments[index].As<DG::JSValue>();
-        if (value->GetType() == DG::JSValue::STRING) return value->GetString();
-    }
-    return "<not a string>";
+    const bool text = index < arguments.size() && arguments[index].Is<DG::JSValue>() &&
+                      arguments[index].As<DG::JSValue>()->GetType() == DG::JSValue::STRING;
+    return text ? arguments[index].As<DG::JSValue>()->GetString() : "<not a string>";
 }
 
-BrowserUnderTest::BrowserUnderTest(bool serviceReachable)
-    : callbacks(std::make_shared<RecordingCallbackApi>()) {
+BrowserUnderTest::BrowserUnderTest(bool serviceReachable) : callbacks(std::make_shared<RecordingCallbackApi>()) {
     TVSim::Web::Reset();
     SetPreference("tessary.url", ServiceUrl);
     if (serviceReachable) TVSim::Web::RegisterPage(ServiceUrl, ServicePage());
-}
-
-BrowserUnderTest::~BrowserUnderTest() {
-    _browser.reset();
-    PK::MainMessageLoop::Clear();
-}
-
-void BrowserUnderTest::SetPreference(const char* key, const PK::UniString& value) {
-    PKPref::OpenRootKey(0)->SetString("OrvoTessaryConnect", key, value);
 }
 
 TessaryConnect::Implementation::TessaryBrowser& BrowserUnderTest::Open() {
@@ -93,13 +78,9 @@ std::vector<std::string> BrowserUnderTest::Call(const std::string& script) {
     const std::string value = Run("var o = orvoTessaryIntegrator; " + script);
     EXPECT_EQ(value.rfind("error: ", 0), std::string::npos) << value;
     std::vector<std::string> lines;
-    for (const LogRecord& record : log.Records()) {
-        const auto level = spdlog::level::to_string_view(record.level);
-        lines.push_back(std::string(level.data(), level.size()) + ": " + record.message);
-    }
+    for (const LogRecord& record : log.Records())
+        lines.push_back(fmt::format("{}: {}", spdlog::level::to_string_view(record.level), record.message));
     return lines;
 }
-
-PK::UniString BrowserUnderTest::ShownUrl() const { return TVSim::Web::GetShownUrl(*_browser); }
 
 }  // namespace TestSupport

@@ -12,7 +12,10 @@
 
 #include "DG/JSBase.hpp"
 #include "DG/Panel.hpp"
+#include "PK/Pref.hpp"
+#include "PK/Runnable.hpp"
 #include "PK/UniString.hpp"
+#include "TVSim/Web.hpp"
 #include "Tessary/Implementation/TessaryBrowser.hpp"
 #include "support/LogCapture.hpp"
 #include "support/RecordingCallbackApi.hpp"
@@ -38,12 +41,13 @@ public:
     // Sets the preferences, registers the test page at the service address
     // (unless told not to) and builds nothing yet.
     explicit BrowserUnderTest(bool serviceReachable = true);
-    ~BrowserUnderTest();
+    ~BrowserUnderTest() { _browser.reset(), PK::MainMessageLoop::Clear(); }
 
-    void SetPreference(const char* key, const PK::UniString& value);
+    void SetPreference(const char* key, const PK::UniString& value) {
+        PKPref::OpenRootKey(0)->SetString("OrvoTessaryConnect", key, value);
+    }
     // Builds the control (with the probe registered) and runs the main loop.
     TessaryConnect::Implementation::TessaryBrowser& Open();
-    TessaryConnect::Implementation::TessaryBrowser& Browser() { return *_browser; }
 
     // Runs the main loop: queued loads and page calls.
     void Pump();
@@ -52,7 +56,7 @@ public:
     // As Run, with the page's script object as o; the lines logged meanwhile,
     // one "<level>: <message>" each.
     std::vector<std::string> Call(const std::string& script);
-    PK::UniString ShownUrl() const;
+    PK::UniString ShownUrl() const { return TVSim::Web::GetShownUrl(*_browser); }
 
     LogCapture log;  // every line the add-on writes while the test runs
     std::shared_ptr<RecordingCallbackApi> callbacks;

@@ -1,42 +1,33 @@
 #include "support/Project.hpp"
 
-#include <exception>
 #include <stdexcept>
 
-#include "PK/Runnable.hpp"
 #include "Torvel/Api/ModulDataWrapper.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 
 namespace TestSupport {
 
-std::string Text(const PK::UniString& text) { return text.ToCStr(); }
+using Name = Api::Properties::Name;
 
 Api::Properties Clause(const PK::UniString& clauseId, const PK::UniString& code, const PK::UniString& title,
                        const PK::UniString& prefix, const PK::UniString& suffix) {
     Api::Properties properties;
-    properties.Add(Api::Properties::Name::ClauseId, clauseId);
-    properties.Add(Api::Properties::Name::Code, code);
-    properties.Add(Api::Properties::Name::Title, title);
-    properties.Add(Api::Properties::Name::Prefix, prefix);
-    properties.Add(Api::Properties::Name::Suffix, suffix);
+    for (const auto& [name, value] : {std::pair{Name::ClauseId, clauseId},
+                                      {Name::Code, code},
+                                      {Name::Title, title},
+                                      {Name::Prefix, prefix},
+                                      {Name::Suffix, suffix}})
+        properties.Add(name, value);
     return properties;
 }
-
-void InCommand(Api::Torvel& tv, const std::function<void()>& body) {
-    tv.Helper_CallCommandAndRethrow(Api::Torvel::CommandKind::Undoable, "Test step", body);
-}
-
-void Deliver() { PK::MainMessageLoop::RunPending(); }
-
-PK::UniString SpecId(int n) { return ("spec-" + std::to_string(n)).c_str(); }
 
 std::vector<API_Guid> AddClauseSystems(TVSim::Project& project) {
     std::vector<API_Guid> systems;
     for (int n = 1; n <= 2; ++n) {
         const API_Guid system = project.AddClassificationSystem(("Clauses " + std::to_string(n)).c_str());
         project.AddClassificationItem(system, "A10", APINULLGuid, "Walls");
-        const API_Guid floors = project.AddClassificationItem(system, "B20", APINULLGuid, "Floors");
-        project.AddClassificationItem(system, "B21", floors, "Screeds");
+        project.AddClassificationItem(system, "B21",
+                                      project.AddClassificationItem(system, "B20", APINULLGuid, "Floors"), "Screeds");
         project.AddClassificationItem(system, "C30", APINULLGuid, "Roofs");
         systems.push_back(system);
     }
@@ -52,21 +43,13 @@ std::vector<char> RecordOf(const Model::ConnectionWithSpecification& connection,
 }
 
 std::vector<char> StoredIn(const TVSim::Project& project, const PK::UniString& specId) {
-    const TVSim::ModulData* data =
-        project.GetModulData(Model::ConnectionWithSpecification::GetModulDataNameForSpecId(specId));
+    const TVSim::ModulData* data = project.GetModulData(ModulDataName(specId));
     return data != nullptr && data->bytes ? *data->bytes : std::vector<char>();
 }
 
-namespace {
 // Tests of one binary may share a process: each project starts from a clean host.
-TVSim::Project& FreshProject() {
-    TVSim::Reset();
-    return TVSim::OpenProject();
-}
-}  // namespace
-
 Project::Project()
-    : sim(FreshProject()),
+    : sim((TVSim::Reset(), TVSim::OpenProject())),
       systems(AddClauseSystems(sim)),
       tv(std::make_shared<Implementation::Torvel>()),
       page(std::make_shared<RecordingPage>(timeline)),
@@ -85,15 +68,9 @@ ConnectionPtr Project::Connect(const PK::UniString& specId, const PK::UniString&
     return connection;
 }
 
-ConnectionPtr Project::Load(const PK::UniString& specId) {
-    auto connection = std::make_shared<Model::ConnectionWithSpecification>(tv, tessary, plan);
-    Reload(*connection, specId);
-    return connection;
-}
-
 void Project::Reload(Model::ConnectionWithSpecification& connection, const PK::UniString& specId) {
     Api::ModulDataWrapper data;
-    if (!tv->ModulData_Get(Model::ConnectionWithSpecification::GetModulDataNameForSpecId(specId), *data.GetPtr()))
+    if (!tv->ModulData_Get(ModulDataName(specId), *data.GetPtr()))
         throw std::runtime_error("no module data for " + Text(specId));
     data.FillObject(connection);
 }
@@ -105,18 +82,13 @@ ConnectionPtr Project::Read(const std::vector<char>& bytes) {
     return connection;
 }
 
-void Project::Store(const PK::UniString& specId, const std::vector<char>& bytes) {
-    sim.StoreModulData(Model::ConnectionWithSpecification::GetModulDataNameForSpecId(specId),
-                       {1, IO::PlatformSignLittleEndian, bytes});
-}
-
 API_Guid Project::AddAssociated(Model::ConnectionWithSpecification& connection, const PK::UniString& clauseId,
                                 const char* code, API_ElemTypeID type, const TVSim::ElementOptions& options) {
     const API_Guid element = sim.AddElement(type, options);
     const API_Guid item = Item(code);
     sim.Classify(element, item);
     // Written the way an association writes it: available for the item first.
-    const API_Guid definition = connection.PropertyGroup().GetPropertyGuid(Api::Properties::Name::ClauseId);
+    const API_Guid definition = connection.PropertyGroup().GetPropertyGuid(Name::ClauseId);
     PK::Array<API_Guid> availability = sim.GetPropertyDefinition(definition).definition.availability;
     if (!availability.Contains(item)) availability.Push(item);
     sim.SetPropertyAvailability(definition, availability);

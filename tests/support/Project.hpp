@@ -19,8 +19,10 @@
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/PlanData.hpp"
 #include "Model/TessaryPtr.hpp"
+#include "PK/Runnable.hpp"
 #include "TVSim/Sim.hpp"
 #include "Tessary/Api/Properties.hpp"
+#include "Torvel/Api/Torvel.hpp"
 #include "support/RecordingPage.hpp"
 #include "support/StoredRecords.hpp"
 
@@ -29,18 +31,20 @@ namespace TestSupport {
 using namespace TessaryConnect;
 using ConnectionPtr = std::shared_ptr<Model::ConnectionWithSpecification>;
 
-std::string Text(const PK::UniString& text);
+inline std::string Text(const PK::UniString& text) { return text.ToCStr(); }
 // A clause's properties as the page sends them.
 Api::Properties Clause(const PK::UniString& clauseId, const PK::UniString& code, const PK::UniString& title = "Title",
                        const PK::UniString& prefix = "Pre", const PK::UniString& suffix = "Suf");
 // Runs the body as one host command, as the add-on's commands do, and passes
 // on what it threw once the command is closed (the host's command wrapper
 // would only log it).
-void InCommand(Api::Torvel& tv, const std::function<void()>& body);
+inline void InCommand(Api::Torvel& tv, const std::function<void()>& body) {
+    tv.Helper_CallCommandAndRethrow(Api::Torvel::CommandKind::Undoable, "Test step", body);
+}
 // Delivers what the host queued: its notifications and the main loop's tasks.
-void Deliver();
+inline void Deliver() { PK::MainMessageLoop::RunPending(); }
 // "spec-<n>", the specification that connects through system n.
-PK::UniString SpecId(int n);
+inline PK::UniString SpecId(int n) { return ("spec-" + std::to_string(n)).c_str(); }
 // Makes the systems "Clauses 1" and "Clauses 2" with their items in the project.
 std::vector<API_Guid> AddClauseSystems(TVSim::Project& project);
 // The connection's record as it writes it, in that byte order.
@@ -63,14 +67,17 @@ struct Project {
                           const PK::UniString& projectId = "project-1",
                           const PK::UniString& projectTitle = "Project One");
     // A connection read from the module data of that specification, as the add-on reads it.
-    ConnectionPtr Load(const PK::UniString& specId = "spec-1");
+    ConnectionPtr Load(const PK::UniString& specId = "spec-1") {
+        auto connection = std::make_shared<Model::ConnectionWithSpecification>(tv, tessary, plan);
+        return Reload(*connection, specId), connection;
+    }
     // Reads the module data of that specification into the connection.
     void Reload(Model::ConnectionWithSpecification& connection, const PK::UniString& specId = "spec-1");
     // A connection read from a stored record: by default one of spec-1 that
     // knows no classification system or property group.
     ConnectionPtr Read(const std::vector<char>& bytes = StoredConnection().Bytes());
     std::vector<char> Stored(const PK::UniString& specId = "spec-1") const { return StoredIn(sim, specId); }
-    void Store(const PK::UniString& specId, const std::vector<char>& bytes);
+    void Store(const PK::UniString& specId, const std::vector<char>& bytes) { StoreBytes(sim, specId, bytes); }
 
     // The group a connection created, found by its name in the host, and a clause property's definition in it.
     API_Guid GroupOf(const PK::UniString& groupName) const { return sim.FindPropertyGroup(groupName); }

@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "Model/ConnectionWithSpecification.hpp"
 #include "Model/PlanData.hpp"
 
 namespace TestSupport {
@@ -51,11 +50,6 @@ std::vector<char> StoredConnection::Bytes() const {
             oc.WriteBin(list.data(), list.size());
         }
     });
-}
-
-void StoredConnection::StoreInto(TVSim::Project& sim) const {
-    sim.StoreModulData(Model::ConnectionWithSpecification::GetModulDataNameForSpecId(specId),
-                       {1, IO::PlatformSignLittleEndian, Bytes()});
 }
 
 std::vector<char> IssueRecord(const PK::Guid& classId, PK::ClassVersion version,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "IO/MemoryChannel.hpp"
+#include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/Base.hpp"
 #include "Model/Issue/Collection.hpp"
 #include "PK/Array.hpp"
@@ -23,6 +24,14 @@ namespace TestSupport {
 // What the body writes into a fresh channel of that byte order.
 std::vector<char> Written(const std::function<void(PK::OChannel&)>& write,
                           PK::UInt16 platformSign = IO::PlatformSignLittleEndian);
+
+// The module data name of the specification's connection, and those bytes stored under it.
+inline PK::UniString ModulDataName(const PK::UniString& specId) {
+    return TessaryConnect::Model::ConnectionWithSpecification::GetModulDataNameForSpecId(specId);
+}
+inline void StoreBytes(TVSim::Project& sim, const PK::UniString& specId, const std::vector<char>& bytes) {
+    sim.StoreModulData(ModulDataName(specId), {1, IO::PlatformSignLittleEndian, bytes});
+}
 
 // A connection's record.
 struct StoredConnection {
@@ -53,7 +62,7 @@ struct StoredConnection {
 
     std::vector<char> Bytes() const;
     // Stores the record as the module data of its specification.
-    void StoreInto(TVSim::Project& sim) const;
+    void StoreInto(TVSim::Project& sim) const { StoreBytes(sim, specId, Bytes()); }
 };
 
 // An issue as a collection stores it: the class GUID, then a frame of that

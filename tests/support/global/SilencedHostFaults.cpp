@@ -6,9 +6,9 @@
 // would pass over them in silence; this check fails the binary instead.
 #include <gtest/gtest.h>
 
-#include "TVSim/Web.hpp"
 #include "PK/Memory.hpp"
 #include "TVSim/Sim.hpp"
+#include "TVSim/Web.hpp"
 
 namespace {
 
@@ -23,7 +23,6 @@ public:
     }
 };
 
-[[maybe_unused]] ::testing::Environment* const registered =
-    ::testing::AddGlobalTestEnvironment(new SilencedHostFaults);
+[[maybe_unused]] ::testing::Environment* const registered = ::testing::AddGlobalTestEnvironment(new SilencedHostFaults);
 
 }  // namespace
