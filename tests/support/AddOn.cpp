@@ -1,7 +1,5 @@
 #include "support/AddOn.hpp"
 
-#include "Model/AddonVersion.hpp"
-#include "Torvel/Api/TorvelEventSource.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 
 namespace TestSupport {

@@ -5,10 +5,8 @@
 // host's notifications and merge requests. The page's calls and the
 // palette's events go into one timeline in the order they happened:
 // "page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)".
-#include <memory>
 
 #include "Model/Manager.hpp"
-#include "Model/SelectionCache.hpp"
 #include "support/Project.hpp"
 
 namespace TestSupport {

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "DG/JSArray.hpp"
-#include "DG/JSFunction.hpp"
-#include "DG/JSObject.hpp"
 #include "DG/JSValue.hpp"
 
 namespace TestSupport {

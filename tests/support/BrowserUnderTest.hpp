@@ -6,15 +6,9 @@
 // button is clicked; ask(name, ...) calls the add-on's script object and
 // hands the answer to the probe. The model's page callbacks are a recording
 // one.
-#include <memory>
-#include <string>
-#include <vector>
 
-#include "DG/JSBase.hpp"
-#include "DG/Panel.hpp"
 #include "PK/Pref.hpp"
 #include "PK/Runnable.hpp"
-#include "PK/UniString.hpp"
 #include "TVSim/Web.hpp"
 #include "Tessary/Implementation/TessaryBrowser.hpp"
 #include "support/LogCapture.hpp"

@@ -3,15 +3,9 @@
 // element issues do: a newer issue takes its elements out of an older one; a
 // refresh drops the elements just handled and those the host no longer knows;
 // copies of one issue keep what both still list.
-#include <initializer_list>
-#include <memory>
-#include <ostream>
-#include <tuple>
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/Kind.hpp"
-#include "PK/Array.hpp"
-#include "PK/Guid.hpp"
 #include "TVSim/Sim.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Torvel/Api/WindowId.hpp"

@@ -1,6 +1,5 @@
 #pragma once
 // Helpers for tests that speak to the simulated host directly.
-#include <functional>
 
 #include "TVAPI/APIFunctions.hpp"
 

@@ -6,10 +6,6 @@
 #include <spdlog/spdlog.h>
 
 #include <algorithm>
-#include <memory>
-#include <mutex>
-#include <string>
-#include <vector>
 
 namespace TestSupport {
 

@@ -2,15 +2,9 @@
 // A page-callback interface that writes down every call it receives, one line
 // per call with its arguments in printed form, and answers what the test set
 // up. Calls can be made to throw to show how the caller copes.
-#include <fmt/format.h>
 #include <fmt/ranges.h>
 
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "Tessary/Api/TessaryCallbackApi.hpp"
-#include "Util/Formatters.hpp"
 
 namespace TestSupport {
 

@@ -4,10 +4,6 @@
 // "page SetSelectionState(null)"), which the observers of a test may write
 // into too; it keeps the last state of each kind, and it reaches the model's
 // callbacks as the browser's page does.
-#include <initializer_list>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
 #include "Tessary/Api/Tessary.hpp"
 #include "Tessary/Api/TessaryCallbackApi.hpp"

@@ -2,9 +2,11 @@
 // Reads the add-on's JSON texts back the way the page does, with the script
 // engine of the substitute browser, so that no test trusts the writer to
 // check itself. Each call runs in a fresh engine.
-#include <string>
+#include <duktape.h>
 
-#include "PK/UniString.hpp"
+#include <memory>
+
+#include "DG/ScriptText.hpp"
 
 namespace TestSupport {
 
@@ -13,6 +15,23 @@ namespace TestSupport {
 // engine's JSON-compatible form: compact, keys in the order read, every
 // character outside printable ASCII as a \uXXXX escape. Otherwise answers a
 // text beginning with "error: " that says what went wrong.
-std::string ScriptJsonValue(const PK::UniString& json);
+inline std::string ScriptJsonValue(const PK::UniString& json) {
+    std::unique_ptr<duk_context, void (*)(duk_context*)> heap(duk_create_heap_default(), &duk_destroy_heap);
+    duk_context* ctx = heap.get();
+    static const char checker[] =
+        "(function (text) {\n"
+        "  var parsed, evaluated;\n"
+        "  try { parsed = Duktape.enc('jc', JSON.parse(text)); }\n"
+        "  catch (e) { return 'error: JSON.parse: ' + e; }\n"
+        "  try { evaluated = Duktape.enc('jc', eval('(' + text + ')')); }\n"
+        "  catch (e) { return 'error: as a script: ' + e; }\n"
+        "  return parsed === evaluated ? parsed : 'error: JSON.parse gives ' + parsed + ', the script ' + evaluated;\n"
+        "})";
+    if (duk_peval_string(ctx, checker) != 0) return std::string("error: checker: ") + duk_safe_to_string(ctx, -1);
+    const std::string text = DG::ScriptText::ToEngine(json);
+    duk_push_lstring(ctx, text.data(), text.size());
+    if (duk_pcall(ctx, 1) != 0) return std::string("error: ") + duk_safe_to_string(ctx, -1);
+    return duk_safe_to_string(ctx, -1);
+}
 
 }  // namespace TestSupport
