@@ -5,7 +5,6 @@
 // host's notifications and merge requests. The page's calls and the
 // palette's events go into one timeline in the order they happened:
 // "page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)".
-
 #include "Model/Manager.hpp"
 #include "support/Project.hpp"
 
@@ -16,11 +15,9 @@ class RecordingPalette : public Model::ManagerObserver {
 public:
     explicit RecordingPalette(Timeline& timeline) : _timeline(timeline) {}
 
-    void ManagerEvent_AssociationWithSpecificationRequested(const std::shared_ptr<Model::Manager>&,
-                                                            const PK::UniString& projectId,
-                                                            const PK::UniString& projectTitle,
-                                                            const PK::UniString& specId, const PK::UniString& specTitle,
-                                                            const PK::UniString& specType) override {
+    void ManagerEvent_AssociationWithSpecificationRequested(const std::shared_ptr<Model::Manager>&, TextArg projectId,
+                                                            TextArg projectTitle, TextArg specId, TextArg specTitle,
+                                                            TextArg specType) override {
         Note("AssociationWithSpecificationRequested(" + Text(projectId) + ", " + Text(projectTitle) + ", " +
              Text(specId) + ", " + Text(specTitle) + ", " + Text(specType) + ")");
     }
@@ -53,23 +50,54 @@ private:
 // the current one: the last made, or the last that entered.
 class AddOn {
 public:
-    explicit AddOn(bool withPage = true);
-    ~AddOn();
+    explicit AddOn(bool withPage = true) {
+        // As the add-on subscribes at start-up.
+        TVAPI_Notify_CatchSelectionChange(&Api::TorvelEventSource::Send_SelectionChanged);
+        TVAPI_Notify_CatchProjectEvent(0x00000FFF | APINotify_ReceiveChanges | APINotify_SendChanges,
+                                       &Api::TorvelEventSource::Send_ProjectEvent);
+        TVAPI_Install_ModulDataMergeHandler(&OnMerge);
+        TVAPI_Notify_CatchNewElement(nullptr, &Api::TorvelEventSource::Element_NewElementEvent);
+        current = this;
+        manager->Attach(palette);
+        if (withPage) manager->ResetTessaryApi(page);
+    }
+    ~AddOn() { Leaving(); }
     AddOn(const AddOn&) = delete;
     AddOn& operator=(const AddOn&) = delete;
 
     // The host's notifications and merge requests go to this add-on (and
     // its connections' caches) from now on, or no longer.
-    void Enter();
-    void Leave();
+    void Enter() { Hear(true), current = this; }
+    void Leave() { Hear(false), Leaving(); }
     // Takes the timeline written so far, leaving it empty.
     Timeline Take() { return std::exchange(timeline, {}); }
 
     Timeline timeline;
-    std::shared_ptr<Api::Torvel> tv;
-    std::shared_ptr<RecordingPage> page;
-    std::shared_ptr<Model::Manager> manager;
-    RecordingPalette palette;
+    std::shared_ptr<Api::Torvel> tv = std::make_shared<Implementation::Torvel>();
+    std::shared_ptr<RecordingPage> page = std::make_shared<RecordingPage>(timeline);
+    std::shared_ptr<Model::Manager> manager =
+        std::make_shared<Model::Manager>(Model::AddonVersion::FromString("1.3.1.0"), tv, nullptr);
+    RecordingPalette palette{timeline};
+
+private:
+    // What the add-on's merge entry point does: the manager answers.
+    static GSErrCode OnMerge(API_MDSetCmd command, const PK::UniString& name, const API_ModulData* stored,
+                             const API_ModulData* incoming, API_ModulData* destination) {
+        if (current == nullptr) return APIERR_BADPARS;
+        return current->manager->HandleModulDataMergeRequest(command, name, stored, incoming, destination);
+    }
+    void Hear(bool on) {
+        Api::TorvelEventSource& source = Api::TorvelEventSource::GetInstance();
+        const auto attach = [&](Api::TorvelEventObserver& o) { on ? source.Attach(o) : source.Detach(o); };
+        attach(*manager);
+        for (const ConnectionPtr& connection : manager->GetConnections())
+            attach(connection->UnassociatedElementsCache());
+    }
+    void Leaving() {
+        if (current == this) current = nullptr;
+    }
+
+    static inline AddOn* current = nullptr;
 };
 
 // The standard project with the add-on started in it.
@@ -77,7 +105,11 @@ struct AddOnProject : Project {
     explicit AddOnProject(bool withPage = true) : addOn((Deliver(), std::make_unique<AddOn>(withPage))) {}
 
     // Connects spec-<n> through system n, as the palette does for the page's request.
-    ConnectionPtr ConnectSpec(int n);
+    ConnectionPtr ConnectSpec(int n) {
+        addOn->manager->ConnectWithSpecification(System(n), SpecId(n), ("Spec " + std::to_string(n)).c_str(),
+                                                 "project-1", "Project One");
+        return addOn->manager->GetConnection(SpecId(n));
+    }
 
     std::unique_ptr<AddOn> addOn;
 };

@@ -10,8 +10,7 @@ namespace TestSupport {
 
 class HandleLeakCheck {
 public:
-    HandleLeakCheck()
-        : _live(PK::MemoryDebug::GetLiveHandleCount()), _invalid(PK::MemoryDebug::GetInvalidFreeCount()) {}
+    HandleLeakCheck() = default;
     ~HandleLeakCheck() {
         EXPECT_EQ(PK::MemoryDebug::GetLiveHandleCount(), _live) << "host memory blocks leaked or freed too often";
         EXPECT_EQ(PK::MemoryDebug::GetInvalidFreeCount(), _invalid) << "a host memory block was freed twice";
@@ -20,13 +19,12 @@ public:
     HandleLeakCheck& operator=(const HandleLeakCheck&) = delete;
 
 private:
-    PK::USize _live;
-    PK::USize _invalid;
+    const PK::USize _live = PK::MemoryDebug::GetLiveHandleCount();
+    const PK::USize _invalid = PK::MemoryDebug::GetInvalidFreeCount();
 };
 
 // A fixture whose tests all run under a HandleLeakCheck.
 class HandleCheckedTest : public ::testing::Test {
-private:
     HandleLeakCheck _check;
 };
 
