@@ -1,10 +1,8 @@
 #pragma once
-// The add-on as it runs on one machine: the host interface, the manager
-// (made as the entry functions make it, without a page), the palette
-// attached and the browser's page handed over, subscribed to the simulated
-// host's notifications and merge requests. The page's calls and the
-// palette's events go into one timeline in the order they happened:
-// "page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)".
+// The add-on as it runs on one machine: host interface, manager (made as the
+// entry functions make it), palette and page, subscribed to the simulated
+// host's notifications and merge requests. Page calls and palette events go
+// into one timeline: "page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)".
 #include "Model/Manager.hpp"
 #include "support/Project.hpp"
 
@@ -93,9 +91,7 @@ private:
         for (const ConnectionPtr& connection : manager->GetConnections())
             attach(connection->UnassociatedElementsCache());
     }
-    void Leaving() {
-        if (current == this) current = nullptr;
-    }
+    void Leaving() { current = current == this ? nullptr : current; }
 
     static inline AddOn* current = nullptr;
 };

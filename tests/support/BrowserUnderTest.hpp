@@ -1,11 +1,8 @@
 #pragma once
-// The add-on's browser control in the substitute, over a test page that
-// stands for the web application: its window.orvoTessaryState hands every
-// page call it receives to a probe object, which the test reads as script
-// values; its login form hands what was filled in to the probe when its
-// button is clicked; ask(name, ...) calls the add-on's script object and
-// hands the answer to the probe. The model's page callbacks are a recording
-// one.
+// The add-on's browser control in the substitute, over a test page standing
+// for the web application: its page calls, its login form's sign-in and the
+// answers to ask(name, ...) (a call of the add-on's script object) reach a
+// probe the test reads. The model's page callbacks are a recording one.
 #include <gtest/gtest.h>
 
 #include "DG/JSArray.hpp"
@@ -28,9 +25,8 @@ inline PK::UniString ServicePage(const std::string& extraHtml = "") {
 <input id="Email" value=""><input id="Password" value=""><button class="submit-button">Sign in</button>
 )" + extraHtml + R"(
 <script>
-var pageFunctions = ['setAppState', 'setDocumentState', 'setSelectionState', 'associateSpec',
-                     'removeSpecAssociation', 'associate', 'removeAssociation', 'sendAssociationFeedback',
-                     'requestClauseData'];
+var pageFunctions = ['setAppState', 'setDocumentState', 'setSelectionState', 'associateSpec', 'removeSpecAssociation',
+                     'associate', 'removeAssociation', 'sendAssociationFeedback', 'requestClauseData'];
 window.orvoTessaryState = {};
 for (var i = 0; i < pageFunctions.length; i++) (function (name) {
     window.orvoTessaryState[name] = function () { testProbe.report(name, Array.prototype.slice.call(arguments)); };
@@ -39,8 +35,7 @@ document.getElementsByClassName('submit-button')[0].onclick = function () {
     testProbe.report('signIn', [document.getElementById('Email').value, document.getElementById('Password').value]);
 };
 function ask(name) {
-    var args = Array.prototype.slice.call(arguments, 1);
-    var integrator = window.orvoTessaryIntegrator;
+    var args = Array.prototype.slice.call(arguments, 1), integrator = window.orvoTessaryIntegrator;
     integrator[name].apply(integrator, args).then(function (answer) { testProbe.report('answer:' + name, [answer]); });
 }
 </script></body></html>)");
@@ -60,8 +55,7 @@ struct Report {
 
 class BrowserUnderTest {
 public:
-    // Sets the preferences, registers the test page at the service address
-    // (unless told not to) and builds nothing yet.
+    // Registers the test page at the service address (unless told not to); builds nothing yet.
     explicit BrowserUnderTest(bool serviceReachable = true) {
         TVSim::Web::Reset();
         SetPreference("tessary.url", ServiceUrl);
@@ -101,8 +95,7 @@ public:
         Pump();
         return value ? value->ToCStr() : "error: " + error.ToCStr();
     }
-    // As Run, with the page's script object as o; the lines logged meanwhile,
-    // one "<level>: <message>" each.
+    // As Run, with the page's script object as o; the lines logged meanwhile as "<level>: <message>".
     std::vector<std::string> Call(const std::string& script) {
         log.Clear();
         const std::string value = Run("var o = orvoTessaryIntegrator; " + script);

@@ -1,8 +1,7 @@
 #pragma once
-// An element-bearing issue kind for the issue tests, that merges the way
-// element issues do: a newer issue takes its elements out of an older one; a
-// refresh drops the elements just handled and those the host no longer knows;
-// copies of one issue keep what both still list.
+// An issue kind bearing elements, merging as element issues do: a newer issue
+// takes its elements out of an older one; a refresh drops those just handled
+// and those the host no longer knows; copies of one issue keep what both list.
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/Kind.hpp"
@@ -53,10 +52,9 @@ private:
     }
 };
 
-// Element GUIDs that read well in failure messages: E(1) is 00000001-....
-// The first time a number is asked for, a wall with that GUID is added to the
-// simulated project (opened when none is), so the host knows the element
-// until a test deletes it.
+// Element GUIDs that read well in failure messages: E(1) is 00000001-.... A
+// number's first use adds a wall with that GUID to the simulated project
+// (opened when none is), so the host knows it until a test deletes it.
 inline PK::Guid E(PK::UInt32 n) {
     PK::Guid g;
     g.time_low = n;

@@ -20,21 +20,21 @@ struct LogRecord {
 class LogCapture {
 public:
     enum class Mode { ReplaceDefault, AddToDefault };
-    explicit LogCapture(Mode mode = Mode::ReplaceDefault) : _previous(spdlog::default_logger()), _mode(mode) {
+    explicit LogCapture(Mode mode = Mode::ReplaceDefault) {
         _sink->set_level(spdlog::level::trace);
-        if (mode == Mode::AddToDefault) {
-            spdlog::default_logger()->sinks().push_back(_sink);
-        } else {
-            spdlog::set_default_logger(std::make_shared<spdlog::logger>("test-capture", _sink));
-            spdlog::default_logger()->set_level(spdlog::level::trace);
+        auto logger = spdlog::default_logger();
+        if (mode == Mode::ReplaceDefault) {
+            _previous = std::exchange(logger, std::make_shared<spdlog::logger>("test-capture"));
+            logger->set_level(spdlog::level::trace);
+            spdlog::set_default_logger(logger);
         }
+        logger->sinks().push_back(_sink);
     }
     ~LogCapture() {
-        auto& sinks = spdlog::default_logger()->sinks();
-        if (_mode == Mode::ReplaceDefault)
+        if (_previous)
             spdlog::set_default_logger(_previous);
         else
-            sinks.erase(std::remove(sinks.begin(), sinks.end(), _sink), sinks.end());
+            std::erase(spdlog::default_logger()->sinks(), _sink);
     }
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
@@ -66,8 +66,7 @@ private:
         void flush_() override {}
     };
     std::shared_ptr<Sink> _sink = std::make_shared<Sink>();
-    std::shared_ptr<spdlog::logger> _previous;
-    Mode _mode;
+    std::shared_ptr<spdlog::logger> _previous;  // the default logger this one replaced
 };
 
 }  // namespace TestSupport

@@ -1,15 +1,10 @@
 #pragma once
-// The tests' standard project: an open simulated project, fresh for each
-// test, with the classification systems "Clauses 1" and "Clauses 2" (items
-// A10, B20 with B21 below it, and C30 in each), and the pieces the add-on
-// makes every connection with: a host interface, the page reference with a
-// recording page, and the project's identity. Connections made here go
-// through system 1. Beside it, the small helpers every area uses.
-//
-//   Project p;
-//   const ConnectionPtr connection = p.Connect();            // spec-1, "Spec One" in "Project One"
-//   connection->Cmd_AssociateElementsToVirtualType("clause-a", Clause("clause-a", "A10"), {wall}, false);
-//   EXPECT_EQ(p.timeline.back(), "page Associate(clause-a, clause-a)");
+// The tests' standard project, fresh for each test: a simulated project with
+// the systems "Clauses 1" and "Clauses 2" (A10, B20 with B21 below it, C30),
+// and what the add-on makes each connection with (host interface, recording
+// page, plan identity); connections go through system 1. Beside it, the
+// small helpers every area uses. Project p; p.Connect() is spec-1, "Spec One"
+// in "Project One", and p.timeline.back() what the page last heard.
 #include "Model/TessaryPtr.hpp"
 #include "PK/Runnable.hpp"
 #include "Torvel/Api/ModulDataWrapper.hpp"
@@ -29,17 +24,15 @@ inline Api::Properties Clause(TextArg clauseId, TextArg code, TextArg title = "T
                               TextArg suffix = "Suf") {
     using Name = Api::Properties::Name;
     Api::Properties properties;
-    for (const auto& [name, value] : {std::pair{Name::ClauseId, clauseId},
-                                      {Name::Code, code},
-                                      {Name::Title, title},
-                                      {Name::Prefix, prefix},
-                                      {Name::Suffix, suffix}})
-        properties.Add(name, value);
+    properties.Add(Name::ClauseId, clauseId);
+    properties.Add(Name::Code, code);
+    properties.Add(Name::Title, title);
+    properties.Add(Name::Prefix, prefix);
+    properties.Add(Name::Suffix, suffix);
     return properties;
 }
 // Runs the body as one host command, as the add-on's commands do, and passes
-// on what it threw once the command is closed (the host's command wrapper
-// would only log it).
+// on what it threw once the command is closed.
 inline void InCommand(Api::Torvel& tv, const std::function<void()>& body) {
     tv.Helper_CallCommandAndRethrow(Api::Torvel::CommandKind::Undoable, "Test step", body);
 }
@@ -75,16 +68,7 @@ inline std::vector<char> StoredIn(const TVSim::Project& project, TextArg specId)
 }
 
 struct Project {
-    // Tests of one binary may share a process: each project starts from a clean host.
-    Project()
-        : sim((TVSim::Reset(), TVSim::OpenProject())),
-          systems(AddClauseSystems(sim)),
-          tv(std::make_shared<Implementation::Torvel>()),
-          page(std::make_shared<RecordingPage>(timeline)),
-          tessary(std::make_shared<Model::TessaryPtr>(page)),
-          plan(std::make_shared<Model::PlanData>(tv)) {
-        plan->GenerateNew();
-    }
+    Project() { plan->GenerateNew(); }
     Project(const Project&) = delete;
     Project& operator=(const Project&) = delete;
 
@@ -114,8 +98,7 @@ struct Project {
             throw std::runtime_error("no module data for " + Text(specId));
         data.FillObject(connection);
     }
-    // A connection read from a stored record: by default one of spec-1 that
-    // knows no classification system or property group.
+    // A connection read from a stored record: by default spec-1 without system or property group.
     ConnectionPtr Read(const std::vector<char>& bytes = StoredConnection().Bytes()) {
         auto connection = std::make_shared<Model::ConnectionWithSpecification>(tv, tessary, plan);
         IO::MemoryIChannel32 channel(bytes.data(), bytes.size());
@@ -128,8 +111,7 @@ struct Project {
     // The group a connection created, found by its name in the host, and a clause property's definition in it.
     API_Guid GroupOf(TextArg groupName) const { return sim.FindPropertyGroup(groupName); }
     API_Guid DefinitionOf(const API_Guid& group, TextArg name) const { return sim.FindPropertyDefinition(group, name); }
-    // An element classified with the item of the code and carrying the clause
-    // id, as an earlier association of the connection left it.
+    // An element classified with the code's item and carrying the clause id, as an association leaves it.
     API_Guid AddAssociated(Model::ConnectionWithSpecification& connection, TextArg clauseId, const char* code,
                            API_ElemTypeID type = API_WallID, const TVSim::ElementOptions& options = {}) {
         const API_Guid element = sim.AddElement(type, options);
@@ -146,12 +128,13 @@ struct Project {
 
     // What the page was told, and what the observers that write here heard, in order.
     Timeline timeline;
-    TVSim::Project& sim;
-    std::vector<API_Guid> systems;
-    std::shared_ptr<Api::Torvel> tv;
-    std::shared_ptr<RecordingPage> page;
-    std::shared_ptr<Model::TessaryPtr> tessary;
-    std::shared_ptr<Model::PlanData> plan;
+    // Tests of one binary may share a process: each project starts from a clean host.
+    TVSim::Project& sim = (TVSim::Reset(), TVSim::OpenProject());
+    std::vector<API_Guid> systems = AddClauseSystems(sim);
+    std::shared_ptr<Api::Torvel> tv = std::make_shared<Implementation::Torvel>();
+    std::shared_ptr<RecordingPage> page = std::make_shared<RecordingPage>(timeline);
+    std::shared_ptr<Model::TessaryPtr> tessary = std::make_shared<Model::TessaryPtr>(page);
+    std::shared_ptr<Model::PlanData> plan = std::make_shared<Model::PlanData>(tv);
 };
 
 }  // namespace TestSupport

@@ -1,7 +1,6 @@
 #pragma once
-// Reads the add-on's JSON texts back the way the page does, with the script
-// engine of the substitute browser, so that no test trusts the writer to
-// check itself. Each call runs in a fresh engine.
+// Reads the add-on's JSON texts back the way the page does, with the substitute
+// browser's script engine (a fresh one each call), so no test trusts the writer.
 #include <duktape.h>
 
 #include <memory>
@@ -10,11 +9,9 @@
 
 namespace TestSupport {
 
-// Takes the text both as the page script receives it (an expression inside a
-// script) and through JSON.parse; when both agree, answers the value in the
-// engine's JSON-compatible form: compact, keys in the order read, every
-// character outside printable ASCII as a \uXXXX escape. Otherwise answers a
-// text beginning with "error: " that says what went wrong.
+// Takes the text both as an expression inside a script and through JSON.parse;
+// when both agree, answers the value compact, keys in the order read, all but
+// printable ASCII as \uXXXX. Otherwise "error: " and what went wrong.
 inline std::string ScriptJsonValue(const PK::UniString& json) {
     std::unique_ptr<duk_context, void (*)(duk_context*)> heap(duk_create_heap_default(), &duk_destroy_heap);
     duk_context* ctx = heap.get();

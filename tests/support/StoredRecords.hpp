@@ -1,8 +1,7 @@
 #pragma once
-// Stored records written field by field with the class GUIDs and versions of
-// the stored layout, without the add-on's own code: what another version of
-// the add-on or another team member left in a project. Tests hand them to the
-// add-on to read, and compare what the add-on writes with them byte for byte.
+// Stored records written field by field in the stored layout, without the
+// add-on's own code: what another version or team member left in a project,
+// for the add-on to read and for what it writes to be compared byte for byte.
 #include <stdexcept>
 
 #include "IO/MemoryChannel.hpp"
@@ -30,8 +29,7 @@ inline void StoreBytes(TVSim::Project& sim, const PK::UniString& specId, const s
     sim.StoreModulData(ModulDataName(specId), {1, IO::PlatformSignLittleEndian, bytes});
 }
 
-// An issue as a collection stores it: the class GUID, then a frame of that
-// class and version holding the fields.
+// An issue as a collection stores it: the class GUID, then a frame of that class and version holding the fields.
 inline std::vector<char> IssueRecord(const PK::Guid& classId, PK::ClassVersion version,
                                      const std::function<void(PK::OChannel&)>& fields) {
     return Written([&](PK::OChannel& oc) {
@@ -52,8 +50,7 @@ inline std::vector<char> IssueListRecord(const std::vector<std::vector<char>>& r
     });
 }
 
-// The content of the "PlanData" add-on object as a member with that id (or
-// another version of the add-on) leaves it.
+// The "PlanData" add-on object as a member with that id (or another add-on version) leaves it.
 inline std::vector<char> PlanRecord(const PK::UniString& id, PK::ClassVersion version = {1, 0}) {
     return Written([&](PK::OChannel& oc) {
         PK::OutputFrame frame(oc, TessaryConnect::Model::PlanData::classInfo.GetId(), version);
