@@ -1,14 +1,12 @@
 #pragma once
-// The add-on as it runs on one machine: host interface, manager (made as the
-// entry functions make it), palette and page, subscribed to the simulated
-// host's notifications and merge requests. Page calls and palette events go
-// into one timeline: "page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)".
+// The add-on as it runs on one machine: host interface, manager (made as the entry functions make it), palette and
+// page, subscribed to the simulated host's notifications and merge requests. Page calls and palette events go into one
+// timeline: "page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)".
 #include "Model/Manager.hpp"
 #include "support/Project.hpp"
 
 namespace TestSupport {
 
-// The palette: writes each manager event into the timeline.
 class RecordingPalette : public Model::ManagerObserver {
 public:
     explicit RecordingPalette(Timeline& timeline) : _timeline(timeline) {}
@@ -44,8 +42,7 @@ private:
     Timeline& _timeline;
 };
 
-// The host's notifications and merge requests reach the add-on while it is
-// the current one: the last made, or the last that entered.
+// The host's notifications and merge requests reach the current add-on: the last made, or the last that entered.
 class AddOn {
 public:
     explicit AddOn(bool withPage = true) {
@@ -63,8 +60,7 @@ public:
     AddOn(const AddOn&) = delete;
     AddOn& operator=(const AddOn&) = delete;
 
-    // The host's notifications and merge requests go to this add-on (and
-    // its connections' caches) from now on, or no longer.
+    // From now on the host's notifications and merges reach this add-on and its connections' caches, or no longer.
     void Enter() { Hear(true), current = this; }
     void Leave() { Hear(false), Leaving(); }
     // Takes the timeline written so far, leaving it empty.

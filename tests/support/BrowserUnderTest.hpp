@@ -1,8 +1,7 @@
 #pragma once
-// The add-on's browser control in the substitute, over a test page standing
-// for the web application: its page calls, its login form's sign-in and the
-// answers to ask(name, ...) (a call of the add-on's script object) reach a
-// probe the test reads. The model's page callbacks are a recording one.
+// The add-on's browser control in the substitute, over a test page standing for the web application: its page calls,
+// its login form's sign-in and the answers to ask(name, ...) (a call of the add-on's script object) reach a probe the
+// test reads. The model's page callbacks are a recording one.
 #include <gtest/gtest.h>
 
 #include "DG/JSArray.hpp"
@@ -82,8 +81,7 @@ public:
         return *_browser;
     }
 
-    // Runs the main loop: queued loads and page calls. Bounded, so that work
-    // which keeps re-posting itself fails the test instead of hanging it.
+    // Runs the main loop (queued loads, page calls); bounded, so work that keeps re-posting itself fails the test.
     void Pump() {
         PK::MainMessageLoop::RunPending(1000);
         EXPECT_EQ(PK::MainMessageLoop::GetPendingCount(), 0u) << "the main loop does not come to rest";

@@ -1,7 +1,6 @@
 #pragma once
-// An issue kind bearing elements, merging as element issues do: a newer issue
-// takes its elements out of an older one; a refresh drops those just handled
-// and those the host no longer knows; copies of one issue keep what both list.
+// An issue kind bearing elements, merging as element issues do: a newer issue takes its elements out of an older one; a
+// refresh drops those just handled and those the host no longer knows; copies of one issue keep what both list.
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/Kind.hpp"
@@ -52,9 +51,8 @@ private:
     }
 };
 
-// Element GUIDs that read well in failure messages: E(1) is 00000001-.... A
-// number's first use adds a wall with that GUID to the simulated project
-// (opened when none is), so the host knows it until a test deletes it.
+// Element GUIDs that read well in failure messages: E(1) is 00000001-.... A number's first use adds a wall with that
+// GUID to the simulated project (opened when none is), so the host knows it until a test deletes it.
 inline PK::Guid E(PK::UInt32 n) {
     PK::Guid g;
     g.time_low = n;
@@ -65,7 +63,6 @@ inline PK::Guid E(PK::UInt32 n) {
     if (made.Add(n)) project->AddElement(API_WallID, {.guid = g});
     return g;
 }
-// The elements of those numbers, in that order.
 inline PK::Array<PK::Guid> Es(std::initializer_list<PK::UInt32> numbers) {
     PK::Array<PK::Guid> guids;
     for (PK::UInt32 n : numbers) guids.Push(E(n));

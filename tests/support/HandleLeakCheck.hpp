@@ -1,7 +1,6 @@
 #pragma once
-// Fails the test when it ends with more (or fewer) live host memory blocks
-// than it began with, or when anything freed a block twice. Derive a fixture
-// from it, or put one on the stack at the top of a test.
+// Fails the test when it ends with more (or fewer) live host memory blocks than it began with, or when anything freed a
+// block twice. Derive a fixture from it, or put one on the stack at the top of a test.
 #include <gtest/gtest.h>
 
 #include "PK/Memory.hpp"

@@ -1,7 +1,6 @@
 #pragma once
-// Captures log records in tests. While alive, a capturing logger is the
-// default logger (or, with Mode::AddToDefault, a capturing sink is added to
-// the current default logger), so tests assert exact lines and levels.
+// Captures log records in tests. While alive, a capturing logger is the default logger (or, with Mode::AddToDefault, a
+// capturing sink is added to the current default logger), so tests assert exact lines and levels.
 #include <spdlog/sinks/base_sink.h>
 #include <spdlog/spdlog.h>
 

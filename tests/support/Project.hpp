@@ -1,10 +1,8 @@
 #pragma once
-// The tests' standard project, fresh for each test: a simulated project with
-// the systems "Clauses 1" and "Clauses 2" (A10, B20 with B21 below it, C30),
-// and what the add-on makes each connection with (host interface, recording
-// page, plan identity); connections go through system 1. Beside it, the
-// small helpers every area uses. Project p; p.Connect() is spec-1, "Spec One"
-// in "Project One", and p.timeline.back() what the page last heard.
+// The tests' standard project, fresh for each test: a simulated project with the systems "Clauses 1" and "Clauses 2"
+// (A10, B20 with B21 below it, C30), and what the add-on makes each connection with (host interface, recording page,
+// plan identity); connections go through system 1. Beside it, the small helpers every area uses. Project p; p.Connect()
+// is spec-1, "Spec One" in "Project One", and p.timeline.back() what the page last heard.
 #include "Model/TessaryPtr.hpp"
 #include "PK/Runnable.hpp"
 #include "Torvel/Api/ModulDataWrapper.hpp"
@@ -31,8 +29,7 @@ inline Api::Properties Clause(TextArg clauseId, TextArg code, TextArg title = "T
     properties.Add(Name::Suffix, suffix);
     return properties;
 }
-// Runs the body as one host command, as the add-on's commands do, and passes
-// on what it threw once the command is closed.
+// Runs the body as one host command, as the add-on's commands do, and rethrows its failure once the command is closed.
 inline void InCommand(Api::Torvel& tv, const std::function<void()>& body) {
     tv.Helper_CallCommandAndRethrow(Api::Torvel::CommandKind::Undoable, "Test step", body);
 }
@@ -40,7 +37,7 @@ inline void InCommand(Api::Torvel& tv, const std::function<void()>& body) {
 inline void Deliver() { PK::MainMessageLoop::RunPending(); }
 // "spec-<n>", the specification that connects through system n.
 inline PK::UniString SpecId(int n) { return ("spec-" + std::to_string(n)).c_str(); }
-// Makes the systems "Clauses 1" and "Clauses 2" with their items in the project.
+// Makes the systems "Clauses 1" and "Clauses 2" with their items.
 inline std::vector<API_Guid> AddClauseSystems(TVSim::Project& project) {
     std::vector<API_Guid> systems;
     for (const char* name : {"Clauses 1", "Clauses 2"}) {

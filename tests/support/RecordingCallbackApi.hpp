@@ -1,7 +1,6 @@
 #pragma once
-// A page-callback interface that writes down every call it receives, one line
-// per call with its arguments in printed form, and answers what the test set
-// up. Calls can be made to throw to show how the caller copes.
+// A page-callback interface that writes down every call it receives, one line per call with its arguments in printed
+// form, and answers what the test set up. Calls can be made to throw to show how the caller copes.
 #include <fmt/ranges.h>
 
 #include "Tessary/Api/TessaryCallbackApi.hpp"

@@ -1,9 +1,7 @@
 #pragma once
-// The page in the browser as the tests see it: every call it gets becomes
-// one line of a timeline ("page AssociateSpec(spec-1, <plan id>, Untitled)",
-// "page SetSelectionState(null)"), which the observers of a test may write
-// into too; it keeps the last state of each kind, and it reaches the model's
-// callbacks as the browser's page does.
+// The page in the browser as the tests see it: every call it gets becomes a line of a timeline the test's observers
+// may write into too ("page AssociateSpec(spec-1, <plan id>, Untitled)", "page SetSelectionState(null)"); it keeps the
+// last state of each kind, and it reaches the model's callbacks as the browser's page does.
 
 #include "Tessary/Api/Tessary.hpp"
 #include "Tessary/Api/TessaryCallbackApi.hpp"
@@ -14,7 +12,7 @@ using Timeline = std::vector<std::string>;
 
 class RecordingPage : public TessaryConnect::Api::Tessary {
 public:
-    using UniString = PK::UniString;
+    using Text = PK::UniString;
     explicit RecordingPage(Timeline& timeline) : _timeline(timeline) {}
 
     void Init() override {}
@@ -25,23 +23,21 @@ public:
     void SetSelectionState(const TessaryConnect::Api::SelectionState& state) override {
         selection = state, Note("SetSelectionState", {state.type.id.IsEmpty() ? "null" : state.type.id});
     }
-    void AssociateSpec(const UniString& specId, const UniString& documentRef, const UniString& documentName) override {
-        Note("AssociateSpec", {specId, documentRef, documentName});
+    void AssociateSpec(const Text& spec, const Text& ref, const Text& name) override {
+        Note("AssociateSpec", {spec, ref, name});
     }
-    void RemoveSpecAssociation(const UniString& specId, const UniString& documentRef) override {
-        Note("RemoveSpecAssociation", {specId, documentRef});
+    void RemoveSpecAssociation(const Text& spec, const Text& ref) override {
+        Note("RemoveSpecAssociation", {spec, ref});
     }
-    void Associate(const TessaryConnect::Api::AssociableType& type, const UniString& text) override {
+    void Associate(const TessaryConnect::Api::AssociableType& type, const Text& text) override {
         Note("Associate", {type.id, text});
     }
-    void RemoveAssociation(const UniString& specId, const UniString& clauseId) override {
-        Note("RemoveAssociation", {specId, clauseId});
+    void RemoveAssociation(const Text& spec, const Text& clause) override { Note("RemoveAssociation", {spec, clause}); }
+    void SendAssociationFeedback(bool ok, const Text& text) override {
+        Note("SendAssociationFeedback", {ok ? "1" : "0", text});
     }
-    void SendAssociationFeedback(bool success, const UniString& text) override {
-        Note("SendAssociationFeedback", {success ? "1" : "0", text});
-    }
-    void RequestClauseData(const UniString&, const UniString& specId, const PK::Array<UniString>&) override {
-        Note("RequestClauseData", {specId});
+    void RequestClauseData(const Text&, const Text& spec, const PK::Array<Text>&) override {
+        Note("RequestClauseData", {spec});
     }
 
     // The model's callbacks, as the page reaches them; fails the test when none are registered.
@@ -55,9 +51,9 @@ public:
     TessaryConnect::Api::SelectionState selection;
 
 private:
-    void Note(const char* call, std::initializer_list<UniString> texts = {}) {
+    void Note(const char* call, std::initializer_list<Text> texts = {}) {
         std::string line = std::string("page ") + call;
-        for (const UniString& text : texts) line += (&text == texts.begin() ? "(" : ", ") + text.ToCStr();
+        for (const Text& text : texts) line += (&text == texts.begin() ? "(" : ", ") + text.ToCStr();
         _timeline.push_back(texts.size() == 0 ? line : line + ")");
     }
 

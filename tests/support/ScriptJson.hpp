@@ -1,6 +1,5 @@
 #pragma once
-// Reads the add-on's JSON texts back the way the page does, with the substitute
-// browser's script engine (a fresh one each call), so no test trusts the writer.
+// Reads the add-on's JSON back as the page does, with the substitute browser's script engine (fresh for each call).
 #include <duktape.h>
 
 #include <memory>
@@ -9,9 +8,8 @@
 
 namespace TestSupport {
 
-// Takes the text both as an expression inside a script and through JSON.parse;
-// when both agree, answers the value compact, keys in the order read, all but
-// printable ASCII as \uXXXX. Otherwise "error: " and what went wrong.
+// Takes the text both as an expression inside a script and through JSON.parse; when both agree, answers the value
+// compact, keys in the order read, all but printable ASCII as \uXXXX. Otherwise "error: " and what went wrong.
 inline std::string ScriptJsonValue(const PK::UniString& json) {
     std::unique_ptr<duk_context, void (*)(duk_context*)> heap(duk_create_heap_default(), &duk_destroy_heap);
     duk_context* ctx = heap.get();

@@ -1,7 +1,6 @@
 #pragma once
-// Stored records written field by field in the stored layout, without the
-// add-on's own code: what another version or team member left in a project,
-// for the add-on to read and for what it writes to be compared byte for byte.
+// Stored records written field by field in the stored layout, without the add-on's own code: what another version or
+// team member left in a project, for the add-on to read and for what it writes to be compared byte for byte.
 #include <stdexcept>
 
 #include "IO/MemoryChannel.hpp"

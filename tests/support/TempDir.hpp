@@ -1,6 +1,5 @@
 #pragma once
-// A fresh temporary folder for one test, removed at the end. Also points the
-// preferences store at a folder inside it, so tests never touch the user's.
+// A fresh temporary folder for one test, removed at the end; it holds the preferences, so tests never touch the user's.
 #include <filesystem>
 #include <random>
 
@@ -11,8 +10,6 @@ namespace TestSupport {
 class TempDir {
 public:
     TempDir() {
-        std::random_device rd;
-        _path = std::filesystem::temp_directory_path() / ("tc-test-" + std::to_string(rd()) + std::to_string(rd()));
         std::filesystem::create_directories(_path);
         PKPref::SetStorageFolder(_path / "prefs");
     }
@@ -26,7 +23,9 @@ public:
     const std::filesystem::path& Path() const { return _path; }
 
 private:
-    std::filesystem::path _path;
+    const std::filesystem::path _path =
+        std::filesystem::temp_directory_path() /
+        ("tc-test-" + std::to_string(std::random_device{}()) + std::to_string(std::random_device{}()));
 };
 
 }  // namespace TestSupport

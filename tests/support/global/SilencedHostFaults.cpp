@@ -1,6 +1,6 @@
-// Linked into every test binary. The simulated host absorbs two faults a real host would not survive, so that a
-// test can report them: a second free of a host memory block, and an exception escaping into the host or its
-// browser control. A test that does not look for them would pass them over; this check fails the binary instead.
+// Linked into every test binary. The simulated host absorbs two faults a real host would not survive, so that a test
+// can report them: a second free of a host memory block, and an exception escaping into the host or its browser
+// control. A test that does not look for them would pass them over; this check fails the binary instead.
 #include <gtest/gtest.h>
 
 #include "PK/Memory.hpp"
