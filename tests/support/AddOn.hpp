@@ -77,8 +77,8 @@ private:
     // What the add-on's merge entry point does: the manager answers.
     static GSErrCode OnMerge(API_MDSetCmd command, const PK::UniString& name, const API_ModulData* stored,
                              const API_ModulData* incoming, API_ModulData* destination) {
-        if (current == nullptr) return APIERR_BADPARS;
-        return current->manager->HandleModulDataMergeRequest(command, name, stored, incoming, destination);
+        return current ? current->manager->HandleModulDataMergeRequest(command, name, stored, incoming, destination)
+                       : APIERR_BADPARS;
     }
     void Hear(bool on) {
         Api::TorvelEventSource& source = Api::TorvelEventSource::GetInstance();

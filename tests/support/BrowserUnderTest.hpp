@@ -24,12 +24,11 @@ inline PK::UniString ServicePage(const std::string& extraHtml = "") {
 <input id="Email" value=""><input id="Password" value=""><button class="submit-button">Sign in</button>
 )" + extraHtml + R"(
 <script>
-var pageFunctions = ['setAppState', 'setDocumentState', 'setSelectionState', 'associateSpec', 'removeSpecAssociation',
-                     'associate', 'removeAssociation', 'sendAssociationFeedback', 'requestClauseData'];
 window.orvoTessaryState = {};
-for (var i = 0; i < pageFunctions.length; i++) (function (name) {
+['setAppState', 'setDocumentState', 'setSelectionState', 'associateSpec', 'removeSpecAssociation', 'associate',
+ 'removeAssociation', 'sendAssociationFeedback', 'requestClauseData'].forEach(function (name) {
     window.orvoTessaryState[name] = function () { testProbe.report(name, Array.prototype.slice.call(arguments)); };
-})(pageFunctions[i]);
+});
 document.getElementsByClassName('submit-button')[0].onclick = function () {
     testProbe.report('signIn', [document.getElementById('Email').value, document.getElementById('Password').value]);
 };

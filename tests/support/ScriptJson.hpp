@@ -14,14 +14,10 @@ inline std::string ScriptJsonValue(const PK::UniString& json) {
     std::unique_ptr<duk_context, void (*)(duk_context*)> heap(duk_create_heap_default(), &duk_destroy_heap);
     duk_context* ctx = heap.get();
     static const char checker[] =
-        "(function (text) {\n"
-        "  var parsed, evaluated;\n"
-        "  try { parsed = Duktape.enc('jc', JSON.parse(text)); }\n"
-        "  catch (e) { return 'error: JSON.parse: ' + e; }\n"
-        "  try { evaluated = Duktape.enc('jc', eval('(' + text + ')')); }\n"
-        "  catch (e) { return 'error: as a script: ' + e; }\n"
-        "  return parsed === evaluated ? parsed : 'error: JSON.parse gives ' + parsed + ', the script ' + evaluated;\n"
-        "})";
+        "(function (text) { var parsed, script;\n"
+        "try { parsed = Duktape.enc('jc', JSON.parse(text)); } catch (e) { return 'error: JSON.parse: ' + e; }\n"
+        "try { script = Duktape.enc('jc', eval('(' + text + ')')); } catch (e) { return 'error: as a script: ' + e; }\n"
+        "return parsed === script ? parsed : 'error: JSON.parse gives ' + parsed + ', the script ' + script; })";
     if (duk_peval_string(ctx, checker) != 0) return std::string("error: checker: ") + duk_safe_to_string(ctx, -1);
     const std::string text = DG::ScriptText::ToEngine(json);
     duk_push_lstring(ctx, text.data(), text.size());
