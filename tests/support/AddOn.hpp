@@ -63,7 +63,6 @@ public:
     // From now on the host's notifications and merges reach this add-on and its connections' caches, or no longer.
     void Enter() { Hear(true), current = this; }
     void Leave() { Hear(false), Leaving(); }
-    // Takes the timeline written so far, leaving it empty.
     Timeline Take() { return std::exchange(timeline, {}); }
 
     Timeline timeline;

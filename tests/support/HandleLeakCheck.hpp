@@ -9,13 +9,10 @@ namespace TestSupport {
 
 class HandleLeakCheck {
 public:
-    HandleLeakCheck() = default;
     ~HandleLeakCheck() {
         EXPECT_EQ(PK::MemoryDebug::GetLiveHandleCount(), _live) << "host memory blocks leaked or freed too often";
         EXPECT_EQ(PK::MemoryDebug::GetInvalidFreeCount(), _invalid) << "a host memory block was freed twice";
     }
-    HandleLeakCheck(const HandleLeakCheck&) = delete;
-    HandleLeakCheck& operator=(const HandleLeakCheck&) = delete;
 
 private:
     const PK::USize _live = PK::MemoryDebug::GetLiveHandleCount();

@@ -10,10 +10,8 @@ namespace TestSupport {
 
 struct LogRecord {
     spdlog::level::level_enum level;
-    std::string message;
-    std::string file;
+    std::string message, file, function;
     int line;
-    std::string function;
 };
 
 class LogCapture {
@@ -59,8 +57,8 @@ private:
         std::vector<LogRecord> records;
         void sink_it_(const spdlog::details::log_msg& msg) override {
             records.push_back({msg.level, std::string(msg.payload.data(), msg.payload.size()),
-                               msg.source.filename ? msg.source.filename : "", msg.source.line,
-                               msg.source.funcname ? msg.source.funcname : ""});
+                               msg.source.filename ? msg.source.filename : "",
+                               msg.source.funcname ? msg.source.funcname : "", msg.source.line});
         }
         void flush_() override {}
     };

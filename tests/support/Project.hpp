@@ -70,7 +70,6 @@ struct Project {
     Project& operator=(const Project&) = delete;
 
     API_Guid System(int n = 1) const { return systems.at(static_cast<std::size_t>(n - 1)); }
-    // The item of the code in system n.
     API_Guid Item(const char* code, int n = 1) const { return sim.FindClassificationItem(System(n), code); }
 
     // A new connection made inside a host command, as the factory makes it.

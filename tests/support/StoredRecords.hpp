@@ -57,7 +57,6 @@ inline std::vector<char> PlanRecord(const PK::UniString& id, PK::ClassVersion ve
     });
 }
 
-// A connection's record.
 struct StoredConnection {
     struct VirtualTypeRecord {
         PK::UniString code;
