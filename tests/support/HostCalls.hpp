@@ -1,6 +1,5 @@
 #pragma once
 // Helpers for tests that speak to the simulated host directly.
-#include <functional>
 
 #include "TVAPI/APIFunctions.hpp"
 
@@ -9,10 +8,7 @@ namespace TestSupport {
 // Runs the body as one undoable host command and answers what the body answered.
 inline GSErrCode InHostCommand(const std::function<GSErrCode()>& body) {
     GSErrCode result = NoError;
-    TVAPI_CallUndoableCommand("test step", [&] {
-        result = body();
-        return NoError;
-    });
+    TVAPI_CallUndoableCommand("test step", [&] { return (result = body(), NoError); });
     return result;
 }
 

@@ -1,30 +1,62 @@
 #pragma once
-// Stored records written field by field with the class GUIDs and versions of
-// the stored layout, without the add-on's own code: what another version of
-// the add-on or another team member left in a project. Tests hand them to the
-// add-on to read, and compare what the add-on writes with them byte for byte.
-#include <functional>
-#include <memory>
-#include <vector>
+// Stored records written field by field in the stored layout, without the add-on's own code: what another version or
+// team member left in a project, for the add-on to read and for what it writes to be compared byte for byte.
+#include <stdexcept>
 
 #include "IO/MemoryChannel.hpp"
-#include "Model/Issue/Base.hpp"
-#include "Model/Issue/Collection.hpp"
-#include "PK/Array.hpp"
-#include "PK/ClassInfo.hpp"
-#include "PK/Guid.hpp"
-#include "PK/HashTable.hpp"
-#include "PK/UniString.hpp"
+#include "Model/ConnectionWithSpecification.hpp"
+#include "Model/PlanData.hpp"
 #include "TVSim/Sim.hpp"
-#include "Tessary/Api/Properties.hpp"
 
 namespace TestSupport {
 
 // What the body writes into a fresh channel of that byte order.
-std::vector<char> Written(const std::function<void(PK::OChannel&)>& write,
-                          PK::UInt16 platformSign = IO::PlatformSignLittleEndian);
+inline std::vector<char> Written(const std::function<void(PK::OChannel&)>& write,
+                                 PK::UInt16 platformSign = IO::PlatformSignLittleEndian) {
+    IO::MemoryOChannel32 oc;
+    if (platformSign != IO::PlatformSignLittleEndian) IO::SetPlatformOProtocol(oc, platformSign);
+    write(oc);
+    if (oc.GetOutputStatus() != PK::NoError) throw std::runtime_error("the record could not be written");
+    return std::vector<char>(oc.GetDestination(), oc.GetDestination() + oc.GetDataSize());
+}
 
-// A connection's record.
+// The module data name of the specification's connection, and those bytes stored under it.
+inline PK::UniString ModulDataName(const PK::UniString& specId) {
+    return TessaryConnect::Model::ConnectionWithSpecification::GetModulDataNameForSpecId(specId);
+}
+inline void StoreBytes(TVSim::Project& sim, const PK::UniString& specId, const std::vector<char>& bytes) {
+    sim.StoreModulData(ModulDataName(specId), {1, IO::PlatformSignLittleEndian, bytes});
+}
+
+// An issue as a collection stores it: the class GUID, then a frame of that class and version holding the fields.
+inline std::vector<char> IssueRecord(const PK::Guid& classId, PK::ClassVersion version,
+                                     const std::function<void(PK::OChannel&)>& fields) {
+    return Written([&](PK::OChannel& oc) {
+        oc.Write(classId);
+        PK::OutputFrame frame(oc, classId, version);
+        fields(oc);
+    });
+}
+
+// A stored issue collection of these issue records and removal stamps.
+inline std::vector<char> IssueListRecord(const std::vector<std::vector<char>>& records,
+                                         const TessaryConnect::Model::Issue::Collection::DeletedTable& deleted = {}) {
+    return Written([&](PK::OChannel& oc) {
+        PK::OutputFrame frame(oc, TessaryConnect::Model::Issue::Collection::classInfo);
+        oc.Write(static_cast<PK::UInt32>(records.size()));
+        for (const std::vector<char>& record : records) oc.WriteBin(record.data(), record.size());
+        oc.Write(deleted);
+    });
+}
+
+// The "PlanData" add-on object as a member with that id (or another add-on version) leaves it.
+inline std::vector<char> PlanRecord(const PK::UniString& id, PK::ClassVersion version = {1, 0}) {
+    return Written([&](PK::OChannel& oc) {
+        PK::OutputFrame frame(oc, TessaryConnect::Model::PlanData::classInfo.GetId(), version);
+        oc.Write(id);
+    });
+}
+
 struct StoredConnection {
     struct VirtualTypeRecord {
         PK::UniString code;
@@ -51,21 +83,39 @@ struct StoredConnection {
     // A collection frame of a version this add-on cannot read.
     bool newerIssueCollection = false;
 
-    std::vector<char> Bytes() const;
+    std::vector<char> Bytes() const {
+        return Written([&](PK::OChannel& oc) {
+            const auto put = [&](const auto&... fields) { (oc.Write(fields), ...); };
+            PK::OutputFrame frame(oc, PK::Guid("f3b8e9d5-43ba-4ade-9c7b-23796c5d28f3"), version);
+            put(disconnected);
+            {
+                PK::OutputFrame systemFrame(oc, PK::Guid("9bbf7122-7de1-4ddd-a0bd-b357188c1ef9"),
+                                            PK::ClassVersion(1, 0));
+                put(PK::Guid(system));
+            }
+            {
+                PK::OutputFrame groupFrame(oc, PK::Guid("4c21d763-e77b-41f9-850c-c10e9eae79ac"), groupVersion);
+                put(PK::Guid(group), definitions);
+            }
+            put(specId, specTitle, projectId, projectTitle, static_cast<PK::UInt32>(virtualTypes.size()));
+            for (const VirtualTypeRecord& record : virtualTypes) {
+                PK::OutputFrame typeFrame(oc, PK::Guid("a9242288-641f-418b-b627-f8a0da58b96b"), record.version);
+                put(record.code, PK::Guid(record.item), record.clauseId, record.properties, record.dirty);
+            }
+            if (newerIssueCollection) {
+                PK::OutputFrame collectionFrame(oc, TessaryConnect::Model::Issue::Collection::classInfo.GetId(),
+                                                {2, 0});
+                return put(PK::UniString("a list of issues in a form to come"));
+            }
+            std::vector<std::vector<char>> records;
+            for (const auto& issue : issues)
+                records.push_back(Written([&](PK::OChannel& out) { issue->WriteWithType(out); }));
+            const std::vector<char> list = IssueListRecord(records);
+            oc.WriteBin(list.data(), list.size());
+        });
+    }
     // Stores the record as the module data of its specification.
-    void StoreInto(TVSim::Project& sim) const;
+    void StoreInto(TVSim::Project& sim) const { StoreBytes(sim, specId, Bytes()); }
 };
-
-// An issue as a collection stores it: the class GUID, then a frame of that
-// class and version holding the fields.
-std::vector<char> IssueRecord(const PK::Guid& classId, PK::ClassVersion version,
-                              const std::function<void(PK::OChannel&)>& fields);
-// A stored issue collection of these issue records and removal stamps.
-std::vector<char> IssueListRecord(const std::vector<std::vector<char>>& records,
-                                  const TessaryConnect::Model::Issue::Collection::DeletedTable& deleted = {});
-
-// The content of the "PlanData" add-on object as a member with that id (or
-// another version of the add-on) leaves it.
-std::vector<char> PlanRecord(const PK::UniString& id, PK::ClassVersion version = {1, 0});
 
 }  // namespace TestSupport

@@ -1,9 +1,7 @@
-// Linked into every test binary. Two faults of the add-on that a real host
-// would not survive are absorbed by the simulated one so that a test can
-// report them: a second free of a host memory block (refused and counted by
-// the class library) and an exception escaping into the host, its browser
-// control or its dialog library (caught and recorded); a misuse of the dialog library is recorded too. A test that does not look for them itself
-// would pass over them in silence; this check fails the binary instead.
+// Linked into every test binary. The simulated host absorbs faults a real host would not survive, so that a test can
+// report them: a second free of a host memory block, an exception escaping into the host, its browser control or its
+// dialog library, and a misuse of the dialog library. A test that does not look for them would pass them over; this
+// check fails the binary instead.
 #include <gtest/gtest.h>
 
 #include "PK/Memory.hpp"
@@ -28,7 +26,6 @@ public:
     }
 };
 
-[[maybe_unused]] ::testing::Environment* const registered =
-    ::testing::AddGlobalTestEnvironment(new SilencedHostFaults);
+[[maybe_unused]] ::testing::Environment* const registered = ::testing::AddGlobalTestEnvironment(new SilencedHostFaults);
 
 }  // namespace
