@@ -288,10 +288,12 @@ PK::Array<Issue::BaseWithText> ConnectionWithSpecification::GetIssuesWithText() 
 }
 
 void ConnectionWithSpecification::RemoveIssue(const std::shared_ptr<Issue::Base>& issue) {
+    // Held here: the argument may be the collection's own entry, which a re-read replaces.
+    const std::shared_ptr<Issue::Base> held = issue;
     // An issue the re-read record no longer holds is gone already.
     RefreshIfStoredChanged();
     if (_markedAsDeleted) return;
-    _issueCollection->Remove(issue);
+    _issueCollection->Remove(held);
     Store();
     Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
 }

@@ -9,19 +9,14 @@ using namespace TestSupport;
 using Assoc = Model::Issue::ElementsAssociation;
 
 TEST(AdoptedDefinitions, AssociatingIntoAListOrChoiceDefinitionReportsTheElementsAndLeavesNoValue) {
-    for (API_PropertyCollectionType kind :
-         {API_PropertyListCollectionType, API_PropertySingleChoiceEnumerationCollectionType}) {
+    for (auto kind : {API_PropertyListCollectionType, API_PropertySingleChoiceEnumerationCollectionType}) {
         Project p;
         const ConnectionPtr connection = p.Connect();
-        const API_Guid group = p.GroupOf("Orvo Tessary: Project One / Spec One");
-        p.sim.DeletePropertyDefinition(p.DefinitionOf(group, "OrvoTessaryTitle"));
-        API_PropertyDefinition usersOwn;
-        usersOwn.groupGuid = group;
-        usersOwn.name = "OrvoTessaryTitle";
-        usersOwn.definitionType = API_PropertyCustomDefinitionType;
+        const API_Guid ours = p.DefinitionOf(p.GroupOf("Orvo Tessary: Project One / Spec One"), "OrvoTessaryTitle");
+        API_PropertyDefinition usersOwn = p.sim.GetPropertyDefinition(ours).definition;
+        p.sim.DeletePropertyDefinition(ours);
+        usersOwn.guid = APINULLGuid;
         usersOwn.collectionType = kind;
-        usersOwn.valueType = API_PropertyStringValueType;
-        usersOwn.canValueBeEditable = true;
         const API_Guid adopted = p.sim.AddPropertyDefinition(usersOwn);
         InCommand(*p.tv, [&] { connection->PropertyGroup().CreatePropertyIfNotExists("OrvoTessaryTitle"); });
         const API_Guid wall = p.sim.AddElement(API_WallID);
