@@ -211,7 +211,8 @@ public:
     // access-right event, a recorded issue or both (HandleExceptions).
     // Cmd_Disconnect stands above. Each but Cmd_Disconnect first catches up
     // with a stored record that changed (RefreshIfStoredChanged) and does
-    // nothing once that found the record gone.
+    // nothing once that found the record gone; a host error of that look-up
+    // reaches the caller, but for Cmd_AssociateElementsToVirtualType.
 
     // Renames the property group after changed titles and takes them over;
     // refused for want of the property right, the titles tried become an
@@ -244,11 +245,12 @@ public:
     // anything changed.
     void AddIssues(Issue::Collection::Issues&& issues, const PK::Array<PK::Guid>& handledElements);
     void AddIssue(std::shared_ptr<Issue::Base> issue);
-    // Takes the issue out with a removal stamp, stores the connection and tells its observers.
+    // Takes the issue out with a removal stamp, stores the connection and tells
+    // its observers; after catching up with a changed record, as the commands do.
     void RemoveIssue(const std::shared_ptr<Issue::Base>& issue);
     // The same for the collection's entry that is this very object; nothing when there is none.
     void RemoveIssue(const Issue::Base& issue);
-    // Drops from the issues the elements the host no longer has.
+    // Drops from the issues the elements the host no longer has; catches up first, as the commands do.
     void RefreshIssues();
 
     // A virtual type of this connection changed: store.
