@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <ostream>
+#include <utility>
 
 #include <fmt/format.h>
 
@@ -23,6 +24,16 @@ const PK::ClassInfo ConnectionWithSpecification::classInfo("Model::ConnectionWit
                                                            PK::ClassVersion(1, 0));
 
 const PK::UniString ConnectionWithSpecification::modulDataNamePrefix = "ConnectionWithSpecification:";
+
+namespace {
+
+std::vector<char> BytesOf(const API_ModulData& record) {
+    if (record.dataHdl == nullptr) return {};
+    const char* bytes = *record.dataHdl;
+    return std::vector<char>(bytes, bytes + BMGetHandleSize(record.dataHdl));
+}
+
+}  // namespace
 
 ConnectionWithSpecification::ConnectionWithSpecification(const std::shared_ptr<Api::Torvel>& tvApi,
                                                          const std::shared_ptr<TessaryPtr>& tessaryPtr,
@@ -142,6 +153,13 @@ void ConnectionWithSpecification::Store() const {
     // it is a step of its own, outside the undo history.
     TV().Helper_CallCommandAndRethrow(Api::Torvel::CommandKind::Plain, name,
                                       [&] { TV().ModulData_Store(name, data.Get()); });
+    _knownRecord = BytesOf(data.Get());
+}
+
+bool ConnectionWithSpecification::ReadStored(const Api::ModulDataWrapper& record) {
+    // Taken before reading: a record that cannot be read is not read again at every step.
+    _knownRecord = BytesOf(record.Get());
+    return record.FillObject(*this);
 }
 
 PKErrCode ConnectionWithSpecification::Write(PK::OChannel& oc) const {
@@ -270,7 +288,12 @@ PK::Array<Issue::BaseWithText> ConnectionWithSpecification::GetIssuesWithText() 
 }
 
 void ConnectionWithSpecification::RemoveIssue(const std::shared_ptr<Issue::Base>& issue) {
-    _issueCollection->Remove(issue);
+    // Held here: the argument may be the collection's own entry, which a re-read replaces.
+    const std::shared_ptr<Issue::Base> held = issue;
+    // An issue the re-read record no longer holds is gone already.
+    RefreshIfStoredChanged();
+    if (_markedAsDeleted) return;
+    _issueCollection->Remove(held);
     Store();
     Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
 }
@@ -347,10 +370,14 @@ bool ConnectionWithSpecification::Cmd_Disconnect(bool tellPage) {
 VirtualType& ConnectionWithSpecification::GetOrCreateVirtualType(const PK::UniString& tessaryClauseId,
                                                                  const Api::Properties& properties) {
     if (std::shared_ptr<VirtualType>* existing = _virtualTypes.GetPtr(tessaryClauseId)) return **existing;
-    auto virtualType = std::make_shared<VirtualType>(*this, tessaryClauseId, properties);
+    return AddVirtualType(std::make_shared<VirtualType>(*this, tessaryClauseId, properties));
+}
+
+VirtualType& ConnectionWithSpecification::AddVirtualType(std::shared_ptr<VirtualType> virtualType) {
     LOG_DEBUG("Generating virtual type({})", *virtualType);
     VirtualType& created = *virtualType;
-    _virtualTypes.Add(tessaryClauseId, std::move(virtualType));
+    const PK::UniString clauseId = created.ClauseId();
+    _virtualTypes.Add(clauseId, std::move(virtualType));
     Store();
     Notify(&ConnectionWithSpecificationObserver::ConnEvent_VirtualTypeListChanged);
     return created;
@@ -361,22 +388,37 @@ VirtualType& ConnectionWithSpecification::GetOrCreateVirtualType(const PK::UniSt
 void ConnectionWithSpecification::RefreshFromStored() {
     LOG_TRACE("RefreshFromStored: {}, {}", _tessarySpecificationTitle, _tessarySpecificationId);
     Api::ModulDataWrapper data;
+    if (FetchStored(data)) RefreshFrom(data);
+}
+
+bool ConnectionWithSpecification::RefreshIfStoredChanged() {
+    // One that never wrote or read its record has nothing to tell a change by.
+    if (_markedAsDeleted || _knownRecord.empty()) return false;
+    Api::ModulDataWrapper data;
+    if (!FetchStored(data)) return true;
+    if (BytesOf(data.Get()) == _knownRecord) return false;
+    LOG_INFO("The stored record changed under the connection: {}", GetModulDataName());
+    RefreshFrom(data);
+    return true;
+}
+
+bool ConnectionWithSpecification::FetchStored(Api::ModulDataWrapper& data) {
     const PK::UniString name = GetModulDataName();
     try {
-        if (!TV().ModulData_Get(name, *data.GetPtr())) {
-            LOG_DEBUG("modul data: {}", name);
-            LOG_INFO("Moduldata probably deleted on another TW client");
-            _markedAsDeleted = true;
-            return;
-        }
+        if (TV().ModulData_Get(name, *data.GetPtr())) return true;
+        LOG_DEBUG("modul data: {}", name);
     } catch (const Api::Error<APIERR_NOMODULEDATA>& e) {
         LOG_DEBUG("modul data: {}, {}", name, e);
-        LOG_INFO("Moduldata probably deleted on another TW client");
-        _markedAsDeleted = true;
-        return;
     }
+    LOG_INFO("Moduldata probably deleted on another TW client");
+    _markedAsDeleted = true;
+    return false;
+}
+
+void ConnectionWithSpecification::RefreshFrom(const Api::ModulDataWrapper& data) {
+    const PK::UniString name = GetModulDataName();
     try {
-        if (!data.FillObject(*this)) {
+        if (!ReadStored(data)) {
             LOG_ERROR("No modul data");
             return;
         }

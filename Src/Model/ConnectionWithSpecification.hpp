@@ -18,6 +18,13 @@
 // more forgivingly: an issue list that cannot be read becomes one issue
 // naming the problem.
 //
+// The stored record also changes under the connection's feet when the user
+// undoes one of its steps (the host restores the record as it was before the
+// step and tells nobody). The connection remembers the bytes it last wrote or
+// read; before it acts it compares them with the stored ones and, where they
+// differ, re-reads the record (RefreshIfStoredChanged), so that it never
+// writes an undone state back over the restored one.
+//
 // In team work the stored record changes under the connection's feet: after
 // a receive it re-reads itself (RefreshFromStored), and when two members
 // changed it the host has the factory merge the two versions (MergeIn): the
@@ -28,6 +35,7 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <vector>
 
 #include "Model/ClassificationSystem.hpp"
 #include "Model/ConnectionWithSpecificationObserver.hpp"
@@ -45,8 +53,9 @@
 #include "Util/Placeholders.hpp"
 
 namespace TessaryConnect::Api {
+class ModulDataWrapper;
 class Torvel;
-}
+}  // namespace TessaryConnect::Api
 
 namespace TessaryConnect::Model {
 
@@ -133,6 +142,9 @@ public:
     void Store() const;
     PKErrCode Write(PK::OChannel& oc) const;
     PKErrCode Read(PK::IChannel& ic);
+    // Read from a stored record, whose bytes the connection then holds as
+    // the ones it last saw. False for a record without data; read errors are thrown.
+    bool ReadStored(const Api::ModulDataWrapper& record);
 
     // Re-reads the stored record after a team-work receive. A record that is
     // gone marks the connection deleted; one that cannot be read is logged
@@ -140,6 +152,14 @@ public:
     // version marks it deleted too, so that nothing is stored over it.
     // Other host errors of the look-up are passed on.
     void RefreshFromStored();
+    // The same, but only when the stored bytes differ from those the
+    // connection last wrote or read (an undone step restored them, or a
+    // receive brought others): a record that is gone marks it deleted. Does
+    // nothing for a connection marked deleted, nor for one that has neither
+    // written nor read its record. Host errors of the look-up
+    // other than a missing entry are passed on. True when it re-read or
+    // found the record gone.
+    bool RefreshIfStoredChanged();
     // Takes in another version of the same connection (another member's).
     // True when the virtual-type or issue list changed.
     bool MergeIn(const ConnectionWithSpecification& toMerge);
@@ -189,15 +209,19 @@ public:
     // ---- commands: each changes the project inside one named host command ----
     // Nothing thrown inside a command's work leaves it: it becomes an
     // access-right event, a recorded issue or both (HandleExceptions).
-    // Cmd_Disconnect stands above.
+    // Cmd_Disconnect stands above. Each but Cmd_Disconnect first catches up
+    // with a stored record that changed (RefreshIfStoredChanged) and does
+    // nothing once that found the record gone; a host error of that look-up
+    // reaches the caller, but for Cmd_AssociateElementsToVirtualType.
 
     // Renames the property group after changed titles and takes them over;
     // refused for want of the property right, the titles tried become an
     // issue to retry. False when neither title changed (nothing is done).
     bool Cmd_UpdateTitleIfChanged(const PK::UniString& newSpecificationTitle, const PK::UniString& newProjectTitle);
-    // Makes the clause's virtual type when the connection lacks it, tells the
-    // page about it when asked, then associates the elements as one undo step
-    // and records what they refused. Skipped on a connection marked disconnected.
+    // As one undo step: makes the clause's virtual type when the connection
+    // lacks it, tells the page about it when asked, associates the elements
+    // and records what they refused; undoing the step takes all of it back.
+    // Skipped on a connection marked disconnected.
     void Cmd_AssociateElementsToVirtualType(const PK::UniString& tessaryClauseId, const Api::Properties& properties,
                                             const PK::Array<PK::Guid>& elements, bool tellPage);
     void Cmd_DisassociateElementsFromVirtualType(const PK::UniString& tessaryClauseId,
@@ -221,11 +245,12 @@ public:
     // anything changed.
     void AddIssues(Issue::Collection::Issues&& issues, const PK::Array<PK::Guid>& handledElements);
     void AddIssue(std::shared_ptr<Issue::Base> issue);
-    // Takes the issue out with a removal stamp, stores the connection and tells its observers.
+    // Takes the issue out with a removal stamp, stores the connection and tells
+    // its observers; after catching up with a changed record, as the commands do.
     void RemoveIssue(const std::shared_ptr<Issue::Base>& issue);
     // The same for the collection's entry that is this very object; nothing when there is none.
     void RemoveIssue(const Issue::Base& issue);
-    // Drops from the issues the elements the host no longer has.
+    // Drops from the issues the elements the host no longer has; catches up first, as the commands do.
     void RefreshIssues();
 
     // A virtual type of this connection changed: store.
@@ -236,6 +261,13 @@ public:
     friend std::ostream& operator<<(std::ostream& os, const ConnectionWithSpecification& connection);
 
 private:
+    // The stored record, or false after marking the connection deleted when there is none.
+    bool FetchStored(Api::ModulDataWrapper& record);
+    // Re-reads the connection from the record; read errors are logged, not passed on.
+    void RefreshFrom(const Api::ModulDataWrapper& record);
+    // Files a virtual type made for a clause it lacks, stores and tells the observers.
+    VirtualType& AddVirtualType(std::shared_ptr<VirtualType> virtualType);
+
     // HandleExceptions for the look-ups, which answer outside any command: the
     // issue a failure becomes is kept, but storing it there is refused by the
     // host, and that refusal must not reach the caller either.
@@ -250,6 +282,8 @@ private:
     std::shared_ptr<PlanData> _planData;
     bool _markedAsDeleted = false;
     mutable PK::Int32 _lastModificationTime = 0;
+    // The record's bytes as this connection last wrote or read them.
+    mutable std::vector<char> _knownRecord;
     bool _markedAsDisconnected = false;
     Model::ClassificationSystem _classificationSystem;
     Model::PropertyGroup _propertyGroup;

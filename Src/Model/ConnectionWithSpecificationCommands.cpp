@@ -36,7 +36,8 @@ void ConnectionWithSpecification::RemoveIssue(const Issue::Base& issue) {
 }
 
 void ConnectionWithSpecification::RefreshIssues() {
-    if (!_issueCollection->RefreshAndRemoveIrrelevantElems({})) return;
+    RefreshIfStoredChanged();
+    if (_markedAsDeleted || !_issueCollection->RefreshAndRemoveIrrelevantElems({})) return;
     Store();
     Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
 }
@@ -50,7 +51,8 @@ bool ConnectionWithSpecification::HasTitleChanged(const PK::UniString& specifica
 
 bool ConnectionWithSpecification::Cmd_UpdateTitleIfChanged(const PK::UniString& newSpecificationTitle,
                                                            const PK::UniString& newProjectTitle) {
-    if (!HasTitleChanged(newSpecificationTitle, newProjectTitle)) return false;
+    RefreshIfStoredChanged();
+    if (_markedAsDeleted || !HasTitleChanged(newSpecificationTitle, newProjectTitle)) return false;
     // Named while the connection still holds the old titles.
     const PK::UniString name =
         ResolveVariables(TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::UpdateTitles)), {}, {});
@@ -79,6 +81,8 @@ void ConnectionWithSpecification::Cmd_AssociateElementsToVirtualType(const PK::U
                                                                      const PK::Array<PK::Guid>& elements,
                                                                      bool tellPage) {
     HandleExceptions([&] {
+        RefreshIfStoredChanged();
+        if (_markedAsDeleted) return;
         if (_markedAsDisconnected) {
             LOG_INFO("Assocation was skipped because connection is marked as disconnected: {}", *this);
             return;
@@ -86,26 +90,37 @@ void ConnectionWithSpecification::Cmd_AssociateElementsToVirtualType(const PK::U
         _classificationSystem.Check();
         _propertyGroup.Check();
 
-        VirtualType& virtualType = GetOrCreateVirtualType(tessaryClauseId, properties);
+        // A new virtual type is made here, where a missing item stops
+        // everything, but filed inside the step: undoing the association
+        // must take the clause out of the record too.
+        const std::shared_ptr<VirtualType>* held = _virtualTypes.GetPtr(tessaryClauseId);
+        const std::shared_ptr<VirtualType> made =
+            held != nullptr ? nullptr : std::make_shared<VirtualType>(*this, tessaryClauseId, properties);
+        const std::shared_ptr<VirtualType> virtualType = held != nullptr ? *held : made;
 
-        // Told on every request, so the page learns of a virtual type it has not seen.
-        const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;
-        if (tellPage && page != nullptr) page->Associate(virtualType.GetAsAssociableType(false), tessaryClauseId);
-
-        const PK::UniString name = virtualType.ResolveTessaryProperties(
+        const PK::UniString name = virtualType->ResolveTessaryProperties(
             TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::Associate)));
-        VirtualType::ElementOperationResult result;
-        if (!CallUndoableCmd(name, [&] { result = virtualType.AssociateElements(properties, elements); })) return;
-        LOG_DEBUG("Specification({}) - Clause({}): Associate was called: associated elements({}), issues({})",
-                  _tessarySpecificationId, virtualType.ClauseId(), fmt::join(result.elements, ", "), result.issues);
-        const PK::Array<PK::Guid> associated = std::move(result.elements);
-        AddIssues(std::move(result.issues), associated);
-        _unassociatedElementsCache.Remove(associated);
+        CallUndoableCmd(name, [&] {
+            if (made != nullptr) AddVirtualType(made);
+            // Told on every request, so the page learns of a virtual type it has not seen.
+            const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;
+            if (tellPage && page != nullptr) page->Associate(virtualType->GetAsAssociableType(false), tessaryClauseId);
+
+            VirtualType::ElementOperationResult result = virtualType->AssociateElements(properties, elements);
+            LOG_DEBUG("Specification({}) - Clause({}): Associate was called: associated elements({}), issues({})",
+                      _tessarySpecificationId, virtualType->ClauseId(), fmt::join(result.elements, ", "),
+                      result.issues);
+            const PK::Array<PK::Guid> associated = std::move(result.elements);
+            AddIssues(std::move(result.issues), associated);
+            _unassociatedElementsCache.Remove(associated);
+        });
     });
 }
 
 void ConnectionWithSpecification::Cmd_DisassociateElementsFromVirtualType(const PK::UniString& tessaryClauseId,
                                                                           const PK::Array<PK::Guid>& elements) {
+    RefreshIfStoredChanged();
+    if (_markedAsDeleted) return;
     const std::shared_ptr<VirtualType>* held = _virtualTypes.GetPtr(tessaryClauseId);
     if (held == nullptr) {
         TC_ASSERT_FAILED(err, "this->_virtualTypes.ContainsKey(tessaryClauseId)");
@@ -126,6 +141,8 @@ void ConnectionWithSpecification::Cmd_DisassociateElementsFromVirtualType(const 
 
 void ConnectionWithSpecification::Cmd_UpdateVirtualTypeProperties(const PK::UniString& typeId,
                                                                   const Api::Properties& properties, bool force) {
+    RefreshIfStoredChanged();
+    if (_markedAsDeleted) return;
     const std::shared_ptr<VirtualType>* held = _virtualTypes.GetPtr(typeId);
     if (held == nullptr) {
         TC_ASSERT_FAILED(err, "this->_virtualTypes.ContainsKey(typeId)");
@@ -143,6 +160,8 @@ void ConnectionWithSpecification::Cmd_UpdateVirtualTypeProperties(const PK::UniS
 }
 
 void ConnectionWithSpecification::Cmd_CheckAndUpdateAllAssociatedElementProperties() {
+    RefreshIfStoredChanged();
+    if (_markedAsDeleted) return;
     const PK::UniString name = ResolveVariables(
         TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::UpdateElementProperties)), {}, {});
     CallUndoableCmd(name, [&] {

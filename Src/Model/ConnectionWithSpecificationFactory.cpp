@@ -130,6 +130,8 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
     // Connections hold their own shared pointers to the host, the page and
     // the project identity, so a cached one needs no check of those links.
     if (auto live = cached->lock()) {
+        // An undone step may have restored its record, or taken it away.
+        live->RefreshIfStoredChanged();
         if (!live->IsDeleted()) return live;
         // Its entry may be back: a team member connected the specification again.
         auto reloaded = Load(modulDataName);
@@ -164,7 +166,7 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
     // The stored bytes stay as they are when they cannot be read: a newer
     // version of the add-on may have written them, for every team member.
     try {
-        if (!data.FillObject(*connection)) {
+        if (!connection->ReadStored(data)) {
             LOG_INFO("No modul data for: {}", modulDataName);
             return nullptr;
         }

@@ -69,8 +69,9 @@ public:
     // added there. Without an open project, what was found so far.
     Connections GetAll(PK::Array<LoadError>* loadErrors = nullptr);
     ConstConnections GetAllConst(PK::Array<LoadError>* loadErrors = nullptr);
-    // The live connection, loaded as needed; null when there is none (or it
-    // is marked deleted and nothing is stored for it). Read errors are thrown.
+    // The live connection, loaded as needed, or re-read when its stored bytes
+    // changed under it (RefreshIfStoredChanged); null when there is none (or
+    // it is marked deleted and nothing is stored for it). Read errors are thrown.
     std::shared_ptr<ConnectionWithSpecification> GetById(const PK::UniString& specId);
     std::shared_ptr<ConnectionWithSpecification> GetByModulDataName(const PK::UniString& modulDataName);
     // A connection newly read from its entry; null when there is no entry.

@@ -126,6 +126,22 @@ void Manager::ResetSelectedConnection(ConnectionPtr connection) {
     Notify(&ManagerObserver::ManagerEvent_SelectedConnectionChanged, _selectedConnection);
 }
 
+Manager::ConnectionPtr Manager::SelectedConnectionAsStored() {
+    if (_selectedConnection == nullptr) return nullptr;
+    try {
+        _selectedConnection->RefreshIfStoredChanged();
+    } catch (const std::exception& e) {
+        LOG_ERROR("exception: {}", e);
+    } catch (...) {
+        LOG_ERROR("unknown exception!");
+    }
+    if (_selectedConnection->IsDeleted()) {
+        Notify(&ManagerObserver::ManagerEvent_ConnectionsChanged);
+        ResetSelectedConnection(nullptr);
+    }
+    return _selectedConnection;
+}
+
 void Manager::SelectConnectionById(const PK::UniString& tessarySpecificationId) {
     ResetSelectedConnection(tessarySpecificationId.IsEmpty() ? nullptr : GetConnection(tessarySpecificationId));
 }

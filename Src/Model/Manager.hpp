@@ -166,6 +166,10 @@ private:
     void ReportLoadFailure(const std::exception* e) const;
     // Re-reads the host selection; tells the observers when it changed.
     void UpdateSelectionCache();
+    // The selected connection as its stored record stands now (an undo tells
+    // nobody): re-read when the record changed, and given up for the first
+    // connection, or none, when the record is gone. Never throws.
+    ConnectionPtr SelectedConnectionAsStored();
 
     AddonVersion _addonVersion;
     std::shared_ptr<Api::Torvel> _tvApi;

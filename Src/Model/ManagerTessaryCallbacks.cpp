@@ -41,7 +41,7 @@ Api::AllState Manager::TessaryCallbacks::Handle_getAllState() {
 }
 
 void Manager::TessaryCallbacks::Handle_selectInstancesOfType(const PK::UniString& typeId) {
-    const ConnectionPtr connection = _manager._selectedConnection;
+    const ConnectionPtr connection = _manager.SelectedConnectionAsStored();
     if (connection == nullptr) return;
     if (typeId == selectionContainsUnassociatedElements || typeId == selectionMultipleVirtualTypes) return;
     PK::Array<PK::Guid> elements;
@@ -56,7 +56,7 @@ void Manager::TessaryCallbacks::Handle_selectInstancesOfType(const PK::UniString
 
 PK::Array<Api::AssociableType> Manager::TessaryCallbacks::Handle_getAllTypesInDocument(
     const PK::UniString& /*documentRef*/, const PK::Array<PK::UniString>& propertyNames) {
-    const ConnectionPtr connection = _manager._selectedConnection;
+    const ConnectionPtr connection = _manager.SelectedConnectionAsStored();
     PK::Array<Api::AssociableType> types;
     if (connection == nullptr) return types;
 
