@@ -7,7 +7,7 @@
 using namespace TestSupport;
 
 TEST(ProjectIdentityAcrossTheTeam, TwoMembersWhoEachConnectedBeforeExchangingEndWithOneObjectAndOneId) {
-    Team team(Team::Level::Manager);
+    Team team;
     for (Member m : {0, 1}) {
         team.As(m);
         ASSERT_NE(team.Connect(m + 1), nullptr);
