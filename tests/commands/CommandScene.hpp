@@ -4,6 +4,7 @@
 // calls, and short ways to read back what the project holds.
 #include <fmt/format.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,10 +34,18 @@ Events IssueNames(const Issues& issues) {
     return names;
 }
 
+// A body that throws what the arguments make.
+template <typename Thrown, typename... Args>
+std::function<void()> Throw(Args... args) {
+    return [=] { throw Thrown(args...); };
+}
+
 struct Scene : Project {
     Scene() : connection(Connect()) { timeline.clear(); }
 
     Events Issues() const { return IssueNames(connection->IssueCollection().Get()); }
+    // "<what the observers and the page heard> | <the issues>".
+    std::string State() const { return fmt::format("{} | {}", fmt::join(timeline, ", "), fmt::join(Issues(), ", ")); }
     template <typename Kind>
     PK::Array<std::shared_ptr<Kind>> IssuesOf() const {
         return connection->IssueCollection().GetIssuesByType<Kind>();

@@ -2,11 +2,7 @@
 // with their own type and text.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <stdexcept>
-#include <string>
 #include <typeinfo>
-#include <vector>
 
 #include "Model/Errors.hpp"
 #include "Model/Issue/MissingClassificationItem.hpp"
@@ -17,27 +13,33 @@
 using namespace TessaryConnect;
 using namespace TessaryConnect::Model;
 
+namespace {
+
+struct Row {
+    std::function<void()> thrower;
+    const std::type_info& type;
+    std::string what;
+};
+// Throws a Thrown made of the arguments, expected back as a Caught with that text: another host
+// error as the host's base error, any other exception as its text.
+template <typename Thrown, typename Caught = Thrown, typename... Args>
+Row Throws(const char* what, Args... args) {
+    return {[=] { throw Thrown(args...); }, typeid(Caught), what};
+}
+
+}  // namespace
+
 TEST(TypedErrorExceptor, EveryKeptErrorComesBackWithItsOwnTypeAndTextAndTheLastOneWins) {
-    struct Row {
-        std::function<void()> thrower;
-        const std::type_info& type;
-        std::string what;
-    };
     const std::vector<Row> rows = {
-        {[] { throw Api::ErrorClassificationManagerNoAccessRight(); },
-         typeid(Api::ErrorClassificationManagerNoAccessRight),
-         "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)"},
-        {[] { throw Api::ErrorPropertyManagerNoAccessRight(); }, typeid(Api::ErrorPropertyManagerNoAccessRight),
-         "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)"},
-        // Other host errors come back as their base, with code and text.
-        {[] { throw Api::Error<APIERR_BADID>(); }, typeid(Api::GeneralError), "APIERR_BADID(-2130313115)"},
-        {[] { throw Error::MissingClassificationSystem(); }, typeid(Error::MissingClassificationSystem),
-         "MissingClassificationSystem"},
-        {[] { throw Error::MissingPropertyGroup(); }, typeid(Error::MissingPropertyGroup), "MissingPropertyGroup"},
-        {[] { throw Error::MissingProperty("Title"); }, typeid(Error::MissingProperty), "MissingProperty: Title"},
-        // Any other standard exception keeps at least its text.
-        {[] { throw Error::VersionIncompatibility(); }, typeid(std::runtime_error), "Error::VersionIncompatibility"},
-        {[] { throw 42; }, typeid(std::runtime_error), "TypedErrorExceptor: unknown"},
+        Throws<Api::ErrorClassificationManagerNoAccessRight>(
+            "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)"),
+        Throws<Api::ErrorPropertyManagerNoAccessRight>("ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)"),
+        Throws<Api::Error<APIERR_BADID>, Api::GeneralError>("APIERR_BADID(-2130313115)"),
+        Throws<Error::MissingClassificationSystem>("MissingClassificationSystem"),
+        Throws<Error::MissingPropertyGroup>("MissingPropertyGroup"),
+        Throws<Error::MissingProperty>("MissingProperty: Title", "Title"),
+        Throws<Error::VersionIncompatibility, std::runtime_error>("Error::VersionIncompatibility"),
+        Throws<int, std::runtime_error>("TypedErrorExceptor: unknown", 42),
     };
     for (const auto& row : rows) {
         Error::TypedErrorExceptor exceptor;
@@ -46,15 +48,12 @@ TEST(TypedErrorExceptor, EveryKeptErrorComesBackWithItsOwnTypeAndTextAndTheLastO
             exceptor.RethrowIfCatched();
             ADD_FAILURE() << "nothing thrown";
         } catch (const std::exception& e) {
-            EXPECT_STREQ(typeid(e).name(), row.type.name()) << row.what;
-            EXPECT_EQ(e.what(), row.what);
+            EXPECT_EQ(std::string(typeid(e).name()) + " " + e.what(), std::string(row.type.name()) + " " + row.what);
         }
     }
     // The last error kept wins over earlier ones and a later unknown throw, and stays kept.
     Error::TypedErrorExceptor exceptor;
-    exceptor.Try([] { throw Error::MissingPropertyGroup(); });
-    exceptor.Try([] { throw Error::MissingProperty("Code"); });
-    exceptor.Try([] { throw 42; });
+    for (const auto& row : {rows[4], rows[5], rows[7]}) exceptor.Try(row.thrower);
     exceptor.Try([] {});
     EXPECT_THROW(exceptor.RethrowIfCatched(), Error::MissingProperty);
     EXPECT_THROW(exceptor.RethrowIfCatched(), Error::MissingProperty);
