@@ -85,7 +85,6 @@ TEST(IssueKinds, ANewIssueHasAFreshIdentityThatItsClonesAndTheConnectionsCopyKee
     EXPECT_EQ(withTitle, Issue::BaseWithText(connection, title));
     EXPECT_FALSE(withTitle == Issue::BaseWithText(connection, clone));
     EXPECT_TRUE(withTitle.IsFixable());
-    EXPECT_EQ(fmt::format("{}", withTitle), fmt::format("Issue::BaseWithText{{{}}}", title->GetString(*connection)));
     // The connection lists its own copy of the issue; removing that one takes it off the list.
     PK::Array<Issue::BaseWithText> listed = connection->GetIssuesWithText();
     ASSERT_EQ(listed.GetSize(), 1u);
@@ -114,10 +113,8 @@ TEST(IssueKinds, ANewerIssueAbsorbsWhatItRepeatsOfAnOlderOne) {
         {"other clause code", ItemOf("B10"), ItemOf("B11"), {}},
         {"newer without a code", ItemOf(""), ItemOf("B10"), {}},
         {"older without a code", ItemOf("B10"), ItemOf(""), {}},
-        {"neither has a code", ItemOf(""), ItemOf(""), {}},
         {"item leaves unknown", ItemOf("B10"), unknown(""), {}},
         {"same hint", unknown("disk"), unknown("disk"), {true, false}},
-        {"two empty hints", unknown(""), unknown(""), {true, false}},
         {"other hint", unknown("disk"), unknown("net"), {}},
         {"unknown leaves item", unknown(""), ItemOf("B10"), {}},
         {"unknown keeps an empty older issue", unknown(""), std::make_shared<Title>("", ""), {}, {}, true},
@@ -194,20 +191,19 @@ TEST(IssueKinds, EveryKindShowsItsSeverityAndItsTextWithEveryPlaceholderFilled) 
     for (int type = 1; type <= 5; ++type)
         rows.push_back({UpdateOf(static_cast<Update::Type>(type), Es({1, 2})), type == 1 ? S::Error : S::Warning,
                         updateItem[type - 1]});
+    const std::pair<const char*, const char*> filled[] = {{"{ElemCount}", "2"},
+                                                          {"{ViewName}", "Ground Floor"},
+                                                          {"{OrvoTessaryCode}{ :OrvoTessaryTitle}", "A10 Walls"},
+                                                          {"{OrvoTessarySpecificationTitleNew}", "Spec B"},
+                                                          {"{OrvoTessaryProjectTitleNew}", "Project B"},
+                                                          {"{OrvoTessarySpecificationTitle}", "Spec One"},
+                                                          {"{Hint}", "disk full"}};
     for (const Row& row : rows) {
         SCOPED_TRACE(Printed(*row.issue));
         EXPECT_EQ(row.issue->Severity(), row.severity);
         PK::UniString expected;
         ASSERT_TRUE(RSGetIndString(&expected, Util::Resource::issueTextsResID, row.item, TVAPI_GetOwnResModule()));
-        for (const auto& [placeholder, value] :
-             std::vector<std::pair<const char*, const char*>>{{"{ElemCount}", "2"},
-                                                              {"{ViewName}", "Ground Floor"},
-                                                              {"{OrvoTessaryCode}{ :OrvoTessaryTitle}", "A10 Walls"},
-                                                              {"{OrvoTessarySpecificationTitleNew}", "Spec B"},
-                                                              {"{OrvoTessaryProjectTitleNew}", "Project B"},
-                                                              {"{OrvoTessarySpecificationTitle}", "Spec One"},
-                                                              {"{Hint}", "disk full"}})
-            expected.ReplaceAll(placeholder, value);
+        for (const auto& [placeholder, value] : filled) expected.ReplaceAll(placeholder, value);
         EXPECT_FALSE(expected.Contains("{"));
         EXPECT_EQ(row.issue->GetString(*connection), expected);
     }
@@ -241,68 +237,24 @@ TEST(IssueKinds, AClauseWhoseValuesHoldEachOthersPlaceholdersGivesABoundedText) 
     EXPECT_TRUE(text.BeginsWith("Clause {K1}{K1}{ :OrvoTessaryTitle} has "));
 }
 
-TEST(IssueKinds, PrintedFormsNameTheClassAndEachField) {
-    PK::Clock::Set(42);
-    const auto head = [](const char* kind, const Issue::Base& issue, const char* severity) {
-        return fmt::format("Model::Issue::{}{{guid: \"{}\", severity: {}, creationTime: 42", kind,
-                           issue.Guid().ToUniString().ToCStr(), severity);
-    };
-    const Title title("Spec B", "Project B");
-    const auto unknown = std::make_shared<Unknown>("disk");
-    const auto association = AssocOf(Assoc::Type::DisassocOnLockedLayer, Es({3, 1}), "clause-a");
-    const auto update = UpdateOf(Update::Type::NoTeamworkRight, Es({2}));
-    const Item item(Clause("clause-1", "B10", "Walls"));
-    EXPECT_EQ(Printed(title), head("CoudntUpdateProjectOrSpecTitle", title, "Warning") +
-                                  ", \"_newSpecTitle\": \"Spec B\", \"_newProjectTitle\": \"Project B\"}");
-    EXPECT_EQ(Printed(*unknown), head("UnknownError", *unknown, "Error") + ", hint: \"disk\"}");
-    EXPECT_EQ(fmt::format("{}", PK::Array<IssuePtr>{unknown, unknown}), Printed(*unknown) + Printed(*unknown));
-    EXPECT_EQ(Printed(*association), head("ElementsAssociation", *association, "Warning") +
-                                         fmt::format(", \"targetVirtualType\": \"clause-a\", \"erroredElements\": "
-                                                     "[{}, {}], \"windowId\": {}, type: DisassocOnLockedLayer}}",
-                                                     E(3), E(1), groundFloor));
-    EXPECT_EQ(Printed(*update), head("UpdateElementsProperties", *update, "Warning") + ", type: NoTeamworkRight}");
-    EXPECT_EQ(Printed(item), head("MissingClassificationItem", item, "Error") +
-                                 fmt::format(", tessaryClauseProperties: {}}}", item.GetTessaryClauseProperties()));
-    EXPECT_TRUE(Printed(*AssocOf(static_cast<Assoc::Type>(13), {})).ends_with(", type: }"));
-}
-
-TEST(IssueKinds, ReadingRefusesWhatIsNoIssueWithTheSameTextsEveryTime) {
+TEST(IssueKinds, ReadingRefusesWhatIsNoIssue) {
     struct NotAnIssue : PK::Object {
         static PK::Object* Make() { return new NotAnIssue(); }
     };
     const PK::ClassInfo notAnIssueInfo("IssueTest::NotAnIssue", PK::Guid("5e0a9d3c-1b2f-4c7e-8a6d-9f0e1d2c3b4a"),
                                        PK::ClassVersion(1, 0), nullptr, &NotAnIssue::Make);
-    const std::vector<std::tuple<PK::Guid, std::string, std::string>> cases = {
-        {PK::Guid("aaaaaaaa-bbbb-4ccc-8ddd-eeeeeeeeeeee"), "currentClassInfo is null",
-         "failed assertion: currentClassInfo != nullptr, classId(\"AAAAAAAA-BBBB-4CCC-8DDD-EEEEEEEEEEEE\")"},
-        {Issue::Base::classInfo.GetId(), "currentClassInfo no contr",
-         fmt::format("failed assertion: currentClassInfo->HasConstructor(), *currentClassInfo({})",
-                     Issue::Base::classInfo)},
-        {notAnIssueInfo.GetId(), "Class is not an Model::Issue::Base",
-         fmt::format("failed assertion: dynamic_cast<Base*>(pkObj.get()) != nullptr, *currentClassInfo({}), "
-                     "*pkObj->GetClassInfo()({})",
-                     notAnIssueInfo, PK::Object::classInfo)},
-    };
-    for (const auto& [classId, message, logLine] : cases) {
-        SCOPED_TRACE(message);
-        TestSupport::LogCapture log;
+    for (const auto& [classId, message] : std::vector<std::pair<PK::Guid, std::string>>{
+             {PK::Guid("aaaaaaaa-bbbb-4ccc-8ddd-eeeeeeeeeeee"), "currentClassInfo is null"},
+             {Issue::Base::classInfo.GetId(), "currentClassInfo no contr"},
+             {notAnIssueInfo.GetId(), "Class is not an Model::Issue::Base"}}) {
         try {
             ReadBack(TestSupport::Written([&](PK::OChannel& oc) { oc.Write(classId); }));
-            ADD_FAILURE() << "no exception";
+            ADD_FAILURE() << "no exception: " << message;
         } catch (const AddonRuntimeError& e) {
-            const std::string what = e.what();
-            EXPECT_TRUE(what.starts_with("../../Src/Model/Issue/Base.cpp:")) << what;
-            EXPECT_TRUE(what.ends_with("error: " + message)) << what;
+            EXPECT_TRUE(std::string(e.what()).ends_with("error: " + message)) << e.what();
         }
-        EXPECT_TRUE(log.Has(spdlog::level::critical, logLine)) << testing::PrintToString(log.Messages());
     }
-    // Not even a class GUID: the channel's code as a host error.
-    try {
-        ReadBack({});
-        ADD_FAILURE() << "no exception";
-    } catch (const Api::GeneralError& e) {
-        EXPECT_EQ(e.GetCode(), PK::EndOfInput);
-    }
+    EXPECT_THROW(ReadBack({}), Api::GeneralError);  // not even a class GUID
 }
 
 // Each kind's record is its own frame holding its fields and then its parent's
