@@ -268,13 +268,12 @@ TEST_F(IssueCollection, RecordsOfALaterVersionAreWrittenBackUnchangedAndDamagedO
               PK::NoError);
     ASSERT_EQ(State(issues), "title elements[1 2] ? | ?") << "the damaged record became an issue of its own";
     EXPECT_EQ(issues.GetDeleted(), deleted);
-    auto* damaged = dynamic_cast<const Unknown*>(issues.Get()[2].get());
-    ASSERT_NE(damaged, nullptr);
-    EXPECT_EQ(damaged->CreationTime(), 500);
+    const auto& damaged = dynamic_cast<const Unknown&>(*issues.Get()[2]);
+    EXPECT_EQ(damaged.CreationTime(), 500);
     EXPECT_TRUE(
-        damaged->GetHint().BeginsWith("Issue::Collection read error: issue 4 of 5 (Model::Issue::UnknownError "
-                                      "904AB58B-9244-4C39-B0AB-86BCA079385A): APIERR_"))
-        << damaged->GetHint();
+        damaged.GetHint().BeginsWith("Issue::Collection read error: issue 4 of 5 (Model::Issue::UnknownError "
+                                     "904AB58B-9244-4C39-B0AB-86BCA079385A): APIERR_"))
+        << damaged.GetHint();
     EXPECT_EQ(log.MessagesStartingWith("Issue record(").size(), 3u);
 
     // Stored again, and after a merge into a version that lacks them, they are there as they came.
@@ -284,11 +283,10 @@ TEST_F(IssueCollection, RecordsOfALaterVersionAreWrittenBackUnchangedAndDamagedO
     EXPECT_EQ(fmt::format("{}", again), fmt::format("{}", issues));
     merged.MergeIn(again);
     merged.MergeIn(issues);
-    for (const Bytes& bytes : {rewritten, Stored(merged)}) {
-        EXPECT_NE(std::search(bytes.begin(), bytes.end(), foreign.begin(), foreign.end()), bytes.end());
-        EXPECT_NE(std::search(bytes.begin(), bytes.end(), newer.begin(), newer.end()), bytes.end());
-        EXPECT_EQ(bytes.size(), rewritten.size());
-    }
+    for (const Bytes& bytes : {rewritten, Stored(merged)})
+        for (const Bytes& kept : {foreign, newer})
+            EXPECT_TRUE(bytes.size() == rewritten.size() &&
+                        std::search(bytes.begin(), bytes.end(), kept.begin(), kept.end()) != bytes.end());
 
     // Damaged or cut copies of that list fail to read and leave the collection as it was.
     const auto damagedAt = [&](PK::USize at, std::initializer_list<char> with) {
