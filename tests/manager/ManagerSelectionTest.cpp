@@ -3,8 +3,6 @@
 // date, and a connection is selected only when the choice changes.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "TVSim/Sim.hpp"
 #include "support/AddOn.hpp"
 #include "support/StoredRecords.hpp"
@@ -14,17 +12,15 @@ using namespace TestSupport;
 TEST(ManagerSelection, WhileThePageIsClosedTheSelectionIsFollowedAndThePageThatComesBackIsSentIt) {
     AddOnProject s;
     const ConnectionPtr connection = s.ConnectSpec(1);
-    const API_Guid wall = s.sim.AddElement(API_WallID);
-    const API_Guid slab = s.sim.AddElement(API_SlabID);
+    const API_Guid wall = s.sim.AddElement(API_WallID), slab = s.sim.AddElement(API_SlabID);
     std::weak_ptr<RecordingPage> closed = s.addOn->page;
     s.addOn->page.reset();  // the browser panel closes
     ASSERT_TRUE(closed.expired());
     s.addOn->Take();
-
-    s.sim.SetSelection({wall});
-    Deliver();
-    s.sim.SetSelection({slab});
-    Deliver();
+    for (const API_Guid& element : {wall, slab}) {
+        s.sim.SetSelection({element});
+        Deliver();
+    }
     EXPECT_EQ(s.addOn->Take(), (Timeline{"SelectionChanged(1)", "SelectionChanged(1)"}));
     // The palette's association takes the cached selection.
     connection->Cmd_AssociateElementsToVirtualType("clause-A10", Clause("clause-A10", "A10"),
@@ -34,13 +30,13 @@ TEST(ManagerSelection, WhileThePageIsClosedTheSelectionIsFollowedAndThePageThatC
     s.addOn->manager->UpdateTessaryStates();
     EXPECT_TRUE(s.addOn->Take().empty()) << "no page: nothing is computed or sent";
 
-    // The selection is read afresh for the page that comes.
+    // The selection is read afresh for the page that comes; the same page again changes nothing.
     auto reopened = std::make_shared<RecordingPage>(s.addOn->timeline);
     s.addOn->manager->ResetTessaryApi(reopened);
     EXPECT_EQ(s.addOn->Take(), (Timeline{"SelectionChanged(1)", "page SetSelectionState(clause-A10)"}));
     EXPECT_NO_THROW(reopened->Model()) << "the page can call the model again";
     s.addOn->manager->ResetTessaryApi(reopened);
-    EXPECT_TRUE(s.addOn->Take().empty()) << "the same page again changes nothing";
+    EXPECT_TRUE(s.addOn->Take().empty());
 }
 
 TEST(ManagerSelection, SelectingAConnectionTellsThePageAndThePaletteOnlyWhenItChanges) {
@@ -50,27 +46,17 @@ TEST(ManagerSelection, SelectingAConnectionTellsThePageAndThePaletteOnlyWhenItCh
         StoredConnection{.system = s.System(n), .specId = SpecId(n), .specTitle = ("Spec " + std::to_string(n)).c_str()}
             .StoreInto(s.sim);
     s.addOn->Take();
-
+    const auto selected = [&](const char* spec) {
+        return Timeline{"page SetSelectionState(null)", std::string("SelectedConnectionChanged(") + spec + ")"};
+    };
     manager.ResetSelectedConnection(nullptr);
     EXPECT_TRUE(s.addOn->Take().empty()) << "none selected and none asked for, connections or not";
     manager.SelectConnectionById("spec-2");
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"page SetSelectionState(null)", "SelectedConnectionChanged(spec-2)"}));
+    EXPECT_EQ(s.addOn->Take(), selected("spec-2"));
     manager.ResetSelectedConnection(manager.GetConnection("spec-2"));
     EXPECT_TRUE(s.addOn->Take().empty()) << "selected already";
     manager.SelectConnectionById("");
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)"}))
-        << "an empty choice falls to the first connection";
+    EXPECT_EQ(s.addOn->Take(), selected("spec-1")) << "an empty choice falls to the first connection";
     manager.ResetSelectedConnection(nullptr);
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)"}))
-        << "the first connection may be the selected one itself";
-
-    s.sim.SetSelection({s.sim.AddElement(API_WallID)});
-    Deliver();
-    std::ostringstream dump, first, second;
-    dump << manager;
-    first << *manager.GetConnection("spec-1");
-    second << *manager.GetConnection("spec-2");
-    EXPECT_EQ(dump.str(), "{_planData:PlanData{_id: \"" + Text(manager.PlanId()) +
-                              "\"}, _selectedSpecId:\"spec-1\", _selectionCache: elem_count: 1, connections: [" +
-                              first.str() + ", " + second.str() + "]}");
+    EXPECT_EQ(s.addOn->Take(), selected("spec-1")) << "the first connection may be the selected one itself";
 }
