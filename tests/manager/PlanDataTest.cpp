@@ -3,12 +3,8 @@
 // wrote it first.
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <vector>
-
 #include "Model/Errors.hpp"
 #include "Model/PlanData.hpp"
-#include "TVSim/Sim.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
 #include "support/HandleLeakCheck.hpp"
 #include "support/LogCapture.hpp"
@@ -27,10 +23,9 @@ struct ProjectIdentity : TestSupport::HandleCheckedTest {
         : sim((TVSim::Reset(), TVSim::OpenProject())), tv(std::make_shared<Implementation::Torvel>()), plan(tv) {}
 
     // A new id of our own, which State() calls "local".
-    void Generate() {
-        plan.GenerateNew();
-        local = plan.Id();
-    }
+    void Generate() { plan.GenerateNew(), local = plan.Id(); }
+    // What another member stored.
+    void Store(const char* id) { sim.SetAddOnObjectContent(Object()->guid, PlanRecord(id)); }
     // Ours and what another reader finds: "local synced, stored local", with ", reserved" while we hold it.
     std::string State() {
         const auto shown = [&](const PK::UniString& id) { return id == local ? "local" : TestSupport::Text(id); };
@@ -83,21 +78,20 @@ TEST_F(ProjectIdentity, InASharedProjectTheStoredIdWinsAndTheReservationIsAlways
     EXPECT_EQ(State(), "local synced, stored local");
     EXPECT_EQ(Calls("TVAPI_AddOnObject_ReserveObjects"), 2u);
 
-    sim.SetAddOnObjectContent(Object()->guid, PlanRecord("other-member-id"));
+    Store("other-member-id");
     Generate();
     EXPECT_TRUE(plan.Sync());
     EXPECT_EQ(State(), "other-member-id synced, stored other-member-id");
     EXPECT_EQ(Calls("TVAPI_AddOnObject_ReserveObjects"), 2u) << "a stored id needs no reservation";
 
-    sim.SetAddOnObjectContent(Object()->guid, PlanRecord(""));
+    Store("");
     Generate();
-    TVSim::Faults::BeforeCall("TVAPI_AddOnObject_ReserveObjects",
-                              [&] { sim.SetAddOnObjectContent(Object()->guid, PlanRecord("quicker-member-id")); });
+    TVSim::Faults::BeforeCall("TVAPI_AddOnObject_ReserveObjects", [&] { Store("quicker-member-id"); });
     EXPECT_TRUE(plan.Sync());
     EXPECT_EQ(State(), "quicker-member-id synced, stored quicker-member-id");
 
     LogCapture log;
-    sim.SetAddOnObjectContent(Object()->guid, PlanRecord(""));
+    Store("");
     sim.ReserveAddOnObjectByOther(Object()->guid);
     Generate();
     EXPECT_THROW(plan.Sync(), Model::AnotherUserIsInitingThePlanId);
@@ -132,7 +126,7 @@ TEST_F(ProjectIdentity, AnObjectWithoutContentOrWithAnEmptyIdIsNoIdentityAndOneO
     const API_Guid object = sim.AddAddOnObject("PlanData");
     EXPECT_FALSE(plan.LoadIfHas());
     EXPECT_TRUE(log.Has(spdlog::level::warn, "Probably couldn't save the planid: PlanData{_id: \"\"}, 00"));
-    sim.SetAddOnObjectContent(object, PlanRecord(""));
+    Store("");
     Generate();
     EXPECT_FALSE(plan.LoadIfHas());
     EXPECT_EQ(log.MessagesStartingWith("failed assertion: !this->_id.IsEmpty(), handle(").size(), 1u);
