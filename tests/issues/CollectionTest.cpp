@@ -13,7 +13,9 @@
 #include "IO/MemoryChannel.hpp"
 #include "Model/Issue/Collection.hpp"
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
+#include "Model/Issue/ElementsAssociation.hpp"
 #include "Model/Issue/UnknownError.hpp"
+#include "Model/Issue/UpdateElementsProperties.hpp"
 #include "PK/Time.hpp"
 #include "TVSim/Sim.hpp"
 #include "support/ElementsIssue.hpp"
@@ -24,8 +26,12 @@ using namespace TessaryConnect;
 using namespace TessaryConnect::Model;
 using TestSupport::E;
 using TestSupport::ElementsIssue;
+using TestSupport::Es;
+using TestSupport::groundFloor;
 using Title = Issue::CoudntUpdateProjectOrSpecTitle;
 using Unknown = Issue::UnknownError;
+using Assoc = Issue::ElementsAssociation;
+using Update = Issue::UpdateElementsProperties;
 
 namespace {
 
@@ -52,11 +58,12 @@ std::string State(const Issue::Collection& c) {
     std::string listed;
     for (const auto& issue : c.Get()) {
         listed += label(issue->Guid());
-        if (auto* elements = dynamic_cast<const ElementsIssue*>(issue.get())) {
-            std::vector<PK::UInt32> numbers;
-            for (const PK::Guid& element : elements->elements) numbers.push_back(element.time_low);
-            listed += fmt::format("[{}]", fmt::join(numbers, " "));
-        }
+        std::vector<PK::UInt32> numbers;
+        if (auto* e = dynamic_cast<const ElementsIssue*>(issue.get()))
+            for (const PK::Guid& element : e->elements) numbers.push_back(element.time_low);
+        if (auto* e = dynamic_cast<const Issue::ElementsAssociationBase*>(issue.get()))
+            for (const PK::Guid& element : e->GetErroredElements()) numbers.push_back(element.time_low);
+        if (!numbers.empty()) listed += fmt::format("[{}]", fmt::join(numbers, " "));
         listed += " ";
     }
     std::vector<std::string> stamped;
@@ -171,6 +178,33 @@ TEST_F(IssueCollection, TheStampTableIsCutToTheLatest2000WhenItReaches4000) {
     EXPECT_TRUE(State(issues).starts_with("newer |"));
     EXPECT_EQ(issues.GetDeleted().GetSize(), 2000u);
     EXPECT_TRUE(issues.GetDeleted().ContainsKey(localTitle->Guid()));
+}
+
+// A newer association run that reports an element takes it out of a property
+// update issue listed before; a newer property update run leaves an
+// association issue alone.
+TEST_F(IssueCollection, ANewerAssociationIssueTakesItsElementsOutOfAnOlderPropertyUpdateIssue) {
+    Issue::Collection issues(*connection);
+    issues.AddIssue(Make<Update>("update", 100, Update::Type::LockedElement, "c", Es({1, 2}), groundFloor));
+    issues.AddIssue(Make<Assoc>("assoc", 100, Assoc::Type::AssocLockedElement, "c", Es({1, 3}), groundFloor));
+    issues.AddIssue(Make<Update>("update2", 100, Update::Type::Unknown, "c", Es({3}), groundFloor));
+    EXPECT_EQ(State(issues), "update[2] assoc[1 3] update2[3] | ");
+    // Its last element reported again by association: the update issue goes, stamped.
+    issues.AddIssue(Make<Assoc>("assoc2", 100, Assoc::Type::AssocUnknown, "c", Es({2}), groundFloor));
+    EXPECT_EQ(State(issues), "assoc[1 3] update2[3] assoc2[2] | update");
+}
+
+TEST_F(IssueCollection, ARefreshDropsElementsFromTheLastToTheFirstWithOneTraceLineEach) {
+    Update issue(Update::Type::Unknown, "c", Es({1, 2, 3, 4}), groundFloor);
+    p.sim.DeleteElement(E(4));
+    TestSupport::LogCapture log;
+    EXPECT_EQ(issue.Refresh(*connection, PK::HashSet<PK::Guid>{E(1), E(3)}), (Issue::Outcome{false, true}));
+    EXPECT_EQ(issue.GetErroredElements(), Es({2}));
+    std::vector<std::string> expected;
+    for (PK::UInt32 n : {4, 3, 1})
+        expected.push_back(
+            fmt::format("ElementsAssociationBase: element({}) was removed becaus it is deleted or not relevant", E(n)));
+    EXPECT_EQ(log.MessagesStartingWith("ElementsAssociationBase:"), expected);
 }
 
 // Two team members start from one stored collection, each settles part of it,
