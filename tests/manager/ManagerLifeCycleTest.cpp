@@ -70,6 +70,9 @@ TEST(ManagerLifeCycle, OpeningAProjectSelectsTheFirstConnectionThatCanBeReadAndA
     EXPECT_NE(s.addOn->manager->PlanId(), "house-plan");
     EXPECT_EQ(Heard(*s.addOn), With("ConnectionsChanged, page SetSelectionState(null), SelectedConnectionChanged(none)",
                                     Text(s.addOn->manager->PlanId())));
+    const PK::UniString before = s.addOn->manager->PlanId();
+    TVSim::Events::ProjectEvent(APINotify_NewAndReset);
+    EXPECT_NE(s.addOn->manager->PlanId(), before) << "a new project as well";
 }
 
 // The first connection shares the local id; another member stores an id
