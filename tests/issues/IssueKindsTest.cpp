@@ -234,25 +234,6 @@ TEST(IssueKinds, AClauseWhoseValuesHoldEachOthersPlaceholdersGivesABoundedText) 
     EXPECT_TRUE(text.BeginsWith("Clause {K1}{K1}{ :OrvoTessaryTitle} has "));
 }
 
-TEST(IssueKinds, ReadingRefusesWhatIsNoIssue) {
-    struct NotAnIssue : PK::Object {
-        static PK::Object* Make() { return new NotAnIssue(); }
-    };
-    const PK::ClassInfo notAnIssueInfo("IssueTest::NotAnIssue", PK::Guid("5e0a9d3c-1b2f-4c7e-8a6d-9f0e1d2c3b4a"),
-                                       PK::ClassVersion(1, 0), nullptr, &NotAnIssue::Make);
-    for (const auto& [classId, message] : std::vector<std::pair<PK::Guid, std::string>>{
-             {Issue::Base::classInfo.GetId(), "currentClassInfo no contr"},
-             {notAnIssueInfo.GetId(), "Class is not an Model::Issue::Base"}}) {
-        try {
-            ReadBack(TestSupport::Written([&](PK::OChannel& oc) { oc.Write(classId); }));
-            ADD_FAILURE() << "no exception: " << message;
-        } catch (const AddonRuntimeError& e) {
-            EXPECT_TRUE(std::string(e.what()).ends_with("error: " + message)) << e.what();
-        }
-    }
-    EXPECT_THROW(ReadBack({}), Api::GeneralError);  // not even a class GUID
-}
-
 // Each kind's record is its own frame holding its fields and then its parent's
 // frame, down to the base; a newer main version of any frame is refused, a
 // newer minor one read.
@@ -309,11 +290,4 @@ TEST(IssueKinds, EveryKindWritesItsFramesAndRefusesANewerVersionAtEveryLevel) {
             EXPECT_EQ(Stored(*ReadBack(record(levels, at, {1, 7}))), current);
         }
     }
-}
-
-TEST(IssueKinds, AFailingWriteStopsAtTheFieldAndReportsItsCode) {
-    IO::MemoryOChannel32 oc;
-    oc.FailAtValue(3, PK::BadData);  // class GUID, specification title, then the project title fails
-    EXPECT_EQ(Title("S", "P").WriteWithType(oc), PK::BadData);
-    EXPECT_EQ(oc.GetValueCount(), 3u);
 }
