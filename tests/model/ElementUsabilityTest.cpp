@@ -48,6 +48,7 @@ TEST(ElementUsability, EachElementStateDecidesWhetherAndWhyItCanBeAssociated) {
         {"object inside another", Of(API_ObjectID, {.hierarchicalKind = API_SubElem}), "Editable 1"},
         {"object of unknown kind", Of(API_ObjectID, {.hierarchicalKind = API_UnknownElemType}),
          "NotClassifyableByAddon 0"},
+        {"section element standing for nothing", Of(API_SectElemID), "NotClassifyableByAddon 0"},
         {"section element of a wall on a hidden layer",
          [](auto& p) { return p.AddSectionElement(OnLayer(p, {.hidden = true})); }, "OnInvisibleLayer 1"},
         // Deleted after it was read, before it is judged.
@@ -64,23 +65,6 @@ TEST(ElementUsability, EachElementStateDecidesWhetherAndWhyItCanBeAssociated) {
         EXPECT_EQ(fmt::format("{} {:d}", element.GetUsability(tv), element.IsUsableForAssociation(tv)), expected)
             << state;
     }
-}
-
-TEST(ElementUsability, ASectionElementAnswersForItsElementAndAHotlinkOrAnOrphanIsRuledOutWithoutAskingTheHost) {
-    TVSim::Project& project = TVSim::OpenProject();
-    Implementation::Torvel tv;
-    const API_Guid door = project.AddElement(API_DoorID, {.variation = APIVarId_Door});
-    const API_Guid section = project.AddSectionElement(door);
-    const Element element(tv, section);
-    EXPECT_TRUE(element.GetGuid() == section && element.GetTrueGuid() == door);
-    EXPECT_EQ(element.GetType(), Element::Type(API_DoorID, APIVarId_Door));
-
-    const Element hotlinked(tv, project.AddElement(API_WallID, {.hotlink = PK::Guid::Generate()}));
-    const Element orphan(tv, project.AddElement(API_SectElemID));  // a section element standing for nothing
-    TVSim::Journal::Clear();
-    EXPECT_EQ(hotlinked.GetUsability(tv), Usability::NotClassifyableHotlink);
-    EXPECT_EQ(orphan.GetUsability(tv), Usability::NotClassifyableByAddon);
-    EXPECT_EQ(TVSim::Journal::GetCalls().size(), 0u);
 }
 
 TEST(ElementType, KindsAreEnumeratedInTheTablesOrderAndNamedFromTheirList) {
