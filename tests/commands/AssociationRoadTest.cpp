@@ -1,6 +1,4 @@
-// The road of one association request, from the page's call to what the
-// project, the issues, the page and the palette's observers end up with, over
-// a selection that holds every kind of element the host can refuse.
+// One association request over a selection of every kind of element the host can refuse.
 #include <gtest/gtest.h>
 
 #include "CommandScene.hpp"

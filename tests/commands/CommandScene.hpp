@@ -1,12 +1,6 @@
 #pragma once
-// The command tests' scene: the standard project connected to "spec-1",
-// whose connection's events go into the project's timeline after the page's
-// calls, and short ways to read back what the project holds.
+// The standard project connected to "spec-1", its connection's events in the timeline.
 #include <fmt/format.h>
-
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "Model/Issue/BaseWithText.hpp"
 #include "Model/Issue/ElementsAssociation.hpp"

@@ -1,12 +1,4 @@
-// The connection's commands as the page, the palette and the issue fixes call
-// them: what each changes, which undo step it makes, what its observers hear,
-// and what becomes of what goes wrong.
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "CommandScene.hpp"
 #include "Model/Errors.hpp"

@@ -1,12 +1,4 @@
-// What a clause's three element operations make of each element: by its
-// state, by the host's refusal while it is changed, and what the property
-// writes leave pending.
 #include <gtest/gtest.h>
-
-#include <array>
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "CommandScene.hpp"
 #include "Model/VirtualType.hpp"
@@ -209,8 +201,7 @@ TEST(ElementOperations, AWriteTouchesOnlyElementsWhoseValuesDifferAndKeepsTheVal
     EXPECT_FALSE(s.Load()->GetVirtualType("clause-a").HasDirtyProperty());
 }
 
-// A definition gone between the question and the answer shortens the answer:
-// the element counts as an unknown failure, and nothing past the answer is read.
+// A definition gone between the question and the answer: nothing past the answer is read.
 TEST(ElementOperations, AnAnswerWithFewerValuesThanAskedForIsAnUnknownFailureOfThatElement) {
     ClauseScene s;
     s.AddAssociated(*s.connection, "clause-a", "A10");

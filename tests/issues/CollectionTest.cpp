@@ -1,14 +1,4 @@
-// The issue list of a connection: one issue per failure with the newest
-// kept, every removal stamped, a team member's copy merged in, and a stored
-// list read back as written.
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <map>
-#include <memory>
-#include <set>
-#include <string>
-#include <vector>
 
 #include "IO/MemoryChannel.hpp"
 #include "Model/Issue/Collection.hpp"
@@ -180,9 +170,6 @@ TEST_F(IssueCollection, TheStampTableIsCutToTheLatest2000WhenItReaches4000) {
     EXPECT_TRUE(issues.GetDeleted().ContainsKey(localTitle->Guid()));
 }
 
-// A newer association run that reports an element takes it out of a property
-// update issue listed before; a newer property update run leaves an
-// association issue alone.
 TEST_F(IssueCollection, ANewerAssociationIssueTakesItsElementsOutOfAnOlderPropertyUpdateIssue) {
     Issue::Collection issues(*connection);
     issues.AddIssue(Make<Update>("update", 100, Update::Type::LockedElement, "c", Es({1, 2}), groundFloor));
@@ -207,8 +194,6 @@ TEST_F(IssueCollection, ARefreshDropsElementsFromTheLastToTheFirstWithOneTraceLi
     EXPECT_EQ(log.MessagesStartingWith("ElementsAssociationBase:"), expected);
 }
 
-// Two team members start from one stored collection, each settles part of it,
-// and then each takes in the other's version.
 TEST_F(IssueCollection, TeamWorkMergeKeepsSettledFailuresSettledOnBothSides) {
     Issue::Collection original(*connection), mine(*connection), theirs(*connection), stale(*connection);
     for (const IssuePtr& issue : {Elements("abc", 100, {1, 2, 3}), Make<Title>("title", 110, "S", "P"),
@@ -247,9 +232,7 @@ TEST_F(IssueCollection, TeamWorkMergeKeepsSettledFailuresSettledOnBothSides) {
     EXPECT_EQ(State(stale), staleBefore);
 }
 
-// Both members meet the same failures in the same second, and each takes in
-// the other's version twice: both keep the same one copy of each, whichever
-// GUIDs the copies drew.
+// Whichever GUIDs the copies drew.
 TEST_F(IssueCollection, CrossingMergesOfFailuresMadeInTheSameSecondKeepOneCopyOnBothSides) {
     for (PK::UInt64 seed = 1; seed <= 16; ++seed) {
         SCOPED_TRACE(seed);
@@ -271,11 +254,7 @@ TEST_F(IssueCollection, CrossingMergesOfFailuresMadeInTheSameSecondKeepOneCopyOn
     }
 }
 
-// Records of a later version (a kind this version does not know, a newer
-// version of a known kind) are kept unread and written back as they came, so
-// a member on this version loses nothing of them for the team. A damaged
-// record costs that issue only and is reported; a damaged list is not read at
-// all.
+// A member on this version loses nothing of a later one's records for the team.
 TEST_F(IssueCollection, RecordsOfALaterVersionAreWrittenBackUnchangedAndDamagedOnesAreReported) {
     const IssuePtr title = Make<Title>("title", 100, "S", "P");
     const IssuePtr elements = Elements("elements", 110, {1, 2});

@@ -1,10 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "IO/MemoryChannel.hpp"
 #include "Model/Errors.hpp"
 #include "Model/Issue/BaseWithText.hpp"
@@ -20,7 +15,6 @@
 #include "support/ElementsIssue.hpp"
 #include "support/LogCapture.hpp"
 #include "support/Project.hpp"
-#include "support/TempDir.hpp"
 
 using namespace TessaryConnect;
 using namespace TessaryConnect::Model;
@@ -138,8 +132,6 @@ TEST(IssueKinds, ANewerIssueAbsorbsWhatItRepeatsOfAnOlderOne) {
     }
 }
 
-// Team members may each settle part of one issue: copies keep what both still
-// say, and a refresh forgets what was handled or is gone from the project.
 TEST(IssueKinds, AnIssueKeepsOnlyWhatIsStillUnsettled) {
     TestSupport::Project p;
     const TestSupport::ConnectionPtr connection = p.Connect();
@@ -212,14 +204,6 @@ TEST(IssueKinds, EveryKindShowsItsSeverityAndItsTextWithEveryPlaceholderFilled) 
     TestSupport::LogCapture log;
     EXPECT_TRUE(AssocOf(Assoc::Type::AssocUnknown, Es({1}), "gone")->GetString(*connection).Contains("{ElemCount}"));
     EXPECT_TRUE(log.Has(spdlog::level::warn, "VirtualType(\"gone\") is missing"));
-
-    // Without its text an issue shows nothing of its own, not even its hint.
-    TestSupport::TempDir elsewhere;
-    TVSim::Resources::SetFolder(elsewhere.Path());
-    EXPECT_EQ(Unknown("disk full").GetString(*connection), "");
-    EXPECT_TRUE(log.Has(spdlog::level::critical, "Missing resource string. resID(32524), index(23)"));
-    EXPECT_EQ(UpdateOf(Update::Type::LockedElement, Es({1}))->GetString(*connection), "Missing resource string.");
-    EXPECT_TRUE(log.Has(spdlog::level::err, "Missing resource string: type(3)"));
 }
 
 // Stored or page values that hold the next key's placeholder twice would
@@ -234,9 +218,7 @@ TEST(IssueKinds, AClauseWhoseValuesHoldEachOthersPlaceholdersGivesABoundedText) 
     EXPECT_TRUE(text.BeginsWith("Clause {K1}{K1}{ :OrvoTessaryTitle} has "));
 }
 
-// Each kind's record is its own frame holding its fields and then its parent's
-// frame, down to the base; a newer main version of any frame is refused, a
-// newer minor one read.
+// Each kind's frame holds its fields and then its parent's frame, down to the base.
 TEST(IssueKinds, EveryKindWritesItsFramesAndRefusesANewerVersionAtEveryLevel) {
     PK::Clock::Set(100);
     using Level = std::pair<PK::Guid, std::function<void(PK::OChannel&)>>;

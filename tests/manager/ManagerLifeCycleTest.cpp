@@ -1,7 +1,3 @@
-// The manager through the life of a project: no project, a project opened
-// with its connections, a new project, team-work changes received, and a
-// specification connected again; what the palette hears and what the page
-// is sent, in order.
 #include <gtest/gtest.h>
 
 #include "Model/Errors.hpp"
@@ -75,8 +71,6 @@ TEST(ManagerLifeCycle, OpeningAProjectSelectsTheFirstConnectionThatCanBeReadAndA
     EXPECT_NE(s.addOn->manager->PlanId(), before) << "a new project as well";
 }
 
-// The first connection shares the local id; another member stores an id
-// and disconnects the selected specification.
 TEST(ManagerLifeCycle, ConnectingAndReceivedChangesKeepTheDocumentUnlessAnotherMemberStoredAnotherId) {
     AddOnProject s;
     const std::string plan = Text(s.addOn->manager->PlanId());

@@ -1,8 +1,4 @@
-// Every call the page makes into the model, as the page makes it (through
-// the callbacks the manager registered with it), against the simulated host:
-// the states it asks for, selecting instances, the types of the document,
-// property updates, opened and associated specifications, associations, and
-// calls about another document or a specification without connection.
+// Every call the page makes into the model, through the callbacks the manager registered with it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -179,9 +175,7 @@ TEST(PageRequestsAssociation, AConnectedSpecificationIsMarkedDisconnectedBeforeT
               "a disconnected connection");
 }
 
-// For another document or a missing connection only the page is answered;
-// otherwise the connection goes, and only the selected one is deselected,
-// even when the connections left cannot be listed.
+// Even when the connections left cannot be listed.
 TEST(PageRemovesSpecAssociation, DisconnectsOnlyItsOwnConnection) {
     Connected s;
     const ConnectionPtr second = s.ConnectSpec(2);

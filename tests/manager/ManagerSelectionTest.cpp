@@ -1,6 +1,3 @@
-// What is selected, in the host and among the connections: the selection is
-// followed with or without a page, a page that comes back is brought up to
-// date, and a connection is selected only when the choice changes.
 #include <gtest/gtest.h>
 
 #include "TVSim/Sim.hpp"

@@ -1,6 +1,4 @@
-// The project's identity: made locally, written into the project when the
-// first specification is connected, adopted from another team member who
-// wrote it first.
+// The project's identity, made locally or adopted from the team member who stored it first.
 #include <gtest/gtest.h>
 
 #include "Model/Errors.hpp"
@@ -65,9 +63,7 @@ TEST_F(ProjectIdentity, ALocalIdIsWrittenByTheFirstSyncOutsideTheUndoHistoryAndR
               PlanRecord(local));
 }
 
-// In a shared project what another member stored is adopted (also while we
-// wait for the reservation), ours is written under a reservation, and the
-// reservation is given back whatever happens.
+// Adopted also while we wait for the reservation.
 TEST_F(ProjectIdentity, InASharedProjectTheStoredIdWinsAndTheReservationIsAlwaysGivenBack) {
     sim.SetShared(true);
     Generate();

@@ -1,5 +1,3 @@
-// The host selection as the model keeps it: what can be associated, what
-// the user cannot change now, and what was left out.
 #include <gtest/gtest.h>
 
 #include "Model/SelectionCache.hpp"

@@ -1,12 +1,4 @@
-// What the add-on makes of one element of the host: whether and why it can be
-// associated, which element it stands for, what its kind is called.
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <functional>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "Model/Element.hpp"
 #include "TVSim/Sim.hpp"

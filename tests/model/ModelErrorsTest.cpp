@@ -1,5 +1,3 @@
-// The model's errors that carry an issue: a copy or an assigned error holds
-// a whole issue of its own, whatever becomes of the error it came from.
 #include <gtest/gtest.h>
 
 #include <optional>
