@@ -2,7 +2,6 @@
 
 #include "TVSim/Sim.hpp"
 #include "support/AddOn.hpp"
-#include "support/StoredRecords.hpp"
 
 using namespace TestSupport;
 
@@ -34,26 +33,4 @@ TEST(ManagerSelection, WhileThePageIsClosedTheSelectionIsFollowedAndThePageThatC
     EXPECT_NO_THROW(reopened->Model()) << "the page can call the model again";
     s.addOn->manager->ResetTessaryApi(reopened);
     EXPECT_TRUE(s.addOn->Take().empty());
-}
-
-TEST(ManagerSelection, SelectingAConnectionTellsThePageAndThePaletteOnlyWhenItChanges) {
-    AddOnProject s;
-    Model::Manager& manager = *s.addOn->manager;
-    for (int n : {1, 2})
-        StoredConnection{.system = s.System(n), .specId = SpecId(n), .specTitle = ("Spec " + std::to_string(n)).c_str()}
-            .StoreInto(s.sim);
-    s.addOn->Take();
-    const auto selected = [&](const char* spec) {
-        return Timeline{"page SetSelectionState(null)", std::string("SelectedConnectionChanged(") + spec + ")"};
-    };
-    manager.ResetSelectedConnection(nullptr);
-    EXPECT_TRUE(s.addOn->Take().empty()) << "none selected and none asked for, connections or not";
-    manager.SelectConnectionById("spec-2");
-    EXPECT_EQ(s.addOn->Take(), selected("spec-2"));
-    manager.ResetSelectedConnection(manager.GetConnection("spec-2"));
-    EXPECT_TRUE(s.addOn->Take().empty()) << "selected already";
-    manager.SelectConnectionById("");
-    EXPECT_EQ(s.addOn->Take(), selected("spec-1")) << "an empty choice falls to the first connection";
-    manager.ResetSelectedConnection(nullptr);
-    EXPECT_EQ(s.addOn->Take(), selected("spec-1")) << "the first connection may be the selected one itself";
 }
