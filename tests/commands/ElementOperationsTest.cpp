@@ -201,21 +201,6 @@ TEST(ElementOperations, AWriteTouchesOnlyElementsWhoseValuesDifferAndKeepsTheVal
     EXPECT_FALSE(s.Load()->GetVirtualType("clause-a").HasDirtyProperty());
 }
 
-// A definition gone between the question and the answer: nothing past the answer is read.
-TEST(ElementOperations, AnAnswerWithFewerValuesThanAskedForIsAnUnknownFailureOfThatElement) {
-    ClauseScene s;
-    s.AddAssociated(*s.connection, "clause-a", "A10");
-    s.AddAssociated(*s.connection, "clause-a", "A10");
-    const API_Guid suffix = s.Definition(Api::Properties::Name::Suffix);
-    // Each element's clause id is read before the first comparison.
-    TVSim::Faults::BeforeCall(
-        "TVAPI_Element_GetPropertyValuesByGuid", [&] { s.sim.DeletePropertyDefinition(suffix); }, 3);
-    LogCapture log(LogCapture::Mode::AddToDefault);
-    EXPECT_EQ(IssueNames(s.Run(Update, {}).issues), Events{"Unknown[2]"});
-    EXPECT_EQ(log.MessagesStartingWith("failed assertion: elemProperties.GetSize() >= properties.GetSize()").size(),
-              2u);
-}
-
 TEST(ElementOperations, DisassociatingKeepsTheValuesAndLeavesTheElementsOfAnotherClauseWithTheSameCode) {
     ClauseScene s;
     s.connection->Cmd_AssociateElementsToVirtualType("clause-a2", Clause("clause-a2", "A10", "Walls too"), {}, false);

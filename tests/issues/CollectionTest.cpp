@@ -139,37 +139,6 @@ TEST_F(IssueCollection, RemovingGoesByTheObjectAndStampsItOnce) {
     EXPECT_EQ(State(issues), "| title") << "Clear forgets the issues, not the stamps";
 }
 
-TEST_F(IssueCollection, TheStampTableIsCutToTheLatest2000WhenItReaches4000) {
-    Issue::Collection issues(*connection);
-    std::map<PK::Int32, IssuePtr> removedAt;
-    const auto removeUpTo = [&](PK::Int32 from, PK::Int32 to) {
-        for (PK::Int32 t = from; t <= to; ++t) {
-            removedAt[t] = Make<Unknown>("h", t, "h");
-            issues.AddIssue(removedAt[t]);
-            issues.Remove(removedAt[t]);
-        }
-    };
-    removeUpTo(1, 3999);
-    EXPECT_EQ(issues.GetDeleted().GetSize(), 3999u);
-    removeUpTo(4000, 4000);
-    EXPECT_EQ(issues.GetDeleted().GetSize(), 2000u);
-    EXPECT_TRUE(issues.GetDeleted().ContainsKey(removedAt[2001]->Guid()));
-    EXPECT_FALSE(issues.GetDeleted().ContainsKey(removedAt[2000]->Guid()));
-
-    // A merge that stamps one more is cut only once all of theirs are in: the
-    // oldest stamp still keeps their copy of that issue out.
-    removeUpTo(4001, 5999);
-    const IssuePtr localTitle = Make<Title>("local", 9000, "S1", "P1");
-    issues.AddIssue(localTitle);
-    Issue::Collection theirs(*connection);
-    theirs.AddIssue(Make<Title>("newer", 9001, "S2", "P2"));
-    theirs.AddIssue(removedAt[2001]);
-    EXPECT_TRUE(issues.MergeIn(theirs));
-    EXPECT_TRUE(State(issues).starts_with("newer |"));
-    EXPECT_EQ(issues.GetDeleted().GetSize(), 2000u);
-    EXPECT_TRUE(issues.GetDeleted().ContainsKey(localTitle->Guid()));
-}
-
 TEST_F(IssueCollection, ANewerAssociationIssueTakesItsElementsOutOfAnOlderPropertyUpdateIssue) {
     Issue::Collection issues(*connection);
     issues.AddIssue(Make<Update>("update", 100, Update::Type::LockedElement, "c", Es({1, 2}), groundFloor));

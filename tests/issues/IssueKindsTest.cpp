@@ -61,32 +61,6 @@ std::string Printed(const Issue::Base& issue) { return fmt::format("{}", issue);
 
 }  // namespace
 
-TEST(IssueKinds, ANewIssueHasAFreshIdentityThatItsClonesAndTheConnectionsCopyKeep) {
-    PK::Clock::Set(5000);
-    const auto title = std::make_shared<Title>("Spec B", "Project B");
-    EXPECT_NE(title->Guid(), Unknown().Guid());
-    EXPECT_EQ(title->CreationTime(), 5000);
-    EXPECT_TRUE(Item().Guid().IsNull());  // made to be read: nothing of its own until read
-    PK::Clock::Set(6000);
-    const std::shared_ptr<Issue::Base> clone(title->Clone());
-    EXPECT_EQ(Printed(*clone), Printed(*title));
-
-    TestSupport::Project p;
-    TestSupport::StoredConnection record;
-    record.issues.Push(title);
-    const TestSupport::ConnectionPtr connection = p.Read(record.Bytes());
-    Issue::BaseWithText withTitle(connection, title);
-    EXPECT_EQ(withTitle, Issue::BaseWithText(connection, title));
-    EXPECT_FALSE(withTitle == Issue::BaseWithText(connection, clone));
-    EXPECT_TRUE(withTitle.IsFixable());
-    // The connection lists its own copy of the issue; removing that one takes it off the list.
-    PK::Array<Issue::BaseWithText> listed = connection->GetIssuesWithText();
-    ASSERT_EQ(listed.GetSize(), 1u);
-    EXPECT_EQ(Printed(listed[0].GetIssue()), Printed(*title));
-    connection->TV().CallCommand("Remove", [&] { listed[0].Remove(); });
-    EXPECT_TRUE(connection->GetIssuesWithText().IsEmpty());
-}
-
 TEST(IssueKinds, ANewerIssueAbsorbsWhatItRepeatsOfAnOlderOne) {
     const auto title = [] { return std::make_shared<Title>("S2", "P2"); };
     const auto unknown = [](const char* hint) { return std::make_shared<Unknown>(hint); };

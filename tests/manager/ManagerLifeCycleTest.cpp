@@ -20,18 +20,6 @@ std::string With(const std::string& heard, const std::string& plan) {
 
 }  // namespace
 
-TEST(ManagerLifeCycle, WithoutAProjectTheManagerStartsQuietlyAndThePageKnowsNoDocument) {
-    TVSim::Reset();
-    LogCapture log;
-    AddOn addOn;
-    EXPECT_TRUE(addOn.manager->PlanId().IsEmpty() && addOn.manager->GetConnections().IsEmpty());
-    for (const auto& record : log.Records()) EXPECT_LT(record.level, spdlog::level::warn) << record.message;
-    addOn.Take();
-    addOn.manager->UpdateTessaryStates();
-    EXPECT_EQ(Heard(addOn), With("", "null"));
-    EXPECT_EQ(addOn.page->app.app, "Pendrake Torvel");
-}
-
 // The host may tell of the opened project before (or without) a selection
 // change: nothing of the previous project's selection may reach the page.
 TEST(ManagerLifeCycle, OpeningAProjectSelectsTheFirstConnectionThatCanBeReadAndANewProjectLetsItGo) {
