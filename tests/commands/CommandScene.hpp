@@ -54,6 +54,7 @@ struct Scene : Project {
     std::string ValueOf(const API_Guid& element, const PK::UniString& propertyName) const {
         return Text(sim.GetPropertyText(element, Definition(propertyName)));
     }
+    std::string TitleOf(const API_Guid& element) const { return ValueOf(element, Api::Properties::Name::Title); }
     bool IsClassifiedWith(const API_Guid& element, const char* code) const {
         return sim.GetItemOf(element, System()) == Item(code);
     }

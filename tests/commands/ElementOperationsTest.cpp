@@ -87,8 +87,7 @@ TEST(ElementOperations, EachOperationTreatsAnElementByWhatKeepsTheUserFromChangi
             EXPECT_EQ(result.elements, done ? PK::Array<PK::Guid>{element} : PK::Array<PK::Guid>{});
             // Only what was done shows in the host.
             EXPECT_EQ(s.IsClassifiedWith(element, "A10"), operation == Update || (operation == Associate) == done);
-            EXPECT_TRUE(operation == Disassociate ||
-                        (s.ValueOf(element, Api::Properties::Name::Title) == "Walls") == done);
+            EXPECT_TRUE(operation == Disassociate || (s.TitleOf(element) == "Walls") == done);
         }
     }
 }
@@ -145,9 +144,9 @@ TEST(ElementOperations, NewClauseValuesReachTheEarlierElementsAfterTheNewOnesWit
     Result result = s.Run(Associate, {lockedNew, fresh}, "Outer walls");
     EXPECT_EQ(result.elements, (PK::Array<PK::Guid>{fresh}));
     EXPECT_EQ(IssueNames(result.issues), (Events{"AssocLockedElement[1]", "LockedElement[1]"}));
-    EXPECT_EQ(s.ValueOf(fresh, Api::Properties::Name::Title), "Outer walls");
-    EXPECT_EQ(s.ValueOf(earlier, Api::Properties::Name::Title), "Outer walls");
-    EXPECT_NE(s.ValueOf(lockedEarlier, Api::Properties::Name::Title), "Outer walls");
+    EXPECT_EQ(s.TitleOf(fresh), "Outer walls");
+    EXPECT_EQ(s.TitleOf(earlier), "Outer walls");
+    EXPECT_NE(s.TitleOf(lockedEarlier), "Outer walls");
     // The same values again change nothing: no rewrite.
     TVSim::Journal::Clear();
     EXPECT_TRUE(s.Run(Associate, {}, "Outer walls").issues.IsEmpty());
@@ -179,13 +178,13 @@ TEST(ElementOperations, AWriteTouchesOnlyElementsWhoseValuesDifferAndKeepsTheVal
     s.sim.SetPropertyText(walls[1], title, "Old");
     s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", {}, true);
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_Element_SetProperties"), 2u);
-    EXPECT_EQ(s.ValueOf(walls[1], Api::Properties::Name::Title), "Walls");
+    EXPECT_EQ(s.TitleOf(walls[1]), "Walls");
 
     // New values that a locked element refuses stay pending, across storing and reopening.
     s.sim.SetElementLocked(walls[1], true);
     s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", Clause("clause-a", "A10", "Inner walls"), false);
     EXPECT_EQ(s.Issues(), Events{"LockedElement[1]"});
-    EXPECT_EQ(s.ValueOf(walls[0], Api::Properties::Name::Title), "Inner walls");
+    EXPECT_EQ(s.TitleOf(walls[0]), "Inner walls");
     EXPECT_EQ(
         s.Load()->GetVirtualType("clause-a").GetAsAssociableType(true).properties.Get(Api::Properties::Name::Title),
         "Inner walls<dirty>");
@@ -193,7 +192,7 @@ TEST(ElementOperations, AWriteTouchesOnlyElementsWhoseValuesDifferAndKeepsTheVal
     s.sim.SetElementLocked(walls[1], false);
     s.Reload(*s.connection);
     s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", {}, false);
-    EXPECT_EQ(s.ValueOf(walls[1], Api::Properties::Name::Title), "Inner walls");
+    EXPECT_EQ(s.TitleOf(walls[1]), "Inner walls");
     EXPECT_TRUE(s.Issues().empty());
     EXPECT_FALSE(s.Load()->GetVirtualType("clause-a").HasDirtyProperty());
     // The same when the values reach every element at once, with no issue to settle on the way.
@@ -207,14 +206,9 @@ TEST(ElementOperations, DisassociatingKeepsTheValuesAndLeavesTheElementsOfAnothe
     const API_Guid mine = s.AddAssociated(*s.connection, "clause-a", "A10");
     const API_Guid theirs = s.AddAssociated(*s.connection, "clause-a2", "A10");
     const API_Guid stray = s.AddAssociated(*s.connection, "", "A10");  // classified by hand, no clause
-    LogCapture log(LogCapture::Mode::AddToDefault);
     const Result result = s.Run(Disassociate, {mine, theirs, stray});
     EXPECT_EQ(result.elements, (PK::Array<PK::Guid>{mine, stray}));
-    EXPECT_TRUE(result.issues.IsEmpty());
-    EXPECT_TRUE(s.IsClassifiedWith(theirs, "A10"));
+    EXPECT_TRUE(result.issues.IsEmpty() && s.IsClassifiedWith(theirs, "A10"));
     EXPECT_EQ(s.ValueOf(mine, Api::Properties::Name::ClauseId), "clause-a");
     EXPECT_EQ(s.connection->GetVirtualType("clause-a2").GetAssociatedElements(), (PK::Array<PK::Guid>{theirs}));
-    const Events lines = log.MessagesStartingWith("elem(");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("belongs to clause(\"clause-a2\")"), std::string::npos);
 }

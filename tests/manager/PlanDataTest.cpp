@@ -137,22 +137,16 @@ TEST_F(ProjectIdentity, AnObjectWithoutContentOrWithAnEmptyIdIsNoIdentityAndOneO
 }
 
 TEST(ProjectTitle, ComesFromTheProjectInformation) {
-    struct Row {
-        const char* what;
-        TVSim::ProjectInfoTexts info;
-        const char* title;
-    };
-    const std::vector<Row> rows = {
-        {"a saved project", {false, PK::UniString("House"), PK::UniString("/p/House.tvp")}, "House"},
-        {"a project known by its path", {false, std::nullopt, PK::UniString("/p/House.tvp")}, "/p/House.tvp"},
-        {"a name the host gave empty", {false, PK::UniString(""), PK::UniString("/p/House.tvp")}, ""},
-        {"a project never saved", {true, std::nullopt, std::nullopt}, "Untitled"},
-        {"a saved project the host names not", {false, std::nullopt, std::nullopt}, "unknown"},
+    const std::pair<TVSim::ProjectInfoTexts, const char*> rows[] = {
+        {{false, PK::UniString("House"), PK::UniString("/p/House.tvp")}, "House"},
+        {{false, std::nullopt, PK::UniString("/p/House.tvp")}, "/p/House.tvp"},
+        {{true, std::nullopt, std::nullopt}, "Untitled"},  // never saved
+        {{false, std::nullopt, std::nullopt}, "unknown"},  // saved, but the host names it not
     };
     auto tv = std::make_shared<Implementation::Torvel>();
-    for (const Row& row : rows) {
-        TVSim::OpenProject().SetInfo(row.info);
-        EXPECT_EQ(PlanData(tv).Title(), row.title) << row.what;
+    for (const auto& [info, title] : rows) {
+        TVSim::OpenProject().SetInfo(info);
+        EXPECT_EQ(PlanData(tv).Title(), title);
     }
     TVSim::CloseProject();
     EXPECT_EQ(PlanData(tv).Title(), "") << "no project open";
