@@ -83,14 +83,12 @@ TEST(IssueKinds, ANewerIssueAbsorbsWhatItRepeatsOfAnOlderOne) {
         {"older without a code", ItemOf("B10"), ItemOf(""), {}},
         {"same hint", unknown("disk"), unknown("disk"), {true, false}},
         {"other hint", unknown("disk"), unknown("net"), {}},
-        {"unknown keeps an empty older issue", unknown(""), std::make_shared<Title>("", ""), {}, {}, true},
         {"association takes part", lockedB(), AssocOf(Assoc::Type::AssocUnknown, Es({1, 2})), {false, true}, Es({1})},
         {"association takes all", lockedB(), AssocOf(Assoc::Type::DisassocUnknown, Es({2, 2})), {true, true}},
         {"association from update", lockedB(), UpdateOf(Update::Type::LockedElement, Es({2})), {true, true}},
         {"association drops an empty", lockedB(), AssocOf(Assoc::Type::AssocUnknown, {}), {true, false}, {}, true},
         {"update from update", updateA(), UpdateOf(Update::Type::OnLockedLayer, Es({1, 2})), {false, true}, Es({2})},
         {"update leaves association", updateA(), AssocOf(Assoc::Type::AssocUnknown, Es({1})), {}, Es({1})},
-        {"update keeps an empty", updateA(), UpdateOf(Update::Type::Unknown, {}), {}, {}, true},
         {"nothing older", updateA(), nullptr, {}},
     };
     for (const auto& row : rows) {

@@ -75,18 +75,3 @@ TEST(ElementType, KindsAreEnumeratedInTheTablesOrderAndNamedFromTheirList) {
     EXPECT_EQ(Type(API_WindowID, APIVarId_CornerWindow).GetName(tv), Type(API_WindowID, APIVarId_Generic).GetName(tv));
     EXPECT_EQ(Type(API_ObjectID, APIVarId_Object).GetName(tv), "Object");
 }
-
-TEST(ElementSelect, SelectsTheElementsAndAPartWithoutItsOwnerAndSkipsDeletedOnes) {
-    TVSim::Project& project = TVSim::OpenProject();
-    Implementation::Torvel tv;
-    const API_Guid panel = project.AddElement(API_CurtainWallPanelID, {.owner = project.AddElement(API_CurtainWallID)});
-    const API_Guid wall = project.AddElement(API_WallID), gone = project.AddElement(API_WallID);
-    project.DeleteElement(gone);
-    project.SetSelection({project.AddElement(API_SlabID)});
-    Element::Select(tv, {wall, gone, panel});
-    PK::Array<API_Guid> expected{wall, panel};
-    std::sort(expected.begin(), expected.end(), TVSim::HostOrder());
-    EXPECT_EQ(project.GetSelection(), expected);
-    Element::Select(tv, {});
-    EXPECT_TRUE(project.GetSelection().IsEmpty());
-}
