@@ -100,10 +100,8 @@ TEST(ElementOperations, AHostRefusalWhileAnElementIsChangedBecomesTheIssueOfItsK
         {APIERR_BADPARS, {"AssocUnknown", "Unknown", ""}},
         {APIERR_LOCKEDLAY, {"AssocOnLockedLayer", "Unknown", "DisassocOnLockedLayer"}},
         {APIERR_NOTMINE, All("NoTeamworkRight")},
-        {APIERR_NOACCESSRIGHT, All("NoTeamworkRight")},
         {APIERR_BADCLASSIFICATION, {"AssocNotSuitable", "Unknown", "DisassocUnknown"}},
         {APIERR_READONLY, All("OnLockedLayer")},
-        {APIERR_HIDDENLAY, All("Unknown")},
     };
     const PerOperation changing = {"TVAPI_Element_AddClassificationItem", "TVAPI_Element_SetProperties",
                                    "TVAPI_Element_RemoveClassificationItem"};

@@ -105,8 +105,6 @@ TEST(IssueKinds, ANewerIssueAbsorbsWhatItRepeatsOfAnOlderOne) {
 }
 
 TEST(IssueKinds, AnIssueKeepsOnlyWhatIsStillUnsettled) {
-    TestSupport::Project p;
-    const TestSupport::ConnectionPtr connection = p.Connect();
     Title title("", "Project B");
     EXPECT_FALSE(title.MergeCopy(*std::unique_ptr<Issue::Base>(title.Clone())));
     EXPECT_FALSE(title.IsEmpty());
@@ -121,13 +119,6 @@ TEST(IssueKinds, AnIssueKeepsOnlyWhatIsStillUnsettled) {
     EXPECT_TRUE(mine->MergeCopy(*AssocOf(Assoc::Type::AssocLockedElement, Es({5, 4, 1, 3}))));
     EXPECT_FALSE(mine->MergeCopy(*std::unique_ptr<Issue::Base>(mine->Clone())));
     EXPECT_EQ(mine->GetErroredElements(), Es({1, 3, 4, 3}));
-
-    EXPECT_EQ(mine->Refresh(*connection, {}), (Issue::Outcome{false, false}));
-    p.sim.DeleteElement(E(4));
-    EXPECT_EQ(mine->Refresh(*connection, PK::HashSet<PK::Guid>{E(1)}), (Issue::Outcome{false, true}));
-    EXPECT_EQ(mine->GetErroredElements(), Es({3, 3}));
-    EXPECT_EQ(mine->Refresh(*connection, PK::HashSet<PK::Guid>{E(3)}), (Issue::Outcome{true, true}));
-    EXPECT_EQ(mine->Refresh(*connection, {}), (Issue::Outcome{true, false}));
 }
 
 TEST(IssueKinds, EveryKindShowsItsSeverityAndItsTextWithEveryPlaceholderFilled) {
