@@ -15,10 +15,11 @@ using Events = std::vector<std::string>;
 
 // An issue as "<kind or type>[<element count>]", or its class name when it has no elements.
 inline std::string IssueName(const Model::Issue::Base& issue) {
-    if (auto* association = dynamic_cast<const Model::Issue::ElementsAssociation*>(&issue))
-        return fmt::format("{}[{}]", association->GetType(), association->GetErroredElements().GetSize());
-    if (auto* update = dynamic_cast<const Model::Issue::UpdateElementsProperties*>(&issue))
-        return fmt::format("{}[{}]", update->GetType(), update->GetErroredElements().GetSize());
+    const auto named = [](const auto* e) {
+        return fmt::format("{}[{}]", e->GetType(), e->GetErroredElements().GetSize());
+    };
+    if (auto* association = dynamic_cast<const Model::Issue::ElementsAssociation*>(&issue)) return named(association);
+    if (auto* update = dynamic_cast<const Model::Issue::UpdateElementsProperties*>(&issue)) return named(update);
     return issue.GetClassInfo()->GetName();
 }
 template <typename Issues>
@@ -26,12 +27,6 @@ Events IssueNames(const Issues& issues) {
     Events names;
     for (const auto& issue : issues) names.push_back(IssueName(*issue));
     return names;
-}
-
-// A body that throws what the arguments make.
-template <typename Thrown, typename... Args>
-std::function<void()> Throw(Args... args) {
-    return [=] { throw Thrown(args...); };
 }
 
 struct Scene : Project {

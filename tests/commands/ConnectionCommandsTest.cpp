@@ -24,14 +24,14 @@ Api::Properties WallsClause() { return Clause("clause-a", "A10", "Walls"); }
 TEST(ConnectionCommands, WhateverACommandsWorkThrowsBecomesAnEventAnIssueOrBoth) {
     using enum spdlog::level::level_enum;
     const std::vector<std::tuple<std::function<void()>, std::string, spdlog::level::level_enum, std::string>> rows = {
-        {Throw<Api::ErrorPropertyManagerNoAccessRight>(), "ErrorPropertyManagerNoAccessRight | ", info,
+        {[] { throw Api::ErrorPropertyManagerNoAccessRight(); }, "ErrorPropertyManagerNoAccessRight | ", info,
          "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)"},
-        {Throw<Api::ErrorClassificationManagerNoAccessRight>(), "ErrorClassificationManagerNoAccessRight | ", info,
-         "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)"},
-        {Throw<Model::Error::MissingClassificationItem>(WallsClause()), missingItemThrown, info, ""},
-        {Throw<Api::Error<APIERR_BADPARS>>(), "IssueListChanged | " + unknownError, err,
+        {[] { throw Api::ErrorClassificationManagerNoAccessRight(); }, "ErrorClassificationManagerNoAccessRight | ",
+         info, "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)"},
+        {[] { throw Model::Error::MissingClassificationItem(WallsClause()); }, missingItemThrown, info, ""},
+        {[] { throw Api::Error<APIERR_BADPARS>(); }, "IssueListChanged | " + unknownError, err,
          "exception: APIERR_BADPARS(-2130313112)"},
-        {Throw<int>(7), "IssueListChanged | " + unknownError, err, "unknown exception!"},
+        {[] { throw 7; }, "IssueListChanged | " + unknownError, err, "unknown exception!"},
     };
     for (const auto& [body, state, level, line] : rows) {
         Scene s;

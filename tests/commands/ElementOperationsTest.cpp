@@ -189,9 +189,6 @@ TEST(ElementOperations, AWriteTouchesOnlyElementsWhoseValuesDifferAndKeepsTheVal
     EXPECT_EQ(s.TitleOf(walls[1]), "Inner walls");
     EXPECT_TRUE(s.Issues().empty());
     EXPECT_FALSE(s.Load()->GetVirtualType("clause-a").HasDirtyProperty());
-    // The same when the values reach every element at once, with no issue to settle on the way.
-    s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", Clause("clause-a", "A10", "Outer walls"), false);
-    EXPECT_FALSE(s.Load()->GetVirtualType("clause-a").HasDirtyProperty());
 }
 
 TEST(ElementOperations, DisassociatingKeepsTheValuesAndLeavesTheElementsOfAnotherClauseWithTheSameCode) {

@@ -80,7 +80,6 @@ TEST(IssueKinds, ANewerIssueAbsorbsWhatItRepeatsOfAnOlderOne) {
         {"same clause code", ItemOf("B10"), ItemOf("B10", "Old"), {true, false}},
         {"other clause code", ItemOf("B10"), ItemOf("B11"), {}},
         {"newer without a code", ItemOf(""), ItemOf("B10"), {}},
-        {"older without a code", ItemOf("B10"), ItemOf(""), {}},
         {"same hint", unknown("disk"), unknown("disk"), {true, false}},
         {"other hint", unknown("disk"), unknown("net"), {}},
         {"association takes part", lockedB(), AssocOf(Assoc::Type::AssocUnknown, Es({1, 2})), {false, true}, Es({1})},

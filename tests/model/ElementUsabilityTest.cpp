@@ -35,7 +35,6 @@ TEST(ElementUsability, EachElementStateDecidesWhetherAndWhyItCanBeAssociated) {
         {"another member's", Of(API_WallID, {.reservation = other}), "NotInMyWorkspace 1"},
         {"hotlinked, locked", Of(API_WallID, {.locked = true, .hotlink = hotlink}), "NotClassifyableHotlink 0"},
         {"door of another variation", Of(API_DoorID), "NotClassifyableByAddon 0"},
-        {"door", Of(API_DoorID, {.variation = APIVarId_Door}), "Editable 1"},
         {"object owning others", Of(API_ObjectID, {.hierarchicalKind = API_MainElem}), "NotClassifyableByAddon 0"},
         {"object inside another", Of(API_ObjectID, {.hierarchicalKind = API_SubElem}), "Editable 1"},
         {"object of unknown kind", Of(API_ObjectID, {.hierarchicalKind = API_UnknownElemType}),
@@ -45,7 +44,6 @@ TEST(ElementUsability, EachElementStateDecidesWhetherAndWhyItCanBeAssociated) {
          [](auto& p) { return p.AddSectionElement(OnLayer(p, {.hidden = true})); }, "OnInvisibleLayer 1"},
         // Deleted after it was read, before it is judged.
         {"on a hidden layer, deleted meanwhile", OnLayer({.hidden = true}), "NotExists 0"},
-        {"object, deleted meanwhile", Of(API_ObjectID), "NotExists 0"},
     };
     for (const auto& [state, make, expected] : rows) {
         TVSim::Project& project = TVSim::OpenProject();
