@@ -158,7 +158,6 @@ TEST(IssueKinds, EveryKindShowsItsSeverityAndItsTextWithEveryPlaceholderFilled) 
         EXPECT_FALSE(expected.Contains("{"));
         EXPECT_EQ(row.issue->GetString(*connection), expected);
     }
-    EXPECT_FALSE(Unknown().GetString(*connection).Contains("{"));
     // Values no version knows: an error, and no text of their own.
     EXPECT_EQ(AssocOf(static_cast<Assoc::Type>(0), Es({1}))->Severity(), S::Error);
     EXPECT_EQ(UpdateOf(static_cast<Update::Type>(6), Es({1}))->GetString(*connection), "Serious error!");
