@@ -71,8 +71,7 @@ TEST(ConnectionCommands, ATitleUpdateRenamesTheGroupOrLeavesAnIssueThatAFixRetri
     EXPECT_EQ(waiting->GetNewProjectTitle(), "Project Three");
     EXPECT_EQ(s.Issues(), (Events{titleIssue, unknownError}));
 
-    // Once the titles can be written, the fix writes them and the issue goes for good; so does a title
-    // issue whose titles are the connection's already.
+    // Once the titles can be written, the fix writes them; a title issue already settled just goes.
     s.Fix(waiting);
     EXPECT_EQ(s.connection->TessarySpecificationTitle() + " " + s.connection->TessaryProjectTitle(),
               "Spec Three Project Three");

@@ -141,7 +141,6 @@ TEST(ElementOperations, NewClauseValuesReachTheEarlierElementsAfterTheNewOnesWit
     EXPECT_EQ(s.TitleOf(fresh), "Outer walls");
     EXPECT_EQ(s.TitleOf(earlier), "Outer walls");
     EXPECT_NE(s.TitleOf(lockedEarlier), "Outer walls");
-    // The same values again change nothing: no rewrite.
     TVSim::Journal::Clear();
     EXPECT_TRUE(s.Run(Associate, {}, "Outer walls").issues.IsEmpty());
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_Element_GetPropertyValuesByGuid"), 0u);
@@ -149,7 +148,7 @@ TEST(ElementOperations, NewClauseValuesReachTheEarlierElementsAfterTheNewOnesWit
 
 TEST(ElementOperations, AWriteTouchesOnlyElementsWhoseValuesDifferAndKeepsTheValuesPendingUntilAllHaveThem) {
     ClauseScene s;
-    // Elements that show the clause title without holding it: the definition's default says it.
+    // Elements that show the clause title only as the definition's default.
     const API_Guid title = s.Definition(Api::Properties::Name::Title);
     API_PropertyDefinition record = s.sim.GetPropertyDefinition(title).definition;
     record.defaultValue.basicValue.singleVariant.variant.uniStringValue = "Walls";

@@ -75,7 +75,6 @@ Bytes WithType(const Issue::Base& issue) {
     return TestSupport::Written([&](PK::OChannel& oc) { issue.WriteWithType(oc); });
 }
 
-// Collections of a connection read from the standard record.
 struct IssueCollection : ::testing::Test {
     TestSupport::Project p;
     const TestSupport::ConnectionPtr connection = p.Read();
@@ -93,8 +92,7 @@ TEST_F(IssueCollection, ARepeatedFailureKeepsOnlyTheNewestIssueAndStampsEveryIss
     issues.AddIssue(Elements("abc", 400, {1, 2, 3}));
     issues.AddIssue(Elements("b", 500, {2}));
     EXPECT_EQ(State(issues), "disk t3 abc[1 3] b[2] | t1 t2");
-    // An issue made earlier but added later (as from a team member): the newer
-    // issues are asked first; one that covers it entirely keeps it out.
+    // Made earlier but added later (as from a team member): a newer issue that covers it keeps it out.
     const IssuePtr lateCovered = Elements("lateCovered", 450, {2});
     PK::Clock::Set(900);
     issues.AddIssue(lateCovered);
@@ -175,8 +173,7 @@ TEST_F(IssueCollection, TeamWorkMergeKeepsSettledFailuresSettledOnBothSides) {
     theirs.AddIssue(Elements("d", 220, {4}));
     ASSERT_EQ(ReadInto(stale, Stored(theirs)), PK::NoError);
 
-    // abc: 1 settled here, 3 there, 2 moved into b: nothing left, gone for good.
-    // xy: settled here, still listed there: stays settled. The title: one entry.
+    // abc: 1 settled here, 3 there, 2 moved into b: gone for good; xy: settled here, stays settled.
     EXPECT_TRUE(mine.MergeIn(theirs));
     EXPECT_EQ(State(mine), "title b[2] d[4] | abc disk xy");
     EXPECT_TRUE(theirs.MergeIn(mine));
@@ -265,8 +262,8 @@ TEST_F(IssueCollection, RecordsOfALaterVersionAreWrittenBackUnchangedAndDamagedO
             EXPECT_TRUE(bytes.size() == rewritten.size() &&
                         std::search(bytes.begin(), bytes.end(), kept.begin(), kept.end()) != bytes.end());
 
-    // Damaged or cut copies of that list fail to read and leave the collection as it was. The list's frame
-    // (22 bytes) and count, the first issue's class GUID, then its frame's GUID and version come before its length.
+    // Damaged or cut copies of that list fail to read and leave the collection as it was. The first issue's
+    // frame length follows the list's frame (22 bytes), count, class GUID, frame GUID and version.
     std::vector<std::pair<std::string, Bytes>> cases = {{"issue frame length", rewritten}};
     std::fill_n(cases[0].second.begin() + 22 + 4 + 16 + 18, 4, '\x7f');
     for (PK::USize size = 0; size < rewritten.size(); size += 7)

@@ -167,8 +167,7 @@ TEST(IssueKinds, EveryKindShowsItsSeverityAndItsTextWithEveryPlaceholderFilled) 
     EXPECT_TRUE(log.Has(spdlog::level::warn, "VirtualType(\"gone\") is missing"));
 }
 
-// Stored or page values that hold the next key's placeholder twice would
-// double the text once per key; filled in one pass, each goes in once.
+// Values that hold the next key's placeholder twice would double the text once per key.
 TEST(IssueKinds, AClauseWhoseValuesHoldEachOthersPlaceholdersGivesABoundedText) {
     Api::Properties clause;
     clause.Add(Api::Properties::Name::Code, "{K1}{K1}");

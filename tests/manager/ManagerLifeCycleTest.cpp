@@ -20,8 +20,7 @@ std::string With(const std::string& heard, const std::string& plan) {
 
 }  // namespace
 
-// The host may tell of the opened project before (or without) a selection
-// change: nothing of the previous project's selection may reach the page.
+// Nothing of the previous project's selection may reach the page, whenever the host tells of it.
 TEST(ManagerLifeCycle, OpeningAProjectSelectsTheFirstConnectionThatCanBeReadAndANewProjectLetsItGo) {
     AddOnProject s;
     s.ConnectSpec(1);

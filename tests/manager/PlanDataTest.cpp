@@ -22,7 +22,6 @@ struct ProjectIdentity : TestSupport::HandleCheckedTest {
 
     // A new id of our own, which State() calls "local".
     void Generate() { plan.GenerateNew(), local = plan.Id(); }
-    // What another member stored.
     void Store(const char* id) { sim.SetAddOnObjectContent(Object()->guid, PlanRecord(id)); }
     // Ours and what another reader finds: "local synced, stored local", with ", reserved" while we hold it.
     std::string State() {
