@@ -125,7 +125,7 @@ TEST_F(IssueCollection, RemovingGoesByTheObjectAndStampsItOnce) {
     PK::Clock::Set(300);
     issues.AddIssue(title);
     issues.Remove(title);
-    EXPECT_EQ(State(issues), "disk | title");
+    ASSERT_EQ(State(issues), "disk | title");
     EXPECT_EQ(*issues.GetDeleted().GetPtr(title->Guid()), 200);
     issues.Clear();
     EXPECT_EQ(State(issues), "| title") << "Clear forgets the issues, not the stamps";
