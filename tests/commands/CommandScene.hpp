@@ -1,11 +1,6 @@
 #pragma once
-// The command tests' scene: the standard project connected to "spec-1",
-// whose connection's events go into the project's timeline after the page's
-// calls, and short ways to read back what the project holds.
+// The standard project connected to "spec-1", its connection's events in the timeline.
 #include <fmt/format.h>
-
-#include <string>
-#include <vector>
 
 #include "Model/Issue/BaseWithText.hpp"
 #include "Model/Issue/ElementsAssociation.hpp"
@@ -20,10 +15,11 @@ using Events = std::vector<std::string>;
 
 // An issue as "<kind or type>[<element count>]", or its class name when it has no elements.
 inline std::string IssueName(const Model::Issue::Base& issue) {
-    if (auto* association = dynamic_cast<const Model::Issue::ElementsAssociation*>(&issue))
-        return fmt::format("{}[{}]", association->GetType(), association->GetErroredElements().GetSize());
-    if (auto* update = dynamic_cast<const Model::Issue::UpdateElementsProperties*>(&issue))
-        return fmt::format("{}[{}]", update->GetType(), update->GetErroredElements().GetSize());
+    const auto named = [](const auto* e) {
+        return fmt::format("{}[{}]", e->GetType(), e->GetErroredElements().GetSize());
+    };
+    if (auto* association = dynamic_cast<const Model::Issue::ElementsAssociation*>(&issue)) return named(association);
+    if (auto* update = dynamic_cast<const Model::Issue::UpdateElementsProperties*>(&issue)) return named(update);
     return issue.GetClassInfo()->GetName();
 }
 template <typename Issues>
@@ -37,6 +33,8 @@ struct Scene : Project {
     Scene() : connection(Connect()) { timeline.clear(); }
 
     Events Issues() const { return IssueNames(connection->IssueCollection().Get()); }
+    // "<what the observers and the page heard> | <the issues>".
+    std::string State() const { return fmt::format("{} | {}", fmt::join(timeline, ", "), fmt::join(Issues(), ", ")); }
     template <typename Kind>
     PK::Array<std::shared_ptr<Kind>> IssuesOf() const {
         return connection->IssueCollection().GetIssuesByType<Kind>();
@@ -51,6 +49,7 @@ struct Scene : Project {
     std::string ValueOf(const API_Guid& element, const PK::UniString& propertyName) const {
         return Text(sim.GetPropertyText(element, Definition(propertyName)));
     }
+    std::string TitleOf(const API_Guid& element) const { return ValueOf(element, Api::Properties::Name::Title); }
     bool IsClassifiedWith(const API_Guid& element, const char* code) const {
         return sim.GetItemOf(element, System()) == Item(code);
     }

@@ -1,12 +1,4 @@
-// The connection's commands as the page, the palette and the issue fixes call
-// them: what each changes, which undo step it makes, what its observers hear,
-// and what becomes of what goes wrong.
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "CommandScene.hpp"
 #include "Model/Errors.hpp"
@@ -20,63 +12,36 @@ using Title = Model::Issue::CoudntUpdateProjectOrSpecTitle;
 
 namespace {
 
-const char* unknownError = "Model::Issue::UnknownError";
-const char* missingItem = "Model::Issue::MissingClassificationItem";
-const char* titleIssue = "Model::Issue::CoudntUpdateProjectOrSpecTitle";
-const char* missingItemThrown = "IssueWereThrown(Model::Issue::MissingClassificationItem)";
+const std::string unknownError = "Model::Issue::UnknownError";
+const std::string missingItem = "Model::Issue::MissingClassificationItem";
+const std::string titleIssue = "Model::Issue::CoudntUpdateProjectOrSpecTitle";
+const std::string missingItemThrown = "IssueListChanged, IssueWereThrown(" + missingItem + ") | " + missingItem;
 
 Api::Properties WallsClause() { return Clause("clause-a", "A10", "Walls"); }
 
 }  // namespace
 
 TEST(ConnectionCommands, WhateverACommandsWorkThrowsBecomesAnEventAnIssueOrBoth) {
-    struct Row {
-        std::function<void()> body;
-        Events events;
-        Events issues;
-        spdlog::level::level_enum level;
-        std::string line;
-    };
-    const std::vector<Row> rows = {
-        {[] { throw Api::ErrorPropertyManagerNoAccessRight(); },
-         {"ErrorPropertyManagerNoAccessRight"},
-         {},
-         spdlog::level::info,
+    using enum spdlog::level::level_enum;
+    const std::vector<std::tuple<std::function<void()>, std::string, spdlog::level::level_enum, std::string>> rows = {
+        {[] { throw Api::ErrorPropertyManagerNoAccessRight(); }, "ErrorPropertyManagerNoAccessRight | ", info,
          "ErrorPropertyManagerNoAccessRight(APIERR_NOACCESSRIGHT)"},
-        {[] { throw Api::ErrorClassificationManagerNoAccessRight(); },
-         {"ErrorClassificationManagerNoAccessRight"},
-         {},
-         spdlog::level::info,
-         "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)"},
-        {[] { throw Model::Error::MissingClassificationItem(WallsClause()); },
-         {"IssueListChanged", missingItemThrown},
-         {missingItem},
-         spdlog::level::info,
-         ""},
-        {[] { throw Api::Error<APIERR_BADPARS>(); },
-         {"IssueListChanged"},
-         {unknownError},
-         spdlog::level::err,
+        {[] { throw Api::ErrorClassificationManagerNoAccessRight(); }, "ErrorClassificationManagerNoAccessRight | ",
+         info, "ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT)"},
+        {[] { throw Model::Error::MissingClassificationItem(WallsClause()); }, missingItemThrown, info, ""},
+        {[] { throw Api::Error<APIERR_BADPARS>(); }, "IssueListChanged | " + unknownError, err,
          "exception: APIERR_BADPARS(-2130313112)"},
-        {[] { throw 7; }, {"IssueListChanged"}, {unknownError}, spdlog::level::err, "unknown exception!"},
+        {[] { throw 7; }, "IssueListChanged | " + unknownError, err, "unknown exception!"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.line);
+    for (const auto& [body, state, level, line] : rows) {
         Scene s;
         LogCapture log(LogCapture::Mode::AddToDefault);
-        EXPECT_FALSE(s.connection->HandleExceptions(row.body));
-        EXPECT_EQ(s.timeline, row.events);
-        EXPECT_EQ(s.Issues(), row.issues);
-        EXPECT_TRUE(row.line.empty() || log.Has(row.level, row.line)) << testing::PrintToString(log.Messages());
-        EXPECT_EQ(s.Load()->IssueCollection().Get().GetSize(), row.issues.size());
+        EXPECT_FALSE(s.connection->HandleExceptions(body));
+        EXPECT_EQ(s.State(), state);
+        EXPECT_TRUE(line.empty() || log.Has(level, line)) << testing::PrintToString(log.Messages());
+        EXPECT_EQ(s.Load()->IssueCollection().Get().GetSize(), s.Issues().size());
     }
     Scene s;
-    bool ran = false;
-    EXPECT_TRUE(s.connection->CallUndoableCmd("Work", [&] { ran = true; }));
-    EXPECT_TRUE(ran);
-    TVSim::Faults::FailCall("TVAPI_CallUndoableCommand", APIERR_GENERAL);
-    EXPECT_FALSE(s.connection->CallUndoableCmd("Refused", [&] { ran = false; }));
-    EXPECT_TRUE(ran);
     EXPECT_TRUE(s.connection->CallCmd("Outside the undo history", [] {}));
     EXPECT_FALSE(s.sim.GetUndoSteps().back().undoable);
 }
@@ -89,16 +54,14 @@ TEST(ConnectionCommands, ATitleUpdateRenamesTheGroupOrLeavesAnIssueThatAFixRetri
     EXPECT_TRUE(s.connection->Cmd_UpdateTitleIfChanged("Spec One", "Project Two"));
     EXPECT_EQ(s.sim.GetPropertyGroup(group).group.name, "Orvo Tessary: Project Two / Spec One");
     EXPECT_EQ(s.UndoableStepsSince(steps), Events{"Update the titles of Orvo Tessary specification Spec One"});
-    EXPECT_EQ(s.timeline, Events{"TitleChanged"});
+    EXPECT_EQ(s.State(), "TitleChanged | ");
 
     // Refused for want of the right: the titles tried wait in an issue.
     s.sim.SetPropertyAccessRight(false);
     s.timeline.clear();
     EXPECT_TRUE(s.connection->Cmd_UpdateTitleIfChanged("Spec Three", "Project Three"));
-    EXPECT_EQ(s.timeline, (Events{"IssueListChanged", "TitleChanged"}));
+    EXPECT_EQ(s.State(), "IssueListChanged, TitleChanged | " + titleIssue);
     EXPECT_EQ(s.connection->TessaryProjectTitle(), "Project Two");
-    ASSERT_EQ(s.Issues(), Events{titleIssue});
-    EXPECT_EQ(s.connection->IssueCollection().Get()[0]->Severity(), Model::Issue::Severity::Warning);
 
     // A fix that fails for another reason keeps the issue as it was, to be tried again.
     const std::shared_ptr<Title> waiting = s.IssuesOf<Title>()[0];
@@ -108,18 +71,16 @@ TEST(ConnectionCommands, ATitleUpdateRenamesTheGroupOrLeavesAnIssueThatAFixRetri
     EXPECT_EQ(waiting->GetNewProjectTitle(), "Project Three");
     EXPECT_EQ(s.Issues(), (Events{titleIssue, unknownError}));
 
-    // Once the titles can be written, the fix writes them and the issue goes for good.
+    // Once the titles can be written, the fix writes them; a title issue already settled just goes.
     s.Fix(waiting);
-    EXPECT_EQ(s.connection->TessarySpecificationTitle(), "Spec Three");
-    EXPECT_EQ(s.connection->TessaryProjectTitle(), "Project Three");
-    EXPECT_TRUE(s.IssuesOf<Title>().IsEmpty());
-    EXPECT_TRUE(s.connection->IssueCollection().GetDeleted().ContainsKey(waiting->Guid()));
-    // A title issue whose titles are already the connection's goes when fixed, with its stamp.
+    EXPECT_EQ(s.connection->TessarySpecificationTitle() + " " + s.connection->TessaryProjectTitle(),
+              "Spec Three Project Three");
     s.connection->AddIssue(std::make_shared<Title>("Spec Three", ""));
     const std::shared_ptr<Title> settled = s.IssuesOf<Title>()[0];
     s.Fix(settled);
     EXPECT_TRUE(s.IssuesOf<Title>().IsEmpty());
-    EXPECT_TRUE(s.connection->IssueCollection().GetDeleted().ContainsKey(settled->Guid()));
+    for (const auto& fixed : {waiting, settled})
+        EXPECT_TRUE(s.connection->IssueCollection().GetDeleted().ContainsKey(fixed->Guid()));
 }
 
 TEST(ConnectionCommands, AnAssociationNeedsAConnectedSpecificationItsGroupAndAClassificationItemForTheCode) {
@@ -128,8 +89,7 @@ TEST(ConnectionCommands, AnAssociationNeedsAConnectedSpecificationItsGroupAndACl
     s.sim.DeletePropertyGroup(s.GroupOf("Orvo Tessary: Project One / Spec One"));
     s.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {wall}, true);
     EXPECT_EQ(s.Issues(), Events{unknownError});
-    EXPECT_FALSE(s.connection->HasVirtualType("clause-a"));
-    EXPECT_FALSE(s.IsClassifiedWith(wall, "A10"));
+    EXPECT_FALSE(s.connection->HasVirtualType("clause-a") || s.IsClassifiedWith(wall, "A10"));
 
     // Without a page the association still happens; the page hears of the clause on every request.
     Scene p;
@@ -140,23 +100,19 @@ TEST(ConnectionCommands, AnAssociationNeedsAConnectedSpecificationItsGroupAndACl
     p.tessary->Reset(p.page);
     p.timeline.clear();
     p.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {second}, true);
-    EXPECT_EQ(p.timeline, Events{"page Associate(clause-a, clause-a)"});
+    EXPECT_EQ(p.State(), "page Associate(clause-a, clause-a) | ");
     // The item gone meanwhile: the page was told, the elements are not touched.
     p.sim.DeleteClassificationItem(p.Item("A10"));
     const API_Guid third = p.sim.AddElement(API_WallID);
     p.timeline.clear();
     p.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {third}, true);
-    EXPECT_EQ(p.timeline, (Events{"page Associate(clause-a, clause-a)", "IssueListChanged", missingItemThrown}));
-    EXPECT_EQ(p.Issues(), Events{missingItem});
+    EXPECT_EQ(p.State(), "page Associate(clause-a, clause-a), " + missingItemThrown);
 
-    // Marked disconnected: nothing happens but a log line.
+    // Marked disconnected: nothing happens.
     InCommand(*p.tv, [&] { p.connection->MarkAsDisconnected(); });
     p.timeline.clear();
-    LogCapture log(LogCapture::Mode::AddToDefault);
     p.connection->Cmd_AssociateElementsToVirtualType("clause-b", Clause("clause-b", "B20"), {third}, true);
-    EXPECT_EQ(log.MessagesStartingWith("Assocation was skipped because connection is marked as disconnected: {").size(),
-              1u);
-    EXPECT_FALSE(p.connection->HasVirtualType("clause-b"));
+    EXPECT_FALSE(p.connection->HasVirtualType("clause-b") || p.IsClassifiedWith(third, "B20"));
     EXPECT_TRUE(p.timeline.empty());
 }
 
@@ -170,16 +126,13 @@ TEST(ConnectionCommands, DisassociatingPutsTheElementsBackAmongTheUnassociatedAn
     LogCapture log(LogCapture::Mode::AddToDefault);
     s.connection->Cmd_DisassociateElementsFromVirtualType("clause-b", {wall});
     EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: this->_virtualTypes.ContainsKey(tessaryClauseId)"));
-    s.connection->Cmd_UpdateVirtualTypeProperties("clause-b", {}, true);
-    EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: this->_virtualTypes.ContainsKey(typeId)"));
     EXPECT_EQ(s.sim.GetUndoSteps().size(), steps);
 
     s.timeline.clear();
     s.connection->Cmd_DisassociateElementsFromVirtualType("clause-a", {wall, locked});
     EXPECT_EQ(s.UndoableStepsSince(steps), Events{"Disassociate elements from Orvo Tessary clause A10"});
     EXPECT_FALSE(s.IsClassifiedWith(wall, "A10"));
-    EXPECT_EQ(s.Issues(), Events{"DisassocLockedElement[1]"});
-    EXPECT_EQ(s.timeline, (Events{"IssueListChanged", "UnassociatedElementTypeChanged"}));
+    EXPECT_EQ(s.State(), "IssueListChanged, UnassociatedElementTypeChanged | DisassocLockedElement[1]");
     EXPECT_TRUE(s.connection->UnassociatedElementsCache()
                     .Get()
                     .Get(Model::Element::Type(API_WallID, APIVarId_Generic))
@@ -189,15 +142,11 @@ TEST(ConnectionCommands, DisassociatingPutsTheElementsBackAmongTheUnassociatedAn
     s.timeline.clear();
     s.Fix(s.IssuesOf<Assoc>()[0]);
     EXPECT_FALSE(s.IsClassifiedWith(locked, "A10"));
-    EXPECT_TRUE(s.Issues().empty());
-    for (const std::string& entry : s.timeline) EXPECT_FALSE(entry.starts_with("page ")) << entry;
+    EXPECT_EQ(s.State(), "IssueListChanged, UnassociatedElementTypeChanged | ");
 }
 
 TEST(ConnectionCommands, UpdatingEveryClauseGoesOnPastAClauseThatFailsAndKeepsWhatTheOthersFound) {
     Scene s;
-    s.connection->Cmd_CheckAndUpdateAllAssociatedElementProperties();  // no clause yet: an empty progress
-    ASSERT_EQ(TVSim::Progress::GetWindows().size(), 1u);
-    EXPECT_EQ(TVSim::Progress::GetWindows()[0].phaseCount, 0);
     const API_Guid wall = s.sim.AddElement(API_WallID);
     const API_Guid slab = s.sim.AddElement(API_SlabID), lockedSlab = s.sim.AddElement(API_SlabID);
     // The failing clause comes first.
@@ -205,8 +154,7 @@ TEST(ConnectionCommands, UpdatingEveryClauseGoesOnPastAClauseThatFailsAndKeepsWh
     s.connection->Cmd_AssociateElementsToVirtualType("clause-b", Clause("clause-b", "B20", "Floors"),
                                                      {slab, lockedSlab}, false);
     const API_Guid title = s.Definition(Api::Properties::Name::Title);
-    s.sim.SetPropertyText(slab, title, "Changed by hand");
-    s.sim.SetPropertyText(lockedSlab, title, "Changed by hand");
+    for (const API_Guid& element : {slab, lockedSlab}) s.sim.SetPropertyText(element, title, "Changed by hand");
     s.sim.SetElementLocked(lockedSlab, true);
     s.sim.DeleteClassificationItem(s.Item("A10"));
     s.connection->Cmd_CheckAndUpdateAllAssociatedElementProperties();
@@ -214,8 +162,7 @@ TEST(ConnectionCommands, UpdatingEveryClauseGoesOnPastAClauseThatFailsAndKeepsWh
     EXPECT_EQ(s.Issues(), (Events{"LockedElement[1]", missingItem}));
     const TVSim::Progress::Window& progress = TVSim::Progress::GetWindows().back();
     EXPECT_EQ(progress.title, "Orvo Tessary: Updating element properties");
-    ASSERT_EQ(progress.phases.size(), 2u);
-    EXPECT_EQ(progress.phases[1].name, "Floors");
+    EXPECT_EQ(progress.phases.back().name, "Floors");
     EXPECT_FALSE(TVSim::Progress::IsOpen());
 
     // Without the right to make the definitions available, every clause fails alike: one report.
@@ -241,11 +188,6 @@ TEST(ConnectionCommands, DisconnectingRemovesTheGroupAndTheStoredRecordButLeaves
     EXPECT_EQ(s.sim.GetClassificationSystems().GetSize(), 2u);
     EXPECT_EQ(s.UndoableStepsSince(steps), Events{"Disconnect from Orvo Tessary specification Spec One"});
     EXPECT_EQ(s.timeline, Events{"Disconnected"});
-    // Told when asked.
-    Scene told;
-    EXPECT_TRUE(told.connection->Cmd_Disconnect(true));
-    ASSERT_EQ(told.timeline.size(), 2u);
-    EXPECT_TRUE(told.timeline[0].starts_with("page RemoveSpecAssociation(spec-1, ")) << told.timeline[0];
 }
 
 TEST(ConnectionCommands, IssuesLeaveByTheObjectTheUserRemovesAndByARefreshThatFindsTheirElementsGone) {
@@ -258,12 +200,13 @@ TEST(ConnectionCommands, IssuesLeaveByTheObjectTheUserRemovesAndByARefreshThatFi
     EXPECT_TRUE(s.timeline.empty());
     s.sim.DeleteElement(lockedToo);
     s.connection->RefreshIssues();
-    EXPECT_EQ(s.Issues(), Events{"AssocLockedElement[1]"});
-    EXPECT_EQ(s.timeline, Events{"IssueListChanged"});
-    // By reference only the very object goes; a copy of it is not it.
+    EXPECT_EQ(s.State(), "IssueListChanged | AssocLockedElement[1]");
+    // By reference only the very object goes; a copy of it is not it. The issues panel removes the listed one.
     const std::shared_ptr<Model::Issue::Base> held = s.connection->IssueCollection().Get()[0];
     s.connection->RemoveIssue(*std::unique_ptr<Model::Issue::Base>(held->Clone()));
-    EXPECT_EQ(s.Issues().size(), 1u);
-    s.connection->RemoveIssue(*held);
+    PK::Array<Model::Issue::BaseWithText> listed = s.connection->GetIssuesWithText();
+    ASSERT_EQ(listed.GetSize(), 1u);
+    EXPECT_TRUE(listed[0].IsFixable());
+    InCommand(*s.tv, [&] { listed[0].Remove(); });
     EXPECT_TRUE(s.Load()->IssueCollection().Get().IsEmpty());
 }

@@ -1,10 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "IO/MemoryChannel.hpp"
 #include "Model/Errors.hpp"
 #include "Model/Issue/BaseWithText.hpp"
@@ -20,7 +15,6 @@
 #include "support/ElementsIssue.hpp"
 #include "support/LogCapture.hpp"
 #include "support/Project.hpp"
-#include "support/TempDir.hpp"
 
 using namespace TessaryConnect;
 using namespace TessaryConnect::Model;
@@ -67,33 +61,6 @@ std::string Printed(const Issue::Base& issue) { return fmt::format("{}", issue);
 
 }  // namespace
 
-TEST(IssueKinds, ANewIssueHasAFreshIdentityThatItsClonesAndTheConnectionsCopyKeep) {
-    PK::Clock::Set(5000);
-    const auto title = std::make_shared<Title>("Spec B", "Project B");
-    EXPECT_NE(title->Guid(), Unknown().Guid());
-    EXPECT_EQ(title->CreationTime(), 5000);
-    EXPECT_TRUE(Item().Guid().IsNull());  // made to be read: nothing of its own until read
-    PK::Clock::Set(6000);
-    const std::shared_ptr<Issue::Base> clone(title->Clone());
-    EXPECT_EQ(Printed(*clone), Printed(*title));
-
-    TestSupport::Project p;
-    TestSupport::StoredConnection record;
-    record.issues.Push(title);
-    const TestSupport::ConnectionPtr connection = p.Read(record.Bytes());
-    Issue::BaseWithText withTitle(connection, title);
-    EXPECT_EQ(withTitle, Issue::BaseWithText(connection, title));
-    EXPECT_FALSE(withTitle == Issue::BaseWithText(connection, clone));
-    EXPECT_TRUE(withTitle.IsFixable());
-    EXPECT_EQ(fmt::format("{}", withTitle), fmt::format("Issue::BaseWithText{{{}}}", title->GetString(*connection)));
-    // The connection lists its own copy of the issue; removing that one takes it off the list.
-    PK::Array<Issue::BaseWithText> listed = connection->GetIssuesWithText();
-    ASSERT_EQ(listed.GetSize(), 1u);
-    EXPECT_EQ(Printed(listed[0].GetIssue()), Printed(*title));
-    connection->TV().CallCommand("Remove", [&] { listed[0].Remove(); });
-    EXPECT_TRUE(connection->GetIssuesWithText().IsEmpty());
-}
-
 TEST(IssueKinds, ANewerIssueAbsorbsWhatItRepeatsOfAnOlderOne) {
     const auto title = [] { return std::make_shared<Title>("S2", "P2"); };
     const auto unknown = [](const char* hint) { return std::make_shared<Unknown>(hint); };
@@ -113,22 +80,14 @@ TEST(IssueKinds, ANewerIssueAbsorbsWhatItRepeatsOfAnOlderOne) {
         {"same clause code", ItemOf("B10"), ItemOf("B10", "Old"), {true, false}},
         {"other clause code", ItemOf("B10"), ItemOf("B11"), {}},
         {"newer without a code", ItemOf(""), ItemOf("B10"), {}},
-        {"older without a code", ItemOf("B10"), ItemOf(""), {}},
-        {"neither has a code", ItemOf(""), ItemOf(""), {}},
-        {"item leaves unknown", ItemOf("B10"), unknown(""), {}},
         {"same hint", unknown("disk"), unknown("disk"), {true, false}},
-        {"two empty hints", unknown(""), unknown(""), {true, false}},
         {"other hint", unknown("disk"), unknown("net"), {}},
-        {"unknown leaves item", unknown(""), ItemOf("B10"), {}},
-        {"unknown keeps an empty older issue", unknown(""), std::make_shared<Title>("", ""), {}, {}, true},
         {"association takes part", lockedB(), AssocOf(Assoc::Type::AssocUnknown, Es({1, 2})), {false, true}, Es({1})},
         {"association takes all", lockedB(), AssocOf(Assoc::Type::DisassocUnknown, Es({2, 2})), {true, true}},
         {"association from update", lockedB(), UpdateOf(Update::Type::LockedElement, Es({2})), {true, true}},
-        {"association leaves other kinds", lockedB(), unknown(""), {}},
         {"association drops an empty", lockedB(), AssocOf(Assoc::Type::AssocUnknown, {}), {true, false}, {}, true},
         {"update from update", updateA(), UpdateOf(Update::Type::OnLockedLayer, Es({1, 2})), {false, true}, Es({2})},
         {"update leaves association", updateA(), AssocOf(Assoc::Type::AssocUnknown, Es({1})), {}, Es({1})},
-        {"update keeps an empty", updateA(), UpdateOf(Update::Type::Unknown, {}), {}, {}, true},
         {"nothing older", updateA(), nullptr, {}},
     };
     for (const auto& row : rows) {
@@ -144,11 +103,7 @@ TEST(IssueKinds, ANewerIssueAbsorbsWhatItRepeatsOfAnOlderOne) {
     }
 }
 
-// Team members may each settle part of one issue: copies keep what both still
-// say, and a refresh forgets what was handled or is gone from the project.
 TEST(IssueKinds, AnIssueKeepsOnlyWhatIsStillUnsettled) {
-    TestSupport::Project p;
-    const TestSupport::ConnectionPtr connection = p.Connect();
     Title title("", "Project B");
     EXPECT_FALSE(title.MergeCopy(*std::unique_ptr<Issue::Base>(title.Clone())));
     EXPECT_FALSE(title.IsEmpty());
@@ -163,13 +118,6 @@ TEST(IssueKinds, AnIssueKeepsOnlyWhatIsStillUnsettled) {
     EXPECT_TRUE(mine->MergeCopy(*AssocOf(Assoc::Type::AssocLockedElement, Es({5, 4, 1, 3}))));
     EXPECT_FALSE(mine->MergeCopy(*std::unique_ptr<Issue::Base>(mine->Clone())));
     EXPECT_EQ(mine->GetErroredElements(), Es({1, 3, 4, 3}));
-
-    EXPECT_EQ(mine->Refresh(*connection, {}), (Issue::Outcome{false, false}));
-    p.sim.DeleteElement(E(4));
-    EXPECT_EQ(mine->Refresh(*connection, PK::HashSet<PK::Guid>{E(1)}), (Issue::Outcome{false, true}));
-    EXPECT_EQ(mine->GetErroredElements(), Es({3, 3}));
-    EXPECT_EQ(mine->Refresh(*connection, PK::HashSet<PK::Guid>{E(3)}), (Issue::Outcome{true, true}));
-    EXPECT_EQ(mine->Refresh(*connection, {}), (Issue::Outcome{true, false}));
 }
 
 TEST(IssueKinds, EveryKindShowsItsSeverityAndItsTextWithEveryPlaceholderFilled) {
@@ -194,24 +142,22 @@ TEST(IssueKinds, EveryKindShowsItsSeverityAndItsTextWithEveryPlaceholderFilled) 
     for (int type = 1; type <= 5; ++type)
         rows.push_back({UpdateOf(static_cast<Update::Type>(type), Es({1, 2})), type == 1 ? S::Error : S::Warning,
                         updateItem[type - 1]});
+    const std::pair<const char*, const char*> filled[] = {{"{ElemCount}", "2"},
+                                                          {"{ViewName}", "Ground Floor"},
+                                                          {"{OrvoTessaryCode}{ :OrvoTessaryTitle}", "A10 Walls"},
+                                                          {"{OrvoTessarySpecificationTitleNew}", "Spec B"},
+                                                          {"{OrvoTessaryProjectTitleNew}", "Project B"},
+                                                          {"{OrvoTessarySpecificationTitle}", "Spec One"},
+                                                          {"{Hint}", "disk full"}};
     for (const Row& row : rows) {
         SCOPED_TRACE(Printed(*row.issue));
         EXPECT_EQ(row.issue->Severity(), row.severity);
         PK::UniString expected;
         ASSERT_TRUE(RSGetIndString(&expected, Util::Resource::issueTextsResID, row.item, TVAPI_GetOwnResModule()));
-        for (const auto& [placeholder, value] :
-             std::vector<std::pair<const char*, const char*>>{{"{ElemCount}", "2"},
-                                                              {"{ViewName}", "Ground Floor"},
-                                                              {"{OrvoTessaryCode}{ :OrvoTessaryTitle}", "A10 Walls"},
-                                                              {"{OrvoTessarySpecificationTitleNew}", "Spec B"},
-                                                              {"{OrvoTessaryProjectTitleNew}", "Project B"},
-                                                              {"{OrvoTessarySpecificationTitle}", "Spec One"},
-                                                              {"{Hint}", "disk full"}})
-            expected.ReplaceAll(placeholder, value);
+        for (const auto& [placeholder, value] : filled) expected.ReplaceAll(placeholder, value);
         EXPECT_FALSE(expected.Contains("{"));
         EXPECT_EQ(row.issue->GetString(*connection), expected);
     }
-    EXPECT_FALSE(Unknown().GetString(*connection).Contains("{"));
     // Values no version knows: an error, and no text of their own.
     EXPECT_EQ(AssocOf(static_cast<Assoc::Type>(0), Es({1}))->Severity(), S::Error);
     EXPECT_EQ(UpdateOf(static_cast<Update::Type>(6), Es({1}))->GetString(*connection), "Serious error!");
@@ -219,18 +165,9 @@ TEST(IssueKinds, EveryKindShowsItsSeverityAndItsTextWithEveryPlaceholderFilled) 
     TestSupport::LogCapture log;
     EXPECT_TRUE(AssocOf(Assoc::Type::AssocUnknown, Es({1}), "gone")->GetString(*connection).Contains("{ElemCount}"));
     EXPECT_TRUE(log.Has(spdlog::level::warn, "VirtualType(\"gone\") is missing"));
-
-    // Without its text an issue shows nothing of its own, not even its hint.
-    TestSupport::TempDir elsewhere;
-    TVSim::Resources::SetFolder(elsewhere.Path());
-    EXPECT_EQ(Unknown("disk full").GetString(*connection), "");
-    EXPECT_TRUE(log.Has(spdlog::level::critical, "Missing resource string. resID(32524), index(23)"));
-    EXPECT_EQ(UpdateOf(Update::Type::LockedElement, Es({1}))->GetString(*connection), "Missing resource string.");
-    EXPECT_TRUE(log.Has(spdlog::level::err, "Missing resource string: type(3)"));
 }
 
-// Stored or page values that hold the next key's placeholder twice would
-// double the text once per key; filled in one pass, each goes in once.
+// Values that hold the next key's placeholder twice would double the text once per key.
 TEST(IssueKinds, AClauseWhoseValuesHoldEachOthersPlaceholdersGivesABoundedText) {
     Api::Properties clause;
     clause.Add(Api::Properties::Name::Code, "{K1}{K1}");
@@ -241,73 +178,7 @@ TEST(IssueKinds, AClauseWhoseValuesHoldEachOthersPlaceholdersGivesABoundedText) 
     EXPECT_TRUE(text.BeginsWith("Clause {K1}{K1}{ :OrvoTessaryTitle} has "));
 }
 
-TEST(IssueKinds, PrintedFormsNameTheClassAndEachField) {
-    PK::Clock::Set(42);
-    const auto head = [](const char* kind, const Issue::Base& issue, const char* severity) {
-        return fmt::format("Model::Issue::{}{{guid: \"{}\", severity: {}, creationTime: 42", kind,
-                           issue.Guid().ToUniString().ToCStr(), severity);
-    };
-    const Title title("Spec B", "Project B");
-    const auto unknown = std::make_shared<Unknown>("disk");
-    const auto association = AssocOf(Assoc::Type::DisassocOnLockedLayer, Es({3, 1}), "clause-a");
-    const auto update = UpdateOf(Update::Type::NoTeamworkRight, Es({2}));
-    const Item item(Clause("clause-1", "B10", "Walls"));
-    EXPECT_EQ(Printed(title), head("CoudntUpdateProjectOrSpecTitle", title, "Warning") +
-                                  ", \"_newSpecTitle\": \"Spec B\", \"_newProjectTitle\": \"Project B\"}");
-    EXPECT_EQ(Printed(*unknown), head("UnknownError", *unknown, "Error") + ", hint: \"disk\"}");
-    EXPECT_EQ(fmt::format("{}", PK::Array<IssuePtr>{unknown, unknown}), Printed(*unknown) + Printed(*unknown));
-    EXPECT_EQ(Printed(*association), head("ElementsAssociation", *association, "Warning") +
-                                         fmt::format(", \"targetVirtualType\": \"clause-a\", \"erroredElements\": "
-                                                     "[{}, {}], \"windowId\": {}, type: DisassocOnLockedLayer}}",
-                                                     E(3), E(1), groundFloor));
-    EXPECT_EQ(Printed(*update), head("UpdateElementsProperties", *update, "Warning") + ", type: NoTeamworkRight}");
-    EXPECT_EQ(Printed(item), head("MissingClassificationItem", item, "Error") +
-                                 fmt::format(", tessaryClauseProperties: {}}}", item.GetTessaryClauseProperties()));
-    EXPECT_TRUE(Printed(*AssocOf(static_cast<Assoc::Type>(13), {})).ends_with(", type: }"));
-}
-
-TEST(IssueKinds, ReadingRefusesWhatIsNoIssueWithTheSameTextsEveryTime) {
-    struct NotAnIssue : PK::Object {
-        static PK::Object* Make() { return new NotAnIssue(); }
-    };
-    const PK::ClassInfo notAnIssueInfo("IssueTest::NotAnIssue", PK::Guid("5e0a9d3c-1b2f-4c7e-8a6d-9f0e1d2c3b4a"),
-                                       PK::ClassVersion(1, 0), nullptr, &NotAnIssue::Make);
-    const std::vector<std::tuple<PK::Guid, std::string, std::string>> cases = {
-        {PK::Guid("aaaaaaaa-bbbb-4ccc-8ddd-eeeeeeeeeeee"), "currentClassInfo is null",
-         "failed assertion: currentClassInfo != nullptr, classId(\"AAAAAAAA-BBBB-4CCC-8DDD-EEEEEEEEEEEE\")"},
-        {Issue::Base::classInfo.GetId(), "currentClassInfo no contr",
-         fmt::format("failed assertion: currentClassInfo->HasConstructor(), *currentClassInfo({})",
-                     Issue::Base::classInfo)},
-        {notAnIssueInfo.GetId(), "Class is not an Model::Issue::Base",
-         fmt::format("failed assertion: dynamic_cast<Base*>(pkObj.get()) != nullptr, *currentClassInfo({}), "
-                     "*pkObj->GetClassInfo()({})",
-                     notAnIssueInfo, PK::Object::classInfo)},
-    };
-    for (const auto& [classId, message, logLine] : cases) {
-        SCOPED_TRACE(message);
-        TestSupport::LogCapture log;
-        try {
-            ReadBack(TestSupport::Written([&](PK::OChannel& oc) { oc.Write(classId); }));
-            ADD_FAILURE() << "no exception";
-        } catch (const AddonRuntimeError& e) {
-            const std::string what = e.what();
-            EXPECT_TRUE(what.starts_with("../../Src/Model/Issue/Base.cpp:")) << what;
-            EXPECT_TRUE(what.ends_with("error: " + message)) << what;
-        }
-        EXPECT_TRUE(log.Has(spdlog::level::critical, logLine)) << testing::PrintToString(log.Messages());
-    }
-    // Not even a class GUID: the channel's code as a host error.
-    try {
-        ReadBack({});
-        ADD_FAILURE() << "no exception";
-    } catch (const Api::GeneralError& e) {
-        EXPECT_EQ(e.GetCode(), PK::EndOfInput);
-    }
-}
-
-// Each kind's record is its own frame holding its fields and then its parent's
-// frame, down to the base; a newer main version of any frame is refused, a
-// newer minor one read.
+// Each kind's frame holds its fields and then its parent's frame, down to the base.
 TEST(IssueKinds, EveryKindWritesItsFramesAndRefusesANewerVersionAtEveryLevel) {
     PK::Clock::Set(100);
     using Level = std::pair<PK::Guid, std::function<void(PK::OChannel&)>>;
@@ -334,7 +205,7 @@ TEST(IssueKinds, EveryKindWritesItsFramesAndRefusesANewerVersionAtEveryLevel) {
     };
     const Title title("Spec \"B\"", "");
     const Item item(Clause("clause-1", "B10", "Walls"));
-    const Unknown unknown("Issue::Collection read error: unknown"), noHint;
+    const Unknown unknown("Issue::Collection read error: unknown");
     const Assoc association(Assoc::Type::DisassocOnLockedLayer, "clause-a", Es({3, 1, 3}), groundFloor);
     const Update update(Update::Type::OnInvisibleLayer, "clause-b", Es({2}), Api::WindowId());
     const PK::HashTable<PK::UniString, PK::UniString> properties = item.GetTessaryClauseProperties();
@@ -342,7 +213,6 @@ TEST(IssueKinds, EveryKindWritesItsFramesAndRefusesANewerVersionAtEveryLevel) {
         {&title, {own(title, PK::UniString("Spec \"B\""), PK::UniString(""))}},
         {&item, {own(item, properties)}},
         {&unknown, {own(unknown, PK::UniString("Issue::Collection read error: unknown"))}},
-        {&noHint, {own(noHint, PK::UniString(""))}},
         {&association, {own(association, PK::Int32(6)), elements(association)}},
         {&update, {own(update, PK::Int32(5)), elements(update)}},
     };
@@ -362,11 +232,4 @@ TEST(IssueKinds, EveryKindWritesItsFramesAndRefusesANewerVersionAtEveryLevel) {
             EXPECT_EQ(Stored(*ReadBack(record(levels, at, {1, 7}))), current);
         }
     }
-}
-
-TEST(IssueKinds, AFailingWriteStopsAtTheFieldAndReportsItsCode) {
-    IO::MemoryOChannel32 oc;
-    oc.FailAtValue(3, PK::BadData);  // class GUID, specification title, then the project title fails
-    EXPECT_EQ(Title("S", "P").WriteWithType(oc), PK::BadData);
-    EXPECT_EQ(oc.GetValueCount(), 3u);
 }

@@ -1,8 +1,4 @@
-// Every call the page makes into the model, as the page makes it (through
-// the callbacks the manager registered with it), against the simulated host:
-// the states it asks for, selecting instances, the types of the document,
-// property updates, opened and associated specifications, associations, and
-// calls about another document or a specification without connection.
+// Every call the page makes into the model, through the callbacks the manager registered with it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -41,6 +37,8 @@ struct Connected : AddOnProject {
         return element;
     }
     API_Guid ItemOf(const API_Guid& element) const { return sim.GetItemOf(element, System()); }
+    // What the palette heard and the page was sent since the last time, one entry after the other.
+    std::string Heard() { return fmt::format("{}", fmt::join(addOn->Take(), ", ")); }
 
     ConnectionPtr connection;
     PK::UniString plan;
@@ -68,9 +66,7 @@ TEST(PageStates, NameTheHostTheAddOnTheProjectAndTheClausesTheSelectedElementsCa
     EXPECT_EQ(state.documentState.documentRef, s.plan);
     EXPECT_TRUE(state.selectionState.type.id.IsEmpty()) << "nothing selected";
 
-    const API_Guid a1 = s.Associated("A10");
-    const API_Guid a2 = s.Associated("A10");
-    const API_Guid b = s.Associated("B20");
+    const API_Guid a1 = s.Associated("A10"), a2 = s.Associated("A10"), b = s.Associated("B20");
     // An element carrying a clause id this connection has no virtual type for.
     const API_Guid stranger = s.AddAssociated(*s.connection, "clause-elsewhere", "C30");
     const std::string several = Text(Model::selectionMultipleVirtualTypes) + " | Several clauses | ";
@@ -88,34 +84,27 @@ TEST(PageStates, NameTheHostTheAddOnTheProjectAndTheClausesTheSelectedElementsCa
 // Selecting zooms to the instances; the types list clauses first, then element types without clause.
 TEST(PageSelectsInstancesAndAsksForTypes, OfClausesAndOfElementTypesWithoutClause) {
     Connected s;
-    const API_Guid a1 = s.Associated("A10");
-    const API_Guid a2 = s.Associated("A10", API_SlabID);
+    const API_Guid a1 = s.Associated("A10"), a2 = s.Associated("A10", API_SlabID);
     const API_Guid wall = s.sim.AddElement(API_WallID);
     s.sim.AddElement(API_WallID);
     s.Select({wall});
     s.connection->UnassociatedElementsCache().Reset(false);
     const PK::Array<Api::AssociableType> types =
         s.Page().Handle_getAllTypesInDocument("ignored", {"OrvoTessaryCode", "Colour"});
+    // A value it has stays; a property it lacks reads a question mark.
     ASSERT_EQ(types.GetSize(), 2u);
     EXPECT_EQ(types[0].id, "clause-A10");
-    EXPECT_EQ(types[0].properties.Get("OrvoTessaryCode"), "A10") << "a value it has stays";
-    EXPECT_EQ(types[0].properties.Get("Colour"), "?") << "a property it lacks reads a question mark";
+    EXPECT_EQ(Text(types[0].properties.Get("OrvoTessaryCode")) + Text(types[0].properties.Get("Colour")), "A10?");
     const PK::UniString walls = "API_ElemTypeID-" + std::to_string(API_WallID) + "-0";
     EXPECT_EQ(Text(types[1].id) + " " + Text(types[1].title), Text(walls) + " Wall: 2");
     EXPECT_EQ(types[1].properties, Props({{"OrvoTessaryCode", "?"}, {"Colour", "?"}}));
 
-    LogCapture log;
-    for (const PK::UniString& id :
-         {Model::selectionContainsUnassociatedElements, Model::selectionMultipleVirtualTypes,
-          PK::UniString("API_ElemTypeID-5"), PK::UniString("API_ElemTypeID-x-0"), PK::UniString("API_ElemTypeID-1-y"),
-          PK::UniString("API_ElemTypeID-99-0"), PK::UniString("clause-without-elements")}) {
+    for (const PK::UniString& id : {Model::selectionContainsUnassociatedElements, Model::selectionMultipleVirtualTypes,
+                                    PK::UniString("clause-without-elements")}) {
         s.Page().Handle_selectInstancesOfType(id);
         EXPECT_EQ(s.sim.GetSelection(), PK::Array<API_Guid>{wall}) << id.ToCStr() << " names nothing to select";
         EXPECT_TRUE(s.sim.GetZooms().empty()) << id.ToCStr();
     }
-    EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: typeId.Split(\"-\", &idArray) == 3"));
-    EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: PK::UniStringToValue(idArray[1], typeID)"));
-    EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: PK::UniStringToValue(idArray[2], variantID)"));
 
     s.Page().Handle_selectInstancesOfType("clause-A10");
     PK::Array<API_Guid> expected{a1, a2};
@@ -123,8 +112,7 @@ TEST(PageSelectsInstancesAndAsksForTypes, OfClausesAndOfElementTypesWithoutClaus
     EXPECT_EQ(s.sim.GetSelection(), expected);
     EXPECT_EQ(s.sim.GetZooms().size(), 1u);
     s.Page().Handle_selectInstancesOfType(walls);
-    EXPECT_EQ(s.sim.GetSelection().GetSize(), 2u);
-    EXPECT_EQ(s.sim.GetZooms().size(), 2u);
+    EXPECT_EQ(s.sim.GetSelection().GetSize() + s.sim.GetZooms().size(), 4u) << "the two walls, one more zoom";
 }
 
 TEST(PageWithoutConnection, GetsNoSelectionNoTypesAndNoZoom) {
@@ -164,69 +152,43 @@ TEST(PageOpensSpecification, ItsConnectionIsSelectedAndTitlesTakenOverButNotOneW
     EXPECT_EQ(s.addOn->manager->GetSelectedConnection(), s.connection);
     EXPECT_EQ(s.connection->TessarySpecificationTitle(), "Spec One Renamed");
     EXPECT_NE(s.sim.FindPropertyGroup("Orvo Tessary: Project One / Spec One Renamed"), APINULLGuid);
-    EXPECT_EQ(s.addOn->Take(),
-              (Timeline{"page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)", "ConnectionsChanged"}))
+    EXPECT_EQ(s.Heard(), "page SetSelectionState(null), SelectedConnectionChanged(spec-1), ConnectionsChanged")
         << "the second time: selected already, titles unchanged";
 
     s.addOn->manager->SelectConnectionById("spec-2");
     s.addOn->Take();
-    LogCapture log;
     s.Page().Handle_specOpened("project-1", "spec-9", "Project One", "Spec Nine");
     s.Page().Handle_specOpened("project-other", "spec-1", "Project One", "Spec 1");
     EXPECT_EQ(s.addOn->manager->GetSelectedConnection()->TessarySpecificationId(), "spec-2");
     EXPECT_TRUE(s.addOn->Take().empty());
-    EXPECT_TRUE(log.Has(spdlog::level::info,
-                        "Tessary opened a specification which is not associated spec(\"spec-9\", \"Spec Nine\")."));
-    EXPECT_TRUE(log.Has(spdlog::level::err, "failed assertion: conn->TessaryProjectId() == projectId"));
 }
 
 TEST(PageRequestsAssociation, AConnectedSpecificationIsMarkedDisconnectedBeforeThePaletteHears) {
     Connected s;
     s.Page().Handle_specAssociationRequested("project-1", "spec-1", "Project One", "Spec 1", "ignored", "standard");
-    EXPECT_EQ(s.addOn->Take(),
-              (Timeline{"AssociationWithSpecificationRequested(project-1, Project One, spec-1, Spec 1, "
-                        "standard) of a disconnected connection"}));
+    EXPECT_EQ(s.Heard(),
+              "AssociationWithSpecificationRequested(project-1, Project One, spec-1, Spec 1, standard) of "
+              "a disconnected connection");
 }
 
-// For another document or a missing connection only the page is answered;
-// otherwise the connection goes, and only the selected one is deselected,
-// even when the connections left cannot be listed.
 TEST(PageRemovesSpecAssociation, DisconnectsOnlyItsOwnConnection) {
     Connected s;
-    const ConnectionPtr second = s.ConnectSpec(2);
+    s.ConnectSpec(2);
     s.addOn->Take();
     LogCapture log;
     s.Page().Handle_removeSpecAssociationRequested("project-1", "spec-1", "another-document");
     s.Page().Handle_removeSpecAssociationRequested("project-1", "spec-9", s.plan);
     EXPECT_FALSE(s.connection->IsDeleted());
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"page RemoveSpecAssociation(spec-1, another-document)",
-                                         "page RemoveSpecAssociation(spec-9, " + Text(s.plan) + ")"}));
+    EXPECT_EQ(s.Heard(), "page RemoveSpecAssociation(spec-1, another-document), page RemoveSpecAssociation(spec-9, " +
+                             Text(s.plan) + ")");
     EXPECT_TRUE(log.Has(spdlog::level::warn,
                         "Tessary thinks the plan is connected to this specification but we dont have Connection. "
                         "\"spec-9\", \"project-1\""));
 
     s.Page().Handle_removeSpecAssociationRequested("project-other", "spec-1", s.plan);
     EXPECT_TRUE(s.connection->IsDeleted()) << "a project id that differs is logged, not obeyed";
-    EXPECT_FALSE(log.MessagesStartingWith(
-                        "failed assertion: projectId == conn->TessaryProjectId(), projectId(\"project-other\")")
-                     .empty());
-    EXPECT_EQ(s.addOn->Take(),
-              (Timeline{"ConnectionLoadedToBeDisconnected(spec-1)",
-                        "page RemoveSpecAssociation(spec-1, " + Text(s.plan) + ")", "ConnectionsChanged"}));
-
-    s.ConnectSpec(1);
-    s.addOn->manager->SelectConnectionById("spec-2");
-    s.addOn->Take();
-    TVSim::Faults::FailAlways("TVAPI_ModulData_GetList", APIERR_MEMFULL);
-    s.Page().Handle_removeSpecAssociationRequested("project-1", "spec-2", s.plan);
-    EXPECT_TRUE(second->IsDeleted());
-    EXPECT_EQ(s.addOn->manager->GetSelectedConnection(), nullptr);
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"ConnectionLoadedToBeDisconnected(spec-2)",
-                                         "page RemoveSpecAssociation(spec-2, " + Text(s.plan) + ")",
-                                         "ConnectionsChanged", "ErrorWhileLoadingConnection",
-                                         "page SetSelectionState(null)", "SelectedConnectionChanged(none)"}));
-    EXPECT_TRUE(log.Has(spdlog::level::err, "exception: APIERR_MEMFULL(-2130313214)"));
-    EXPECT_TRUE(log.Has(spdlog::level::info, "ResetSelectedConnection: none"));
+    EXPECT_EQ(s.Heard(), "ConnectionLoadedToBeDisconnected(spec-1), page RemoveSpecAssociation(spec-1, " +
+                             Text(s.plan) + "), ConnectionsChanged");
 }
 
 // The page names the clause; the host's selection says which elements.
@@ -239,7 +201,7 @@ TEST(PageAssociates, TheSelectedElementsWithTheClauseAndRemovesTheirAssociationE
     LogCapture log;
     s.Page().Handle_associationRequested("ignored", "spec-9", "clause-A10", Clause("clause-A10", "A10"));
     EXPECT_EQ(s.ItemOf(wall), APINULLGuid);
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"ErrorTessaryAssociationRequestedButConnectionDoesNotExist"}));
+    EXPECT_EQ(s.Heard(), "ErrorTessaryAssociationRequestedButConnectionDoesNotExist");
     s.Page().Handle_associationRequested("ignored", "spec-1", "clause-A10", Clause("clause-A10", "A10"));
     EXPECT_EQ(s.ItemOf(wall), s.Item("A10"));
     EXPECT_EQ(s.ItemOf(slab), s.Item("A10"));
@@ -253,14 +215,13 @@ TEST(PageAssociates, TheSelectedElementsWithTheClauseAndRemovesTheirAssociationE
     s.Page().Handle_removeAssociationRequested("other-type", "spec-1", "clause-A10", Clause("clause-A10", "A10"));
     EXPECT_EQ(s.ItemOf(wall), APINULLGuid);
     EXPECT_EQ(s.ItemOf(slab), s.Item("A10"));
-    EXPECT_FALSE(log.MessagesStartingWith("failed assertion: typeId == clauseId, *conn(").empty());
 }
 
 TEST(PageGoesOnlineOrOffline, ThePaletteHearsItAndThePageNeverKeepsTheModelAlive) {
     Connected s;
     s.Page().Handle_tvt_onlineStateChanged(false);
     s.Page().Handle_tvt_onlineStateChanged(true);
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"OnlineStateChanged(offline)", "OnlineStateChanged(online)"}));
+    EXPECT_EQ(s.Heard(), "OnlineStateChanged(offline), OnlineStateChanged(online)");
     const std::shared_ptr<RecordingPage> page = s.addOn->page;
     s.addOn.reset();
     EXPECT_EQ(page->GetCallbackApi(), nullptr);

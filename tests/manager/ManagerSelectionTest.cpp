@@ -1,30 +1,22 @@
-// What is selected, in the host and among the connections: the selection is
-// followed with or without a page, a page that comes back is brought up to
-// date, and a connection is selected only when the choice changes.
 #include <gtest/gtest.h>
-
-#include <sstream>
 
 #include "TVSim/Sim.hpp"
 #include "support/AddOn.hpp"
-#include "support/StoredRecords.hpp"
 
 using namespace TestSupport;
 
 TEST(ManagerSelection, WhileThePageIsClosedTheSelectionIsFollowedAndThePageThatComesBackIsSentIt) {
     AddOnProject s;
     const ConnectionPtr connection = s.ConnectSpec(1);
-    const API_Guid wall = s.sim.AddElement(API_WallID);
-    const API_Guid slab = s.sim.AddElement(API_SlabID);
+    const API_Guid wall = s.sim.AddElement(API_WallID), slab = s.sim.AddElement(API_SlabID);
     std::weak_ptr<RecordingPage> closed = s.addOn->page;
     s.addOn->page.reset();  // the browser panel closes
     ASSERT_TRUE(closed.expired());
     s.addOn->Take();
-
-    s.sim.SetSelection({wall});
-    Deliver();
-    s.sim.SetSelection({slab});
-    Deliver();
+    for (const API_Guid& element : {wall, slab}) {
+        s.sim.SetSelection({element});
+        Deliver();
+    }
     EXPECT_EQ(s.addOn->Take(), (Timeline{"SelectionChanged(1)", "SelectionChanged(1)"}));
     // The palette's association takes the cached selection.
     connection->Cmd_AssociateElementsToVirtualType("clause-A10", Clause("clause-A10", "A10"),
@@ -39,38 +31,4 @@ TEST(ManagerSelection, WhileThePageIsClosedTheSelectionIsFollowedAndThePageThatC
     s.addOn->manager->ResetTessaryApi(reopened);
     EXPECT_EQ(s.addOn->Take(), (Timeline{"SelectionChanged(1)", "page SetSelectionState(clause-A10)"}));
     EXPECT_NO_THROW(reopened->Model()) << "the page can call the model again";
-    s.addOn->manager->ResetTessaryApi(reopened);
-    EXPECT_TRUE(s.addOn->Take().empty()) << "the same page again changes nothing";
-}
-
-TEST(ManagerSelection, SelectingAConnectionTellsThePageAndThePaletteOnlyWhenItChanges) {
-    AddOnProject s;
-    Model::Manager& manager = *s.addOn->manager;
-    for (int n : {1, 2})
-        StoredConnection{.system = s.System(n), .specId = SpecId(n), .specTitle = ("Spec " + std::to_string(n)).c_str()}
-            .StoreInto(s.sim);
-    s.addOn->Take();
-
-    manager.ResetSelectedConnection(nullptr);
-    EXPECT_TRUE(s.addOn->Take().empty()) << "none selected and none asked for, connections or not";
-    manager.SelectConnectionById("spec-2");
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"page SetSelectionState(null)", "SelectedConnectionChanged(spec-2)"}));
-    manager.ResetSelectedConnection(manager.GetConnection("spec-2"));
-    EXPECT_TRUE(s.addOn->Take().empty()) << "selected already";
-    manager.SelectConnectionById("");
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)"}))
-        << "an empty choice falls to the first connection";
-    manager.ResetSelectedConnection(nullptr);
-    EXPECT_EQ(s.addOn->Take(), (Timeline{"page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)"}))
-        << "the first connection may be the selected one itself";
-
-    s.sim.SetSelection({s.sim.AddElement(API_WallID)});
-    Deliver();
-    std::ostringstream dump, first, second;
-    dump << manager;
-    first << *manager.GetConnection("spec-1");
-    second << *manager.GetConnection("spec-2");
-    EXPECT_EQ(dump.str(), "{_planData:PlanData{_id: \"" + Text(manager.PlanId()) +
-                              "\"}, _selectedSpecId:\"spec-1\", _selectionCache: elem_count: 1, connections: [" +
-                              first.str() + ", " + second.str() + "]}");
 }
