@@ -80,10 +80,10 @@ PK::Array<API_Property> Records(Selection& selection) {
 // editable element inside one undoable command.
 void HostAssociation(const Selection& selection, const PK::Array<API_Property>& records) {
     const API_Guid item = selection.project.Item("A10");
-    const GSErrCode result = TVAPI_CallUndoableCommand("Associate", [&]() -> GSErrCode {
+    const PKErrCode result = TVAPI_CallUndoableCommand("Associate", [&]() -> PKErrCode {
         for (const API_Guid& element : selection.editable) {
-            if (GSErrCode err = TVAPI_Element_AddClassificationItem(element, item); err != NoError) return err;
-            if (GSErrCode err = TVAPI_Element_SetProperties(element, records); err != NoError) return err;
+            if (PKErrCode err = TVAPI_Element_AddClassificationItem(element, item); err != NoError) return err;
+            if (PKErrCode err = TVAPI_Element_SetProperties(element, records); err != NoError) return err;
         }
         return NoError;
     });

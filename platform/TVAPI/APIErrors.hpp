@@ -2,10 +2,9 @@
 // Error codes of the host API. Zero is success; failures lie in two ranges.
 #include "PK/Types.hpp"
 
-using GSErrCode = PKErrCode;
-constexpr GSErrCode NoError = 0;
+constexpr PKErrCode NoError = 0;
 
-#define TVAPI_ERR(name, value) constexpr GSErrCode name = static_cast<GSErrCode>(value##u);
+#define TVAPI_ERR(name, value) constexpr PKErrCode name = static_cast<PKErrCode>(value##u);
 TVAPI_ERR(APIERR_GENERAL, 0x81060001)
 TVAPI_ERR(APIERR_MEMFULL, 0x81060002)
 TVAPI_ERR(APIERR_CANCEL, 0x81060003)

@@ -11,7 +11,7 @@ using TVSim::Detail::ProjectState;
 namespace {
 
 // What every classification change checks first.
-GSErrCode ChangeRefusal(const ProjectState& state) {
+PKErrCode ChangeRefusal(const ProjectState& state) {
     if (state.ClassificationAccessDenied()) return APIERR_NOACCESSRIGHT;
     return HostCall::ScopeRefusal();
 }
@@ -33,12 +33,12 @@ PK::Array<API_ClassificationItem> ItemRecords(const ProjectState& state, const P
 
 }  // namespace
 
-GSErrCode TVAPI_Classification_CreateClassificationSystem(API_ClassificationSystem& system) {
+PKErrCode TVAPI_Classification_CreateClassificationSystem(API_ClassificationSystem& system) {
     HostCall call("TVAPI_Classification_CreateClassificationSystem");
     call.Args(system.name, system.editionVersion);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    if (PKErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     if (system.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (!system.guid.IsNull() && state->systems.ContainsKey(system.guid)) return call.Answer(APIERR_BADPARS);
     if (SystemNameTaken(*state, system)) return call.Answer(APIERR_NAMEALREADYUSED);
@@ -48,7 +48,7 @@ GSErrCode TVAPI_Classification_CreateClassificationSystem(API_ClassificationSyst
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_Classification_GetClassificationSystems(PK::Array<API_ClassificationSystem>& systems) {
+PKErrCode TVAPI_Classification_GetClassificationSystems(PK::Array<API_ClassificationSystem>& systems) {
     HostCall call("TVAPI_Classification_GetClassificationSystems");
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -58,7 +58,7 @@ GSErrCode TVAPI_Classification_GetClassificationSystems(PK::Array<API_Classifica
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Classification_GetClassificationSystem(API_ClassificationSystem& system) {
+PKErrCode TVAPI_Classification_GetClassificationSystem(API_ClassificationSystem& system) {
     HostCall call("TVAPI_Classification_GetClassificationSystem");
     call.Args(system.guid);
     ProjectState* state = call.OpenProject();
@@ -69,12 +69,12 @@ GSErrCode TVAPI_Classification_GetClassificationSystem(API_ClassificationSystem&
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Classification_ChangeClassificationSystem(const API_ClassificationSystem& system) {
+PKErrCode TVAPI_Classification_ChangeClassificationSystem(const API_ClassificationSystem& system) {
     HostCall call("TVAPI_Classification_ChangeClassificationSystem");
     call.Args(system.guid, system.name);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    if (PKErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     ClassificationSystem* found = state->systems.GetPtr(system.guid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
     if (system.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
@@ -84,12 +84,12 @@ GSErrCode TVAPI_Classification_ChangeClassificationSystem(const API_Classificati
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_Classification_DeleteClassificationSystem(const API_Guid& systemGuid) {
+PKErrCode TVAPI_Classification_DeleteClassificationSystem(const API_Guid& systemGuid) {
     HostCall call("TVAPI_Classification_DeleteClassificationSystem");
     call.Args(systemGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    if (PKErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     const ClassificationSystem* found = state->systems.GetPtr(systemGuid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
     const PK::Array<API_Guid> roots = found->rootItems;
@@ -100,7 +100,7 @@ GSErrCode TVAPI_Classification_DeleteClassificationSystem(const API_Guid& system
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_Classification_GetClassificationSystemRootItems(const API_Guid& systemGuid,
+PKErrCode TVAPI_Classification_GetClassificationSystemRootItems(const API_Guid& systemGuid,
                                                                 PK::Array<API_ClassificationItem>& items) {
     HostCall call("TVAPI_Classification_GetClassificationSystemRootItems");
     call.Args(systemGuid);
@@ -112,13 +112,13 @@ GSErrCode TVAPI_Classification_GetClassificationSystemRootItems(const API_Guid& 
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Classification_CreateClassificationItem(API_ClassificationItem& item, const API_Guid& systemGuid,
+PKErrCode TVAPI_Classification_CreateClassificationItem(API_ClassificationItem& item, const API_Guid& systemGuid,
                                                         const API_Guid& parentItemGuid, const API_Guid& nextItemGuid) {
     HostCall call("TVAPI_Classification_CreateClassificationItem");
     call.Args(item.id, systemGuid, parentItemGuid, nextItemGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    if (PKErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     if (!state->systems.ContainsKey(systemGuid)) return call.Answer(APIERR_BADID);
     if (!parentItemGuid.IsNull()) {
         const ClassificationItem* parent = state->items.GetPtr(parentItemGuid);
@@ -139,7 +139,7 @@ GSErrCode TVAPI_Classification_CreateClassificationItem(API_ClassificationItem& 
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_Classification_GetClassificationItemSystem(const API_Guid& itemGuid, API_ClassificationSystem& system) {
+PKErrCode TVAPI_Classification_GetClassificationItemSystem(const API_Guid& itemGuid, API_ClassificationSystem& system) {
     HostCall call("TVAPI_Classification_GetClassificationItemSystem");
     call.Args(itemGuid);
     ProjectState* state = call.OpenProject();
@@ -150,7 +150,7 @@ GSErrCode TVAPI_Classification_GetClassificationItemSystem(const API_Guid& itemG
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Classification_GetClassificationItemChildren(const API_Guid& itemGuid,
+PKErrCode TVAPI_Classification_GetClassificationItemChildren(const API_Guid& itemGuid,
                                                              PK::Array<API_ClassificationItem>& children) {
     HostCall call("TVAPI_Classification_GetClassificationItemChildren");
     call.Args(itemGuid);
@@ -162,7 +162,7 @@ GSErrCode TVAPI_Classification_GetClassificationItemChildren(const API_Guid& ite
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Classification_GetClassificationItem(API_ClassificationItem& item) {
+PKErrCode TVAPI_Classification_GetClassificationItem(API_ClassificationItem& item) {
     HostCall call("TVAPI_Classification_GetClassificationItem");
     call.Args(item.guid);
     ProjectState* state = call.OpenProject();

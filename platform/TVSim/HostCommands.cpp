@@ -12,7 +12,7 @@ using TVSim::Detail::ProjectState;
 
 namespace {
 
-GSErrCode RunCommand(const char* function, const PK::UniString& name, const APICommandProc& command, bool undoable) {
+PKErrCode RunCommand(const char* function, const PK::UniString& name, const APICommandProc& command, bool undoable) {
     HostCall call(function);
     call.Args(name);
     ProjectState* state = call.OpenProject();
@@ -25,7 +25,7 @@ GSErrCode RunCommand(const char* function, const PK::UniString& name, const APIC
     }
     const std::size_t step = state->undoSteps.size();
     ++Host().commandDepth;
-    const GSErrCode result = CallIntoAddOn(function, command);
+    const PKErrCode result = CallIntoAddOn(function, command);
     --Host().commandDepth;
     // The body may have closed the project; then there is no step to finish.
     if (outermost && OpenState() == state) {
@@ -37,10 +37,10 @@ GSErrCode RunCommand(const char* function, const PK::UniString& name, const APIC
 
 }  // namespace
 
-GSErrCode TVAPI_CallUndoableCommand(const PK::UniString& undoString, const APICommandProc& command) {
+PKErrCode TVAPI_CallUndoableCommand(const PK::UniString& undoString, const APICommandProc& command) {
     return RunCommand("TVAPI_CallUndoableCommand", undoString, command, true);
 }
 
-GSErrCode TVAPI_CallCommand(const PK::UniString& commandName, const APICommandProc& command) {
+PKErrCode TVAPI_CallCommand(const PK::UniString& commandName, const APICommandProc& command) {
     return RunCommand("TVAPI_CallCommand", commandName, command, false);
 }

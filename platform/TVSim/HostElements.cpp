@@ -16,8 +16,8 @@ using TVSim::Detail::ProjectState;
 namespace {
 
 // The checks every element change shares, in the order a host makes them.
-GSErrCode ElementChangeRefusal(const ProjectState& state, const API_Guid& guid, const Element* element) {
-    if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return scope;
+PKErrCode ElementChangeRefusal(const ProjectState& state, const API_Guid& guid, const Element* element) {
+    if (PKErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return scope;
     if (element == nullptr) return state.MissingElement(guid);
     return state.ChangeRefusal(*element);
 }
@@ -75,7 +75,7 @@ bool FitsDefinition(const API_PropertyValue& value, const API_PropertyDefinition
 // Why the property cannot be written into the element, or NoError. The
 // definition as the project holds it decides, not the copy the caller sent:
 // a value that cannot be edited, or one the host computes itself, is read-only.
-GSErrCode PropertyRefusal(const ProjectState& state, const Element& element, const API_Property& property) {
+PKErrCode PropertyRefusal(const ProjectState& state, const Element& element, const API_Property& property) {
     const PropertyDefinition* definition = state.definitions.GetPtr(property.definition.guid);
     if (definition == nullptr || !state.IsAvailable(element, *definition)) return APIERR_BADPROPERTY;
     const API_PropertyDefinition& d = definition->definition;
@@ -111,7 +111,7 @@ bool TVAPI_Element_Filter(const API_Guid& guid, PK::UInt32 filterBits, API_ElemV
     return passes;
 }
 
-GSErrCode TVAPI_Element_GetElemList(API_ElemTypeID typeID, PK::Array<API_Guid>* elemList, PK::UInt32 filterBits,
+PKErrCode TVAPI_Element_GetElemList(API_ElemTypeID typeID, PK::Array<API_Guid>* elemList, PK::UInt32 filterBits,
                                     API_ElemVariationID variationID, const API_Guid& viewFilterGuid) {
     HostCall call("TVAPI_Element_GetElemList");
     call.Args(typeID, filterBits, variationID, viewFilterGuid);
@@ -135,7 +135,7 @@ GSErrCode TVAPI_Element_GetElemList(API_ElemTypeID typeID, PK::Array<API_Guid>* 
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Element_GetHeader(API_Elem_Head* elementHead, PK::UInt32 mask) {
+PKErrCode TVAPI_Element_GetHeader(API_Elem_Head* elementHead, PK::UInt32 mask) {
     HostCall call("TVAPI_Element_GetHeader", elementHead != nullptr ? &elementHead->guid : nullptr);
     if (elementHead != nullptr) call.Args(elementHead->guid, mask);
     ProjectState* state = call.OpenProject();
@@ -147,7 +147,7 @@ GSErrCode TVAPI_Element_GetHeader(API_Elem_Head* elementHead, PK::UInt32 mask) {
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Element_Get(API_Element* element, PK::UInt32 mask) {
+PKErrCode TVAPI_Element_Get(API_Element* element, PK::UInt32 mask) {
     HostCall call("TVAPI_Element_Get", element != nullptr ? &element->header.guid : nullptr);
     if (element != nullptr) call.Args(element->header.guid, mask);
     ProjectState* state = call.OpenProject();
@@ -165,13 +165,13 @@ GSErrCode TVAPI_Element_Get(API_Element* element, PK::UInt32 mask) {
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Element_AddClassificationItem(const API_Guid& elemGuid, const API_Guid& itemGuid) {
+PKErrCode TVAPI_Element_AddClassificationItem(const API_Guid& elemGuid, const API_Guid& itemGuid) {
     HostCall call("TVAPI_Element_AddClassificationItem", &elemGuid);
     call.Args(elemGuid, itemGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     Element* element = state->FindElement(elemGuid);
-    if (GSErrCode refusal = ElementChangeRefusal(*state, elemGuid, element); refusal != NoError)
+    if (PKErrCode refusal = ElementChangeRefusal(*state, elemGuid, element); refusal != NoError)
         return call.Answer(refusal);
     if (!state->items.ContainsKey(itemGuid)) return call.Answer(APIERR_BADID);
     if (!element->classifiable) return call.Answer(APIERR_BADCLASSIFICATION);
@@ -180,13 +180,13 @@ GSErrCode TVAPI_Element_AddClassificationItem(const API_Guid& elemGuid, const AP
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_Element_RemoveClassificationItem(const API_Guid& elemGuid, const API_Guid& itemGuid) {
+PKErrCode TVAPI_Element_RemoveClassificationItem(const API_Guid& elemGuid, const API_Guid& itemGuid) {
     HostCall call("TVAPI_Element_RemoveClassificationItem", &elemGuid);
     call.Args(elemGuid, itemGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     Element* element = state->FindElement(elemGuid);
-    if (GSErrCode refusal = ElementChangeRefusal(*state, elemGuid, element); refusal != NoError)
+    if (PKErrCode refusal = ElementChangeRefusal(*state, elemGuid, element); refusal != NoError)
         return call.Answer(refusal);
     const TVSim::ClassificationItem* item = state->items.GetPtr(itemGuid);
     if (item == nullptr) return call.Answer(APIERR_BADID);
@@ -197,7 +197,7 @@ GSErrCode TVAPI_Element_RemoveClassificationItem(const API_Guid& elemGuid, const
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_Element_GetClassificationInSystem(const API_Guid& elemGuid, const API_Guid& systemGuid,
+PKErrCode TVAPI_Element_GetClassificationInSystem(const API_Guid& elemGuid, const API_Guid& systemGuid,
                                                   API_ClassificationItem& item) {
     HostCall call("TVAPI_Element_GetClassificationInSystem", &elemGuid);
     call.Args(elemGuid, systemGuid);
@@ -211,7 +211,7 @@ GSErrCode TVAPI_Element_GetClassificationInSystem(const API_Guid& elemGuid, cons
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Element_GetElementsWithClassification(const API_Guid& itemGuid, PK::Array<API_Guid>& elemGuids) {
+PKErrCode TVAPI_Element_GetElementsWithClassification(const API_Guid& itemGuid, PK::Array<API_Guid>& elemGuids) {
     HostCall call("TVAPI_Element_GetElementsWithClassification");
     call.Args(itemGuid);
     ProjectState* state = call.OpenProject();
@@ -234,23 +234,23 @@ bool TVAPI_Element_IsPropertyDefinitionAvailable(const API_Guid& elemGuid, const
     return available;
 }
 
-GSErrCode TVAPI_Element_SetProperties(const API_Guid& elemGuid, const PK::Array<API_Property>& properties) {
+PKErrCode TVAPI_Element_SetProperties(const API_Guid& elemGuid, const PK::Array<API_Property>& properties) {
     HostCall call("TVAPI_Element_SetProperties", &elemGuid);
     call.Args(elemGuid, properties.GetSize());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     Element* element = state->FindElement(elemGuid);
-    if (GSErrCode refusal = ElementChangeRefusal(*state, elemGuid, element); refusal != NoError)
+    if (PKErrCode refusal = ElementChangeRefusal(*state, elemGuid, element); refusal != NoError)
         return call.Answer(refusal);
     // All or nothing, like the host.
     for (const API_Property& property : properties)
-        if (GSErrCode refusal = PropertyRefusal(*state, *element, property); refusal != NoError)
+        if (PKErrCode refusal = PropertyRefusal(*state, *element, property); refusal != NoError)
             return call.Answer(refusal);
     for (const API_Property& property : properties) WriteProperty(*state, *element, property);
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_Element_GetPropertyValuesByGuid(const API_Guid& elemGuid,
+PKErrCode TVAPI_Element_GetPropertyValuesByGuid(const API_Guid& elemGuid,
                                                 const PK::Array<API_Guid>& propertyDefinitions,
                                                 PK::Array<API_Property>& properties) {
     HostCall call("TVAPI_Element_GetPropertyValuesByGuid", &elemGuid);
@@ -277,17 +277,17 @@ GSErrCode TVAPI_Element_GetPropertyValuesByGuid(const API_Guid& elemGuid,
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_ElementList_ModifyPropertyValue(const API_Property& property, const PK::Array<API_Guid>& elemGuids) {
+PKErrCode TVAPI_ElementList_ModifyPropertyValue(const API_Property& property, const PK::Array<API_Guid>& elemGuids) {
     HostCall call("TVAPI_ElementList_ModifyPropertyValue");
     call.Args(property.definition.guid, elemGuids.GetSize());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     for (const API_Guid& guid : elemGuids) {
-        if (GSErrCode fault = call.ElementFault(guid); fault != NoError) return call.Answer(fault);
+        if (PKErrCode fault = call.ElementFault(guid); fault != NoError) return call.Answer(fault);
         const Element* element = state->FindElement(guid);
-        if (GSErrCode refusal = ElementChangeRefusal(*state, guid, element); refusal != NoError)
+        if (PKErrCode refusal = ElementChangeRefusal(*state, guid, element); refusal != NoError)
             return call.Answer(refusal);
-        if (GSErrCode refusal = PropertyRefusal(*state, *element, property); refusal != NoError)
+        if (PKErrCode refusal = PropertyRefusal(*state, *element, property); refusal != NoError)
             return call.Answer(refusal);
     }
     for (const API_Guid& guid : elemGuids) WriteProperty(*state, *state->FindElement(guid), property);
@@ -296,7 +296,7 @@ GSErrCode TVAPI_ElementList_ModifyPropertyValue(const API_Property& property, co
 
 // ---- selection ----
 
-GSErrCode TVAPI_Selection_Get(API_SelectionInfo* selectionInfo, PK::Array<API_Neig>* selNeigs, bool onlyEditable,
+PKErrCode TVAPI_Selection_Get(API_SelectionInfo* selectionInfo, PK::Array<API_Neig>* selNeigs, bool onlyEditable,
                               bool ignorePartialSelection, API_SelRelativePosID relativePosToMarquee) {
     HostCall call("TVAPI_Selection_Get");
     call.Args(onlyEditable, ignorePartialSelection, relativePosToMarquee);
@@ -325,7 +325,7 @@ GSErrCode TVAPI_Selection_Get(API_SelectionInfo* selectionInfo, PK::Array<API_Ne
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Element_DeselectAll() {
+PKErrCode TVAPI_Element_DeselectAll() {
     HostCall call("TVAPI_Element_DeselectAll");
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -336,13 +336,13 @@ GSErrCode TVAPI_Element_DeselectAll() {
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Element_Select(const PK::Array<API_Neig>& selNeigs, bool add) {
+PKErrCode TVAPI_Element_Select(const PK::Array<API_Neig>& selNeigs, bool add) {
     HostCall call("TVAPI_Element_Select");
     call.Args(selNeigs.GetSize(), add);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     for (const API_Neig& neig : selNeigs) {
-        if (GSErrCode fault = call.ElementFault(neig.guid); fault != NoError) return call.Answer(fault);
+        if (PKErrCode fault = call.ElementFault(neig.guid); fault != NoError) return call.Answer(fault);
         if (state->FindElement(neig.guid) == nullptr) return call.Answer(state->MissingElement(neig.guid));
     }
     for (const API_Neig& neig : selNeigs) state->Select(neig.guid, add);
@@ -351,12 +351,12 @@ GSErrCode TVAPI_Element_Select(const PK::Array<API_Neig>& selNeigs, bool add) {
 
 // ---- element sets ----
 
-GSErrCode TVAPI_ElementSet_Create(const PK::Array<API_Guid>* elemGuids, const API_UserData* data, API_Guid* setGuid) {
+PKErrCode TVAPI_ElementSet_Create(const PK::Array<API_Guid>* elemGuids, const API_UserData* data, API_Guid* setGuid) {
     HostCall call("TVAPI_ElementSet_Create");
     if (elemGuids != nullptr) call.Args(elemGuids->GetSize());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
+    if (PKErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
     if (elemGuids == nullptr || setGuid == nullptr) return call.Answer(APIERR_BADPARS);
     for (const API_Guid& guid : *elemGuids)
         if (state->FindElement(guid) == nullptr) return call.Answer(state->MissingElement(guid));
@@ -374,19 +374,19 @@ GSErrCode TVAPI_ElementSet_Create(const PK::Array<API_Guid>* elemGuids, const AP
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_ElementSet_Delete(const API_Guid& setGuid) {
+PKErrCode TVAPI_ElementSet_Delete(const API_Guid& setGuid) {
     HostCall call("TVAPI_ElementSet_Delete");
     call.Args(setGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
+    if (PKErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
     if (!state->elementSets.ContainsKey(setGuid)) return call.Answer(APIERR_BADID);
     state->Keep(state->elementSets, setGuid);
     state->elementSets.Delete(setGuid);
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_ElementSet_GetData(const API_Guid& setGuid, PK::Array<API_Guid>* elemGuids, API_UserData* data) {
+PKErrCode TVAPI_ElementSet_GetData(const API_Guid& setGuid, PK::Array<API_Guid>* elemGuids, API_UserData* data) {
     HostCall call("TVAPI_ElementSet_GetData");
     call.Args(setGuid);
     ProjectState* state = call.OpenProject();
@@ -403,7 +403,7 @@ GSErrCode TVAPI_ElementSet_GetData(const API_Guid& setGuid, PK::Array<API_Guid>*
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_ElementSet_Identify(const API_Guid& elemGuid, PK::Array<API_Guid>* setGuids) {
+PKErrCode TVAPI_ElementSet_Identify(const API_Guid& elemGuid, PK::Array<API_Guid>* setGuids) {
     HostCall call("TVAPI_ElementSet_Identify", &elemGuid);
     call.Args(elemGuid);
     ProjectState* state = call.OpenProject();

@@ -15,7 +15,7 @@ using TVSim::Detail::ProjectState;
 
 namespace {
 
-GSErrCode GetStorySettings(const ProjectState& state, API_StoryInfo& info) {
+PKErrCode GetStorySettings(const ProjectState& state, API_StoryInfo& info) {
     info = API_StoryInfo();
     info.firstStory = state.stories.front().index;
     info.lastStory = state.stories.back().index;
@@ -35,7 +35,7 @@ GSErrCode GetStorySettings(const ProjectState& state, API_StoryInfo& info) {
     return NoError;
 }
 
-GSErrCode ChangeStorySettings(ProjectState& state, const API_StoryCmdType& command) {
+PKErrCode ChangeStorySettings(ProjectState& state, const API_StoryCmdType& command) {
     auto story = std::find_if(state.stories.begin(), state.stories.end(),
                               [&](const TVSim::Story& s) { return s.index == command.index; });
     if (story == state.stories.end()) return APIERR_BADINDEX;
@@ -51,7 +51,7 @@ GSErrCode ChangeStorySettings(ProjectState& state, const API_StoryCmdType& comma
     }
 }
 
-GSErrCode GetProjectInfo(const ProjectState& state, API_ProjectInfo& info) {
+PKErrCode GetProjectInfo(const ProjectState& state, API_ProjectInfo& info) {
     info = API_ProjectInfo();
     info.isUntitled = state.info.untitled;
     info.teamwork = state.shared;
@@ -101,7 +101,7 @@ T* As(void* par) {
 
 }  // namespace
 
-GSErrCode TVAPI_Environment(API_EnvironmentID code, void* par1, void* par2, void* /*par3*/) {
+PKErrCode TVAPI_Environment(API_EnvironmentID code, void* par1, void* par2, void* /*par3*/) {
     HostCall call("TVAPI_Environment", code);
     if (call.Refused()) return call.Answer(call.Injected());
     if (code == APIEnv_ApplicationID) {
@@ -132,7 +132,7 @@ GSErrCode TVAPI_Environment(API_EnvironmentID code, void* par1, void* par2, void
     }
 }
 
-GSErrCode TVAPI_Database(API_DatabaseID code, void* par1, void* /*par2*/, void* /*par3*/) {
+PKErrCode TVAPI_Database(API_DatabaseID code, void* par1, void* /*par2*/, void* /*par3*/) {
     HostCall call("TVAPI_Database", code);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -154,7 +154,7 @@ GSErrCode TVAPI_Database(API_DatabaseID code, void* par1, void* /*par2*/, void* 
     }
 }
 
-GSErrCode TVAPI_Automate(API_AutomateID code, void* par1, void* /*par2*/, void* /*par3*/) {
+PKErrCode TVAPI_Automate(API_AutomateID code, void* par1, void* /*par2*/, void* /*par3*/) {
     HostCall call("TVAPI_Automate", code);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -178,7 +178,7 @@ GSErrCode TVAPI_Automate(API_AutomateID code, void* par1, void* /*par2*/, void* 
     }
 }
 
-GSErrCode TVAPI_Goodies(API_GoodiesID code, void* par1, void* par2, void* par3, void* par4) {
+PKErrCode TVAPI_Goodies(API_GoodiesID code, void* par1, void* par2, void* par3, void* par4) {
     const API_Guid* element = code == APIAny_GetHierarchicalElementOwnerID ? As<API_Guid>(par1) : nullptr;
     HostCall call(std::string("TVAPI_Goodies:") + TVSim::Detail::FourCCText(code), element);
     if (call.Refused()) return call.Answer(call.Injected());
@@ -214,7 +214,7 @@ GSErrCode TVAPI_Goodies(API_GoodiesID code, void* par1, void* par2, void* par3, 
     }
 }
 
-GSErrCode TVAPI_Navigator(API_NavigatorID code, void* par1, void* par2, void* /*par3*/, void* /*par4*/) {
+PKErrCode TVAPI_Navigator(API_NavigatorID code, void* par1, void* par2, void* /*par3*/, void* /*par4*/) {
     HostCall call("TVAPI_Navigator", code);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -227,7 +227,7 @@ GSErrCode TVAPI_Navigator(API_NavigatorID code, void* par1, void* par2, void* /*
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Interface(API_InterfaceID code, void* par1, void* par2, void* /*par3*/, void* /*par4*/,
+PKErrCode TVAPI_Interface(API_InterfaceID code, void* par1, void* par2, void* /*par3*/, void* /*par4*/,
                           void* /*par5*/) {
     HostCall call("TVAPI_Interface", code);
     if (call.Refused()) return call.Answer(call.Injected());
@@ -270,7 +270,7 @@ GSErrCode TVAPI_Interface(API_InterfaceID code, void* par1, void* par2, void* /*
     }
 }
 
-GSErrCode TVAPI_GetOwnLocation(IO::Location* location) {
+PKErrCode TVAPI_GetOwnLocation(IO::Location* location) {
     HostCall call("TVAPI_GetOwnLocation");
     if (call.Refused()) return call.Answer(call.Injected());
     if (location == nullptr) return call.Answer(APIERR_BADPARS);

@@ -32,7 +32,7 @@ Registrations::Palette* FindPalette(PK::Int32 referenceID) {
 
 }  // namespace
 
-GSErrCode TVAPI_Register_Menu(PK::Int16 menuStrResID, PK::Int16 promptStrResID, APIMenuCodeID menuPosCode,
+PKErrCode TVAPI_Register_Menu(PK::Int16 menuStrResID, PK::Int16 promptStrResID, APIMenuCodeID menuPosCode,
                               PK::Int32 menuFlags) {
     HostCall call("TVAPI_Register_Menu");
     call.Args(menuStrResID, promptStrResID, menuPosCode, menuFlags);
@@ -42,14 +42,14 @@ GSErrCode TVAPI_Register_Menu(PK::Int16 menuStrResID, PK::Int16 promptStrResID, 
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Register_ModulDataHandler() {
+PKErrCode TVAPI_Register_ModulDataHandler() {
     HostCall call("TVAPI_Register_ModulDataHandler");
     if (call.Refused()) return call.Answer(call.Injected());
     Registered().modulDataHandlerRegistered = true;
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Install_MenuHandler(PK::Int16 menuStrResID, APIMenuCommandProc handler) {
+PKErrCode TVAPI_Install_MenuHandler(PK::Int16 menuStrResID, APIMenuCommandProc handler) {
     HostCall call("TVAPI_Install_MenuHandler");
     call.Args(menuStrResID, handler != nullptr);
     if (call.Refused()) return call.Answer(call.Injected());
@@ -59,7 +59,7 @@ GSErrCode TVAPI_Install_MenuHandler(PK::Int16 menuStrResID, APIMenuCommandProc h
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_RegisterModelessWindow(PK::Int32 referenceID, APIPaletteControlCallBackProc callBackProc,
+PKErrCode TVAPI_RegisterModelessWindow(PK::Int32 referenceID, APIPaletteControlCallBackProc callBackProc,
                                        PK::UInt32 controlFlags, const API_Guid& paletteGuid) {
     HostCall call("TVAPI_RegisterModelessWindow");
     call.Args(referenceID, controlFlags, paletteGuid);
@@ -70,7 +70,7 @@ GSErrCode TVAPI_RegisterModelessWindow(PK::Int32 referenceID, APIPaletteControlC
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_UnregisterModelessWindow(PK::Int32 referenceID) {
+PKErrCode TVAPI_UnregisterModelessWindow(PK::Int32 referenceID) {
     HostCall call("TVAPI_UnregisterModelessWindow");
     call.Args(referenceID);
     if (call.Refused()) return call.Answer(call.Injected());
@@ -79,7 +79,7 @@ GSErrCode TVAPI_UnregisterModelessWindow(PK::Int32 referenceID) {
     return call.Answer(removed > 0 ? NoError : APIERR_WINDNOTEXIST);
 }
 
-GSErrCode TVAPI_Notify_CatchSelectionChange(APISelectionChangeHandlerProc handler) {
+PKErrCode TVAPI_Notify_CatchSelectionChange(APISelectionChangeHandlerProc handler) {
     HostCall call("TVAPI_Notify_CatchSelectionChange");
     call.Args(handler != nullptr);
     if (call.Refused()) return call.Answer(call.Injected());
@@ -87,7 +87,7 @@ GSErrCode TVAPI_Notify_CatchSelectionChange(APISelectionChangeHandlerProc handle
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Notify_CatchProjectEvent(PK::UInt32 eventTypes, APIProjectEventHandlerProc handler) {
+PKErrCode TVAPI_Notify_CatchProjectEvent(PK::UInt32 eventTypes, APIProjectEventHandlerProc handler) {
     HostCall call("TVAPI_Notify_CatchProjectEvent");
     call.Args(eventTypes, handler != nullptr);
     if (call.Refused()) return call.Answer(call.Injected());
@@ -98,7 +98,7 @@ GSErrCode TVAPI_Notify_CatchProjectEvent(PK::UInt32 eventTypes, APIProjectEventH
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Install_ModulDataMergeHandler(APIModulDataMergeHandlerProc handler) {
+PKErrCode TVAPI_Install_ModulDataMergeHandler(APIModulDataMergeHandlerProc handler) {
     HostCall call("TVAPI_Install_ModulDataMergeHandler");
     call.Args(handler != nullptr);
     if (call.Refused()) return call.Answer(call.Injected());
@@ -106,7 +106,7 @@ GSErrCode TVAPI_Install_ModulDataMergeHandler(APIModulDataMergeHandlerProc handl
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Notify_CatchNewElement(const API_ToolBoxItem* elemType, APIElementEventHandlerProc handler) {
+PKErrCode TVAPI_Notify_CatchNewElement(const API_ToolBoxItem* elemType, APIElementEventHandlerProc handler) {
     HostCall call("TVAPI_Notify_CatchNewElement");
     call.Args(elemType != nullptr, handler != nullptr);
     if (call.Refused()) return call.Answer(call.Injected());
@@ -118,7 +118,7 @@ GSErrCode TVAPI_Notify_CatchNewElement(const API_ToolBoxItem* elemType, APIEleme
 
 namespace TVSim::Events {
 
-std::optional<GSErrCode> SelectionChanged() {
+std::optional<PKErrCode> SelectionChanged() {
     API_Neig neig;
     if (ProjectState* state = OpenState(); state != nullptr && !state->selection.empty()) {
         neig.guid = *state->selection.begin();
@@ -127,19 +127,19 @@ std::optional<GSErrCode> SelectionChanged() {
     return SelectionChanged(&neig);
 }
 
-std::optional<GSErrCode> SelectionChanged(const API_Neig* neig) {
+std::optional<PKErrCode> SelectionChanged(const API_Neig* neig) {
     APISelectionChangeHandlerProc handler = Registered().selectionHandler;
     if (handler == nullptr) return std::nullopt;
     return CallIntoAddOn("selection change", [&] { return handler(neig); });
 }
 
-std::optional<GSErrCode> ProjectEvent(PK::UInt32 eventId, PK::Int32 param) {
+std::optional<PKErrCode> ProjectEvent(PK::UInt32 eventId, PK::Int32 param) {
     APIProjectEventHandlerProc handler = Registered().projectEventHandler;
     if (handler == nullptr || (Registered().projectEventMask & eventId) == 0) return std::nullopt;
     return CallIntoAddOn("project event", [&] { return handler(static_cast<API_NotifyEventID>(eventId), param); });
 }
 
-std::optional<GSErrCode> NewElement(const API_Guid& element, API_ElementDBEventID event) {
+std::optional<PKErrCode> NewElement(const API_Guid& element, API_ElementDBEventID event) {
     ProjectState* state = OpenState();
     if (state == nullptr) return std::nullopt;
     API_NotifyElementType record;
@@ -149,13 +149,13 @@ std::optional<GSErrCode> NewElement(const API_Guid& element, API_ElementDBEventI
     return NewElement(&record);
 }
 
-std::optional<GSErrCode> NewElement(const API_NotifyElementType* record) {
+std::optional<PKErrCode> NewElement(const API_NotifyElementType* record) {
     APIElementEventHandlerProc handler = Registered().newElementHandler;
     if (handler == nullptr) return std::nullopt;
     return CallIntoAddOn("new element", [&] { return handler(record); });
 }
 
-std::optional<GSErrCode> ChooseMenuItem(PK::Int16 menuStrResID, PK::Int32 itemIndex) {
+std::optional<PKErrCode> ChooseMenuItem(PK::Int16 menuStrResID, PK::Int32 itemIndex) {
     Registrations::Menu* menu = FindMenu(menuStrResID);
     if (menu == nullptr || menu->handler == nullptr) return std::nullopt;
     API_MenuParams params;
@@ -165,14 +165,14 @@ std::optional<GSErrCode> ChooseMenuItem(PK::Int16 menuStrResID, PK::Int32 itemIn
     return CallIntoAddOn("menu command", [&] { return handler(&params); });
 }
 
-std::optional<GSErrCode> PaletteMessage(PK::Int32 referenceID, API_PaletteMessageID message, PK::Int64 param) {
+std::optional<PKErrCode> PaletteMessage(PK::Int32 referenceID, API_PaletteMessageID message, PK::Int64 param) {
     Registrations::Palette* palette = FindPalette(referenceID);
     if (palette == nullptr) return std::nullopt;
     APIPaletteControlCallBackProc callBack = palette->callBack;
     return CallIntoAddOn("palette message", [&] { return callBack(referenceID, message, param); });
 }
 
-std::optional<GSErrCode> MergeModulData(const PK::UniString& name, const ModulData& incoming, API_MDSetCmd command) {
+std::optional<PKErrCode> MergeModulData(const PK::UniString& name, const ModulData& incoming, API_MDSetCmd command) {
     APIModulDataMergeHandlerProc handler = Registered().mergeHandler;
     ProjectState* state = OpenState();
     if (handler == nullptr || state == nullptr) return std::nullopt;
@@ -183,7 +183,7 @@ std::optional<GSErrCode> MergeModulData(const PK::UniString& name, const ModulDa
         stored = {storedEntry->dataVersion, storedEntry->platformSign, Detail::ToHandle(storedEntry->bytes)};
     API_ModulData toMerge{incoming.dataVersion, incoming.platformSign, Detail::ToHandle(incoming.bytes)};
     API_ModulData destination;
-    const GSErrCode result = CallIntoAddOn("module data merge", [&] {
+    const PKErrCode result = CallIntoAddOn("module data merge", [&] {
         return handler(command, name, storedEntry != nullptr ? &stored : nullptr, &toMerge, &destination);
     });
     if (result == NoError && (state = OpenState()) != nullptr)

@@ -10,7 +10,7 @@ using TVSim::Detail::ProjectState;
 
 namespace {
 
-GSErrCode ChangeRefusal(const ProjectState& state) {
+PKErrCode ChangeRefusal(const ProjectState& state) {
     if (state.PropertyAccessDenied()) return APIERR_NOACCESSRIGHT;
     return HostCall::ScopeRefusal();
 }
@@ -44,12 +44,12 @@ PropertyDefinition Kept(const API_PropertyDefinition& record) {
 
 }  // namespace
 
-GSErrCode TVAPI_Property_CreatePropertyGroup(API_PropertyGroup& group) {
+PKErrCode TVAPI_Property_CreatePropertyGroup(API_PropertyGroup& group) {
     HostCall call("TVAPI_Property_CreatePropertyGroup");
     call.Args(group.name);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    if (PKErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     if (group.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (!group.guid.IsNull() && state->groups.ContainsKey(group.guid)) return call.Answer(APIERR_BADPARS);
     if (GroupNameTaken(*state, group)) return call.Answer(APIERR_NAMEALREADYUSED);
@@ -59,12 +59,12 @@ GSErrCode TVAPI_Property_CreatePropertyGroup(API_PropertyGroup& group) {
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_Property_ChangePropertyGroup(const API_PropertyGroup& group) {
+PKErrCode TVAPI_Property_ChangePropertyGroup(const API_PropertyGroup& group) {
     HostCall call("TVAPI_Property_ChangePropertyGroup");
     call.Args(group.guid, group.name);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    if (PKErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     PropertyGroup* found = state->groups.GetPtr(group.guid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
     if (group.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
@@ -74,12 +74,12 @@ GSErrCode TVAPI_Property_ChangePropertyGroup(const API_PropertyGroup& group) {
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_Property_DeletePropertyGroup(const API_Guid& groupGuid) {
+PKErrCode TVAPI_Property_DeletePropertyGroup(const API_Guid& groupGuid) {
     HostCall call("TVAPI_Property_DeletePropertyGroup");
     call.Args(groupGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    if (PKErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     const PropertyGroup* found = state->groups.GetPtr(groupGuid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
     // Values written for the definitions stay in the elements but are never
@@ -94,7 +94,7 @@ GSErrCode TVAPI_Property_DeletePropertyGroup(const API_Guid& groupGuid) {
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_Property_GetPropertyGroup(API_PropertyGroup& group) {
+PKErrCode TVAPI_Property_GetPropertyGroup(API_PropertyGroup& group) {
     HostCall call("TVAPI_Property_GetPropertyGroup");
     call.Args(group.guid);
     ProjectState* state = call.OpenProject();
@@ -105,7 +105,7 @@ GSErrCode TVAPI_Property_GetPropertyGroup(API_PropertyGroup& group) {
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Property_GetPropertyGroups(PK::Array<API_PropertyGroup>& groups) {
+PKErrCode TVAPI_Property_GetPropertyGroups(PK::Array<API_PropertyGroup>& groups) {
     HostCall call("TVAPI_Property_GetPropertyGroups");
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -115,12 +115,12 @@ GSErrCode TVAPI_Property_GetPropertyGroups(PK::Array<API_PropertyGroup>& groups)
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Property_CreatePropertyDefinition(API_PropertyDefinition& definition) {
+PKErrCode TVAPI_Property_CreatePropertyDefinition(API_PropertyDefinition& definition) {
     HostCall call("TVAPI_Property_CreatePropertyDefinition");
     call.Args(definition.groupGuid, definition.name);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    if (PKErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     if (!state->groups.ContainsKey(definition.groupGuid)) return call.Answer(APIERR_BADID);
     if (definition.name.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (!definition.guid.IsNull() && state->definitions.ContainsKey(definition.guid))
@@ -136,12 +136,12 @@ GSErrCode TVAPI_Property_CreatePropertyDefinition(API_PropertyDefinition& defini
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_Property_ChangePropertyDefinition(const API_PropertyDefinition& definition) {
+PKErrCode TVAPI_Property_ChangePropertyDefinition(const API_PropertyDefinition& definition) {
     HostCall call("TVAPI_Property_ChangePropertyDefinition");
     call.Args(definition.guid, definition.name);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
+    if (PKErrCode refusal = ChangeRefusal(*state); refusal != NoError) return call.Answer(refusal);
     PropertyDefinition* found = state->definitions.GetPtr(definition.guid);
     if (found == nullptr) return call.Answer(APIERR_BADID);
     // A definition does not move between groups.
@@ -155,7 +155,7 @@ GSErrCode TVAPI_Property_ChangePropertyDefinition(const API_PropertyDefinition& 
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_Property_GetPropertyDefinitions(const API_Guid& groupGuid,
+PKErrCode TVAPI_Property_GetPropertyDefinitions(const API_Guid& groupGuid,
                                                 PK::Array<API_PropertyDefinition>& definitions) {
     HostCall call("TVAPI_Property_GetPropertyDefinitions");
     call.Args(groupGuid);
@@ -170,7 +170,7 @@ GSErrCode TVAPI_Property_GetPropertyDefinitions(const API_Guid& groupGuid,
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_Property_GetPropertyDefinition(API_PropertyDefinition& definition) {
+PKErrCode TVAPI_Property_GetPropertyDefinition(API_PropertyDefinition& definition) {
     HostCall call("TVAPI_Property_GetPropertyDefinition");
     call.Args(definition.guid);
     ProjectState* state = call.OpenProject();

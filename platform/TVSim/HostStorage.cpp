@@ -16,7 +16,7 @@ namespace {
 const PK::UniString kLockableSetName = "ClassificationsAndProperties";
 
 // In team work an object changes only under this user's reservation.
-GSErrCode ObjectChangeRefusal(const ProjectState& state, const AddOnObject& object) {
+PKErrCode ObjectChangeRefusal(const ProjectState& state, const AddOnObject& object) {
     return state.shared && !object.reservedByMe ? APIERR_NOTMINE : NoError;
 }
 
@@ -24,12 +24,12 @@ GSErrCode ObjectChangeRefusal(const ProjectState& state, const AddOnObject& obje
 
 // ---- module data ----
 
-GSErrCode TVAPI_ModulData_Store(const API_ModulData* info, const PK::UniString& modulName) {
+PKErrCode TVAPI_ModulData_Store(const API_ModulData* info, const PK::UniString& modulName) {
     HostCall call("TVAPI_ModulData_Store");
     call.Args(modulName, info != nullptr);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
+    if (PKErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
     if (modulName.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (info == nullptr && !state->modulData.ContainsKey(modulName)) return call.Answer(APIERR_NOMODULEDATA);
     state->Keep(state->modulData, modulName);
@@ -41,7 +41,7 @@ GSErrCode TVAPI_ModulData_Store(const API_ModulData* info, const PK::UniString& 
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_ModulData_Get(API_ModulData* info, const PK::UniString& modulName) {
+PKErrCode TVAPI_ModulData_Get(API_ModulData* info, const PK::UniString& modulName) {
     HostCall call("TVAPI_ModulData_Get");
     call.Args(modulName);
     ProjectState* state = call.OpenProject();
@@ -55,7 +55,7 @@ GSErrCode TVAPI_ModulData_Get(API_ModulData* info, const PK::UniString& modulNam
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_ModulData_GetList(PK::Array<PK::UniString>* modulNameList) {
+PKErrCode TVAPI_ModulData_GetList(PK::Array<PK::UniString>* modulNameList) {
     HostCall call("TVAPI_ModulData_GetList");
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -66,12 +66,12 @@ GSErrCode TVAPI_ModulData_GetList(PK::Array<PK::UniString>* modulNameList) {
 
 // ---- add-on objects ----
 
-GSErrCode TVAPI_AddOnObject_CreateUniqueObject(const PK::UniString& name, API_Guid* objectGuid) {
+PKErrCode TVAPI_AddOnObject_CreateUniqueObject(const PK::UniString& name, API_Guid* objectGuid) {
     HostCall call("TVAPI_AddOnObject_CreateUniqueObject");
     call.Args(name);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
+    if (PKErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
     if (objectGuid == nullptr) return call.Answer(APIERR_BADPARS);
     if (name.IsEmpty()) return call.Answer(APIERR_BADNAME);
     if (state->addOnObjectsByName.ContainsKey(name)) return call.Answer(APIERR_NAMEALREADYUSED);
@@ -85,16 +85,16 @@ GSErrCode TVAPI_AddOnObject_CreateUniqueObject(const PK::UniString& name, API_Gu
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_AddOnObject_ModifyObject(const API_Guid& objectGuid, const PK::UniString* newName,
+PKErrCode TVAPI_AddOnObject_ModifyObject(const API_Guid& objectGuid, const PK::UniString* newName,
                                          const PKHandle* content) {
     HostCall call("TVAPI_AddOnObject_ModifyObject");
     call.Args(objectGuid, newName != nullptr, content != nullptr);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
+    if (PKErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
     AddOnObject* object = state->addOnObjects.GetPtr(objectGuid);
     if (object == nullptr) return call.Answer(APIERR_BADID);
-    if (GSErrCode refusal = ObjectChangeRefusal(*state, *object); refusal != NoError) return call.Answer(refusal);
+    if (PKErrCode refusal = ObjectChangeRefusal(*state, *object); refusal != NoError) return call.Answer(refusal);
     if (newName != nullptr && *newName != object->name) {
         if (newName->IsEmpty()) return call.Answer(APIERR_BADNAME);
         if (state->addOnObjectsByName.ContainsKey(*newName)) return call.Answer(APIERR_NAMEALREADYUSED);
@@ -108,22 +108,22 @@ GSErrCode TVAPI_AddOnObject_ModifyObject(const API_Guid& objectGuid, const PK::U
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_AddOnObject_DeleteObject(const API_Guid& objectGuid) {
+PKErrCode TVAPI_AddOnObject_DeleteObject(const API_Guid& objectGuid) {
     HostCall call("TVAPI_AddOnObject_DeleteObject");
     call.Args(objectGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
-    if (GSErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
+    if (PKErrCode scope = HostCall::ScopeRefusal(); scope != NoError) return call.Answer(scope);
     const AddOnObject* object = state->addOnObjects.GetPtr(objectGuid);
     if (object == nullptr) return call.Answer(APIERR_BADID);
-    if (GSErrCode refusal = ObjectChangeRefusal(*state, *object); refusal != NoError) return call.Answer(refusal);
+    if (PKErrCode refusal = ObjectChangeRefusal(*state, *object); refusal != NoError) return call.Answer(refusal);
     state->Keep(state->addOnObjects, objectGuid);
     state->addOnObjectsByName.Delete(object->name);
     state->addOnObjects.Delete(objectGuid);
     return call.AnswerChange(NoError);
 }
 
-GSErrCode TVAPI_AddOnObject_GetObjectList(PK::Array<API_Guid>* objects) {
+PKErrCode TVAPI_AddOnObject_GetObjectList(PK::Array<API_Guid>* objects) {
     HostCall call("TVAPI_AddOnObject_GetObjectList");
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -132,7 +132,7 @@ GSErrCode TVAPI_AddOnObject_GetObjectList(PK::Array<API_Guid>* objects) {
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_AddOnObject_GetObjectContent(const API_Guid& objectGuid, PK::UniString* name, PKHandle* content) {
+PKErrCode TVAPI_AddOnObject_GetObjectContent(const API_Guid& objectGuid, PK::UniString* name, PKHandle* content) {
     HostCall call("TVAPI_AddOnObject_GetObjectContent");
     call.Args(objectGuid);
     ProjectState* state = call.OpenProject();
@@ -144,7 +144,7 @@ GSErrCode TVAPI_AddOnObject_GetObjectContent(const API_Guid& objectGuid, PK::Uni
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_AddOnObject_GetUniqueObjectGuidFromName(const PK::UniString& name, API_Guid* objectGuid) {
+PKErrCode TVAPI_AddOnObject_GetUniqueObjectGuidFromName(const PK::UniString& name, API_Guid* objectGuid) {
     HostCall call("TVAPI_AddOnObject_GetUniqueObjectGuidFromName");
     call.Args(name);
     ProjectState* state = call.OpenProject();
@@ -155,7 +155,7 @@ GSErrCode TVAPI_AddOnObject_GetUniqueObjectGuidFromName(const PK::UniString& nam
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_AddOnObject_ExistsObject(const API_Guid& objectGuid, bool* exists) {
+PKErrCode TVAPI_AddOnObject_ExistsObject(const API_Guid& objectGuid, bool* exists) {
     HostCall call("TVAPI_AddOnObject_ExistsObject");
     call.Args(objectGuid);
     ProjectState* state = call.OpenProject();
@@ -165,14 +165,14 @@ GSErrCode TVAPI_AddOnObject_ExistsObject(const API_Guid& objectGuid, bool* exist
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_AddOnObject_ReserveObjects(const PK::Array<API_Guid>& objects,
+PKErrCode TVAPI_AddOnObject_ReserveObjects(const PK::Array<API_Guid>& objects,
                                            PK::HashTable<API_Guid, PK::UniString>* conflicts) {
     HostCall call("TVAPI_AddOnObject_ReserveObjects");
     call.Args(objects.GetSize());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     if (!state->shared) return call.Answer(APIERR_NOTEAMWORKPROJECT);
-    GSErrCode result = NoError;
+    PKErrCode result = NoError;
     for (const API_Guid& guid : objects) {
         AddOnObject* object = state->addOnObjects.GetPtr(guid);
         if (object == nullptr) return call.Answer(APIERR_BADID);
@@ -187,7 +187,7 @@ GSErrCode TVAPI_AddOnObject_ReserveObjects(const PK::Array<API_Guid>& objects,
     return call.Answer(NoError);
 }
 
-GSErrCode TVAPI_AddOnObject_ReleaseObjects(const PK::Array<API_Guid>& objects) {
+PKErrCode TVAPI_AddOnObject_ReleaseObjects(const PK::Array<API_Guid>& objects) {
     HostCall call("TVAPI_AddOnObject_ReleaseObjects");
     call.Args(objects.GetSize());
     ProjectState* state = call.OpenProject();

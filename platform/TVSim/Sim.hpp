@@ -260,7 +260,7 @@ struct UndoStep {
     PK::UniString name;
     bool undoable = true;              // false for TVAPI_CallCommand
     std::vector<std::string> changes;  // the changing host calls made inside, in order
-    GSErrCode result = NoError;        // what the command's body answered
+    PKErrCode result = NoError;        // what the command's body answered
 };
 
 class Project {
@@ -412,8 +412,8 @@ public:
     // TVAPI_CallCommand are not undone, a new undoable step ends what redo
     // could bring back, elements keep their reservations, and neither sends
     // a notification. Nothing to undo or redo: APIERR_UNDOEMPTY.
-    GSErrCode Undo();
-    GSErrCode Redo();
+    PKErrCode Undo();
+    PKErrCode Redo();
 
 private:
     friend Detail::ProjectState& Detail::StateOf(Project& project);
@@ -471,18 +471,18 @@ const Registrations& GetRegistrations();
 // answers what the callback answered, or nullopt when nothing was called.
 namespace Events {
 // With the first selected element's reference, or an empty one when nothing is selected.
-std::optional<GSErrCode> SelectionChanged();
-std::optional<GSErrCode> SelectionChanged(const API_Neig* neig);
+std::optional<PKErrCode> SelectionChanged();
+std::optional<PKErrCode> SelectionChanged(const API_Neig* neig);
 // Delivered when a handler is subscribed and the mask shares a bit with the id.
-std::optional<GSErrCode> ProjectEvent(PK::UInt32 eventId, PK::Int32 param = 0);
-std::optional<GSErrCode> NewElement(const API_Guid& element, API_ElementDBEventID event = APINotifyElement_New);
+std::optional<PKErrCode> ProjectEvent(PK::UInt32 eventId, PK::Int32 param = 0);
+std::optional<PKErrCode> NewElement(const API_Guid& element, API_ElementDBEventID event = APINotifyElement_New);
 // Hands the record as given (even null) to the handler, past the type filter.
-std::optional<GSErrCode> NewElement(const API_NotifyElementType* record);
-std::optional<GSErrCode> ChooseMenuItem(PK::Int16 menuStrResID, PK::Int32 itemIndex);
-std::optional<GSErrCode> PaletteMessage(PK::Int32 referenceID, API_PaletteMessageID message, PK::Int64 param = 0);
+std::optional<PKErrCode> NewElement(const API_NotifyElementType* record);
+std::optional<PKErrCode> ChooseMenuItem(PK::Int16 menuStrResID, PK::Int32 itemIndex);
+std::optional<PKErrCode> PaletteMessage(PK::Int32 referenceID, API_PaletteMessageID message, PK::Int64 param = 0);
 // Hands the stored entry (or null when there is none) and the incoming one
 // to the merge handler; on NoError the destination becomes the stored entry.
-std::optional<GSErrCode> MergeModulData(const PK::UniString& name, const ModulData& incoming,
+std::optional<PKErrCode> MergeModulData(const PK::UniString& name, const ModulData& incoming,
                                         API_MDSetCmd command = APIMDSetMerge_TW);
 // Texts of exceptions that a callback let escape into the host.
 const std::vector<std::string>& GetEscapedExceptions();
@@ -522,7 +522,7 @@ namespace Journal {
 struct Call {
     std::string function;  // "TVAPI_Element_GetHeader", "TVAPI_Environment:PROJ"
     std::string args;      // the key arguments, as text
-    GSErrCode result = NoError;
+    PKErrCode result = NoError;
 };
 const std::vector<Call>& GetCalls();
 // Calls of the function (or of the whole multiplexed family) since the last Clear; counted even when disabled.
@@ -534,11 +534,11 @@ void SetEnabled(bool enabled);
 
 namespace Faults {
 // The nth call of the function from now (counting from 1) answers code.
-void FailCall(std::string_view function, GSErrCode code, PK::USize nth = 1);
+void FailCall(std::string_view function, PKErrCode code, PK::USize nth = 1);
 // Every call of the function answers code.
-void FailAlways(std::string_view function, GSErrCode code);
+void FailAlways(std::string_view function, PKErrCode code);
 // Every call about the element answers code, of the named function only when one is given.
-void FailForElement(const API_Guid& element, GSErrCode code, std::string_view function = {});
+void FailForElement(const API_Guid& element, PKErrCode code, std::string_view function = {});
 // Runs action just before the nth call of the function from now is served.
 void BeforeCall(std::string_view function, std::function<void()> action, PK::USize nth = 1);
 void Clear();

@@ -73,7 +73,7 @@ bool ProjectState::InMyWorkspace(const Element& element) const {
     return !shared || element.reservation == Reservation::Mine;
 }
 
-GSErrCode ProjectState::ChangeRefusal(const Element& element) const {
+PKErrCode ProjectState::ChangeRefusal(const Element& element) const {
     if (!element.head.hotlinkGuid.IsNull()) return APIERR_READONLY;
     if (!InMyWorkspace(element)) return APIERR_NOTMINE;
     const Layer& layer = LayerOf(element);

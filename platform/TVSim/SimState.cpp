@@ -88,18 +88,18 @@ HostCall::HostCall(const char* family, PK::Int32 selector)
 
 bool HostCall::Matches(const std::string& pattern) const { return pattern == _function || pattern == _family; }
 
-GSErrCode HostCall::ElementFault(const API_Guid& element) const {
+PKErrCode HostCall::ElementFault(const API_Guid& element) const {
     for (const auto& fault : Host().elementFaults)
         if (fault.element == element && (fault.function.empty() || Matches(fault.function))) return fault.code;
     return NoError;
 }
 
-GSErrCode HostCall::Answer(GSErrCode code) {
+PKErrCode HostCall::Answer(PKErrCode code) {
     if (Host().journalEnabled) Host().calls.push_back({_function, std::move(_args), code});
     return code;
 }
 
-GSErrCode HostCall::AnswerChange(GSErrCode code) {
+PKErrCode HostCall::AnswerChange(PKErrCode code) {
     if (code == NoError && Host().commandDepth > 0) {
         if (ProjectState* state = OpenState(); state != nullptr && !state->undoSteps.empty())
             state->undoSteps.back().changes.push_back(_function);
@@ -107,7 +107,7 @@ GSErrCode HostCall::AnswerChange(GSErrCode code) {
     return Answer(code);
 }
 
-GSErrCode HostCall::ScopeRefusal() {
+PKErrCode HostCall::ScopeRefusal() {
     return Host().undoScopeRequired && Host().commandDepth == 0 ? APIERR_NEEDSUNDOSCOPE : NoError;
 }
 
@@ -190,13 +190,13 @@ void SetEnabled(bool enabled) { Host().journalEnabled = enabled; }
 }  // namespace Journal
 
 namespace Faults {
-void FailCall(std::string_view function, GSErrCode code, PK::USize nth) {
+void FailCall(std::string_view function, PKErrCode code, PK::USize nth) {
     Host().callFaults.push_back({std::string(function), code, std::max<PK::USize>(nth, 1)});
 }
-void FailAlways(std::string_view function, GSErrCode code) {
+void FailAlways(std::string_view function, PKErrCode code) {
     Host().callFaults.push_back({std::string(function), code, 0});
 }
-void FailForElement(const API_Guid& element, GSErrCode code, std::string_view function) {
+void FailForElement(const API_Guid& element, PKErrCode code, std::string_view function) {
     Host().elementFaults.push_back({element, code, std::string(function)});
 }
 void BeforeCall(std::string_view function, std::function<void()> action, PK::USize nth) {

@@ -118,13 +118,13 @@ struct ProjectState {
     Element* FindElement(const API_Guid& guid) { return elements.GetPtr(guid); }
     const Element* FindElement(const API_Guid& guid) const { return elements.GetPtr(guid); }
     // What a call about an element the project does not hold answers.
-    GSErrCode MissingElement(const API_Guid& guid) const {
+    PKErrCode MissingElement(const API_Guid& guid) const {
         return deletedElements.Contains(guid) ? APIERR_DELETED : APIERR_BADID;
     }
     const Layer& LayerOf(const Element& element) const;
     bool InMyWorkspace(const Element& element) const;
     // NoError when this user may change the element now, else the host's refusal.
-    GSErrCode ChangeRefusal(const Element& element) const;
+    PKErrCode ChangeRefusal(const Element& element) const;
     bool PassesFilter(const Element& element, PK::UInt32 filterBits) const;
     // Whether the element is classified with an item the definition is available for.
     bool IsAvailable(const Element& element, const PropertyDefinition& definition) const;
@@ -159,13 +159,13 @@ ProjectState& StateOf(Project& project);
 
 struct CallFault {
     std::string function;
-    GSErrCode code = NoError;
+    PKErrCode code = NoError;
     PK::USize remaining = 0;  // 0: always
 };
 
 struct ElementFault {
     API_Guid element;
-    GSErrCode code = NoError;
+    PKErrCode code = NoError;
     std::string function;  // empty: every function
 };
 
@@ -264,10 +264,10 @@ public:
     HostCall(const char* family, PK::Int32 selector);
 
     // The fault a test injected into this call, or NoError.
-    GSErrCode Injected() const { return _injected; }
+    PKErrCode Injected() const { return _injected; }
     bool Refused() const { return _injected != NoError; }
     // A fault injected for one more element the call concerns, or NoError.
-    GSErrCode ElementFault(const API_Guid& element) const;
+    PKErrCode ElementFault(const API_Guid& element) const;
 
     template <typename... T>
     HostCall& Args(const T&... args) {
@@ -288,14 +288,14 @@ public:
         if (state == nullptr) _refusal = APIERR_NOPLAN;
         return state;
     }
-    GSErrCode Refusal() { return Answer(_refusal); }
+    PKErrCode Refusal() { return Answer(_refusal); }
 
-    GSErrCode Answer(GSErrCode code);
+    PKErrCode Answer(PKErrCode code);
     // As Answer, and a successful change is noted in the running undo step.
-    GSErrCode AnswerChange(GSErrCode code);
+    PKErrCode AnswerChange(PKErrCode code);
 
     // APIERR_NEEDSUNDOSCOPE outside a command (unless tests lifted the rule).
-    static GSErrCode ScopeRefusal();
+    static PKErrCode ScopeRefusal();
 
 private:
     bool Matches(const std::string& pattern) const;
@@ -303,14 +303,14 @@ private:
     std::string _function;
     std::string _family;
     std::string _args;
-    GSErrCode _injected = NoError;
-    GSErrCode _refusal = NoError;
+    PKErrCode _injected = NoError;
+    PKErrCode _refusal = NoError;
 };
 
 // Runs a callback of the add-on as the host would: what it lets escape is
 // recorded (a real host would not survive it) and answered as APIERR_GENERAL.
 template <typename F>
-GSErrCode CallIntoAddOn(const char* what, F&& f) {
+PKErrCode CallIntoAddOn(const char* what, F&& f) {
     try {
         return f();
     } catch (const std::exception& e) {

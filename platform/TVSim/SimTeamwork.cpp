@@ -357,7 +357,7 @@ void ReceiveModulData(Server& server, Machine& member, ProjectState& local) {
         const ModulData* mine = local.modulData.GetPtr(name);
         const ModulData* base = member.base.modulData.GetPtr(name);
         const bool bothChanged = incoming != nullptr && mine != nullptr && (base == nullptr || !Same(*base, *mine));
-        std::optional<GSErrCode> merged;
+        std::optional<PKErrCode> merged;
         if (bothChanged) merged = Events::MergeModulData(name, *incoming, APIMDSetMerge_TW);
         if (!merged) Take(server.data.modulData, local.modulData, name);
         Take(server.data.modulData, member.base.modulData, name);

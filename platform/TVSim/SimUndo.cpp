@@ -49,7 +49,7 @@ void Swap(ProjectState& state, PK::HashTable<Key, Value>& table, Images<Key, Val
     }
 }
 
-GSErrCode TakeBack(ProjectState& state, std::vector<UndoRecord>& from, std::vector<UndoRecord>& to) {
+PKErrCode TakeBack(ProjectState& state, std::vector<UndoRecord>& from, std::vector<UndoRecord>& to) {
     if (Host().commandDepth > 0) throw std::logic_error("TVSim: undo or redo inside a host command");
     if (from.empty()) return APIERR_UNDOEMPTY;
     UndoRecord record = std::move(from.back());
@@ -81,8 +81,8 @@ void ProjectState::EndStep() {
 
 namespace TVSim {
 
-GSErrCode Project::Undo() { return Detail::TakeBack(*_state, _state->undoable, _state->redoable); }
+PKErrCode Project::Undo() { return Detail::TakeBack(*_state, _state->undoable, _state->redoable); }
 
-GSErrCode Project::Redo() { return Detail::TakeBack(*_state, _state->redoable, _state->undoable); }
+PKErrCode Project::Redo() { return Detail::TakeBack(*_state, _state->redoable, _state->undoable); }
 
 }  // namespace TVSim

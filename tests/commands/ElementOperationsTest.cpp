@@ -94,7 +94,7 @@ TEST(ElementOperations, EachOperationTreatsAnElementByWhatKeepsTheUserFromChangi
 
 TEST(ElementOperations, AHostRefusalWhileAnElementIsChangedBecomesTheIssueOfItsKind) {
     // "": only logged. What the tables know is logged at info level, the rest at error level as an unknown failure.
-    const std::vector<std::pair<GSErrCode, PerOperation>> rows = {
+    const std::vector<std::pair<PKErrCode, PerOperation>> rows = {
         {APIERR_BADID, {}},
         {APIERR_DELETED, {}},
         {APIERR_BADPARS, {"AssocUnknown", "Unknown", ""}},

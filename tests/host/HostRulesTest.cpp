@@ -15,13 +15,13 @@ namespace {
 
 using TestSupport::InHostCommand;
 
-GSErrCode CreateSystem(const char* name) {
+PKErrCode CreateSystem(const char* name) {
     API_ClassificationSystem system;
     system.name = name;
     return TVAPI_Classification_CreateClassificationSystem(system);
 }
 
-GSErrCode CreateGroup(const char* name) {
+PKErrCode CreateGroup(const char* name) {
     API_PropertyGroup group;
     group.name = name;
     return TVAPI_Property_CreatePropertyGroup(group);
@@ -39,7 +39,7 @@ TEST(SimulatedHostProject, EveryChangeOfStoredDataNeedsACommandScope) {
     PK::Array<API_Guid> elements{wall};
     InHostCommand([&] { return TVAPI_ElementSet_Create(&elements, nullptr, &set); });
     const API_ModulData data{1, 0x6D6D, nullptr};
-    const std::function<GSErrCode()> changes[] = {
+    const std::function<PKErrCode()> changes[] = {
         [&] { return TVAPI_ModulData_Store(&data, "New"); },
         [&] { return TVAPI_AddOnObject_CreateUniqueObject("New", &created); },
         [&] { return TVAPI_AddOnObject_ModifyObject(object, nullptr, nullptr); },
@@ -87,7 +87,7 @@ TEST(SimulatedHostElements, OnlyTheProjectsOwnDefinitionDecidesWhetherAValueCanB
 
 TEST(SimulatedHostControl, AnExceptionEscapingIntoTheHostIsCaughtAndRecorded) {
     TVSim::OpenProject();
-    EXPECT_EQ(TVAPI_CallUndoableCommand("x", []() -> GSErrCode { throw std::runtime_error("oops"); }), APIERR_GENERAL);
+    EXPECT_EQ(TVAPI_CallUndoableCommand("x", []() -> PKErrCode { throw std::runtime_error("oops"); }), APIERR_GENERAL);
     EXPECT_EQ(TVSim::Events::GetEscapedExceptions(), std::vector<std::string>{"TVAPI_CallUndoableCommand: oops"});
     TVSim::Reset();  // provoked on purpose; the process-wide check must not see it
 }

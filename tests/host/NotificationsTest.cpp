@@ -17,7 +17,7 @@ namespace {
 using V = std::vector<std::string>;
 V heard;
 
-GSErrCode OnSelection(const API_Neig*) {
+PKErrCode OnSelection(const API_Neig*) {
     heard.push_back("selection");
     return NoError;
 }

@@ -28,7 +28,7 @@ TEST(PropertyValueShapes, AWriteOfAValueThatDoesNotFitTheDefinitionsKindIsRefuse
         PK::Array<API_Variant> list;
         API_SingleEnumerationVariant choice;
         PK::Array<API_SingleEnumerationVariant> choices;
-        GSErrCode expected;
+        PKErrCode expected;
     } rows[] = {
         {API_PropertySingleCollectionType, Text("x"), {}, {}, {}, NoError},
         {API_PropertySingleCollectionType, number, {}, {}, {}, APIERR_BADVALUE},

@@ -16,12 +16,12 @@ namespace {
 std::vector<std::string> heard;
 
 // Each event with the element count of the project open meanwhile.
-GSErrCode OnProject(API_NotifyEventID event, PK::Int32) {
+PKErrCode OnProject(API_NotifyEventID event, PK::Int32) {
     heard.push_back(std::to_string(event) + "/" + std::to_string(TVSim::GetProject()->GetElementCount()));
     return NoError;
 }
 
-GSErrCode OnNewElement(const API_NotifyElementType* record) {
+PKErrCode OnNewElement(const API_NotifyElementType* record) {
     API_Elem_Head head;
     head.guid = record->elemHead.guid;
     heard.push_back(TVAPI_Element_GetHeader(&head) == NoError ? "element there" : "element elsewhere");

@@ -136,7 +136,7 @@ std::vector<Operation> AllOperations() {
 
 // What the operation did with its host function answering code: the type it
 // threw ("nothing" when none), then each line logged.
-std::string Outcome(const Operation& op, GSErrCode code, TestSupport::LogCapture& log) {
+std::string Outcome(const Operation& op, PKErrCode code, TestSupport::LogCapture& log) {
     log.Clear();
     TVSim::Faults::Clear();
     if (!op.hostFunction.empty()) TVSim::Faults::FailAlways(op.hostFunction, code);
@@ -153,7 +153,7 @@ std::string Outcome(const Operation& op, GSErrCode code, TestSupport::LogCapture
 }
 
 // The answer each rule gives to that code.
-std::string Expected(const Operation& op, GSErrCode code) {
+std::string Expected(const Operation& op, PKErrCode code) {
     const bool access = code == APIERR_NOACCESSRIGHT;
     const std::string codeText = access ? "APIERR_NOACCESSRIGHT(-2130312909)" : "APIERR_GENERAL(-2130313215)";
     const std::string thrown = std::string(access ? typeid(Api::Error<APIERR_NOACCESSRIGHT>).name()
@@ -186,7 +186,7 @@ protected:
 }  // namespace
 
 TEST_F(TorvelRefusals, AFailedHostCallBecomesItsTypedErrorAndARefusedAccessRightTheOwningManagersError) {
-    for (const GSErrCode code : {APIERR_GENERAL, APIERR_NOACCESSRIGHT})
+    for (const PKErrCode code : {APIERR_GENERAL, APIERR_NOACCESSRIGHT})
         for (const Operation& op : AllOperations()) EXPECT_EQ(Outcome(op, code, log), Expected(op, code)) << op.name;
 }
 

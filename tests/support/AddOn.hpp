@@ -80,7 +80,7 @@ public:
 
 private:
     // What the add-on's merge entry point does: the manager answers.
-    static GSErrCode OnMerge(API_MDSetCmd command, const PK::UniString& name, const API_ModulData* stored,
+    static PKErrCode OnMerge(API_MDSetCmd command, const PK::UniString& name, const API_ModulData* stored,
                              const API_ModulData* incoming, API_ModulData* destination) {
         return current ? current->manager->HandleModulDataMergeRequest(command, name, stored, incoming, destination)
                        : APIERR_BADPARS;

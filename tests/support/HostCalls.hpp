@@ -6,8 +6,8 @@
 namespace TestSupport {
 
 // Runs the body as one undoable host command and answers what the body answered.
-inline GSErrCode InHostCommand(const std::function<GSErrCode()>& body) {
-    GSErrCode result = NoError;
+inline PKErrCode InHostCommand(const std::function<PKErrCode()>& body) {
+    PKErrCode result = NoError;
     TVAPI_CallUndoableCommand("test step", [&] { return (result = body(), NoError); });
     return result;
 }

@@ -76,7 +76,7 @@ TEST_F(ConnectionFactory, AConnectThatFailsInsideTheCommandOrThatTheHostRefusesT
     struct Row {
         const char* failing;
         PK::USize nth;
-        GSErrCode code;
+        PKErrCode code;
         const char* thrown;  // as the log line has it
     };
     for (const Row& row : {Row{"TVAPI_Property_CreatePropertyDefinition", 3, APIERR_NOACCESSRIGHT,

@@ -12,7 +12,7 @@
 // error. Macros, so that the trace line names the operation.
 #define TC_HOST_CHECK(call)                                              \
     do {                                                                 \
-        const GSErrCode tcHostRes_ = (call);                             \
+        const PKErrCode tcHostRes_ = (call);                             \
         if (tcHostRes_ != NoError) TC_LOG_AND_THROW_ERRCODE(tcHostRes_); \
     } while (false)
 
@@ -20,7 +20,7 @@
 // access-right error, without a trace line.
 #define TC_HOST_CHECK_ACCESS(call, AccessRightError)                           \
     do {                                                                       \
-        const GSErrCode tcHostRes_ = (call);                                   \
+        const PKErrCode tcHostRes_ = (call);                                   \
         if (tcHostRes_ == APIERR_NOACCESSRIGHT) throw Api::AccessRightError(); \
         if (tcHostRes_ != NoError) TC_LOG_AND_THROW_ERRCODE(tcHostRes_);       \
     } while (false)
@@ -36,7 +36,7 @@ namespace {
 // the host must keep what the command changed before it failed, so every
 // failure is logged here and the host always hears success.
 APICommandProc HostCommand(const Api::Torvel::Command& command) {
-    return [&command]() -> GSErrCode {
+    return [&command]() -> PKErrCode {
         try {
             command();
         } catch (const std::exception& e) {
@@ -108,7 +108,7 @@ API_WindowInfo Torvel::Database_GetDatabaseInfo(const Api::DatabaseId& databaseI
 
 Api::StoryInfo Torvel::Environment_GetStorySettings() {
     API_StoryInfo info;
-    const GSErrCode res = TVAPI_Environment(APIEnv_GetStorySettingsID, &info);
+    const PKErrCode res = TVAPI_Environment(APIEnv_GetStorySettingsID, &info);
     OwnedHandle records(info.data);
     TC_HOST_CHECK(res);
     Api::StoryInfo stories;
@@ -154,12 +154,12 @@ PK::UniString Torvel::Goodies_GetElemTypeNameID(API_ElemTypeID typeID) {
 }
 
 void Torvel::CallUndoableCommand(const PK::UniString& undoName, const Command& command) {
-    const GSErrCode res = TVAPI_CallUndoableCommand(undoName, HostCommand(command));
+    const PKErrCode res = TVAPI_CallUndoableCommand(undoName, HostCommand(command));
     TC_ASSERT_MSG(critical, res == NoError, "res({})", res);
 }
 
 void Torvel::CallCommand(const PK::UniString& name, const Command& command) {
-    const GSErrCode res = TVAPI_CallCommand(name, HostCommand(command));
+    const PKErrCode res = TVAPI_CallCommand(name, HostCommand(command));
     TC_ASSERT_MSG(critical, res == NoError, "res({})", res);
 }
 
@@ -170,7 +170,7 @@ API_ServerApplicationInfo Torvel::GetApplicationInfo() {
 }
 
 bool Torvel::GetProjectInfo(API_ProjectInfo& projectInfo) {
-    const GSErrCode res = TVAPI_Environment(APIEnv_ProjectID, &projectInfo);
+    const PKErrCode res = TVAPI_Environment(APIEnv_ProjectID, &projectInfo);
     if (res == APIERR_NOPLAN) return false;
     TC_HOST_CHECK(res);
     return true;
@@ -179,7 +179,7 @@ bool Torvel::GetProjectInfo(API_ProjectInfo& projectInfo) {
 Api::SelectionResult Torvel::Selection_Get(bool onlyEditable, bool ofHierarchicalRoots,
                                            API_SelRelativePosID relativePos) {
     Api::SelectionResult result;
-    const GSErrCode res =
+    const PKErrCode res =
         TVAPI_Selection_Get(&result.selectionInfo, &result.neigs, onlyEditable, ofHierarchicalRoots, relativePos);
     // Nobody reads the marquee's coordinates; they must not outlive the call.
     BMKillHandle(&result.selectionInfo.marquee.coords);
@@ -376,7 +376,7 @@ bool Torvel::ModulData_Get(const PK::UniString& name, API_ModulData& data) {
     // rather than lose it when the record is cleared for the host.
     BMKillHandle(&data.dataHdl);
     data = API_ModulData();
-    const GSErrCode res = TVAPI_ModulData_Get(&data, name);
+    const PKErrCode res = TVAPI_ModulData_Get(&data, name);
     if (res == APIERR_NOMODULEDATA) return false;
     TC_HOST_CHECK(res);
     if (data.dataHdl == nullptr) {
@@ -451,7 +451,7 @@ PK::Array<PK::Guid> Torvel::AddOnObject_GetObjectList() {
 Api::AddOnObjectContent Torvel::AddOnObject_GetObjectContent(const PK::Guid& object) {
     PK::UniString name;
     PKHandle handle = nullptr;
-    const GSErrCode res = TVAPI_AddOnObject_GetObjectContent(object, &name, &handle);
+    const PKErrCode res = TVAPI_AddOnObject_GetObjectContent(object, &name, &handle);
     Api::PKHandleWrapper content(std::move(handle));  // owns the block from here, also when the call failed
     TC_HOST_CHECK(res);
     return Api::AddOnObjectContent{std::move(name), std::move(content)};
@@ -470,7 +470,7 @@ bool Torvel::AddOnObject_ExistsObject(const PK::Guid& object) {
 }
 
 void Torvel::AddOnObject_ReserveObject(const PK::Guid& object) {
-    GSErrCode res = NoError;
+    PKErrCode res = NoError;
     {
         const PK::Array<API_Guid> objects{object};
         res = TVAPI_AddOnObject_ReserveObjects(objects, nullptr);
@@ -479,7 +479,7 @@ void Torvel::AddOnObject_ReserveObject(const PK::Guid& object) {
 }
 
 void Torvel::AddOnObject_ReleaseObject(const PK::Guid& object) {
-    GSErrCode res = NoError;
+    PKErrCode res = NoError;
     {
         const PK::Array<API_Guid> objects{object};
         res = TVAPI_AddOnObject_ReleaseObjects(objects);
