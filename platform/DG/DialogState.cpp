@@ -13,7 +13,10 @@ void Fault(const std::string& text) { Dialogs().faults.push_back(text); }
 
 bool AcceptsInput(const PanelState& panel, const ItemSlot& slot) {
     if (!slot.enabled || !slot.visible || !panel.itemsEnabled) return false;
-    if (panel.host != nullptr && !panel.host->enabled) return false;
+    if (panel.host != nullptr) {
+        if (!panel.host->enabled) return false;
+        if (const auto owner = panel.host->owner.lock(); owner != nullptr && !owner->itemsEnabled) return false;
+    }
     return panel.closeResponse == 0;
 }
 

@@ -35,8 +35,12 @@ struct ItemSlot {
 };
 
 // What a roll panel lends the pages on its tab control.
+struct PanelState;
+
 struct HostState {
     bool enabled = true;
+    // The palette that holds the roll panel: its items' enabling governs the pages too.
+    std::weak_ptr<PanelState> owner;
 };
 
 struct PanelState {
@@ -70,6 +74,8 @@ struct DialogWorld {
     std::map<short, std::pair<double, double>> iconSizes;
     std::map<short, std::function<void(ModalDialog&)>> modalDrivers;
     std::vector<ModalInvocation> invocations;
+    // How many more roll panels the host makes before it runs out; unlimited by default.
+    std::size_t rollPanelsLeft = static_cast<std::size_t>(-1);
 };
 
 DialogWorld& Dialogs();

@@ -135,6 +135,7 @@ TabControl::TabControl() : _host(std::make_shared<Detail::HostState>()) {}
 TabControl::~TabControl() = default;
 void TabControl::SetEnabled(bool enabled) { _host->enabled = enabled; }
 bool TabControl::IsEnabled() const { return _host->enabled; }
+void TabControl::SetOwner(const Panel& owner) { _host->owner = owner._state; }
 
 std::vector<Panel*> TabControl::GetPages() const {
     std::vector<Panel*> pages;

@@ -139,6 +139,8 @@ public:
     // Enabling the tab control enables the user's input on its pages.
     void SetEnabled(bool enabled);
     bool IsEnabled() const;
+    // The panel that holds the tab control: disabling its items takes the input from the pages as well.
+    void SetOwner(const Panel& owner);
     // The pages made on it, in the order they were made.
     std::vector<Panel*> GetPages() const;
 

@@ -70,6 +70,8 @@ PKErrCode TVAPI_Navigator(API_NavigatorID code, void* par1 = nullptr, void* par2
 // The progress window. IPWD par1 PK::UniString* title, par2 PK::Int16* phase count | SPRP par1 PK::UniString*
 // phase name, par2 PK::Int32* maximum | IPRV par1 PK::Int32* increment | SPRV par1 PK::Int32* value |
 // CANC answers APIERR_CANCEL when the user asked to stop | CPWD closes it
+// Menu items of a registered menu: GMIF par1 API_MenuItemRef*, par2 PK::Int32* flags out |
+// SMIF par1 API_MenuItemRef*, par2 PK::Int32* flags (API_MenuItemFlags)
 PKErrCode TVAPI_Interface(API_InterfaceID code, void* par1 = nullptr, void* par2 = nullptr, void* par3 = nullptr,
                           void* par4 = nullptr, void* par5 = nullptr);
 

@@ -67,6 +67,12 @@ struct API_MenuItemRef {
     PK::Int32 itemIndex = 0;  // counted from 1
 };
 
+// Flags of a menu item (TVAPI_Interface GMIF and SMIF).
+enum API_MenuItemFlags : PK::Int32 {
+    API_MenuItemDisabled = 0x00000001,
+    API_MenuItemChecked = 0x00000002,
+};
+
 struct API_MenuParams {
     API_MenuItemRef menuItemRef;
 };
@@ -473,6 +479,8 @@ enum API_InterfaceID : PK::Int32 {
     APIIo_SetProgressValueID = TVAPI_FourCC("SPRV"),
     APIIo_IsProgressCancelledID = TVAPI_FourCC("CANC"),
     APIIo_CloseProgressWindowID = TVAPI_FourCC("CPWD"),
+    APIIo_GetMenuItemFlagsID = TVAPI_FourCC("GMIF"),
+    APIIo_SetMenuItemFlagsID = TVAPI_FourCC("SMIF"),
 };
 
 enum API_NavigatorItemTypeID : PK::Int32 {

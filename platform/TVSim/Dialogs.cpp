@@ -136,6 +136,8 @@ void SetIconSize(short resID, double width, double height) { Dialogs().iconSizes
 const std::vector<std::string>& GetEscapedExceptions() { return Dialogs().escapedExceptions; }
 const std::vector<std::string>& GetFaults() { return Dialogs().faults; }
 
+void LimitRollPanels(std::size_t count) { Dialogs().rollPanelsLeft = count; }
+
 void Reset() { Dialogs() = DG::Detail::DialogWorld(); }
 
 }  // namespace TVSim::Dialogs

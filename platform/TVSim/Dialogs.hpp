@@ -87,12 +87,17 @@ const std::vector<Invocation>& GetInvocations();
 // Icons of that id have this size from now on (16 by 16 otherwise).
 void SetIconSize(short resID, double width, double height);
 
+// ---- the host's limits ----
+
+// The host makes that many more roll panels, then answers null.
+void LimitRollPanels(std::size_t count);
+
 // ---- what went wrong ----
 
 const std::vector<std::string>& GetEscapedExceptions();
 const std::vector<std::string>& GetFaults();
 
-// Forgets drivers, icon sizes, invocations, faults and escaped exceptions.
+// Forgets drivers, icon sizes, invocations, the roll-panel limit, faults and escaped exceptions.
 void Reset();
 
 }  // namespace TVSim::Dialogs

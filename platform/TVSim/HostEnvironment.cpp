@@ -15,6 +15,26 @@ using TVSim::Detail::ProjectState;
 
 namespace {
 
+// Items exist where the menu's string list has a string: the host builds the menu from it.
+PKErrCode MenuItemFlags(API_InterfaceID code, const API_MenuItemRef* ref, PK::Int32* flags) {
+    if (ref == nullptr || flags == nullptr) return APIERR_BADPARS;
+    auto& menus = Host().registrations.menus;
+    const auto menu = std::find_if(menus.begin(), menus.end(), [&](const TVSim::Registrations::Menu& m) {
+        return m.menuStrResID == ref->menuResID;
+    });
+    if (menu == menus.end()) return APIERR_BADID;
+    PK::UniString text;
+    if (ref->itemIndex < 1 || !RSGetIndString(&text, ref->menuResID, ref->itemIndex, TVAPI_GetOwnResModule()))
+        return APIERR_BADINDEX;
+    if (code == APIIo_GetMenuItemFlagsID) {
+        const auto it = menu->itemFlags.find(ref->itemIndex);
+        *flags = it == menu->itemFlags.end() ? 0 : it->second;
+    } else {
+        menu->itemFlags[ref->itemIndex] = *flags;
+    }
+    return NoError;
+}
+
 PKErrCode GetStorySettings(const ProjectState& state, API_StoryInfo& info) {
     info = API_StoryInfo();
     info.firstStory = state.stories.front().index;
@@ -231,6 +251,8 @@ PKErrCode TVAPI_Interface(API_InterfaceID code, void* par1, void* par2, void* /*
                           void* /*par5*/) {
     HostCall call("TVAPI_Interface", code);
     if (call.Refused()) return call.Answer(call.Injected());
+    if (code == APIIo_GetMenuItemFlagsID || code == APIIo_SetMenuItemFlagsID)
+        return call.Answer(MenuItemFlags(code, As<API_MenuItemRef>(par1), As<PK::Int32>(par2)));
     auto& windows = Host().progress;
     const bool open = !windows.empty() && windows.back().open;
     switch (code) {

@@ -38,7 +38,7 @@ PKErrCode TVAPI_Register_Menu(PK::Int16 menuStrResID, PK::Int16 promptStrResID, 
     call.Args(menuStrResID, promptStrResID, menuPosCode, menuFlags);
     if (call.Refused()) return call.Answer(call.Injected());
     if (FindMenu(menuStrResID) != nullptr) return call.Answer(APIERR_BADPARS);
-    Registered().menus.push_back({menuStrResID, promptStrResID, menuPosCode, menuFlags, nullptr});
+    Registered().menus.push_back({menuStrResID, promptStrResID, menuPosCode, menuFlags, nullptr, {}});
     return call.Answer(NoError);
 }
 

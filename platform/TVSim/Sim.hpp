@@ -112,6 +112,7 @@
 // tests that stage several projects.
 #include <cstring>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -448,6 +449,8 @@ struct Registrations {
         APIMenuCodeID menuPosCode = MenuCode_UserDef;
         PK::Int32 menuFlags = 0;
         APIMenuCommandProc handler = nullptr;
+        // API_MenuItemFlags of each item that has been given some, by item index.
+        std::map<PK::Int32, PK::Int32> itemFlags;
     };
     struct Palette {
         PK::Int32 referenceID = 0;

@@ -24,12 +24,18 @@ void IRollPanel::Detach(RollPanelObserver& observer) {
 }
 
 IRollPanel* IRollPanelContainer::CreateRollPanel(short /*style*/) {
+    std::size_t& left = DG::Detail::Dialogs().rollPanelsLeft;
+    if (left == 0) return nullptr;
+    --left;
     _panels.push_back(std::make_unique<IRollPanel>());
+    if (_owner != nullptr) _panels.back()->GetTabControl()->SetOwner(*_owner);
     return _panels.back().get();
 }
 
 RollDownPalette::RollDownPalette(const PK::Guid& guid, short /*closeType*/, short /*captionType*/, short /*frameType*/)
-    : _guid(guid) {}
+    : _guid(guid) {
+    _surface.GetPanelContainer()->_owner = this;
+}
 
 void RollDownPalette::SetMinClientSize(short width, short height) {
     _minWidth = width;

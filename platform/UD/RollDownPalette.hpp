@@ -4,7 +4,8 @@
 // surface's container and owned by the palette; each has a title, an icon,
 // an enabled and an expanded state, two settings and a tab control on which
 // the add-on builds its pages (DG::TabPage). Disabling a roll panel takes the
-// user's input from its pages. Showing the palette opens it and its pages.
+// user's input from its pages, and so does disabling the palette's items.
+// Showing the palette opens it and its pages.
 #include <memory>
 #include <vector>
 
@@ -66,12 +67,14 @@ private:
 
 class IRollPanelContainer {
 public:
-    // Appends a new roll panel (style 0: the standard one).
+    // Appends a new roll panel (style 0: the standard one); null when the host has run out of them.
     IRollPanel* CreateRollPanel(short style);
     std::size_t GetRollPanelCount() const { return _panels.size(); }
     IRollPanel* GetRollPanel(std::size_t index) const { return _panels.at(index).get(); }
 
 private:
+    friend class RollDownPalette;
+    DG::Panel* _owner = nullptr;
     std::vector<std::unique_ptr<IRollPanel>> _panels;
 };
 
