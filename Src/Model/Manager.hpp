@@ -78,6 +78,7 @@ public:
     Manager& operator=(const Manager&) = delete;
     ~Manager() override;
 
+    const AddonVersion& GetAddonVersion() const { return _addonVersion; }
     std::shared_ptr<Api::Torvel> TVPtr() const { return _tvApi; }
     Api::Torvel& TV() const { return *_tvApi; }
     // The page the manager reaches now; AddonRuntimeError when there is none.

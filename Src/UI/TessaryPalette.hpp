@@ -72,6 +72,9 @@ public:
                                                                      PK::UniString specTitle,
                                                                      PK::Guid classificationSystem);
 
+    // Shows the add-on's alert from the main loop, once the current handler has returned; the answer is not used.
+    static void PostAlert(short alertId);
+
     bool IsClosing() const { return _closing; }
     void SetClosing() { _closing = true; }
 
