@@ -15,6 +15,10 @@ using TVSim::Detail::ProjectState;
 
 namespace {
 
+void ShowProgress(const TVSim::Progress::Window& window) {
+    if (Host().progressObserver) Host().progressObserver(window);
+}
+
 // Items exist where the menu's string list has a string: the host builds the menu from it.
 PKErrCode MenuItemFlags(API_InterfaceID code, const API_MenuItemRef* ref, PK::Int32* flags) {
     if (ref == nullptr || flags == nullptr) return APIERR_BADPARS;
@@ -247,6 +251,33 @@ PKErrCode TVAPI_Navigator(API_NavigatorID code, void* par1, void* par2, void* /*
     return call.Answer(NoError);
 }
 
+namespace {
+
+// One step of an open progress window: a new phase, a value, closing.
+PKErrCode ProgressStep(TVSim::Progress::Window& window, API_InterfaceID code, void* par1, void* par2) {
+    switch (code) {
+        case APIIo_NextProgressPhaseID:
+            if (par1 == nullptr || par2 == nullptr) return APIERR_BADPARS;
+            window.phases.push_back({*As<PK::UniString>(par1), *As<PK::Int32>(par2), 0});
+            return NoError;
+        case APIIo_IncProgressValueID:
+        case APIIo_SetProgressValueID:
+            if (par1 == nullptr || window.phases.empty()) return APIERR_BADPARS;
+            if (code == APIIo_IncProgressValueID)
+                window.phases.back().value += *As<PK::Int32>(par1);
+            else
+                window.phases.back().value = *As<PK::Int32>(par1);
+            return NoError;
+        case APIIo_CloseProgressWindowID:
+            window.open = false;
+            return NoError;
+        default:
+            return APIERR_BADPARS;
+    }
+}
+
+}  // namespace
+
 PKErrCode TVAPI_Interface(API_InterfaceID code, void* par1, void* par2, void* /*par3*/, void* /*par4*/,
                           void* /*par5*/) {
     HostCall call("TVAPI_Interface", code);
@@ -261,6 +292,7 @@ PKErrCode TVAPI_Interface(API_InterfaceID code, void* par1, void* par2, void* /*
             if (open) windows.back().open = false;  // one progress window at a time: the new one replaces it
             windows.push_back({*As<PK::UniString>(par1), *As<PK::Int16>(par2), {}, true});
             call.Args(windows.back().title, windows.back().phaseCount);
+            ShowProgress(windows.back());
             return call.Answer(NoError);
         }
         case APIIo_IsProgressCancelledID:
@@ -271,26 +303,11 @@ PKErrCode TVAPI_Interface(API_InterfaceID code, void* par1, void* par2, void* /*
     // Every other code works on an open progress window.
     if (!open) return call.Answer(APIERR_BADPARS);
     TVSim::Progress::Window& window = windows.back();
-    switch (code) {
-        case APIIo_NextProgressPhaseID:
-            if (par1 == nullptr || par2 == nullptr) return call.Answer(APIERR_BADPARS);
-            window.phases.push_back({*As<PK::UniString>(par1), *As<PK::Int32>(par2), 0});
-            return call.Answer(NoError);
-        case APIIo_IncProgressValueID:
-        case APIIo_SetProgressValueID:
-            if (par1 == nullptr || window.phases.empty()) return call.Answer(APIERR_BADPARS);
-            if (code == APIIo_IncProgressValueID)
-                window.phases.back().value += *As<PK::Int32>(par1);
-            else
-                window.phases.back().value = *As<PK::Int32>(par1);
-            return call.Answer(NoError);
-        case APIIo_CloseProgressWindowID:
-            window.open = false;
-            return call.Answer(NoError);
-        default:
-            return call.Answer(APIERR_BADPARS);
-    }
+    const PKErrCode result = ProgressStep(window, code, par1, par2);
+    if (result == NoError) ShowProgress(window);
+    return call.Answer(result);
 }
+
 
 PKErrCode TVAPI_GetOwnLocation(IO::Location* location) {
     HostCall call("TVAPI_GetOwnLocation");
@@ -306,4 +323,5 @@ namespace TVSim::Progress {
 const std::vector<Window>& GetWindows() { return Host().progress; }
 bool IsOpen() { return !Host().progress.empty() && Host().progress.back().open; }
 void SetCancelled(bool cancelled) { Host().progressCancelled = cancelled; }
+void SetObserver(std::function<void(const Window&)> observer) { Host().progressObserver = std::move(observer); }
 }  // namespace TVSim::Progress

@@ -519,6 +519,8 @@ const std::vector<Window>& GetWindows();
 bool IsOpen();
 // The user's cancel button: CANC answers APIERR_CANCEL while it is set.
 void SetCancelled(bool cancelled);
+// Called with the window after each change of what it shows (opened, a new phase, a new value, closed).
+void SetObserver(std::function<void(const Window&)> observer);
 }  // namespace Progress
 
 namespace Journal {

@@ -201,6 +201,7 @@ struct HostState {
     bool undoScopeRequired = true;
     std::vector<Progress::Window> progress;
     bool progressCancelled = false;
+    std::function<void(const Progress::Window&)> progressObserver;
     std::vector<std::string> escapedExceptions;
     std::deque<PendingNotification> notifications;
     bool selectionPending = false;  // one notification stands for every change not yet delivered
