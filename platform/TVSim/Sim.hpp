@@ -66,17 +66,18 @@
 //   selection, systems, groups, definitions, add-on objects, element sets),
 //   module data by name. An item tree keeps the order items were placed in.
 // - Notifications follow state. Changing the selection, opening or making a
-//   project, changing the front window or the current story, making an
-//   element, changing what an element shows in 3D (APINotify_ShowIn3DChanged),
-//   making, changing or deleting a classification item
-//   (APINotify_ClassificationItemChanged, one per item) and making, changing
-//   or deleting a property definition (APINotify_PropertyDefinitionChanged,
-//   one per definition), whether through TVAPI_ calls or through TVSim,
-//   queues the notification the add-on subscribed to (within its mask and
-//   type filter); the main loop delivers it (PK::MainMessageLoop::RunPending),
-//   so never during the add-on's call. Selection changes not yet delivered
-//   make one notification, read at delivery. Nothing reaches an add-on that
-//   unsubscribed meanwhile.
+//   project, changing the front window or the current story, making an element
+//   (not a part made with its owner, such as a curtain wall's panel or a
+//   railing's post: the host announces the owner alone), changing what an
+//   element shows in 3D (APINotify_ShowIn3DChanged), making, changing or
+//   deleting a classification item (APINotify_ClassificationItemChanged, one
+//   per item) and making, changing or deleting a property definition
+//   (APINotify_PropertyDefinitionChanged, one per definition), whether through
+//   TVAPI_ calls or through TVSim, queues the notification the add-on
+//   subscribed to (within its mask and type filter); the main loop delivers it
+//   (PK::MainMessageLoop::RunPending), so never during the add-on's call.
+//   Selection changes not yet delivered make one notification, read at
+//   delivery. Nothing reaches an add-on that unsubscribed meanwhile.
 // - Closing a project (CloseProject, and OpenProject over an open one)
 //   queues APINotify_Close after what is still pending for it; each of those
 //   is delivered with the closing project open again for the moment, so the
@@ -153,7 +154,7 @@ struct ElementOptions {
     bool locked = false;
     Reservation reservation = Reservation::Mine;
     API_Guid hotlink{};           // non-null: the element comes from that hotlinked module
-    API_Guid owner{};             // the hierarchical owner (say the curtain wall of a panel)
+    API_Guid owner{};             // the hierarchical owner (say the curtain wall of a panel), made first
     API_Guid sectionParent{};     // for API_SectElemID: the model element it stands for
     bool classifiable = true;     // false: classifying it answers APIERR_BADCLASSIFICATION
     bool in3D = true;             // filter bit APIFilt_In3D

@@ -77,7 +77,10 @@ API_Guid Project::AddElement(API_ElemTypeID type, const ElementOptions& options)
     if (!s.elements.Add(guid, std::move(element))) throw std::invalid_argument("TVSim: element guid already used");
     s.elementsByType[type].insert(guid);
     s.deletedElements.Delete(guid);
-    if (Element* owner = s.FindElement(options.owner)) ++owner->ownedCount;
+    if (Element* owner = s.FindElement(options.owner)) {
+        ++owner->ownedCount;
+        return guid;  // a part comes with its owner, which alone is announced
+    }
     Detail::QueueNewElement(head);
     return guid;
 }

@@ -81,6 +81,12 @@ TEST(ConnectionCommands, ATitleUpdateRenamesTheGroupOrLeavesAnIssueThatAFixRetri
     EXPECT_TRUE(s.IssuesOf<Title>().IsEmpty());
     for (const auto& fixed : {waiting, settled})
         EXPECT_TRUE(s.connection->IssueCollection().GetDeleted().ContainsKey(fixed->Guid()));
+
+    // Refused with no title to write, the issue would say nothing: it is neither listed nor stored.
+    s.sim.SetPropertyAccessRight(false);
+    EXPECT_TRUE(s.connection->Cmd_UpdateTitleIfChanged("", ""));
+    EXPECT_EQ(s.Issues(), Events{unknownError});
+    EXPECT_EQ(IssueNames(s.Load()->IssueCollection().Get()), Events{unknownError});
 }
 
 TEST(ConnectionCommands, AnAssociationNeedsAConnectedSpecificationItsGroupAndAClassificationItemForTheCode) {
@@ -143,6 +149,48 @@ TEST(ConnectionCommands, DisassociatingPutsTheElementsBackAmongTheUnassociatedAn
     s.Fix(s.IssuesOf<Assoc>()[0]);
     EXPECT_FALSE(s.IsClassifiedWith(locked, "A10"));
     EXPECT_EQ(s.State(), "IssueListChanged, UnassociatedElementTypeChanged | ");
+}
+
+// The issues panel must not keep reporting an element that a later run of the command handled.
+TEST(ConnectionCommands, ACommandThatFilesNewIssuesClearsTheOlderIssuesOfTheElementsItHandled) {
+    using Run = std::function<void(Scene&, const PK::Array<API_Guid>&, const char*)>;
+    const std::vector<std::tuple<const char*, Run, std::string>> rows = {
+        {"associate",
+         [](Scene& s, const PK::Array<API_Guid>& elements, const char* title) {
+             s.connection->Cmd_AssociateElementsToVirtualType("clause-a", Clause("clause-a", "A10", title), elements,
+                                                              false);
+         },
+         "AssocLockedElement[1]"},
+        {"update",
+         [](Scene& s, const PK::Array<API_Guid>&, const char* title) {
+             s.connection->Cmd_UpdateVirtualTypeProperties("clause-a", Clause("clause-a", "A10", title), false);
+         },
+         "LockedElement[1]"},
+        {"disassociate",
+         [](Scene& s, const PK::Array<API_Guid>& elements, const char*) {
+             s.connection->Cmd_DisassociateElementsFromVirtualType("clause-a", elements);
+         },
+         "DisassocLockedElement[1]"},
+    };
+    for (const auto& [what, run, issue] : rows) {
+        SCOPED_TRACE(what);
+        Scene s;
+        const API_Guid first = s.sim.AddElement(API_WallID), second = s.sim.AddElement(API_WallID);
+        if (std::string(what) != "associate")
+            s.connection->Cmd_AssociateElementsToVirtualType("clause-a", WallsClause(), {first, second}, false);
+        s.sim.SetElementLocked(first, true);
+        run(s, {first}, "Outer walls");
+        ASSERT_EQ(s.Issues(), Events{issue});
+        // The first goes through now, the second is refused.
+        s.sim.SetElementLocked(first, false);
+        s.sim.SetElementLocked(second, true);
+        run(s, {first, second}, "Inner walls");
+        ASSERT_EQ(s.Issues(), Events{issue});
+        const auto& left =
+            dynamic_cast<const Model::Issue::ElementsAssociationBase&>(*s.connection->IssueCollection().Get()[0]);
+        EXPECT_EQ(left.GetErroredElements(), PK::Array<PK::Guid>{second});
+        EXPECT_EQ(s.Load()->IssueCollection().Get().GetSize(), 1u);
+    }
 }
 
 TEST(ConnectionCommands, UpdatingEveryClauseGoesOnPastAClauseThatFailsAndKeepsWhatTheOthersFound) {

@@ -88,3 +88,27 @@ TEST(PlaceholderGrowth, APageTitleMadeOfPlaceholdersNamesTheGroupWithTheTitleAsI
     EXPECT_EQ(log.MessagesStartingWith(boundWarning + "{OrvoTessarySpecificationTitle}\" would make the text ").size(),
               1u);
 }
+
+// The bound is on growth: a text past it is still filled where that does not lengthen it.
+TEST(PlaceholderGrowth, TheBoundStopsOnlyAFillThatWouldTakeTheTextPastIt) {
+    const std::string id = "{OrvoTessarySpecificationId}";
+    const std::string pastTheBound = Repeated("x", Util::maxFilledLength + 10) + id;
+    const std::string shortOf100 = id + Repeated("x", Util::maxFilledLength - 100);
+    const std::vector<std::tuple<std::string, std::string, bool>> rows = {
+        {pastTheBound, "spec-1", true},
+        {pastTheBound, Repeated("i", static_cast<int>(id.size())), true},
+        {pastTheBound, Repeated("i", static_cast<int>(id.size()) + 1), false},
+        {shortOf100, Repeated("i", 100), true},
+        {shortOf100, Repeated("i", 101), false},
+    };
+    for (const auto& [text, value, filled] : rows) {
+        SCOPED_TRACE(fmt::format("{} characters, a value of {}", text.size(), value.size()));
+        LogCapture log;
+        const std::string result = Text(Model::ConnectionWithSpecification::ResolveVariables(
+            text.c_str(), value.c_str(), "Spec One", "project-1", "Project One"));
+        std::string expected = text;
+        if (filled) expected.replace(expected.find(id), id.size(), value);
+        EXPECT_TRUE(result == expected) << "the placeholder was " << (filled ? "not " : "") << "filled";
+        EXPECT_EQ(log.MessagesStartingWith(boundWarning).size(), filled ? 0u : 1u);
+    }
+}

@@ -110,6 +110,7 @@ TEST(UnassociatedElements, ARebuildCountsTheUsableElementsWithoutAClauseAsTheWin
     EXPECT_EQ(log.Count(spdlog::level::err, "exception: APIERR_GENERAL(-2130313215); mainType: 1"), 1u);
 }
 
+// The host announces the new element alone, not the parts it comes with.
 TEST(UnassociatedElements, ANewElementIsAddedAndReportedWithThePartsItsKindComesWith) {
     Types railing{T(API_RailingID)};
     for (int type = API_RailingToprailID; type <= API_RailingEndFinishID; ++type)
@@ -127,10 +128,28 @@ TEST(UnassociatedElements, ANewElementIsAddedAndReportedWithThePartsItsKindComes
     for (const auto& [type, reported] : rows) {
         Scene s;
         const API_Guid element = s.p.sim.AddElement(type);
+        std::vector<std::pair<Element::Type, API_Guid>> parts;
+        for (const Element::Type& part : reported)
+            if (part.typeID != type) parts.emplace_back(part, s.p.sim.AddElement(part.typeID, {.owner = element}));
         Deliver();
         EXPECT_EQ(s.observer.reports, std::vector<Types>{reported}) << type;
         EXPECT_TRUE(s.Held(T(type)).Contains(element)) << type;
+        for (const auto& [part, guid] : parts) EXPECT_TRUE(s.Held(part).Contains(guid)) << part;
     }
+}
+
+// Taken in without a rebuild, an element still leaves the list when it is associated.
+TEST(UnassociatedElements, AnElementMadeOrDisassociatedSinceTheLastRebuildLeavesTheListWhenAssociated) {
+    Scene s;
+    const API_Guid earlier = s.p.AddAssociated(*s.connection, "clause-a", "A10");
+    s.Cache().Reset(false);
+    const API_Guid made = s.p.sim.AddElement(API_WallID);
+    Deliver();
+    s.connection->Cmd_DisassociateElementsFromVirtualType("clause-a", {earlier});
+    ASSERT_EQ(s.Held(T(API_WallID)), (Guids{made, earlier}));
+    s.connection->Cmd_AssociateElementsToVirtualType("clause-a", Clause("clause-a", "A10"), {made, earlier}, false);
+    EXPECT_EQ(s.Held(T(API_WallID)), Guids{});
+    EXPECT_EQ(s.Cache().GetElemCountByType(T(API_WallID)), 0u);
 }
 
 TEST(UnassociatedElements, AddingAndRemovingReportOnlyWhatChangedAndARebuildDropsEmptiedTypes) {

@@ -281,3 +281,27 @@ TEST_F(IssueCollection, RecordsOfALaterVersionAreWrittenBackUnchangedAndDamagedO
         EXPECT_EQ(State(held), "held | ");
     }
 }
+
+// A team member who has not seen a recent removal yet still holds the issue: only its stamp keeps it out.
+TEST_F(IssueCollection, CuttingTheStampsKeepsTheLatestSoARecentRemovalStaysRemovedInAMerge) {
+    Issue::Collection::DeletedTable old;
+    for (PK::Int32 stamp = 1; stamp < static_cast<PK::Int32>(Issue::Collection::deletedCutThreshold); ++stamp) {
+        PK::Guid removed;
+        removed.time_low = static_cast<PK::UInt32>(stamp) + 0x10000;
+        old.Add(removed, stamp);
+    }
+    const IssuePtr recent = Make<Unknown>("recent", 100, "recent");
+    const Bytes stored = TestSupport::IssueListRecord({WithType(*recent)}, old);
+    Issue::Collection mine(*connection), theirs(*connection);
+    ASSERT_EQ(ReadInto(mine, stored), PK::NoError);
+    ASSERT_EQ(ReadInto(theirs, stored), PK::NoError);
+
+    PK::Clock::Set(5000);
+    mine.Remove(mine.Get()[0]);
+    ASSERT_EQ(mine.GetDeleted().GetSize(), Issue::Collection::deletedKeptAfterCut);
+    PK::Int32 oldestKept = 5000;
+    for (const auto& [guid, stamp] : mine.GetDeleted()) oldestKept = std::min(oldestKept, stamp);
+    EXPECT_EQ(oldestKept, 2001);
+    mine.MergeIn(theirs);
+    EXPECT_TRUE(mine.Get().IsEmpty()) << State(mine);
+}

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "IO/MemoryChannel.hpp"
 #include "Model/ConnectionWithSpecificationFactory.hpp"
 #include "Model/Errors.hpp"
@@ -205,4 +207,52 @@ TEST_F(ConnectionFactory, ARefreshThatFailsForOneConnectionStillRefreshesTheOthe
     TVSim::Faults::FailCall("TVAPI_ModulData_Get", APIERR_GENERAL);
     EXPECT_THROW(factory.RefreshLoadedFromStored(), Api::GeneralError);
     EXPECT_TRUE(two->HasVirtualType("clause-b")) << "a stale connection would store its old state over the new one";
+}
+
+// A connection marked deleted is stale: what is stored speaks for the entry, and the mark stays.
+TEST_F(ConnectionFactory, AMergeGoesByTheStoredRecordWhenTheLoadedConnectionIsMarkedDeleted) {
+    TestSupport::HandleLeakCheck noLeaks;
+    struct Row {
+        const char* what;
+        std::function<void(Model::ConnectionWithSpecification&)> leaveStale;
+        std::optional<ConnectionSummary> merged;  // none: the stored record is kept as it is
+    };
+    const std::vector<Row> rows = {
+        {"a newer add-on wrote it",
+         [&](Model::ConnectionWithSpecification& loaded) {
+             project.Store("spec-1", newer);
+             loaded.RefreshFromStored();
+         },
+         std::nullopt},
+        {"another member disconnected and connected it again",
+         [&](Model::ConnectionWithSpecification& loaded) {
+             project.sim.EraseModulData(name);
+             loaded.RefreshFromStored();
+             EXPECT_TRUE(AddClause(*project.Connect(), "clause-b", "B20"));
+         },
+         ConnectionSummary{{"clause-b", "clause-c"}, {}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        project.sim.EraseModulData(name);
+        const auto loaded = Connect(1);
+        ASSERT_TRUE(AddClause(*loaded, "clause-a", "A10"));
+        const std::vector<char> before = RecordOf(*loaded);
+        row.leaveStale(*loaded);
+        ASSERT_TRUE(loaded->IsDeleted());
+        const std::vector<char> mine = project.Stored();
+        // Their version: what they last received, with a clause of theirs.
+        auto other = project.Read(row.merged ? mine : before);
+        ASSERT_TRUE(AddClause(*other, "clause-c", "C30"));
+        const std::vector<char> theirs = RecordOf(*other);
+
+        Record stored(&mine), incoming(&theirs), destination;
+        ASSERT_EQ(factory.ModulDataMerge(APIMDSetMerge_TW, name, &stored.data, &incoming.data, &destination.data),
+                  NoError);
+        if (row.merged)
+            EXPECT_EQ(Summarize(*project.Read(destination.Bytes())), *row.merged);
+        else
+            EXPECT_TRUE(destination.Bytes() == newer) << "the newer record is not kept as it is";
+        EXPECT_TRUE(loaded->IsDeleted());
+    }
 }

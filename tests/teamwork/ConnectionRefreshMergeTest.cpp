@@ -100,6 +100,29 @@ TEST_F(ConnectionMerge, ANewClauseIsAnnouncedButNamesGroupAndMarksWinSilentlyAnd
     EXPECT_EQ(RecordOf(*before), unchanged);
 }
 
+TEST_F(ConnectionMerge, AClauseTakenInKeepsTheValuesNotYetWrittenSoTheyStillReachTheElements) {
+    const std::vector<char> mine = project.Stored();
+    // The other member changed the clause's title while one of its walls was locked.
+    const API_Guid wall = project.sim.AddElement(API_WallID), locked = project.sim.AddElement(API_WallID);
+    auto other = project.Read(mine);
+    other->Cmd_AssociateElementsToVirtualType("clause-a", Clause("clause-a", "A10", "Walls"), {wall, locked}, false);
+    project.sim.SetElementLocked(locked, true);
+    other->Cmd_UpdateVirtualTypeProperties("clause-a", Clause("clause-a", "A10", "Outer walls"), false);
+    ASSERT_TRUE(other->GetVirtualType("clause-a").HasDirtyProperty());
+    project.Store("spec-1", mine);
+
+    ASSERT_TRUE(connection->MergeIn(*project.Read(RecordOf(*other))));
+    other.reset();
+    project.Store("spec-1", RecordOf(*connection));  // as the host keeps the merged version
+    EXPECT_EQ(
+        connection->GetVirtualType("clause-a").GetAsAssociableType(true).properties.Get(Api::Properties::Name::Title),
+        "Outer walls<dirty>");
+    project.sim.SetElementLocked(locked, false);
+    connection->Cmd_UpdateVirtualTypeProperties("clause-a", {}, false);
+    const API_Guid title = connection->PropertyGroup().GetPropertyGuid(Api::Properties::Name::Title);
+    EXPECT_EQ(Text(project.sim.GetPropertyText(locked, title)), "Outer walls");
+}
+
 TEST_F(ConnectionLookUp, ElementsAreSortedIntoTheClausesTheyCarryAndThoseCarryingNone) {
     ASSERT_TRUE(AddClause(*connection, "clause-a", "A10"));
     const API_Guid item = project.sim.FindClassificationItem(project.System(), "A10");
