@@ -1,6 +1,7 @@
 // Demo run of the add-on inside the simulated host: a small project, the
-// model and the page bridge on the substitute browser, and a page standing in
-// for the web application. Each step prints what a user would see and checks
+// add-on loaded and unloaded by the host through its entry functions, its
+// page bridge on the substitute browser, and a page standing in for the web
+// application; the demo itself plays the palette's part. Each step prints what a user would see and checks
 // that it had its effect; the run exits non-zero when one did not, so a broken
 // system fails `./run demo` and its CTest. The add-on's log goes to a file in
 // the build folder, not to the console.
@@ -14,16 +15,15 @@
 #include "TVSim/Web.hpp"
 #include "DG/Panel.hpp"
 #include "DemoPage.hpp"
-#include "Model/AddonVersion.hpp"
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/BaseWithText.hpp"
 #include "Model/Manager.hpp"
 #include "PK/Pref.hpp"
 #include "PK/Runnable.hpp"
+#include "Main.hpp"
+#include "TVSim/AddOnLoader.hpp"
 #include "TVSim/Sim.hpp"
 #include "Tessary/Implementation/TessaryBrowser.hpp"
-#include "Torvel/Api/TorvelEventSource.hpp"
-#include "Torvel/Implementation/Torvel.hpp"
 #include "Util/Log.hpp"
 
 namespace {
@@ -102,7 +102,6 @@ struct Demo {
     TVSim::Project* project = nullptr;
     API_Guid system{};
     std::vector<DemoElement> elements;
-    std::shared_ptr<Api::Torvel> tv;
     std::shared_ptr<Model::Manager> manager;
     std::unique_ptr<Palette> palette;
     DG::Panel panel;
@@ -154,14 +153,6 @@ struct Demo {
     }
 };
 
-// As the add-on subscribes at start-up.
-void SubscribeToHost() {
-    TVAPI_Notify_CatchSelectionChange(&Api::TorvelEventSource::Send_SelectionChanged);
-    TVAPI_Notify_CatchProjectEvent(0x00000FFF | APINotify_ReceiveChanges | APINotify_SendChanges,
-                                   &Api::TorvelEventSource::Send_ProjectEvent);
-    TVAPI_Notify_CatchNewElement(nullptr, &Api::TorvelEventSource::Element_NewElementEvent);
-}
-
 // Prefs and the add-on's log live in a folder beside the demo binary, fresh for each run.
 std::filesystem::path PrepareRunFolder(const char* argv0) {
     const std::filesystem::path folder = std::filesystem::weakly_canonical(argv0).parent_path() / "demo-run";
@@ -170,7 +161,6 @@ std::filesystem::path PrepareRunFolder(const char* argv0) {
     PKPref::SetStorageFolder(folder / "prefs");
     const std::filesystem::path log = folder / "OrvoTessaryConnect.log";
     PKPref::OpenRootKey(-1)->SetString("OrvoTessaryConnect", "log.path", log.string().c_str());
-    InitLogger();
     return log;
 }
 
@@ -199,12 +189,14 @@ void OpenProject(Demo& d) {
 }
 
 void StartAddOn(Demo& d) {
-    Heading("Starting the add-on: host interface, manager and the page bridge");
+    Heading("The host loads the add-on through its entry functions; the demo plays the palette's part");
     TVSim::Web::RegisterPage(ServiceUrl, DemoPage::Html);
-    SubscribeToHost();
-    d.tv = std::make_shared<Implementation::Torvel>();
-    d.manager = std::make_shared<Model::Manager>(Model::AddonVersion(1, 3, 1, 0), d.tv, nullptr);
-    Api::TorvelEventSource::GetInstance().Attach(*d.manager);
+    const TVSim::AddOnLoading loading = TVSim::LoadAddOn({&CheckEnvironment, &RegisterInterface, &Initialize, &FreeData});
+    std::printf("   loaded \"%s\": %zu menu item(s), %zu palette(s) registered\n",
+                Str(TVSim::GetAddOnInfo().name).c_str(), TVSim::GetRegistrations().menus.size(),
+                TVSim::GetRegistrations().palettes.size());
+    if (!Check(loading.loaded && TessaryConnect::manager != nullptr, "the add-on started and made its manager")) return;
+    d.manager = TessaryConnect::manager;
     d.palette = std::make_unique<Palette>(d.system);
     d.manager->Attach(*d.palette);
     d.browser = std::make_shared<Implementation::TessaryBrowser>(d.panel, 1);
@@ -226,7 +218,6 @@ void ConnectSpecification(Demo& d) {
     d.Page("demo.connectSpecification()");
     const ConnectionPtr connection = d.Connection();
     if (!Check(connection != nullptr, "the project is connected to spec-42")) return;
-    Api::TorvelEventSource::GetInstance().Attach(connection->UnassociatedElementsCache());
     Check(d.Page("demo.received.join('\\n').indexOf('associateSpec') >= 0") == "true",
           "the page was told the specification is connected");
     d.Page("demo.openSpecification()");
@@ -315,7 +306,7 @@ void ShowPageAndUndo(Demo& d) {
 
 int main(int /*argc*/, char** argv) {
     std::printf("OrvoTessaryConnect %s: demo in the simulated host\n",
-                Str(Model::AddonVersion(1, 3, 1, 0).FullStr()).c_str());
+                Str(TessaryConnect::Version.FullStr()).c_str());
     TVSim::Reset();
     TVSim::Web::Reset();
     const std::filesystem::path log = PrepareRunFolder(argv[0]);
@@ -323,18 +314,27 @@ int main(int /*argc*/, char** argv) {
         Demo d;
         OpenProject(d);
         StartAddOn(d);
-        ConnectSpecification(d);
-        if (d.Connection() != nullptr) {
+        if (d.manager != nullptr) ConnectSpecification(d);
+        if (d.manager != nullptr && d.Connection() != nullptr) {
             SelectAndAssociate(d);
             ShowTypes(d);
             UpdateClause(d);
             Disassociate(d);
         }
-        ShowPageAndUndo(d);
-        d.manager->ResetTessaryApi(nullptr);
+        if (d.browser != nullptr) ShowPageAndUndo(d);
+        if (d.manager != nullptr) d.manager->ResetTessaryApi(nullptr);
         d.browser.reset();
         PK::MainMessageLoop::Clear();
     }
+    Heading("The host unloads the add-on");
+    if (TVSim::IsAddOnLoaded()) {
+        const TVSim::AddOnUnloading unloading = TVSim::UnloadAddOn();
+        Check(unloading.leftBehind.empty() && TessaryConnect::manager == nullptr,
+              "FreeData ended every subscription and let go of the manager");
+    }
+    TVSim::OpenProject();
+    Pump();
+    Check(TVSim::GetCallbacksAfterFreeData().empty(), "nothing reached the add-on after FreeData");
     Check(TVSim::Events::GetEscapedExceptions().empty() && TVSim::Web::GetEscapedExceptions().empty(),
           "no exception escaped into the host or its browser control");
     spdlog::default_logger()->flush();

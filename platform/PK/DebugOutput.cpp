@@ -10,9 +10,11 @@ struct State {
     bool echo = false;
 };
 
+// Never destroyed: an add-on's global objects log from their destructors at
+// exit, after function-local statics made later than them are gone.
 State& TheState() {
-    static State state;
-    return state;
+    static State* const state = new State;
+    return *state;
 }
 }  // namespace
 

@@ -15,6 +15,19 @@
 #include "PK/PagedArray.hpp"
 #include "TVAPI/APIdefs.hpp"
 
+// ---- the add-on's entry functions ----
+
+// What the host finds in the add-on's bundle. Loading the add-on it calls
+// CheckEnvironment (the add-on names and describes itself in envirParams and
+// answers APIAddon_Normal to be loaded), then RegisterInterface (menus, the
+// module-data handler), then Initialize (handlers and notifications); each
+// failure stops the loading. Unloading it, the host calls FreeData, which must
+// leave no handler or subscription behind; the host drops the add-on's menus.
+using APICheckEnvironmentProc = API_AddonType (*)(API_EnvirParams* envirParams);
+using APIRegisterInterfaceProc = PKErrCode (*)();
+using APIInitializeProc = PKErrCode (*)();
+using APIFreeDataProc = PKErrCode (*)();
+
 // ---- callbacks into the add-on ----
 
 using APIMenuCommandProc = PKErrCode (*)(const API_MenuParams* menuParams);
@@ -41,7 +54,8 @@ PKErrCode TVAPI_RegisterModelessWindow(PK::Int32 referenceID, APIPaletteControlC
 PKErrCode TVAPI_UnregisterModelessWindow(PK::Int32 referenceID);
 // A null handler ends the subscription.
 PKErrCode TVAPI_Notify_CatchSelectionChange(APISelectionChangeHandlerProc handler);
-// A null handler ends the whole subscription, whatever the mask.
+// A null handler ends the whole subscription, whatever the mask: a removal
+// naming only the document events (0x00000FFF) ends the team-work events too.
 PKErrCode TVAPI_Notify_CatchProjectEvent(PK::UInt32 eventTypes, APIProjectEventHandlerProc handler);
 PKErrCode TVAPI_Install_ModulDataMergeHandler(APIModulDataMergeHandlerProc handler);
 // elemType narrows the notification to one element type (and variation,

@@ -6,7 +6,7 @@
 #include "TVSim/SimState.hpp"
 
 using TVSim::Registrations;
-using TVSim::Detail::CallIntoAddOn;
+using TVSim::Detail::CallBackAddOn;
 using TVSim::Detail::Host;
 using TVSim::Detail::HostCall;
 using TVSim::Detail::OpenState;
@@ -130,13 +130,13 @@ std::optional<PKErrCode> SelectionChanged() {
 std::optional<PKErrCode> SelectionChanged(const API_Neig* neig) {
     APISelectionChangeHandlerProc handler = Registered().selectionHandler;
     if (handler == nullptr) return std::nullopt;
-    return CallIntoAddOn("selection change", [&] { return handler(neig); });
+    return CallBackAddOn("selection change", [&] { return handler(neig); });
 }
 
 std::optional<PKErrCode> ProjectEvent(PK::UInt32 eventId, PK::Int32 param) {
     APIProjectEventHandlerProc handler = Registered().projectEventHandler;
     if (handler == nullptr || (Registered().projectEventMask & eventId) == 0) return std::nullopt;
-    return CallIntoAddOn("project event", [&] { return handler(static_cast<API_NotifyEventID>(eventId), param); });
+    return CallBackAddOn("project event", [&] { return handler(static_cast<API_NotifyEventID>(eventId), param); });
 }
 
 std::optional<PKErrCode> NewElement(const API_Guid& element, API_ElementDBEventID event) {
@@ -152,7 +152,7 @@ std::optional<PKErrCode> NewElement(const API_Guid& element, API_ElementDBEventI
 std::optional<PKErrCode> NewElement(const API_NotifyElementType* record) {
     APIElementEventHandlerProc handler = Registered().newElementHandler;
     if (handler == nullptr) return std::nullopt;
-    return CallIntoAddOn("new element", [&] { return handler(record); });
+    return CallBackAddOn("new element", [&] { return handler(record); });
 }
 
 std::optional<PKErrCode> ChooseMenuItem(PK::Int16 menuStrResID, PK::Int32 itemIndex) {
@@ -162,14 +162,14 @@ std::optional<PKErrCode> ChooseMenuItem(PK::Int16 menuStrResID, PK::Int32 itemIn
     params.menuItemRef.menuResID = menuStrResID;
     params.menuItemRef.itemIndex = itemIndex;
     APIMenuCommandProc handler = menu->handler;
-    return CallIntoAddOn("menu command", [&] { return handler(&params); });
+    return CallBackAddOn("menu command", [&] { return handler(&params); });
 }
 
 std::optional<PKErrCode> PaletteMessage(PK::Int32 referenceID, API_PaletteMessageID message, PK::Int64 param) {
     Registrations::Palette* palette = FindPalette(referenceID);
     if (palette == nullptr) return std::nullopt;
     APIPaletteControlCallBackProc callBack = palette->callBack;
-    return CallIntoAddOn("palette message", [&] { return callBack(referenceID, message, param); });
+    return CallBackAddOn("palette message", [&] { return callBack(referenceID, message, param); });
 }
 
 std::optional<PKErrCode> MergeModulData(const PK::UniString& name, const ModulData& incoming, API_MDSetCmd command) {
@@ -183,7 +183,7 @@ std::optional<PKErrCode> MergeModulData(const PK::UniString& name, const ModulDa
         stored = {storedEntry->dataVersion, storedEntry->platformSign, Detail::ToHandle(storedEntry->bytes)};
     API_ModulData toMerge{incoming.dataVersion, incoming.platformSign, Detail::ToHandle(incoming.bytes)};
     API_ModulData destination;
-    const PKErrCode result = CallIntoAddOn("module data merge", [&] {
+    const std::optional<PKErrCode> result = CallBackAddOn("module data merge", [&] {
         return handler(command, name, storedEntry != nullptr ? &stored : nullptr, &toMerge, &destination);
     });
     if (result == NoError && (state = OpenState()) != nullptr)

@@ -109,6 +109,10 @@
 // Team work with several members, each on a copy of the project, sharing a
 // team-work server: TVSim/SimTeamwork.hpp (TVSim::Teamwork).
 //
+// Loading the add-on through its entry functions, as the host does, and
+// unloading it through FreeData, after which nothing reaches it:
+// TVSim/AddOnLoader.hpp.
+//
 // Each test runs in its own process; Reset() is there for the demo and for
 // tests that stage several projects.
 #include <cstring>
@@ -431,9 +435,9 @@ Project& OpenSavedProject(const PK::UniString& name, const PK::UniString& path);
 void CloseProject();
 // The open project, or nullptr.
 Project* GetProject();
-// Forgets everything: project, registrations, pending notifications,
-// journal, faults, progress, alerts, report, debug output, application
-// settings; reseeds nothing.
+// Forgets everything: project, registrations, the loaded add-on (without
+// calling it), pending notifications, journal, faults, progress, alerts,
+// report, debug output, application settings; reseeds nothing.
 void Reset();
 
 // What TVAPI_Environment answers for APPL; change it freely.
@@ -472,7 +476,8 @@ struct Registrations {
 const Registrations& GetRegistrations();
 
 // Host events fired by hand. Each goes only to what the add-on registered and
-// answers what the callback answered, or nullopt when nothing was called.
+// answers what the callback answered, or nullopt when nothing was called
+// (never anything once the add-on is unloaded: TVSim/AddOnLoader.hpp).
 namespace Events {
 // With the first selected element's reference, or an empty one when nothing is selected.
 std::optional<PKErrCode> SelectionChanged();

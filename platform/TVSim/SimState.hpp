@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "TVSim/AddOnLoader.hpp"
 #include "TVSim/Guard.hpp"
 #include "TVSim/Sim.hpp"
 
@@ -184,6 +185,16 @@ struct PendingNotification {
     const Project* project = nullptr;  // the project open when it was queued
 };
 
+// The add-on as this machine's host has it: never loaded through
+// TVSim::LoadAddOn (tests may wire callbacks by hand then), loaded, or
+// unloaded after its FreeData.
+struct AddOnImage {
+    enum class State { None, Loaded, Unloaded };
+    State state = State::None;
+    AddOnEntryPoints entryPoints;
+    API_AddOnInfo info;
+};
+
 struct HostState {
     std::unique_ptr<Project> project;
     // Closed projects that pending notifications are still about.
@@ -206,6 +217,8 @@ struct HostState {
     std::deque<PendingNotification> notifications;
     bool selectionPending = false;  // one notification stands for every change not yet delivered
     bool autoDelivery = true;
+    AddOnImage addOn;
+    std::vector<std::string> callbacksAfterFreeData;
 
     HostState();
 };
@@ -320,6 +333,18 @@ PKErrCode CallIntoAddOn(const char* what, F&& f) {
         Host().escapedExceptions.push_back(std::string(what) + ": unknown exception");
     }
     return APIERR_GENERAL;
+}
+
+// A callback through one of the add-on's registrations, run as CallIntoAddOn
+// runs it; nullopt, and recorded instead of made, once the add-on is
+// unloaded: nothing reaches an add-on after its FreeData.
+template <typename F>
+std::optional<PKErrCode> CallBackAddOn(const char* what, F&& f) {
+    if (Host().addOn.state == AddOnImage::State::Unloaded) {
+        Host().callbacksAfterFreeData.push_back(std::string(what) + " after FreeData");
+        return std::nullopt;
+    }
+    return CallIntoAddOn(what, std::forward<F>(f));
 }
 
 // A new memory handle holding the bytes (nullptr for none); it belongs to whoever receives it.

@@ -17,6 +17,7 @@
 #include <memory>
 #include <stdexcept>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "TVSim/SimTeamworkCompare.hpp"
@@ -32,6 +33,7 @@ struct Machine {
     PK::UniString name;
     std::unique_ptr<Project> parked;  // the member's project while another member is current
     Registrations registrations;      // what its add-on registered, parked with it
+    AddOnImage addOn;                 // its add-on as its host loaded it, parked with it
     ProjectState base;                // only the shared tables are used
     // How far it has taken in the server's element and element holder logs.
     std::size_t elementsSeen = 0;
@@ -536,6 +538,7 @@ void SwitchTo(Member member) {
     Detail::Collect(server, previous, CurrentState());
     previous.parked = std::move(Host().project);
     previous.registrations = std::move(Host().registrations);
+    previous.addOn = std::exchange(Host().addOn, next.addOn);
     Host().project = std::move(next.parked);
     Host().registrations = std::move(next.registrations);
     Host().selectionPending = false;

@@ -1,9 +1,16 @@
 #pragma once
-// The add-on as it runs on one machine: host interface, manager (made as the entry functions make it), palette and
-// page, subscribed to the simulated host's notifications and merge requests. Page calls and palette events go into one
-// timeline: "page SetSelectionState(null)", "SelectedConnectionChanged(spec-1)".
+// The add-on as it runs on one machine, loaded by the simulated host through its entry functions: its manager, with
+// a recording palette and page. Page calls and palette events go into one timeline: "page SetSelectionState(null)",
+// "SelectedConnectionChanged(spec-1)".
+#include <stdexcept>
+
+#include "IO/Location.hpp"
+#include "Main.hpp"
 #include "Model/Manager.hpp"
+#include "TVSim/AddOnLoader.hpp"
+#include "UI/PaletteManager.hpp"
 #include "support/Project.hpp"
+#include "support/TempDir.hpp"
 
 namespace TestSupport {
 
@@ -48,43 +55,59 @@ private:
     Timeline& _timeline;
 };
 
-// The host's notifications and merge requests reach the current add-on: the last made, or the last that entered.
+// The add-on's entry functions, as the host finds them in its bundle.
+inline TVSim::AddOnEntryPoints EntryPoints() { return {&CheckEnvironment, &RegisterInterface, &Initialize, &FreeData}; }
+
+// Where the add-on keeps its preferences (the tracking user id) and its log in tests: a folder of the process's own.
+inline void KeepAddOnFilesAside() {
+    static const TempDir folder;  // points the preferences store at itself
+    IO::Testing::RedirectSpecialLocation(IO::FileSystem::UserLocalSettings, folder.Path() / "local");
+}
+
+// The add-on on this machine, loaded by the simulated host through its entry functions as the host loads it: the
+// manager is the one Initialize made, and the host's notifications, menu command, palette messages and merge
+// requests reach the add-on through what it registered. The recording palette and page stand in for the real
+// ones; unloading (FreeData) comes with the end of the object.
+//
+// The add-on keeps its manager in a process-wide global, and team tests run two members' machines in one process:
+// a member that leaves parks its manager (the global goes empty and the manager stops hearing the host) and takes it
+// back when it enters again, while the host parks that machine's loaded add-on and registrations (TVSim::Teamwork).
 class AddOn {
 public:
     explicit AddOn(bool withPage = true) {
-        // As the add-on subscribes at start-up.
-        TVAPI_Notify_CatchSelectionChange(&Api::TorvelEventSource::Send_SelectionChanged);
-        TVAPI_Notify_CatchProjectEvent(0x00000FFF | APINotify_ReceiveChanges | APINotify_SendChanges,
-                                       &Api::TorvelEventSource::Send_ProjectEvent);
-        TVAPI_Install_ModulDataMergeHandler(&OnMerge);
-        TVAPI_Notify_CatchNewElement(nullptr, &Api::TorvelEventSource::Element_NewElementEvent);
-        current = this;
+        KeepAddOnFilesAside();
+        if (TessaryConnect::manager != nullptr)
+            throw std::logic_error("another add-on on this process holds the manager: Leave it first");
+        const TVSim::AddOnLoading loading = TVSim::LoadAddOn(EntryPoints());
+        if (!loading.loaded || TessaryConnect::manager == nullptr)
+            throw std::runtime_error("the simulated host did not load the add-on");
+        manager = TessaryConnect::manager;
         manager->Attach(palette);
         if (withPage) manager->ResetTessaryApi(page);
     }
-    ~AddOn() { Leaving(); }
+    // Unloads the add-on, when this machine is the host's current one.
+    ~AddOn() {
+        if (_entered && TVSim::IsAddOnLoaded()) TVSim::UnloadAddOn();
+        if (_entered && TessaryConnect::manager == manager) TessaryConnect::manager.reset();
+    }
     AddOn(const AddOn&) = delete;
     AddOn& operator=(const AddOn&) = delete;
 
-    // From now on the host's notifications and merges reach this add-on and its connections' caches, or no longer.
-    void Enter() { Hear(true), current = this; }
-    void Leave() { Hear(false), Leaving(); }
+    // This machine's add-on takes its manager back and hears its host again, or parks it and stops hearing.
+    void Enter() { TessaryConnect::manager = manager, Hear(true), _entered = true; }
+    void Leave() {
+        if (UI::PaletteManager::GetInstance().GetPalette() != nullptr)
+            throw std::logic_error("the palette is one per process: close it before another machine's add-on enters");
+        Hear(false), TessaryConnect::manager.reset(), _entered = false;
+    }
     Timeline Take() { return std::exchange(timeline, {}); }
 
     Timeline timeline;
-    std::shared_ptr<Api::Torvel> tv = std::make_shared<Implementation::Torvel>();
     std::shared_ptr<RecordingPage> page = std::make_shared<RecordingPage>(timeline);
-    std::shared_ptr<Model::Manager> manager =
-        std::make_shared<Model::Manager>(Model::AddonVersion::FromString("1.3.1.0"), tv, nullptr);
     RecordingPalette palette{timeline};
+    std::shared_ptr<Model::Manager> manager;
 
 private:
-    // What the add-on's merge entry point does: the manager answers.
-    static PKErrCode OnMerge(API_MDSetCmd command, const PK::UniString& name, const API_ModulData* stored,
-                             const API_ModulData* incoming, API_ModulData* destination) {
-        return current ? current->manager->HandleModulDataMergeRequest(command, name, stored, incoming, destination)
-                       : APIERR_BADPARS;
-    }
     void Hear(bool on) {
         Api::TorvelEventSource& source = Api::TorvelEventSource::GetInstance();
         const auto attach = [&](Api::TorvelEventObserver& o) { on ? source.Attach(o) : source.Detach(o); };
@@ -92,9 +115,8 @@ private:
         for (const ConnectionPtr& connection : manager->GetConnections())
             attach(connection->UnassociatedElementsCache());
     }
-    void Leaving() { current = current == this ? nullptr : current; }
 
-    static inline AddOn* current = nullptr;
+    bool _entered = true;
 };
 
 // The standard project with the add-on started in it.

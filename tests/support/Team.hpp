@@ -2,8 +2,10 @@
 // Two team members, "Member A" (0) and "Member B" (1), each with the whole
 // add-on (the manager with its page and palette) on a machine of its own, on
 // one shared project with the standard classification systems;
-// specification spec-<n> connects through system n. Only the current
-// member's add-on hears its host.
+// specification spec-<n> connects through system n. Each member's host loads
+// its own add-on through the entry functions; only the current member's
+// add-on holds the add-on's global manager and hears its host (AddOn::Enter
+// and Leave).
 #include <map>
 #include <memory>
 #include <set>

@@ -56,32 +56,46 @@ TorvelEventSource& TorvelEventSource::GetInstance() {
     return instance;
 }
 
-PKErrCode TorvelEventSource::Send_SelectionChanged(const API_Neig* selElemNeig) {
-    GetInstance().NotifyObservers("&TorvelEventObserver::TVEvent_SelectionChanged",
-                                  &TorvelEventObserver::TVEvent_SelectionChanged, selElemNeig);
-    return NoError;
+// The host's callbacks: whatever the walk lets through stops here.
+#define TC_HOST_CALLBACK(...)                  \
+    try {                                      \
+        __VA_ARGS__;                           \
+    } catch (const std::exception& e) {        \
+        LOG_ERROR("exception: {}", e);         \
+    } catch (...) {                            \
+        LOG_ERROR("unknown exception!");       \
+    }                                          \
+    return NoError
+
+PKErrCode TorvelEventSource::Send_SelectionChanged(const API_Neig* selElemNeig) noexcept {
+    TC_HOST_CALLBACK(GetInstance().NotifyObservers("&TorvelEventObserver::TVEvent_SelectionChanged",
+                                                   &TorvelEventObserver::TVEvent_SelectionChanged, selElemNeig));
 }
 
-PKErrCode TorvelEventSource::Send_ProjectEvent(API_NotifyEventID notifID, int /*param*/) {
-    TorvelEventSource& source = GetInstance();
-    for (const ProjectEventRow& row : kProjectEvents) {
-        if (row.id == notifID) {
-            source.NotifyObservers(row.funcName, row.operation);
-            break;
+PKErrCode TorvelEventSource::Send_ProjectEvent(API_NotifyEventID notifID, int /*param*/) noexcept {
+    TC_HOST_CALLBACK({
+        TorvelEventSource& source = GetInstance();
+        for (const ProjectEventRow& row : kProjectEvents) {
+            if (row.id == notifID) {
+                source.NotifyObservers(row.funcName, row.operation);
+                break;
+            }
         }
-    }
-    return NoError;
+    });
 }
 
-PKErrCode TorvelEventSource::Element_NewElementEvent(const API_NotifyElementType* elemType) {
-    // The host has no business sending no record; there is nothing to tell about then.
-    if (elemType == nullptr) {
-        LOG_WARN("Element_NewElementEvent without an element record: ignored");
-        return NoError;
-    }
-    GetInstance().NotifyObservers("&TorvelEventObserver::TVEvent_Element_Created",
-                                  &TorvelEventObserver::TVEvent_Element_Created, *elemType);
-    return NoError;
+PKErrCode TorvelEventSource::Element_NewElementEvent(const API_NotifyElementType* elemType) noexcept {
+    TC_HOST_CALLBACK({
+        // The host has no business sending no record; there is nothing to tell about then.
+        if (elemType == nullptr) {
+            LOG_WARN("Element_NewElementEvent without an element record: ignored");
+            return NoError;
+        }
+        GetInstance().NotifyObservers("&TorvelEventObserver::TVEvent_Element_Created",
+                                      &TorvelEventObserver::TVEvent_Element_Created, *elemType);
+    });
 }
+
+#undef TC_HOST_CALLBACK
 
 }  // namespace TessaryConnect::Api

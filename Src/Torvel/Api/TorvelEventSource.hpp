@@ -5,7 +5,8 @@
 // the most recently attached first. An object that wants notifications
 // derives from TorvelEventObserver, overrides what it cares about, and is
 // attached for exactly as long as it lives. An observer that throws is
-// logged and the others are still told; the host always hears NoError.
+// logged and the others are still told; the host always hears NoError and
+// never an exception.
 #include <exception>
 
 #include "PK/EventSource.hpp"
@@ -68,10 +69,14 @@ public:
         });
     }
 
-    // The host's callbacks; each answers NoError whatever the observers do.
-    static PKErrCode Send_SelectionChanged(const API_Neig* selElemNeig);
-    static PKErrCode Send_ProjectEvent(API_NotifyEventID notifID, int param);
-    static PKErrCode Element_NewElementEvent(const API_NotifyElementType* elemType);
+    // The host's callbacks; each answers NoError whatever the observers do,
+    // and nothing thrown on the way leaves them: what the per-observer
+    // handling does not catch is logged ("exception: {}" or "unknown
+    // exception!", error level). A new-element notification without its
+    // record reaches nobody.
+    static PKErrCode Send_SelectionChanged(const API_Neig* selElemNeig) noexcept;
+    static PKErrCode Send_ProjectEvent(API_NotifyEventID notifID, int param) noexcept;
+    static PKErrCode Element_NewElementEvent(const API_NotifyElementType* elemType) noexcept;
 
 private:
     TorvelEventSource() = default;
