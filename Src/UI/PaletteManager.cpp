@@ -1,5 +1,6 @@
 #include "UI/PaletteManager.hpp"
 
+#include "TVAPI/APIErrors.hpp"
 #include "UI/IssuesTabPage.hpp"
 #include "UI/TessaryPalette.hpp"
 #include "UI/VirtualTypeTabPage.hpp"
