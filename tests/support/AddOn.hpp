@@ -51,7 +51,9 @@ private:
 // The host's notifications and merge requests reach the current add-on: the last made, or the last that entered.
 class AddOn {
 public:
-    explicit AddOn(bool withPage = true) {
+    // The host interface is the real one unless a test wraps it.
+    explicit AddOn(bool withPage = true, std::shared_ptr<Api::Torvel> host = std::make_shared<Implementation::Torvel>())
+        : tv(std::move(host)) {
         // As the add-on subscribes at start-up.
         TVAPI_Notify_CatchSelectionChange(&Api::TorvelEventSource::Send_SelectionChanged);
         TVAPI_Notify_CatchProjectEvent(0x00000FFF | APINotify_ReceiveChanges | APINotify_SendChanges,
@@ -72,7 +74,7 @@ public:
     Timeline Take() { return std::exchange(timeline, {}); }
 
     Timeline timeline;
-    std::shared_ptr<Api::Torvel> tv = std::make_shared<Implementation::Torvel>();
+    std::shared_ptr<Api::Torvel> tv;
     std::shared_ptr<RecordingPage> page = std::make_shared<RecordingPage>(timeline);
     std::shared_ptr<Model::Manager> manager =
         std::make_shared<Model::Manager>(Model::AddonVersion::FromString("1.3.1.0"), tv, nullptr);
@@ -99,7 +101,9 @@ private:
 
 // The standard project with the add-on started in it.
 struct AddOnProject : Project {
-    explicit AddOnProject(bool withPage = true) : addOn((Deliver(), std::make_unique<AddOn>(withPage))) {}
+    explicit AddOnProject(bool withPage = true,
+                          std::shared_ptr<Api::Torvel> host = std::make_shared<Implementation::Torvel>())
+        : addOn((Deliver(), std::make_unique<AddOn>(withPage, std::move(host)))) {}
 
     // Connects spec-<n> through system n, as the palette does for the page's request.
     ConnectionPtr ConnectSpec(int n) {
