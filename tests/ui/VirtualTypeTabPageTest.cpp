@@ -97,7 +97,8 @@ TEST(VirtualTypePanel, AHostRefusalInsideAHandlerIsLoggedAndThePanelGoesOn) {
     LogCapture log;
     TVSim::Faults::FailCall("TVAPI_Automate", APIERR_GENERAL);
     ASSERT_TRUE(TVSim::Dialogs::Click(*p.page, 3));
-    EXPECT_EQ(log.MessagesStartingWith("exception: "), std::vector<std::string>{"exception: APIERR_GENERAL(-2130313215)"});
+    EXPECT_EQ(log.MessagesStartingWith("exception: "),
+              std::vector<std::string>{"exception: APIERR_GENERAL(-2130313215)"});
     EXPECT_EQ(p.sim.GetSelection(), PK::Array<API_Guid>{wall});
     EXPECT_TRUE(p.sim.GetZooms().empty());
     ASSERT_TRUE(TVSim::Dialogs::Click(*p.page, 3));
