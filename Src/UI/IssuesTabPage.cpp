@@ -115,18 +115,11 @@ void IssuesTabPage::Select(const std::shared_ptr<Model::Manager>& manager, const
     if (Model::Element::Select(manager->TV(), elements) > 0 && zoom) manager->TV().Do_ZoomToSelected();
 }
 
-void IssuesTabPage::PanelResized(const DG::PanelResizeEvent& ev) {
-    TC_GUARDED([&] {
-        const short dx = ev.GetHorizontalChange();
-        const short dy = ev.GetVerticalChange();
-        if (dx == 0 && dy == 0) return;
-        _list.Resize(dx, dy);
-        _selectButton.Move(0, dy);
-        _selectAndZoomButton.Move(0, dy);
-        MoveCounts(dy);
-        for (DG::IconButton* button : {&_recheckButton, &_removeButton, &_fixButton}) button->Move(dx, dy);
-        SpanTabField();
-    });
+void IssuesTabPage::MoveItems(short dx, short dy) {
+    _selectButton.Move(0, dy);
+    _selectAndZoomButton.Move(0, dy);
+    for (DG::IconButton* button : {&_recheckButton, &_removeButton, &_fixButton}) button->Move(dx, dy);
+    SpanTabField();
 }
 
 void IssuesTabPage::ButtonClicked(const DG::ButtonClickEvent& ev) {
@@ -148,15 +141,10 @@ void IssuesTabPage::ButtonClicked(const DG::ButtonClickEvent& ev) {
     });
 }
 
-void IssuesTabPage::ListBoxSelectionChanged(const DG::ListBoxSelectionEvent& ev) {
-    TC_GUARDED([&] {
-        if (ev.GetSource() == &_list) RefreshButtons();
-    });
-}
-
+// A click on the chosen row chooses its clause in the virtual-type panel again.
 void IssuesTabPage::ListBoxClicked(const DG::ListBoxClickEvent& ev) {
     TC_GUARDED([&] {
-        if (ev.GetSource() == &_list) RefreshButtons();
+        if (ev.GetSource() == &_list) ChosenRowChanged();
     });
 }
 
@@ -222,7 +210,7 @@ void IssuesTabPage::RebuildRows(const ConnectionPtr& connection) {
     }
 }
 
-void IssuesTabPage::RefreshButtons() {
+void IssuesTabPage::ChosenRowChanged() {
     const BaseWithText* entry = EntryOfRow(_list.GetSelectedItem());
     ShowButtonsFor(entry);
     if (entry == nullptr) return;

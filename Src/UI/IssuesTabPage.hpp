@@ -34,9 +34,7 @@ public:
     // them when asked and something was selected.
     static void Select(const std::shared_ptr<Model::Manager>& manager, const PK::Array<PK::Guid>& elements, bool zoom);
 
-    void PanelResized(const DG::PanelResizeEvent& ev) override;
     void ButtonClicked(const DG::ButtonClickEvent& ev) override;
-    void ListBoxSelectionChanged(const DG::ListBoxSelectionEvent& ev) override;
     void ListBoxClicked(const DG::ListBoxClickEvent& ev) override;
     void ListBoxDoubleClicked(const DG::ListBoxDoubleClickEvent& ev) override;
     void ListBoxTabFieldUpdate(const DG::ListBoxTabItemUpdateEvent& ev) override;
@@ -45,8 +43,9 @@ public:
 
 private:
     void RebuildRows(const ConnectionPtr& connection) override;
+    void MoveItems(short dx, short dy) override;
     // The buttons for the chosen row; an element issue also chooses its clause in the virtual-type panel.
-    void RefreshButtons();
+    void ChosenRowChanged() override;
     // Items 2, 3, 9 and 10 as the entry's issue allows; all disabled without one.
     void ShowButtonsFor(const Model::Issue::BaseWithText* entry);
     void DrawRow(const DG::ListBoxTabItemUpdateEvent& ev) const;

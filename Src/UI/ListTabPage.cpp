@@ -49,6 +49,23 @@ void ListTabPage::PanelOpened(const DG::PanelOpenEvent& /*ev*/) {
     });
 }
 
+void ListTabPage::PanelResized(const DG::PanelResizeEvent& ev) {
+    TC_GUARDED([&] {
+        const short dx = ev.GetHorizontalChange();
+        const short dy = ev.GetVerticalChange();
+        if (dx == 0 && dy == 0) return;
+        _list.Resize(dx, dy);
+        for (DG::Item* item : {&_selectedLabel, &_selectedCount, &_editableLabel, &_editableCount}) item->Move(0, dy);
+        MoveItems(dx, dy);
+    });
+}
+
+void ListTabPage::ListBoxSelectionChanged(const DG::ListBoxSelectionEvent& ev) {
+    TC_GUARDED([&] {
+        if (ev.GetSource() == &_list) ChosenRowChanged();
+    });
+}
+
 void ListTabPage::ManagerEvent_SelectionChanged(const Model::SelectionCache& selection) {
     TC_GUARDED([&] {
         _selectedCount.SetText(std::to_string(selection.GetSelectedCount()));
@@ -63,10 +80,6 @@ void ListTabPage::ManagerEvent_SelectedConnectionChanged(const ConnectionPtr& co
 
 void ListTabPage::SpanTabField() {
     _list.SetTabFieldProperties(1, 0, _list.GetItemWidth(), DG::ListBox::DefaultJust, DG::ListBox::NoTruncate);
-}
-
-void ListTabPage::MoveCounts(short dy) {
-    for (DG::Item* item : {&_selectedLabel, &_selectedCount, &_editableLabel, &_editableCount}) item->Move(0, dy);
 }
 
 void ListTabPage::Follow(const ConnectionPtr& connection) {

@@ -39,6 +39,9 @@ public:
     ~ListTabPage() override;
 
     void PanelOpened(const DG::PanelOpenEvent& ev) override;
+    // The list grows with the panel and the selection counts move down with its bottom; then the panel's own items.
+    void PanelResized(const DG::PanelResizeEvent& ev) override;
+    void ListBoxSelectionChanged(const DG::ListBoxSelectionEvent& ev) override;
     void ManagerEvent_SelectionChanged(const Model::SelectionCache& selection) override;
     void ManagerEvent_SelectedConnectionChanged(const ConnectionPtr& connection) override;
 
@@ -52,13 +55,15 @@ protected:
 
     // The rows for the connection; none for null.
     virtual void RebuildRows(const ConnectionPtr& connection) = 0;
+    // The panel's own items follow a change of its size (never by 0 and 0).
+    virtual void MoveItems(short dx, short dy) = 0;
+    // The user chose another row of the list, or none.
+    virtual void ChosenRowChanged() = 0;
     // After the counts of a new host selection were shown.
     virtual void HostSelectionChanged() {}
 
     // Tab field 1 spans the list's width.
     void SpanTabField();
-    // Moves the selection counts and their labels down with the panel's bottom.
-    void MoveCounts(short dy);
 
     UD::IRollPanel* _rollPanel;
     DG::SingleSelListBox _list;

@@ -26,15 +26,8 @@ UnassociatedElementsTabPage::UnassociatedElementsTabPage(UD::IRollPanel* rollPan
     _rollPanel->SetTitle(_manager->TV().GetResource(Of(PaletteText::UnassociatedPanelTitle)));
 }
 
-void UnassociatedElementsTabPage::PanelResized(const DG::PanelResizeEvent& ev) {
-    TC_GUARDED([&] {
-        const short dx = ev.GetHorizontalChange();
-        const short dy = ev.GetVerticalChange();
-        if (dx == 0 && dy == 0) return;
-        _list.Resize(dx, dy);
-        for (DG::IconButton* button : {&_selectButton, &_selectAndZoomButton, &_refreshButton}) button->Move(0, dy);
-        MoveCounts(dy);
-    });
+void UnassociatedElementsTabPage::MoveItems(short /*dx*/, short dy) {
+    for (DG::IconButton* button : {&_selectButton, &_selectAndZoomButton, &_refreshButton}) button->Move(0, dy);
 }
 
 void UnassociatedElementsTabPage::ButtonClicked(const DG::ButtonClickEvent& ev) {
@@ -49,18 +42,15 @@ void UnassociatedElementsTabPage::ButtonClicked(const DG::ButtonClickEvent& ev) 
     });
 }
 
-void UnassociatedElementsTabPage::ListBoxSelectionChanged(const DG::ListBoxSelectionEvent& ev) {
-    TC_GUARDED([&] {
-        if (ev.GetSource() != &_list) return;
-        _selectButton.Disable();
-        _selectAndZoomButton.Disable();
-        const short sel = _list.GetSelectedItem();
-        if (sel <= 0) return;
-        using PK::USize;
-        if (!TC_ASSERT(err, static_cast<USize>(sel) <= this->_unassociatedTypes.GetSize())) return;
-        _selectButton.Enable();
-        _selectAndZoomButton.Enable();
-    });
+void UnassociatedElementsTabPage::ChosenRowChanged() {
+    _selectButton.Disable();
+    _selectAndZoomButton.Disable();
+    const short sel = _list.GetSelectedItem();
+    if (sel <= 0) return;
+    using PK::USize;
+    if (!TC_ASSERT(err, static_cast<USize>(sel) <= this->_unassociatedTypes.GetSize())) return;
+    _selectButton.Enable();
+    _selectAndZoomButton.Enable();
 }
 
 // A failure in the middle of a report leaves some rows changed and the rest

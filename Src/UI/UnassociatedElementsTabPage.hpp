@@ -23,9 +23,7 @@ public:
 
     UnassociatedElementsTabPage(UD::IRollPanel* rollPanel, const std::shared_ptr<Model::Manager>& manager);
 
-    void PanelResized(const DG::PanelResizeEvent& ev) override;
     void ButtonClicked(const DG::ButtonClickEvent& ev) override;
-    void ListBoxSelectionChanged(const DG::ListBoxSelectionEvent& ev) override;
     void ConnEvent_UnassociatedElementTypeChanged(const std::shared_ptr<Model::ConnectionWithSpecification>& conn,
                                                   const PK::HashSet<Model::Element::Type>& types) override;
 
@@ -35,6 +33,8 @@ public:
 
 private:
     void RebuildRows(const ConnectionPtr& conn) override { RefreshUnassociatedElements(conn); }
+    void MoveItems(short dx, short dy) override;
+    void ChosenRowChanged() override;
     void UpdateRows(const Model::ConnectionWithSpecification& conn, const PK::HashSet<Model::Element::Type>& types);
     // The rows anew from what the cache holds, without asking the host.
     void RebuildRowsFromCache(const Model::ConnectionWithSpecification& conn);

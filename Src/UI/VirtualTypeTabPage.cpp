@@ -29,21 +29,6 @@ VirtualTypeTabPage::VirtualTypeTabPage(UD::IRollPanel* rollPanel, const std::sha
     _rollPanel->SetTitle(_manager->TV().GetResource(Of(PaletteText::VirtualTypePanelTitle)));
 }
 
-void VirtualTypeTabPage::PanelResized(const DG::PanelResizeEvent& ev) {
-    TC_GUARDED([&] {
-        const short dx = ev.GetHorizontalChange();
-        const short dy = ev.GetVerticalChange();
-        if (dx == 0 && dy == 0) return;
-        _list.Resize(dx, dy);
-        _selectButton.Move(0, dy);
-        _selectAndZoomButton.Move(0, dy);
-        MoveCounts(dy);
-        _associateButton.Move(0, dy);
-        _associateButton.Resize(dx, 0);
-        _disassociateButton.Move(dx, dy);
-    });
-}
-
 void VirtualTypeTabPage::ButtonClicked(const DG::ButtonClickEvent& ev) {
     TC_GUARDED([&] {
         if (ev.GetSource() == &_selectButton) {
@@ -60,15 +45,17 @@ void VirtualTypeTabPage::ButtonClicked(const DG::ButtonClickEvent& ev) {
     });
 }
 
-void VirtualTypeTabPage::ListBoxSelectionChanged(const DG::ListBoxSelectionEvent& ev) {
-    TC_GUARDED([&] {
-        if (ev.GetSource() == &_list) RefreshButtons();
-    });
-}
-
 void VirtualTypeTabPage::ConnEvent_VirtualTypeListChanged(
     const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
     TC_GUARDED([&] { RebuildRows(conn); });
+}
+
+void VirtualTypeTabPage::MoveItems(short dx, short dy) {
+    _selectButton.Move(0, dy);
+    _selectAndZoomButton.Move(0, dy);
+    _associateButton.Move(0, dy);
+    _associateButton.Resize(dx, 0);
+    _disassociateButton.Move(dx, dy);
 }
 
 void VirtualTypeTabPage::SelectVirtualType(const PK::UniString& virtualTypeId) {

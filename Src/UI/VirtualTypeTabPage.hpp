@@ -22,9 +22,7 @@ public:
 
     VirtualTypeTabPage(UD::IRollPanel* rollPanel, const std::shared_ptr<Model::Manager>& manager);
 
-    void PanelResized(const DG::PanelResizeEvent& ev) override;
     void ButtonClicked(const DG::ButtonClickEvent& ev) override;
-    void ListBoxSelectionChanged(const DG::ListBoxSelectionEvent& ev) override;
     // Also the page's own rebuild of the rows; a null connection empties them.
     void ConnEvent_VirtualTypeListChanged(const std::shared_ptr<Model::ConnectionWithSpecification>& conn) override;
 
@@ -33,6 +31,8 @@ public:
 
 private:
     void RebuildRows(const ConnectionPtr& conn) override;
+    void MoveItems(short dx, short dy) override;
+    void ChosenRowChanged() override { RefreshButtons(); }
     void HostSelectionChanged() override { RefreshButtons(); }
     // Replaces the host selection by the chosen row's elements; false when
     // there is no row, no connection or no such virtual type.
