@@ -176,7 +176,8 @@ void Element::EnumerateIncludedMainTypes(const std::function<void(API_ElemTypeID
     function(API_SectElemID);
 }
 
-void Element::Select(Api::Torvel& tv, const PK::Array<PK::Guid>& elements) {
+PK::USize Element::Select(Api::Torvel& tv, const PK::Array<PK::Guid>& elements) {
+    PK::USize found = 0;
     PK::Array<PK::Guid> selection;
     selection.Reserve(elements.GetSize());
     for (const PK::Guid& guid : elements) {
@@ -187,6 +188,7 @@ void Element::Select(Api::Torvel& tv, const PK::Array<PK::Guid>& elements) {
             LOG_DEBUG("{}: Element was deleted meanwhile: {}", e, guid);
             continue;
         }
+        ++found;
         selection.Push(guid);
         switch (owner.elemKind) {
             case API_SingleElem:
@@ -202,6 +204,7 @@ void Element::Select(Api::Torvel& tv, const PK::Array<PK::Guid>& elements) {
         }
     }
     tv.Helper_ClearAndSelect(selection);
+    return found;
 }
 
 PK::UniString Element::Type::GetName(Api::Torvel& tv) const {

@@ -88,8 +88,9 @@ public:
     // Each type of the table in table order, then objects, then section elements.
     static void EnumerateIncludedMainTypes(const std::function<void(API_ElemTypeID)>& function);
     // Makes these elements, with their owners in the element hierarchy, the
-    // selection; elements deleted meanwhile are left out.
-    static void Select(Api::Torvel& tv, const PK::Array<PK::Guid>& elements);
+    // selection; elements deleted meanwhile are left out. Answers how many of
+    // the given elements were selected.
+    static PK::USize Select(Api::Torvel& tv, const PK::Array<PK::Guid>& elements);
 
 private:
     using Variations = PK::HashTable<API_ElemVariationID, Util::Resource::String>;

@@ -6,7 +6,6 @@
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Manager.hpp"
 #include "Model/SelectionCache.hpp"
-#include "TVAPI/Resources.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "UD/RollDownPalette.hpp"
 #include "UI/Guarded.hpp"
@@ -19,57 +18,16 @@ using Util::Resource::PaletteText;
 
 UnassociatedElementsTabPage::UnassociatedElementsTabPage(UD::IRollPanel* rollPanel,
                                                          const std::shared_ptr<Model::Manager>& manager)
-    : DG::TabPage(*rollPanel->GetTabControl(), 1, TVAPI_GetOwnResModule(), ResId, TVAPI_GetOwnResModule()),
-      _rollPanel(rollPanel),
-      _typeList(*this, 1),
+    : ListTabPage(rollPanel, manager, ResId, 5),
       _selectButton(*this, 2),
       _selectAndZoomButton(*this, 3),
       _refreshButton(*this, 4),
-      _selectedLabel(*this, 5),
-      _selectedCount(*this, 6),
-      _editableLabel(*this, 7),
-      _editableCount(*this, 8),
-      _manager(manager),
       _rowTemplate(_manager->TV().GetResource(Of(PaletteText::UnassociatedRow))) {
     _rollPanel->SetTitle(_manager->TV().GetResource(Of(PaletteText::UnassociatedPanelTitle)));
-    _typeList.SetTabFieldCount(1);
-    _typeList.SetTabFieldProperties(1, 0, _typeList.GetItemWidth(), DG::ListBox::DefaultJust, DG::ListBox::NoTruncate);
-    _rollPanel->Disable();
-    _manager->Attach(*this);
-    DG::Panel::Attach(static_cast<DG::PanelObserver&>(*this));
-    AttachToAllItems(*this);
 }
 
-UnassociatedElementsTabPage::~UnassociatedElementsTabPage() {
-    DetachFromAllItems(*this);
-    DG::Panel::Detach(static_cast<DG::PanelObserver&>(*this));
-}
-
-// Opened again while it still observes the selected connection, the page
-// would see no change and stay empty: it lets go of the connection first, so
-// it always attaches, enables and rebuilds.
-void UnassociatedElementsTabPage::PanelOpened(const DG::PanelOpenEvent& /*ev*/) {
-    TC_GUARDED([&] {
-        RefreshUnassociatedElements(nullptr);
-        _rollPanel->Disable();
-        if (_observedConnection != nullptr) _observedConnection->Detach(*this);
-        _observedConnection = nullptr;
-        SelectedConnectionChanged(_manager->GetSelectedConnection());
-    });
-}
-
-void UnassociatedElementsTabPage::PanelResized(const DG::PanelResizeEvent& ev) {
-    TC_GUARDED([&] {
-        const short dx = ev.GetHorizontalChange();
-        const short dy = ev.GetVerticalChange();
-        if (dx == 0 && dy == 0) return;
-        _typeList.Resize(dx, dy);
-        for (DG::Item* item : {static_cast<DG::Item*>(&_selectButton), static_cast<DG::Item*>(&_selectAndZoomButton),
-                               static_cast<DG::Item*>(&_refreshButton), static_cast<DG::Item*>(&_selectedLabel),
-                               static_cast<DG::Item*>(&_selectedCount), static_cast<DG::Item*>(&_editableLabel),
-                               static_cast<DG::Item*>(&_editableCount)})
-            item->Move(0, dy);
-    });
+void UnassociatedElementsTabPage::MoveItems(short /*dx*/, short dy) {
+    for (DG::IconButton* button : {&_selectButton, &_selectAndZoomButton, &_refreshButton}) button->Move(0, dy);
 }
 
 void UnassociatedElementsTabPage::ButtonClicked(const DG::ButtonClickEvent& ev) {
@@ -84,18 +42,15 @@ void UnassociatedElementsTabPage::ButtonClicked(const DG::ButtonClickEvent& ev) 
     });
 }
 
-void UnassociatedElementsTabPage::ListBoxSelectionChanged(const DG::ListBoxSelectionEvent& ev) {
-    TC_GUARDED([&] {
-        if (ev.GetSource() != &_typeList) return;
-        _selectButton.Disable();
-        _selectAndZoomButton.Disable();
-        const short sel = _typeList.GetSelectedItem();
-        if (sel <= 0) return;
-        using PK::USize;
-        if (!TC_ASSERT(err, static_cast<USize>(sel) <= this->_unassociatedTypes.GetSize())) return;
-        _selectButton.Enable();
-        _selectAndZoomButton.Enable();
-    });
+void UnassociatedElementsTabPage::ChosenRowChanged() {
+    _selectButton.Disable();
+    _selectAndZoomButton.Disable();
+    const short sel = _list.GetSelectedItem();
+    if (sel <= 0) return;
+    using PK::USize;
+    if (!TC_ASSERT(err, static_cast<USize>(sel) <= this->_unassociatedTypes.GetSize())) return;
+    _selectButton.Enable();
+    _selectAndZoomButton.Enable();
 }
 
 // A failure in the middle of a report leaves some rows changed and the rest
@@ -110,32 +65,6 @@ void UnassociatedElementsTabPage::ConnEvent_UnassociatedElementTypeChanged(
     if (failed) TC_GUARDED([&] { RebuildRowsFromCache(*conn); });
 }
 
-void UnassociatedElementsTabPage::ManagerEvent_SelectionChanged(const Model::SelectionCache& selection) {
-    TC_GUARDED([&] {
-        _selectedCount.SetText(PK::UniString(std::to_string(selection.GetSelectedCount())));
-        _editableCount.SetText(PK::UniString(std::to_string(selection.GetEditableCount())));
-    });
-}
-
-void UnassociatedElementsTabPage::ManagerEvent_SelectedConnectionChanged(
-    const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
-    TC_GUARDED([&] { SelectedConnectionChanged(conn); });
-}
-
-void UnassociatedElementsTabPage::SelectedConnectionChanged(
-    const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
-    if (conn == _observedConnection) return;
-    if (_observedConnection != nullptr) _observedConnection->Detach(*this);
-    _observedConnection = conn;
-    if (conn != nullptr) {
-        conn->Attach(*this);
-        _rollPanel->Enable();
-    } else {
-        _rollPanel->Disable();
-    }
-    RefreshUnassociatedElements(conn);
-}
-
 PK::UniString UnassociatedElementsTabPage::ResolveItemTemplate(Model::Element::Type type, PK::UInt32 count) const {
     PK::UniString text = _rowTemplate;
     text.ReplaceAll("{TypeName}", type.GetName(_manager->TV()));
@@ -147,13 +76,13 @@ void UnassociatedElementsTabPage::RefreshUnassociatedElements(
     const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
     _selectButton.Disable();
     _selectAndZoomButton.Disable();
-    const short scroll = _typeList.GetScrollPosition();
-    _typeList.DeleteItem(DG::ListBox::AllItems);
+    const short scroll = _list.GetScrollPosition();
+    _list.DeleteItem(DG::ListBox::AllItems);
     _unassociatedTypes.Clear();
     if (conn == nullptr) return;
     TC_GUARDED([&] {
         conn->UnassociatedElementsCache().Reset(true);
-        _typeList.SetScrollPosition(std::min(scroll, _typeList.GetItemCount()));
+        _list.SetScrollPosition(std::min(scroll, _list.GetItemCount()));
     });
 }
 
@@ -167,10 +96,10 @@ void UnassociatedElementsTabPage::UpdateRows(const Model::ConnectionWithSpecific
         if (idx != PK::Array<Model::Element::Type>::MaxIndex) {
             const auto row = static_cast<short>(idx + 1);
             if (count > 0) {
-                _typeList.SetTabItemText(row, 1, ResolveItemTemplate(type, count));
+                _list.SetTabItemText(row, 1, ResolveItemTemplate(type, count));
             } else {
                 _unassociatedTypes.Delete(idx);
-                _typeList.DeleteItem(row);
+                _list.DeleteItem(row);
             }
             continue;
         }
@@ -181,20 +110,20 @@ void UnassociatedElementsTabPage::UpdateRows(const Model::ConnectionWithSpecific
         short row = DG::ListBox::BottomItem;
         if (pos == _unassociatedTypes.GetSize()) {
             _unassociatedTypes.Push(type);
-            _typeList.AppendItem();
+            _list.AppendItem();
         } else {
             _unassociatedTypes.Insert(pos, type);
             row = static_cast<short>(pos + 1);
-            _typeList.InsertItem(row);
+            _list.InsertItem(row);
         }
-        _typeList.SetTabItemText(row, 1, ResolveItemTemplate(type, count));
+        _list.SetTabItemText(row, 1, ResolveItemTemplate(type, count));
     }
 }
 
 void UnassociatedElementsTabPage::RebuildRowsFromCache(const Model::ConnectionWithSpecification& conn) {
     _selectButton.Disable();
     _selectAndZoomButton.Disable();
-    _typeList.DeleteItem(DG::ListBox::AllItems);
+    _list.DeleteItem(DG::ListBox::AllItems);
     _unassociatedTypes.Clear();
     PK::HashSet<Model::Element::Type> held;
     conn.UnassociatedElementsCache().Get().EnumerateKeys([&](const Model::Element::Type& type) { held.Add(type); });
@@ -202,7 +131,7 @@ void UnassociatedElementsTabPage::RebuildRowsFromCache(const Model::ConnectionWi
 }
 
 bool UnassociatedElementsTabPage::SelectElementsOfChosenType() {
-    const short sel = _typeList.GetSelectedItem();
+    const short sel = _list.GetSelectedItem();
     if (sel <= 0 || static_cast<PK::USize>(sel) > _unassociatedTypes.GetSize()) return false;
     if (_observedConnection == nullptr) return false;
     const auto elements = _observedConnection->UnassociatedElementsCache().GetElemsByType(

@@ -1,7 +1,6 @@
 #include "UI/VirtualTypeTabPage.hpp"
 
 #include <algorithm>
-#include <initializer_list>
 #include <string>
 
 #include "Model/ConnectionWithSpecification.hpp"
@@ -22,60 +21,12 @@ using Util::Resource::Of;
 using Util::Resource::PaletteText;
 
 VirtualTypeTabPage::VirtualTypeTabPage(UD::IRollPanel* rollPanel, const std::shared_ptr<Model::Manager>& manager)
-    : DG::TabPage(*rollPanel->GetTabControl(), 1, TVAPI_GetOwnResModule(), ResId, TVAPI_GetOwnResModule()),
-      _rollPanel(rollPanel),
-      _listBox(*this, 1),
+    : ListTabPage(rollPanel, manager, ResId, 4),
       _selectButton(*this, 2),
       _selectAndZoomButton(*this, 3),
-      _selectedLabel(*this, 4),
-      _selectedCount(*this, 5),
-      _editableLabel(*this, 6),
-      _editableCount(*this, 7),
       _associateButton(*this, 8),
-      _disassociateButton(*this, 9),
-      _manager(manager) {
+      _disassociateButton(*this, 9) {
     _rollPanel->SetTitle(_manager->TV().GetResource(Of(PaletteText::VirtualTypePanelTitle)));
-    _listBox.SetTabFieldCount(1);
-    _listBox.SetTabFieldProperties(1, 0, _listBox.GetItemWidth(), DG::ListBox::DefaultJust, DG::ListBox::NoTruncate);
-    _rollPanel->Disable();
-    _manager->Attach(static_cast<Model::ManagerObserver&>(*this));
-    DG::Panel::Attach(static_cast<DG::PanelObserver&>(*this));
-    AttachToAllItems(*this);
-}
-
-VirtualTypeTabPage::~VirtualTypeTabPage() {
-    DetachFromAllItems(*this);
-    DG::Panel::Detach(static_cast<DG::PanelObserver&>(*this));
-}
-
-// Opened again while it still observes the selected connection, the page
-// would see no change of connection and stay empty and disabled: it lets go
-// of the connection first, so the selected one is always taken up anew.
-void VirtualTypeTabPage::PanelOpened(const DG::PanelOpenEvent& /*ev*/) {
-    TC_GUARDED([&] {
-        if (_observedConnection != nullptr) {
-            _observedConnection->Detach(*this);
-            _observedConnection.reset();
-        }
-        Rebuild(nullptr);
-        _rollPanel->Disable();
-        Follow(_manager->GetSelectedConnection());
-    });
-}
-
-void VirtualTypeTabPage::PanelResized(const DG::PanelResizeEvent& ev) {
-    TC_GUARDED([&] {
-        const short dx = ev.GetHorizontalChange();
-        const short dy = ev.GetVerticalChange();
-        if (dx == 0 && dy == 0) return;
-        _listBox.Resize(dx, dy);
-        for (DG::Item* item : std::initializer_list<DG::Item*>{&_selectButton, &_selectAndZoomButton, &_selectedLabel,
-                                                               &_selectedCount, &_editableLabel, &_editableCount})
-            item->Move(0, dy);
-        _associateButton.Move(0, dy);
-        _associateButton.Resize(dx, 0);
-        _disassociateButton.Move(dx, dy);
-    });
 }
 
 void VirtualTypeTabPage::ButtonClicked(const DG::ButtonClickEvent& ev) {
@@ -94,35 +45,24 @@ void VirtualTypeTabPage::ButtonClicked(const DG::ButtonClickEvent& ev) {
     });
 }
 
-void VirtualTypeTabPage::ListBoxSelectionChanged(const DG::ListBoxSelectionEvent& ev) {
-    TC_GUARDED([&] {
-        if (ev.GetSource() == &_listBox) RefreshButtons();
-    });
-}
-
 void VirtualTypeTabPage::ConnEvent_VirtualTypeListChanged(
     const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
-    TC_GUARDED([&] { Rebuild(conn); });
+    TC_GUARDED([&] { RebuildRows(conn); });
 }
 
-void VirtualTypeTabPage::ManagerEvent_SelectionChanged(const Model::SelectionCache& selection) {
-    TC_GUARDED([&] {
-        _selectedCount.SetText(std::to_string(selection.GetSelectedCount()));
-        _editableCount.SetText(std::to_string(selection.GetEditableCount()));
-        RefreshButtons();
-    });
-}
-
-void VirtualTypeTabPage::ManagerEvent_SelectedConnectionChanged(
-    const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
-    TC_GUARDED([&] { Follow(conn); });
+void VirtualTypeTabPage::MoveItems(short dx, short dy) {
+    _selectButton.Move(0, dy);
+    _selectAndZoomButton.Move(0, dy);
+    _associateButton.Move(0, dy);
+    _associateButton.Resize(dx, 0);
+    _disassociateButton.Move(dx, dy);
 }
 
 void VirtualTypeTabPage::SelectVirtualType(const PK::UniString& virtualTypeId) {
     for (USize i = 0; i < _virtualTypeIds.GetSize(); ++i) {
         if (_virtualTypeIds[i] != virtualTypeId) continue;
-        if (static_cast<short>(i) >= _listBox.GetItemCount()) return;
-        _listBox.SelectItem(static_cast<short>(i + 1));
+        if (static_cast<short>(i) >= _list.GetItemCount()) return;
+        _list.SelectItem(static_cast<short>(i + 1));
         RefreshButtons();
         return;
     }
@@ -133,7 +73,7 @@ void VirtualTypeTabPage::RefreshButtons() {
     _selectAndZoomButton.Disable();
     _associateButton.Disable();
     _disassociateButton.Disable();
-    const short sel = _listBox.GetSelectedItem();
+    const short sel = _list.GetSelectedItem();
     if (sel == 0) return;
     TC_GUARDED([&] {
         if (!TC_ASSERT(err, static_cast<USize>(sel) <= this->_virtualTypeIds.GetSize())) return;
@@ -147,36 +87,23 @@ void VirtualTypeTabPage::RefreshButtons() {
     });
 }
 
-void VirtualTypeTabPage::Rebuild(const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
-    const short scroll = _listBox.GetScrollPosition();
-    _listBox.DeleteItem(DG::ListBox::AllItems);
+void VirtualTypeTabPage::RebuildRows(const ConnectionPtr& conn) {
+    const short scroll = _list.GetScrollPosition();
+    _list.DeleteItem(DG::ListBox::AllItems);
     _virtualTypeIds.Clear();
     if (conn == nullptr) return;
     const PK::UniString rowTemplate = _manager->TV().GetResource(Of(PaletteText::VirtualTypeRow));
     conn->EnumerateVirtualTypes([&](const Model::VirtualType& virtualType) {
-        _listBox.AppendItem();
-        _listBox.SetTabItemText(DG::ListBox::BottomItem, 1, virtualType.ResolveTessaryProperties(rowTemplate));
+        _list.AppendItem();
+        _list.SetTabItemText(DG::ListBox::BottomItem, 1, virtualType.ResolveTessaryProperties(rowTemplate));
         _virtualTypeIds.Push(virtualType.Id());
     });
-    _listBox.SetScrollPosition(std::min(scroll, _listBox.GetItemCount()));
+    _list.SetScrollPosition(std::min(scroll, _list.GetItemCount()));
     RefreshButtons();
 }
 
-void VirtualTypeTabPage::Follow(const std::shared_ptr<Model::ConnectionWithSpecification>& conn) {
-    if (conn == _observedConnection) return;
-    if (_observedConnection != nullptr) _observedConnection->Detach(*this);
-    _observedConnection = conn;
-    if (conn != nullptr) {
-        conn->Attach(*this);
-        _rollPanel->Enable();
-    } else {
-        _rollPanel->Disable();
-    }
-    ConnEvent_VirtualTypeListChanged(conn);
-}
-
 bool VirtualTypeTabPage::SelectElementsOfSelectedRow() {
-    const short sel = _listBox.GetSelectedItem();
+    const short sel = _list.GetSelectedItem();
     if (sel == 0 || static_cast<USize>(sel) > _virtualTypeIds.GetSize()) return false;
     const auto conn = _manager->GetSelectedConnection();
     if (conn == nullptr) return false;
@@ -187,7 +114,7 @@ bool VirtualTypeTabPage::SelectElementsOfSelectedRow() {
 }
 
 void VirtualTypeTabPage::AssociateSelection() {
-    const short selected = _listBox.GetSelectedItem();
+    const short selected = _list.GetSelectedItem();
     if (selected == 0) return;
     if (!TC_ASSERT(err, static_cast<USize>(selected) <= _virtualTypeIds.GetSize())) return;
     const auto conn = _manager->GetSelectedConnection();
@@ -200,7 +127,7 @@ void VirtualTypeTabPage::AssociateSelection() {
 }
 
 void VirtualTypeTabPage::DisassociateSelection() {
-    const short selected = _listBox.GetSelectedItem();
+    const short selected = _list.GetSelectedItem();
     if (selected == 0) return;
     if (!TC_ASSERT(err, static_cast<USize>(selected) <= _virtualTypeIds.GetSize())) return;
     const auto conn = _manager->GetSelectedConnection();

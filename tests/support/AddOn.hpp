@@ -74,13 +74,19 @@ inline void KeepAddOnFilesAside() {
 // back when it enters again, while the host parks that machine's loaded add-on and registrations (TVSim::Teamwork).
 class AddOn {
 public:
-    explicit AddOn(bool withPage = true) {
+    // With a host interface of the test's own, the manager Initialize made gives way to one over that interface.
+    explicit AddOn(bool withPage = true, std::shared_ptr<Api::Torvel> host = nullptr) {
         KeepAddOnFilesAside();
         if (TessaryConnect::manager != nullptr)
             throw std::logic_error("another add-on on this process holds the manager: Leave it first");
         const TVSim::AddOnLoading loading = TVSim::LoadAddOn(EntryPoints());
         if (!loading.loaded || TessaryConnect::manager == nullptr)
             throw std::runtime_error("the simulated host did not load the add-on");
+        if (host != nullptr) {
+            Api::TorvelEventSource::GetInstance().Detach(*TessaryConnect::manager);
+            TessaryConnect::manager = std::make_shared<Model::Manager>(TessaryConnect::Version, host, nullptr);
+            Api::TorvelEventSource::GetInstance().Attach(*TessaryConnect::manager);
+        }
         manager = TessaryConnect::manager;
         manager->Attach(palette);
         if (withPage) manager->ResetTessaryApi(page);
@@ -121,7 +127,8 @@ private:
 
 // The standard project with the add-on started in it.
 struct AddOnProject : Project {
-    explicit AddOnProject(bool withPage = true) : addOn((Deliver(), std::make_unique<AddOn>(withPage))) {}
+    explicit AddOnProject(bool withPage = true, std::shared_ptr<Api::Torvel> host = nullptr)
+        : addOn((Deliver(), std::make_unique<AddOn>(withPage, std::move(host)))) {}
 
     // Connects spec-<n> through system n, as the palette does for the page's request.
     ConnectionPtr ConnectSpec(int n) {

@@ -8,36 +8,25 @@
 #include <vector>
 
 #include "TVSim/Dialogs.hpp"
-#include "UD/RollDownPalette.hpp"
 #include "UI/VirtualTypeTabPage.hpp"
-#include "support/AddOn.hpp"
+#include "support/LogCapture.hpp"
+#include "support/Panels.hpp"
 
 using namespace TestSupport;
 using TessaryConnect::UI::VirtualTypeTabPage;
 
 namespace {
 
-struct VirtualTypePanel : AddOnProject {
-    VirtualTypePanel() { page = std::make_shared<VirtualTypeTabPage>(rollPanel, addOn->manager); }
-    DG::ListBox& List() const { return *dynamic_cast<DG::ListBox*>(page->GetItem(1)); }
-    std::vector<std::string> Rows() const {
-        std::vector<std::string> rows;
-        for (short i = 1; i <= List().GetItemCount(); ++i) rows.push_back(Text(List().GetTabItemText(i, 1)));
-        return rows;
-    }
+struct VirtualTypePanel : PanelProject<VirtualTypeTabPage> {
     // The numbers of the enabled buttons among 2, 3, 8 and 9, then texts 4 to 7.
     std::string Buttons() const {
         std::string on;
         for (short item : {2, 3, 8, 9})
             if (page->GetItem(item)->IsEnabled()) on += std::to_string(item);
-        for (short item : {4, 5, 6, 7}) on += " " + Text(dynamic_cast<DG::TextItem*>(page->GetItem(item))->GetText());
+        for (short item : {4, 5, 6, 7}) on += " " + TextOf(item);
         return on;
     }
     void Select(const PK::Array<API_Guid>& elements) { sim.SetSelection(elements), Deliver(); }
-
-    UD::RollDownPalette palette{PK::Guid(), 4, 0, 0};
-    UD::IRollPanel* rollPanel = palette.GetRollDownSurface()->GetPanelContainer()->CreateRollPanel(0);
-    std::shared_ptr<VirtualTypeTabPage> page;
 };
 
 }  // namespace
@@ -96,4 +85,22 @@ TEST(VirtualTypePanel, FollowsTheConnectionsVirtualTypesAndActsOnTheHostSelectio
     conn->Cmd_Disconnect(true);
     EXPECT_FALSE(p.rollPanel->IsEnabled());
     EXPECT_EQ(p.List().GetItemCount(), 0);
+}
+
+TEST(VirtualTypePanel, AHostRefusalInsideAHandlerIsLoggedAndThePanelGoesOn) {
+    VirtualTypePanel p;
+    p.palette.Show();
+    const API_Guid wall = p.sim.AddElement(API_WallID);
+    p.ConnectSpec(1)->Cmd_AssociateElementsToVirtualType("clause-a", Clause("clause-a", "A10"), {wall}, false);
+    ASSERT_TRUE(TVSim::Dialogs::SelectRow(*p.page, 1, 1));
+
+    LogCapture log;
+    TVSim::Faults::FailCall("TVAPI_Automate", APIERR_GENERAL);
+    ASSERT_TRUE(TVSim::Dialogs::Click(*p.page, 3));
+    EXPECT_EQ(log.MessagesStartingWith("exception: "),
+              std::vector<std::string>{"exception: APIERR_GENERAL(-2130313215)"});
+    EXPECT_EQ(p.sim.GetSelection(), PK::Array<API_Guid>{wall});
+    EXPECT_TRUE(p.sim.GetZooms().empty());
+    ASSERT_TRUE(TVSim::Dialogs::Click(*p.page, 3));
+    EXPECT_EQ(p.sim.GetZooms().size(), 1u);
 }
