@@ -1,159 +1,366 @@
-// Demo run of the add-on inside the simulated host: a small project, the
-// add-on loaded and unloaded by the host through its entry functions, its
-// page bridge on the substitute browser, and a page standing in for the web
-// application; the demo itself plays the palette's part. Each step prints what a user would see and checks
-// that it had its effect; the run exits non-zero when one did not, so a broken
-// system fails `./run demo` and its CTest. The add-on's log goes to a file in
-// the build folder, not to the console.
+// The main job: the whole add-on at work in the simulated host. The host
+// loads it through its entry functions, the user opens its palette from the
+// menu, the page standing in for the web application connects a
+// specification and associates elements with clauses, issues are fixed from
+// the issues panel, a clause changes, a step is undone, a second team member
+// works on the same project, and the add-on is unloaded and loaded again.
+// Every step prints what a user would see and checks that it had its effect;
+// the run exits non-zero when one did not.
+//
+//   tessary_demo [--elements N]    N elements in the sample project (300 by default)
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "TVSim/Web.hpp"
-#include "DG/Panel.hpp"
-#include "DemoPage.hpp"
+#include "DG/Browser.hpp"
+#include "DG/Items.hpp"
+#include "DemoProject.hpp"
+#include "DemoView.hpp"
+#include "Main.hpp"
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/BaseWithText.hpp"
+#include "Model/Issue/ElementsAssociationBase.hpp"
 #include "Model/Manager.hpp"
+#include "Model/VirtualType.hpp"
 #include "PK/Pref.hpp"
 #include "PK/Runnable.hpp"
-#include "Main.hpp"
 #include "TVSim/AddOnLoader.hpp"
+#include "TVSim/Alerts.hpp"
+#include "TVSim/Dialogs.hpp"
 #include "TVSim/Sim.hpp"
-#include "Tessary/Implementation/TessaryBrowser.hpp"
-#include "Util/Log.hpp"
+#include "TVSim/SimTeamwork.hpp"
+#include "TVSim/Web.hpp"
+#include "UD/RollDownPalette.hpp"
+#include "UI/BrowserTabPage.hpp"
+#include "UI/ClassificationSystemSelectorDialog.hpp"
+#include "UI/IssuesTabPage.hpp"
+#include "UI/PaletteManager.hpp"
+#include "UI/TessaryPalette.hpp"
 
 namespace {
 
+using namespace Demo;
 using namespace TessaryConnect;
 using ConnectionPtr = std::shared_ptr<Model::ConnectionWithSpecification>;
 
 constexpr char ServiceUrl[] = "https://app.orvotessary.com/";
 constexpr char SpecId[] = "spec-42";
-constexpr char ClauseId[] = "clause-F10";
-
-int failures = 0;
-int checks = 0;
-std::vector<std::string> summary;  // one line per step that got as far as showing its result
-
-std::string Str(const PK::UniString& text) { return text.ToCStr(); }
-
-void Heading(const char* text) { std::printf("\n== %s\n", text); }
-
-bool Check(bool ok, const std::string& what) {
-    ++checks;
-    if (!ok) ++failures;
-    std::printf("   [%s] %s\n", ok ? "ok" : "FAILED", what.c_str());
-    return ok;
-}
+constexpr char Walling[] = "clause-F10";
+constexpr char Openings[] = "clause-L20";
+constexpr char Floors[] = "clause-E60";
 
 // Runs the host's main loop until it comes to rest, as the host does between user actions.
 void Pump() {
-    PK::MainMessageLoop::RunPending(1000);
+    PK::MainMessageLoop::RunPending(100000);
     if (PK::MainMessageLoop::GetPendingCount() != 0) Check(false, "the main loop comes to rest");
 }
 
-std::string Shorten(std::string text, std::size_t length = 110) {
-    if (text.size() > length) text = text.substr(0, length - 3) + "...";
-    return text;
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
-// The demo's elements, each with the label the console shows.
-struct DemoElement {
-    std::string label;
-    API_Guid guid;
-    bool changeable;  // whether the host lets the add-on classify it
-};
+// The add-on as the host runs it on the current member's machine, with its palette open.
+struct Machine {
+    std::string name;
 
-// The palette's part when the page asks to connect a specification: the
-// user picks the classification system in a dialog; here it is always the
-// project's "Clauses".
-class Palette : public Model::ManagerObserver {
-public:
-    explicit Palette(API_Guid system) : _system(system) {}
-
-    void ManagerEvent_AssociationWithSpecificationRequested(const std::shared_ptr<Model::Manager>& manager,
-                                                            const PK::UniString& projectId,
-                                                            const PK::UniString& projectTitle,
-                                                            const PK::UniString& specId,
-                                                            const PK::UniString& specTitle,
-                                                            const PK::UniString&) override {
-        std::printf("   palette: the page asks to connect \"%s\"; the user picks the system \"Clauses\"\n",
-                    Str(specTitle).c_str());
-        try {
-            manager->ConnectWithSpecification(_system, specId, specTitle, projectId, projectTitle);
-        } catch (const std::exception& e) {
-            std::printf("   palette: connecting failed: %s\n", e.what());
-        }
+    // The host loads the add-on and the user opens the palette from its menu.
+    bool Load() {
+        const bool loaded = TVSim::LoadAddOn({&CheckEnvironment, &RegisterInterface, &Initialize, &FreeData}).loaded;
+        Pump();
+        if (!Check(loaded, name + ": the host loaded the add-on through its entry functions")) return false;
+        TVSim::Events::ChooseMenuItem(UI::Palette::MenuResId, UI::Palette::MenuItemIndex);
+        Pump();
+        return Check(Palette() != nullptr, name + ": the palette opened from its menu entry");
     }
-    void ManagerEvent_SelectionChanged(const Model::SelectionCache& selection) override {
-        std::printf("   palette: %u element(s) selected\n", static_cast<unsigned>(selection.GetSelectedCount()));
+    void Unload() {
+        if (!TVSim::IsAddOnLoaded()) return;
+        const TVSim::AddOnUnloading unloading = TVSim::UnloadAddOn();
+        Pump();
+        if (!unloading.leftBehind.empty()) Check(false, name + ": the add-on left nothing registered behind");
     }
 
-private:
-    API_Guid _system;
-};
+    static UI::Palette* Palette() { return UI::PaletteManager::GetInstance().GetPalette(); }
+    static Model::Manager& Manager() { return *TessaryConnect::manager; }
+    static ConnectionPtr Connection() { return Manager().GetConnection(SpecId); }
+    static TVSim::Project& Project() { return *TVSim::GetProject(); }
 
-// The demo's world: project, add-on and page, with helpers that read what a user would see.
-struct Demo {
-    TVSim::Project* project = nullptr;
-    API_Guid system{};
-    std::vector<DemoElement> elements;
-    std::shared_ptr<Model::Manager> manager;
-    std::unique_ptr<Palette> palette;
-    DG::Panel panel;
-    std::shared_ptr<Implementation::TessaryBrowser> browser;
-
+    static DG::BrowserBase& Browser() {
+        UD::IRollPanelContainer& panels = *Palette()->GetRollDownSurface()->GetPanelContainer();
+        for (DG::Panel* page : panels.GetRollPanel(0)->GetTabControl()->GetPages())
+            if (auto* browserPage = dynamic_cast<UI::BrowserTabPage*>(page)) return *browserPage->GetBrowser();
+        throw std::logic_error("the palette has no browser panel");
+    }
     // Runs a script in the shown page (a user's action there), then the main loop.
-    std::string Page(const std::string& script) {
+    static std::string Page(const std::string& script) {
         PK::UniString error;
-        const auto value = TVSim::Web::Evaluate(*browser, PK::UniString(script), &error);
+        const auto value = TVSim::Web::Evaluate(Browser(), PK::UniString(script.c_str()), &error);
         Pump();
         if (!value) {
-            Check(false, "the page ran: " + script + " (" + Str(error) + ")");
+            Check(false, "the page ran " + script + " (" + Str(error) + ")");
             return {};
         }
         return Str(*value);
     }
-    int Received() { return std::stoi(Page("demo.received.length")); }
-
-    ConnectionPtr Connection() { return manager->GetConnection(SpecId); }
-
-    std::string CodeOf(const API_Guid& element) const {
-        const API_Guid item = project->GetItemOf(element, system);
-        return item == APINULLGuid ? "-" : Str(project->GetClassificationItem(item).item.id);
-    }
-    // "Name=value" for each property the element shows: those available for its classification items.
-    std::string ValuesOf(const API_Guid& element, const char* only = nullptr) const {
-        const TVSim::Element& record = project->GetElement(element);
-        std::string values;
-        for (const API_Guid& group : project->GetPropertyGroups())
-            for (const API_Guid& definition : project->GetPropertyGroup(group).definitions) {
-                const TVSim::PropertyDefinition& property = project->GetPropertyDefinition(definition);
-                bool available = false;
-                for (const auto& [itemSystem, item] : record.classification)
-                    available |= property.availability.Contains(item);
-                if (!available) continue;
-                const std::string name = Str(property.definition.name);
-                if (only != nullptr && name.find(only) == std::string::npos) continue;
-                const std::string text = Str(project->GetPropertyText(element, definition));
-                if (text.empty()) continue;
-                values += (values.empty() ? "" : ", ") + name + "=" + text;
-            }
-        return values.empty() ? "-" : values;
-    }
-    void PrintElements() const {
-        std::printf("   %-34s %-6s %s\n", "element", "item", "property values");
-        for (const DemoElement& e : elements)
-            std::printf("   %-34s %-6s %s\n", e.label.c_str(), CodeOf(e.guid).c_str(),
-                        Shorten(ValuesOf(e.guid), 90).c_str());
+    static void Select(const std::vector<API_Guid>& elements) {
+        PK::Array<API_Guid> selection;
+        for (const API_Guid& element : elements) selection.Push(element);
+        Project().SetSelection(selection);
+        Pump();
     }
 };
 
-// Prefs and the add-on's log live in a folder beside the demo binary, fresh for each run.
+// What a user compares between two machines or two loadings: connections,
+// clauses with their elements, issues and the palette's panels.
+std::vector<std::string> StateOf(bool withPanels) {
+    std::vector<std::string> state;
+    for (const ConnectionPtr& connection : Machine::Manager().GetConnections()) {
+        state.push_back("connection " + Str(connection->TessarySpecificationId()) + " \"" +
+                        Str(connection->TessarySpecificationTitle()) + "\"");
+        std::vector<std::string> clauses;
+        connection->EnumerateVirtualTypes([&](const Model::VirtualType& type) {
+            clauses.push_back("  clause " + Str(type.Id()) + ": " +
+                              std::to_string(type.GetAssociatedElements().GetSize()) + " element(s)");
+        });
+        std::sort(clauses.begin(), clauses.end());
+        state.insert(state.end(), clauses.begin(), clauses.end());
+        std::vector<std::string> issues;
+        for (const auto& issue : connection->GetIssuesWithText()) issues.push_back("  issue: " + Str(issue.GetText()));
+        std::sort(issues.begin(), issues.end());
+        state.insert(state.end(), issues.begin(), issues.end());
+    }
+    if (withPanels && Machine::Palette() != nullptr) {
+        const auto panels = PanelTables(*Machine::Palette(), 1000);
+        state.insert(state.end(), panels.begin(), panels.end());
+    }
+    return state;
+}
+
+void PrintState(const std::vector<std::string>& state) {
+    for (const std::string& line : state) Say(Shorten(line));
+}
+
+// The issue that holds the element, or none.
+std::shared_ptr<Model::Issue::Base> IssueOf(const API_Guid& element) {
+    const ConnectionPtr connection = Machine::Connection();
+    if (connection == nullptr) return nullptr;
+    for (const auto& entry : connection->GetIssuesWithText())
+        if (const auto* issue = dynamic_cast<const Model::Issue::ElementsAssociationBase*>(&entry.GetIssue()))
+            if (issue->GetErroredElements().Contains(PK::Guid(element))) return entry.GetIssuePtr();
+    return nullptr;
+}
+
+std::string ItemOf(const SampleProject& sample, const API_Guid& element) {
+    const API_Guid item = Machine::Project().GetItemOf(element, sample.clauses);
+    return item == APINULLGuid ? "-" : Str(Machine::Project().GetClassificationItem(item).item.id);
+}
+
+std::size_t CountClassified(const SampleProject& sample, const std::vector<API_Guid>& elements, const char* code) {
+    return static_cast<std::size_t>(std::count_if(elements.begin(), elements.end(), [&](const API_Guid& element) {
+        return ItemOf(sample, element) == code;
+    }));
+}
+
+// The element's value of the clause property of that name, as the host shows it.
+std::string ValueOf(const API_Guid& element, const char* property) {
+    TVSim::Project& p = Machine::Project();
+    for (const API_Guid& group : p.GetPropertyGroups())
+        if (const API_Guid definition = p.FindPropertyDefinition(group, property); definition != APINULLGuid)
+            return Str(p.GetPropertyText(element, definition));
+    return {};
+}
+
+std::vector<API_Guid> Join(std::initializer_list<std::vector<API_Guid>> lists) {
+    std::vector<API_Guid> all;
+    for (const auto& list : lists) all.insert(all.end(), list.begin(), list.end());
+    return all;
+}
+
+void OpenPaletteAndPage(Machine& a) {
+    Heading("Member A's host loads the add-on; the user opens the palette from its menu");
+    if (!a.Load()) return;
+    Say("the browser panel shows " + Str(TVSim::Web::GetShownUrl(Machine::Browser())));
+    Check(Machine::Page("typeof window.orvoTessaryIntegrator") == "object",
+          "the page sees the add-on's script object orvoTessaryIntegrator");
+    Say("the page asked for all state: " + Shorten(Machine::Page("demo.answers.getAllState")));
+    Check(Machine::Page("demo.documentRef") == Str(Machine::Manager().PlanId()),
+          "the page learnt the project's document reference");
+    Check(Machine::Page("demo.received.join(' ').indexOf('tvt_onlineStateChanged')") == "-1",
+          "the page did not report its online state on loading");
+}
+
+void ConnectSpecification(const SampleProject& sample) {
+    Heading("The page asks to connect its specification; the user picks the classification system \"Clauses\"");
+    Machine::Project().ReserveClassificationsAndProperties();
+    Say("Member A reserves Classifications and Properties in team work");
+    TVSim::Dialogs::SetModalDriver(UI::ClassificationSystemSelectorDialog::ResId, [](DG::ModalDialog& dialog) {
+        auto& systems = *dynamic_cast<DG::PopUp*>(dialog.GetItem(2));
+        std::string entries;
+        for (short i = 1; i <= systems.GetItemCount(); ++i) {
+            entries += (i > 1 ? ", " : "") + Str(systems.GetItemText(i));
+            if (Str(systems.GetItemText(i)) == "Clauses") TVSim::Dialogs::ChoosePopUpItem(dialog, 2, i);
+        }
+        Say("dialog: \"" + Shorten(Str(dynamic_cast<DG::TextItem*>(dialog.GetItem(1))->GetText()), 90) + "\"");
+        Say("dialog: systems " + entries + "; the user chooses Clauses and OK");
+        TVSim::Dialogs::Click(dialog, 3);
+    });
+    Machine::Page("demo.connectSpecification()");
+    const ConnectionPtr connection = Machine::Connection();
+    if (!Check(connection != nullptr, "the project is connected to the specification spec-42")) return;
+    Check(PK::Guid(sample.clauses) == connection->ClassificationSystem().Guid(), "through the system Clauses");
+    TVSim::Project& p = Machine::Project();
+    for (const API_Guid& group : p.GetPropertyGroups())
+        Say("property group \"" + Str(p.GetPropertyGroup(group).group.name) + "\" with " +
+            std::to_string(p.GetPropertyGroup(group).definitions.GetSize()) + " property definitions");
+    for (const PK::UniString& name : p.GetModulDataNames()) Say("module data \"" + Str(name) + "\"");
+    Check(p.GetModulData("ConnectionWithSpecification:spec-42") != nullptr,
+          "the connection is stored as module data of the project");
+    Check(p.FindAddOnObject("PlanData") != nullptr, "the project's identity is stored as the add-on object PlanData");
+    Machine::Page("demo.openSpecification()");
+    Check(Machine::Manager().GetSelectedConnection() == connection, "the opened specification is selected");
+}
+
+void Associate(const SampleProject& sample) {
+    Heading("The user selects walls and slabs, then doors and windows, and associates them with two clauses");
+    Machine::Select(Join({sample.walls, {sample.locked, sample.hidden, sample.hotlinked}}));
+    Say("selected: " + std::to_string(Machine::Manager().GetSelection().GetSelectedCount()) +
+        " elements: the walls (one locked, one hotlinked) and the slab on the hidden layer");
+    Machine::Page(std::string("demo.associateSelection('") + Walling + "', 'F10', 'Brick/block walling')");
+    Machine::Select(Join({sample.doors, sample.windows, {sample.reserved}}));
+    Say("selected: " + std::to_string(Machine::Manager().GetSelection().GetSelectedCount()) +
+        " elements: the doors and windows (one window reserved by Member B)");
+    Machine::Page(std::string("demo.associateSelection('") + Openings + "', 'L20', 'Doors and windows')");
+
+    const std::size_t walls = CountClassified(sample, sample.walls, "F10");
+    const std::size_t openings = CountClassified(sample, Join({sample.doors, sample.windows}), "L20");
+    Say("classified F10: " + std::to_string(walls) + " walls; classified L20: " + std::to_string(openings) +
+        " doors and windows");
+    Check(walls == sample.walls.size() && openings == sample.doors.size() + sample.windows.size(),
+          "every changeable element carries its clause's classification item");
+    if (!sample.walls.empty())
+        Check(ValueOf(sample.walls.front(), "OrvoTessaryTitle") == "Brick/block walling",
+              "the clause's title is written into the elements");
+    for (const auto& [element, what] : std::vector<std::pair<API_Guid, std::string>>{
+             {sample.locked, "the locked wall"},
+             {sample.hidden, "the slab on the hidden layer"},
+             {sample.hotlinked, "the hotlinked wall"},
+             {sample.reserved, "the window reserved by Member B"}})
+        Check(ItemOf(sample, element) == "-" && IssueOf(element) != nullptr,
+              what + " is left as it was and reported in an issue");
+    Heading("The palette's four panels");
+    PrintPanels(*Machine::Palette());
+}
+
+void FixEditUndo(const SampleProject& sample) {
+    Heading("The wall is unlocked, and its issue fixed from the issues panel");
+    Machine::Project().SetElementLocked(sample.locked, false);
+    UI::IssuesTabPage& issues = Machine::Palette()->GetIssuesPage();
+    auto& rows = *dynamic_cast<DG::ListBox*>(issues.GetItem(1));
+    const auto issue = IssueOf(sample.locked);
+    const PK::UniString text = issue ? Model::Issue::BaseWithText(Machine::Connection(), issue).GetText() : "";
+    short row = 0;
+    for (short i = 1; i <= rows.GetItemCount(); ++i)
+        if (rows.GetTabItemText(i, 1) == text) row = i;
+    Check(row != 0 && TVSim::Dialogs::SelectRow(issues, 1, row) && TVSim::Dialogs::Click(issues, 10),
+          "the user selects its row and clicks Fix");
+    Pump();
+    Check(ItemOf(sample, sample.locked) == "F10" && IssueOf(sample.locked) == nullptr,
+          "the wall is classified F10 now and no issue names it");
+    Say("issues left: " + std::to_string(rows.GetItemCount()));
+
+    Heading("The clause's title changes in the web application");
+    Machine::Page(std::string("demo.editClause('") + Walling + "', 'F10', 'Brick/block walling, facing brick')");
+    const bool updated = std::all_of(sample.walls.begin(), sample.walls.end(), [](const API_Guid& wall) {
+        return ValueOf(wall, "OrvoTessaryTitle") == "Brick/block walling, facing brick";
+    });
+    Check(updated, "every wall of the clause shows the new title");
+
+    Heading("The user associates the slabs with clause E60, then undoes that step in the host");
+    Machine::Select(sample.slabs);
+    Machine::Page(std::string("demo.associateSelection('") + Floors + "', 'E60', 'Floor slabs')");
+    Check(CountClassified(sample, sample.slabs, "E60") == sample.slabs.size(), "the slabs are classified E60");
+    const auto& steps = Machine::Project().GetUndoSteps();
+    Say("undoing \"" + (steps.empty() ? std::string() : Str(steps.back().name)) + "\"");
+    Check(Machine::Project().Undo() == NoError, "the host undid the step");
+    Pump();
+    Check(CountClassified(sample, sample.slabs, "E60") == 0, "the slabs carry no classification item again");
+    Machine::Page("demo.listTypes()");
+    const std::string types = Machine::Page("demo.answers.getAllTypesInDocument");
+    Say("the page's types: " + Shorten(types));
+    Check(types.find(Floors) == std::string::npos && types.find(Walling) != std::string::npos,
+          "the add-on follows: the page's types no longer hold clause E60");
+}
+
+void TeamWork(Machine& a, Machine& b, const SampleProject& sample) {
+    Heading("Member A sends the changes; Member B receives them on a machine of its own");
+    TVSim::Teamwork::SendAndReceive();
+    Pump();
+    a.Unload();
+    TVSim::Teamwork::SwitchTo(sample.memberB);
+    if (!b.Load()) return;
+    TVSim::Teamwork::Receive();
+    Pump();
+    Check(Machine::Connection() != nullptr, "Member B sees the connection");
+
+    Heading("Member B associates the window it holds and a wall it draws, and sends");
+    const API_Guid newWall = Machine::Project().AddElement(API_WallID, {.story = 1});
+    Pump();
+    Machine::Select({sample.reserved});
+    Machine::Page(std::string("demo.associateSelection('") + Openings + "', 'L20', 'Doors and windows')");
+    Machine::Select({newWall});
+    Machine::Page(std::string("demo.associateSelection('") + Walling + "', 'F10', 'Brick/block walling')");
+    Check(ItemOf(sample, sample.reserved) == "L20" && ItemOf(sample, newWall) == "F10",
+          "Member B's window and wall are classified");
+    TVSim::Teamwork::SendAndReceive();
+    Pump();
+    b.Unload();
+
+    Heading("Member A associates the slabs meanwhile, then receives: the two versions of the connection merge");
+    TVSim::Teamwork::SwitchTo(sample.memberA);
+    if (!a.Load()) return;
+    Machine::Select(sample.slabs);
+    Machine::Page(std::string("demo.associateSelection('") + Floors + "', 'E60', 'Floor slabs')");
+    TVSim::Teamwork::SendAndReceive();
+    Pump();
+    const auto stateA = StateOf(false);
+    PrintState(stateA);
+    a.Unload();
+
+    TVSim::Teamwork::SwitchTo(sample.memberB);
+    if (!b.Load()) return;
+    TVSim::Teamwork::Receive();
+    Pump();
+    const auto stateB = StateOf(false);
+    Check(stateA == stateB, "Member B, having received, shows the same connections, clauses and issues");
+    Check(IssueOf(sample.reserved) == nullptr, "the reserved window's issue is gone on both");
+    b.Unload();
+    TVSim::Teamwork::SwitchTo(sample.memberA);
+    a.Load();
+}
+
+void Reload(Machine& a) {
+    Heading("The add-on is unloaded and loaded again on the stored project");
+    const auto before = StateOf(true);
+    a.Unload();
+    Check(UI::PaletteManager::GetInstance().GetPalette() == nullptr && TessaryConnect::manager == nullptr,
+          "unloaded: no palette, no manager");
+    if (!a.Load()) return;
+    const auto after = StateOf(true);
+    PrintPanels(*Machine::Palette());
+    Check(before == after, "it shows the same connections, clauses, issues and panels");
+}
+
+// Preferences and the add-on's log live in a folder beside the demo binary, fresh for each run.
 std::filesystem::path PrepareRunFolder(const char* argv0) {
     const std::filesystem::path folder = std::filesystem::weakly_canonical(argv0).parent_path() / "demo-run";
     std::filesystem::remove_all(folder);
@@ -164,183 +371,60 @@ std::filesystem::path PrepareRunFolder(const char* argv0) {
     return log;
 }
 
-void OpenProject(Demo& d) {
-    Heading("Opening the project \"Riverside Offices\" in the simulated host");
-    d.project = &TVSim::OpenSavedProject("Riverside Offices", "/projects/Riverside Offices.tvp");
-    TVSim::Project& p = *d.project;
-    p.SetStories(0, {"Ground Floor", "First Floor", "Roof"});
-    const PK::Int32 structure = p.AddLayer("Structure");
-    const PK::Int32 archive = p.AddLayer("Archive", {.locked = true});
-    d.system = p.AddClassificationSystem("Clauses");
-    for (const char* code : {"F10", "E10", "M10"}) p.AddClassificationItem(d.system, code);
-    const API_Guid hotlinkModule = p.AddAddOnObject("hotlinked module: Core");
-    d.elements = {
-        {"wall, Ground Floor", p.AddElement(API_WallID, {.layer = structure}), true},
-        {"wall, First Floor", p.AddElement(API_WallID, {.layer = structure, .story = 1}), true},
-        {"slab, First Floor", p.AddElement(API_SlabID, {.layer = structure, .story = 1}), true},
-        {"wall, locked", p.AddElement(API_WallID, {.story = 1, .locked = true}), false},
-        {"wall on the locked layer Archive", p.AddElement(API_WallID, {.layer = archive}), false},
-        {"slab, hotlinked", p.AddElement(API_SlabID, {.story = 2, .hotlink = hotlinkModule}), false},
-    };
-    Pump();
-    std::printf("   stories: Ground Floor, First Floor, Roof; layers: Structure, Archive (locked)\n");
-    std::printf("   classification system \"Clauses\" with items F10, E10, M10\n");
-    d.PrintElements();
-}
-
-void StartAddOn(Demo& d) {
-    Heading("The host loads the add-on through its entry functions; the demo plays the palette's part");
-    TVSim::Web::RegisterPage(ServiceUrl, DemoPage::Html);
-    const TVSim::AddOnLoading loading = TVSim::LoadAddOn({&CheckEnvironment, &RegisterInterface, &Initialize, &FreeData});
-    std::printf("   loaded \"%s\": %zu menu item(s), %zu palette(s) registered\n",
-                Str(TVSim::GetAddOnInfo().name).c_str(), TVSim::GetRegistrations().menus.size(),
-                TVSim::GetRegistrations().palettes.size());
-    if (!Check(loading.loaded && TessaryConnect::manager != nullptr, "the add-on started and made its manager")) return;
-    d.manager = TessaryConnect::manager;
-    d.palette = std::make_unique<Palette>(d.system);
-    d.manager->Attach(*d.palette);
-    d.browser = std::make_shared<Implementation::TessaryBrowser>(d.panel, 1);
-    d.browser->Init();
-    d.manager->ResetTessaryApi(d.browser);
-    Pump();
-    std::printf("   the browser shows %s\n", Str(TVSim::Web::GetShownUrl(*d.browser)).c_str());
-    Check(Str(TVSim::Web::GetShownUrl(*d.browser)) == ServiceUrl, "the bridge reached the web application");
-    Check(d.Page("typeof window.orvoTessaryIntegrator") == "object",
-          "the page sees the add-on's script object orvoTessaryIntegrator");
-    d.Page("demo.call('getAllState')");
-    std::printf("   the page asked for all state: %s\n",
-                Shorten(d.Page("demo.answers.getAllState")).c_str());
-    Check(d.Page("demo.documentRef") == Str(d.manager->PlanId()), "the page learnt the project's document reference");
-}
-
-void ConnectSpecification(Demo& d) {
-    Heading("The user connects the specification in the web application");
-    d.Page("demo.connectSpecification()");
-    const ConnectionPtr connection = d.Connection();
-    if (!Check(connection != nullptr, "the project is connected to spec-42")) return;
-    Check(d.Page("demo.received.join('\\n').indexOf('associateSpec') >= 0") == "true",
-          "the page was told the specification is connected");
-    d.Page("demo.openSpecification()");
-    Check(d.Page("demo.documentRef") == Str(d.manager->PlanId()), "the page keeps the document it was connected in");
-    Check(d.manager->GetSelectedConnection() == connection, "the opened specification is the selected connection");
-}
-
-void SelectAndAssociate(Demo& d) {
-    Heading("The user selects all six elements and associates them with clause F10");
-    PK::Array<API_Guid> all;
-    for (const DemoElement& e : d.elements) all.Push(e.guid);
-    d.project->SetSelection(all);
-    Pump();
-    std::printf("   the page's selection state: %s\n", Shorten(d.Page("JSON.stringify(demo.selection)")).c_str());
-    Check(d.manager->GetSelection().GetSelectedCount() == all.GetSize(), "the add-on follows the selection");
-
-    d.Page(std::string("demo.associateSelection('") + ClauseId + "', 'F10', 'Brick/block walling')");
-    d.PrintElements();
-    bool asExpected = true;
-    for (const DemoElement& e : d.elements) asExpected &= (d.CodeOf(e.guid) == "F10") == e.changeable;
-    Check(asExpected, "the three changeable elements are classified F10, the locked and hotlinked ones are not");
-    Check(d.ValuesOf(d.elements[0].guid, "Title").find("Brick/block walling") != std::string::npos,
-          "the clause's title is written into the classified elements");
-
-    Heading("Issues recorded for the elements that could not be changed");
-    const ConnectionPtr connection = d.Connection();
-    const auto issues = connection != nullptr ? connection->GetIssuesWithText() : PK::Array<Model::Issue::BaseWithText>{};
-    for (const auto& issue : issues) std::printf("   - %s\n", Str(issue.GetText()).c_str());
-    Check(!issues.IsEmpty(), "the refused elements are reported as issues");
-    int classified = 0;
-    for (const DemoElement& e : d.elements) classified += d.CodeOf(e.guid) == "F10";
-    summary.push_back(std::to_string(classified) + " of " + std::to_string(d.elements.size()) +
-                      " selected elements associated with clause F10; " + std::to_string(issues.GetSize()) +
-                      " issue(s) recorded for the others");
-}
-
-void ShowTypes(Demo& d) {
-    Heading("The web application lists the types in the document");
-    d.Page("demo.listTypes()");
-    std::printf("   %s\n", Shorten(d.Page("demo.answers.getAllTypesInDocument"), 200).c_str());
-    Check(d.Page("demo.answers.getAllTypesInDocument").find(ClauseId) != std::string::npos,
-          "the clause is listed as a type in the document");
-}
-
-void UpdateClause(Demo& d) {
-    Heading("The clause's title is edited in the web application");
-    d.Page(std::string("demo.editClause('") + ClauseId + "', 'F10', 'Brick/block walling, facing brick')");
-    for (const DemoElement& e : d.elements)
-        if (e.changeable)
-            std::printf("   %-34s %s\n", e.label.c_str(), Shorten(d.ValuesOf(e.guid, "Title"), 80).c_str());
-    bool updated = true;
-    for (const DemoElement& e : d.elements)
-        if (e.changeable) updated &= d.ValuesOf(e.guid, "Title").find("facing brick") != std::string::npos;
-    Check(updated, "every classified element shows the new title");
-}
-
-void Disassociate(Demo& d) {
-    Heading("The user selects the ground-floor wall and removes it from the clause");
-    d.project->SetSelection({d.elements[0].guid});
-    Pump();
-    d.Page(std::string("demo.removeSelectionFromClause('") + ClauseId + "', 'F10', 'Brick/block walling')");
-    d.PrintElements();
-    Check(d.CodeOf(d.elements[0].guid) == "-", "the ground-floor wall is no longer classified");
-    Check(d.CodeOf(d.elements[1].guid) == "F10", "the other elements keep the clause");
-}
-
-void ShowPageAndUndo(Demo& d) {
-    Heading("What the page received from the add-on");
-    const int count = d.Received();
-    for (int i = 0; i < count; ++i)
-        std::printf("   %2d %s\n", i + 1, Shorten(d.Page("demo.received[" + std::to_string(i) + "]"), 100).c_str());
-    Check(count > 0, "the page was sent its states");
-
-    Heading("Undo steps recorded in the host");
-    for (const TVSim::UndoStep& step : d.project->GetUndoSteps())
-        std::printf("   %-50s %zu change(s)%s\n", Str(step.name).c_str(), step.changes.size(),
-                    step.undoable ? "" : " (not undoable)");
-    const auto undoable = std::count_if(d.project->GetUndoSteps().begin(), d.project->GetUndoSteps().end(),
-                                        [](const TVSim::UndoStep& step) { return step.undoable; });
-    Check(undoable > 0, "the changes are undoable steps");
-    summary.push_back(std::to_string(count) + " call(s) received by the page; " + std::to_string(undoable) +
-                      " undo step(s) in the host");
+std::size_t ElementCount(int argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == "--elements") return static_cast<std::size_t>(std::stoul(argv[i + 1]));
+    return 300;
 }
 
 }  // namespace
 
-int main(int /*argc*/, char** argv) {
-    std::printf("OrvoTessaryConnect %s: demo in the simulated host\n",
-                Str(TessaryConnect::Version.FullStr()).c_str());
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // the transcript keeps pace with the work, also through a pipe
+    const auto start = std::chrono::steady_clock::now();
+    const std::size_t elementCount = ElementCount(argc, argv);
+    std::printf("OrvoTessaryConnect: the add-on at work in the simulated host\n");
+    spdlog::set_level(spdlog::level::off);  // the add-on's own logger goes to the run folder once it is loaded
     TVSim::Reset();
     TVSim::Web::Reset();
     const std::filesystem::path log = PrepareRunFolder(argv[0]);
-    {
-        Demo d;
-        OpenProject(d);
-        StartAddOn(d);
-        if (d.manager != nullptr) ConnectSpecification(d);
-        if (d.manager != nullptr && d.Connection() != nullptr) {
-            SelectAndAssociate(d);
-            ShowTypes(d);
-            UpdateClause(d);
-            Disassociate(d);
+    TVSim::Web::RegisterPage(ServiceUrl, ReadFile(std::filesystem::path(TC_DEMO_DIR) / "DemoPage.html").c_str());
+    TVSim::Alerts::SetDefaultAnswer(1);
+    ShowProgressOnTerminal();
+
+    Heading("The sample project \"Riverside Offices\", shared in team work");
+    const SampleProject sample = BuildSampleProject(elementCount);
+    Say(std::to_string(TVSim::GetProject()->GetElementCount()) + " elements on two stories: " +
+        std::to_string(sample.walls.size() + 2) + " walls, " + std::to_string(sample.slabs.size() + 1) + " slabs, " +
+        std::to_string(sample.doors.size()) + " doors, " + std::to_string(sample.windows.size() + 1) + " windows");
+    Say("one wall locked, one slab on the hidden layer \"Hidden Details\", one wall from the hotlinked module "
+        "\"Core\", one window reserved by Member B");
+    Say("classification systems: Clauses (items E60, F10, H20, L20, M10), Uniclass (2015)");
+
+    Machine a{"Member A"};
+    Machine b{"Member B"};
+    OpenPaletteAndPage(a);
+    if (Machine::Palette() != nullptr) {
+        ConnectSpecification(sample);
+        if (Machine::Connection() != nullptr) {
+            Associate(sample);
+            FixEditUndo(sample);
+            TeamWork(a, b, sample);
+            if (Machine::Palette() != nullptr) Reload(a);
         }
-        if (d.browser != nullptr) ShowPageAndUndo(d);
-        if (d.manager != nullptr) d.manager->ResetTessaryApi(nullptr);
-        d.browser.reset();
-        PK::MainMessageLoop::Clear();
     }
-    Heading("The host unloads the add-on");
-    if (TVSim::IsAddOnLoaded()) {
-        const TVSim::AddOnUnloading unloading = TVSim::UnloadAddOn();
-        Check(unloading.leftBehind.empty() && TessaryConnect::manager == nullptr,
-              "FreeData ended every subscription and let go of the manager");
-    }
-    TVSim::OpenProject();
-    Pump();
-    Check(TVSim::GetCallbacksAfterFreeData().empty(), "nothing reached the add-on after FreeData");
-    Check(TVSim::Events::GetEscapedExceptions().empty() && TVSim::Web::GetEscapedExceptions().empty(),
-          "no exception escaped into the host or its browser control");
-    spdlog::default_logger()->flush();
+    a.Unload();
+    Check(TVSim::Events::GetEscapedExceptions().empty() && TVSim::Web::GetEscapedExceptions().empty() &&
+              TVSim::Dialogs::GetEscapedExceptions().empty(),
+          "no exception escaped into the host, its dialogs or its browser control");
+    std::vector<std::string> alerts;
+    for (const auto& alert : TVSim::Alerts::GetShown()) alerts.push_back(std::to_string(alert.resID));
 
     Heading("Summary");
-    for (const std::string& line : summary) std::printf("   %s\n", line.c_str());
-    std::printf("   %d of %d checks passed; the add-on's log: %s\n", checks - failures, checks, log.c_str());
-    return failures == 0 ? 0 : 1;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    char took[32];
+    std::snprintf(took, sizeof took, "%.1f", seconds);
+    Say(std::to_string(Checks() - Failures()) + " of " + std::to_string(Checks()) + " checks passed in " + took +
+        " s with " + std::to_string(elementCount) + " elements; the add-on's log: " + log.string());
+    return Failures() == 0 ? 0 : 1;
 }
