@@ -1,6 +1,7 @@
 #pragma once
 // Stored records written field by field in the stored layout, without the add-on's own code: what another version or
 // team member left in a project, for the add-on to read and for what it writes to be compared byte for byte.
+#include <optional>
 #include <stdexcept>
 
 #include "IO/MemoryChannel.hpp"
@@ -82,6 +83,8 @@ struct StoredConnection {
     PK::ClassVersion groupVersion{1, 0};
     // A collection frame of a version this add-on cannot read.
     bool newerIssueCollection = false;
+    // A list record as given (IssueListRecord, or any bytes), in place of the issues'.
+    std::optional<std::vector<char>> issueList{};
 
     std::vector<char> Bytes() const {
         return Written([&](PK::OChannel& oc) {
@@ -107,6 +110,7 @@ struct StoredConnection {
                                                 {2, 0});
                 return put(PK::UniString("a list of issues in a form to come"));
             }
+            if (issueList) return static_cast<void>(oc.WriteBin(issueList->data(), issueList->size()));
             std::vector<std::vector<char>> records;
             for (const auto& issue : issues)
                 records.push_back(Written([&](PK::OChannel& out) { issue->WriteWithType(out); }));

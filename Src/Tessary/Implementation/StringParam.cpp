@@ -15,6 +15,16 @@ void AppendUnicodeEscape(std::u16string& out, char16_t unit) {
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
+// Whether the unit at i must go into a script as its escape: a line or paragraph separator ends a script's string
+// literal, and a surrogate without its partner has no form in the UTF-8 a script may travel as.
+bool NotRawInScript(const std::u16string& text, std::size_t i) {
+    const char16_t unit = text[i];
+    if (unit == 0x2028 || unit == 0x2029) return true;
+    if (IsHighSurrogate(unit)) return i + 1 == text.size() || !IsLowSurrogate(text[i + 1]);
+    if (IsLowSurrogate(unit)) return i == 0 || !IsHighSurrogate(text[i - 1]);
+    return false;
+}
+
 }  // namespace
 
 PK::UniString StringParam(PK::UniString text) {
@@ -24,11 +34,6 @@ PK::UniString StringParam(PK::UniString text) {
     out += u'"';
     for (std::size_t i = 0; i < in.size(); ++i) {
         const char16_t unit = in[i];
-        if (IsHighSurrogate(unit) && i + 1 < in.size() && IsLowSurrogate(in[i + 1])) {
-            out += unit;
-            out += in[++i];
-            continue;
-        }
         switch (unit) {
             case u'"': out += u"\\\""; break;
             case u'\\': out += u"\\\\"; break;
@@ -36,9 +41,7 @@ PK::UniString StringParam(PK::UniString text) {
             case u'\r': out += u"\\r"; break;
             case u'\t': out += u"\\t"; break;
             default:
-                // A surrogate left here has no partner: a script that travels as UTF-8 cannot carry it raw.
-                if (unit < 0x20 || unit == 0x7F || unit == 0x2028 || unit == 0x2029 || unit == u'<' ||
-                    IsHighSurrogate(unit) || IsLowSurrogate(unit))
+                if (unit < 0x20 || unit == 0x7F || unit == u'<' || NotRawInScript(in, i))
                     AppendUnicodeEscape(out, unit);
                 else
                     out += unit;
@@ -48,11 +51,21 @@ PK::UniString StringParam(PK::UniString text) {
     return PK::UniString(std::move(out));
 }
 
+// Outside its strings JSON is ASCII: whatever is escaped here is string content, and its escape stands for it.
 PK::UniString JsonParam(const PK::UniString& json) {
-    PK::UniString out = json;
-    out.ReplaceAll(PK::UniString(u"\u2028"), PK::UniString(u"\\u2028"));
-    out.ReplaceAll(PK::UniString(u"\u2029"), PK::UniString(u"\\u2029"));
-    return out;
+    const std::u16string& in = json.ToUStr();
+    std::size_t i = 0;
+    while (i < in.size() && !NotRawInScript(in, i)) ++i;
+    if (i == in.size()) return json;
+    std::u16string out(in, 0, i);
+    out.reserve(in.size() + 16);
+    for (; i < in.size(); ++i) {
+        if (NotRawInScript(in, i))
+            AppendUnicodeEscape(out, in[i]);
+        else
+            out += in[i];
+    }
+    return PK::UniString(std::move(out));
 }
 
 }  // namespace TessaryConnect::Implementation

@@ -13,8 +13,9 @@ namespace TessaryConnect::Implementation {
 PK::UniString StringParam(PK::UniString text);
 
 // A JSON text to be written into a script as an expression: unchanged but for
-// U+2028 and U+2029, which JSON allows raw inside strings while a script
-// literal does not; their escapes stand for the same characters.
+// U+2028, U+2029 and surrogates without their partner, which JSON allows raw
+// inside strings while a script literal does not; their escapes stand for the
+// same code units.
 PK::UniString JsonParam(const PK::UniString& json);
 
 }  // namespace TessaryConnect::Implementation
