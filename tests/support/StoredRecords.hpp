@@ -25,8 +25,9 @@ inline std::vector<char> Written(const std::function<void(PK::OChannel&)>& write
 inline PK::UniString ModulDataName(const PK::UniString& specId) {
     return TessaryConnect::Model::ConnectionWithSpecification::GetModulDataNameForSpecId(specId);
 }
-inline void StoreBytes(TVSim::Project& sim, const PK::UniString& specId, const std::vector<char>& bytes) {
-    sim.StoreModulData(ModulDataName(specId), {1, IO::PlatformSignLittleEndian, bytes});
+inline void StoreBytes(TVSim::Project& sim, const PK::UniString& specId, const std::vector<char>& bytes,
+                       PK::UInt16 platformSign = IO::PlatformSignLittleEndian) {
+    sim.StoreModulData(ModulDataName(specId), {1, platformSign, bytes});
 }
 
 // An issue as a collection stores it: the class GUID, then a frame of that class and version holding the fields.
@@ -85,6 +86,8 @@ struct StoredConnection {
     bool newerIssueCollection = false;
     // A list record as given (IssueListRecord, or any bytes), in place of the issues'.
     std::optional<std::vector<char>> issueList{};
+    // The byte order of the record but for a list given; the sign it is stored with.
+    PK::UInt16 platformSign = IO::PlatformSignLittleEndian;
 
     std::vector<char> Bytes() const {
         return Written([&](PK::OChannel& oc) {
@@ -116,10 +119,10 @@ struct StoredConnection {
                 records.push_back(Written([&](PK::OChannel& out) { issue->WriteWithType(out); }));
             const std::vector<char> list = IssueListRecord(records);
             oc.WriteBin(list.data(), list.size());
-        });
+        }, platformSign);
     }
     // Stores the record as the module data of its specification.
-    void StoreInto(TVSim::Project& sim) const { StoreBytes(sim, specId, Bytes()); }
+    void StoreInto(TVSim::Project& sim) const { StoreBytes(sim, specId, Bytes(), platformSign); }
 };
 
 }  // namespace TestSupport
