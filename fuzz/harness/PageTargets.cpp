@@ -54,10 +54,13 @@ public:
     std::vector<std::vector<PK::UniString>> texts;
 };
 
-// One browser for the whole run: building a page per input would cost more than the input.
+// A browser showing the page, new for each input so that each input does the same.
 struct Page {
     Page() {
         QuietLogs();
+        PK::MainMessageLoop::Clear();
+        TVSim::Web::Reset();
+        static const TestSupport::TempDir preferences;
         PKPref::OpenRootKey(0)->SetString("OrvoTessaryConnect", "tessary.url", pageUrl);
         TVSim::Web::RegisterPage(pageUrl, pageHtml);
         browser = std::make_unique<Implementation::TessaryBrowser>(panel, 1);
@@ -66,7 +69,6 @@ struct Page {
         PK::MainMessageLoop::RunPending(1000);
         Require(TVSim::Web::GetShownUrl(*browser) == pageUrl, "the page did not load");
     }
-    TestSupport::TempDir preferences;
     DG::Panel panel;
     std::unique_ptr<Implementation::TessaryBrowser> browser;
     std::shared_ptr<HandedBack> handedBack = std::make_shared<HandedBack>();
@@ -134,13 +136,12 @@ std::vector<Bytes> PageJsonSeeds() {
 }
 
 void RunPageText(Input input) {
-    static Page page;
     Reader reader(input);
     const PK::UniString a = Utf16Text(reader.Piece()), b = Utf16Text(reader.Piece()), c = Utf16Text(reader.Rest());
     const PK::USize liveHandles = PK::MemoryDebug::GetLiveHandleCount();
+    Page page;
     const auto& record = TVSim::Web::GetRecord(*page.browser);
     const std::size_t scriptsBefore = record.executedScripts.size();
-    page.handedBack->texts.clear();
 
     page.browser->AssociateSpec(a, b, c);
     page.browser->RemoveAssociation(c, a);
