@@ -128,7 +128,8 @@ std::vector<Bytes> PageJsonSeeds() {
     return {
         JsonInput(JsonCall::TypesInDocument, "", names),
         JsonInput(JsonCall::TypesInDocument, "", Api::AssociableType::ArrayToJSON(types)),
-        JsonInput(JsonCall::UpdateProperties, "", "{\"clause-1\":" + first.ToJSON() + ",\"clause-3\":" + third.ToJSON() + "}"),
+        JsonInput(JsonCall::UpdateProperties, "",
+                  "{\"clause-1\":" + first.ToJSON() + ",\"clause-3\":" + third.ToJSON() + "}"),
         JsonInput(JsonCall::Association, "clause-1", first.ToJSON()),
         JsonInput(JsonCall::Association, "clause-3", third.ToJSON()),
         JsonInput(JsonCall::RemoveAssociation, "clause-1", first.ToJSON()),
@@ -157,12 +158,13 @@ void RunPageText(Input input) {
         return lines;
     };
     Texts expected;
-    for (const Texts& lines : {call("associateSpec", {a, b, c}), call("removeAssociation", {c, a}),
-                               call("sendAssociationFeedback", {b}), call("requestClauseData", {a, b, c, a}),
-                               call("setDocumentState", b.IsEmpty() ? std::vector<PK::UniString>{} : std::vector{b, c})})
+    for (const Texts& lines :
+         {call("associateSpec", {a, b, c}), call("removeAssociation", {c, a}), call("sendAssociationFeedback", {b}),
+          call("requestClauseData", {a, b, c, a}),
+          call("setDocumentState", b.IsEmpty() ? std::vector<PK::UniString>{} : std::vector{b, c})})
         expected.insert(expected.end(), lines.begin(), lines.end());
-    Require(record.executeErrors.empty(), "a page call's script failed: " +
-                                              (record.executeErrors.empty() ? "" : record.executeErrors[0].ToCStr()));
+    Require(record.executeErrors.empty(),
+            "a page call's script failed: " + (record.executeErrors.empty() ? "" : record.executeErrors[0].ToCStr()));
     Require(page.handedBack->texts == expected, "a text came back from the page changed, or ran as script");
     for (std::size_t i = scriptsBefore; i < record.executedScripts.size(); ++i)
         Require(PK::UniString(record.executedScripts[i].ToCStr()) == record.executedScripts[i],

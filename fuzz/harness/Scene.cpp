@@ -156,8 +156,8 @@ ConnectionPtr ReadConnection(const TVSim::ModulData& entry) {
                                      static_cast<PK::Int32>(entry.bytes->size())) != PK::NoError)
         throw std::bad_alloc();
     const std::shared_ptr<Api::Torvel> tv = Host();
-    auto connection = std::make_shared<Model::ConnectionWithSpecification>(
-        tv, std::make_shared<Model::TessaryPtr>(), std::make_shared<Model::PlanData>(tv));
+    auto connection = std::make_shared<Model::ConnectionWithSpecification>(tv, std::make_shared<Model::TessaryPtr>(),
+                                                                           std::make_shared<Model::PlanData>(tv));
     try {
         return connection->ReadStored(record) ? connection : nullptr;
     } catch (...) {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "Harness.hpp"
 #include "DG/JSBase.hpp"
+#include "Harness.hpp"
 #include "support/AddOn.hpp"
 
 namespace Fuzz {

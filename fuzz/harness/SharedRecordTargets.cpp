@@ -9,8 +9,8 @@ namespace Fuzz {
 
 namespace {
 
-const PK::UInt16 platformSigns[] = {IO::PlatformSignLittleEndian, IO::PlatformSignBigEndian,
-                                    IO::PlatformSignWindows, 0};
+const PK::UInt16 platformSigns[] = {IO::PlatformSignLittleEndian, IO::PlatformSignBigEndian, IO::PlatformSignWindows,
+                                    0};
 
 // The id the add-on object's content holds: empty for no content or an empty id, nullopt when it cannot be read.
 std::optional<PK::UniString> StoredIdIn(const TVSim::Bytes& content) {
@@ -148,8 +148,10 @@ std::vector<Bytes> TeamworkMergeSeeds() {
     std::vector<Bytes> seeds;
     for (std::size_t a = 0; a < versions.size(); ++a)
         for (std::size_t b = 0; b < versions.size(); ++b)
-            if (a != b) seeds.push_back(Concat({{a < b ? std::uint8_t(0) : std::uint8_t(0x10)},
-                                               Piece(BytesOf(versions[a])), BytesOf(versions[b])}));
+            if (a != b)
+                seeds.push_back(Concat({{a < b ? std::uint8_t(0) : std::uint8_t(0x10)},
+                                        Piece(BytesOf(versions[a])),
+                                        BytesOf(versions[b])}));
     return seeds;
 }
 

@@ -63,19 +63,19 @@ std::vector<Bytes> ConnectionSeeds() {
 }
 
 void RunIssueCollection(Input input) {
-    UseStoredConnection({1, IO::PlatformSignLittleEndian, ConnectionWithIssueList(CharsOf(input))},
-                        [](TestSupport::AddOn&, const ConnectionPtr& connection) {
-                            if (connection == nullptr) return;
-                            PK::Array<BaseWithText> issues = connection->GetIssuesWithText();
-                            if (issues.IsEmpty()) return;
-                            // The user removes the first issue: the others stay, stored and readable.
-                            issues[0].Remove();
-                            const ConnectionPtr stored = ReadConnection(
-                                *TVSim::GetProject()->GetModulData(TestSupport::ModulDataName("spec-1")));
-                            Require(stored != nullptr, "removing an issue stored an unreadable record");
-                            Require(stored->IssueCollection().Get().GetSize() == issues.GetSize() - 1,
-                                    "removing an issue lost others");
-                        });
+    UseStoredConnection(
+        {1, IO::PlatformSignLittleEndian, ConnectionWithIssueList(CharsOf(input))},
+        [](TestSupport::AddOn&, const ConnectionPtr& connection) {
+            if (connection == nullptr) return;
+            PK::Array<BaseWithText> issues = connection->GetIssuesWithText();
+            if (issues.IsEmpty()) return;
+            // The user removes the first issue: the others stay, stored and readable.
+            issues[0].Remove();
+            const ConnectionPtr stored =
+                ReadConnection(*TVSim::GetProject()->GetModulData(TestSupport::ModulDataName("spec-1")));
+            Require(stored != nullptr, "removing an issue stored an unreadable record");
+            Require(stored->IssueCollection().Get().GetSize() == issues.GetSize() - 1, "removing an issue lost others");
+        });
 }
 
 std::vector<Bytes> IssueCollectionSeeds() {

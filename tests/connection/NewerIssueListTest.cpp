@@ -97,6 +97,13 @@ TEST(NewerIssueList, ALaterIssueInTheOtherByteOrderIsNamedNotWrittenBackGarbled)
     EXPECT_EQ(hints(*connection), named);
     InCommand(*p.tv, [&] { connection->MarkAsDisconnected(); });
     EXPECT_EQ(hints(*p.Load()), named);
+
+    // A whole list of a later version in that order cannot be kept either: the rest of the connection loads.
+    StoredConnection{.system = p.System(), .newerIssueCollection = true, .platformSign = bigEndian}.StoreInto(p.sim);
+    const std::vector<std::string> listNamed = hints(*p.Load());
+    ASSERT_EQ(listNamed.size(), 1u);
+    EXPECT_TRUE(listNamed[0].ends_with("an issue list of a later version in another byte order cannot be kept"))
+        << listNamed[0];
 }
 
 // A list this version should read but cannot costs its issues, named in one
