@@ -16,7 +16,7 @@ class BrowserBase;
 
 namespace DG::Detail {
 
-class BrowserState : public ScriptContext::Host, public std::enable_shared_from_this<BrowserState> {
+class BrowserState final : public ScriptContext::Host, public std::enable_shared_from_this<BrowserState> {
 public:
     explicit BrowserState(BrowserBase& owner);
     ~BrowserState();

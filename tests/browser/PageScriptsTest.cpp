@@ -12,9 +12,28 @@
 using TessaryConnect::Implementation::JsonParam;
 using TestSupport::BrowserUnderTest;
 
-// JSON from elsewhere than the add-on's writer may hold raw separators, which end a script line.
-TEST(PageScripts, AJsonArgumentHasItsSeparatorsEscaped) {
+// JSON may hold raw separators, which end a script line, and the add-on's writer copies lone surrogates as they are.
+TEST(PageScripts, AJsonArgumentHasItsSeparatorsAndLoneSurrogatesEscaped) {
     EXPECT_EQ(JsonParam(u"{\"a\":\"x\u2028y\u2029\\\"\"}"), PK::UniString(u"{\"a\":\"x\\u2028y\\u2029\\\"\"}"));
+    const PK::UniString json = JsonParam(u"[\"\xDC00\U0001F600\xD800\"]");
+    EXPECT_EQ(json, PK::UniString(u"[\"\\uDC00\U0001F600\\uD800\"]"));
+    EXPECT_EQ(PK::UniString(json.ToCStr()), json) << "changed on the way as UTF-8";
+}
+
+// A script may travel as UTF-8, which has no form for a surrogate without its partner: such a unit goes as its escape.
+TEST(PageScripts, AStringLiteralCarriesNoLoneSurrogateRaw) {
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"a\xD800z", u"\"a\\uD800z\""},
+        {u"\xDC00", u"\"\\uDC00\""},
+        {u"\xDFFF\xD83D", u"\"\\uDFFF\\uD83D\""},             // a low before a high is no pair
+        {u"\xDBFF\xDBFF\xDC00", u"\"\\uDBFF\xDBFF\xDC00\""},  // the second high has its partner
+        {u"\U0001F600<", u"\"\U0001F600\\u003C\""},           // a pair stays as it is
+    };
+    for (const auto& [text, literal] : cases) {
+        const PK::UniString written = TessaryConnect::Implementation::StringParam(text);
+        EXPECT_EQ(written, PK::UniString(literal));
+        EXPECT_EQ(PK::UniString(written.ToCStr()), written) << "changed on the way as UTF-8";
+    }
 }
 
 TEST(PageScripts, EachPageCallIsOneExpressionOnTheStateObject) {

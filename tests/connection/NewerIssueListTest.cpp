@@ -60,6 +60,52 @@ TEST(NewerIssueList, AListOfALaterVersionIsWrittenBackUnchangedAndTravelsThrough
     EXPECT_TRUE(Holds(RecordOf(*mine), LaterList()));
 }
 
+// A big-endian member's later version wrote an issue: copied unread into the little-endian record this version writes,
+// its fields would read as other values. It is named in an issue instead, as a record that cannot be read is.
+TEST(NewerIssueList, ALaterIssueInTheOtherByteOrderIsNamedNotWrittenBackGarbled) {
+    Project p;
+    const PK::UInt16 bigEndian = IO::PlatformSignBigEndian;
+    const std::vector<char> later = Written(
+        [](PK::OChannel& oc) {
+            const PK::Guid kind("7d1e5c3b-2a49-4f68-b7c6-d5e4f3a2b1c0");
+            oc.Write(kind);
+            PK::OutputFrame frame(oc, kind, {1, 0});
+            oc.Write(PK::UniString("an issue of a kind to come"));
+        },
+        bigEndian);
+    StoredConnection record{.system = p.System(), .platformSign = bigEndian};
+    record.issueList = Written(
+        [&](PK::OChannel& oc) {
+            PK::OutputFrame frame(oc, Model::Issue::Collection::classInfo);
+            oc.Write(PK::UInt32(1));
+            oc.WriteBin(later.data(), later.size());
+            oc.Write(Model::Issue::Collection::DeletedTable{});
+        },
+        bigEndian);
+    record.StoreInto(p.sim);
+
+    const ConnectionPtr connection = p.Load();
+    const auto hints = [](const Model::ConnectionWithSpecification& c) {
+        std::vector<std::string> texts;
+        for (const auto& issue : c.IssueCollection().Get())
+            texts.push_back(Text(dynamic_cast<const Model::Issue::UnknownError&>(*issue).GetHint()));
+        return texts;
+    };
+    const std::vector<std::string> named = {
+        "Issue::Collection read error: issue 1 of 1 (unknown class 7D1E5C3B-2A49-4F68-B7C6-D5E4F3A2B1C0): a later "
+        "version's, in another byte order"};
+    EXPECT_EQ(hints(*connection), named);
+    InCommand(*p.tv, [&] { connection->MarkAsDisconnected(); });
+    EXPECT_EQ(hints(*p.Load()), named);
+
+    // A whole list of a later version in that order cannot be kept either: the rest of the connection loads.
+    StoredConnection{.system = p.System(), .newerIssueCollection = true, .platformSign = bigEndian}.StoreInto(p.sim);
+    const std::vector<std::string> listNamed = hints(*p.Load());
+    ASSERT_EQ(listNamed.size(), 1u);
+    EXPECT_TRUE(listNamed[0].ends_with("an issue list of a later version in another byte order cannot be kept"))
+        << listNamed[0];
+}
+
 // A list this version should read but cannot costs its issues, named in one
 // issue; the rest of the connection loads.
 TEST(NewerIssueList, AListThatBreaksOffBecomesOneIssueNamingItAndTheRestLoads) {

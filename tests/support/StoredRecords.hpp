@@ -1,6 +1,7 @@
 #pragma once
 // Stored records written field by field in the stored layout, without the add-on's own code: what another version or
 // team member left in a project, for the add-on to read and for what it writes to be compared byte for byte.
+#include <optional>
 #include <stdexcept>
 
 #include "IO/MemoryChannel.hpp"
@@ -24,8 +25,9 @@ inline std::vector<char> Written(const std::function<void(PK::OChannel&)>& write
 inline PK::UniString ModulDataName(const PK::UniString& specId) {
     return TessaryConnect::Model::ConnectionWithSpecification::GetModulDataNameForSpecId(specId);
 }
-inline void StoreBytes(TVSim::Project& sim, const PK::UniString& specId, const std::vector<char>& bytes) {
-    sim.StoreModulData(ModulDataName(specId), {1, IO::PlatformSignLittleEndian, bytes});
+inline void StoreBytes(TVSim::Project& sim, const PK::UniString& specId, const std::vector<char>& bytes,
+                       PK::UInt16 platformSign = IO::PlatformSignLittleEndian) {
+    sim.StoreModulData(ModulDataName(specId), {1, platformSign, bytes});
 }
 
 // An issue as a collection stores it: the class GUID, then a frame of that class and version holding the fields.
@@ -82,6 +84,10 @@ struct StoredConnection {
     PK::ClassVersion groupVersion{1, 0};
     // A collection frame of a version this add-on cannot read.
     bool newerIssueCollection = false;
+    // A list record as given (IssueListRecord, or any bytes), in place of the issues'.
+    std::optional<std::vector<char>> issueList{};
+    // The byte order of the record but for a list given; the sign it is stored with.
+    PK::UInt16 platformSign = IO::PlatformSignLittleEndian;
 
     std::vector<char> Bytes() const {
         return Written([&](PK::OChannel& oc) {
@@ -107,15 +113,16 @@ struct StoredConnection {
                                                 {2, 0});
                 return put(PK::UniString("a list of issues in a form to come"));
             }
+            if (issueList) return static_cast<void>(oc.WriteBin(issueList->data(), issueList->size()));
             std::vector<std::vector<char>> records;
             for (const auto& issue : issues)
                 records.push_back(Written([&](PK::OChannel& out) { issue->WriteWithType(out); }));
             const std::vector<char> list = IssueListRecord(records);
             oc.WriteBin(list.data(), list.size());
-        });
+        }, platformSign);
     }
     // Stores the record as the module data of its specification.
-    void StoreInto(TVSim::Project& sim) const { StoreBytes(sim, specId, Bytes()); }
+    void StoreInto(TVSim::Project& sim) const { StoreBytes(sim, specId, Bytes(), platformSign); }
 };
 
 }  // namespace TestSupport

@@ -8,6 +8,7 @@
 #include "Model/Errors.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "PK/Time.hpp"
+#include "Torvel/Api/ModulDataWrapper.hpp"
 #include "Torvel/Api/ThrowError.hpp"
 #include "Util/Log.hpp"
 
@@ -23,6 +24,11 @@ PK::UniString UnreadableRecordHint(PK::UInt32 index, PK::UInt32 count, const PK:
     return PK::UniString(fmt::format("Issue::Collection read error: issue {} of {} ({} {}): {}", index + 1, count,
                                      className, classId.ToUniString().ToCStr(), reason));
 }
+
+// Records are written in this order only. Copied into it unread, the fields of a record kept in the other order
+// would read as other values, for every version.
+constexpr PK::ByteOrder writtenByteOrder = PK::ByteOrder::LittleEndian;
+static_assert(Api::ModulDataWrapper::PlatformSign == IO::PlatformSignLittleEndian);
 
 }  // namespace
 
@@ -209,6 +215,8 @@ PKErrCode Collection::Read(PK::IChannel& ic) {
     in.SetByteOrder(list.GetByteOrder());
     PK::InputFrame frame(in, classInfo);
     if (frame.GetMainVersion() > classInfo.GetVersion().GetMainVersion()) {
+        if (list.GetByteOrder() != writtenByteOrder)
+            TC_THROW_RUNTIME("an issue list of a later version in another byte order cannot be kept");
         LOG_WARN("Issue::Collection of a later version({}) kept unread", frame.GetVersion());
         const char* bytes = static_cast<const char*>(list.GetData());
         _list.Clear();
@@ -238,6 +246,12 @@ PKErrCode Collection::Read(PK::IChannel& ic) {
         PK::FrameBytes stored;
         if (PKErrCode err = PK::TakeFrame(in, stored); err != PK::NoError) TC_LOG_AND_THROW_ERRCODE(err);
         const auto keep = [&] {
+            if (stored.GetByteOrder() != writtenByteOrder) {
+                LOG_ERROR("Issue record({} of {}) of a later version in another byte order skipped, classId({})", i + 1,
+                          count, classId);
+                skipped.Push(UnreadableRecordHint(i, count, classId, "a later version's, in another byte order"));
+                return;
+            }
             LOG_WARN("Issue record({} of {}) of a later version kept unread, classId({})", i + 1, count, classId);
             const char* bytes = static_cast<const char*>(stored.GetData());
             kept.Push({classId, stored.GetByteOrder(), std::vector<char>(bytes, bytes + stored.GetSize())});

@@ -21,7 +21,10 @@
 // list of a later version is kept the same way and written back unchanged
 // instead of the list: issues this version adds meanwhile are listed, but
 // only the later version's list is stored, so another member's issues are
-// never lost. A merge takes the other side's later list.
+// never lost. A merge takes the other side's later list. Records are written
+// little-endian only, so a later record read in the other byte order cannot
+// be kept: it is skipped as a damaged record is, and such a list fails the
+// read.
 #include <iosfwd>
 #include <memory>
 #include <optional>
