@@ -96,8 +96,8 @@ void RunStoredIdentifiers(Input input) {
                                 if (elements == nullptr) continue;
                                 // As the issues panel takes the user to the view: the host may refuse it.
                                 try {
-                                    (void)elements->GetWindowId().GetTitle(*addOn.tv);
-                                    elements->GetWindowId().OpenWindow(*addOn.tv);
+                                    (void)elements->GetWindowId().GetTitle(addOn.manager->TV());
+                                    elements->GetWindowId().OpenWindow(addOn.manager->TV());
                                 } catch (const std::exception&) {
                                 }
                                 issue.Fix();
