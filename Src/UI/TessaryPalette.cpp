@@ -24,14 +24,6 @@ const PK::Guid Palette::Guid("{7a4bcdda-da8d-459c-b356-a815f02c5df4}");
 
 namespace {
 
-enum PaletteAlert : short {
-    PropertyManagerNoAccessRight = 32550,
-    ClassificationManagerNoAccessRight = 32551,
-    ErrorWhileLoadingConnection = 32554,
-    IssueWereThrown = 32556,
-    AssociationRequestedButConnectionDoesNotExist = 32562,
-};
-
 // The host's roll-down palette protocol: close box, no caption, standard frame.
 constexpr short CloseType = 4;
 constexpr short CaptionType = 0;

@@ -46,6 +46,21 @@ public:
     static constexpr short MenuResId = 32520;
     static constexpr int MenuItemIndex = 1;
 
+    // The palette's alerts, each in the add-on's resource module.
+    enum Alert : short {
+        PropertyManagerNoAccessRight = 32550,
+        ClassificationManagerNoAccessRight = 32551,
+        ErrorWhileLoadingConnection = 32554,
+        ConnectFailed = 32555,
+        IssueWereThrown = 32556,
+        ConnectionAlreadyExists = 32558,
+        ClassificationSystemAlreadyUsed = 32559,
+        NotTeamworkProject = 32560,
+        AnotherUserIsInitingThePlanId = 32561,
+        AssociationRequestedButConnectionDoesNotExist = 32562,
+        ReconnectDisconnected = 32563,
+    };
+
     explicit Palette(const std::shared_ptr<Model::Manager>& manager);
     ~Palette() override;
 

@@ -25,16 +25,7 @@ namespace TessaryConnect::UI {
 
 namespace {
 
-enum RequestAlert : short {
-    PropertyManagerNoAccessRight = 32550,
-    ClassificationManagerNoAccessRight = 32551,
-    ConnectFailed = 32555,
-    ConnectionAlreadyExists = 32558,
-    ClassificationSystemAlreadyUsed = 32559,
-    NotTeamworkProject = 32560,
-    AnotherUserIsInitingThePlanId = 32561,
-    ReconnectDisconnected = 32563,
-};
+using enum Palette::Alert;
 
 struct Request {
     std::shared_ptr<Model::Manager> manager;
