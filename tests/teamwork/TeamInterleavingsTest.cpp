@@ -51,7 +51,7 @@ constexpr const char* codes[] = {"A10", "B20", "C30"};
 constexpr int elementsPerMember = 3;
 constexpr int freeElements = 2;
 constexpr int elementCount = 2 * elementsPerMember + freeElements;
-constexpr int stepsPerSeed = 40;
+constexpr int stepsPerSeed = 20;
 constexpr int seedBlocks = 10;
 constexpr int seedsPerBlock = 100;
 
@@ -441,7 +441,8 @@ private:
     }
 
     void Step() {
-        const Member m = Pick(2);
+        // A user goes on working for a while before the other takes a turn.
+        const Member m = OneIn(3) ? Other(TW::Current()) : TW::Current();
         // Entering a member's add-on reads its connections afresh: only a switch does that.
         if (TW::Current() != m) _team.As(m);
         Count();
@@ -865,6 +866,9 @@ private:
 void RunSeeds(const std::vector<unsigned>& seeds) {
     LogCapture log;
     spdlog::default_logger()->set_level(spdlog::level::err);
+    // Nothing here reads the host's journal: writing it would cost most of the time.
+    TVSim::Journal::SetEnabled(false);
+    const std::shared_ptr<void> journalBack(nullptr, [](void*) { TVSim::Journal::SetEnabled(true); });
     for (unsigned seed : seeds) {
         log.Clear();
         if (!Walk(seed).Run(stepsPerSeed)) return;
@@ -887,12 +891,12 @@ TEST_P(TeamInterleavings, BothMembersSeeWhatTheUsersDidAfterEveryReceive) {
 
 INSTANTIATE_TEST_SUITE_P(SeedBlocks, TeamInterleavings, ::testing::Range(0, seedBlocks));
 
-// Seeds that found a fault, each with a test of its own beside it (another
-// course of the walk makes them other walks).
-TEST(TeamInterleavingSeeds, Seed37AReceiveTakingInADeletedDefinitionSendsNoOtherMembersElementBack) {
-    RunSeeds({37});
+// Seeds that find a fault that was mended, each with a test of its own
+// beside it: another course of the walk makes them other walks.
+TEST(TeamInterleavingSeeds, Seed4545AReceiveTakingInADeletedDefinitionSendsNoOtherMembersWallBack) {
+    RunSeeds({4545});
 }
 
-TEST(TeamInterleavingSeeds, Seed160AStepUndoneBeforeAReceiveStaysUndoneThroughTheMerge) { RunSeeds({160}); }
+TEST(TeamInterleavingSeeds, Seed405AStepUndoneBeforeAReceiveStaysUndoneThroughTheMerge) { RunSeeds({405}); }
 
 }  // namespace
