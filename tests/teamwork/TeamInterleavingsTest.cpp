@@ -36,288 +36,26 @@
 #include "PK/Time.hpp"
 #include "support/LogCapture.hpp"
 #include "support/Team.hpp"
+#include "support/TeamOracle.hpp"
 
 using namespace TestSupport;
 namespace TW = TVSim::Teamwork;
 using Model::Issue::ElementsAssociation;
 using Model::Issue::UnknownError;
 using Model::Issue::UpdateElementsProperties;
+using namespace TestSupport::TeamOracle;
 
 namespace {
 
 constexpr int specCount = 2;
 constexpr const char* codes[] = {"A10", "B20", "C30"};
-// Each member holds three walls of its own; two more are free, which neither may change.
-constexpr int elementsPerMember = 3;
-constexpr int freeElements = 2;
-constexpr int elementCount = 2 * elementsPerMember + freeElements;
 constexpr int stepsPerSeed = 20;
 constexpr int seedBlocks = 10;
 constexpr int seedsPerBlock = 100;
 
 // Clause ids differ between the specifications, so a change of one clause's values reaches one connection.
 std::string ClauseId(int spec, const char* code) { return "s" + std::to_string(spec) + "-" + code; }
-std::string CodeOf(const std::string& clauseId) { return clauseId.substr(clauseId.find('-') + 1); }
-// The member who may change the element; -1 for a free one.
-Member OwnerOf(int element) { return element < 2 * elementsPerMember ? element / elementsPerMember : -1; }
 Member Other(Member m) { return 1 - m; }
-
-// ---- the model ----
-
-enum class IssueKind { Hint, Associate, Disassociate, Update };
-
-const char* KindName(IssueKind kind) {
-    switch (kind) {
-        case IssueKind::Hint: return "unknown error";
-        case IssueKind::Associate: return "association refused";
-        case IssueKind::Disassociate: return "disassociation refused";
-        case IssueKind::Update: return "values refused";
-    }
-    return "?";
-}
-
-// An open issue as the panel tells it: its kind, the clause (or the hint of an
-// unknown error) and the elements it lists.
-struct IssueView {
-    IssueKind kind;
-    std::string subject;
-    std::set<int> elements;
-    auto operator<=>(const IssueView&) const = default;
-};
-
-struct ModelIssue {
-    IssueView view;
-    int created;  // the step, which is also the second the clock shows
-    bool operator==(const ModelIssue&) const = default;
-};
-
-// A newer element issue takes over the elements it lists from older ones: a
-// refused association or disassociation from any element issue, refused
-// values only from refused values.
-bool Absorbs(IssueKind newer, IssueKind older) {
-    if (newer == IssueKind::Hint || older == IssueKind::Hint) return false;
-    return newer != IssueKind::Update || older == IssueKind::Update;
-}
-
-// The clock the add-on stamps issues with: one second a step.
-int now = 0;
-
-// A connection's stored record as the users know it. An issue is known by
-// the step that opened it; one that left the list for good stays resolved,
-// with the time it first left.
-struct Record {
-    int group = 0;                                // which property group the connection made
-    std::map<std::string, std::string> clauses;   // clause id -> its title
-    std::map<std::string, ModelIssue> issues;     // by the step that opened it
-    std::map<std::string, int> resolved;
-    bool operator==(const Record&) const = default;
-
-    void Resolve(const std::string& id) {
-        issues.erase(id);
-        resolved.emplace(id, now);
-    }
-    // Takes the elements out of the element issues that absorb from kind; an emptied issue is resolved.
-    void TakeOut(const std::set<int>& elements, const std::function<bool(IssueKind)>& from) {
-        std::vector<std::string> emptied;
-        for (auto& [id, issue] : issues) {
-            if (issue.view.kind == IssueKind::Hint || !from(issue.view.kind)) continue;
-            for (int e : elements) issue.view.elements.erase(e);
-            if (issue.view.elements.empty()) emptied.push_back(id);
-        }
-        for (const std::string& id : emptied) Resolve(id);
-    }
-    // One run over elements: the refused ones become a new issue, which takes
-    // them over from older ones; the handled ones leave every element issue.
-    void Run(const std::string& id, IssueKind kind, const std::string& clause, const std::set<int>& refused,
-             const std::set<int>& handled, int step) {
-        if (!refused.empty()) {
-            TakeOut(refused, [&](IssueKind older) { return Absorbs(kind, older); });
-            issues[id] = {{kind, clause, refused}, step};
-        }
-        TakeOut(handled, [](IssueKind) { return true; });
-    }
-};
-
-// Another member's version meets this one: their group, marks and names
-// win, clauses form a union (a clause both have keeps this member's values),
-// an issue either side resolved stays resolved, a copy of an issue both hold
-// keeps only the elements both still list, and an issue new to this side
-// meets the others by age as a new failure does.
-Record Merge(Record mine, const Record& theirs) {
-    mine.group = theirs.group;
-    for (const auto& [clause, title] : theirs.clauses) mine.clauses.emplace(clause, title);
-    for (const auto& [id, time] : theirs.resolved) {
-        mine.issues.erase(id);
-        mine.resolved.emplace(id, time);
-    }
-    std::vector<std::pair<std::string, ModelIssue>> incoming(theirs.issues.begin(), theirs.issues.end());
-    std::sort(incoming.begin(), incoming.end(),
-              [](const auto& a, const auto& b) { return a.second.created < b.second.created; });
-    for (auto [id, issue] : incoming) {
-        if (mine.resolved.contains(id)) continue;
-        if (auto held = mine.issues.find(id); held != mine.issues.end()) {
-            std::set<int> both;
-            for (int e : held->second.view.elements)
-                if (issue.view.elements.contains(e)) both.insert(e);
-            held->second.view.elements = both;
-            if (held->second.view.kind != IssueKind::Hint && both.empty()) mine.Resolve(id);
-            continue;
-        }
-        if (issue.view.kind != IssueKind::Hint) {
-            for (const auto& [otherId, other] : mine.issues)
-                if (other.created > issue.created && other.view.kind != IssueKind::Hint &&
-                    Absorbs(other.view.kind, issue.view.kind))
-                    for (int e : other.view.elements) issue.view.elements.erase(e);
-            if (issue.view.elements.empty()) {
-                mine.resolved.emplace(id, now);
-                continue;
-            }
-            std::vector<std::string> emptied;
-            for (auto& [otherId, other] : mine.issues) {
-                if (other.created > issue.created || other.view.kind == IssueKind::Hint ||
-                    !Absorbs(issue.view.kind, other.view.kind))
-                    continue;
-                for (int e : issue.view.elements) other.view.elements.erase(e);
-                if (other.view.elements.empty()) emptied.push_back(otherId);
-            }
-            for (const std::string& gone : emptied) mine.Resolve(gone);
-        }
-        mine.issues[id] = issue;
-    }
-    return mine;
-}
-
-// What an element carries for one specification: the item of its system
-// and, in each property group that was written, the clause id and title.
-struct ElementState {
-    std::map<int, std::string> item;                                   // spec -> code
-    std::map<int, std::pair<std::string, std::string>> values;         // group -> clause id, title
-    bool operator==(const ElementState&) const = default;
-};
-
-// One machine's copy of the project, or the server's.
-struct Copy {
-    std::map<int, Record> records;  // by spec
-    std::vector<ElementState> elements = std::vector<ElementState>(elementCount);
-
-    std::set<int> Associated(int spec, const std::string& clause) const {
-        std::set<int> result;
-        const Record& record = records.at(spec);
-        for (int e = 0; e < elementCount; ++e) {
-            const auto item = elements[e].item.find(spec);
-            const auto values = elements[e].values.find(record.group);
-            if (item != elements[e].item.end() && item->second == CodeOf(clause) &&
-                values != elements[e].values.end() && values->second.first == clause)
-                result.insert(e);
-        }
-        return result;
-    }
-};
-
-// The specifications, clauses with their elements and open issues one member sees.
-struct View {
-    std::map<int, std::map<std::string, std::set<int>>> clauses;
-    std::map<int, std::multiset<IssueView>> issues;
-    bool operator==(const View&) const = default;
-};
-
-// What the users did, and the exchange rules of the team-work server and its
-// merge: the model the add-ons are held to.
-struct TeamModel {
-    Copy local[2];
-    Copy server;
-    std::map<int, Record> base[2];  // each member's records as last exchanged with the server
-    // The steps each member can still undo: its copy before each, and the specification it changed.
-    std::vector<std::pair<Copy, int>> undo[2];
-    // A disconnect not yet taken in by everybody.
-    std::set<int> disconnecting;
-    int nextGroup = 1;
-
-    // A connection another member is disconnecting is left out: its property
-    // group goes with the release of the reservation, ahead of the erased
-    // record, which goes with the send. In between the member sees it broken,
-    // as it is.
-    View ViewOf(Member m) const {
-        View view;
-        for (const auto& [spec, record] : local[m].records) {
-            if (disconnecting.contains(spec)) continue;
-            auto& clauses = view.clauses[spec];
-            for (const auto& [clause, title] : record.clauses) clauses[clause] = local[m].Associated(spec, clause);
-            auto& issues = view.issues[spec];
-            for (const auto& [id, issue] : record.issues) issues.insert(issue.view);
-        }
-        return view;
-    }
-
-    static const Record* Find(const std::map<int, Record>& records, int spec) {
-        const auto it = records.find(spec);
-        return it != records.end() ? &it->second : nullptr;
-    }
-    static bool Same(const Record* a, const Record* b) { return a == nullptr ? b == nullptr : b != nullptr && *a == *b; }
-
-    void Receive(Member m) {
-        std::set<int> specs;
-        for (const auto* records : {&server.records, &base[m], &local[m].records})
-            for (const auto& [spec, record] : *records) specs.insert(spec);
-        for (int spec : specs) {
-            const Record* theirs = Find(server.records, spec);
-            const Record* known = Find(base[m], spec);
-            if (Same(theirs, known)) continue;
-            const Record* mine = Find(local[m].records, spec);
-            if (theirs != nullptr && mine != nullptr && !Same(mine, known))
-                local[m].records[spec] = Merge(*mine, *theirs);
-            else if (theirs != nullptr)
-                local[m].records[spec] = *theirs;
-            else
-                local[m].records.erase(spec);
-            if (theirs != nullptr)
-                base[m][spec] = *theirs;
-            else
-                base[m].erase(spec);
-        }
-        for (int e = 0; e < elementCount; ++e)
-            if (OwnerOf(e) != m) local[m].elements[e] = server.elements[e];
-        undo[m].clear();
-        Settle();
-    }
-
-    void Send(Member m) {
-        Receive(m);
-        std::set<int> specs;
-        for (const auto* records : {&base[m], &local[m].records})
-            for (const auto& [spec, record] : *records) specs.insert(spec);
-        for (int spec : specs) {
-            const Record* mine = Find(local[m].records, spec);
-            if (Same(mine, Find(base[m], spec))) continue;
-            if (mine != nullptr) {
-                server.records[spec] = base[m][spec] = *mine;
-            } else {
-                server.records.erase(spec);
-                base[m].erase(spec);
-            }
-        }
-        for (int e = 0; e < elementCount; ++e)
-            if (OwnerOf(e) == m) server.elements[e] = local[m].elements[e];
-        Settle();
-    }
-
-    void Settle() {
-        std::erase_if(disconnecting, [&](int spec) {
-            return !server.records.contains(spec) && !local[0].records.contains(spec) &&
-                   !local[1].records.contains(spec);
-        });
-    }
-
-    // Nothing left to send or to receive for either member.
-    bool Quiet() const {
-        for (Member m : {0, 1}) {
-            if (local[m].records != server.records || base[m] != server.records) return false;
-            for (int e = 0; e < elementCount; ++e)
-                if (local[m].elements[e] != server.elements[e]) return false;
-        }
-        return true;
-    }
-};
 
 // ---- what the add-on shows ----
 
@@ -336,9 +74,9 @@ std::optional<IssueView> ViewOfIssue(const std::vector<API_Guid>& elements, cons
     if (const auto* unknown = dynamic_cast<const UnknownError*>(&issue))
         return IssueView{IssueKind::Hint, Text(unknown->GetHint()), {}};
     if (const auto* refused = dynamic_cast<const ElementsAssociation*>(&issue))
-        return IssueView{ElementsAssociation::IsDisassociation(refused->GetType()) ? IssueKind::Disassociate
-                                                                                   : IssueKind::Associate,
-                         Text(refused->GetTargetVirtualType()), Indices(elements, refused->GetErroredElements())};
+        return IssueView{
+            ElementsAssociation::IsDisassociation(refused->GetType()) ? IssueKind::Disassociate : IssueKind::Associate,
+            Text(refused->GetTargetVirtualType()), Indices(elements, refused->GetErroredElements())};
     if (const auto* values = dynamic_cast<const UpdateElementsProperties*>(&issue))
         return IssueView{IssueKind::Update, Text(values->GetTargetVirtualType()),
                          Indices(elements, values->GetErroredElements())};
@@ -357,25 +95,7 @@ struct UserView {
     bool operator==(const UserView&) const = default;
 };
 
-std::string Print(const std::set<int>& elements) {
-    std::string text = "{";
-    for (int e : elements) text += (text.size() > 1 ? "," : "") + std::to_string(e);
-    return text + "}";
-}
-
-std::string Print(const View& view) {
-    std::ostringstream os;
-    for (const auto& [spec, clauses] : view.clauses) {
-        os << "  spec-" << spec << ":";
-        for (const auto& [clause, elements] : clauses) os << " " << clause << Print(elements);
-        os << "\n";
-        const auto issues = view.issues.find(spec);
-        if (issues == view.issues.end()) continue;
-        for (const IssueView& issue : issues->second)
-            os << "    " << KindName(issue.kind) << " " << issue.subject << Print(issue.elements) << "\n";
-    }
-    return os.str();
-}
+using TeamOracle::Print;
 
 std::string Print(const UserView& view) {
     std::ostringstream os;
@@ -410,7 +130,7 @@ public:
     bool Run(int steps) {
         for (_step = 1; _step <= steps && !::testing::Test::HasFailure(); ++_step) {
             PK::Clock::Advance(1);
-            now = _step;
+            _model.now = _step;
             Step();
         }
         if (!::testing::Test::HasFailure()) SyncAll();
@@ -449,7 +169,7 @@ private:
         std::vector<std::pair<unsigned, std::function<void()>>> actions;
         for (int spec = 1; spec <= specCount; ++spec) {
             // One member connects a specification nobody has connected: two connecting at once make two
-            // property groups, one of which the merge must drop.
+            // property groups, and the merge keeps one (what was associated through the other is not covered).
             const bool anywhere = _model.server.records.contains(spec) || _model.local[0].records.contains(spec) ||
                                   _model.local[1].records.contains(spec);
             if (!anywhere) actions.push_back({2, [=, this] { Connect(m, spec); }});
@@ -470,8 +190,8 @@ private:
             // lets an erased entry lose to a change made meanwhile, which would bring the connection back
             // without its property group.
             const Member o = Other(m);
-            if (TeamModel::Same(TeamModel::Find(_model.server.records, spec), TeamModel::Find(_model.base[m], spec)) &&
-                TeamModel::Same(TeamModel::Find(_model.local[o].records, spec), TeamModel::Find(_model.base[o], spec)))
+            if (Oracle::Same(Oracle::Find(_model.server.records, spec), Oracle::Find(_model.base[m], spec)) &&
+                Oracle::Same(Oracle::Find(_model.local[o].records, spec), Oracle::Find(_model.base[o], spec)))
                 actions.push_back({1, [=, this] { Disconnect(m, spec); }});
         }
         if (!_model.undo[m].empty() && !_model.disconnecting.contains(_model.undo[m].back().second))
@@ -495,7 +215,7 @@ private:
         // view lets the add-on catch up with its stored records, so a replay with it may take another course.
         if (std::getenv("TC_TEAM_TRACE") != nullptr) {
             const Member now = TW::Current();
-            std::cerr << _trace.back() << "\n" << Print(AddOnView(now)) << "model:\n" << Print(_model.ViewOf(now));
+            std::cerr << _trace.back() << "\n" << Print(Read(now).view) << "model:\n" << Print(_model.ViewOf(now));
         }
     }
 
@@ -542,7 +262,8 @@ private:
     Api::Properties ValuesOf(Member m, int spec, const std::string& clause) const {
         const Record& record = _model.local[m].records.at(spec);
         const auto held = record.clauses.find(clause);
-        return Clause(clause.c_str(), CodeOf(clause).c_str(), held != record.clauses.end() ? held->second.c_str() : "Title");
+        return Clause(clause.c_str(), CodeOf(clause).c_str(),
+                      held != record.clauses.end() ? held->second.c_str() : "Title");
     }
 
     void Associate(Member m, int spec) {
@@ -700,13 +421,14 @@ private:
         Note(Actor(m) + "removes " + KindName(view.kind) + " " + view.subject + Print(view.elements));
         ASSERT_NE(picked.entry, nullptr) << "the add-on lacks the issue\n" << Where();
         picked.connection->RemoveIssue(picked.entry);
-        _model.local[m].records.at(spec).Resolve(picked.id);
+        _model.local[m].records.at(spec).Resolve(picked.id, _step);
         // Stored outside the undo history: an undo past it would restore the record from before.
         _model.undo[m].clear();
     }
 
-    // Called before and after the add-on's undoable step, the latter before the model takes it in: the copy to
-    // go back to. A step that changed nothing is no step the user can undo; the undo then takes back the one before.
+    // Called after the add-on's undoable step and before the model takes it in: the copy to go back to. A step
+    // that changed nothing is no step the user can undo (Count took the host's count before it); the undo then
+    // takes back the one before.
     void Remember(Member m, int spec) {
         if (_team.Sim().GetUndoableCount() > _undoable) _model.undo[m].push_back({_model.local[m], spec});
     }
@@ -761,40 +483,33 @@ private:
 
     // ---- the checks ----
 
-    View AddOnView(Member m) {
+    // What the member's add-on shows, as the model tells it and as a user reads it. A connection that is being
+    // disconnected is left out, as the model leaves it out.
+    struct Shown {
         View view;
+        UserView user;
+    };
+
+    Shown Read(Member m) {
+        Shown shown;
         for (const ConnectionPtr& connection : _team.Of(m).addOn->manager->GetConnections()) {
             const int spec = SpecOf(*connection);
             if (_model.disconnecting.contains(spec)) continue;
-            auto& clauses = view.clauses[spec];
-            connection->EnumerateVirtualTypes([&](const Model::VirtualType& virtualType) {
-                clauses[Text(virtualType.ClauseId())];
-            });
+            auto& clauses = shown.view.clauses[spec];
+            connection->EnumerateVirtualTypes(
+                [&](const Model::VirtualType& virtualType) { clauses[Text(virtualType.ClauseId())]; });
             for (auto& [clause, elements] : clauses)
                 elements = Indices(_elements, connection->GetAssociatedElements(clause.c_str()));
-            auto& issues = view.issues[spec];
-            for (const auto& issue : connection->IssueCollection().Get())
+            shown.user.clauses[spec] = clauses;
+            auto& issues = shown.view.issues[spec];
+            auto& texts = shown.user.issues[spec];
+            for (const auto& issue : connection->IssueCollection().Get()) {
                 if (const auto seen = ViewOfIssue(_elements, *issue)) issues.insert(*seen);
+                texts.insert(std::string(issue->GetClassInfo()->GetName()) + ": " +
+                             Text(issue->GetString(*connection)));
+            }
         }
-        return view;
-    }
-
-    UserView UserViewOf(Member m) {
-        UserView view;
-        for (const ConnectionPtr& connection : _team.Of(m).addOn->manager->GetConnections()) {
-            const int spec = SpecOf(*connection);
-            auto& clauses = view.clauses[spec];
-            connection->EnumerateVirtualTypes([&](const Model::VirtualType& virtualType) {
-                clauses[Text(virtualType.ClauseId())];
-            });
-            for (auto& [clause, elements] : clauses)
-                elements = Indices(_elements, connection->GetAssociatedElements(clause.c_str()));
-            auto& issues = view.issues[spec];
-            for (const auto& issue : connection->IssueCollection().Get())
-                issues.insert(std::string(issue->GetClassInfo()->GetName()) + ": " +
-                              Text(issue->GetString(*connection)));
-        }
-        return view;
+        return shown;
     }
 
     // What went wrong, in the user's words: issues lost, duplicated or back after they were resolved.
@@ -811,7 +526,7 @@ private:
             }
         }
         for (const auto& [spec, issues] : actual.issues) {
-            const Record* record = TeamModel::Find(_model.local[m].records, spec);
+            const Record* record = Oracle::Find(_model.local[m].records, spec);
             for (const IssueView& issue : issues) {
                 if (issue.kind != IssueKind::Hint || record == nullptr) continue;
                 for (const auto& [id, time] : record->resolved)
@@ -828,19 +543,20 @@ private:
 
     void CheckAfterReceive(Member m) {
         const View expected = _model.ViewOf(m);
-        const View actual = AddOnView(m);
+        const Shown shown = Read(m);
+        const View& actual = shown.view;
         EXPECT_TRUE(actual == expected) << "member " << m << " after a receive\n"
-                                    << Differences(m, expected, actual) << "expected:\n"
-                                    << Print(expected) << "shown:\n"
-                                    << Print(actual) << Where();
+                                        << Differences(m, expected, actual) << "expected:\n"
+                                        << Print(expected) << "shown:\n"
+                                        << Print(actual) << Where();
         if (!_model.Quiet() || ::testing::Test::HasFailure()) return;
-        const UserView here = UserViewOf(m);
+        const UserView& here = shown.user;
         _team.As(Other(m));
-        const UserView there = UserViewOf(Other(m));
+        const UserView there = Read(Other(m)).user;
         _team.As(m);
         EXPECT_TRUE(here == there) << "the members do not converge\nmember " << m << ":\n"
-                               << Print(here) << "member " << Other(m) << ":\n"
-                               << Print(there) << Where();
+                                   << Print(here) << "member " << Other(m) << ":\n"
+                                   << Print(there) << Where();
     }
 
     // The host's and the add-on's GUIDs and the clock repeat with the seed.
@@ -857,7 +573,7 @@ private:
     int _step = 0;
     PK::USize _undoable = 0;  // the current member's steps to undo before its step
     Team _team;
-    TeamModel _model;
+    Oracle _model;
     std::vector<API_Guid> _elements;
     std::vector<std::string> _trace;
 };
@@ -893,9 +609,7 @@ INSTANTIATE_TEST_SUITE_P(SeedBlocks, TeamInterleavings, ::testing::Range(0, seed
 
 // Seeds that find a fault that was mended, each with a test of its own
 // beside it: another course of the walk makes them other walks.
-TEST(TeamInterleavingSeeds, Seed4545AReceiveTakingInADeletedDefinitionSendsNoOtherMembersWallBack) {
-    RunSeeds({4545});
-}
+TEST(TeamInterleavingSeeds, Seed4545AReceiveTakingInADeletedDefinitionSendsNoOtherMembersWallBack) { RunSeeds({4545}); }
 
 TEST(TeamInterleavingSeeds, Seed405AStepUndoneBeforeAReceiveStaysUndoneThroughTheMerge) { RunSeeds({405}); }
 
