@@ -266,34 +266,52 @@ private:
                       held != record.clauses.end() ? held->second.c_str() : "Title");
     }
 
-    void Associate(Member m, int spec) {
-        const std::string clause = ClauseId(spec, codes[Pick(3)]);
+    // The member selects some elements and asks the page for the clause's command on them; what the add-on
+    // made of it stands as the step to undo. Answers the selection.
+    std::set<int> OnSelection(Member m, int spec, const std::string& clause, const std::string& what,
+                              void (Api::TessaryCallbackApi::*request)(TextArg, TextArg, TextArg,
+                                                                       const Api::Properties&)) {
         const std::set<int> selection = Selection();
-        Note(Actor(m) + "associates " + Print(selection) + " with " + clause);
+        Note(Actor(m) + what + " " + Print(selection) + " / " + clause);
         const Api::Properties values = ValuesOf(m, spec, clause);
         Select(selection);
-        Page(m).Handle_associationRequested("", SpecId(spec), clause.c_str(), values);
+        // The page names the clause as the type too.
+        (Page(m).*request)(clause.c_str(), SpecId(spec), clause.c_str(), values);
         Remember(m, spec);
-        Record& record = _model.local[m].records.at(spec);
-        record.clauses.emplace(clause, "Title");
+        return selection;
+    }
+
+    void Associate(Member m, int spec) {
+        const std::string clause = ClauseId(spec, codes[Pick(3)]);
+        const std::set<int> selection =
+            OnSelection(m, spec, clause, "associates", &Api::TessaryCallbackApi::Handle_associationRequested);
+        _model.local[m].records.at(spec).clauses.emplace(clause, "Title");
         AssociateInModel(m, spec, clause, selection, "associate");
+    }
+
+    // One run of a clause's command over elements in the model: the member's own elements go through handle,
+    // which answers whether it handled one; the others refuse.
+    void RunInModel(Member m, int spec, IssueKind kind, const std::string& clause, const std::set<int>& elements,
+                    const char* run, const std::function<bool(ElementState&, const Record&)>& handle) {
+        Record& record = _model.local[m].records.at(spec);
+        std::set<int> refused, handled;
+        for (int e : elements) {
+            if (OwnerOf(e) != m)
+                refused.insert(e);
+            else if (handle(_model.local[m].elements[static_cast<std::size_t>(e)], record))
+                handled.insert(e);
+        }
+        record.Run(RunId(run), kind, clause, refused, handled, _step);
     }
 
     void AssociateInModel(Member m, int spec, const std::string& clause, const std::set<int>& elements,
                           const char* run) {
-        Record& record = _model.local[m].records.at(spec);
-        std::set<int> refused, handled;
-        for (int e : elements) {
-            if (OwnerOf(e) != m) {
-                refused.insert(e);
-                continue;
-            }
-            ElementState& state = _model.local[m].elements[static_cast<std::size_t>(e)];
-            state.item[spec] = CodeOf(clause);
-            state.values[record.group] = {clause, record.clauses.at(clause)};
-            handled.insert(e);
-        }
-        record.Run(RunId(run), IssueKind::Associate, clause, refused, handled, _step);
+        RunInModel(m, spec, IssueKind::Associate, clause, elements, run,
+                   [&](ElementState& state, const Record& record) {
+                       state.item[spec] = CodeOf(clause);
+                       state.values[record.group] = {clause, record.clauses.at(clause)};
+                       return true;
+                   });
     }
 
     std::string AnyClause(Member m, int spec) {
@@ -305,36 +323,26 @@ private:
 
     void Disassociate(Member m, int spec) {
         const std::string clause = AnyClause(m, spec);
-        const std::set<int> selection = Selection();
-        Note(Actor(m) + "disassociates " + Print(selection) + " from " + clause);
-        const Api::Properties values = ValuesOf(m, spec, clause);
-        Select(selection);
-        Page(m).Handle_removeAssociationRequested(clause.c_str(), SpecId(spec), clause.c_str(), values);
-        Remember(m, spec);
+        const std::set<int> selection =
+            OnSelection(m, spec, clause, "disassociates", &Api::TessaryCallbackApi::Handle_removeAssociationRequested);
         DisassociateInModel(m, spec, clause, selection, "disassociate");
     }
 
     void DisassociateInModel(Member m, int spec, const std::string& clause, const std::set<int>& elements,
                              const char* run) {
-        Record& record = _model.local[m].records.at(spec);
-        std::set<int> refused, handled;
-        for (int e : elements) {
-            if (OwnerOf(e) != m) {
-                refused.insert(e);
-                continue;
-            }
-            ElementState& state = _model.local[m].elements[static_cast<std::size_t>(e)];
-            // An element of another clause keeps its item; one without the clause's item has nothing to lose.
-            const auto values = state.values.find(record.group);
-            if (values != state.values.end() && values->second.first != clause &&
-                record.clauses.contains(values->second.first))
-                continue;
-            const auto item = state.item.find(spec);
-            if (item == state.item.end() || item->second != CodeOf(clause)) continue;
-            state.item.erase(item);
-            handled.insert(e);
-        }
-        record.Run(RunId(run), IssueKind::Disassociate, clause, refused, handled, _step);
+        RunInModel(m, spec, IssueKind::Disassociate, clause, elements, run,
+                   [&](ElementState& state, const Record& record) {
+                       // An element of another clause keeps its item; one without the clause's item has nothing
+                       // to lose.
+                       const auto values = state.values.find(record.group);
+                       if (values != state.values.end() && values->second.first != clause &&
+                           record.clauses.contains(values->second.first))
+                           return false;
+                       const auto item = state.item.find(spec);
+                       if (item == state.item.end() || item->second != CodeOf(clause)) return false;
+                       state.item.erase(item);
+                       return true;
+                   });
     }
 
     void Update(Member m, int spec) {
@@ -352,20 +360,16 @@ private:
 
     // Writes the clause's values into its elements that differ.
     void UpdateInModel(Member m, int spec, const std::string& clause, const char* run) {
-        Record& record = _model.local[m].records.at(spec);
-        const std::string& title = record.clauses.at(clause);
-        std::set<int> refused, handled;
-        for (int e : _model.local[m].Associated(spec, clause)) {
-            ElementState& state = _model.local[m].elements[static_cast<std::size_t>(e)];
-            if (state.values.at(record.group).second == title) continue;
-            if (OwnerOf(e) != m) {
-                refused.insert(e);
-                continue;
-            }
-            state.values[record.group].second = title;
-            handled.insert(e);
-        }
-        record.Run(RunId(run), IssueKind::Update, clause, refused, handled, _step);
+        const Record& record = _model.local[m].records.at(spec);
+        const std::string title = record.clauses.at(clause);
+        std::set<int> differing;
+        for (int e : _model.local[m].Associated(spec, clause))
+            if (_model.local[m].elements[static_cast<std::size_t>(e)].values.at(record.group).second != title)
+                differing.insert(e);
+        RunInModel(m, spec, IssueKind::Update, clause, differing, run, [&](ElementState& state, const Record& held) {
+            state.values[held.group].second = title;
+            return true;
+        });
     }
 
     void AddHint(Member m, int spec) {
