@@ -15,6 +15,15 @@
 // of entries are the add-on's own and stay out of it; so do clause values,
 // which the page shows from its own data.
 //
+// Two races the walk does not run, as the host decides them and the model
+// would only restate it: two members connecting one specification at once
+// (two property groups; the merge keeps one), and a change of a connection
+// in flight while another member disconnects it (the host lets the erased
+// record lose to the change, and the connection comes back without its
+// group). A member undoes only its steps since it last received or removed
+// an issue: an undo past either restores the whole record as it was before
+// the step, and takes the later change back with it.
+//
 // A failing seed prints itself; TC_TEAM_SEED=<seed> runs that seed alone.
 #include <gtest/gtest.h>
 
