@@ -402,6 +402,10 @@ bool ConnectionWithSpecification::RefreshIfStoredChanged() {
     return true;
 }
 
+bool ConnectionWithSpecification::IsAsStored(const API_ModulData& record) const {
+    return !_knownRecord.empty() && BytesOf(record) == _knownRecord;
+}
+
 bool ConnectionWithSpecification::FetchStored(Api::ModulDataWrapper& data) {
     const PK::UniString name = GetModulDataName();
     try {

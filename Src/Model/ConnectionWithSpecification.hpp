@@ -49,6 +49,7 @@
 #include "PK/Guid.hpp"
 #include "PK/HashTable.hpp"
 #include "PK/UniString.hpp"
+#include "TVAPI/APIRecords.hpp"
 #include "Util/Formatters.hpp"
 #include "Util/Placeholders.hpp"
 
@@ -160,6 +161,9 @@ public:
     // other than a missing entry are passed on. True when it re-read or
     // found the record gone.
     bool RefreshIfStoredChanged();
+    // Whether the record holds the bytes this connection last wrote or read;
+    // false also for one that has neither written nor read its record.
+    bool IsAsStored(const API_ModulData& record) const;
     // Takes in another version of the same connection (another member's).
     // True when the virtual-type or issue list changed.
     bool MergeIn(const ConnectionWithSpecification& toMerge);

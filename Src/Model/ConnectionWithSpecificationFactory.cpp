@@ -247,8 +247,10 @@ PKErrCode ConnectionWithSpecificationFactory::ModulDataMerge(API_MDSetCmd comman
     try {
         std::shared_ptr<ConnectionWithSpecification> target;
         if (const auto* cached = _loadedConnections.GetPtr(modulDataName)) target = cached->lock();
-        // A connection marked deleted speaks no longer for the entry; what is stored does.
-        if (target != nullptr && target->IsDeleted()) target.reset();
+        // A connection marked deleted speaks no longer for the entry, nor does
+        // one whose record an undone step restored meanwhile (the host tells
+        // nobody of an undo): what is stored does.
+        if (target != nullptr && (target->IsDeleted() || !target->IsAsStored(*originalInfo))) target.reset();
         LOG_INFO("MergeIn: {}, has loaded: {}", modulDataName, target != nullptr ? 1 : 0);
         // Read through the records, which know the byte order of the member that wrote them.
         const Api::ModulDataWrapper stored(*originalInfo);

@@ -420,6 +420,8 @@ public:
     // a notification. Nothing to undo or redo: APIERR_UNDOEMPTY.
     PKErrCode Undo();
     PKErrCode Redo();
+    // The steps Undo can take back: undoable steps that changed anything.
+    PK::USize GetUndoableCount() const;
 
 private:
     friend Detail::ProjectState& Detail::StateOf(Project& project);

@@ -223,10 +223,14 @@ bool TakeGuarded(const Server& server, Machine& member, ProjectState& local) {
     for (const API_Guid& guid : itemKeys)
         if (!changedItems.ContainsKey(guid) && local.items.ContainsKey(guid)) local.items.Get(guid).elements.clear();
     local.Settle(changedItems);
-    // A definition gone is the rare change that may touch every element.
+    // A definition gone is the rare change that may touch every element. The
+    // values go from the member's base as well: their going is no change of
+    // the member's, and must not send other members' elements back as it saw them.
     if (std::any_of(definitions.begin(), definitions.end(),
-                    [&](const API_Guid& guid) { return !local.definitions.ContainsKey(guid); }))
+                    [&](const API_Guid& guid) { return !local.definitions.ContainsKey(guid); })) {
         DropValuesOfGoneDefinitions(local);
+        DropValuesOfGoneDefinitions(member.base);
+    }
     return true;
 }
 

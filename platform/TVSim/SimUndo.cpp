@@ -85,4 +85,6 @@ PKErrCode Project::Undo() { return Detail::TakeBack(*_state, _state->undoable, _
 
 PKErrCode Project::Redo() { return Detail::TakeBack(*_state, _state->redoable, _state->undoable); }
 
+PK::USize Project::GetUndoableCount() const { return _state->undoable.size(); }
+
 }  // namespace TVSim

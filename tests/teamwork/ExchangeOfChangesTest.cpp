@@ -46,3 +46,38 @@ TEST(ExchangeOfChanges, EveryWayOfChangingAnElementReachesTheOtherMember) {
         Teamwork::SwitchTo(0);
     }
 }
+
+// Taking in a property definition that another member deleted drops its values
+// from every element, which is no change of the receiver's own: it has nothing
+// to send, and the owner's later changes of its elements stay.
+TEST(ExchangeOfChanges, ADefinitionAnotherMemberDeletedLeavesTheReceiverNothingToSend) {
+    TVSim::Project& a = TVSim::OpenProject();
+    const API_Guid gone = a.AddPropertyDefinition(a.AddPropertyGroup("Gone"), "Value");
+    const API_Guid kept = a.AddPropertyDefinition(a.AddPropertyGroup("Kept"), "Value");
+    Teamwork::Share("Member A");
+    const Teamwork::Member b = Teamwork::Join("Member B");
+    Teamwork::SwitchTo(b);
+    TVSim::Project& atB = Teamwork::ProjectOf(b);
+    const API_Guid wall = atB.AddElement(API_WallID);
+    atB.SetPropertyText(wall, gone, "old");
+    atB.SetPropertyText(wall, kept, "old");
+    Teamwork::SendAndReceive();
+    Teamwork::SwitchTo(0);
+    Teamwork::Receive();
+
+    Teamwork::SwitchTo(b);
+    atB.DeletePropertyGroup(atB.FindPropertyGroup("Gone"));
+    Teamwork::SendAndReceive();
+    Teamwork::SwitchTo(0);
+    Teamwork::Receive();
+    EXPECT_EQ(Teamwork::OutgoingCount(), 0u);
+    Teamwork::SendAndReceive();
+
+    Teamwork::SwitchTo(b);
+    atB.SetPropertyText(wall, kept, "new");
+    Teamwork::SendAndReceive();
+    EXPECT_EQ(atB.GetPropertyText(wall, kept), "new");
+    Teamwork::SwitchTo(0);
+    Teamwork::Receive();
+    EXPECT_EQ(Teamwork::ProjectOf(0).GetPropertyText(wall, kept), "new");
+}

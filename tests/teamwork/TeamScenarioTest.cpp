@@ -63,3 +63,22 @@ TEST(TeamScenario, TwoMembersChangeOneConnectionPastEachOthersReservationAndARec
     EXPECT_EQ(team.Summary(), (ProjectSummary{{"spec-1", {}}}));
     EXPECT_TRUE(log.MessagesStartingWith("exception: ").empty());
 }
+
+TEST(TeamScenario, AStepUndoneBeforeAReceiveStaysUndoneThroughTheMerge) {
+    Team team;
+    const ConnectionPtr atA = team.Connect(1);
+    ASSERT_NE(atA, nullptr);
+    team.SyncAll();
+    team.As(B);
+    AddIssue(*team.Get(1), "of B");
+    team.SendAndReceive();
+
+    // A's second step, undone: the host restores the record and tells nobody, so A's connection still holds
+    // the issue.
+    team.As(A);
+    AddIssue(*atA, "kept");
+    AddIssue(*atA, "undone");
+    ASSERT_EQ(team.Sim().Undo(), NoError);
+    team.Receive();  // both changed the record: the host asks A's add-on to merge
+    EXPECT_EQ(team.Summary(), (ProjectSummary{{"spec-1", {{}, {"kept", "of B"}}}}));
+}

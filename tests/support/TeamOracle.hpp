@@ -1,0 +1,143 @@
+#pragma once
+// The model that the seeded team-work interleavings hold two members' add-ons
+// to (tests/teamwork/TeamInterleavingsTest.cpp): what the users did, told in
+// their terms, and the rules by which the team-work server exchanges a
+// connection's record and the add-on merges two versions of it. It knows
+// nothing of the add-on's objects: a connection is the clauses with their
+// titles and the issues it lists, an element the item and values it carries,
+// an issue the step that opened it.
+//
+// The world is small and fixed: each member holds three walls of its own
+// (members 0 and 1: elements 0-2 and 3-5), two more (6 and 7) are free, which
+// neither member may change.
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "TVSim/SimTeamwork.hpp"
+
+namespace TestSupport::TeamOracle {
+
+using Member = TVSim::Teamwork::Member;
+
+constexpr int elementsPerMember = 3;
+constexpr int freeElements = 2;
+constexpr int elementCount = 2 * elementsPerMember + freeElements;
+
+// The member who may change the element; -1 for a free one.
+Member OwnerOf(int element);
+// A clause id is "s<spec>-<code>".
+std::string CodeOf(const std::string& clauseId);
+
+enum class IssueKind { Hint, Associate, Disassociate, Update };
+// "unknown error", "association refused", "disassociation refused", "values refused".
+const char* KindName(IssueKind kind);
+
+// An open issue as the panel tells it: its kind, the clause (or the hint of an
+// unknown error) and the elements it lists.
+struct IssueView {
+    IssueKind kind;
+    std::string subject;
+    std::set<int> elements;
+    auto operator<=>(const IssueView&) const = default;
+};
+
+struct Issue {
+    IssueView view;
+    int created;  // the step, which is also the second the clock shows
+    bool operator==(const Issue&) const = default;
+};
+
+// A newer element issue takes over the elements it lists from older ones: a
+// refused association or disassociation from any element issue, refused
+// values only from refused values.
+bool Absorbs(IssueKind newer, IssueKind older);
+
+// A connection's stored record. An issue is known by the step that opened it;
+// one that left the list for good stays resolved, with the step it first left.
+// Times are steps: the add-on's clock moves one second a step.
+struct Record {
+    int group = 0;                               // which property group the connection made
+    std::map<std::string, std::string> clauses;  // clause id -> its title
+    std::map<std::string, Issue> issues;
+    std::map<std::string, int> resolved;
+    bool operator==(const Record&) const = default;
+
+    void Resolve(const std::string& id, int now);
+    // Takes the elements out of the element issues of the kinds asked for; an emptied issue is resolved.
+    void TakeOut(const std::set<int>& elements, const std::function<bool(IssueKind)>& ofKind, int now);
+    // One run over elements: the refused ones become a new issue, which takes
+    // them over from older ones; the handled ones leave every element issue.
+    void Run(const std::string& id, IssueKind kind, const std::string& clause, const std::set<int>& refused,
+             const std::set<int>& handled, int now);
+};
+
+// Another member's version meets this one: their group wins, clauses form a
+// union (a clause both have keeps this member's title), an issue either side
+// resolved stays resolved, a copy of an issue both hold keeps only the
+// elements both still list, and an issue new to this side meets the others
+// by age as a new failure does.
+Record Merge(Record mine, const Record& theirs, int now);
+
+// What an element carries: the item of each specification's system and, in
+// each property group that was written, the clause id and title.
+struct ElementState {
+    std::map<int, std::string> item;                            // spec -> code
+    std::map<int, std::pair<std::string, std::string>> values;  // group -> clause id, title
+    bool operator==(const ElementState&) const = default;
+};
+
+// One machine's copy of the project, or the server's.
+struct Copy {
+    std::map<int, Record> records;  // by spec
+    std::vector<ElementState> elements = std::vector<ElementState>(elementCount);
+
+    // The elements carrying the clause's item and, in the connection's group, its id.
+    std::set<int> Associated(int spec, const std::string& clause) const;
+};
+
+// The specifications, clauses with their elements and open issues one member sees.
+struct View {
+    std::map<int, std::map<std::string, std::set<int>>> clauses;
+    std::map<int, std::multiset<IssueView>> issues;
+    bool operator==(const View&) const = default;
+};
+
+std::string Print(const std::set<int>& elements);
+// One line a specification with its clauses, one an issue below it.
+std::string Print(const View& view);
+
+// Both members' copies, the server's, and what each member last exchanged.
+struct Oracle {
+    Copy local[2];
+    Copy server;
+    std::map<int, Record> base[2];  // each member's records as last exchanged with the server
+    // The steps each member can still undo: its copy before each, and the specification it changed.
+    std::vector<std::pair<Copy, int>> undo[2];
+    // Specifications disconnected and not yet gone from every copy.
+    std::set<int> disconnecting;
+    int nextGroup = 1;
+    int now = 0;
+
+    static const Record* Find(const std::map<int, Record>& records, int spec);
+    static bool Same(const Record* a, const Record* b);
+
+    // What the member sees; a connection that is being disconnected is left out.
+    View ViewOf(Member m) const;
+    // A record the server changed since the member's last exchange replaces the
+    // member's, or is merged into it when the member changed it too (an erased
+    // one goes the server's way); the other members' elements come as the
+    // server has them. The steps before it are no longer offered for undo.
+    void Receive(Member m);
+    // Receives, then hands the member's changed records and its own elements to the server.
+    void Send(Member m);
+    // Forgets the disconnects that every copy has taken in.
+    void Settle();
+    // Nothing left to send or to receive for either member.
+    bool Quiet() const;
+};
+
+}  // namespace TestSupport::TeamOracle
