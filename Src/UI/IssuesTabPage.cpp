@@ -12,6 +12,7 @@
 #include "Model/Issue/ElementsAssociationBase.hpp"
 #include "Model/Manager.hpp"
 #include "TVAPI/Resources.hpp"
+#include "Torvel/Api/AddonRuntimeError.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "UD/RollDownPalette.hpp"
 #include "UI/Guarded.hpp"

@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "Torvel/Api/AddonRuntimeError.hpp"
 #include "Util/Formatters.hpp"
 
 // The part of a source path after the first "/Src/", or the whole path.
@@ -17,7 +16,7 @@ const char* _trim_file_macro(const char* path);
 namespace TessaryConnect {
 // Builds the add-on logger (debug output + rotating file) and makes it the default.
 void InitLogger();
-// The text of an AddonRuntimeError: "<file>:<line>: error: <text>".
+// The text of an error the add-on throws from its own checks: "<file>:<line>: error: <text>".
 std::string FormatRuntimeError(const char* file, int line, std::string_view text);
 }  // namespace TessaryConnect
 
@@ -58,7 +57,3 @@ std::string FormatRuntimeError(const char* file, int line, std::string_view text
 // written as one expression).
 #define TC_ASSERT_FAILED(lvl, ...) \
     ([&]() { TC_LOG(::spdlog::level::lvl, "failed assertion: " __VA_ARGS__); }())
-
-// Throws AddonRuntimeError with "<source path>:<line>: error: <text>".
-#define TC_THROW_RUNTIME(text) \
-    throw ::TessaryConnect::AddonRuntimeError(::TessaryConnect::FormatRuntimeError(__FILE__, __LINE__, text))

@@ -1,6 +1,7 @@
 #include "Tessary/Implementation/TessaryBrowser.hpp"
 
 #include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 #include "DG/JSArray.hpp"
@@ -244,7 +245,7 @@ void TessaryBrowser::InitCallbacks() {
 
     if (!RegisterAsynchJSObject(object)) {
         LOG_CRITICAL("couldn't init browser's async object");
-        TC_THROW_RUNTIME("couldn't init browser's async object");
+        throw std::runtime_error(FormatRuntimeError(__FILE__, __LINE__, "couldn't init browser's async object"));
     }
 }
 

@@ -2,6 +2,8 @@
 #include <exception>
 #include <string>
 
+#include "Util/Log.hpp"
+
 namespace TessaryConnect {
 
 // Thrown by the add-on's own failed checks; built with TC_THROW_RUNTIME so the
@@ -16,3 +18,7 @@ private:
 };
 
 }  // namespace TessaryConnect
+
+// Throws AddonRuntimeError with "<source path>:<line>: error: <text>".
+#define TC_THROW_RUNTIME(text) \
+    throw ::TessaryConnect::AddonRuntimeError(::TessaryConnect::FormatRuntimeError(__FILE__, __LINE__, text))
