@@ -35,6 +35,7 @@
 #include "TVSim/AddOnLoader.hpp"
 #include "TVSim/Alerts.hpp"
 #include "TVSim/Dialogs.hpp"
+#include "TVSim/Resources.hpp"
 #include "TVSim/Sim.hpp"
 #include "TVSim/SimTeamwork.hpp"
 #include "TVSim/Web.hpp"
@@ -387,6 +388,7 @@ int main(int argc, char** argv) {
     spdlog::set_level(spdlog::level::off);  // the add-on's own logger goes to the run folder once it is loaded
     TVSim::Reset();
     TVSim::Web::Reset();
+    TVSim::Resources::SetFolder(TC_RESOURCES_DIR);
     const std::filesystem::path log = PrepareRunFolder(argv[0]);
     TVSim::Web::RegisterPage(ServiceUrl, ReadFile(std::filesystem::path(TC_DEMO_DIR) / "DemoPage.html").c_str());
     TVSim::Alerts::SetDefaultAnswer(1);

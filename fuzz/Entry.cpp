@@ -5,6 +5,12 @@
 #include <exception>
 
 #include "Harness.hpp"
+#include "TVSim/Resources.hpp"
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+    TVSim::Resources::SetFolder(TC_RESOURCES_DIR);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const Fuzz::Target* const target = Fuzz::FindTarget(TC_FUZZ_TARGET);

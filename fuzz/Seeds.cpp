@@ -6,12 +6,14 @@
 #include <fstream>
 
 #include "Harness.hpp"
+#include "TVSim/Resources.hpp"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
         return 2;
     }
+    TVSim::Resources::SetFolder(TC_RESOURCES_DIR);
     for (const Fuzz::Target& target : Fuzz::Targets()) {
         const std::filesystem::path folder = std::filesystem::path(argv[1]) / target.name;
         std::filesystem::create_directories(folder);

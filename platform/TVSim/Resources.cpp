@@ -1,21 +1,17 @@
 #include "TVSim/Resources.hpp"
 
-#include "PK/KeyValueFile.hpp"
-
 #include <map>
 #include <optional>
 #include <string>
 
-#ifndef TC_RESOURCES_DIR
-#define TC_RESOURCES_DIR "Resources"
-#endif
+#include "PK/KeyValueFile.hpp"
 
 namespace {
 
 using StringList = std::map<int, PK::UniString>;
 
 struct State {
-    std::filesystem::path folder = TC_RESOURCES_DIR;
+    std::filesystem::path folder;  // none until whoever starts the host names it
     std::map<int, std::optional<StringList>> lists;
 };
 
@@ -24,16 +20,24 @@ State& TheState() {
     return state;
 }
 
+// The file of one resource; none when the host was given no folder, so that every
+// resource is missing rather than looked for wherever the process happens to run.
+std::optional<std::filesystem::path> ResourceFile(const std::string& name) {
+    if (TheState().folder.empty()) return std::nullopt;
+    return TheState().folder / name;
+}
+
 std::optional<StringList> Load(int resID) {
+    const auto file = ResourceFile("StringList-" + std::to_string(resID) + ".txt");
+    if (!file) return std::nullopt;
     StringList list;
-    const bool found = PK::KeyValueFile::Read(
-        TheState().folder / ("StringList-" + std::to_string(resID) + ".txt"), [&](std::string key, std::string value) {
-            try {
-                list[std::stoi(key)] = PK::UniString(value);
-            } catch (const std::exception&) {
-                // A malformed line is skipped; its index simply does not exist.
-            }
-        });
+    const bool found = PK::KeyValueFile::Read(*file, [&](std::string key, std::string value) {
+        try {
+            list[std::stoi(key)] = PK::UniString(value);
+        } catch (const std::exception&) {
+            // A malformed line is skipped; its index simply does not exist.
+        }
+    });
     if (!found) return std::nullopt;
     return list;
 }
@@ -57,8 +61,9 @@ bool RSGetIndString(PK::UniString* str, int resID, int index, PKResModule module
 bool RSReadResource(PKResModule module, const char* type, int resID,
                     const std::function<void(const std::string& key, const std::string& text)>& entry) {
     if (module != TVAPI_OwnResModule) return false;
-    return PK::KeyValueFile::Read(TheState().folder / (std::string(type) + "-" + std::to_string(resID) + ".txt"),
-                                  [&](const std::string& key, const std::string& text) { entry(key, text); });
+    const auto file = ResourceFile(std::string(type) + "-" + std::to_string(resID) + ".txt");
+    return file &&
+           PK::KeyValueFile::Read(*file, [&](const std::string& key, const std::string& text) { entry(key, text); });
 }
 
 namespace TVSim::Resources {

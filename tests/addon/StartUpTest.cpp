@@ -3,6 +3,7 @@
 // the first refusal stops the start and is answered.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -62,14 +63,24 @@ TEST(StartUp, CheckEnvironmentNamesTheAddOnAndLetsOnlyTorvelItselfOfVersion23OrL
     EXPECT_EQ(ReportLines(), (V{"OrvoTessaryConnect: CheckEnvironment", "OrvoTessaryConnect: TVAPI_Environment error"}));
 }
 
+// An empty resources folder, or a host never told where the resources are, which must not look for them in the
+// folder the process runs in.
 TEST(StartUp, WithoutItsResourcesTheAddOnIsListedUnderItsFallbackNameAndDescription) {
-    FreshHost();
     const TempDir empty;
-    TVSim::Resources::SetFolder(empty.Path());
-    API_EnvirParams envir;
-    EXPECT_EQ(CheckEnvironment(&envir), APIAddon_Normal);
-    EXPECT_EQ(envir.addOnInfo.name, "OrvoTessaryConnect");
-    EXPECT_EQ(envir.addOnInfo.description, "!! Critical Error !!\n\nVersion: 1.3.1.0");
+    const TempDir workingFolder;
+    std::filesystem::copy(TVSim::Resources::GetFolder(), workingFolder.Path());
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(workingFolder.Path());
+    for (const std::filesystem::path& folder : {empty.Path(), std::filesystem::path()}) {
+        SCOPED_TRACE(folder);
+        FreshHost();
+        TVSim::Resources::SetFolder(folder);
+        API_EnvirParams envir;
+        EXPECT_EQ(CheckEnvironment(&envir), APIAddon_Normal);
+        EXPECT_EQ(envir.addOnInfo.name, "OrvoTessaryConnect");
+        EXPECT_EQ(envir.addOnInfo.description, "!! Critical Error !!\n\nVersion: 1.3.1.0");
+    }
+    std::filesystem::current_path(before);
 }
 
 TEST(StartUp, InitializeLogsWhatAndWhereTheAddOnIsMakesTheManagerAndRegistersInTheHostsTables) {
