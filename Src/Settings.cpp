@@ -4,7 +4,7 @@
 
 #include "PK/Guid.hpp"
 #include "PK/Pref.hpp"
-#include "Torvel/Api/AddonRuntimeError.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Util/Log.hpp"
 
 namespace TessaryConnect {

@@ -4,7 +4,7 @@
 
 #include "PK/Array.hpp"
 #include "PK/Convert.hpp"
-#include "Torvel/Api/AddonRuntimeError.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Util/Log.hpp"
 
 namespace TessaryConnect::Model {

@@ -4,7 +4,7 @@
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Errors.hpp"
-#include "Torvel/Api/AddonRuntimeError.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/ModulDataWrapper.hpp"
 #include "Torvel/Api/Torvel.hpp"

@@ -9,7 +9,7 @@
 #include "Model/PlanData.hpp"
 #include "Model/TessaryPtr.hpp"
 #include "Tessary/Api/Tessary.hpp"
-#include "Torvel/Api/AddonRuntimeError.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"

@@ -6,7 +6,7 @@
 
 #include "IO/Location.hpp"
 #include "Model/Errors.hpp"
-#include "Torvel/Api/AddonRuntimeError.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"

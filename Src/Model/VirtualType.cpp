@@ -6,7 +6,7 @@
 #include "Model/Errors.hpp"
 #include "Model/PropertyGroup.hpp"
 #include "Tessary/Api/AssociableTypeGroup.hpp"
-#include "Torvel/Api/AddonRuntimeError.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"

@@ -20,7 +20,7 @@
 #include "Model/Issue/UpdateElementsProperties.hpp"
 #include "Model/PropertyGroup.hpp"
 #include "Model/VirtualType.hpp"
-#include "Torvel/Api/AddonRuntimeError.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/RecordComparisons.hpp"
 #include "Torvel/Api/RecordPrinters.hpp"

@@ -12,7 +12,7 @@
 #include "Model/Issue/ElementsAssociationBase.hpp"
 #include "Model/Manager.hpp"
 #include "TVAPI/Resources.hpp"
-#include "Torvel/Api/AddonRuntimeError.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "UD/RollDownPalette.hpp"
 #include "UI/Guarded.hpp"

@@ -5,7 +5,7 @@
 #include "Model/Issue/BaseWithText.hpp"
 #include "Model/Manager.hpp"
 #include "TVAPI/Resources.hpp"
-#include "Torvel/Api/AddonRuntimeError.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "UI/BrowserTabPage.hpp"
 #include "UI/Guarded.hpp"

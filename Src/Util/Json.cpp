@@ -1,7 +1,6 @@
 #include "Util/Json.hpp"
 
-#include <stdexcept>
-
+#include "Util/AddonRuntimeError.hpp"
 #include "Util/Log.hpp"
 
 namespace TessaryConnect::Json {
@@ -44,7 +43,7 @@ void OnParseError(int code, std::size_t offset) {
 
 void OnAssertionFailed(const char* condition) {
     LOG_ERROR("rapidjson assertion: {}", condition);
-    throw std::logic_error(FormatRuntimeError(__FILE__, __LINE__, fmt::format("rapidjson assertion: {}", condition)));
+    TC_THROW_RUNTIME(fmt::format("rapidjson assertion: {}", condition));
 }
 
 }  // namespace Detail

@@ -3,12 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "DG/JSValue.hpp"
 #include "PK/Runnable.hpp"
 #include "TVSim/Web.hpp"
 #include "Tessary/Implementation/ConnectionStateScript.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "support/BrowserUnderTest.hpp"
 
 using TessaryConnect::Implementation::TessaryBrowser;
@@ -39,7 +38,7 @@ TEST(Navigation, AControlShowsTheServiceAtOnceAndRegistersItsScriptObjectUntilTh
     EXPECT_EQ(Shown(browser, 9), ServiceUrl);  // no loader page first
 
     TVSim::Web::RefuseScriptObjects(true);
-    EXPECT_THAT([&] { browser.Init(); }, testing::ThrowsMessage<std::runtime_error>(
+    EXPECT_THAT([&] { browser.Init(); }, testing::ThrowsMessage<TessaryConnect::AddonRuntimeError>(
                                              testing::EndsWith(": error: couldn't init browser's async object")));
     EXPECT_TRUE(under.log.Has(spdlog::level::critical, "couldn't init browser's async object"));
     EXPECT_FALSE(browser.IsInitialized());

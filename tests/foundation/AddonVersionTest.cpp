@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "Model/AddonVersion.hpp"
-#include "Torvel/Api/AddonRuntimeError.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "support/LogCapture.hpp"
 
 using TessaryConnect::Model::AddonVersion;

@@ -5,7 +5,7 @@
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Errors.hpp"
 #include "PK/Time.hpp"
-#include "Torvel/Api/AddonRuntimeError.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/ThrowError.hpp"
 #include "Torvel/Api/Torvel.hpp"

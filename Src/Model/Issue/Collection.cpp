@@ -8,7 +8,7 @@
 #include "Model/Errors.hpp"
 #include "Model/Issue/UnknownError.hpp"
 #include "PK/Time.hpp"
-#include "Torvel/Api/AddonRuntimeError.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Torvel/Api/ModulDataWrapper.hpp"
 #include "Torvel/Api/ThrowError.hpp"
 #include "Util/Log.hpp"

@@ -1,7 +1,6 @@
 #include "Tessary/Implementation/TessaryBrowser.hpp"
 
 #include <algorithm>
-#include <stdexcept>
 #include <utility>
 
 #include "DG/JSArray.hpp"
@@ -16,6 +15,7 @@
 #include "Tessary/Implementation/StringParam.hpp"
 #include "Tessary/Implementation/UrlLoaderHtml.hpp"
 #include "Util/JsonWriter.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Util/Log.hpp"
 
 // Runs the composed page call; the log line carries the calling operation's name.
@@ -245,7 +245,7 @@ void TessaryBrowser::InitCallbacks() {
 
     if (!RegisterAsynchJSObject(object)) {
         LOG_CRITICAL("couldn't init browser's async object");
-        throw std::runtime_error(FormatRuntimeError(__FILE__, __LINE__, "couldn't init browser's async object"));
+        TC_THROW_RUNTIME("couldn't init browser's async object");
     }
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "TVAPI/APIErrors.hpp"
-#include "Torvel/Api/AddonRuntimeError.hpp"
+#include "Util/AddonRuntimeError.hpp"
 
 namespace TessaryConnect::Api {
 

@@ -1,6 +1,6 @@
 #include "Torvel/Api/Structs.hpp"
 
-#include "Torvel/Api/AddonRuntimeError.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Util/Log.hpp"
 
 namespace TessaryConnect::Api {

@@ -6,7 +6,7 @@
 
 namespace TessaryConnect {
 
-// Thrown by the add-on's own failed checks; built with TC_THROW_RUNTIME so the
+// Thrown by the add-on's own failed checks, in every layer; built with TC_THROW_RUNTIME so the
 // text carries the source location.
 class AddonRuntimeError : public std::exception {
 public:
