@@ -42,9 +42,9 @@ UnassociatedElementsCache::UnassociatedElementsCache(ConnectionWithSpecification
 
 UnassociatedElementsCache::~UnassociatedElementsCache() = default;
 
-bool UnassociatedElementsCache::IsUnassociated(const Element& element) const {
+bool UnassociatedElementsCache::IsUnassociated(const Element& element, PropertyGroup::ClauseIdReader& clauseIds) const {
     if (!element.IsUsableForAssociation(_conn.TV())) return false;
-    const PK::UniString clauseId = _conn.PropertyGroup().GetClauseIdOfElem(element.GetTrueGuid());
+    const PK::UniString& clauseId = clauseIds.Read(element.GetTrueGuid());
     // An empty clause id names no virtual type.
     return !_conn.HasVirtualType(_conn.GetVirtualTypeIdForClauseId(clauseId));
 }
@@ -64,6 +64,7 @@ void UnassociatedElementsCache::Reset(bool notify) {
         LOG_ERROR("unknown exception!");
     }
     const PK::UInt32 filter = Element::GetVisibilityFilter(windowType);
+    PropertyGroup::ClauseIdReader clauseIds(_conn.PropertyGroup());
 
     Element::EnumerateIncludedMainTypes([&](API_ElemTypeID mainType) {
         const int mainTypeCode = static_cast<int>(mainType);
@@ -75,7 +76,7 @@ void UnassociatedElementsCache::Reset(bool notify) {
                 // One element that cannot be read (deleted meanwhile, say) must not hide the rest of its type.
                 try {
                     const Element element(tv, guid);
-                    if (IsUnassociated(element)) table[element.GetType()].Add(element.GetTrueGuid());
+                    if (IsUnassociated(element, clauseIds)) table[element.GetType()].Add(element.GetTrueGuid());
                 } catch (const std::exception& e) {
                     LOG_ERROR("exception: {}; mainType: {}; element: {}", e, mainTypeCode, guid);
                 } catch (...) {

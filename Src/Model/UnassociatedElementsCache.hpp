@@ -14,6 +14,7 @@
 // knows the type it filed each element under, so taking elements out asks
 // the host nothing: an association takes out every element it completed.
 #include "Model/Element.hpp"
+#include "Model/PropertyGroup.hpp"
 #include "PK/Array.hpp"
 #include "PK/Guid.hpp"
 #include "PK/HashTable.hpp"
@@ -55,7 +56,7 @@ public:
 
 private:
     // Usable for association and without a clause of this connection.
-    bool IsUnassociated(const Element& element) const;
+    bool IsUnassociated(const Element& element, PropertyGroup::ClauseIdReader& clauseIds) const;
 
     // Files the element under the type; true when it was not there yet.
     bool File(const Element::Type& type, const PK::Guid& element);
