@@ -31,6 +31,25 @@ bool HasSeparator(std::u16string_view text) {
 }
 }  // namespace
 
+// As a string's content: the character as it is, or its escape, each
+// character of which then goes one level out. A separator is first written
+// as its escape, as GetText writes it into a document's text. The writer
+// escapes control characters in every string it writes, so none comes here
+// raw; one would be written as RapidJSON writes those it has no short escape for.
+void Output::PutContent(int level, Ch c) {
+    if (c >= 0x20 && c != u'"' && c != u'\\' && !IsSeparator(c)) {
+        PutAt(level - 1, c);
+    } else if (IsSeparator(c)) {
+        for (Ch escaped : std::u16string_view(c == LineSeparator ? u"\\u2028" : u"\\u2029")) PutContent(level, escaped);
+    } else if (c >= 0x20) {
+        PutAt(level - 1, u'\\');
+        PutAt(level - 1, c);
+    } else {
+        static constexpr char16_t hexDigits[] = u"0123456789ABCDEF";
+        for (Ch unit : {u'\\', u'u', u'0', u'0', hexDigits[c >> 4], hexDigits[c & 0xF]}) PutAt(level - 1, unit);
+    }
+}
+
 bool Writer::Key(const PK::UniString& key) {
     return Base::Key(key.ToUStr().data(), static_cast<rapidjson::SizeType>(key.GetLength()));
 }
