@@ -188,8 +188,8 @@ public:
     private:
         ConnectionWithSpecification& _connection;
         bool _begun = false;
-        bool _stopped = false;           // a failure no element explains ended the tally
-        bool _allUnassociated = false;   // the group has no clause-id definition
+        bool _stopped = false;          // a failure no element explains ended the tally
+        bool _allUnassociated = false;  // the group has no clause-id definition
         PK::Guid _definition;
         std::optional<Model::PropertyGroup::ClauseIdReader> _reader;
         PK::HashSet<PK::UniString> _clauseIds;

@@ -5,9 +5,9 @@
 #include "TVSim/SimState.hpp"
 
 using TVSim::Detail::CallIntoAddOn;
-using TVSim::Detail::Host;
 using TVSim::Detail::Function;
 using TVSim::Detail::FunctionCounter;
+using TVSim::Detail::Host;
 using TVSim::Detail::HostCall;
 using TVSim::Detail::OpenState;
 using TVSim::Detail::ProjectState;

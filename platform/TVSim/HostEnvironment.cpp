@@ -8,8 +8,8 @@
 #include "TVSim/SimState.hpp"
 
 using TVSim::Element;
-using TVSim::Detail::Host;
 using TVSim::Detail::Function;
+using TVSim::Detail::Host;
 using TVSim::Detail::HostCall;
 using TVSim::Detail::OpenState;
 using TVSim::Detail::ProjectState;

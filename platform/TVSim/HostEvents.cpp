@@ -7,8 +7,8 @@
 
 using TVSim::Registrations;
 using TVSim::Detail::CallIntoAddOn;
-using TVSim::Detail::Host;
 using TVSim::Detail::Function;
+using TVSim::Detail::Host;
 using TVSim::Detail::HostCall;
 using TVSim::Detail::OpenState;
 using TVSim::Detail::ProjectState;
