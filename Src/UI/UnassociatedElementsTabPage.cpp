@@ -197,7 +197,7 @@ void UnassociatedElementsTabPage::RebuildRowsFromCache(const Model::ConnectionWi
     _typeList.DeleteItem(DG::ListBox::AllItems);
     _unassociatedTypes.Clear();
     PK::HashSet<Model::Element::Type> held;
-    conn.UnassociatedElementsCache().Get().EnumerateKeys([&](const Model::Element::Type& type) { held.Add(type); });
+    conn.UnassociatedElementsCache().GetTypes().EnumerateKeys([&](const Model::Element::Type& type) { held.Add(type); });
     UpdateRows(conn, held);
 }
 
