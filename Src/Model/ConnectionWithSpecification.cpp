@@ -487,45 +487,73 @@ bool ConnectionWithSpecification::HandleLookUpExceptions(const std::function<voi
 }
 
 VirtualTypesOfElements ConnectionWithSpecification::FindVirtualTypeIdsForElements(const PK::Array<PK::Guid>& elements) {
-    VirtualTypesOfElements result;
-    HandleLookUpExceptions([&] {
-        PK::Guid clauseIdDefinition;
+    ClauseTally tally(*this);
+    tally.Begin();
+    for (const PK::Guid& element : elements) tally.Add(element);
+    return tally.Result(elements);
+}
+
+ConnectionWithSpecification::ClauseTally::ClauseTally(ConnectionWithSpecification& connection)
+    : _connection(connection) {}
+
+void ConnectionWithSpecification::ClauseTally::Begin() {
+    if (_begun) return;
+    _begun = true;
+    const bool looked = _connection.HandleLookUpExceptions([&] {
         try {
-            clauseIdDefinition = _propertyGroup.GetPropertyGuid(Api::Properties::Name::ClauseId);
+            _definition = _connection._propertyGroup.GetPropertyGuid(Api::Properties::Name::ClauseId);
         } catch (const Error::MissingProperty& e) {
             LOG_DEBUG("{}", e);
             LOG_WARN(
                 "we has no property so we are pretty sure thereis no associaiton to clause. Still a bit unexpected "
                 "though");
-            result.unassociatedElements = elements;
+            _allUnassociated = true;
             return;
         }
-        PK::HashSet<PK::UniString> clauseIds;
-        for (const PK::Guid& element : elements) {
-            try {
-                const PK::UniString clauseId = _propertyGroup.GetClauseIdOfElem(element);
-                if (clauseId.IsEmpty())
-                    result.unassociatedElements.Push(element);
-                else
-                    clauseIds.Add(clauseId);
-            } catch (const Api::Error<APIERR_BADID>&) {
-                // also an element deleted in this session (APIERR_DELETED)
-                LOG_INFO("Element({}) propably deleted meanwhile", element);
-            } catch (const Api::GeneralError& e) {
-                LOG_DEBUG("unknown error({}), but we assume that the element({}) is not associated, ({})", e, element,
-                          clauseIdDefinition);
-                LOG_ERROR("GeneralError: {}", e);
-                result.unassociatedElements.Push(element);
-            }
-        }
-        for (const PK::UniString& clauseId : clauseIds) {
-            if (const std::shared_ptr<VirtualType>* virtualType = _virtualTypes.GetPtr(clauseId))
-                result.virtualTypes.Push(*virtualType);
-            else
-                LOG_INFO("not exitsing virtual type for clauseId({}), elements({})", clauseId,
-                         fmt::join(elements, ", "));
-        }
+        _reader.emplace(_connection._propertyGroup);
     });
+    if (!looked) _stopped = true;
+}
+
+void ConnectionWithSpecification::ClauseTally::Add(const PK::Guid& element) {
+    Begin();
+    if (_stopped) return;
+    if (_allUnassociated) {
+        _result.unassociatedElements.Push(element);
+        return;
+    }
+    try {
+        const PK::UniString& clauseId = _reader->Read(element);
+        if (clauseId.IsEmpty())
+            _result.unassociatedElements.Push(element);
+        else
+            _clauseIds.Add(clauseId);
+    } catch (const Api::Error<APIERR_BADID>&) {
+        // also an element deleted in this session (APIERR_DELETED)
+        LOG_INFO("Element({}) propably deleted meanwhile", element);
+    } catch (const Api::GeneralError& e) {
+        LOG_DEBUG("unknown error({}), but we assume that the element({}) is not associated, ({})", e, element,
+                  _definition);
+        LOG_ERROR("GeneralError: {}", e);
+        _result.unassociatedElements.Push(element);
+    } catch (...) {
+        // Nothing about one element explains it: the tally ends here, and the failure is the connection's.
+        _stopped = true;
+        const std::exception_ptr failure = std::current_exception();
+        _connection.HandleLookUpExceptions([&] { std::rethrow_exception(failure); });
+    }
+}
+
+VirtualTypesOfElements ConnectionWithSpecification::ClauseTally::Result(const PK::Array<PK::Guid>& elements) {
+    VirtualTypesOfElements result = std::move(_result);
+    _result = {};
+    if (_stopped || _allUnassociated) return result;
+    for (const PK::UniString& clauseId : _clauseIds) {
+        if (const std::shared_ptr<VirtualType>* virtualType = _connection._virtualTypes.GetPtr(clauseId))
+            result.virtualTypes.Push(*virtualType);
+        else
+            LOG_INFO("not exitsing virtual type for clauseId({}), elements({})", clauseId, fmt::join(elements, ", "));
+    }
     return result;
 }
 

@@ -35,6 +35,7 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Model/ClassificationSystem.hpp"
@@ -171,6 +172,33 @@ public:
     // Which of this connection's virtual types the elements carry, by their
     // clause-id value; elements without one are unassociated. Never throws.
     VirtualTypesOfElements FindVirtualTypeIdsForElements(const PK::Array<PK::Guid>& elements);
+
+    // FindVirtualTypeIdsForElements learnt one element at a time, for a pass
+    // over the elements that asks the host other things of each as well (the
+    // selection cache's): the clause-id definition is looked up once, before
+    // the first element, and nothing is allocated per element. The connection
+    // must outlive the tally.
+    class ClauseTally {
+    public:
+        explicit ClauseTally(ConnectionWithSpecification& connection);
+        // Looks the clause-id definition up now rather than at the first element.
+        void Begin();
+        // Never throws.
+        void Add(const PK::Guid& element);
+        // The virtual types and unassociated elements of the elements added;
+        // elements are those elements, for the log.
+        VirtualTypesOfElements Result(const PK::Array<PK::Guid>& elements);
+
+    private:
+        ConnectionWithSpecification& _connection;
+        bool _begun = false;
+        bool _stopped = false;          // a failure no element explains ended the tally
+        bool _allUnassociated = false;  // the group has no clause-id definition
+        PK::Guid _definition;
+        std::optional<Model::PropertyGroup::ClauseIdReader> _reader;
+        PK::HashSet<PK::UniString> _clauseIds;
+        VirtualTypesOfElements _result;
+    };
     // The elements associated with the clause; empty when that failed. Never throws.
     PK::Array<PK::Guid> GetAssociatedElements(const PK::UniString& tessaryClauseId);
 

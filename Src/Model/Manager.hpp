@@ -47,6 +47,7 @@ namespace TessaryConnect::Model {
 
 class ConnectionWithSpecification;
 class ConnectionWithSpecificationFactory;
+struct VirtualTypesOfElements;
 class PlanData;
 class TessaryPtr;
 
@@ -167,6 +168,8 @@ private:
     void ReportLoadFailure(const std::exception* e) const;
     // Re-reads the host selection; tells the observers when it changed.
     void UpdateSelectionCache();
+    // The page's selection state for what the selected elements carry.
+    Api::SelectionState SelectionStateOf(const VirtualTypesOfElements& found) const;
     // The selected connection as its stored record stands now (an undo tells
     // nobody): re-read when the record changed, and given up for the first
     // connection, or none, when the record is gone. Never throws.

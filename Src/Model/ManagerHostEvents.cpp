@@ -14,8 +14,18 @@ namespace TessaryConnect::Model {
 
 void Manager::TVEvent_SelectionChanged(const API_Neig* /*selElemNeig*/) {
     // Kept up to date with or without a page: the palette associates from it too.
-    if (!_selectionCache.Update(*_tvApi)) return;
-    if (const std::shared_ptr<Api::Tessary> page = _tessaryPtr->Lock()) page->SetSelectionState(GetSelectionState());
+    const std::shared_ptr<Api::Tessary> page = _tessaryPtr->Lock();
+    if (page == nullptr || _selectedConnection == nullptr) {
+        if (!_selectionCache.Update(*_tvApi)) return;
+        if (page != nullptr) page->SetSelectionState(GetSelectionState());
+    } else {
+        // What the page is told of each element is asked in the same pass over the selection.
+        const ConnectionPtr connection = _selectedConnection;
+        ConnectionWithSpecification::ClauseTally tally(*connection);
+        if (!_selectionCache.Update(*_tvApi, [&](const PK::Guid& element) { tally.Add(element); })) return;
+        const PK::Array<PK::Guid>& elements = _selectionCache.GetElements();
+        page->SetSelectionState(elements.IsEmpty() ? Api::SelectionState() : SelectionStateOf(tally.Result(elements)));
+    }
     Notify(&ManagerObserver::ManagerEvent_SelectionChanged, _selectionCache);
 }
 

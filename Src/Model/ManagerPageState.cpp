@@ -47,8 +47,10 @@ Api::SelectionState Manager::GetSelectionState() {
     if (elements.IsEmpty() || _selectedConnection == nullptr) return {};
     // Held for the call: an observer may select another connection meanwhile.
     const ConnectionPtr connection = _selectedConnection;
-    const VirtualTypesOfElements found = connection->FindVirtualTypeIdsForElements(elements);
+    return SelectionStateOf(connection->FindVirtualTypeIdsForElements(elements));
+}
 
+Api::SelectionState Manager::SelectionStateOf(const VirtualTypesOfElements& found) const {
     // A mixed selection counts as one with unassociated elements.
     if (!found.unassociatedElements.IsEmpty())
         return Api::SelectionState(

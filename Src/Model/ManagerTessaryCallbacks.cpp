@@ -68,9 +68,9 @@ PK::Array<Api::AssociableType> Manager::TessaryCallbacks::Handle_getAllTypesInDo
 
     Api::Properties unknownValues;
     for (const PK::UniString& name : propertyNames) unknownValues.Put(name, "?");
-    for (const auto& [elementType, elements] : connection->UnassociatedElementsCache().Get()) {
-        const PK::UniString title = elementType.GetName(_manager.TV()) + ": " +
-                                    PK::ValueToUniString(static_cast<PK::Int32>(elements.GetSize()));
+    for (const auto& [elementType, count] : connection->UnassociatedElementsCache().GetTypes()) {
+        const PK::UniString title =
+            elementType.GetName(_manager.TV()) + ": " + PK::ValueToUniString(static_cast<PK::Int32>(count));
         types.PushNew(ElementTypeId(elementType), title, PK::UniString(), PK::UniString(), unknownValues, nullptr);
     }
     return types;

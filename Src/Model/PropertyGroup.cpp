@@ -166,12 +166,23 @@ PK::Guid PropertyGroup::GetPropertyGuid(const PK::UniString& tessaryPropertyName
 }
 
 PK::UniString PropertyGroup::GetClauseIdOfElem(const PK::Guid& element) const {
-    const PK::Guid* definition = _tessaryPropertyNameToDefinitionGuids.GetPtr(Api::Properties::Name::ClauseId);
-    if (definition == nullptr) return {};
-    if (!TV().Element_IsPropertyDefinitionAvailable(element, *definition)) return {};
-    const PK::Array<API_Property> props = TV().Element_GetPropertyValuesByGuid(element, {*definition});
-    if (!TC_ASSERT(err, props.GetSize() == 1)) return {};
-    if (props[0].isDefault) return {};
+    return ClauseIdReader(*this).Read(element);
+}
+
+PropertyGroup::ClauseIdReader::ClauseIdReader(const PropertyGroup& group) : _tv(group.TV()) {
+    if (const PK::Guid* definition =
+            group._tessaryPropertyNameToDefinitionGuids.GetPtr(Api::Properties::Name::ClauseId))
+        _definition.Push(*definition);
+}
+
+const PK::UniString& PropertyGroup::ClauseIdReader::Read(const PK::Guid& element) {
+    static const PK::UniString none;
+    if (_definition.IsEmpty()) return none;
+    if (!_tv.Element_IsPropertyDefinitionAvailable(element, _definition[0])) return none;
+    _tv.Element_GetPropertyValuesByGuid(element, _definition, _values);
+    const PK::Array<API_Property>& props = _values;
+    if (!TC_ASSERT(err, props.GetSize() == 1)) return none;
+    if (props[0].isDefault) return none;
     return props[0].value.singleVariant.variant.uniStringValue;
 }
 

@@ -11,10 +11,12 @@
 // trying again, a bounded number of times.
 #include <iosfwd>
 
+#include "PK/Array.hpp"
 #include "PK/Channel.hpp"
 #include "PK/Guid.hpp"
 #include "PK/HashTable.hpp"
 #include "PK/UniString.hpp"
+#include "TVAPI/APIRecords.hpp"
 #include "Util/Formatters.hpp"
 #include "Util/Resource.hpp"
 
@@ -60,6 +62,22 @@ public:
 
     // The clause id the element carries in this group, or the empty text.
     PK::UniString GetClauseIdOfElem(const PK::Guid& element) const;
+
+    // Reads the clause id of element after element (a selection, a rebuild)
+    // as GetClauseIdOfElem does, with the definition looked up once and the
+    // host's answers read into the same arrays each time.
+    class ClauseIdReader {
+    public:
+        explicit ClauseIdReader(const PropertyGroup& group);
+        // The element's clause id, or the empty text; valid until the next
+        // Read. Host errors are thrown.
+        const PK::UniString& Read(const PK::Guid& element);
+
+    private:
+        Api::Torvel& _tv;
+        PK::Array<PK::Guid> _definition;  // empty when the group knows no clause-id definition
+        PK::Array<API_Property> _values;
+    };
 
     // Deletes the host group (tolerating one the user deleted already) and forgets it.
     void Remove();

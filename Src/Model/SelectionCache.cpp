@@ -14,7 +14,7 @@ void SelectionCache::Clear() {
     _filteredOutCount = 0;
 }
 
-bool SelectionCache::Update(Api::Torvel& tv) {
+bool SelectionCache::Update(Api::Torvel& tv, const std::function<void(const PK::Guid&)>& taken) {
     const bool heldElements = !_elements.IsEmpty();
     Clear();
 
@@ -35,6 +35,7 @@ bool SelectionCache::Update(Api::Torvel& tv) {
             _elements.Push(element.GetTrueGuid());
             if (usability != Element::Usability::Editable) ++_notEditableCount;
             if (usability == Element::Usability::NotClassifyableHotlink) ++_hotlinkCount;
+            if (taken) taken(_elements.GetLast());
         } catch (const std::exception& e) {
             LOG_ERROR("exception: {}; neigs[i]: {}", e, neig);
             ++_filteredOutCount;

@@ -6,6 +6,7 @@
 // manager updates it on every selection change; the page's selection state,
 // the association requests and the palette read it.
 #include <cstdint>
+#include <functional>
 
 #include "PK/Array.hpp"
 #include "PK/Guid.hpp"
@@ -24,8 +25,10 @@ public:
     // Re-reads the host selection. True when the cache held elements before,
     // or when elements are selected now; a selection that is not of elements
     // (a marquee) is read only to empty a cache that held elements. A failed
-    // selection query is thrown, with the cache already emptied.
-    bool Update(Api::Torvel& tv);
+    // selection query is thrown, with the cache already emptied. Each element
+    // taken in is handed to taken as it is read (which must not throw), so
+    // that a caller who asks the host more of each does so in the same pass.
+    bool Update(Api::Torvel& tv, const std::function<void(const PK::Guid&)>& taken = nullptr);
 
     // In the host's selection order.
     const PK::Array<PK::Guid>& GetElements() const { return _elements; }

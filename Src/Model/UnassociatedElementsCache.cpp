@@ -42,16 +42,17 @@ UnassociatedElementsCache::UnassociatedElementsCache(ConnectionWithSpecification
 
 UnassociatedElementsCache::~UnassociatedElementsCache() = default;
 
-bool UnassociatedElementsCache::IsUnassociated(const Element& element) const {
+bool UnassociatedElementsCache::IsUnassociated(const Element& element, PropertyGroup::ClauseIdReader& clauseIds) const {
     if (!element.IsUsableForAssociation(_conn.TV())) return false;
-    const PK::UniString clauseId = _conn.PropertyGroup().GetClauseIdOfElem(element.GetTrueGuid());
+    const PK::UniString& clauseId = clauseIds.Read(element.GetTrueGuid());
     // An empty clause id names no virtual type.
     return !_conn.HasVirtualType(_conn.GetVirtualTypeIdForClauseId(clauseId));
 }
 
 void UnassociatedElementsCache::Reset(bool notify) {
     Api::Torvel& tv = _conn.TV();
-    Table table;
+    PK::HashTable<PK::Guid, Element::Type> typeOf;
+    Counts counts;
     Api::ProcessWindow progress(_conn.TVPtr(), "Enumerating elements",
                                 static_cast<PK::Int16>(Element::IncludedMainTypeCount()));
 
@@ -64,6 +65,7 @@ void UnassociatedElementsCache::Reset(bool notify) {
         LOG_ERROR("unknown exception!");
     }
     const PK::UInt32 filter = Element::GetVisibilityFilter(windowType);
+    PropertyGroup::ClauseIdReader clauseIds(_conn.PropertyGroup());
 
     Element::EnumerateIncludedMainTypes([&](API_ElemTypeID mainType) {
         const int mainTypeCode = static_cast<int>(mainType);
@@ -75,7 +77,8 @@ void UnassociatedElementsCache::Reset(bool notify) {
                 // One element that cannot be read (deleted meanwhile, say) must not hide the rest of its type.
                 try {
                     const Element element(tv, guid);
-                    if (IsUnassociated(element)) table[element.GetType()].Add(element.GetTrueGuid());
+                    if (IsUnassociated(element, clauseIds) && typeOf.Add(element.GetTrueGuid(), element.GetType()))
+                        ++counts[element.GetType()];
                 } catch (const std::exception& e) {
                     LOG_ERROR("exception: {}; mainType: {}; element: {}", e, mainTypeCode, guid);
                 } catch (...) {
@@ -89,20 +92,18 @@ void UnassociatedElementsCache::Reset(bool notify) {
         }
     });
 
-    std::swap(_table, table);
-    _typeOf.Clear();
-    for (const auto& [type, elements] : _table)
-        for (const PK::Guid& element : elements) _typeOf.Put(element, type);
+    std::swap(_typeOf, typeOf);
+    std::swap(_counts, counts);
     if (!notify) return;
     PK::HashSet<Element::Type> types;
-    for (const auto& [type, elements] : _table) types.Add(type);
-    for (const auto& [type, elements] : table) types.Add(type);
+    for (const auto& [type, count] : _counts) types.Add(type);
+    for (const auto& [type, count] : counts) types.Add(type);
     _conn._OnlyForUC_UnassociatedElementTypeChanged(types);
 }
 
 bool UnassociatedElementsCache::File(const Element::Type& type, const PK::Guid& element) {
-    if (!_table[type].Add(element)) return false;
-    _typeOf.Put(element, type);
+    if (!_typeOf.Add(element, type)) return false;
+    ++_counts[type];
     return true;
 }
 
@@ -124,12 +125,12 @@ bool UnassociatedElementsCache::Remove(const PK::Guid& element) { return Remove(
 bool UnassociatedElementsCache::Remove(const PK::Array<PK::Guid>& elements) {
     PK::HashSet<Element::Type> affected;
     for (const PK::Guid& guid : elements) {
-        // An element taken out keeps its entry here until the next rebuild:
-        // the set, not this entry, says whether it is filed.
-        const Element::Type* type = _typeOf.GetPtr(guid);
-        if (type == nullptr) continue;  // never filed: nothing to take out
-        PK::HashSet<PK::Guid>* held = _table.GetPtr(*type);
-        if (held != nullptr && held->Delete(guid)) affected.Add(*type);
+        const Element::Type* filed = _typeOf.GetPtr(guid);
+        if (filed == nullptr) continue;  // not held: nothing to take out
+        const Element::Type type = *filed;
+        _typeOf.Delete(guid);
+        --_counts.Get(type);
+        affected.Add(type);
     }
     if (affected.IsEmpty()) return false;
     _conn._OnlyForUC_UnassociatedElementTypeChanged(affected);
@@ -137,17 +138,18 @@ bool UnassociatedElementsCache::Remove(const PK::Array<PK::Guid>& elements) {
 }
 
 PK::Array<PK::Guid> UnassociatedElementsCache::GetElemsByType(const Element::Type& type) const {
-    const PK::HashSet<PK::Guid>* held = _table.GetPtr(type);
     PK::Array<PK::Guid> elements;
-    if (held == nullptr) return elements;
-    elements.Reserve(held->GetSize());
-    for (const PK::Guid& guid : *held) elements.Push(guid);
+    const PK::UInt32 count = GetElemCountByType(type);
+    if (count == 0) return elements;
+    elements.Reserve(count);
+    for (const auto& [guid, filed] : _typeOf)
+        if (filed == type) elements.Push(guid);
     return elements;
 }
 
 PK::UInt32 UnassociatedElementsCache::GetElemCountByType(const Element::Type& type) const {
-    const PK::HashSet<PK::Guid>* held = _table.GetPtr(type);
-    return held == nullptr ? 0 : static_cast<PK::UInt32>(held->GetSize());
+    const PK::UInt32* count = _counts.GetPtr(type);
+    return count == nullptr ? 0 : *count;
 }
 
 void UnassociatedElementsCache::TVEvent_Element_Created(const API_NotifyElementType& elemType) {

@@ -13,7 +13,12 @@
 // cannot be read is logged and skipped, the others still count. The cache
 // knows the type it filed each element under, so taking elements out asks
 // the host nothing: an association takes out every element it completed.
+//
+// Projects hold hundreds of thousands of elements, so each is indexed once,
+// with its type; the types keep only their counts, and listing the elements
+// of one type walks the index.
 #include "Model/Element.hpp"
+#include "Model/PropertyGroup.hpp"
 #include "PK/Array.hpp"
 #include "PK/Guid.hpp"
 #include "PK/HashTable.hpp"
@@ -25,7 +30,8 @@ class ConnectionWithSpecification;
 
 class UnassociatedElementsCache : public Api::TorvelEventObserver {
 public:
-    using Table = PK::HashTable<Element::Type, PK::HashSet<PK::Guid>>;
+    // Each type held with the number of its elements, in the order the types were first filed.
+    using Counts = PK::HashTable<Element::Type, PK::UInt32>;
 
     // Empty until the first Reset; attached to the host's notifications.
     explicit UnassociatedElementsCache(ConnectionWithSpecification& connection);
@@ -42,8 +48,9 @@ public:
     bool Remove(const PK::Guid& element);
     bool Remove(const PK::Array<PK::Guid>& elements);
 
-    // A type whose last element was removed keeps its empty set until the next rebuild.
-    const Table& Get() const { return _table; }
+    // A type whose last element was removed stays, with no elements, until the next rebuild.
+    const Counts& GetTypes() const { return _counts; }
+    // In the order they were filed.
     PK::Array<PK::Guid> GetElemsByType(const Element::Type& type) const;
     PK::UInt32 GetElemCountByType(const Element::Type& type) const;
 
@@ -55,15 +62,15 @@ public:
 
 private:
     // Usable for association and without a clause of this connection.
-    bool IsUnassociated(const Element& element) const;
+    bool IsUnassociated(const Element& element, PropertyGroup::ClauseIdReader& clauseIds) const;
 
     // Files the element under the type; true when it was not there yet.
     bool File(const Element::Type& type, const PK::Guid& element);
 
     ConnectionWithSpecification& _conn;
-    Table _table;
-    // The type each element was filed under since the last rebuild.
+    // Every element held, with the type it was filed under.
     PK::HashTable<PK::Guid, Element::Type> _typeOf;
+    Counts _counts;
 };
 
 }  // namespace TessaryConnect::Model

@@ -119,9 +119,10 @@ PK::Array<PK::Guid> VirtualType::GetAssociatedElements() const {
     // Only for its failure: a group without the clause-id property cannot tell the clauses apart.
     group.GetPropertyGuid(Api::Properties::Name::ClauseId);
     PK::Array<PK::Guid> associated;
+    Model::PropertyGroup::ClauseIdReader clauseIds(group);
     for (const PK::Guid& element : classified) {
         try {
-            if (group.GetClauseIdOfElem(element) == _virtualTypeId) associated.Push(element);
+            if (clauseIds.Read(element) == _virtualTypeId) associated.Push(element);
         } catch (const Api::Error<APIERR_BADID>&) {
             LOG_INFO("Elem({}) is probably deleted meanwhile. Suspicious, but handled.", element);
         }

@@ -337,10 +337,11 @@ VirtualType::ElementOperationResult VirtualType::DisassociateElements(const PK::
     ElementRun<Issue::ElementsAssociation> run(*this, TV(), disassociateRules, CurrentWindow(TV()));
     ElementOperationResult result;
     result.elements.Reserve(elements.GetSize());
+    Model::PropertyGroup::ClauseIdReader clauseIds(group);
     run.ForEach(elements, [&](const Element& element) {
         if (!run.IsEditable(element)) return;
         // Clauses with the same code share the item: it stays on the elements of the others.
-        const PK::UniString clauseId = group.GetClauseIdOfElem(element.GetTrueGuid());
+        const PK::UniString& clauseId = clauseIds.Read(element.GetTrueGuid());
         if (clauseId != _virtualTypeId && _connection.HasVirtualType(clauseId)) {
             LOG_INFO("elem({}) belongs to clause({}), not to ({}): it keeps its classification({})", element, clauseId,
                      _virtualTypeId, item);

@@ -126,7 +126,7 @@ void UnassociatedElementsTabPage::RebuildRowsFromCache(const Model::ConnectionWi
     _list.DeleteItem(DG::ListBox::AllItems);
     _unassociatedTypes.Clear();
     PK::HashSet<Model::Element::Type> held;
-    conn.UnassociatedElementsCache().Get().EnumerateKeys([&](const Model::Element::Type& type) { held.Add(type); });
+    conn.UnassociatedElementsCache().GetTypes().EnumerateKeys([&](const Model::Element::Type& type) { held.Add(type); });
     UpdateRows(conn, held);
 }
 

@@ -19,6 +19,7 @@
 // A sink or source that holds its bytes in memory lends the channel a window
 // of them (SetPutArea, SetGetArea): values are copied straight in or out, and
 // the virtual PutBytes or GetBytes is called only at the window's end.
+#include <algorithm>
 #include <concepts>
 #include <cstring>
 #include <type_traits>
@@ -216,6 +217,8 @@ public:
     }
 
     // Containers are emptied first; items read before a failure stay.
+    // Room for at most this many items is set aside before they are read.
+    static constexpr USize maxReservedItems = 256;
     template <typename T>
     ErrCode Read(Array<T>& items);
     template <typename K, typename V, typename H>
@@ -417,12 +420,14 @@ ErrCode IChannel::Read(HashTable<K, V, H>& table) {
     UInt32 count = 0;
     if (ErrCode err = Read(count); err != NoError) return err;
     if (ErrCode err = CheckCount(count); err != NoError) return err;
+    // Bounded: a damaged count must not claim memory the record cannot fill.
+    table.Reserve(std::min<USize>(count, maxReservedItems));
     for (UInt32 i = 0; i < count; ++i) {
         K key{};
         V value{};
         if (ErrCode err = ReadItem(key); err != NoError) return err;
         if (ErrCode err = ReadItem(value); err != NoError) return err;
-        table.Add(key, std::move(value));  // a repeated key keeps its first value
+        table.Add(std::move(key), std::move(value));  // a repeated key keeps its first value
     }
     return GetInputStatus();
 }
@@ -434,10 +439,11 @@ ErrCode IChannel::Read(HashSet<K, H>& set) {
     UInt32 count = 0;
     if (ErrCode err = Read(count); err != NoError) return err;
     if (ErrCode err = CheckCount(count); err != NoError) return err;
+    set.Reserve(std::min<USize>(count, maxReservedItems));
     for (UInt32 i = 0; i < count; ++i) {
         K key{};
         if (ErrCode err = ReadItem(key); err != NoError) return err;
-        set.Add(key);
+        set.Add(std::move(key));
     }
     return GetInputStatus();
 }

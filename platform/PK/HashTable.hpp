@@ -6,10 +6,17 @@
 // the first live slot is remembered, so taking the first entry again and again
 // does not walk the tombstones before it. Clearing frees the index, so a
 // table that once held many entries clears as fast as an empty one.
+//
+// The entries live once, in one insertion-ordered vector. Most tables are
+// small (a clause's few properties, an issue's few elements): up to
+// linearLimit slots a look-up walks them and no index exists, so such a table
+// costs one allocation. Past that, an open-addressing index of slot numbers
+// (linear probing, deletion by backward shift) finds the slot; it keeps each
+// entry's hash bits, not its key, so growing it hashes nothing again.
 #include <cstddef>
+#include <initializer_list>
 #include <optional>
 #include <stdexcept>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -19,44 +26,92 @@ namespace PK {
 
 namespace Detail {
 
-// Shared machinery of HashTable and HashSet: an insertion-ordered slot vector
-// with an index from key to slot.
+// Shared machinery of HashTable and HashSet: an insertion-ordered slot vector,
+// indexed once it outgrows a linear search.
 template <typename Key, typename Slot, typename KeyOf, typename Hash>
 class OrderedIndex {
 public:
-    USize GetSize() const { return _index.size(); }
-    bool IsEmpty() const { return _index.empty(); }
+    // Up to this many slots (tombstones included) a look-up walks the slots.
+    static constexpr USize linearLimit = 8;
+
+    OrderedIndex() = default;
+    OrderedIndex(const OrderedIndex&) = default;
+    OrderedIndex& operator=(const OrderedIndex&) = default;
+    // What is moved from is left empty, as the containers in it are.
+    OrderedIndex(OrderedIndex&& other) noexcept { *this = std::move(other); }
+    OrderedIndex& operator=(OrderedIndex&& other) noexcept {
+        if (this == &other) return *this;
+        _slots = std::move(other._slots);
+        _buckets = std::move(other._buckets);
+        _shift = std::exchange(other._shift, 64);
+        _live = std::exchange(other._live, 0);
+        _head = std::exchange(other._head, 0);
+        other._slots.clear();
+        other._buckets.clear();
+        return *this;
+    }
+
+    USize GetSize() const { return _live; }
+    bool IsEmpty() const { return _live == 0; }
     void Clear() {
-        // clear() would wipe every bucket the index ever grew to.
-        std::unordered_map<Key, USize, Hash>().swap(_index);
+        // The index is freed, not cleared: clearing would wipe every bucket it ever grew to.
+        std::vector<Bucket>().swap(_buckets);
+        _shift = 64;
         _slots.clear();
+        _live = 0;
         _head = 0;
     }
-    bool ContainsKey(const Key& key) const { return _index.find(key) != _index.end(); }
+    // Room for this many entries without moving the slots.
+    void Reserve(USize count) { _slots.reserve(count); }
+    bool ContainsKey(const Key& key) const { return Find(key) != npos; }
 
     Slot* FindSlot(const Key& key) {
-        auto it = _index.find(key);
-        return it == _index.end() ? nullptr : &*_slots[it->second];
+        const USize slot = Find(key);
+        return slot == npos ? nullptr : &*_slots[slot];
     }
     const Slot* FindSlot(const Key& key) const {
-        auto it = _index.find(key);
-        return it == _index.end() ? nullptr : &*_slots[it->second];
+        const USize slot = Find(key);
+        return slot == npos ? nullptr : &*_slots[slot];
     }
     // Returns false (and leaves the table) when the key is present.
     bool AddSlot(Slot slot) {
         const Key& key = KeyOf{}(slot);
-        if (_index.find(key) != _index.end()) return false;
-        _index.emplace(key, _slots.size());
+        if (_buckets.empty()) {
+            if (Find(key) != npos) return false;
+            _slots.emplace_back(std::move(slot));
+            ++_live;
+            if (_slots.size() > linearLimit) Rebuild(_slots.size());
+            return true;
+        }
+        const UInt32 hash = HashOf(key);
+        USize pos = Home(hash);
+        for (; _buckets[pos].slot != 0; pos = Next(pos))
+            if (_buckets[pos].hash == hash && KeyOf{}(*_slots[_buckets[pos].slot - 1]) == key) return false;
+        _buckets[pos] = {static_cast<UInt32>(_slots.size() + 1), hash};
         _slots.emplace_back(std::move(slot));
+        ++_live;
+        if (4 * _live > 3 * _buckets.size()) Rebuild(_live);
         return true;
     }
     bool DeleteKey(const Key& key) {
-        auto it = _index.find(key);
-        if (it == _index.end()) return false;
-        _slots[it->second].reset();
-        _index.erase(it);
+        USize slot = npos;
+        if (_buckets.empty()) {
+            slot = Find(key);
+            if (slot == npos) return false;
+        } else {
+            const UInt32 hash = HashOf(key);
+            USize pos = Home(hash);
+            for (;; pos = Next(pos)) {
+                if (_buckets[pos].slot == 0) return false;
+                if (_buckets[pos].hash == hash && KeyOf{}(*_slots[_buckets[pos].slot - 1]) == key) break;
+            }
+            slot = _buckets[pos].slot - 1;
+            Unlink(pos);
+        }
+        _slots[slot].reset();
+        --_live;
         while (_head < _slots.size() && !_slots[_head]) ++_head;
-        if (_slots.size() > 16 && _slots.size() > 2 * _index.size()) Compact();
+        if (_slots.size() > 2 * linearLimit && _slots.size() > 2 * _live) Compact();
         return true;
     }
 
@@ -98,20 +153,106 @@ public:
     const_iterator end() const { return {_slots.end(), _slots.end()}; }
 
 private:
-    void Compact() {
-        std::vector<std::optional<Slot>> live;
-        live.reserve(_index.size());
-        for (auto& s : _slots)
-            if (s) {
-                _index[KeyOf{}(*s)] = live.size();
-                live.emplace_back(std::move(s));
-            }
-        _slots = std::move(live);
-        _head = 0;
+    static constexpr USize npos = MaxUSize;
+
+    // A position of the index: the slot number plus one (0: empty) and the
+    // upper half of the entry's spread hash, whose top bits are its home position.
+    struct Bucket {
+        UInt32 slot = 0;
+        UInt32 hash = 0;
+    };
+
+    // std::hash gives integers as they are: the product spreads every bit of
+    // the hash into the upper half, which alone is kept.
+    static UInt32 HashOf(const Key& key) {
+        return static_cast<UInt32>((static_cast<UInt64>(Hash{}(key)) * 0x9E3779B97F4A7C15ull) >> 32);
+    }
+    USize Home(UInt32 hash) const { return static_cast<USize>((static_cast<UInt64>(hash) << 32) >> _shift); }
+    USize Next(USize pos) const { return (pos + 1) & (_buckets.size() - 1); }
+
+    USize Find(const Key& key) const {
+        if (_buckets.empty()) {
+            for (USize i = _head; i < _slots.size(); ++i)
+                if (_slots[i] && KeyOf{}(*_slots[i]) == key) return i;
+            return npos;
+        }
+        const UInt32 hash = HashOf(key);
+        for (USize pos = Home(hash); _buckets[pos].slot != 0; pos = Next(pos))
+            if (_buckets[pos].hash == hash && KeyOf{}(*_slots[_buckets[pos].slot - 1]) == key)
+                return _buckets[pos].slot - 1;
+        return npos;
     }
 
-    std::unordered_map<Key, USize, Hash> _index;
+    // Empties a position and moves later entries of its run back into the
+    // hole, so that every run stays unbroken without tombstones in the index.
+    void Unlink(USize hole) {
+        for (USize pos = Next(hole); _buckets[pos].slot != 0; pos = Next(pos)) {
+            const USize home = Home(_buckets[pos].hash);
+            // The entry may move back when its home does not lie in (hole, pos], cyclically.
+            const bool stays = hole <= pos ? (hole < home && home <= pos) : (hole < home || home <= pos);
+            if (stays) continue;
+            _buckets[hole] = _buckets[pos];
+            hole = pos;
+        }
+        _buckets[hole] = Bucket{};
+    }
+
+    // A new index for this many entries at most three quarters full; none
+    // while the slots fit a linear search.
+    void Rebuild(USize entries) {
+        if (_slots.size() <= linearLimit) {
+            std::vector<Bucket>().swap(_buckets);
+            _shift = 64;
+            return;
+        }
+        USize size = 16;
+        int bits = 4;
+        while (4 * entries > 3 * size) {
+            size *= 2;
+            ++bits;
+        }
+        std::vector<Bucket> buckets(size);
+        std::swap(_buckets, buckets);
+        _shift = 64 - bits;
+        if (buckets.empty()) {
+            for (USize i = 0; i < _slots.size(); ++i)
+                if (_slots[i]) Place({static_cast<UInt32>(i + 1), HashOf(KeyOf{}(*_slots[i]))});
+        } else {
+            for (const Bucket& bucket : buckets)
+                if (bucket.slot != 0) Place(bucket);
+        }
+    }
+    void Place(Bucket bucket) {
+        USize pos = Home(bucket.hash);
+        while (_buckets[pos].slot != 0) pos = Next(pos);
+        _buckets[pos] = bucket;
+    }
+
+    void Compact() {
+        std::vector<UInt32> renumbered(_slots.size(), 0);
+        USize next = 0;
+        for (USize i = 0; i < _slots.size(); ++i) {
+            if (!_slots[i]) continue;
+            renumbered[i] = static_cast<UInt32>(next + 1);
+            if (next != i) _slots[next] = std::move(_slots[i]);
+            ++next;
+        }
+        _slots.resize(next);
+        _head = 0;
+        if (_slots.size() <= linearLimit) {
+            Rebuild(0);
+            return;
+        }
+        for (Bucket& bucket : _buckets)
+            if (bucket.slot != 0) bucket.slot = renumbered[bucket.slot - 1];
+        // A table that was large once does not keep its index's size for ever.
+        if (16 * _live < _buckets.size()) Rebuild(_live);
+    }
+
     std::vector<std::optional<Slot>> _slots;
+    std::vector<Bucket> _buckets;  // empty, or a power of two in size
+    int _shift = 64;               // 64 less the bits of a position
+    USize _live = 0;
     USize _head = 0;  // no live slot before it
 };
 
@@ -137,10 +278,12 @@ public:
     USize GetSize() const { return _index.GetSize(); }
     bool IsEmpty() const { return _index.IsEmpty(); }
     void Clear() { _index.Clear(); }
+    void Reserve(USize count) { _index.Reserve(count); }
     bool ContainsKey(const Key& key) const { return _index.ContainsKey(key); }
 
     // Adds a new entry; returns false and changes nothing when the key exists.
     bool Add(const Key& key, Value value) { return _index.AddSlot({key, std::move(value)}); }
+    bool Add(Key&& key, Value value) { return _index.AddSlot({std::move(key), std::move(value)}); }
     // Adds or overwrites, keeping the original position of an existing key.
     void Put(const Key& key, Value value) {
         if (auto* slot = _index.FindSlot(key))
@@ -229,8 +372,10 @@ public:
     USize GetSize() const { return _index.GetSize(); }
     bool IsEmpty() const { return _index.IsEmpty(); }
     void Clear() { _index.Clear(); }
+    void Reserve(USize count) { _index.Reserve(count); }
     bool Contains(const Key& key) const { return _index.ContainsKey(key); }
     bool Add(const Key& key) { return _index.AddSlot(key); }
+    bool Add(Key&& key) { return _index.AddSlot(std::move(key)); }
     bool Delete(const Key& key) { return _index.DeleteKey(key); }
 
     template <typename F>

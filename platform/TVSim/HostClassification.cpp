@@ -4,6 +4,7 @@
 
 using TVSim::ClassificationItem;
 using TVSim::ClassificationSystem;
+using TVSim::Detail::Function;
 using TVSim::Detail::HostCall;
 using TVSim::Detail::OpenState;
 using TVSim::Detail::ProjectState;
@@ -34,7 +35,7 @@ PK::Array<API_ClassificationItem> ItemRecords(const ProjectState& state, const P
 }  // namespace
 
 PKErrCode TVAPI_Classification_CreateClassificationSystem(API_ClassificationSystem& system) {
-    HostCall call("TVAPI_Classification_CreateClassificationSystem");
+    HostCall call(Function<"TVAPI_Classification_CreateClassificationSystem">());
     call.Args(system.name, system.editionVersion);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -49,7 +50,7 @@ PKErrCode TVAPI_Classification_CreateClassificationSystem(API_ClassificationSyst
 }
 
 PKErrCode TVAPI_Classification_GetClassificationSystems(PK::Array<API_ClassificationSystem>& systems) {
-    HostCall call("TVAPI_Classification_GetClassificationSystems");
+    HostCall call(Function<"TVAPI_Classification_GetClassificationSystems">());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     systems.Clear();
@@ -59,7 +60,7 @@ PKErrCode TVAPI_Classification_GetClassificationSystems(PK::Array<API_Classifica
 }
 
 PKErrCode TVAPI_Classification_GetClassificationSystem(API_ClassificationSystem& system) {
-    HostCall call("TVAPI_Classification_GetClassificationSystem");
+    HostCall call(Function<"TVAPI_Classification_GetClassificationSystem">());
     call.Args(system.guid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -70,7 +71,7 @@ PKErrCode TVAPI_Classification_GetClassificationSystem(API_ClassificationSystem&
 }
 
 PKErrCode TVAPI_Classification_ChangeClassificationSystem(const API_ClassificationSystem& system) {
-    HostCall call("TVAPI_Classification_ChangeClassificationSystem");
+    HostCall call(Function<"TVAPI_Classification_ChangeClassificationSystem">());
     call.Args(system.guid, system.name);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -85,7 +86,7 @@ PKErrCode TVAPI_Classification_ChangeClassificationSystem(const API_Classificati
 }
 
 PKErrCode TVAPI_Classification_DeleteClassificationSystem(const API_Guid& systemGuid) {
-    HostCall call("TVAPI_Classification_DeleteClassificationSystem");
+    HostCall call(Function<"TVAPI_Classification_DeleteClassificationSystem">());
     call.Args(systemGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -102,7 +103,7 @@ PKErrCode TVAPI_Classification_DeleteClassificationSystem(const API_Guid& system
 
 PKErrCode TVAPI_Classification_GetClassificationSystemRootItems(const API_Guid& systemGuid,
                                                                 PK::Array<API_ClassificationItem>& items) {
-    HostCall call("TVAPI_Classification_GetClassificationSystemRootItems");
+    HostCall call(Function<"TVAPI_Classification_GetClassificationSystemRootItems">());
     call.Args(systemGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -114,7 +115,7 @@ PKErrCode TVAPI_Classification_GetClassificationSystemRootItems(const API_Guid& 
 
 PKErrCode TVAPI_Classification_CreateClassificationItem(API_ClassificationItem& item, const API_Guid& systemGuid,
                                                         const API_Guid& parentItemGuid, const API_Guid& nextItemGuid) {
-    HostCall call("TVAPI_Classification_CreateClassificationItem");
+    HostCall call(Function<"TVAPI_Classification_CreateClassificationItem">());
     call.Args(item.id, systemGuid, parentItemGuid, nextItemGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -140,7 +141,7 @@ PKErrCode TVAPI_Classification_CreateClassificationItem(API_ClassificationItem& 
 }
 
 PKErrCode TVAPI_Classification_GetClassificationItemSystem(const API_Guid& itemGuid, API_ClassificationSystem& system) {
-    HostCall call("TVAPI_Classification_GetClassificationItemSystem");
+    HostCall call(Function<"TVAPI_Classification_GetClassificationItemSystem">());
     call.Args(itemGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -152,7 +153,7 @@ PKErrCode TVAPI_Classification_GetClassificationItemSystem(const API_Guid& itemG
 
 PKErrCode TVAPI_Classification_GetClassificationItemChildren(const API_Guid& itemGuid,
                                                              PK::Array<API_ClassificationItem>& children) {
-    HostCall call("TVAPI_Classification_GetClassificationItemChildren");
+    HostCall call(Function<"TVAPI_Classification_GetClassificationItemChildren">());
     call.Args(itemGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -163,7 +164,7 @@ PKErrCode TVAPI_Classification_GetClassificationItemChildren(const API_Guid& ite
 }
 
 PKErrCode TVAPI_Classification_GetClassificationItem(API_ClassificationItem& item) {
-    HostCall call("TVAPI_Classification_GetClassificationItem");
+    HostCall call(Function<"TVAPI_Classification_GetClassificationItem">());
     call.Args(item.guid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();

@@ -5,6 +5,8 @@
 #include "TVSim/SimState.hpp"
 
 using TVSim::Detail::CallIntoAddOn;
+using TVSim::Detail::Function;
+using TVSim::Detail::FunctionCounter;
 using TVSim::Detail::Host;
 using TVSim::Detail::HostCall;
 using TVSim::Detail::OpenState;
@@ -12,7 +14,8 @@ using TVSim::Detail::ProjectState;
 
 namespace {
 
-PKErrCode RunCommand(const char* function, const PK::UniString& name, const APICommandProc& command, bool undoable) {
+PKErrCode RunCommand(FunctionCounter& function, const PK::UniString& name, const APICommandProc& command,
+                     bool undoable) {
     HostCall call(function);
     call.Args(name);
     ProjectState* state = call.OpenProject();
@@ -25,7 +28,7 @@ PKErrCode RunCommand(const char* function, const PK::UniString& name, const APIC
     }
     const std::size_t step = state->undoSteps.size();
     ++Host().commandDepth;
-    const PKErrCode result = CallIntoAddOn(function, command);
+    const PKErrCode result = CallIntoAddOn(function.Name(), command);
     --Host().commandDepth;
     // The body may have closed the project; then there is no step to finish.
     if (outermost && OpenState() == state) {
@@ -38,9 +41,9 @@ PKErrCode RunCommand(const char* function, const PK::UniString& name, const APIC
 }  // namespace
 
 PKErrCode TVAPI_CallUndoableCommand(const PK::UniString& undoString, const APICommandProc& command) {
-    return RunCommand("TVAPI_CallUndoableCommand", undoString, command, true);
+    return RunCommand(Function<"TVAPI_CallUndoableCommand">(), undoString, command, true);
 }
 
 PKErrCode TVAPI_CallCommand(const PK::UniString& commandName, const APICommandProc& command) {
-    return RunCommand("TVAPI_CallCommand", commandName, command, false);
+    return RunCommand(Function<"TVAPI_CallCommand">(), commandName, command, false);
 }

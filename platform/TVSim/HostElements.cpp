@@ -9,6 +9,7 @@
 
 using TVSim::Element;
 using TVSim::PropertyDefinition;
+using TVSim::Detail::Function;
 using TVSim::Detail::HostCall;
 using TVSim::Detail::OpenState;
 using TVSim::Detail::ProjectState;
@@ -101,7 +102,7 @@ void WriteProperty(ProjectState& state, Element& element, const API_Property& pr
 
 bool TVAPI_Element_Filter(const API_Guid& guid, PK::UInt32 filterBits, API_ElemVariationID variationID,
                           const API_Guid& viewFilterGuid) {
-    HostCall call("TVAPI_Element_Filter", &guid);
+    HostCall call(Function<"TVAPI_Element_Filter">(), &guid);
     call.Args(guid, filterBits, variationID, viewFilterGuid);
     ProjectState* state = OpenState();
     const Element* element = state != nullptr ? state->FindElement(guid) : nullptr;
@@ -113,7 +114,7 @@ bool TVAPI_Element_Filter(const API_Guid& guid, PK::UInt32 filterBits, API_ElemV
 
 PKErrCode TVAPI_Element_GetElemList(API_ElemTypeID typeID, PK::Array<API_Guid>* elemList, PK::UInt32 filterBits,
                                     API_ElemVariationID variationID, const API_Guid& viewFilterGuid) {
-    HostCall call("TVAPI_Element_GetElemList");
+    HostCall call(Function<"TVAPI_Element_GetElemList">());
     call.Args(typeID, filterBits, variationID, viewFilterGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -136,7 +137,7 @@ PKErrCode TVAPI_Element_GetElemList(API_ElemTypeID typeID, PK::Array<API_Guid>* 
 }
 
 PKErrCode TVAPI_Element_GetHeader(API_Elem_Head* elementHead, PK::UInt32 mask) {
-    HostCall call("TVAPI_Element_GetHeader", elementHead != nullptr ? &elementHead->guid : nullptr);
+    HostCall call(Function<"TVAPI_Element_GetHeader">(), elementHead != nullptr ? &elementHead->guid : nullptr);
     if (elementHead != nullptr) call.Args(elementHead->guid, mask);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -148,7 +149,7 @@ PKErrCode TVAPI_Element_GetHeader(API_Elem_Head* elementHead, PK::UInt32 mask) {
 }
 
 PKErrCode TVAPI_Element_Get(API_Element* element, PK::UInt32 mask) {
-    HostCall call("TVAPI_Element_Get", element != nullptr ? &element->header.guid : nullptr);
+    HostCall call(Function<"TVAPI_Element_Get">(), element != nullptr ? &element->header.guid : nullptr);
     if (element != nullptr) call.Args(element->header.guid, mask);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -166,7 +167,7 @@ PKErrCode TVAPI_Element_Get(API_Element* element, PK::UInt32 mask) {
 }
 
 PKErrCode TVAPI_Element_AddClassificationItem(const API_Guid& elemGuid, const API_Guid& itemGuid) {
-    HostCall call("TVAPI_Element_AddClassificationItem", &elemGuid);
+    HostCall call(Function<"TVAPI_Element_AddClassificationItem">(), &elemGuid);
     call.Args(elemGuid, itemGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -181,7 +182,7 @@ PKErrCode TVAPI_Element_AddClassificationItem(const API_Guid& elemGuid, const AP
 }
 
 PKErrCode TVAPI_Element_RemoveClassificationItem(const API_Guid& elemGuid, const API_Guid& itemGuid) {
-    HostCall call("TVAPI_Element_RemoveClassificationItem", &elemGuid);
+    HostCall call(Function<"TVAPI_Element_RemoveClassificationItem">(), &elemGuid);
     call.Args(elemGuid, itemGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -199,7 +200,7 @@ PKErrCode TVAPI_Element_RemoveClassificationItem(const API_Guid& elemGuid, const
 
 PKErrCode TVAPI_Element_GetClassificationInSystem(const API_Guid& elemGuid, const API_Guid& systemGuid,
                                                   API_ClassificationItem& item) {
-    HostCall call("TVAPI_Element_GetClassificationInSystem", &elemGuid);
+    HostCall call(Function<"TVAPI_Element_GetClassificationInSystem">(), &elemGuid);
     call.Args(elemGuid, systemGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -212,7 +213,7 @@ PKErrCode TVAPI_Element_GetClassificationInSystem(const API_Guid& elemGuid, cons
 }
 
 PKErrCode TVAPI_Element_GetElementsWithClassification(const API_Guid& itemGuid, PK::Array<API_Guid>& elemGuids) {
-    HostCall call("TVAPI_Element_GetElementsWithClassification");
+    HostCall call(Function<"TVAPI_Element_GetElementsWithClassification">());
     call.Args(itemGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -223,7 +224,7 @@ PKErrCode TVAPI_Element_GetElementsWithClassification(const API_Guid& itemGuid, 
 }
 
 bool TVAPI_Element_IsPropertyDefinitionAvailable(const API_Guid& elemGuid, const API_Guid& propertyDefGuid) {
-    HostCall call("TVAPI_Element_IsPropertyDefinitionAvailable", &elemGuid);
+    HostCall call(Function<"TVAPI_Element_IsPropertyDefinitionAvailable">(), &elemGuid);
     call.Args(elemGuid, propertyDefGuid);
     ProjectState* state = OpenState();
     const Element* element = state != nullptr ? state->FindElement(elemGuid) : nullptr;
@@ -235,7 +236,7 @@ bool TVAPI_Element_IsPropertyDefinitionAvailable(const API_Guid& elemGuid, const
 }
 
 PKErrCode TVAPI_Element_SetProperties(const API_Guid& elemGuid, const PK::Array<API_Property>& properties) {
-    HostCall call("TVAPI_Element_SetProperties", &elemGuid);
+    HostCall call(Function<"TVAPI_Element_SetProperties">(), &elemGuid);
     call.Args(elemGuid, properties.GetSize());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -253,7 +254,7 @@ PKErrCode TVAPI_Element_SetProperties(const API_Guid& elemGuid, const PK::Array<
 PKErrCode TVAPI_Element_GetPropertyValuesByGuid(const API_Guid& elemGuid,
                                                 const PK::Array<API_Guid>& propertyDefinitions,
                                                 PK::Array<API_Property>& properties) {
-    HostCall call("TVAPI_Element_GetPropertyValuesByGuid", &elemGuid);
+    HostCall call(Function<"TVAPI_Element_GetPropertyValuesByGuid">(), &elemGuid);
     call.Args(elemGuid, propertyDefinitions.GetSize());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -278,7 +279,7 @@ PKErrCode TVAPI_Element_GetPropertyValuesByGuid(const API_Guid& elemGuid,
 }
 
 PKErrCode TVAPI_ElementList_ModifyPropertyValue(const API_Property& property, const PK::Array<API_Guid>& elemGuids) {
-    HostCall call("TVAPI_ElementList_ModifyPropertyValue");
+    HostCall call(Function<"TVAPI_ElementList_ModifyPropertyValue">());
     call.Args(property.definition.guid, elemGuids.GetSize());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -298,7 +299,7 @@ PKErrCode TVAPI_ElementList_ModifyPropertyValue(const API_Property& property, co
 
 PKErrCode TVAPI_Selection_Get(API_SelectionInfo* selectionInfo, PK::Array<API_Neig>* selNeigs, bool onlyEditable,
                               bool ignorePartialSelection, API_SelRelativePosID relativePosToMarquee) {
-    HostCall call("TVAPI_Selection_Get");
+    HostCall call(Function<"TVAPI_Selection_Get">());
     call.Args(onlyEditable, ignorePartialSelection, relativePosToMarquee);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -326,7 +327,7 @@ PKErrCode TVAPI_Selection_Get(API_SelectionInfo* selectionInfo, PK::Array<API_Ne
 }
 
 PKErrCode TVAPI_Element_DeselectAll() {
-    HostCall call("TVAPI_Element_DeselectAll");
+    HostCall call(Function<"TVAPI_Element_DeselectAll">());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     if (!state->selection.empty()) {
@@ -337,7 +338,7 @@ PKErrCode TVAPI_Element_DeselectAll() {
 }
 
 PKErrCode TVAPI_Element_Select(const PK::Array<API_Neig>& selNeigs, bool add) {
-    HostCall call("TVAPI_Element_Select");
+    HostCall call(Function<"TVAPI_Element_Select">());
     call.Args(selNeigs.GetSize(), add);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -352,7 +353,7 @@ PKErrCode TVAPI_Element_Select(const PK::Array<API_Neig>& selNeigs, bool add) {
 // ---- element sets ----
 
 PKErrCode TVAPI_ElementSet_Create(const PK::Array<API_Guid>* elemGuids, const API_UserData* data, API_Guid* setGuid) {
-    HostCall call("TVAPI_ElementSet_Create");
+    HostCall call(Function<"TVAPI_ElementSet_Create">());
     if (elemGuids != nullptr) call.Args(elemGuids->GetSize());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -375,7 +376,7 @@ PKErrCode TVAPI_ElementSet_Create(const PK::Array<API_Guid>* elemGuids, const AP
 }
 
 PKErrCode TVAPI_ElementSet_Delete(const API_Guid& setGuid) {
-    HostCall call("TVAPI_ElementSet_Delete");
+    HostCall call(Function<"TVAPI_ElementSet_Delete">());
     call.Args(setGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -387,7 +388,7 @@ PKErrCode TVAPI_ElementSet_Delete(const API_Guid& setGuid) {
 }
 
 PKErrCode TVAPI_ElementSet_GetData(const API_Guid& setGuid, PK::Array<API_Guid>* elemGuids, API_UserData* data) {
-    HostCall call("TVAPI_ElementSet_GetData");
+    HostCall call(Function<"TVAPI_ElementSet_GetData">());
     call.Args(setGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -404,7 +405,7 @@ PKErrCode TVAPI_ElementSet_GetData(const API_Guid& setGuid, PK::Array<API_Guid>*
 }
 
 PKErrCode TVAPI_ElementSet_Identify(const API_Guid& elemGuid, PK::Array<API_Guid>* setGuids) {
-    HostCall call("TVAPI_ElementSet_Identify", &elemGuid);
+    HostCall call(Function<"TVAPI_ElementSet_Identify">(), &elemGuid);
     call.Args(elemGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();

@@ -8,6 +8,7 @@
 #include "TVSim/SimState.hpp"
 
 using TVSim::Element;
+using TVSim::Detail::Function;
 using TVSim::Detail::Host;
 using TVSim::Detail::HostCall;
 using TVSim::Detail::OpenState;
@@ -126,7 +127,7 @@ T* As(void* par) {
 }  // namespace
 
 PKErrCode TVAPI_Environment(API_EnvironmentID code, void* par1, void* par2, void* /*par3*/) {
-    HostCall call("TVAPI_Environment", code);
+    HostCall call(Function<"TVAPI_Environment">(), code);
     if (call.Refused()) return call.Answer(call.Injected());
     if (code == APIEnv_ApplicationID) {
         if (par1 == nullptr) return call.Answer(APIERR_BADPARS);
@@ -157,7 +158,7 @@ PKErrCode TVAPI_Environment(API_EnvironmentID code, void* par1, void* par2, void
 }
 
 PKErrCode TVAPI_Database(API_DatabaseID code, void* par1, void* /*par2*/, void* /*par3*/) {
-    HostCall call("TVAPI_Database", code);
+    HostCall call(Function<"TVAPI_Database">(), code);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     if (par1 == nullptr) return call.Answer(APIERR_BADPARS);
@@ -179,7 +180,7 @@ PKErrCode TVAPI_Database(API_DatabaseID code, void* par1, void* /*par2*/, void* 
 }
 
 PKErrCode TVAPI_Automate(API_AutomateID code, void* par1, void* /*par2*/, void* /*par3*/) {
-    HostCall call("TVAPI_Automate", code);
+    HostCall call(Function<"TVAPI_Automate">(), code);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     switch (code) {
@@ -204,7 +205,7 @@ PKErrCode TVAPI_Automate(API_AutomateID code, void* par1, void* /*par2*/, void* 
 
 PKErrCode TVAPI_Goodies(API_GoodiesID code, void* par1, void* par2, void* par3, void* par4) {
     const API_Guid* element = code == APIAny_GetHierarchicalElementOwnerID ? As<API_Guid>(par1) : nullptr;
-    HostCall call(std::string("TVAPI_Goodies:") + TVSim::Detail::FourCCText(code), element);
+    HostCall call(Function<"TVAPI_Goodies">(), code, element);
     if (call.Refused()) return call.Answer(call.Injected());
     if (par1 == nullptr || par2 == nullptr) return call.Answer(APIERR_BADPARS);
     switch (code) {
@@ -239,7 +240,7 @@ PKErrCode TVAPI_Goodies(API_GoodiesID code, void* par1, void* par2, void* par3, 
 }
 
 PKErrCode TVAPI_Navigator(API_NavigatorID code, void* par1, void* par2, void* /*par3*/, void* /*par4*/) {
-    HostCall call("TVAPI_Navigator", code);
+    HostCall call(Function<"TVAPI_Navigator">(), code);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     if (code != APINavigator_GetNavigatorItemID || par1 == nullptr || par2 == nullptr)
@@ -280,7 +281,7 @@ PKErrCode ProgressStep(TVSim::Progress::Window& window, API_InterfaceID code, vo
 
 PKErrCode TVAPI_Interface(API_InterfaceID code, void* par1, void* par2, void* /*par3*/, void* /*par4*/,
                           void* /*par5*/) {
-    HostCall call("TVAPI_Interface", code);
+    HostCall call(Function<"TVAPI_Interface">(), code);
     if (call.Refused()) return call.Answer(call.Injected());
     if (code == APIIo_GetMenuItemFlagsID || code == APIIo_SetMenuItemFlagsID)
         return call.Answer(MenuItemFlags(code, As<API_MenuItemRef>(par1), As<PK::Int32>(par2)));
@@ -310,7 +311,7 @@ PKErrCode TVAPI_Interface(API_InterfaceID code, void* par1, void* par2, void* /*
 
 
 PKErrCode TVAPI_GetOwnLocation(IO::Location* location) {
-    HostCall call("TVAPI_GetOwnLocation");
+    HostCall call(Function<"TVAPI_GetOwnLocation">());
     if (call.Refused()) return call.Answer(call.Injected());
     if (location == nullptr) return call.Answer(APIERR_BADPARS);
     *location = Host().ownLocation

@@ -7,6 +7,7 @@
 
 using TVSim::Registrations;
 using TVSim::Detail::CallBackAddOn;
+using TVSim::Detail::Function;
 using TVSim::Detail::Host;
 using TVSim::Detail::HostCall;
 using TVSim::Detail::OpenState;
@@ -34,7 +35,7 @@ Registrations::Palette* FindPalette(PK::Int32 referenceID) {
 
 PKErrCode TVAPI_Register_Menu(PK::Int16 menuStrResID, PK::Int16 promptStrResID, APIMenuCodeID menuPosCode,
                               PK::Int32 menuFlags) {
-    HostCall call("TVAPI_Register_Menu");
+    HostCall call(Function<"TVAPI_Register_Menu">());
     call.Args(menuStrResID, promptStrResID, menuPosCode, menuFlags);
     if (call.Refused()) return call.Answer(call.Injected());
     if (FindMenu(menuStrResID) != nullptr) return call.Answer(APIERR_BADPARS);
@@ -43,14 +44,14 @@ PKErrCode TVAPI_Register_Menu(PK::Int16 menuStrResID, PK::Int16 promptStrResID, 
 }
 
 PKErrCode TVAPI_Register_ModulDataHandler() {
-    HostCall call("TVAPI_Register_ModulDataHandler");
+    HostCall call(Function<"TVAPI_Register_ModulDataHandler">());
     if (call.Refused()) return call.Answer(call.Injected());
     Registered().modulDataHandlerRegistered = true;
     return call.Answer(NoError);
 }
 
 PKErrCode TVAPI_Install_MenuHandler(PK::Int16 menuStrResID, APIMenuCommandProc handler) {
-    HostCall call("TVAPI_Install_MenuHandler");
+    HostCall call(Function<"TVAPI_Install_MenuHandler">());
     call.Args(menuStrResID, handler != nullptr);
     if (call.Refused()) return call.Answer(call.Injected());
     Registrations::Menu* menu = FindMenu(menuStrResID);
@@ -61,7 +62,7 @@ PKErrCode TVAPI_Install_MenuHandler(PK::Int16 menuStrResID, APIMenuCommandProc h
 
 PKErrCode TVAPI_RegisterModelessWindow(PK::Int32 referenceID, APIPaletteControlCallBackProc callBackProc,
                                        PK::UInt32 controlFlags, const API_Guid& paletteGuid) {
-    HostCall call("TVAPI_RegisterModelessWindow");
+    HostCall call(Function<"TVAPI_RegisterModelessWindow">());
     call.Args(referenceID, controlFlags, paletteGuid);
     if (call.Refused()) return call.Answer(call.Injected());
     if (callBackProc == nullptr) return call.Answer(APIERR_BADPARS);
@@ -71,7 +72,7 @@ PKErrCode TVAPI_RegisterModelessWindow(PK::Int32 referenceID, APIPaletteControlC
 }
 
 PKErrCode TVAPI_UnregisterModelessWindow(PK::Int32 referenceID) {
-    HostCall call("TVAPI_UnregisterModelessWindow");
+    HostCall call(Function<"TVAPI_UnregisterModelessWindow">());
     call.Args(referenceID);
     if (call.Refused()) return call.Answer(call.Injected());
     auto& palettes = Registered().palettes;
@@ -80,7 +81,7 @@ PKErrCode TVAPI_UnregisterModelessWindow(PK::Int32 referenceID) {
 }
 
 PKErrCode TVAPI_Notify_CatchSelectionChange(APISelectionChangeHandlerProc handler) {
-    HostCall call("TVAPI_Notify_CatchSelectionChange");
+    HostCall call(Function<"TVAPI_Notify_CatchSelectionChange">());
     call.Args(handler != nullptr);
     if (call.Refused()) return call.Answer(call.Injected());
     Registered().selectionHandler = handler;
@@ -88,7 +89,7 @@ PKErrCode TVAPI_Notify_CatchSelectionChange(APISelectionChangeHandlerProc handle
 }
 
 PKErrCode TVAPI_Notify_CatchProjectEvent(PK::UInt32 eventTypes, APIProjectEventHandlerProc handler) {
-    HostCall call("TVAPI_Notify_CatchProjectEvent");
+    HostCall call(Function<"TVAPI_Notify_CatchProjectEvent">());
     call.Args(eventTypes, handler != nullptr);
     if (call.Refused()) return call.Answer(call.Injected());
     // Without a handler the subscription ends altogether: nothing may reach an
@@ -99,7 +100,7 @@ PKErrCode TVAPI_Notify_CatchProjectEvent(PK::UInt32 eventTypes, APIProjectEventH
 }
 
 PKErrCode TVAPI_Install_ModulDataMergeHandler(APIModulDataMergeHandlerProc handler) {
-    HostCall call("TVAPI_Install_ModulDataMergeHandler");
+    HostCall call(Function<"TVAPI_Install_ModulDataMergeHandler">());
     call.Args(handler != nullptr);
     if (call.Refused()) return call.Answer(call.Injected());
     Registered().mergeHandler = handler;
@@ -107,7 +108,7 @@ PKErrCode TVAPI_Install_ModulDataMergeHandler(APIModulDataMergeHandlerProc handl
 }
 
 PKErrCode TVAPI_Notify_CatchNewElement(const API_ToolBoxItem* elemType, APIElementEventHandlerProc handler) {
-    HostCall call("TVAPI_Notify_CatchNewElement");
+    HostCall call(Function<"TVAPI_Notify_CatchNewElement">());
     call.Args(elemType != nullptr, handler != nullptr);
     if (call.Refused()) return call.Answer(call.Injected());
     Registered().newElementHandler = handler;

@@ -4,6 +4,7 @@
 
 using TVSim::PropertyDefinition;
 using TVSim::PropertyGroup;
+using TVSim::Detail::Function;
 using TVSim::Detail::HostCall;
 using TVSim::Detail::OpenState;
 using TVSim::Detail::ProjectState;
@@ -45,7 +46,7 @@ PropertyDefinition Kept(const API_PropertyDefinition& record) {
 }  // namespace
 
 PKErrCode TVAPI_Property_CreatePropertyGroup(API_PropertyGroup& group) {
-    HostCall call("TVAPI_Property_CreatePropertyGroup");
+    HostCall call(Function<"TVAPI_Property_CreatePropertyGroup">());
     call.Args(group.name);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -60,7 +61,7 @@ PKErrCode TVAPI_Property_CreatePropertyGroup(API_PropertyGroup& group) {
 }
 
 PKErrCode TVAPI_Property_ChangePropertyGroup(const API_PropertyGroup& group) {
-    HostCall call("TVAPI_Property_ChangePropertyGroup");
+    HostCall call(Function<"TVAPI_Property_ChangePropertyGroup">());
     call.Args(group.guid, group.name);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -75,7 +76,7 @@ PKErrCode TVAPI_Property_ChangePropertyGroup(const API_PropertyGroup& group) {
 }
 
 PKErrCode TVAPI_Property_DeletePropertyGroup(const API_Guid& groupGuid) {
-    HostCall call("TVAPI_Property_DeletePropertyGroup");
+    HostCall call(Function<"TVAPI_Property_DeletePropertyGroup">());
     call.Args(groupGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -95,7 +96,7 @@ PKErrCode TVAPI_Property_DeletePropertyGroup(const API_Guid& groupGuid) {
 }
 
 PKErrCode TVAPI_Property_GetPropertyGroup(API_PropertyGroup& group) {
-    HostCall call("TVAPI_Property_GetPropertyGroup");
+    HostCall call(Function<"TVAPI_Property_GetPropertyGroup">());
     call.Args(group.guid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -106,7 +107,7 @@ PKErrCode TVAPI_Property_GetPropertyGroup(API_PropertyGroup& group) {
 }
 
 PKErrCode TVAPI_Property_GetPropertyGroups(PK::Array<API_PropertyGroup>& groups) {
-    HostCall call("TVAPI_Property_GetPropertyGroups");
+    HostCall call(Function<"TVAPI_Property_GetPropertyGroups">());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     groups.Clear();
@@ -116,7 +117,7 @@ PKErrCode TVAPI_Property_GetPropertyGroups(PK::Array<API_PropertyGroup>& groups)
 }
 
 PKErrCode TVAPI_Property_CreatePropertyDefinition(API_PropertyDefinition& definition) {
-    HostCall call("TVAPI_Property_CreatePropertyDefinition");
+    HostCall call(Function<"TVAPI_Property_CreatePropertyDefinition">());
     call.Args(definition.groupGuid, definition.name);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -137,7 +138,7 @@ PKErrCode TVAPI_Property_CreatePropertyDefinition(API_PropertyDefinition& defini
 }
 
 PKErrCode TVAPI_Property_ChangePropertyDefinition(const API_PropertyDefinition& definition) {
-    HostCall call("TVAPI_Property_ChangePropertyDefinition");
+    HostCall call(Function<"TVAPI_Property_ChangePropertyDefinition">());
     call.Args(definition.guid, definition.name);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -157,7 +158,7 @@ PKErrCode TVAPI_Property_ChangePropertyDefinition(const API_PropertyDefinition& 
 
 PKErrCode TVAPI_Property_GetPropertyDefinitions(const API_Guid& groupGuid,
                                                 PK::Array<API_PropertyDefinition>& definitions) {
-    HostCall call("TVAPI_Property_GetPropertyDefinitions");
+    HostCall call(Function<"TVAPI_Property_GetPropertyDefinitions">());
     call.Args(groupGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -171,7 +172,7 @@ PKErrCode TVAPI_Property_GetPropertyDefinitions(const API_Guid& groupGuid,
 }
 
 PKErrCode TVAPI_Property_GetPropertyDefinition(API_PropertyDefinition& definition) {
-    HostCall call("TVAPI_Property_GetPropertyDefinition");
+    HostCall call(Function<"TVAPI_Property_GetPropertyDefinition">());
     call.Args(definition.guid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();

@@ -6,6 +6,7 @@
 
 using TVSim::AddOnObject;
 using TVSim::Detail::FromHandle;
+using TVSim::Detail::Function;
 using TVSim::Detail::HostCall;
 using TVSim::Detail::OpenState;
 using TVSim::Detail::ProjectState;
@@ -25,7 +26,7 @@ PKErrCode ObjectChangeRefusal(const ProjectState& state, const AddOnObject& obje
 // ---- module data ----
 
 PKErrCode TVAPI_ModulData_Store(const API_ModulData* info, const PK::UniString& modulName) {
-    HostCall call("TVAPI_ModulData_Store");
+    HostCall call(Function<"TVAPI_ModulData_Store">());
     call.Args(modulName, info != nullptr);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -42,7 +43,7 @@ PKErrCode TVAPI_ModulData_Store(const API_ModulData* info, const PK::UniString& 
 }
 
 PKErrCode TVAPI_ModulData_Get(API_ModulData* info, const PK::UniString& modulName) {
-    HostCall call("TVAPI_ModulData_Get");
+    HostCall call(Function<"TVAPI_ModulData_Get">());
     call.Args(modulName);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -56,7 +57,7 @@ PKErrCode TVAPI_ModulData_Get(API_ModulData* info, const PK::UniString& modulNam
 }
 
 PKErrCode TVAPI_ModulData_GetList(PK::Array<PK::UniString>* modulNameList) {
-    HostCall call("TVAPI_ModulData_GetList");
+    HostCall call(Function<"TVAPI_ModulData_GetList">());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     if (modulNameList == nullptr) return call.Answer(APIERR_BADPARS);
@@ -67,7 +68,7 @@ PKErrCode TVAPI_ModulData_GetList(PK::Array<PK::UniString>* modulNameList) {
 // ---- add-on objects ----
 
 PKErrCode TVAPI_AddOnObject_CreateUniqueObject(const PK::UniString& name, API_Guid* objectGuid) {
-    HostCall call("TVAPI_AddOnObject_CreateUniqueObject");
+    HostCall call(Function<"TVAPI_AddOnObject_CreateUniqueObject">());
     call.Args(name);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -87,7 +88,7 @@ PKErrCode TVAPI_AddOnObject_CreateUniqueObject(const PK::UniString& name, API_Gu
 
 PKErrCode TVAPI_AddOnObject_ModifyObject(const API_Guid& objectGuid, const PK::UniString* newName,
                                          const PKHandle* content) {
-    HostCall call("TVAPI_AddOnObject_ModifyObject");
+    HostCall call(Function<"TVAPI_AddOnObject_ModifyObject">());
     call.Args(objectGuid, newName != nullptr, content != nullptr);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -109,7 +110,7 @@ PKErrCode TVAPI_AddOnObject_ModifyObject(const API_Guid& objectGuid, const PK::U
 }
 
 PKErrCode TVAPI_AddOnObject_DeleteObject(const API_Guid& objectGuid) {
-    HostCall call("TVAPI_AddOnObject_DeleteObject");
+    HostCall call(Function<"TVAPI_AddOnObject_DeleteObject">());
     call.Args(objectGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -124,7 +125,7 @@ PKErrCode TVAPI_AddOnObject_DeleteObject(const API_Guid& objectGuid) {
 }
 
 PKErrCode TVAPI_AddOnObject_GetObjectList(PK::Array<API_Guid>* objects) {
-    HostCall call("TVAPI_AddOnObject_GetObjectList");
+    HostCall call(Function<"TVAPI_AddOnObject_GetObjectList">());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
     if (objects == nullptr) return call.Answer(APIERR_BADPARS);
@@ -133,7 +134,7 @@ PKErrCode TVAPI_AddOnObject_GetObjectList(PK::Array<API_Guid>* objects) {
 }
 
 PKErrCode TVAPI_AddOnObject_GetObjectContent(const API_Guid& objectGuid, PK::UniString* name, PKHandle* content) {
-    HostCall call("TVAPI_AddOnObject_GetObjectContent");
+    HostCall call(Function<"TVAPI_AddOnObject_GetObjectContent">());
     call.Args(objectGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -145,7 +146,7 @@ PKErrCode TVAPI_AddOnObject_GetObjectContent(const API_Guid& objectGuid, PK::Uni
 }
 
 PKErrCode TVAPI_AddOnObject_GetUniqueObjectGuidFromName(const PK::UniString& name, API_Guid* objectGuid) {
-    HostCall call("TVAPI_AddOnObject_GetUniqueObjectGuidFromName");
+    HostCall call(Function<"TVAPI_AddOnObject_GetUniqueObjectGuidFromName">());
     call.Args(name);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -156,7 +157,7 @@ PKErrCode TVAPI_AddOnObject_GetUniqueObjectGuidFromName(const PK::UniString& nam
 }
 
 PKErrCode TVAPI_AddOnObject_ExistsObject(const API_Guid& objectGuid, bool* exists) {
-    HostCall call("TVAPI_AddOnObject_ExistsObject");
+    HostCall call(Function<"TVAPI_AddOnObject_ExistsObject">());
     call.Args(objectGuid);
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -167,7 +168,7 @@ PKErrCode TVAPI_AddOnObject_ExistsObject(const API_Guid& objectGuid, bool* exist
 
 PKErrCode TVAPI_AddOnObject_ReserveObjects(const PK::Array<API_Guid>& objects,
                                            PK::HashTable<API_Guid, PK::UniString>* conflicts) {
-    HostCall call("TVAPI_AddOnObject_ReserveObjects");
+    HostCall call(Function<"TVAPI_AddOnObject_ReserveObjects">());
     call.Args(objects.GetSize());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -188,7 +189,7 @@ PKErrCode TVAPI_AddOnObject_ReserveObjects(const PK::Array<API_Guid>& objects,
 }
 
 PKErrCode TVAPI_AddOnObject_ReleaseObjects(const PK::Array<API_Guid>& objects) {
-    HostCall call("TVAPI_AddOnObject_ReleaseObjects");
+    HostCall call(Function<"TVAPI_AddOnObject_ReleaseObjects">());
     call.Args(objects.GetSize());
     ProjectState* state = call.OpenProject();
     if (state == nullptr) return call.Refusal();
@@ -203,7 +204,7 @@ PKErrCode TVAPI_AddOnObject_ReleaseObjects(const PK::Array<API_Guid>& objects) {
 // ---- team work ----
 
 bool TVAPI_TeamworkControl_HasConnection() {
-    HostCall call("TVAPI_TeamworkControl_HasConnection");
+    HostCall call(Function<"TVAPI_TeamworkControl_HasConnection">());
     ProjectState* state = OpenState();
     const bool shared = !call.Refused() && state != nullptr && state->shared;
     call.Answer(call.Injected());
@@ -211,7 +212,7 @@ bool TVAPI_TeamworkControl_HasConnection() {
 }
 
 API_Guid TVAPI_TeamworkControl_FindLockableObjectSet(const PK::UniString& objectSetName) {
-    HostCall call("TVAPI_TeamworkControl_FindLockableObjectSet");
+    HostCall call(Function<"TVAPI_TeamworkControl_FindLockableObjectSet">());
     call.Args(objectSetName);
     ProjectState* state = OpenState();
     const bool known = !call.Refused() && state != nullptr && objectSetName == kLockableSetName;
@@ -221,7 +222,7 @@ API_Guid TVAPI_TeamworkControl_FindLockableObjectSet(const PK::UniString& object
 
 API_LockableStatus TVAPI_TeamworkControl_GetLockableStatus(const API_Guid& objectSetGuid,
                                                            PK::PagedArray<PK::UniString, 8>* conflicts) {
-    HostCall call("TVAPI_TeamworkControl_GetLockableStatus");
+    HostCall call(Function<"TVAPI_TeamworkControl_GetLockableStatus">());
     call.Args(objectSetGuid, conflicts != nullptr);
     ProjectState* state = OpenState();
     API_LockableStatus status = APILockableStatus_NotExist;

@@ -264,9 +264,9 @@ struct ProjectInfoTexts {
 
 struct UndoStep {
     PK::UniString name;
-    bool undoable = true;              // false for TVAPI_CallCommand
-    std::vector<std::string> changes;  // the changing host calls made inside, in order
-    PKErrCode result = NoError;        // what the command's body answered
+    bool undoable = true;                   // false for TVAPI_CallCommand
+    std::vector<std::string_view> changes;  // the changing host calls made inside, in order
+    PKErrCode result = NoError;             // what the command's body answered
 };
 
 class Project {

@@ -45,25 +45,76 @@ std::string FourCCText(PK::Int32 code) {
     return text;
 }
 
-HostCall::HostCall(std::string function, const API_Guid* element) : _function(std::move(function)) {
-    auto colon = _function.find(':');
-    _family = colon == std::string::npos ? _function : _function.substr(0, colon);
-    HostState& host = Host();
-    ++host.counts[_function];
-    if (_family != _function) ++host.counts[_family];
+namespace {
 
+// Every counter made so far; counters live as long as the process.
+std::vector<FunctionCounter*>& Counters() {
+    static std::vector<FunctionCounter*> counters;
+    return counters;
+}
+
+}  // namespace
+
+FunctionCounter::FunctionCounter(const char* name) : _name(name) { Counters().push_back(this); }
+
+void FunctionCounter::Count(PK::Int32 selector) {
+    ++_calls;
+    for (auto& [known, calls] : _bySelector)
+        if (known == selector) {
+            ++calls;
+            return;
+        }
+    _bySelector.emplace_back(selector, 1);
+}
+
+PK::USize FunctionCounter::Calls(PK::Int32 selector) const {
+    for (const auto& [known, calls] : _bySelector)
+        if (known == selector) return calls;
+    return 0;
+}
+
+void FunctionCounter::Clear() {
+    _calls = 0;
+    _bySelector.clear();
+}
+
+FunctionCounter* FunctionCounter::Find(std::string_view name) {
+    for (FunctionCounter* counter : Counters())
+        if (name == counter->_name) return counter;
+    return nullptr;
+}
+
+void FunctionCounter::ClearAll() {
+    for (FunctionCounter* counter : Counters()) counter->Clear();
+}
+
+HostCall::HostCall(FunctionCounter& function, const API_Guid* element) : _function(function) {
+    function.Count();
+    Offer(element);
+}
+
+HostCall::HostCall(FunctionCounter& family, PK::Int32 selector, const API_Guid* element)
+    : _function(family), _selector(selector) {
+    family.Count(selector);
+    Offer(element);
+}
+
+void HostCall::Offer(const API_Guid* element) {
+    HostState& host = Host();
     // Hooks run first, so a change "made by someone else at this moment" is
     // what the call then sees.
-    std::vector<std::function<void()>> due;
-    for (auto it = host.hooks.begin(); it != host.hooks.end();) {
-        if (Matches(it->function) && --it->remaining == 0) {
-            due.push_back(std::move(it->action));
-            it = host.hooks.erase(it);
-        } else {
-            ++it;
+    if (!host.hooks.empty()) {
+        std::vector<std::function<void()>> due;
+        for (auto it = host.hooks.begin(); it != host.hooks.end();) {
+            if (Matches(it->function) && --it->remaining == 0) {
+                due.push_back(std::move(it->action));
+                it = host.hooks.erase(it);
+            } else {
+                ++it;
+            }
         }
+        for (auto& action : due) action();
     }
-    for (auto& action : due) action();
 
     for (auto it = host.callFaults.begin(); it != host.callFaults.end();) {
         if (!Matches(it->function)) {
@@ -83,10 +134,22 @@ HostCall::HostCall(std::string function, const API_Guid* element) : _function(st
     if (_injected == NoError && element != nullptr) _injected = ElementFault(*element);
 }
 
-HostCall::HostCall(const char* family, PK::Int32 selector)
-    : HostCall(std::string(family) + ":" + FourCCText(selector)) {}
+bool HostCall::Matches(const std::string& pattern) const {
+    const std::string_view name = _function.Name();
+    if (pattern == name) return true;
+    if (_selector == noSelector) return false;
+    return pattern.size() == name.size() + 5 && pattern.compare(0, name.size(), name) == 0 &&
+           pattern[name.size()] == ':' && pattern.compare(name.size() + 1, 4, FourCCText(_selector)) == 0;
+}
 
-bool HostCall::Matches(const std::string& pattern) const { return pattern == _function || pattern == _family; }
+std::string HostCall::FullName() const {
+    std::string name = _function.Name();
+    if (_selector != noSelector) {
+        name += ':';
+        name += FourCCText(_selector);
+    }
+    return name;
+}
 
 PKErrCode HostCall::ElementFault(const API_Guid& element) const {
     for (const auto& fault : Host().elementFaults)
@@ -95,14 +158,14 @@ PKErrCode HostCall::ElementFault(const API_Guid& element) const {
 }
 
 PKErrCode HostCall::Answer(PKErrCode code) {
-    if (Host().journalEnabled) Host().calls.push_back({_function, std::move(_args), code});
+    if (Host().journalEnabled) Host().calls.push_back({FullName(), std::move(_args), code});
     return code;
 }
 
 PKErrCode HostCall::AnswerChange(PKErrCode code) {
     if (code == NoError && Host().commandDepth > 0) {
         if (ProjectState* state = OpenState(); state != nullptr && !state->undoSteps.empty())
-            state->undoSteps.back().changes.push_back(_function);
+            state->undoSteps.back().changes.push_back(_function.Name());
     }
     return Answer(code);
 }
@@ -158,6 +221,7 @@ Project* GetProject() { return Host().project.get(); }
 void Reset() {
     Detail::EndTeamwork();
     Host() = Detail::HostState();
+    Detail::FunctionCounter::ClearAll();
     Report::Clear();
     Alerts::Clear();
     PK::DebugOutput::Clear();
@@ -179,12 +243,19 @@ bool IsRunning() { return Host().commandDepth > 0; }
 namespace Journal {
 const std::vector<Call>& GetCalls() { return Host().calls; }
 PK::USize Count(std::string_view function) {
-    auto it = Host().counts.find(std::string(function));
-    return it == Host().counts.end() ? 0 : it->second;
+    const std::size_t colon = function.find(':');
+    const Detail::FunctionCounter* counter = Detail::FunctionCounter::Find(function.substr(0, colon));
+    if (counter == nullptr) return 0;
+    if (colon == std::string_view::npos) return counter->Calls();
+    const std::string_view code = function.substr(colon + 1);
+    if (code.size() != 4) return 0;
+    PK::UInt32 selector = 0;
+    for (char c : code) selector = (selector << 8) | static_cast<unsigned char>(c);
+    return counter->Calls(static_cast<PK::Int32>(selector));
 }
 void Clear() {
     Host().calls.clear();
-    Host().counts.clear();
+    Detail::FunctionCounter::ClearAll();
 }
 void SetEnabled(bool enabled) { Host().journalEnabled = enabled; }
 }  // namespace Journal

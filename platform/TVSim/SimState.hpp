@@ -203,7 +203,6 @@ struct HostState {
     std::optional<IO::Location> ownLocation;
     Registrations registrations;
     std::vector<Journal::Call> calls;
-    std::unordered_map<std::string, PK::USize> counts;
     bool journalEnabled = true;
     std::vector<CallFault> callFaults;
     std::vector<ElementFault> elementFaults;
@@ -269,13 +268,58 @@ std::string ToText(const T& value) requires std::is_arithmetic_v<T> || std::is_e
 }
 std::string FourCCText(PK::Int32 code);
 
+// A host function and how often it was called since the journal was last
+// cleared: counting a call builds no text and looks nothing up, since no real
+// host spends anything on it. Each TVAPI_ function has one of its own
+// (Function<"TVAPI_...">()); a multiplexed family (TVAPI_Environment and the
+// like) counts its selectors too.
+class FunctionCounter {
+public:
+    explicit FunctionCounter(const char* name);
+    FunctionCounter(const FunctionCounter&) = delete;
+    FunctionCounter& operator=(const FunctionCounter&) = delete;
+
+    const char* Name() const { return _name; }
+    void Count() { ++_calls; }
+    void Count(PK::Int32 selector);
+    PK::USize Calls() const { return _calls; }
+    PK::USize Calls(PK::Int32 selector) const;
+    void Clear();
+
+    // The counter of that name, or nullptr when the function was never called.
+    static FunctionCounter* Find(std::string_view name);
+    static void ClearAll();
+
+private:
+    const char* _name;
+    PK::USize _calls = 0;
+    std::vector<std::pair<PK::Int32, PK::USize>> _bySelector;
+};
+
+// A string literal as a template argument, so that each function name gets a counter of its own.
+template <std::size_t N>
+struct FunctionName {
+    constexpr FunctionName(const char (&name)[N]) {  // NOLINT: made from the literal on purpose
+        for (std::size_t i = 0; i < N; ++i) text[i] = name[i];
+    }
+    char text[N];
+};
+
+template <FunctionName name>
+FunctionCounter& Function() {
+    static FunctionCounter counter(name.text);
+    return counter;
+}
+
 // One host call: counted, journalled, and first offered to the hooks and
 // faults that tests set up. The TVAPI_ functions open one on entry and
-// return through Answer.
+// return through Answer. Texts (the function's full name, the arguments) are
+// made only for the journal and for the hooks and faults a test set up.
 class HostCall {
 public:
-    explicit HostCall(std::string function, const API_Guid* element = nullptr);
-    HostCall(const char* family, PK::Int32 selector);
+    explicit HostCall(FunctionCounter& function, const API_Guid* element = nullptr);
+    // A call of a multiplexed family, such as "TVAPI_Environment:PROJ".
+    HostCall(FunctionCounter& family, PK::Int32 selector, const API_Guid* element = nullptr);
 
     // The fault a test injected into this call, or NoError.
     PKErrCode Injected() const { return _injected; }
@@ -312,10 +356,15 @@ public:
     static PKErrCode ScopeRefusal();
 
 private:
-    bool Matches(const std::string& pattern) const;
+    static constexpr PK::Int32 noSelector = 0;
 
-    std::string _function;
-    std::string _family;
+    void Offer(const API_Guid* element);
+    bool Matches(const std::string& pattern) const;
+    // "TVAPI_Environment:PROJ" for a family's call, else the function's name.
+    std::string FullName() const;
+
+    FunctionCounter& _function;
+    PK::Int32 _selector = noSelector;
     std::string _args;
     PKErrCode _injected = NoError;
     PKErrCode _refusal = NoError;

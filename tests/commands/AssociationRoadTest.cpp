@@ -33,8 +33,9 @@ TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefus
         m.editable,      m.locked,  m.onLockedLayer, m.onHiddenLayer, m.notMine, m.hotlinked, m.unsuitableVariation,
         m.refusedByHost, m.section, m.lockedToo,     m.deleted};
     s.connection->UnassociatedElementsCache().Reset(false);
-    const auto& cached = s.connection->UnassociatedElementsCache().Get();
-    ASSERT_TRUE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.editable));
+    const Model::UnassociatedElementsCache& cached = s.connection->UnassociatedElementsCache();
+    const Model::Element::Type wall(API_WallID, APIVarId_Generic);
+    ASSERT_TRUE(cached.GetElemsByType(wall).Contains(m.editable));
     s.sim.DeleteElement(m.deleted);  // deleted after the user selected it
     const std::size_t stepsBefore = s.sim.GetUndoSteps().size();
 
@@ -68,8 +69,8 @@ TEST(AssociationRoad, AMixedSelectionIsAssociatedAsFarAsTheHostLetsAndEveryRefus
     // The page hears of the clause before the elements change; the palette after.
     EXPECT_EQ(s.timeline, (Events{"VirtualTypeListChanged", "page Associate(clause-a, clause-a)", "IssueListChanged",
                                   "UnassociatedElementTypeChanged"}));
-    EXPECT_FALSE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.editable));
-    EXPECT_TRUE(cached.Get(Model::Element::Type(API_WallID, APIVarId_Generic)).Contains(m.onLockedLayer));
+    EXPECT_FALSE(cached.GetElemsByType(wall).Contains(m.editable));
+    EXPECT_TRUE(cached.GetElemsByType(wall).Contains(m.onLockedLayer));
 
     // The issues are kept with the connection.
     EXPECT_EQ(s.Load()->IssueCollection().Get().GetSize(), 6u);

@@ -140,8 +140,7 @@ TEST(ConnectionCommands, DisassociatingPutsTheElementsBackAmongTheUnassociatedAn
     EXPECT_FALSE(s.IsClassifiedWith(wall, "A10"));
     EXPECT_EQ(s.State(), "IssueListChanged, UnassociatedElementTypeChanged | DisassocLockedElement[1]");
     EXPECT_TRUE(s.connection->UnassociatedElementsCache()
-                    .Get()
-                    .Get(Model::Element::Type(API_WallID, APIVarId_Generic))
+                    .GetElemsByType(Model::Element::Type(API_WallID, APIVarId_Generic))
                     .Contains(wall));
     // The fix disassociates, never associates, and asks nothing of the page.
     s.sim.SetElementLocked(locked, false);

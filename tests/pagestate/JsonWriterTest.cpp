@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "Util/JsonWriter.hpp"
 #include "support/ScriptJson.hpp"
@@ -13,8 +14,13 @@ namespace {
 using TessaryConnect::Json::Writer;
 
 TEST(JsonWriter, SeparatorsAreEscapedAtEveryPositionOfTheText) {
-    for (std::size_t length = 1; length <= 9; ++length) {
-        for (std::size_t at = 0; at < length; ++at) {
+    // Short texts at every position; long ones at the ends and where the writer's search moves from one block of
+    // the text to the next.
+    for (std::size_t length : {1, 2, 3, 4, 5, 6, 7, 8, 9, 63, 64, 65, 129, 200}) {
+        std::vector<std::size_t> positions;
+        for (std::size_t at = 0; at < length; ++at)
+            if (length < 10 || at % 64 <= 1 || at % 64 >= 62 || at + 1 == length) positions.push_back(at);
+        for (std::size_t at : positions) {
             for (char16_t separator : {u'\u2028', u'\u2029'}) {
                 std::u16string text(length, u'x');
                 text[at] = separator;

@@ -13,6 +13,7 @@
 #include "Tessary/Api/AssociableTypeGroup.hpp"
 #include "Tessary/Api/DocumentState.hpp"
 #include "Tessary/Api/SelectionState.hpp"
+#include "Util/JsonWriter.hpp"
 #include "support/ScriptJson.hpp"
 
 namespace {
@@ -92,6 +93,45 @@ TEST(PageStateDocument, IsWrittenExactlyAndReadBackByThePage) {
         EXPECT_EQ(TestSupport::ScriptJsonValue(c.written), c.value.empty() ? PK::UniString(c.text).ToCStr() : c.value)
             << c.written.ToCStr();
     }
+}
+
+// The text a type's items must have: each item written on its own, its text then written as a string.
+PK::UniString EachItemOnItsOwn(const AssociableType& type) {
+    TessaryConnect::Json::Writer writer;
+    writer.StartObject();
+    for (const auto& [key, text] :
+         {std::pair{"id", type.id}, {"title", type.title}, {"subtitle", type.subtitle}, {"category", type.category}}) {
+        writer.Key(PK::UniString(key));
+        writer.String(text);
+    }
+    writer.Key("properties");
+    type.properties.IsEmpty() ? writer.Null() : writer.RawObject(type.properties.ToJSON());
+    writer.Key("subGroup");
+    if (type.subGroup == nullptr) {
+        writer.Null();
+    } else {
+        writer.StartObject();
+        writer.Key("name");
+        writer.String(type.subGroup->name);
+        writer.Key("items");
+        writer.StartArray();
+        for (const AssociableType& item : type.subGroup->items) writer.String(EachItemOnItsOwn(item));
+        writer.EndArray();
+        writer.EndObject();
+    }
+    writer.EndObject();
+    return writer.GetText();
+}
+
+TEST(PageStateDocument, ItemsOfGroupsNestedInItemsAreQuotedOnceForEveryLevelWhateverTheyHold) {
+    AssociableType awkward(Awkward, Awkward, "", Awkward, MakeProperties({{Awkward, Awkward}}), nullptr);
+    AssociableType middle("m\"id", Awkward, "S", "C", Properties(), MakeGroup(Awkward, {awkward, MakeType("plain")}));
+    const SelectionState selection(
+        AssociableType("outer", "T", "S", "C", Properties(), MakeGroup("g", {middle, AssociableType(), awkward})));
+    const PK::UniString written = selection.ToJSON();
+    EXPECT_EQ(written, u"{\"type\":" + EachItemOnItsOwn(selection.type).ToUStr() + u"}");
+    EXPECT_EQ(TestSupport::ScriptJsonValue(written).rfind("error", 0), std::string::npos)
+        << TestSupport::ScriptJsonValue(written);
 }
 
 }  // namespace

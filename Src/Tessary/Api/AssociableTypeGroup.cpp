@@ -13,7 +13,8 @@ void AssociableTypeGroup::Write(Json::Writer& writer) const {
     writer.Key("items");
     writer.StartArray();
     // The page reads each item as a string that holds the item's JSON text.
-    for (const AssociableType& item : items) writer.String(item.ToJSON());
+    Json::Writer itemWriter = writer.NestedWriter();
+    for (const AssociableType& item : items) writer.DocumentString(itemWriter, [&] { item.Write(itemWriter); });
     writer.EndArray();
     writer.EndObject();
 }

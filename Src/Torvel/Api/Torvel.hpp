@@ -100,6 +100,9 @@ public:
     virtual void Element_SetProperties(const PK::Guid& element, const PK::Array<API_Property>& properties) = 0;
     virtual PK::Array<API_Property> Element_GetPropertyValuesByGuid(const PK::Guid& element,
                                                                     const PK::Array<PK::Guid>& definitions) = 0;
+    // The same into the caller's array, for callers that read element after element.
+    virtual void Element_GetPropertyValuesByGuid(const PK::Guid& element, const PK::Array<PK::Guid>& definitions,
+                                                 PK::Array<API_Property>& properties) = 0;
     virtual void ElementList_ModifyPropertyValue(const API_Property& property, const PK::Array<PK::Guid>& elements) = 0;
     virtual void Property_CreatePropertyDefinition(API_PropertyDefinition& definition) = 0;
     virtual void Property_CreatePropertyGroup(API_PropertyGroup& group) = 0;

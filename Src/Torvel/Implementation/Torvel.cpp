@@ -312,8 +312,13 @@ void Torvel::Element_SetProperties(const PK::Guid& element, const PK::Array<API_
 PK::Array<API_Property> Torvel::Element_GetPropertyValuesByGuid(const PK::Guid& element,
                                                                 const PK::Array<PK::Guid>& definitions) {
     PK::Array<API_Property> properties;
-    TC_HOST_CHECK(TVAPI_Element_GetPropertyValuesByGuid(element, definitions, properties));
+    Element_GetPropertyValuesByGuid(element, definitions, properties);
     return properties;
+}
+
+void Torvel::Element_GetPropertyValuesByGuid(const PK::Guid& element, const PK::Array<PK::Guid>& definitions,
+                                             PK::Array<API_Property>& properties) {
+    TC_HOST_CHECK(TVAPI_Element_GetPropertyValuesByGuid(element, definitions, properties));
 }
 
 void Torvel::ElementList_ModifyPropertyValue(const API_Property& property, const PK::Array<PK::Guid>& elements) {

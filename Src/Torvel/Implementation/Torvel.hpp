@@ -58,6 +58,8 @@ public:
     void Element_SetProperties(const PK::Guid& element, const PK::Array<API_Property>& properties) override;
     PK::Array<API_Property> Element_GetPropertyValuesByGuid(const PK::Guid& element,
                                                             const PK::Array<PK::Guid>& definitions) override;
+    void Element_GetPropertyValuesByGuid(const PK::Guid& element, const PK::Array<PK::Guid>& definitions,
+                                         PK::Array<API_Property>& properties) override;
     void ElementList_ModifyPropertyValue(const API_Property& property, const PK::Array<PK::Guid>& elements) override;
     void Property_CreatePropertyDefinition(API_PropertyDefinition& definition) override;
     void Property_CreatePropertyGroup(API_PropertyGroup& group) override;
