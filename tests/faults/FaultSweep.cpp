@@ -302,6 +302,8 @@ const Baseline& BaselineOf(const Scenario& scenario) {
     try {
         Run run = Take(scenario, nullptr);
         if (!run.stage->Done()) baseline.failure = "the action without a fault did not do what the user asked";
+        if (run.calls.size() > MaxCallsPerScenario)
+            baseline.failure = "the action makes " + std::to_string(run.calls.size()) + " host calls";
         baseline.calls = std::move(run.calls);
         baseline.after = std::move(run.after);
         baseline.issueRows = std::move(run.issueRows);

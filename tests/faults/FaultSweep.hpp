@@ -72,6 +72,9 @@ public:
 // per call costs the sanitizer build on two cores more than four minutes in process starts and in measuring the
 // scenarios again; stretches keep the whole sweep there within a minute and still let CTest spread it over the cores.
 inline constexpr std::size_t CallsPerTest = 16;
+// A scenario that makes more calls fails: each call costs a run, and the sweep must stay within a minute or two there.
+// Make the scenario smaller before raising it.
+inline constexpr std::size_t MaxCallsPerScenario = 400;
 // The first call of each stretch of the scenario's journal, measured once per process.
 std::vector<std::size_t> StretchesOf(const Scenario& scenario);
 // "calls_16_to_31".
