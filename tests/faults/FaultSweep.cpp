@@ -95,16 +95,14 @@ std::vector<std::string> Escaped() {
     return escaped;
 }
 
-// The failures no user can be told of: these host functions answer without a code, a failure as a plain "no"
-// (false, the null guid, no status) that no add-on can tell from a true one. The add-on takes the safe side of each:
-// an element that fails a filter is left alone, and reported where the filter says why; one without the clause
-// definition available counts as without clause until it is read again; a project that seems not shared still has
-// its changes refused by the host without the reservation; a missing set or status refuses the connect for want of
+// The failures no user can be told of: these host functions answer without a code, a failure as a plain "no" that
+// no add-on can tell from a true one. The add-on takes the safe side of each: an element that fails a filter is left
+// alone, and reported where the filter says why; one without the clause definition available counts as without
+// clause until it is read again; a project that seems not shared still has its changes refused by the host without
 // the reservation. Nothing is lost either way, which the sweep checks all the same.
 bool AnswersNoCode(const std::string& function) {
     static const std::set<std::string> functions = {
-        "TVAPI_Element_Filter", "TVAPI_Element_IsPropertyDefinitionAvailable", "TVAPI_TeamworkControl_HasConnection",
-        "TVAPI_TeamworkControl_FindLockableObjectSet", "TVAPI_TeamworkControl_GetLockableStatus"};
+        "TVAPI_Element_Filter", "TVAPI_Element_IsPropertyDefinitionAvailable", "TVAPI_TeamworkControl_HasConnection"};
     return functions.count(function) > 0;
 }
 
