@@ -42,9 +42,13 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
     const PK::Guid& classificationSystem, const PK::UniString& tessarySpecificationId,
     const PK::UniString& tessarySpecificationTitle, const PK::UniString& tessaryProjectId,
     const PK::UniString& tessaryProjectTitle) {
-    for (const auto& connection : GetAll())
+    PK::Array<LoadError> skipped;
+    for (const auto& connection : GetAll(&skipped))
         if (connection->ClassificationSystem().Guid() == classificationSystem)
             throw ClassificationSystemAlreadyUsedError(connection);
+    // A record that cannot be read stays skipped: it would block connecting for good.
+    for (const LoadError& error : skipped)
+        if (error.hostCode != PK::NoError) _MapPKErrCodeAndThrow(error.hostCode);
     if (auto existing = GetById(tessarySpecificationId))
         throw ConnectionAlreadyExistsForSpecificationInPlanError(existing);
     if (_tvApi->TeamworkControl_HasConnection()) {
@@ -90,6 +94,8 @@ ConnectionWithSpecificationFactory::Connections ConnectionWithSpecificationFacto
                 if (auto connection = GetByModulDataName(name)) connections.Push(std::move(connection));
             } catch (const Api::Error<APIERR_NOPLAN>&) {
                 throw;
+            } catch (const Api::GeneralError& e) {
+                if (loadErrors != nullptr) loadErrors->Push({name, e.what(), e.GetCode()});
             } catch (const std::exception& e) {
                 if (loadErrors != nullptr) loadErrors->Push({name, e.what()});
             } catch (...) {

@@ -35,10 +35,12 @@ class TessaryPtr;
 
 class ConnectionWithSpecificationFactory {
 public:
-    // A stored connection that a listing had to skip.
+    // A stored connection that a listing had to skip: its record cannot be
+    // read, or the host refused to hand it over (hostCode is then its code).
     struct LoadError {
         PK::UniString modulDataName;
         std::string message;
+        PKErrCode hostCode = PK::NoError;
     };
     using Connections = PK::Array<std::shared_ptr<ConnectionWithSpecification>>;
     using ConstConnections = PK::Array<std::shared_ptr<const ConnectionWithSpecification>>;
@@ -55,6 +57,8 @@ public:
     // ConnectionAlreadyExistsForSpecificationInPlanError (carrying the
     // connection in the way) and, in team work without the reservation of
     // classifications and properties, Api::ErrorPropertyManagerNoAccessRight.
+    // A connection the host would not hand over may use the system too: its
+    // error is thrown, as the check cannot be made.
     // An error inside the command reaches the caller with its own type after
     // the command has undone nothing but the connection's own property group;
     // a command the host does not run at all throws AddonRuntimeError.
