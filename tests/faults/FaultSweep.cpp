@@ -13,6 +13,7 @@
 #include "Model/PlanData.hpp"
 #include "TVSim/Alerts.hpp"
 #include "TVSim/Dialogs.hpp"
+#include "TVSim/Resources.hpp"
 #include "TVSim/Web.hpp"
 #include "UI/BrowserTabPage.hpp"
 #include "UI/ClassificationSystemSelectorDialog.hpp"
@@ -296,6 +297,9 @@ const Baseline& BaselineOf(const Scenario& scenario) {
     static std::map<const Scenario*, Baseline> baselines;
     if (const auto found = baselines.find(&scenario); found != baselines.end()) return found->second;
     Baseline& baseline = baselines[&scenario];
+    // Measured while the tests are being registered, before the global set-up has told the host where the
+    // add-on's resources are.
+    TVSim::Resources::SetFolder(TC_RESOURCES_DIR);
     const PK::USize handles = PK::MemoryDebug::GetLiveHandleCount();
     try {
         Run run = Take(scenario, nullptr);
