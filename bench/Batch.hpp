@@ -21,19 +21,28 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
+
+#include "Goals.hpp"
 
 namespace Bench {
 
 class Batch {
 public:
-    Batch(benchmark::State& state, std::string caseName) : _state(state), _case(std::move(caseName)) {}
+    // With a growth goal, the growth against the case at a tenth of the size,
+    // of the median batches in processor time, goes into the table of goals
+    // (not the fastest: of many short batches one is always lucky).
+    Batch(benchmark::State& state, std::string caseName, double growthGoal = 0.0)
+        : _state(state), _case(std::move(caseName)), _growthGoal(growthGoal) {}
     ~Batch();
     Batch(const Batch&) = delete;
     Batch& operator=(const Batch&) = delete;
 
     template <typename Work>
     void Time(Work&& work) {
+        const double processor = ThreadSeconds();
         const double seconds = Seconds(work);
+        _processorSeconds.push_back(ThreadSeconds() - processor);
         _state.SetIterationTime(seconds);
         _seconds += seconds;
         ++_batches;
@@ -55,6 +64,8 @@ private:
 
     benchmark::State& _state;
     std::string _case;
+    double _growthGoal = 0.0;               // 0: none
+    std::vector<double> _processorSeconds;  // of each batch
     double _seconds = 0.0;
     long _batches = 0;
     double _floorSeconds = 0.0;

@@ -5,6 +5,11 @@
 // collection cases time as their floor N GUIDs filed in a hash table and
 // probed once; storing and loading times writing and reading the same bytes
 // in one piece.
+//
+// Adding distinct issues, removing issues one by one and merging a
+// collection of N issues into one of N older ones are also timed at 2k and
+// 20k: ten times the work may take at most 15 times as long (the table of
+// goals), what a list that outgrows the processor's caches costs at most.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -74,8 +79,14 @@ std::unique_ptr<Issue::Collection> Loaded(const ConnectionWithSpecification& con
     return collection;
 }
 
-void BM_AddIssues(benchmark::State& state, const char* kind, IssuePtr (*make)(PK::Int32, PK::Int64)) {
-    Bench::Batch batch(state, kind);
+// Sizes of the growth goals.
+void GoalSizes(benchmark::internal::Benchmark* benchmark) {
+    benchmark->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+}
+
+void BM_AddIssues(benchmark::State& state, const char* kind, IssuePtr (*make)(PK::Int32, PK::Int64),
+                  double growthGoal) {
+    Bench::Batch batch(state, kind, growthGoal);
     const ConnectionWithSpecification& connection = Connection();
     for (auto _ : state) {
         std::vector<IssuePtr> issues;
@@ -87,8 +98,11 @@ void BM_AddIssues(benchmark::State& state, const char* kind, IssuePtr (*make)(PK
         batch.TimeFloor([&] { FileAndProbeGuids(state.range(0)); });
     }
 }
-BENCHMARK_CAPTURE(BM_AddIssues, Distinct, "add distinct issues", &Unknown)->Apply(Bench::Sizes)->UseManualTime();
-BENCHMARK_CAPTURE(BM_AddIssues, Elements, "add element issues", &Elements)->Apply(Bench::Sizes)->UseManualTime();
+BENCHMARK_CAPTURE(BM_AddIssues, Distinct, "add distinct issues", &Unknown, 0.0)->Apply(Bench::Sizes)->UseManualTime();
+BENCHMARK_CAPTURE(BM_AddIssues, Elements, "add element issues", &Elements, 0.0)->Apply(Bench::Sizes)->UseManualTime();
+BENCHMARK_CAPTURE(BM_AddIssues, DistinctGrowth, "adding distinct issues", &Unknown, 15.0)
+    ->Apply(GoalSizes)
+    ->UseManualTime();
 
 // Two members' collections of N issues each, made in alternating seconds.
 void BM_MergeIn(benchmark::State& state) {
@@ -110,8 +124,28 @@ void BM_MergeIn(benchmark::State& state) {
 }
 BENCHMARK(BM_MergeIn)->Apply(Bench::Sizes)->UseManualTime();
 
-void BM_RemoveOneByOne(benchmark::State& state) {
-    Bench::Batch batch(state, "remove one by one");
+// A member's collection of N issues, every one newer than the N of ours.
+void BM_MergeInNewer(benchmark::State& state) {
+    Bench::Batch batch(state, "merging N newer issues into N", 15);
+    const ConnectionWithSpecification& connection = Connection();
+    const PK::Int64 n = state.range(0);
+    std::vector<IssuePtr> mine, theirs;
+    for (PK::Int64 i = 0; i < n; ++i) {
+        mine.push_back(Unknown(static_cast<PK::Int32>(i), i));
+        theirs.push_back(Unknown(static_cast<PK::Int32>(n + i), n + i));
+    }
+    const Bytes mineStored = StoredList(mine), theirsStored = StoredList(theirs);
+    for (auto _ : state) {
+        auto ours = Loaded(connection, mineStored);
+        auto other = Loaded(connection, theirsStored);
+        batch.Time([&] { benchmark::DoNotOptimize(ours->MergeIn(*other)); });
+        if (ours->Get().GetSize() != static_cast<PK::USize>(2 * n)) state.SkipWithError("issues were lost");
+    }
+}
+BENCHMARK(BM_MergeInNewer)->Apply(GoalSizes)->UseManualTime();
+
+void BM_RemoveOneByOne(benchmark::State& state, const char* name, double growthGoal) {
+    Bench::Batch batch(state, name, growthGoal);
     const ConnectionWithSpecification& connection = Connection();
     std::vector<IssuePtr> issues;
     for (PK::Int64 i = 0; i < state.range(0); ++i) issues.push_back(Unknown(static_cast<PK::Int32>(i), i));
@@ -125,7 +159,8 @@ void BM_RemoveOneByOne(benchmark::State& state) {
         batch.TimeFloor([&] { FileAndProbeGuids(state.range(0)); });
     }
 }
-BENCHMARK(BM_RemoveOneByOne)->Apply(Bench::Sizes)->UseManualTime();
+BENCHMARK_CAPTURE(BM_RemoveOneByOne, Sizes, "remove one by one", 0.0)->Apply(Bench::Sizes)->UseManualTime();
+BENCHMARK_CAPTURE(BM_RemoveOneByOne, Growth, "removing issues one by one", 15.0)->Apply(GoalSizes)->UseManualTime();
 
 PK::HashSet<PK::Int64> Filled(PK::Int64 count) {
     PK::HashSet<PK::Int64> set;

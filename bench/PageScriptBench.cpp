@@ -1,12 +1,14 @@
 // A page call's text argument of 100,000 characters made into a script
 // literal, against RapidJSON escaping the same text as a JSON string in the
-// same iterations. The counter "ratio" is the add-on's time over RapidJSON's;
-// the goal is at most 2 (the literal escapes a few more characters).
+// same iterations. The counter "ratio" is the add-on's time over RapidJSON's,
+// of the fastest of their runs; the goal is at most 2 (the literal escapes a
+// few more characters).
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <algorithm>
 #include <string>
 
+#include "Goals.hpp"
 #include "Tessary/Implementation/StringParam.hpp"
 #include "Util/JsonWriter.hpp"
 
@@ -20,26 +22,28 @@ PK::UniString MakeText() {
 }
 
 void BM_ScriptLiteralAgainstRapidJSONString(benchmark::State& state) {
-    using Clock = std::chrono::steady_clock;
     const PK::UniString text = MakeText();
-    std::chrono::duration<double> literalTime{0}, jsonTime{0};
+    double literalTime = 1e300, jsonTime = 1e300;
     for (auto _ : state) {
-        const auto start = Clock::now();
-        PK::UniString literal = TessaryConnect::Implementation::StringParam(text);
-        benchmark::DoNotOptimize(literal);
-        const auto middle = Clock::now();
-        TessaryConnect::Json::Writer writer;
-        writer.String(text);
-        PK::UniString json = writer.GetText();
-        benchmark::DoNotOptimize(json);
-        const auto end = Clock::now();
-        literalTime += middle - start;
-        jsonTime += end - middle;
-        state.SetIterationTime(std::chrono::duration<double>(middle - start).count());
+        const double literalSeconds = Bench::FastestSeconds(1, [&] {
+            PK::UniString literal = TessaryConnect::Implementation::StringParam(text);
+            benchmark::DoNotOptimize(literal);
+        });
+        const double jsonSeconds = Bench::FastestSeconds(1, [&] {
+            TessaryConnect::Json::Writer writer;
+            writer.String(text);
+            PK::UniString json = writer.GetText();
+            benchmark::DoNotOptimize(json);
+        });
+        literalTime = std::min(literalTime, literalSeconds);
+        jsonTime = std::min(jsonTime, jsonSeconds);
+        state.SetIterationTime(literalSeconds);
     }
-    state.counters["json_ms"] = benchmark::Counter(jsonTime.count() * 1e3 / static_cast<double>(state.iterations()));
-    state.counters["ratio"] = literalTime.count() / jsonTime.count();
+    state.counters["json_ms"] = benchmark::Counter(jsonTime * 1e3);
+    state.counters["ratio"] = literalTime / jsonTime;
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.GetLength() * sizeof(char16_t)));
+    Bench::Report("script literal of a 100,000-character text", "RapidJSON escaping the same text", 2.0,
+                  literalTime / jsonTime);
 }
 BENCHMARK(BM_ScriptLiteralAgainstRapidJSONString)->UseManualTime()->Unit(benchmark::kMicrosecond);
 

@@ -1,13 +1,15 @@
 // The page-state documents for 5,000 associable types, written as the page
-// receives them, against bare RapidJSON writing the same text in one pass
-// from the same data. The counter "ratio" is the add-on's time over the bare
-// writer's, both measured in the same iterations; the goal is at most 1.5.
+// receives them, against bare RapidJSON writing the same text from the same
+// data. The counter "ratio" is the add-on's time over the bare writer's, of
+// the fastest of their runs in the same iterations; the goal is at most 1.5
+// for the types in the document, 1.2 for the selection with a group.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <algorithm>
 #include <memory>
 #include <string>
 
+#include "Goals.hpp"
 #include "Tessary/Api/AssociableType.hpp"
 #include "Tessary/Api/AssociableTypeGroup.hpp"
 #include "Tessary/Api/SelectionState.hpp"
@@ -16,8 +18,8 @@
 namespace {
 
 using namespace TessaryConnect::Api;
-using BareWriter = rapidjson::Writer<TessaryConnect::Json::Utf16Buffer, TessaryConnect::Json::Utf16,
-                                     TessaryConnect::Json::Utf16>;
+using BareWriter =
+    rapidjson::Writer<TessaryConnect::Json::Utf16Buffer, TessaryConnect::Json::Utf16, TessaryConnect::Json::Utf16>;
 
 constexpr int kTypes = 5000;
 
@@ -33,8 +35,8 @@ PK::Array<AssociableType> MakeTypes() {
         properties.Add(Properties::Name::Prefix, "Pre");
         properties.Add(Properties::Name::Suffix, "");
         properties.Add("Fire rating", "EI 60 \"tested\"");
-        types.Push(AssociableType("clause-" + n, "A" + n + " Concrete walls", "Specification \u00e9tude",
-                                  "Clause", properties, nullptr));
+        types.Push(AssociableType("clause-" + n, "A" + n + " Concrete walls", "Specification \u00e9tude", "Clause",
+                                  properties, nullptr));
     }
     return types;
 }
@@ -115,32 +117,30 @@ PK::UniString BareSelectionWithGroup(const AssociableType& type) {
 }
 
 template <typename AddOn, typename Bare>
-void CompareWithBare(benchmark::State& state, AddOn addOn, Bare bare) {
-    using Clock = std::chrono::steady_clock;
+void CompareWithBare(benchmark::State& state, const char* work, double goal, AddOn addOn, Bare bare) {
     if (addOn() != bare()) {
         state.SkipWithError("the add-on and the bare writer wrote different texts");
         return;
     }
-    std::chrono::duration<double> addOnTime{0}, bareTime{0};
+    double addOnTime = 1e300, bareTime = 1e300;
     for (auto _ : state) {
-        const auto start = Clock::now();
-        benchmark::DoNotOptimize(addOn());
-        const auto middle = Clock::now();
-        benchmark::DoNotOptimize(bare());
-        const auto end = Clock::now();
-        addOnTime += middle - start;
-        bareTime += end - middle;
-        state.SetIterationTime(std::chrono::duration<double>(middle - start).count());
+        const double addOnSeconds = Bench::FastestSeconds(1, [&] { benchmark::DoNotOptimize(addOn()); });
+        const double bareSeconds = Bench::FastestSeconds(1, [&] { benchmark::DoNotOptimize(bare()); });
+        addOnTime = std::min(addOnTime, addOnSeconds);
+        bareTime = std::min(bareTime, bareSeconds);
+        state.SetIterationTime(addOnSeconds);
     }
-    state.counters["bare_ms"] = benchmark::Counter(bareTime.count() * 1e3 / static_cast<double>(state.iterations()));
-    state.counters["ratio"] = addOnTime.count() / bareTime.count();
+    state.counters["bare_ms"] = benchmark::Counter(bareTime * 1e3);
+    state.counters["ratio"] = addOnTime / bareTime;
     state.SetItemsProcessed(state.iterations() * kTypes);
+    Bench::Report(work, "bare RapidJSON writing the same text", goal, addOnTime / bareTime);
 }
 
 void BM_TypesInDocumentAgainstBareRapidJSON(benchmark::State& state) {
     const PK::Array<AssociableType> types = MakeTypes();
     CompareWithBare(
-        state, [&] { return AssociableType::ArrayToJSON(types); }, [&] { return BareTypesInDocument(types); });
+        state, "types-in-document state, 5,000 types", 1.5, [&] { return AssociableType::ArrayToJSON(types); },
+        [&] { return BareTypesInDocument(types); });
 }
 BENCHMARK(BM_TypesInDocumentAgainstBareRapidJSON)->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -150,7 +150,8 @@ void BM_SelectionWithGroupAgainstBareRapidJSON(benchmark::State& state) {
     group->items = MakeTypes();
     const SelectionState selection(AssociableType("selection", "Several", "", "", Properties(), std::move(group)));
     CompareWithBare(
-        state, [&] { return selection.ToJSON(); }, [&] { return BareSelectionWithGroup(selection.type); });
+        state, "selection state with a group of 5,000", 1.2, [&] { return selection.ToJSON(); },
+        [&] { return BareSelectionWithGroup(selection.type); });
 }
 BENCHMARK(BM_SelectionWithGroupAgainstBareRapidJSON)->UseManualTime()->Unit(benchmark::kMillisecond);
 

@@ -1,21 +1,26 @@
 // A selection change of 10,000 and 100,000 elements, from the host's
 // notification to the selection state the page is sent, labelled with its
 // growth and counted against:
-// - xList: the host's own listing of the selection (TVAPI_Selection_Get),
-//   measured in the same run (goal: at most 2);
 // - xHost: the simulated host answering, straight through the host API, what
 //   the model must learn of each selected element (header, the usability
-//   filters, the clause-id value); the host's part of the work.
+//   filters, the clause-id value) in one pass; the host's part of the work
+//   (goal: at most 1.2, in the table of goals);
+// - xList: the host's own listing of the selection (TVAPI_Selection_Get),
+//   for scale: each element takes several questions more.
+// "questions" is how many host calls the change makes per selected element.
 // One element in five carries the connection's clause, the others none, so
 // the page is sent the state of a selection with unassociated elements.
 #include <benchmark/benchmark.h>
+#include <fmt/format.h>
 #include <spdlog/spdlog.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <stdexcept>
 
 #include "Batch.hpp"
+#include "Goals.hpp"
 #include "Model/AddonVersion.hpp"
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Manager.hpp"
@@ -27,7 +32,7 @@
 namespace {
 
 using namespace TessaryConnect;
-using Bench::MeanSeconds;
+using Bench::FastestSeconds;
 
 // A page that keeps what it is sent and does nothing else.
 class Page : public Api::Tessary {
@@ -153,12 +158,26 @@ void BM_SelectionChangeToPageState(benchmark::State& state) {
         scene.page->selection.type.title != expectedTitle)
         throw std::runtime_error("the page was sent another selection state");
 
-    const double change = MeanSeconds(3, [&] { scene.manager->TVEvent_SelectionChanged(nullptr); });
-    const double listing = MeanSeconds(3, [&] { benchmark::DoNotOptimize(Scene::HostListing()); });
-    const double host = MeanSeconds(3, [&] { benchmark::DoNotOptimize(scene.HostAnswers()); });
+    TVSim::Journal::Clear();
+    scene.manager->TVEvent_SelectionChanged(nullptr);
+    PK::USize questions = 0;
+    for (const char* function :
+         {"TVAPI_Element_GetHeader", "TVAPI_Element_Get", "TVAPI_Element_Filter", "TVAPI_Goodies",
+          "TVAPI_Element_IsPropertyDefinitionAvailable", "TVAPI_Element_GetPropertyValuesByGuid"})
+        questions += TVSim::Journal::Count(function);
+
+    double change = 1e300, listing = 1e300, host = 1e300;
+    for (int round = 0; round < 3; ++round) {
+        change = std::min(change, FastestSeconds(3, [&] { scene.manager->TVEvent_SelectionChanged(nullptr); }));
+        listing = std::min(listing, FastestSeconds(3, [&] { benchmark::DoNotOptimize(Scene::HostListing()); }));
+        host = std::min(host, FastestSeconds(3, [&] { benchmark::DoNotOptimize(scene.HostAnswers()); }));
+    }
     state.counters["xList"] = change / listing;
     state.counters["xHost"] = change / host;
+    state.counters["questions"] = static_cast<double>(questions) / static_cast<double>(state.range(0));
     state.counters["selected"] = static_cast<double>(state.range(0));
+    Bench::Report(fmt::format("selection change to page state, {}k elements", state.range(0) / 1000),
+                  "host answering the same questions", 1.2, change / host);
     static std::map<PK::Int64, double> listingBySize;
     listingBySize[state.range(0)] = listing;
     if (auto tenth = listingBySize.find(state.range(0) / 10); tenth != listingBySize.end())

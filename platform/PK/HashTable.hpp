@@ -13,6 +13,7 @@
 // costs one allocation. Past that, an open-addressing index of slot numbers
 // (linear probing, deletion by backward shift) finds the slot; it keeps each
 // entry's hash bits, not its key, so growing it hashes nothing again.
+#include <algorithm>
 #include <cstddef>
 #include <initializer_list>
 #include <optional>
@@ -44,6 +45,7 @@ public:
         _slots = std::move(other._slots);
         _buckets = std::move(other._buckets);
         _shift = std::exchange(other._shift, 64);
+        _reserved = std::exchange(other._reserved, 0);
         _live = std::exchange(other._live, 0);
         _head = std::exchange(other._head, 0);
         other._slots.clear();
@@ -57,12 +59,17 @@ public:
         // The index is freed, not cleared: clearing would wipe every bucket it ever grew to.
         std::vector<Bucket>().swap(_buckets);
         _shift = 64;
+        _reserved = 0;
         _slots.clear();
         _live = 0;
         _head = 0;
     }
-    // Room for this many entries without moving the slots.
-    void Reserve(USize count) { _slots.reserve(count); }
+    // Room for this many entries without moving the slots or growing the index.
+    void Reserve(USize count) {
+        _slots.reserve(count);
+        _reserved = std::max(_reserved, count);
+        if (!_buckets.empty() && 4 * count > 3 * _buckets.size()) Rebuild(count);
+    }
     bool ContainsKey(const Key& key) const { return Find(key) != npos; }
 
     Slot* FindSlot(const Key& key) {
@@ -92,6 +99,25 @@ public:
         ++_live;
         if (4 * _live > 3 * _buckets.size()) Rebuild(_live);
         return true;
+    }
+    // The slot of the key, made by make() when there is none: one search either way.
+    template <typename Make>
+    Slot& FindOrAddSlot(const Key& key, Make&& make) {
+        if (_buckets.empty()) {
+            if (const USize slot = Find(key); slot != npos) return *_slots[slot];
+            AddSlot(make());
+            return *_slots.back();
+        }
+        const UInt32 hash = HashOf(key);
+        USize pos = Home(hash);
+        for (; _buckets[pos].slot != 0; pos = Next(pos))
+            if (_buckets[pos].hash == hash && KeyOf{}(*_slots[_buckets[pos].slot - 1]) == key)
+                return *_slots[_buckets[pos].slot - 1];
+        _buckets[pos] = {static_cast<UInt32>(_slots.size() + 1), hash};
+        _slots.emplace_back(make());
+        ++_live;
+        if (4 * _live > 3 * _buckets.size()) Rebuild(_live);
+        return *_slots.back();
     }
     bool DeleteKey(const Key& key) {
         USize slot = npos;
@@ -197,14 +223,15 @@ private:
         _buckets[hole] = Bucket{};
     }
 
-    // A new index for this many entries at most three quarters full; none
-    // while the slots fit a linear search.
+    // A new index for this many entries, or as many as were reserved, at most
+    // three quarters full; none while the slots fit a linear search.
     void Rebuild(USize entries) {
         if (_slots.size() <= linearLimit) {
             std::vector<Bucket>().swap(_buckets);
             _shift = 64;
             return;
         }
+        entries = std::max(entries, _reserved);
         USize size = 16;
         int bits = 4;
         while (4 * entries > 3 * size) {
@@ -239,6 +266,7 @@ private:
         }
         _slots.resize(next);
         _head = 0;
+        _reserved = 0;  // a table that shrinks this much has outlived what was reserved
         if (_slots.size() <= linearLimit) {
             Rebuild(0);
             return;
@@ -252,6 +280,7 @@ private:
     std::vector<std::optional<Slot>> _slots;
     std::vector<Bucket> _buckets;  // empty, or a power of two in size
     int _shift = 64;               // 64 less the bits of a position
+    USize _reserved = 0;           // entries the index is to have room for
     USize _live = 0;
     USize _head = 0;  // no live slot before it
 };
@@ -318,9 +347,7 @@ public:
         return *v;
     }
     Value& operator[](const Key& key) {
-        if (Value* v = GetPtr(key)) return *v;
-        _index.AddSlot({key, Value{}});
-        return *GetPtr(key);
+        return _index.FindOrAddSlot(key, [&] { return std::pair<Key, Value>(key, Value{}); }).second;
     }
 
     template <typename F>

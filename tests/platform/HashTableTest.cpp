@@ -73,6 +73,8 @@ void RunAgainstModel(unsigned seed, int keyRange, int steps) {
                 if (random() % 200 == 0) {
                     table.Clear();
                     model.clear();
+                } else if (random() % 20 == 0) {
+                    table.Reserve(random() % static_cast<unsigned>(2 * keyRange));
                 }
                 break;
         }

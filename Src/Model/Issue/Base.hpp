@@ -77,6 +77,8 @@ public:
 
     // A new heap copy of the same kind and identity; the caller owns it.
     Base* Clone() const override = 0;
+    // The same, shared: the copy and its count in one allocation.
+    virtual std::shared_ptr<Base> CloneShared() const = 0;
     const PK::ClassInfo* GetClassInfo() const override;
     // The base record; each kind reads and writes its own frame around it.
     PKErrCode Read(PK::IChannel& ic) override = 0;

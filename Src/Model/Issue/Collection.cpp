@@ -170,12 +170,13 @@ bool Collection::MergeIn(const Collection& other) {
             if (_list.At(slot) != nullptr && _deleted.ContainsKey(_list.At(slot)->Guid())) _list.Erase(slot);
     }
 
+    _list.Reserve(_list.GetSlotCount() + other._list.GetSize());
     for (const auto& theirs : other._list.View()) {
         if (_deleted.ContainsKey(theirs->Guid())) continue;
         // A copy: the other collection's issues must not change along with ours.
         // No cut of the stamps before all of theirs are in: a cut here could
         // drop the stamp that keeps one of their later issues out.
-        Insert(std::shared_ptr<Base>(theirs->Clone()), Arrival::FromMember);
+        Insert(theirs->CloneShared(), Arrival::FromMember);
         changed = true;
     }
     for (const KeptRecord& record : other._kept) {

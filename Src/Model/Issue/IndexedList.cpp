@@ -41,11 +41,20 @@ void IndexedList::Clear() {
     _live = 0;
     _indexed = false;
     _keys.clear();
-    _byGuid.clear();
-    _byKey.clear();
+    _keyPool.clear();
+    _byGuid.Clear();
+    _byKey.Clear();
     _latestTime = holeTime;
     _times.clear();
     _leaves = 0;
+}
+
+void IndexedList::Reserve(PK::USize slots) {
+    _slots.Reserve(slots);
+    _keys.reserve(slots);
+    _keyPool.reserve(slots);
+    _byGuid.Reserve(slots);
+    _byKey.Reserve(slots);
 }
 
 const IndexedList::Issues& IndexedList::View() {
@@ -53,13 +62,14 @@ const IndexedList::Issues& IndexedList::View() {
     return _slots;
 }
 
-void IndexedList::Append(std::shared_ptr<Base> issue, Keys keys) {
+void IndexedList::Append(std::shared_ptr<Base> issue, const Keys& keys) {
     EnsureIndexed();
     const PK::Int32 time = issue->CreationTime();
     _slots.Push(std::move(issue));
-    _keys.push_back(std::move(keys));
+    _keys.emplace_back();
     ++_live;
     const PK::USize slot = _slots.GetSize() - 1;
+    SetKeys(slot, keys);
     Index(slot);
     _latestTime = std::max(_latestTime, time);
     if (_leaves == 0) return;
@@ -73,7 +83,7 @@ void IndexedList::Erase(PK::USize slot) {
     if (_slots[slot] == nullptr) return;
     if (_indexed) {
         Unindex(slot);
-        _keys[slot].Clear();
+        _keys[slot].count = 0;
         if (_leaves != 0) SetTime(slot, holeTime);
     }
     _slots[slot].reset();
@@ -83,8 +93,18 @@ void IndexedList::Erase(PK::USize slot) {
 void IndexedList::Rekey(PK::USize slot) {
     if (!_indexed) return;
     RemoveKeys(slot);
-    _keys[slot] = KeysOf(*_slots[slot]);
+    SetKeys(slot, KeysOf(*_slots[slot]));
     AddKeys(slot);
+}
+
+void IndexedList::SetKeys(PK::USize slot, const Keys& keys) {
+    KeyRun& run = _keys[slot];
+    if (keys.GetSize() > run.count) run.offset = _keyPool.size();
+    run.count = keys.GetSize();
+    if (run.offset == _keyPool.size())
+        _keyPool.insert(_keyPool.end(), keys.begin(), keys.end());
+    else
+        std::copy(keys.begin(), keys.end(), _keyPool.begin() + static_cast<std::ptrdiff_t>(run.offset));
 }
 
 void IndexedList::CompactIfSparse() {
@@ -94,16 +114,16 @@ void IndexedList::CompactIfSparse() {
 
 PK::USize IndexedList::FindGuid(const PK::Guid& guid) {
     EnsureIndexed();
-    auto it = _byGuid.find(guid);
-    return it == _byGuid.end() ? npos : it->second.first;
+    const GuidEntry* entry = _byGuid.GetPtr(guid);
+    return entry == nullptr ? npos : entry->first;
 }
 
 PK::USize IndexedList::FindObject(const Base* issue) {
     EnsureIndexed();
-    auto it = _byGuid.find(issue->Guid());
-    if (it == _byGuid.end()) return npos;
+    const GuidEntry* entry = _byGuid.GetPtr(issue->Guid());
+    if (entry == nullptr) return npos;
     PK::USize seen = 0;
-    for (PK::USize slot = it->second.first; seen < it->second.count; ++slot) {
+    for (PK::USize slot = entry->first; seen < entry->count; ++slot) {
         if (_slots[slot] == nullptr || _slots[slot]->Guid() != issue->Guid()) continue;
         if (_slots[slot].get() == issue) return slot;
         ++seen;
@@ -126,10 +146,10 @@ std::vector<PK::USize> IndexedList::SlotsSharing(const Keys& keys) {
     EnsureIndexed();
     std::vector<PK::USize> slots;
     for (Base::MergeKey key : keys) {
-        auto it = _byKey.find(key);
-        if (it == _byKey.end()) continue;
-        slots.push_back(it->second.first);
-        slots.insert(slots.end(), it->second.more.begin(), it->second.more.end());
+        const Holders* holders = _byKey.GetPtr(key);
+        if (holders == nullptr) continue;
+        slots.push_back(holders->first);
+        if (holders->more) slots.insert(slots.end(), holders->more->begin(), holders->more->end());
     }
     std::sort(slots.begin(), slots.end(), std::greater<>());
     slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
@@ -140,10 +160,11 @@ void IndexedList::EnsureIndexed() {
     if (_indexed) return;
     _indexed = true;
     _keys.assign(_slots.GetSize(), {});
-    _byGuid.reserve(_slots.GetSize());
+    _keyPool.clear();
+    _byGuid.Reserve(_slots.GetSize());
     for (PK::USize slot = 0; slot < _slots.GetSize(); ++slot) {
         if (_slots[slot] == nullptr) continue;
-        _keys[slot] = KeysOf(*_slots[slot]);
+        SetKeys(slot, KeysOf(*_slots[slot]));
         Index(slot);
         _latestTime = std::max(_latestTime, _slots[slot]->CreationTime());
     }
@@ -151,59 +172,64 @@ void IndexedList::EnsureIndexed() {
 
 void IndexedList::Index(PK::USize slot) {
     AddKeys(slot);
-    auto [it, added] = _byGuid.try_emplace(_slots[slot]->Guid(), GuidEntry{slot, 1});
-    if (!added) ++it->second.count;
+    GuidEntry& entry = _byGuid[_slots[slot]->Guid()];
+    if (entry.count++ == 0) entry.first = static_cast<PK::UInt32>(slot);
 }
 
 void IndexedList::Unindex(PK::USize slot) {
     RemoveKeys(slot);
     const PK::Guid& guid = _slots[slot]->Guid();
-    auto entry = _byGuid.find(guid);
-    if (--entry->second.count == 0) {
-        _byGuid.erase(entry);
-    } else if (entry->second.first == slot) {
+    GuidEntry& entry = _byGuid.Get(guid);
+    if (--entry.count == 0) {
+        _byGuid.Delete(guid);
+    } else if (entry.first == slot) {
         // Only stored data from before duplicates were kept out repeats a GUID.
         PK::USize next = slot + 1;
         while (_slots[next] == nullptr || _slots[next]->Guid() != guid) ++next;
-        entry->second.first = next;
+        entry.first = static_cast<PK::UInt32>(next);
     }
 }
 
 void IndexedList::AddKeys(PK::USize slot) {
-    for (Base::MergeKey key : _keys[slot]) {
+    for (Base::MergeKey key : KeysAt(slot)) {
         Holders& holders = _byKey[key];
-        if (holders.first == npos)
+        if (holders.first == npos) {
             holders.first = slot;
-        else
-            holders.more.push_back(slot);
+            continue;
+        }
+        if (!holders.more) holders.more = std::make_unique<std::vector<PK::USize>>();
+        holders.more->push_back(slot);
     }
 }
 
 void IndexedList::RemoveKeys(PK::USize slot) {
-    for (Base::MergeKey key : _keys[slot]) {
-        auto it = _byKey.find(key);
-        Holders& holders = it->second;
+    for (Base::MergeKey key : KeysAt(slot)) {
+        Holders& holders = _byKey.Get(key);
         if (holders.first != slot) {
-            *std::find(holders.more.begin(), holders.more.end(), slot) = holders.more.back();
-            holders.more.pop_back();
-        } else if (holders.more.empty()) {
-            _byKey.erase(it);
+            *std::find(holders.more->begin(), holders.more->end(), slot) = holders.more->back();
+            holders.more->pop_back();
+        } else if (!holders.more || holders.more->empty()) {
+            _byKey.Delete(key);
         } else {
-            holders.first = holders.more.back();
-            holders.more.pop_back();
+            holders.first = holders.more->back();
+            holders.more->pop_back();
         }
     }
 }
 
 void IndexedList::Compact() {
     std::vector<PK::USize> renumbered(_slots.GetSize(), npos);
+    std::vector<Base::MergeKey> pool;
+    if (_indexed) pool.reserve(_keyPool.size());
     PK::USize next = 0;
     for (PK::USize slot = 0; slot < _slots.GetSize(); ++slot) {
         if (_slots[slot] == nullptr) continue;
         renumbered[slot] = next;
-        if (next != slot) {
-            _slots[next] = std::move(_slots[slot]);
-            if (_indexed) _keys[next] = std::move(_keys[slot]);
+        if (next != slot) _slots[next] = std::move(_slots[slot]);
+        if (_indexed) {
+            const std::span<const Base::MergeKey> keys = KeysAt(slot);
+            _keys[next] = {pool.size(), keys.size()};
+            pool.insert(pool.end(), keys.begin(), keys.end());
         }
         ++next;
     }
@@ -211,10 +237,12 @@ void IndexedList::Compact() {
     _leaves = 0;
     if (!_indexed) return;
     _keys.resize(next);
-    for (auto& [guid, entry] : _byGuid) entry.first = renumbered[entry.first];
+    _keyPool = std::move(pool);
+    for (auto& [guid, entry] : _byGuid) entry.first = static_cast<PK::UInt32>(renumbered[entry.first]);
     for (auto& [key, holders] : _byKey) {
         holders.first = renumbered[holders.first];
-        for (PK::USize& slot : holders.more) slot = renumbered[slot];
+        if (holders.more)
+            for (PK::USize& slot : *holders.more) slot = renumbered[slot];
     }
 }
 
@@ -224,7 +252,8 @@ void IndexedList::BuildTimes() {
     _times.assign(2 * _leaves, holeTime);
     for (PK::USize slot = 0; slot < _slots.GetSize(); ++slot)
         if (_slots[slot] != nullptr) _times[_leaves + slot] = _slots[slot]->CreationTime();
-    for (PK::USize node = _leaves - 1; node > 0; --node) _times[node] = std::max(_times[2 * node], _times[2 * node + 1]);
+    for (PK::USize node = _leaves - 1; node > 0; --node)
+        _times[node] = std::max(_times[2 * node], _times[2 * node + 1]);
 }
 
 void IndexedList::SetTime(PK::USize slot, PK::Int32 time) {

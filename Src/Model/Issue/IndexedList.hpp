@@ -10,12 +10,13 @@
 // is only read and written back never pays for them.
 #include <cstddef>
 #include <memory>
-#include <unordered_map>
+#include <span>
 #include <vector>
 
 #include "Model/Issue/Base.hpp"
 #include "PK/Array.hpp"
 #include "PK/Guid.hpp"
+#include "PK/HashTable.hpp"
 
 namespace TessaryConnect::Model::Issue {
 
@@ -38,6 +39,8 @@ public:
 
     void Assign(Issues issues);
     void Clear();
+    // Room for this many slots, and their look-ups, before a run of appends.
+    void Reserve(PK::USize slots);
 
     PK::USize GetSize() const { return _live; }
     // Slots, holes included: the bound of slot numbers.
@@ -48,7 +51,7 @@ public:
     const Issues& View();
 
     // Keys are the issue's KeysOf, or taken before it lost members.
-    void Append(std::shared_ptr<Base> issue, Keys keys);
+    void Append(std::shared_ptr<Base> issue, const Keys& keys);
     void Erase(PK::USize slot);
     // The issue in the slot lost members: its keys follow.
     void Rekey(PK::USize slot);
@@ -66,15 +69,27 @@ public:
     std::vector<PK::USize> SlotsSharing(const Keys& keys);
 
 private:
+    // The look-ups are kept small: they are what a large list's work misses the processor's caches on.
     struct GuidEntry {
-        PK::USize first;  // the first slot with the GUID
-        PK::USize count;
+        PK::UInt32 first = 0;  // the first slot with the GUID
+        PK::UInt32 count = 0;
     };
     // The slots holding one key: nearly always a single one.
     struct Holders {
         PK::USize first = npos;
-        std::vector<PK::USize> more;
+        std::unique_ptr<std::vector<PK::USize>> more;  // made for a second holder
     };
+
+    // A slot's merge keys: a run of the key pool.
+    struct KeyRun {
+        PK::USize offset = 0;
+        PK::USize count = 0;
+    };
+    std::span<const Base::MergeKey> KeysAt(PK::USize slot) const {
+        return {_keyPool.data() + _keys[slot].offset, _keys[slot].count};
+    }
+    // In place where the run has room (keys only ever lose members), else at the pool's end.
+    void SetKeys(PK::USize slot, const Keys& keys);
 
     void EnsureIndexed();
     void Index(PK::USize slot);
@@ -92,12 +107,14 @@ private:
     Issues _slots;
     PK::USize _live = 0;
     bool _indexed = false;
-    std::vector<Keys> _keys;  // by slot
-    std::unordered_map<PK::Guid, GuidEntry> _byGuid;
-    std::unordered_map<Base::MergeKey, Holders> _byKey;
-    PK::Int32 _latestTime;  // no held issue was created later
+    // The keys of every slot in one array, so that an issue's keys cost no allocation of their own.
+    std::vector<KeyRun> _keys;  // by slot
+    std::vector<Base::MergeKey> _keyPool;
+    PK::HashTable<PK::Guid, GuidEntry> _byGuid;
+    PK::HashTable<Base::MergeKey, Holders> _byKey;
+    PK::Int32 _latestTime;          // no held issue was created later
     std::vector<PK::Int32> _times;  // leaves from _leaves on; node i holds the max of 2i and 2i+1
-    PK::USize _leaves = 0;   // 0: no tree
+    PK::USize _leaves = 0;          // 0: no tree
 };
 
 }  // namespace TessaryConnect::Model::Issue

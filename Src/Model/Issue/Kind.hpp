@@ -38,6 +38,7 @@ public:
     static const PK::ClassInfo classInfo;
 
     Base* Clone() const override { return new Self(self()); }
+    std::shared_ptr<Base> CloneShared() const override { return std::make_shared<Self>(self()); }
     const PK::ClassInfo* GetClassInfo() const override { return &classInfo; }
 
     PKErrCode Write(PK::OChannel& oc) const override {
