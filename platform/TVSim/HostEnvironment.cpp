@@ -314,9 +314,8 @@ PKErrCode TVAPI_GetOwnLocation(IO::Location* location) {
     HostCall call(Function<"TVAPI_GetOwnLocation">());
     if (call.Refused()) return call.Answer(call.Injected());
     if (location == nullptr) return call.Answer(APIERR_BADPARS);
-    *location = Host().ownLocation
-                    ? *Host().ownLocation
-                    : IO::Location(TVSim::Resources::GetFolder().parent_path() / "OrvoTessaryConnect.bundle");
+    // An add-on's resources lie inside its bundle; whoever starts the host may name the bundle itself.
+    *location = Host().ownLocation ? *Host().ownLocation : IO::Location(TVSim::Resources::GetFolder().parent_path());
     return call.Answer(NoError);
 }
 

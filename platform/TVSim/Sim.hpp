@@ -444,7 +444,7 @@ void Reset();
 
 // What TVAPI_Environment answers for APPL; change it freely.
 API_ServerApplicationInfo& Application();
-// What TVAPI_GetOwnLocation answers (by default a bundle next to the resources folder).
+// What TVAPI_GetOwnLocation answers (by default the folder that holds the resources folder).
 void SetOwnLocation(const IO::Location& location);
 // Makes every new GUID, the host's and the add-on's, repeat from this seed.
 void SeedGuids(PK::UInt64 seed);

@@ -85,6 +85,7 @@ TEST(StartUp, WithoutItsResourcesTheAddOnIsListedUnderItsFallbackNameAndDescript
 
 TEST(StartUp, InitializeLogsWhatAndWhereTheAddOnIsMakesTheManagerAndRegistersInTheHostsTables) {
     FreshHost();
+    TVSim::SetOwnLocation(IO::Location(std::filesystem::path("/add-ons/Tessary Connect.bundle")));
     ASSERT_TRUE(TVSim::LoadAddOn(EntryPoints()).loaded);
 
     EXPECT_EQ(PK::DebugOutput::GetTexts().front(), "OrvoTessaryConnect: Initialize");
@@ -100,8 +101,7 @@ TEST(StartUp, InitializeLogsWhatAndWhereTheAddOnIsMakesTheManagerAndRegistersInT
     EXPECT_EQ(log[2], "info (Initialize) APIEnv_ApplicationID: {\"serverApplication\": 1, \"mainVersion\": 27, "
                       "\"releaseVersion\": 0, \"runningInBackground\": 0, \"buildNum\": 3001, \"language\": \"INT\", "
                       "\"ssaEnabled\": 0, \"partnerID\": \"\"}");
-    EXPECT_TRUE(log[3].starts_with("info (Initialize) Location: \"") && log[3].ends_with("OrvoTessaryConnect.bundle\""))
-        << log[3];
+    EXPECT_EQ(log[3], "info (Initialize) Location: \"/add-ons/Tessary Connect.bundle\"");
     EXPECT_TRUE(InAddOnLog("trace (CheckRequirementsAndInitManager) CheckRequirementsAndInitManager: showDialog(false)"));
     EXPECT_TRUE(InAddOnLog("debug (CheckRequirementsAndInitManager) new Model::Manager"));
     EXPECT_NE(TessaryConnect::manager, nullptr);
