@@ -89,4 +89,9 @@ TEST(LogCaught, LogsTheCaughtExceptionAtTheCallersLevelAndLocationAndNeverThrows
             expected.push_back(fmt::format("{} @LogCaughtTest.cpp:{}:operator()", row.expected, row.line));
         EXPECT_EQ(lines, expected) << row.what;
     }
+
+    // Called where nothing is being handled, it still writes its line.
+    LogCapture log;
+    TC_LOG_CAUGHT(err, "; x: {}", 1);
+    EXPECT_TRUE(log.Has(spdlog::level::err, "unknown exception; x: 1"));
 }

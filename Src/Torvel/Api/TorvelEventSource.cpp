@@ -56,7 +56,7 @@ TorvelEventSource& TorvelEventSource::GetInstance() {
     return instance;
 }
 
-// The host's callbacks: whatever the walk lets through stops here.
+// ---- the host's callbacks: whatever the walk lets through stops here ----
 
 PKErrCode TorvelEventSource::Send_SelectionChanged(const API_Neig* selElemNeig) noexcept {
     try {
