@@ -16,6 +16,7 @@
 #include "UI/PaletteManager.hpp"
 #include "UI/TessaryPalette.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 // Fixed when the add-on is built (Src/CMakeLists.txt).
 #ifndef TC_GIT_COMMIT_HASH
@@ -46,17 +47,6 @@ constexpr PK::UInt32 PaletteEnabledIn = API_PalEnabled_FloorPlan | API_PalEnable
 // mask it subscribed with. The host reads a removal without a handler as the
 // end of the whole subscription.
 constexpr PK::UInt32 ProjectEventRemovalMask = 0x00000FFF;
-
-// Closes a try block of a function the host calls: whatever was thrown is
-// logged at error level under that function's name, and the function goes on
-// after the block (to its safe answer).
-#define TC_CATCH_ALL                           \
-    catch (const std::exception& e) {          \
-        LOG_ERROR("exception: {}", e);         \
-    }                                          \
-    catch (...) {                              \
-        LOG_ERROR("unknown exception!");       \
-    }
 
 void ReportLine(const char* text, bool withDialog = false) { TVAPI_WriteReport(text, withDialog); }
 
@@ -111,8 +101,9 @@ API_AddonType CheckEnvironment(API_EnvirParams* envirParams) noexcept {
             return APIAddon_DontRegister;
         ReportLine("OrvoTessaryConnect: APIAddon_Normal");
         return APIAddon_Normal;
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     return APIAddon_DontRegister;
 }
 
@@ -130,8 +121,9 @@ PKErrCode RegisterInterface() noexcept {
             return err;
         }
         return NoError;
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     return APIERR_GENERAL;
 }
 
@@ -161,8 +153,9 @@ PKErrCode Initialize() noexcept {
             }
         }
         return NoError;
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     return APIERR_GENERAL;
 }
 
@@ -170,46 +163,55 @@ PKErrCode Initialize() noexcept {
 PKErrCode FreeData() noexcept {
     try {
         LOG_DEBUG("FreeData");
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     try {
         if (NoError != TVAPI_Notify_CatchSelectionChange(nullptr))
             TC_ASSERT_FAILED(err, "NoError == TVAPI_Notify_CatchSelectionChange(nullptr)");
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     try {
         if (NoError != TVAPI_Notify_CatchProjectEvent(ProjectEventRemovalMask, nullptr))
             TC_ASSERT_FAILED(err, "NoError == TVAPI_Notify_CatchProjectEvent( 0x00000FFF, nullptr)");
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     try {
         if (NoError != TVAPI_Notify_CatchNewElement(nullptr, nullptr))
             TC_ASSERT_FAILED(err, "NoError == TVAPI_Notify_CatchNewElement(nullptr, nullptr)");
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     try {
         if (NoError != TVAPI_Install_ModulDataMergeHandler(nullptr))
             TC_ASSERT_FAILED(err, "NoError == TVAPI_Install_ModulDataMergeHandler(nullptr)");
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     try {
         UI::PaletteManager::GetInstance().Close();
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     try {
         if (NoError != TVAPI_UnregisterModelessWindow(UI::Palette::ResId))
             TC_ASSERT_FAILED(err, "NoError == TVAPI_UnregisterModelessWindow( TessaryConnect::UI::Palette::ResId)");
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     try {
         LOG_TRACE("free manager");
         manager.reset();
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     try {
         LOG_INFO("FreeData finished");
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     return NoError;
 }
 
@@ -228,8 +230,9 @@ PKErrCode MenuCommandHandler(const API_MenuParams* menuParams) noexcept {
                 LOG_ERROR("Unknown itemIndex({})", menuParams->menuItemRef.itemIndex);
                 break;
         }
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     return NoError;
 }
 
@@ -237,8 +240,9 @@ PKErrCode PaletteControlCallBack(PK::Int32 referenceID, API_PaletteMessageID mes
     try {
         if (referenceID != UI::Palette::ResId) return NoError;
         return UI::PaletteManager::GetInstance().HandleControlCallBack(messageID, param);
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     return NoError;
 }
 
@@ -249,8 +253,9 @@ PKErrCode ModulData_MergeHandler(API_MDSetCmd mode, const PK::UniString& modulNa
         // Without a manager nothing is merged: the host must keep its own version, not the untouched destination.
         if (!TC_ASSERT(warn, manager != nullptr)) return APIERR_BADPARS;
         return manager->HandleModulDataMergeRequest(mode, modulName, originalInfo, toMergeInfo, destInfo);
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
     }
-    TC_CATCH_ALL
     return APIERR_BADPARS;
 }
 
@@ -272,10 +277,8 @@ bool CheckRequirementsAndInitManager(bool showDialog) {
         const std::shared_ptr<Api::Torvel> tvApi = std::make_shared<Implementation::Torvel>();
         manager = std::make_shared<Model::Manager>(Version, tvApi, std::shared_ptr<Api::Tessary>());
         return true;
-    } catch (const std::exception& e) {
-        LOG_CRITICAL("exception: {}", e);
     } catch (...) {
-        LOG_CRITICAL("unknown exception!");
+        TC_LOG_CAUGHT(critical);
     }
     ReportLine("OrvoTessary Connect: Unexpected critical error. Please contact the support.", true);
     return false;

@@ -6,6 +6,7 @@
 #include "PK/Pref.hpp"
 #include "Util/AddonRuntimeError.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect {
 
@@ -38,10 +39,8 @@ PK::UniString Settings::GetTrackingUserId() {
         _trackingUserId = read;
         _isNewUser = read == fresh;
         return _trackingUserId;
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
     }
     return "<errored>";
 }

@@ -16,6 +16,7 @@
 #include "Torvel/Api/ModulDataWrapper.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Model {
 
@@ -74,10 +75,8 @@ ConnectionWithSpecification::ConnectionWithSpecification(
         // A connection that is not made leaves no group of its own behind.
         try {
             _propertyGroup.Remove();
-        } catch (const std::exception& e) {
-            LOG_ERROR("exception: {}", e);
         } catch (...) {
-            LOG_ERROR("unknown exception!");
+            TC_LOG_CAUGHT(err);
         }
         throw;
     }
@@ -332,11 +331,8 @@ bool ConnectionWithSpecification::HandleExceptions(const std::function<void()>& 
         std::shared_ptr<Issue::Base> issue(e.GetIssue().Clone());
         AddIssue(issue);
         Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueWereThrown, issue);
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
-        AddIssue(std::make_shared<Issue::UnknownError>());
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
         AddIssue(std::make_shared<Issue::UnknownError>());
     }
     return false;
@@ -478,10 +474,8 @@ bool ConnectionWithSpecification::MergeIn(const ConnectionWithSpecification& toM
 bool ConnectionWithSpecification::HandleLookUpExceptions(const std::function<void()>& body) {
     try {
         return HandleExceptions(body);
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
     }
     return false;
 }

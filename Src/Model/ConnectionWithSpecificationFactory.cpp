@@ -9,6 +9,7 @@
 #include "Torvel/Api/ModulDataWrapper.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Model {
 
@@ -285,10 +286,8 @@ PKErrCode ConnectionWithSpecificationFactory::ModulDataMerge(API_MDSetCmd comman
         target->MergeIn(*toMerge);
         Api::ModulDataWrapper::CreateForObject(*target).Release(*destInfo);
         return NoError;
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
     }
     try {
         CopyRecord(*originalInfo, *destInfo);

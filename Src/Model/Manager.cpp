@@ -13,6 +13,7 @@
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Api {
 
@@ -59,10 +60,8 @@ Manager::Manager(const AddonVersion& version, std::shared_ptr<Api::Torvel> tvApi
         _selectionCache.Update(*_tvApi);
     } catch (const Api::Error<APIERR_NOPLAN>&) {
         // no project open yet: the identity comes with the first one
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
     }
     // The page reference already reaches a page given here, so re-targeting
     // would find nothing to do; the page still needs the callbacks.
@@ -75,10 +74,8 @@ Manager::~Manager() {
     try {
         LOG_TRACE("Manager:destruct");
         ResetTessaryApi(nullptr);
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
     }
 }
 
@@ -131,10 +128,8 @@ Manager::ConnectionPtr Manager::SelectedConnectionAsStored() {
     if (_selectedConnection == nullptr) return nullptr;
     try {
         _selectedConnection->RefreshIfStoredChanged();
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
     }
     if (_selectedConnection->IsDeleted()) {
         Notify(&ManagerObserver::ManagerEvent_ConnectionsChanged);
@@ -185,11 +180,8 @@ PK::UniString Manager::PlanTitle() const { return _planData->Title(); }
 
 // ---- connection look-ups ----
 
-void Manager::ReportLoadFailure(const std::exception* e) const {
-    if (e != nullptr)
-        LOG_ERROR("exception: {}", *e);
-    else
-        LOG_ERROR("unknown exception!");
+void Manager::ReportLoadFailure() const {
+    TC_LOG_CAUGHT(err);
     Notify(&ManagerObserver::ManagerEvent_ErrorWhileLoadingConnection);
 }
 
@@ -203,10 +195,8 @@ Manager::Connections Manager::ListConnections() const {
             Notify(&ManagerObserver::ManagerEvent_ErrorWhileLoadingConnection);
         }
         return connections;
-    } catch (const std::exception& e) {
-        ReportLoadFailure(&e);
     } catch (...) {
-        ReportLoadFailure(nullptr);
+        ReportLoadFailure();
     }
     return {};
 }
@@ -214,10 +204,8 @@ Manager::Connections Manager::ListConnections() const {
 Manager::ConnectionPtr Manager::FindConnection(const PK::UniString& tessarySpecificationId) const {
     try {
         return _connectionFactory->GetById(tessarySpecificationId);
-    } catch (const std::exception& e) {
-        ReportLoadFailure(&e);
     } catch (...) {
-        ReportLoadFailure(nullptr);
+        ReportLoadFailure();
     }
     return nullptr;
 }

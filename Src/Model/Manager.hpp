@@ -164,8 +164,8 @@ private:
     // The factory's look-ups, each failure logged and told to the observers.
     Connections ListConnections() const;
     ConnectionPtr FindConnection(const PK::UniString& tessarySpecificationId) const;
-    // Logs the failure (nullptr: one that is no std::exception) and tells the observers.
-    void ReportLoadFailure(const std::exception* e) const;
+    // Logs the failure being handled and tells the observers; called only inside a catch block.
+    void ReportLoadFailure() const;
     // Re-reads the host selection; tells the observers when it changed.
     void UpdateSelectionCache();
     // The page's selection state for what the selected elements carry.

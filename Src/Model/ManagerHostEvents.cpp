@@ -9,6 +9,7 @@
 #include "Tessary/Api/Tessary.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Model {
 
@@ -88,10 +89,8 @@ PKErrCode Manager::HandleModulDataMergeRequest(API_MDSetCmd command, const PK::U
         if (ConnectionWithSpecificationFactory::IsModulDataOfThisType(modulDataName))
             return _connectionFactory->ModulDataMerge(command, modulDataName, originalInfo, toMergeInfo, destInfo);
         LOG_CRITICAL("Modul data merge handler is missing: {}", modulDataName);
-    } catch (const std::exception& e) {
-        LOG_CRITICAL("exception: {}; mode: {}; modulName: {}", e, static_cast<PK::Int32>(command), modulDataName);
     } catch (...) {
-        LOG_CRITICAL("unknown exception; mode: {}; modulName: {}", static_cast<PK::Int32>(command), modulDataName);
+        TC_LOG_CAUGHT(critical, "; mode: {}; modulName: {}", static_cast<PK::Int32>(command), modulDataName);
     }
     return APIERR_BADPARS;
 }

@@ -10,6 +10,7 @@
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Model {
 
@@ -52,10 +53,8 @@ public:
         if (!_held) return;
         try {
             _tv.AddOnObject_ReleaseObject(_object);
-        } catch (const std::exception& e) {
-            LOG_ERROR("exception: {}", e);
         } catch (...) {
-            LOG_ERROR("unknown exception!");
+            TC_LOG_CAUGHT(err);
         }
     }
 
@@ -88,10 +87,8 @@ PK::UniString PlanData::Title() const {
         if (texts.info.projectName != nullptr) return *texts.info.projectName;
         if (texts.info.projectPath != nullptr) return *texts.info.projectPath;
         return texts.info.isUntitled ? "Untitled" : "unknown";
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
     }
     return {};
 }

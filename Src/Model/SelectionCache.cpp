@@ -4,6 +4,7 @@
 #include "Torvel/Api/RecordPrinters.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Model {
 
@@ -36,11 +37,8 @@ bool SelectionCache::Update(Api::Torvel& tv, const std::function<void(const PK::
             if (usability != Element::Usability::Editable) ++_notEditableCount;
             if (usability == Element::Usability::NotClassifyableHotlink) ++_hotlinkCount;
             if (taken) taken(_elements.GetLast());
-        } catch (const std::exception& e) {
-            LOG_ERROR("exception: {}; neigs[i]: {}", e, neig);
-            ++_filteredOutCount;
         } catch (...) {
-            LOG_ERROR("unknown exception; neigs[i]: {}", neig);
+            TC_LOG_CAUGHT(err, "; neigs[i]: {}", neig);
             ++_filteredOutCount;
         }
     }

@@ -6,6 +6,7 @@
 #include "Torvel/Api/RecordPrinters.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Model {
 
@@ -59,10 +60,8 @@ void UnassociatedElementsCache::Reset(bool notify) {
     API_WindowTypeID windowType = APIWind_3DModelID;
     try {
         windowType = tv.Database_GetCurrentWindow().typeID;
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
     }
     const PK::UInt32 filter = Element::GetVisibilityFilter(windowType);
     PropertyGroup::ClauseIdReader clauseIds(_conn.PropertyGroup());
@@ -79,16 +78,12 @@ void UnassociatedElementsCache::Reset(bool notify) {
                     const Element element(tv, guid);
                     if (IsUnassociated(element, clauseIds) && typeOf.Add(element.GetTrueGuid(), element.GetType()))
                         ++counts[element.GetType()];
-                } catch (const std::exception& e) {
-                    LOG_ERROR("exception: {}; mainType: {}; element: {}", e, mainTypeCode, guid);
                 } catch (...) {
-                    LOG_ERROR("unknown exception; mainType: {}; element: {}", mainTypeCode, guid);
+                    TC_LOG_CAUGHT(err, "; mainType: {}; element: {}", mainTypeCode, guid);
                 }
             }
-        } catch (const std::exception& e) {
-            LOG_ERROR("exception: {}; mainType: {}", e, mainTypeCode);
         } catch (...) {
-            LOG_ERROR("unknown exception; mainType: {}", mainTypeCode);
+            TC_LOG_CAUGHT(err, "; mainType: {}", mainTypeCode);
         }
     });
 

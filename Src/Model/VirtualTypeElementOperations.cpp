@@ -26,6 +26,7 @@
 #include "Torvel/Api/RecordPrinters.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Model {
 
@@ -154,10 +155,8 @@ public:
             try {
                 const Element element(_tv, guid);
                 Guarded(element, work);
-            } catch (const std::exception& e) {
-                LOG_ERROR("exception: {}; elemGuid: {}", e, guid);
             } catch (...) {
-                LOG_ERROR("unknown exception; elemGuid: {}", guid);
+                TC_LOG_CAUGHT(err, "; elemGuid: {}", guid);
             }
         }
     }
@@ -194,23 +193,18 @@ private:
                 if (rule.issue) _builder.Add(*rule.issue, element.GetTrueGuid());
                 return;
             }
-            Unknown(element, &e);
-        } catch (const std::exception& e) {
-            Unknown(element, &e);
+            Unknown(element);
         } catch (...) {
-            Unknown(element, nullptr);
+            Unknown(element);
         }
     }
 
-    void Unknown(const Element& element, const std::exception* e) {
-        if (e != nullptr && _rules.elementBeforeType)
-            LOG_ERROR("exception: {}; elem: {}; *this: {}", *e, element, _virtualType);
-        else if (e != nullptr)
-            LOG_ERROR("exception: {}; *this: {}; elem: {}", *e, _virtualType, element);
-        else if (_rules.elementBeforeType)
-            LOG_ERROR("unknown exception; elem: {}; *this: {}", element, _virtualType);
+    // Called only inside a catch block: logs the failure being handled.
+    void Unknown(const Element& element) {
+        if (_rules.elementBeforeType)
+            TC_LOG_CAUGHT(err, "; elem: {}; *this: {}", element, _virtualType);
         else
-            LOG_ERROR("unknown exception; *this: {}; elem: {}", _virtualType, element);
+            TC_LOG_CAUGHT(err, "; *this: {}; elem: {}", _virtualType, element);
         _builder.Add(_rules.unknown, element.GetTrueGuid());
     }
 
@@ -224,10 +218,8 @@ private:
 Api::WindowId CurrentWindow(Api::Torvel& tv) {
     try {
         return Api::WindowId::GetCurrent(tv);
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
     }
     return {};
 }

@@ -6,9 +6,7 @@
 //   void Page::PanelResized(const DG::PanelResizeEvent& ev) {
 //       TC_GUARDED([&] { ... });
 //   }
-#include <exception>
-
-#include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::UI {
 
@@ -16,10 +14,8 @@ template <typename Body>
 void Guarded(const spdlog::source_loc& where, Body&& body) {
     try {
         body();
-    } catch (const std::exception& e) {
-        spdlog::default_logger_raw()->log(where, spdlog::level::err, "exception: {}", e);
     } catch (...) {
-        spdlog::default_logger_raw()->log(where, spdlog::level::err, "unknown exception!");
+        Util::LogCaught(where, spdlog::level::err);
     }
 }
 

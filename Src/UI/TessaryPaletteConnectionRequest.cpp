@@ -20,6 +20,7 @@
 #include "UI/MainMessageLoop.hpp"
 #include "UI/PaletteManager.hpp"
 #include "UI/TessaryPalette.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::UI {
 
@@ -107,13 +108,9 @@ void ReportFailure(const Request& request, const PK::Guid& classificationSystem)
 void ReportAnyFailure(const Request& request, const PK::Guid& classificationSystem) {
     try {
         ReportFailure(request, classificationSystem);
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}; specId: {}; specTitle: {}; projectId: {}; projectTitle: {}", e, request.specId,
-                  request.specTitle, request.projectId, request.projectTitle);
-        Palette::PostAlert(ConnectFailed);
     } catch (...) {
-        LOG_ERROR("unknown exception; specId: {}; specTitle: {}; projectId: {}; projectTitle: {}", request.specId,
-                  request.specTitle, request.projectId, request.projectTitle);
+        TC_LOG_CAUGHT(err, "; specId: {}; specTitle: {}; projectId: {}; projectTitle: {}", request.specId,
+                      request.specTitle, request.projectId, request.projectTitle);
         Palette::PostAlert(ConnectFailed);
     }
 }

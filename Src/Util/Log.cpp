@@ -6,6 +6,7 @@
 #include "IO/Location.hpp"
 #include "PK/Pref.hpp"
 #include "TVAPI/Report.hpp"
+#include "Util/LogCaught.hpp"
 #include "Util/PKReporterSink.hpp"
 
 const char* _trim_file_macro(const char* path) {
@@ -51,10 +52,8 @@ PK::UniString DefaultLogPath() {
         if (IO::fileSystem.CreateFolderTree(location) != PK::NoError) return path;
         if (location.AppendToLocal("OrvoTessaryConnect.log") != PK::NoError) return path;
         if (location.ToPath(&path) != PK::NoError) path.Clear();
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
     }
     return path;
 }

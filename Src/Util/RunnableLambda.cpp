@@ -1,16 +1,14 @@
 #include "Util/RunnableLambda.hpp"
 
-#include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect {
 
 void RunnableLambda::Run() {
     try {
         _callable();
-    } catch (const std::exception& e) {
-        LOG_CRITICAL("exception: {}", e);
     } catch (...) {
-        LOG_CRITICAL("unknown exception!");
+        TC_LOG_CAUGHT(critical);
     }
 }
 

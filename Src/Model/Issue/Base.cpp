@@ -10,6 +10,7 @@
 #include "Torvel/Api/ThrowError.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Model::Issue {
 
@@ -55,10 +56,8 @@ void Base::RunFix(const std::function<void()>& work) const {
     try {
         LOG_INFO("{}", *this);
         work();
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
     }
 }
 

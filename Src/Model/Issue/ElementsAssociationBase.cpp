@@ -6,6 +6,7 @@
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Model::Issue {
 
@@ -36,10 +37,8 @@ Util::Fills ElementsAssociationBase::OwnFills(const ConnectionWithSpecification&
     PK::UniString viewName = "<Unknown>";
     try {
         viewName = _windowId.GetTitle(connection.TV());
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
     }
     fills.emplace_back("{ViewName}", viewName);
     return fills;

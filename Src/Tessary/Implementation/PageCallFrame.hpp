@@ -24,6 +24,7 @@
 #include "PK/UniString.hpp"
 #include "Util/DGPrinters.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Implementation {
 
@@ -81,10 +82,8 @@ DG::JSRef PageCallFrame::Run(const DG::JSRef& argument, Body&& body) const noexc
         Log(spdlog::level::trace, "TessaryBrowser::{}: {}", _name, argument);
         try {
             return body();
-        } catch (const std::exception& e) {
-            Log(spdlog::level::err, "exception: {}", e.what());
         } catch (...) {
-            Log(spdlog::level::err, "unknown exception!");
+            Util::LogCaught(_where, spdlog::level::err);
         }
         return EmptyValue();
     } catch (...) {

@@ -17,6 +17,7 @@
 #include "Util/JsonWriter.hpp"
 #include "Util/AddonRuntimeError.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 // Runs the composed page call; the log line carries the calling operation's name.
 #define TC_RUN_PAGE_CALL(expr)                 \
@@ -46,10 +47,8 @@ template <typename Handler>
 void CatchAll(const Handler& handler) {
     try {
         handler();
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Api {
 
@@ -16,10 +17,8 @@ ProcessWindow::~ProcessWindow() {
     // not take the operation that used it down with it.
     try {
         _torvel->Interface(APIIo_CloseProgressWindowID, nullptr, nullptr, nullptr, nullptr, nullptr);
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
     }
 }
 
@@ -42,11 +41,8 @@ bool ProcessWindow::IsCancelled() const {
         return false;
     } catch (const Error<APIERR_CANCEL>&) {
         return true;
-    } catch (const std::exception& e) {
-        LOG_ERROR("exception: {}", e);
-        return true;
     } catch (...) {
-        LOG_ERROR("unknown exception!");
+        TC_LOG_CAUGHT(err);
         return true;
     }
 }

@@ -56,24 +56,20 @@ TorvelEventSource& TorvelEventSource::GetInstance() {
     return instance;
 }
 
-// The host's callbacks: whatever the walk lets through stops here.
-#define TC_HOST_CALLBACK(...)                  \
-    try {                                      \
-        __VA_ARGS__;                           \
-    } catch (const std::exception& e) {        \
-        LOG_ERROR("exception: {}", e);         \
-    } catch (...) {                            \
-        LOG_ERROR("unknown exception!");       \
-    }                                          \
-    return NoError
+// ---- the host's callbacks: whatever the walk lets through stops here ----
 
 PKErrCode TorvelEventSource::Send_SelectionChanged(const API_Neig* selElemNeig) noexcept {
-    TC_HOST_CALLBACK(GetInstance().NotifyObservers("&TorvelEventObserver::TVEvent_SelectionChanged",
-                                                   &TorvelEventObserver::TVEvent_SelectionChanged, selElemNeig));
+    try {
+        GetInstance().NotifyObservers("&TorvelEventObserver::TVEvent_SelectionChanged",
+                                      &TorvelEventObserver::TVEvent_SelectionChanged, selElemNeig);
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
+    }
+    return NoError;
 }
 
 PKErrCode TorvelEventSource::Send_ProjectEvent(API_NotifyEventID notifID, int /*param*/) noexcept {
-    TC_HOST_CALLBACK({
+    try {
         TorvelEventSource& source = GetInstance();
         for (const ProjectEventRow& row : kProjectEvents) {
             if (row.id == notifID) {
@@ -81,11 +77,14 @@ PKErrCode TorvelEventSource::Send_ProjectEvent(API_NotifyEventID notifID, int /*
                 break;
             }
         }
-    });
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
+    }
+    return NoError;
 }
 
 PKErrCode TorvelEventSource::Element_NewElementEvent(const API_NotifyElementType* elemType) noexcept {
-    TC_HOST_CALLBACK({
+    try {
         // The host has no business sending no record; there is nothing to tell about then.
         if (elemType == nullptr) {
             LOG_WARN("Element_NewElementEvent without an element record: ignored");
@@ -93,9 +92,10 @@ PKErrCode TorvelEventSource::Element_NewElementEvent(const API_NotifyElementType
         }
         GetInstance().NotifyObservers("&TorvelEventObserver::TVEvent_Element_Created",
                                       &TorvelEventObserver::TVEvent_Element_Created, *elemType);
-    });
+    } catch (...) {
+        TC_LOG_CAUGHT(err);
+    }
+    return NoError;
 }
-
-#undef TC_HOST_CALLBACK
 
 }  // namespace TessaryConnect::Api

@@ -7,11 +7,9 @@
 // attached for exactly as long as it lives. An observer that throws is
 // logged and the others are still told; the host always hears NoError and
 // never an exception.
-#include <exception>
-
 #include "PK/EventSource.hpp"
 #include "TVAPI/APIdefs.hpp"
-#include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Api {
 
@@ -60,11 +58,8 @@ public:
             if (observer == nullptr) return;
             try {
                 (observer->*operation)(args...);
-            } catch (const std::exception& e) {
-                spdlog::default_logger_raw()->log(here, spdlog::level::err, "exception: {}; funcName: {}", e, funcName);
             } catch (...) {
-                spdlog::default_logger_raw()->log(here, spdlog::level::err, "unknown exception; funcName: {}",
-                                                  funcName);
+                Util::LogCaught(here, spdlog::level::err, "; funcName: {}", funcName);
             }
         });
     }

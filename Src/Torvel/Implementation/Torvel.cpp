@@ -7,6 +7,7 @@
 #include "Torvel/Api/DatabaseId.hpp"
 #include "Torvel/Api/ThrowError.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 // The error rule: a non-zero host code is traced and thrown as its typed
 // error. Macros, so that the trace line names the operation.
@@ -39,10 +40,8 @@ APICommandProc HostCommand(const Api::Torvel::Command& command) {
     return [&command]() -> PKErrCode {
         try {
             command();
-        } catch (const std::exception& e) {
-            LOG_ERROR("exception: {}", e);
         } catch (...) {
-            LOG_ERROR("unknown exception!");
+            TC_LOG_CAUGHT(err);
         }
         return NoError;
     };
