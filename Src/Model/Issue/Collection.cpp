@@ -203,6 +203,8 @@ bool Collection::CleanupDeleted() {
                       [](const auto& a, const auto& b) { return a.second > b.second; });
     entries.resize(deletedKeptAfterCut);
     _deleted.Clear();
+    // Room up to the next cut, so that neither these nor the stamps after them make the table grow again.
+    _deleted.Reserve(deletedCutThreshold);
     for (const auto& [guid, stamp] : entries) _deleted.Add(guid, stamp);
     return true;
 }
