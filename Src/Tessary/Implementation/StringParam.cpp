@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
+#include <cstring>
 #include <string>
+#include <utility>
 
 namespace TessaryConnect::Implementation {
 
@@ -28,28 +29,29 @@ bool NotRawInScript(const std::u16string& text, std::size_t i) {
     return false;
 }
 
-// What each ASCII character takes in a literal: 1 as it is, 2 as a short escape, 6 as a unicode escape. Neither
-// the controls nor DEL go as they are, nor '<' (a literal inside a page's script element must not close it).
-constexpr std::array<std::uint8_t, 0x80> asciiLengths = [] {
-    std::array<std::uint8_t, 0x80> lengths{};
-    for (std::size_t unit = 0; unit < lengths.size(); ++unit)
-        lengths[unit] = unit < 0x20 || unit == 0x7F || unit == u'<' ? 6 : 1;
-    for (char16_t unit : {u'"', u'\\', u'\n', u'\r', u'\t'}) lengths[unit] = 2;
-    return lengths;
-}();
+// An escape as a literal writes it.
+struct Escape {
+    std::array<char16_t, 8> units{};  // 6 used at most; 8 copy as one block
+    std::size_t length = 0;
+};
 
-char16_t ShortEscape(char16_t unit) {
-    switch (unit) {
-        case u'\n':
-            return u'n';
-        case u'\r':
-            return u'r';
-        case u'\t':
-            return u't';
-        default:
-            return unit;  // the quote and the backslash stand for themselves
-    }
+constexpr Escape UnicodeEscape(char16_t unit) {
+    constexpr char16_t hex[] = u"0123456789ABCDEF";
+    return {{u'\\', u'u', hex[unit >> 12], hex[(unit >> 8) & 0xF], hex[(unit >> 4) & 0xF], hex[unit & 0xF]}, 6};
 }
+
+// Each ASCII character as a literal writes it: as it is, as a short escape or as a unicode escape. Neither the
+// controls nor DEL go as they are, nor '<' (a literal inside a page's script element must not close it). Copied
+// whole whatever their length, so that the character's kind costs no branch.
+constexpr std::array<Escape, 0x80> asciiInLiteral = [] {
+    std::array<Escape, 0x80> table{};
+    for (char16_t unit = 0; unit < table.size(); ++unit)
+        table[unit] = unit < 0x20 || unit == 0x7F || unit == u'<' ? UnicodeEscape(unit) : Escape{{unit}, 1};
+    for (const auto& [unit, escaped] : {std::pair{u'"', u'"'}, std::pair{u'\\', u'\\'}, std::pair{u'\n', u'n'},
+                                        std::pair{u'\r', u'r'}, std::pair{u'\t', u't'}})
+        table[unit] = {{u'\\', escaped}, 2};
+    return table;
+}();
 
 }  // namespace
 
@@ -59,24 +61,25 @@ PK::UniString StringParam(PK::UniString text) {
     // Written in place a block at a time: room for the block's longest literal is made before it, so that no
     // character needs a test for room of its own.
     constexpr std::size_t block = 64;
-    std::u16string out(in.size() + in.size() / 2 + 6 * block + 2, u'"');
+    constexpr std::size_t blockRoom = 6 * block + 2;  // and the last escape's whole copy
+    std::u16string out(in.size() + in.size() / 2 + blockRoom + 2, u'"');
     std::size_t written = 1;  // the opening quote
     for (std::size_t first = 0; first < in.size(); first += block) {
         const std::size_t last = std::min(in.size(), first + block);
-        if (out.size() - written < 6 * block + 1) out.resize(2 * out.size());
+        if (out.size() - written < blockRoom + 1) out.resize(2 * out.size());
         char16_t* to = out.data() + written;
         for (std::size_t i = first; i < last; ++i) {
             const char16_t unit = data[i];
-            if (unit < 0x80 ? asciiLengths[unit] == 1 : !NotRawInScript(in, i)) {
+            if (unit < 0x80) {
+                const Escape& escape = asciiInLiteral[unit];
+                std::memcpy(to, escape.units.data(), sizeof escape.units);
+                to += escape.length;
+            } else if (!NotRawInScript(in, i)) {
                 *to++ = unit;
-            } else if (unit < 0x80 && asciiLengths[unit] == 2) {
-                *to++ = u'\\';
-                *to++ = ShortEscape(unit);
             } else {
-                static constexpr char16_t hex[] = u"0123456789ABCDEF";
-                for (char16_t escaped :
-                     {u'\\', u'u', hex[unit >> 12], hex[(unit >> 8) & 0xF], hex[(unit >> 4) & 0xF], hex[unit & 0xF]})
-                    *to++ = escaped;
+                const Escape escape = UnicodeEscape(unit);
+                std::memcpy(to, escape.units.data(), sizeof escape.units);
+                to += escape.length;
             }
         }
         written = static_cast<std::size_t>(to - out.data());
