@@ -205,8 +205,8 @@ void BM_SelectionChangeToPageState(benchmark::State& state) {
     const std::string work = fmt::format("selection change to page state, {}k elements", state.range(0) / 1000);
     Bench::Report(work, "host answering the same questions", 1.2, change / host);
     // The floor must not ask less than the change does; the count itself is what the change costs the host.
-    Bench::Report(work + ", host questions per element", "the floor's questions per element", perElement(floorQuestions),
-                  perElement(questions), "");
+    Bench::Report(work + ", host questions per element", "the floor's questions per element",
+                  perElement(floorQuestions), perElement(questions), "");
     static std::map<PK::Int64, double> listingBySize;
     listingBySize[state.range(0)] = listing;
     if (auto tenth = listingBySize.find(state.range(0) / 10); tenth != listingBySize.end())
