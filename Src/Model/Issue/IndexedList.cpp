@@ -161,7 +161,10 @@ void IndexedList::EnsureIndexed() {
     _indexed = true;
     _keys.assign(_slots.GetSize(), {});
     _keyPool.clear();
+    // Room for an issue's key or two each, so that indexing a large list grows no table step by step.
+    _keyPool.reserve(_slots.GetSize());
     _byGuid.Reserve(_slots.GetSize());
+    _byKey.Reserve(_slots.GetSize());
     for (PK::USize slot = 0; slot < _slots.GetSize(); ++slot) {
         if (_slots[slot] == nullptr) continue;
         SetKeys(slot, KeysOf(*_slots[slot]));
