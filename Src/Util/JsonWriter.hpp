@@ -42,14 +42,27 @@ public:
     EscapedOutput(Utf16Buffer& buffer, int level) : _buffer(buffer), _level(level) {}
     int Level() const { return _level; }
     // A document one level deep, the common case, has its characters put
-    // here: as they are, or a quote or backslash after a backslash.
+    // here: as they are, or a quote or backslash after a backslash (every
+    // key and string of the document starts and ends with a quote).
     void Put(Ch c) {
-        if (_level != 1 || !AsItIs(c)) return PutContent(_level, c);
-        _buffer.Put(c);
+        if (_level == 1) {
+            if (AsItIs(c)) return _buffer.Put(c);
+            if (IsQuoteOrBackslash(c)) {
+                _buffer.Put(u'\\');
+                return _buffer.Put(c);
+            }
+        }
+        PutContent(_level, c);
     }
     void PutUnsafe(Ch c) {
-        if (_level != 1 || !AsItIs(c)) return PutContent(_level, c);
-        _buffer.PutUnsafe(c);
+        if (_level == 1) {
+            if (AsItIs(c)) return _buffer.PutUnsafe(c);
+            if (IsQuoteOrBackslash(c)) {
+                _buffer.PutUnsafe(u'\\');
+                return _buffer.PutUnsafe(c);
+            }
+        }
+        PutContent(_level, c);
     }
     // Room for count characters put with PutUnsafe, each escaped into at most seven.
     void Reserve(std::size_t count) {
@@ -58,6 +71,7 @@ public:
     void Flush() {}
 
 private:
+    static bool IsQuoteOrBackslash(Ch c) { return c == u'"' || c == u'\\'; }
     static bool AsItIs(Ch c) {
         // One test for most characters: all above the backslash but the separators.
         return c > u'\\' ? (c & 0xFFFEu) != 0x2028u : c >= 0x20 && c != u'"' && c != u'\\';
