@@ -41,16 +41,8 @@ public:
 
     EscapedOutput(Utf16Buffer& buffer, int level) : _buffer(buffer), _level(level) {}
     int Level() const { return _level; }
-    // A document one level deep, the common case, has its characters put
-    // here: as they are, or a quote or backslash after a backslash.
-    void Put(Ch c) {
-        if (_level != 1 || !AsItIs(c)) return PutContent(_level, c);
-        _buffer.Put(c);
-    }
-    void PutUnsafe(Ch c) {
-        if (_level != 1 || !AsItIs(c)) return PutContent(_level, c);
-        _buffer.PutUnsafe(c);
-    }
+    void Put(Ch c) { PutOne<&Utf16Buffer::Put>(c); }
+    void PutUnsafe(Ch c) { PutOne<&Utf16Buffer::PutUnsafe>(c); }
     // Room for count characters put with PutUnsafe, each escaped into at most seven.
     void Reserve(std::size_t count) {
         if (_level == 1) _buffer.Reserve(count * 7);
@@ -58,6 +50,22 @@ public:
     void Flush() {}
 
 private:
+    // A document one level deep, the common case, has its characters put
+    // straight into the buffer: as they are, or a quote or backslash after a
+    // backslash (every key and string of the document starts and ends with a
+    // quote).
+    template <void (Utf16Buffer::*put)(Ch)>
+    void PutOne(Ch c) {
+        if (_level == 1) {
+            if (AsItIs(c)) return (_buffer.*put)(c);
+            if (IsQuoteOrBackslash(c)) {
+                (_buffer.*put)(u'\\');
+                return (_buffer.*put)(c);
+            }
+        }
+        PutContent(_level, c);
+    }
+    static bool IsQuoteOrBackslash(Ch c) { return c == u'"' || c == u'\\'; }
     static bool AsItIs(Ch c) {
         // One test for most characters: all above the backslash but the separators.
         return c > u'\\' ? (c & 0xFFFEu) != 0x2028u : c >= 0x20 && c != u'"' && c != u'\\';

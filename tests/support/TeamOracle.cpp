@@ -112,7 +112,10 @@ std::set<int> Copy::Associated(int spec, const std::string& clause) const {
 
 std::string Print(const std::set<int>& elements) {
     std::string text = "{";
-    for (int e : elements) text += (text.size() > 1 ? "," : "") + std::to_string(e);
+    for (int e : elements) {
+        if (text.size() > 1) text += ',';
+        text += std::to_string(e);
+    }
     return text + "}";
 }
 

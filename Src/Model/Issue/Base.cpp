@@ -90,6 +90,11 @@ std::unique_ptr<Base> Base::CreateAndRead(const PK::Guid& classId, PK::IChannel&
     const PK::ClassInfo* currentClassInfo = PK::classManager.FindClassInfo(classId);
     if (!TC_ASSERT_MSG(critical, currentClassInfo != nullptr, "classId({})", classId))
         TC_THROW_RUNTIME("currentClassInfo is null");
+    return CreateAndRead(*currentClassInfo, ic);
+}
+
+std::unique_ptr<Base> Base::CreateAndRead(const PK::ClassInfo& classInfo, PK::IChannel& ic) {
+    const PK::ClassInfo* currentClassInfo = &classInfo;
     if (!TC_ASSERT_MSG(critical, currentClassInfo->HasConstructor(), "*currentClassInfo({})", *currentClassInfo))
         TC_THROW_RUNTIME("currentClassInfo no contr");
 

@@ -115,6 +115,8 @@ public:
     static std::unique_ptr<Base> CreateAndRead(PK::IChannel& ic);
     // The same for a class GUID already taken off the channel.
     static std::unique_ptr<Base> CreateAndRead(const PK::Guid& classId, PK::IChannel& ic);
+    // The same for a class registration already looked up.
+    static std::unique_ptr<Base> CreateAndRead(const PK::ClassInfo& classInfo, PK::IChannel& ic);
 
 protected:
     // Item of the issue texts with the connection's placeholders and the

@@ -203,6 +203,8 @@ bool Collection::CleanupDeleted() {
                       [](const auto& a, const auto& b) { return a.second > b.second; });
     entries.resize(deletedKeptAfterCut);
     _deleted.Clear();
+    // Room up to the next cut, so that neither these nor the stamps after them make the table grow again.
+    _deleted.Reserve(deletedCutThreshold);
     for (const auto& [guid, stamp] : entries) _deleted.Add(guid, stamp);
     return true;
 }
@@ -258,14 +260,15 @@ PKErrCode Collection::Read(PK::IChannel& ic) {
             const char* bytes = static_cast<const char*>(stored.GetData());
             kept.Push({classId, stored.GetByteOrder(), std::vector<char>(bytes, bytes + stored.GetSize())});
         };
-        if (PK::classManager.FindClassInfo(classId) == nullptr) {
+        const PK::ClassInfo* info = PK::classManager.FindClassInfo(classId);
+        if (info == nullptr) {
             keep();
             continue;
         }
         IO::MemoryIChannel32 record(stored.GetData(), stored.GetSize());
         record.SetByteOrder(stored.GetByteOrder());
         try {
-            issues.Push(std::shared_ptr<Base>(Base::CreateAndRead(classId, record)));
+            issues.Push(std::shared_ptr<Base>(Base::CreateAndRead(*info, record)));
         } catch (const Error::VersionIncompatibility&) {
             keep();
         } catch (const std::exception& e) {

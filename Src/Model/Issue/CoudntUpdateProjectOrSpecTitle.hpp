@@ -13,6 +13,8 @@ class CoudntUpdateProjectOrSpecTitle : public Kind<CoudntUpdateProjectOrSpecTitl
 public:
     // An object to be read: empty titles.
     CoudntUpdateProjectOrSpecTitle();
+    // An object to be read: null GUID, creation time 0.
+    explicit CoudntUpdateProjectOrSpecTitle(ToBeRead) {}
     CoudntUpdateProjectOrSpecTitle(const PK::UniString& newSpecTitle, const PK::UniString& newProjectTitle);
 
     const PK::UniString& GetNewSpecTitle() const { return _newSpecTitle; }

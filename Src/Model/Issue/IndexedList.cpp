@@ -99,8 +99,8 @@ void IndexedList::Rekey(PK::USize slot) {
 
 void IndexedList::SetKeys(PK::USize slot, const Keys& keys) {
     KeyRun& run = _keys[slot];
-    if (keys.GetSize() > run.count) run.offset = _keyPool.size();
-    run.count = keys.GetSize();
+    if (keys.GetSize() > run.count) run.offset = static_cast<PK::UInt32>(_keyPool.size());
+    run.count = static_cast<PK::UInt32>(keys.GetSize());
     if (run.offset == _keyPool.size())
         _keyPool.insert(_keyPool.end(), keys.begin(), keys.end());
     else
@@ -161,7 +161,10 @@ void IndexedList::EnsureIndexed() {
     _indexed = true;
     _keys.assign(_slots.GetSize(), {});
     _keyPool.clear();
+    // Room for an issue's key or two each, so that indexing a large list grows no table step by step.
+    _keyPool.reserve(_slots.GetSize());
     _byGuid.Reserve(_slots.GetSize());
+    _byKey.Reserve(_slots.GetSize());
     for (PK::USize slot = 0; slot < _slots.GetSize(); ++slot) {
         if (_slots[slot] == nullptr) continue;
         SetKeys(slot, KeysOf(*_slots[slot]));
@@ -228,7 +231,7 @@ void IndexedList::Compact() {
         if (next != slot) _slots[next] = std::move(_slots[slot]);
         if (_indexed) {
             const std::span<const Base::MergeKey> keys = KeysAt(slot);
-            _keys[next] = {pool.size(), keys.size()};
+            _keys[next] = {static_cast<PK::UInt32>(pool.size()), static_cast<PK::UInt32>(keys.size())};
             pool.insert(pool.end(), keys.begin(), keys.end());
         }
         ++next;

@@ -82,8 +82,8 @@ private:
 
     // A slot's merge keys: a run of the key pool.
     struct KeyRun {
-        PK::USize offset = 0;
-        PK::USize count = 0;
+        PK::UInt32 offset = 0;
+        PK::UInt32 count = 0;
     };
     std::span<const Base::MergeKey> KeysAt(PK::USize slot) const {
         return {_keyPool.data() + _keys[slot].offset, _keys[slot].count};

@@ -18,11 +18,20 @@
 // Older is the class an older issue must have for this kind to merge with it.
 #include <memory>
 #include <tuple>
+#include <type_traits>
 
 #include "Model/Issue/Base.hpp"
 #include "Util/Log.hpp"
 
 namespace TessaryConnect::Model::Issue {
+
+// Asks a kind whose default object is a new issue (a fresh GUID and the
+// current time) for an object that Read is about to fill instead: the
+// registration makes one for every stored record, and the GUID and time it
+// would draw are thrown away unread.
+struct ToBeRead {
+    explicit ToBeRead() = default;
+};
 
 struct KindTraits {
     // Both are stored with every record: they never change.
@@ -74,7 +83,12 @@ protected:
     using Parent::Parent;
 
 private:
-    static PK::Object* ContructNew() { return new Self(); }
+    static PK::Object* ContructNew() {
+        if constexpr (std::is_constructible_v<Self, ToBeRead>)
+            return new Self(ToBeRead{});
+        else
+            return new Self();
+    }
     const Self& self() const { return static_cast<const Self&>(*this); }
     Self& self() { return static_cast<Self&>(*this); }
 };

@@ -12,6 +12,8 @@ class UnknownError : public Kind<UnknownError> {
 public:
     // A new issue with an empty hint.
     UnknownError();
+    // An object to be read: null GUID, creation time 0.
+    explicit UnknownError(ToBeRead) {}
     explicit UnknownError(PK::UniString hint);
 
     const PK::UniString& GetHint() const { return _hint; }
