@@ -24,6 +24,7 @@
 #include "Goals.hpp"
 #include "Model/Issue/ElementsAssociation.hpp"
 #include "TVSim/Sim.hpp"
+#include "support/HostCalls.hpp"
 #include "support/Project.hpp"
 
 namespace {
@@ -67,13 +68,7 @@ PK::Array<API_Property> Records(Selection& selection) {
         PK::Array<API_Guid> availability = sim.GetPropertyDefinition(definition).definition.availability;
         availability.Push(item);
         sim.SetPropertyAvailability(definition, availability);
-        API_Property& record = records.PushNew();
-        record.definition = sim.GetPropertyDefinition(definition).definition;
-        record.isDefault = false;
-        record.status = API_Property_HasValue;
-        record.value.variantStatus = API_VariantStatusNormal;
-        record.value.singleVariant.variant.type = API_PropertyStringValueType;
-        record.value.singleVariant.variant.uniStringValue = Clause().Get(name);
+        records.Push(TestSupport::TextProperty(sim.GetPropertyDefinition(definition).definition, Clause().Get(name)));
     }
     return records;
 }

@@ -24,6 +24,7 @@
 #include "TVSim/Sim.hpp"
 #include "TVSim/SimTeamwork.hpp"
 #include "Torvel/Implementation/Torvel.hpp"
+#include "support/HostCalls.hpp"
 #include "support/Team.hpp"
 
 namespace {
@@ -100,13 +101,7 @@ double HostExchangeSeconds(PK::USize n, const std::vector<char>& record, int rou
     PK::Array<API_Property> values;
     for (const PK::UniString& name : TessaryConnect::Api::Properties::Name::AllVisible) {
         const API_Guid definition = a.AddPropertyDefinition(group, name, {item});
-        API_Property& value = values.PushNew();
-        value.definition = a.GetPropertyDefinition(definition).definition;
-        value.isDefault = false;
-        value.status = API_Property_HasValue;
-        value.value.variantStatus = API_VariantStatusNormal;
-        value.value.singleVariant.variant.type = API_PropertyStringValueType;
-        value.value.singleVariant.variant.uniStringValue = "clause value";
+        values.Push(TestSupport::TextProperty(a.GetPropertyDefinition(definition).definition, "clause value"));
     }
     std::vector<API_Guid> elements;
     for (PK::USize i = 0; i < n; ++i) elements.push_back(a.AddElement(API_WallID));

@@ -22,4 +22,13 @@ inline API_Property TextProperty(const API_Guid& definition, const PK::UniString
     return property;
 }
 
+// The same, as a value the element has of its own, with the whole definition the host keeps.
+inline API_Property TextProperty(const API_PropertyDefinition& definition, const PK::UniString& text) {
+    API_Property property = TextProperty(definition.guid, text);
+    property.definition = definition;
+    property.isDefault = false;
+    property.status = API_Property_HasValue;
+    return property;
+}
+
 }  // namespace TestSupport
