@@ -151,13 +151,13 @@ void IssuesTabPage::ListBoxClicked(const DG::ListBoxClickEvent& ev) {
 
 void IssuesTabPage::ListBoxDoubleClicked(const DG::ListBoxDoubleClickEvent& ev) {
     TC_GUARDED([&] {
-        if (!TC_ASSERT(err, this->_observedConnection != nullptr)) return;
+        if (!TC_ASSERT_AS(err, this->_observedConnection != nullptr, "this->_selectedConn != nullptr")) return;
         if (ev.GetSource() != &_list) return;
         const BaseWithText* entry = EntryOfRow(ev.GetListItem());
         if (entry == nullptr) return;
         const auto issue = std::dynamic_pointer_cast<const ElementsAssociationBase>(entry->GetIssuePtr());
         if (issue == nullptr) return;
-        if (!TC_ASSERT(warn, issue->GetWindowId().IsValid())) return;
+        if (!TC_ASSERT_AS(warn, issue->GetWindowId().IsValid(), "i->GetWindowId().IsValid()")) return;
         ShowWhereIssueArose(issue, _manager, _observedConnection);
     });
 }
@@ -224,7 +224,7 @@ void IssuesTabPage::ShowButtonsFor(const BaseWithText* entry) {
         button->Disable();
     if (entry == nullptr) return;
     const auto* i = dynamic_cast<const ElementsAssociationBase*>(&entry->GetIssue());
-    if (i != nullptr && TC_ASSERT(err, !i->GetErroredElements().IsEmpty())) {
+    if (i != nullptr && TC_ASSERT_AS(err, !i->GetErroredElements().IsEmpty(), "!i->erroredElements.IsEmpty()")) {
         _selectButton.Enable();
         _selectAndZoomButton.Enable();
     }

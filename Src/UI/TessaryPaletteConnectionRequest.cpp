@@ -138,7 +138,7 @@ void SelectClassificationSystem(const std::shared_ptr<Model::Manager>& ownManage
                 connection->ReconnectWithTessarySpecification();
             return;
         }
-        TC_ASSERT(warn, connection->IsDisconnected());
+        TC_ASSERT_AS(warn, connection->IsDisconnected(), "conn->IsDisconnected()");
     }
     PK::Array<API_ClassificationSystem> systems;
     try {

@@ -6,6 +6,7 @@
 // destructors and other noexcept code: a throwing hook there terminates.
 #include <cstddef>
 #include <stdexcept>
+#include <string>
 
 namespace TessaryConnect::Json::Detail {
 [[noreturn]] void OnParseError(int code, std::size_t offset);
@@ -40,5 +41,15 @@ public:
 // The enumerator name of a parse error code, e.g. "kParseErrorTermination";
 // codes this build does not know give "kParseErrorUnknown".
 const char* ParseErrorName(rapidjson::ParseErrorCode code);
+
+// Rewrites, in place, every \uXXXX escape of a surrogate without its partner
+// into \ufffd. A browser's JSON.stringify writes such a unit as an escape,
+// which the reader refuses along with the whole text, while the same unit
+// sent raw reaches the reader as U+FFFD already; after this both read alike.
+// Pairs and every other byte stay as they are, and so does the length, so
+// offsets in parse errors still point into the text as given; a text the
+// reader refused for anything else is still refused. Escaped backslashes are skipped as escapes of their own, so that
+// "\\ud800" stays six plain characters.
+void ReplaceLoneSurrogateEscapes(std::string& text);
 
 }  // namespace TessaryConnect::Json

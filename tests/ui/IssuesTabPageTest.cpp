@@ -246,3 +246,17 @@ TEST(IssuesPanel, ChoosingAnElementIssueChoosesItsClauseInTheVirtualTypePanel) {
     UI::PaletteManager::GetInstance().Close();
     Deliver();
 }
+
+// The host could not name the view the issue arose in: a double click on it is logged in the words support looks for.
+TEST(IssuesPanel, ADoubleClickOnAnIssueWithoutAViewIsOnlyLogged) {
+    IssuesPanel p;
+    const ConnectionPtr conn = p.ConnectSpec(1);
+    TVSim::Faults::FailCall("TVAPI_Database", APIERR_GENERAL);
+    Associate(conn, "A10", {p.sim.AddElement(API_SlabID, {.locked = true})});
+    TVSim::Faults::Clear();
+    Deliver();
+    LogCapture log;
+    ASSERT_TRUE(TVSim::Dialogs::DoubleClickRow(*p.page, 1, 1));
+    EXPECT_EQ(PK::MainMessageLoop::GetPendingCount(), 0u) << "no step posted";
+    EXPECT_TRUE(log.Has(spdlog::level::warn, "failed assertion: i->GetWindowId().IsValid()"));
+}

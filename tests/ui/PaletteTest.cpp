@@ -388,3 +388,19 @@ TEST(ConnectionRequest, StepsPostedBeforeThePaletteClosesRunWithoutIt) {
     EXPECT_EQ(PaletteScene::Alerts(), "32559(Project One)(Spec 1)");
     EXPECT_TRUE(TVSim::Dialogs::GetEscapedExceptions().empty());
 }
+
+// Reconnected between the page's request and the step that answers it, the connection is logged in the words support
+// looks for, and the user is offered the systems as for a new specification.
+TEST(ConnectionRequest, AConnectionReconnectedBeforeTheStepRunsIsLoggedAndTheSystemsOffered) {
+    PaletteScene s;
+    ASSERT_NE(s.Open(), nullptr);
+    s.ConnectSpec(1);
+    Deliver();
+    LogCapture log(LogCapture::Mode::AddToDefault);
+    s.RequestConnection("spec-1", "none");
+    s.Conn("spec-1")->ReconnectWithTessarySpecification();
+    Deliver();
+    EXPECT_TRUE(log.Has(spdlog::level::warn, "failed assertion: conn->IsDisconnected()"));
+    EXPECT_EQ(TVSim::Dialogs::GetInvocations().size(), 1u);
+    EXPECT_EQ(PaletteScene::Alerts(), "");
+}

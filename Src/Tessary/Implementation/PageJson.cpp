@@ -5,7 +5,8 @@
 namespace TessaryConnect::Implementation {
 
 rapidjson::Document PageJson::Parse(const PK::UniString& text) {
-    const std::string utf8 = text.ToCStr();  // UTF-8 by the class library's definition
+    std::string utf8 = text.ToCStr();  // UTF-8 by the class library's definition
+    Json::ReplaceLoneSurrogateEscapes(utf8);
     rapidjson::StringStream stream(utf8.c_str());
     rapidjson::Document document;
     document.ParseStream(stream);

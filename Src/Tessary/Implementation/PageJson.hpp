@@ -16,7 +16,8 @@ namespace TessaryConnect::Implementation {
 class PageJson {
 public:
     // The text as one strict JSON document (one root value, nothing after it
-    // but white space, no comments, no trailing commas). A text that does not
+    // but white space, no comments, no trailing commas). A surrogate without
+    // its partner reads as U+FFFD, escaped or raw. A text that does not
     // parse throws Json::ParseException, after the parse-error hook has
     // logged it.
     static rapidjson::Document Parse(const PK::UniString& text);
