@@ -48,8 +48,9 @@ const char* ParseErrorName(rapidjson::ParseErrorCode code);
 // sent raw reaches the reader as U+FFFD already; after this both read alike.
 // Pairs and every other byte stay as they are, and so does the length, so
 // offsets in parse errors still point into the text as given; a text the
-// reader refused for anything else is still refused. Escaped backslashes are skipped as escapes of their own, so that
-// "\\ud800" stays six plain characters.
+// reader refused for anything else is still refused. Escaped backslashes are
+// skipped as escapes of their own, so that "\\ud800" stays six plain
+// characters.
 void ReplaceLoneSurrogateEscapes(std::string& text);
 
 }  // namespace TessaryConnect::Json
