@@ -142,6 +142,31 @@ TEST_F(IssueCollection, ANewerAssociationIssueTakesItsElementsOutOfAnOlderProper
     EXPECT_EQ(State(issues), "assoc[1 3] update2[3] assoc2[2] | update");
 }
 
+// An association that failed on an element and a later property write that failed on it are two things to settle:
+// a member's merge keeps both, whichever side holds which. Once each side has settled part of the property update
+// issue, nothing of it is left: it goes for good, and a version that still lists it does not bring it back.
+TEST_F(IssueCollection, AMergeKeepsAnOlderAssociationIssueBesideANewerPropertyUpdateIssueOfTheSameElement) {
+    Issue::Collection mine(*connection), theirs(*connection), stale(*connection), older(*connection);
+    mine.AddIssue(Make<Update>("update", 200, Update::Type::NoTeamworkRight, "c", Es({1, 2}), groundFloor));
+    ASSERT_EQ(ReadInto(theirs, Stored(mine)), PK::NoError);
+    ASSERT_EQ(ReadInto(stale, Stored(mine)), PK::NoError);
+    older.AddIssue(Make<Assoc>("assoc", 100, Assoc::Type::AssocNoTeamworkRight, "c", Es({1}), groundFloor));
+
+    EXPECT_TRUE(mine.MergeIn(older));
+    EXPECT_EQ(State(mine), "update[1 2] assoc[1] | ");
+    EXPECT_TRUE(older.MergeIn(stale));
+    EXPECT_EQ(State(older), "assoc[1] update[1 2] | ");
+
+    // Element 2 gets its values here, element 1 there.
+    mine.RefreshAndRemoveIrrelevantElems({E(2)});
+    theirs.RefreshAndRemoveIrrelevantElems({E(1)});
+    ASSERT_EQ(State(theirs), "update[2] | ");
+    EXPECT_TRUE(mine.MergeIn(theirs));
+    EXPECT_EQ(State(mine), "assoc[1] | update");
+    mine.MergeIn(stale);
+    EXPECT_EQ(State(mine), "assoc[1] | update");
+}
+
 TEST_F(IssueCollection, ARefreshDropsElementsFromTheLastToTheFirstWithOneTraceLineEach) {
     Update issue(Update::Type::Unknown, "c", Es({1, 2, 3, 4}), groundFloor);
     p.sim.DeleteElement(E(4));

@@ -372,6 +372,74 @@ TEST(ConnectionRequest, TheUsersAnswersToAConnectionThatExistsOrUsesTheSystem) {
     EXPECT_EQ(PaletteScene::Alerts(), "32559(Project One)(Spec 1) 32559(Project One)(Spec 1)");
 }
 
+// In a shared project whose classifications and properties this user has not reserved, the host refuses to change
+// them. The user hears of the refusals of the connection selected and of the one an alert of a request names, and
+// of no other; a disconnection refused ends the request.
+TEST(ConnectionRequest, RefusalsReachTheUserForTheConnectionsInViewOnlyAndARefusedDisconnectionEndsTheRequest) {
+    const std::string noPropertyRight =
+        "32550 You have no right to create or change property groups and property definitions in this project.\n"
+        "Ask the project administrator for the right, or reserve Classifications and Properties in team work.";
+    const auto told = [] {
+        std::vector<std::string> texts;
+        for (const TVSim::Alerts::Shown& alert : TVSim::Alerts::GetShown())
+            texts.push_back(std::to_string(alert.resID) + " " + Text(alert.text));
+        TVSim::Alerts::Clear();
+        return texts;
+    };
+    PaletteScene s;
+    s.sim.SetShared(true);
+    s.sim.ReserveClassificationsAndProperties();
+    Palette* palette = s.Open();
+    ASSERT_NE(palette, nullptr);
+    const ConnectionPtr first = s.ConnectSpec(1), second = s.ConnectSpec(2);
+    ASSERT_TRUE(first != nullptr && second != nullptr);
+    s.sim.ReleaseClassificationsAndProperties();
+    // A clause of an item made after the connections: its properties must be made available for it.
+    for (int n : {1, 2}) s.sim.AddClassificationItem(s.System(n), "D40");
+    Deliver();
+    told();
+
+    // The user selects spec-1 in the browser panel instead of spec-2.
+    DG::Panel& browser =
+        *palette->GetRollDownSurface()->GetPanelContainer()->GetRollPanel(0)->GetTabControl()->GetPages().at(0);
+    auto& connections = *dynamic_cast<DG::PopUp*>(browser.GetItem(5));
+    for (short i = 1; i <= connections.GetItemCount(); ++i)
+        if (Text(connections.GetItemText(i)).find("Spec 1") != std::string::npos) {
+            ASSERT_TRUE(TVSim::Dialogs::ChoosePopUpItem(browser, 5, i));
+        }
+    ASSERT_EQ(s.addOn->manager->GetSelectedConnection(), first);
+    s.Page().Handle_associationRequested("clause-d", "spec-2", "clause-d", Clause("clause-d", "D40"));
+    Deliver();
+    EXPECT_EQ(told(), std::vector<std::string>{}) << "spec-2 is out of view";
+    s.Page().Handle_associationRequested("clause-d", "spec-1", "clause-d", Clause("clause-d", "D40"));
+    Deliver();
+    EXPECT_EQ(told(), std::vector<std::string>{noPropertyRight});
+
+    // spec-3 asks for system 2, which spec-2 uses; the user chooses to disconnect spec-2 and connect spec-3, and the
+    // host refuses the disconnection.
+    std::string explanation;
+    TVSim::Dialogs::SetModalDriver(TessaryConnect::UI::ClassificationSystemSelectorDialog::ResId,
+                                   [&](DG::ModalDialog& dialog) {
+                                       explanation = Text(dynamic_cast<DG::LeftText*>(dialog.GetItem(1))->GetText());
+                                       auto& systems = *dynamic_cast<DG::PopUp*>(dialog.GetItem(2));
+                                       for (short i = 1; i <= systems.GetItemCount(); ++i)
+                                           if (Text(systems.GetItemText(i)) == "Clauses 2")
+                                               TVSim::Dialogs::ChoosePopUpItem(dialog, 2, i);
+                                       TVSim::Dialogs::Click(dialog, 3);
+                                   });
+    TVSim::Alerts::ScriptAnswers({3});
+    s.Page().Handle_specAssociationRequested("project-1", "spec-3", "Project One", "Spec Three", "", "specification");
+    Deliver();
+    EXPECT_EQ(explanation,
+              R"(Choose the classification system that the specification "Spec Three" of "Project One" will use.)");
+    EXPECT_EQ(told(), (std::vector<std::string>{"32559 The classification system is used by the specification Spec 2 "
+                                                "of the project Project One.\nDisconnect that specification, and "
+                                                "connect the new one in its place?",
+                                                noPropertyRight}));
+    EXPECT_NE(s.Conn("spec-2"), nullptr);
+    EXPECT_EQ(s.Conn("spec-3"), nullptr);
+}
+
 // Steps hold nothing of the palette: closed meanwhile, the connect still runs and alerts, nothing attaches.
 TEST(ConnectionRequest, StepsPostedBeforeThePaletteClosesRunWithoutIt) {
     PaletteScene s;
