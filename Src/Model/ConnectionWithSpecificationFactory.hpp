@@ -37,8 +37,8 @@ class TessaryPtr;
 class ConnectionWithSpecificationFactory {
 public:
     // A stored connection that a listing had to skip: its record cannot be
-    // read, or the host refused to list or hand it over (hostCode is then its
-    // code, and only then: bytes that cannot be decoded fail with a code too).
+    // read, or the host refused to hand it over (hostCode is then its code,
+    // and only then: bytes that cannot be decoded fail with a code too).
     struct LoadError {
         PK::UniString modulDataName;
         std::string message;
