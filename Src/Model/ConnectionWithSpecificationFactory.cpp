@@ -47,11 +47,24 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
     for (const auto& connection : GetAll(&skipped))
         if (connection->ClassificationSystem().Guid() == classificationSystem)
             throw ClassificationSystemAlreadyUsedError(connection);
-    // A record that cannot be read stays skipped: it would block connecting for good.
+    // A connection the host would not hand over may use the system. A record
+    // that cannot be read stays skipped: it would block connecting for good.
     for (const LoadError& error : skipped)
         if (error.hostCode != PK::NoError) _MapPKErrCodeAndThrow(error.hostCode);
-    if (auto existing = GetById(tessarySpecificationId))
-        throw ConnectionAlreadyExistsForSpecificationInPlanError(existing);
+    const PK::UniString modulDataName = ConnectionWithSpecification::GetModulDataNameForSpecId(tessarySpecificationId);
+    std::shared_ptr<ConnectionWithSpecification> existing;
+    bool unreadable = false;
+    try {
+        existing = Find(modulDataName, unreadable);
+    } catch (const Error::VersionIncompatibility&) {
+        // A newer version wrote it for the whole team: never stored over.
+        throw;
+    } catch (...) {
+        if (!unreadable) throw;
+        // Connecting the specification again is the user's way out of a damaged record.
+        LOG_WARN("Connecting replaces the stored record that cannot be read: {}", modulDataName);
+    }
+    if (existing != nullptr) throw ConnectionAlreadyExistsForSpecificationInPlanError(existing);
     if (_tvApi->TeamworkControl_HasConnection()) {
         const PK::Guid objectSet =
             _tvApi->TeamworkControl_FindLockableObjectSet(Api::Torvel::ObjectSet::ClassificationsAndProperties);
@@ -72,6 +85,7 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
                 tessaryProjectId, tessaryProjectTitle);
         });
         _loadedConnections.Put(connection->GetModulDataName(), connection);
+        _toldUnreadable.Delete(connection->GetModulDataName());
         return connection;
     } catch (const std::exception& e) {
         LOG_ERROR("shouldn't be here: {}", e);
@@ -87,26 +101,36 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
 ConnectionWithSpecificationFactory::Connections ConnectionWithSpecificationFactory::GetAll(
     PK::Array<LoadError>* loadErrors) {
     Connections connections;
+    PK::Array<LoadError> unreported;
     try {
         for (const PK::UniString& name : _tvApi->ModulData_GetList()) {
             if (!ConnectionWithSpecification::IsModulDataNameOfThisType(name)) continue;
             // One entry that cannot be read must not hide the others.
-            try {
-                if (auto connection = GetByModulDataName(name)) connections.Push(std::move(connection));
-            } catch (const Api::Error<APIERR_NOPLAN>&) {
-                throw;
-            } catch (const Api::GeneralError& e) {
-                if (loadErrors != nullptr) loadErrors->Push({name, e.what(), e.GetCode()});
-            } catch (const std::exception& e) {
-                if (loadErrors != nullptr) loadErrors->Push({name, e.what()});
-            } catch (...) {
-                if (loadErrors != nullptr) loadErrors->Push({name, "unknown exception"});
-            }
+            if (auto connection = FindOrSkip(name, loadErrors != nullptr ? *loadErrors : unreported))
+                connections.Push(std::move(connection));
         }
     } catch (const Api::Error<APIERR_NOPLAN>&) {
         // no project: what was found so far
     }
     return connections;
+}
+
+std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::FindOrSkip(
+    const PK::UniString& modulDataName, PK::Array<LoadError>& loadErrors) {
+    bool unreadable = false;
+    try {
+        return Find(modulDataName, unreadable);
+    } catch (const Api::Error<APIERR_NOPLAN>&) {
+        throw;
+    } catch (const Api::GeneralError& e) {
+        // Bytes that cannot be decoded fail with a code as well, which is not the host's refusal.
+        loadErrors.Push({modulDataName, e.what(), unreadable ? PK::NoError : e.GetCode()});
+    } catch (const std::exception& e) {
+        loadErrors.Push({modulDataName, e.what()});
+    } catch (...) {
+        loadErrors.Push({modulDataName, "unknown exception"});
+    }
+    return nullptr;
 }
 
 ConnectionWithSpecificationFactory::ConstConnections ConnectionWithSpecificationFactory::GetAllConst(
@@ -117,21 +141,29 @@ ConnectionWithSpecificationFactory::ConstConnections ConnectionWithSpecification
 }
 
 // The parameter's name is part of the assertion's log line.
-std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::GetById(const PK::UniString& specId) {
+std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::GetById(
+    const PK::UniString& specId, PK::Array<LoadError>* loadErrors) {
     // clang-format off
     if (!TC_ASSERT(err, !specId.IsEmpty())) return nullptr;
     // clang-format on
-    return GetByModulDataName(ConnectionWithSpecification::GetModulDataNameForSpecId(specId));
+    const PK::UniString modulDataName = ConnectionWithSpecification::GetModulDataNameForSpecId(specId);
+    return loadErrors != nullptr ? FindOrSkip(modulDataName, *loadErrors) : GetByModulDataName(modulDataName);
 }
 
 std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::GetByModulDataName(
     const PK::UniString& modulDataName) {
+    bool unreadable = false;
+    return Find(modulDataName, unreadable);
+}
+
+std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::Find(
+    const PK::UniString& modulDataName, bool& unreadable) {
     // clang-format off
     if (!TC_ASSERT(err, !modulDataName.IsEmpty())) return nullptr;
     // clang-format on
     std::weak_ptr<ConnectionWithSpecification>* cached = _loadedConnections.GetPtr(modulDataName);
     if (cached == nullptr) {
-        auto connection = Load(modulDataName);
+        auto connection = Load(modulDataName, unreadable);
         if (connection != nullptr) _loadedConnections.Add(modulDataName, connection);
         return connection;
     }
@@ -142,11 +174,11 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
         live->RefreshIfStoredChanged();
         if (!live->IsDeleted()) return live;
         // Its entry may be back: a team member connected the specification again.
-        auto reloaded = Load(modulDataName);
+        auto reloaded = Load(modulDataName, unreadable);
         if (reloaded != nullptr) _loadedConnections.Put(modulDataName, reloaded);
         return reloaded;
     }
-    auto reloaded = Load(modulDataName);
+    auto reloaded = Load(modulDataName, unreadable);
     if (reloaded != nullptr)
         _loadedConnections.Put(modulDataName, reloaded);
     else
@@ -156,6 +188,12 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
 
 std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::Load(
     const PK::UniString& modulDataName) {
+    bool unreadable = false;
+    return Load(modulDataName, unreadable);
+}
+
+std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::Load(
+    const PK::UniString& modulDataName, bool& unreadable) {
     if (!ConnectionWithSpecification::IsModulDataNameOfThisType(modulDataName)) {
         TC_ASSERT_FAILED(err, "ConnectionWithSpecification:: IsModulDataNameOfThisType(modulDataName)");
         TC_THROW_RUNTIME("assert");
@@ -179,14 +217,17 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
             return nullptr;
         }
     } catch (const std::exception& e) {
+        unreadable = true;
         LOG_DEBUG("modulDataName: {}, data: {}", modulDataName, data.ToHexEncodedString());
         LOG_ERROR("ConnectionWithSpecification read error: {}", e);
         throw;
     } catch (...) {
+        unreadable = true;
         LOG_DEBUG("type: name: {}, data: {}", modulDataName, data.ToHexEncodedString());
         LOG_ERROR("ConnectionWithSpecification read error: unknown exception ");
         throw;
     }
+    _toldUnreadable.Delete(modulDataName);
     LOG_INFO("Loaded: {}: {}", modulDataName, *connection);
     return connection;
 }
@@ -218,7 +259,14 @@ void ConnectionWithSpecificationFactory::RefreshLoadedFromStored() {
     if (firstFailure) std::rethrow_exception(firstFailure);
 }
 
-void ConnectionWithSpecificationFactory::Reset() { _loadedConnections.Clear(); }
+bool ConnectionWithSpecificationFactory::TellOnce(const LoadError& error) {
+    return error.hostCode != PK::NoError || _toldUnreadable.Add(error.modulDataName);
+}
+
+void ConnectionWithSpecificationFactory::Reset() {
+    _loadedConnections.Clear();
+    _toldUnreadable.Clear();
+}
 
 PKErrCode ConnectionWithSpecificationFactory::ModulDataMerge(API_MDSetCmd command, const PK::UniString& modulDataName,
                                                              const API_ModulData* originalInfo,

@@ -13,7 +13,8 @@
 // Stored data is never destroyed here. An entry that cannot be read (damaged,
 // or written by a newer version of the add-on) is logged with its bytes and
 // reported to the caller; a listing skips it and lists the others, and its
-// bytes stay as they are, for every member, through loads and merges.
+// bytes stay as they are, for every member, through loads and merges. Only
+// the user's connecting its specification again replaces a damaged one.
 #include <memory>
 #include <string>
 
@@ -36,7 +37,8 @@ class TessaryPtr;
 class ConnectionWithSpecificationFactory {
 public:
     // A stored connection that a listing had to skip: its record cannot be
-    // read, or the host refused to hand it over (hostCode is then its code).
+    // read, or the host refused to hand it over (hostCode is then its code,
+    // and only then: bytes that cannot be decoded fail with a code too).
     struct LoadError {
         PK::UniString modulDataName;
         std::string message;
@@ -58,7 +60,10 @@ public:
     // connection in the way) and, in team work without the reservation of
     // classifications and properties, Api::ErrorPropertyManagerNoAccessRight.
     // A connection the host would not hand over may use the system too: its
-    // error is thrown, as the check cannot be made.
+    // error is thrown, as the check cannot be made. Another connection whose
+    // record cannot be read does not stop it; the specification's own damaged
+    // record is replaced, while one a newer version wrote refuses with its
+    // read error.
     // An error inside the command reaches the caller with its own type after
     // the command has undone nothing but the connection's own property group;
     // a command the host does not run at all throws AddonRuntimeError.
@@ -75,8 +80,11 @@ public:
     ConstConnections GetAllConst(PK::Array<LoadError>* loadErrors = nullptr);
     // The live connection, loaded as needed, or re-read when its stored bytes
     // changed under it (RefreshIfStoredChanged); null when there is none (or
-    // it is marked deleted and nothing is stored for it). Read errors are thrown.
-    std::shared_ptr<ConnectionWithSpecification> GetById(const PK::UniString& specId);
+    // it is marked deleted and nothing is stored for it). Read errors are
+    // thrown; with loadErrors, one that cannot be loaded is null and added
+    // there as GetAll adds it.
+    std::shared_ptr<ConnectionWithSpecification> GetById(const PK::UniString& specId,
+                                                         PK::Array<LoadError>* loadErrors = nullptr);
     std::shared_ptr<ConnectionWithSpecification> GetByModulDataName(const PK::UniString& modulDataName);
     // A connection newly read from its entry; null when there is no entry.
     // Read errors are logged with the stored bytes and thrown.
@@ -87,6 +95,11 @@ public:
 
     // Every live connection re-reads its stored data (after a team-work receive).
     void RefreshLoadedFromStored();
+    // Whether the user is yet to hear of the failure, and from now on has:
+    // a record that cannot be read is news once a session (until Reset, or
+    // until it is read or replaced), the host's refusal every time.
+    bool TellOnce(const LoadError& error);
+
     // Forgets every connection (a project was made or opened).
     void Reset();
 
@@ -99,11 +112,20 @@ public:
 
 private:
     std::shared_ptr<ConnectionWithSpecification> NewEmptyConnection() const;
+    // GetByModulDataName and Load; a failure thrown with unreadable set is
+    // the record's own (the host handed its bytes over), otherwise the host's.
+    std::shared_ptr<ConnectionWithSpecification> Find(const PK::UniString& modulDataName, bool& unreadable);
+    std::shared_ptr<ConnectionWithSpecification> Load(const PK::UniString& modulDataName, bool& unreadable);
+    // Find, with a failure added to loadErrors rather than thrown (but for a project that is gone).
+    std::shared_ptr<ConnectionWithSpecification> FindOrSkip(const PK::UniString& modulDataName,
+                                                            PK::Array<LoadError>& loadErrors);
 
     std::shared_ptr<Api::Torvel> _tvApi;
     std::shared_ptr<TessaryPtr> _tessaryPtr;
     std::shared_ptr<PlanData> _planData;
     PK::HashTable<PK::UniString, std::weak_ptr<ConnectionWithSpecification>> _loadedConnections;
+    // The entries that cannot be read whose failure the user has heard of.
+    PK::HashSet<PK::UniString> _toldUnreadable;
 };
 
 }  // namespace TessaryConnect::Model

@@ -43,6 +43,18 @@ std::string PointerText(const Manager::ConnectionPtr& connection) {
     return fmt::format("{{{}: {}}}", static_cast<const void*>(connection.get()), *connection);
 }
 
+// Logs each connection a look-up skipped; true when the user is yet to hear of
+// one. A record that stays damaged is not news at every look-up.
+bool LogLoadErrors(ConnectionWithSpecificationFactory& factory,
+                   const PK::Array<ConnectionWithSpecificationFactory::LoadError>& loadErrors) {
+    bool news = false;
+    for (const auto& error : loadErrors) {
+        LOG_ERROR("exception: {}", error.message);
+        if (factory.TellOnce(error)) news = true;
+    }
+    return news;
+}
+
 }  // namespace
 
 Manager::Manager(const AddonVersion& version, std::shared_ptr<Api::Torvel> tvApi, std::shared_ptr<Api::Tessary> tessary)
@@ -189,11 +201,9 @@ Manager::Connections Manager::ListConnections() const {
     try {
         PK::Array<ConnectionWithSpecificationFactory::LoadError> loadErrors;
         Connections connections = _connectionFactory->GetAll(&loadErrors);
-        // The readable ones are listed all the same; the observers hear of the others once.
-        if (!loadErrors.IsEmpty()) {
-            for (const auto& error : loadErrors) LOG_ERROR("exception: {}", error.message);
+        // The readable ones are listed all the same.
+        if (LogLoadErrors(*_connectionFactory, loadErrors))
             Notify(&ManagerObserver::ManagerEvent_ErrorWhileLoadingConnection);
-        }
         return connections;
     } catch (...) {
         ReportLoadFailure();
@@ -203,7 +213,11 @@ Manager::Connections Manager::ListConnections() const {
 
 Manager::ConnectionPtr Manager::FindConnection(const PK::UniString& tessarySpecificationId) const {
     try {
-        return _connectionFactory->GetById(tessarySpecificationId);
+        PK::Array<ConnectionWithSpecificationFactory::LoadError> loadErrors;
+        ConnectionPtr connection = _connectionFactory->GetById(tessarySpecificationId, &loadErrors);
+        if (LogLoadErrors(*_connectionFactory, loadErrors))
+            Notify(&ManagerObserver::ManagerEvent_ErrorWhileLoadingConnection);
+        return connection;
     } catch (...) {
         ReportLoadFailure();
     }

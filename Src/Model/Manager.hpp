@@ -114,8 +114,9 @@ public:
     const SelectionCache& GetSelection() const { return _selectionCache; }
 
     // The project's connections. A connection that cannot be loaded is logged
-    // and reported to the observers (ManagerEvent_ErrorWhileLoadingConnection);
-    // the others are listed. Never throws.
+    // and reported to the observers (ManagerEvent_ErrorWhileLoadingConnection;
+    // a record that cannot be read once a session); the others are listed.
+    // Never throws.
     Connections GetConnections();
     ConstConnections GetConnections() const;
     // The connection of the specification; null when there is none or it

@@ -44,6 +44,8 @@ TEST(ManagerLifeCycle, OpeningAProjectSelectsTheFirstConnectionThatCanBeReadAndA
                                     "house-plan"));
     EXPECT_EQ(s.addOn->page->document.documentName, "House");
     EXPECT_EQ(s.addOn->manager->GetConnections().GetSize(), 2u);
+    EXPECT_EQ(s.addOn->manager->GetConnection("spec-0"), nullptr);
+    EXPECT_EQ(Heard(*s.addOn), "") << "the damaged record is told of once";
     EXPECT_FALSE(log.MessagesStartingWith("exception: ").empty());
 
     TVSim::Events::SetAutoDelivery(true);

@@ -136,6 +136,29 @@ TEST_F(ConnectionFactory, AConnectionThatCannotBeReadIsReportedAndSkippedAndItsB
     EXPECT_EQ(log.MessagesStartingWith("modulDataName: \"ConnectionWithSpecification:spec-1\", data: ").size(), 1u);
 }
 
+// Damaged bytes fail to read with a host error code as well, yet the host handed them over: connecting another
+// specification goes on, and connecting their own is the user's way out. A newer version's record is the team's.
+TEST_F(ConnectionFactory, ARecordThatCannotBeReadStopsNoOtherConnectAndItsOwnReplacesItUnlessANewerVersionWroteIt) {
+    std::vector<char> damaged = StoredConnection{}.Bytes();
+    damaged.resize(damaged.size() / 2);
+    project.Store("spec-1", damaged);
+    project.Store("spec-3", newer);
+
+    const auto other = Connect(2);
+    EXPECT_EQ(project.Stored("spec-2"), RecordOf(*other));
+
+    const std::size_t steps = project.sim.GetUndoSteps().size();
+    EXPECT_THROW(Connect(3, 1), Model::Error::VersionIncompatibility);
+    EXPECT_EQ(project.Stored("spec-3"), newer);
+    EXPECT_EQ(project.sim.GetUndoSteps().size(), steps);
+
+    const auto replacing = Connect(1);
+    EXPECT_EQ(project.Stored(), RecordOf(*replacing));
+    EXPECT_TRUE(log.Has(spdlog::level::warn,
+                        "Connecting replaces the stored record that cannot be read: "
+                        "\"ConnectionWithSpecification:spec-1\""));
+}
+
 TEST_F(ConnectionFactory, MergeRequestsWithoutTwoVersionsToMergeAnswerAsTheHostExpects) {
     TestSupport::HandleLeakCheck noLeaks;
     const std::vector<char> mine = RecordOf(*Connect(1));

@@ -308,6 +308,15 @@ TEST(ConnectionRequest, EachFailureEndsInItsLogLineAndAlert) {
              TVSim::Faults::FailCall("TVAPI_Classification_GetClassificationSystems", APIERR_NOACCESSRIGHT);
          },
          "32551", spdlog::level::info, "ConnectWithSpecification: ErrorClassificationManagerNoAccessRight(APIERR_NOACCESSRIGHT): "},
+        {"another connection's record refused",
+         [](PaletteScene& s) {
+             s.ConnectSpec(1);
+             // It might use the chosen system: the host's read of it right after the listing fails.
+             TVSim::Faults::BeforeCall("TVAPI_ModulData_GetList", [] {
+                 TVSim::Faults::FailCall("TVAPI_ModulData_Get", APIERR_GENERAL);
+             });
+         },
+         "32555", spdlog::level::err, "exception: "},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
