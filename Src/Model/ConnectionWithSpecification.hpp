@@ -264,6 +264,15 @@ public:
     void Cmd_UpdateVirtualTypeProperties(const PK::UniString& typeId, const Api::Properties& properties, bool force);
     // Brings the elements of every virtual type up to date under a progress window.
     void Cmd_CheckAndUpdateAllAssociatedElementProperties();
+    // As one undo step: the clause values that the elements of the clauses
+    // carry only in property groups a team-work merge replaced are written
+    // into the kept group, and the replaced groups are deleted. An element
+    // that carries another clause in the kept group keeps it and becomes an
+    // association issue of the clause it carried in the replaced group. A
+    // group stays, to be tried again at the next receive, while an element
+    // refuses its values or the host refuses the deletion (without the
+    // reservation of properties, say). Nothing without replaced groups.
+    void Cmd_TakeOverReplacedPropertyGroups();
 
     bool HasTitleChanged(const PK::UniString& specificationTitle, const PK::UniString& projectTitle) const;
 
@@ -297,6 +306,8 @@ private:
     bool FetchStored(Api::ModulDataWrapper& record);
     // Re-reads the connection from the record; read errors are logged, not passed on.
     void RefreshFrom(const Api::ModulDataWrapper& record);
+    // The body of Cmd_TakeOverReplacedPropertyGroups; true when any element took values.
+    bool TakeOverReplacedPropertyGroups();
     // Files a virtual type made for a clause it lacks, stores and tells the observers.
     VirtualType& AddVirtualType(std::shared_ptr<VirtualType> virtualType);
 

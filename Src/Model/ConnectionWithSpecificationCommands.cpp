@@ -10,12 +10,15 @@
 
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
+#include "Model/Errors.hpp"
+#include "Model/Issue/ElementsAssociation.hpp"
 #include "Model/TessaryPtr.hpp"
 #include "Tessary/Api/Tessary.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/ProcessWindow.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Model {
 
@@ -203,6 +206,141 @@ void ConnectionWithSpecification::Cmd_CheckAndUpdateAllAssociatedElementProperti
             HandleExceptions([&] { std::rethrow_exception(failure); });
         }
     });
+}
+
+void ConnectionWithSpecification::Cmd_TakeOverReplacedPropertyGroups() {
+    if (_propertyGroup.GetReplacedGroups().IsEmpty()) return;
+    RefreshIfStoredChanged();
+    if (_markedAsDeleted || _propertyGroup.GetReplacedGroups().IsEmpty()) return;
+    const PK::UniString name = ResolveVariables(
+        TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::MergePropertyGroups)), {}, {});
+    CallUndoableCmd(name, [&] { TakeOverReplacedPropertyGroups(); });
+}
+
+bool ConnectionWithSpecification::TakeOverReplacedPropertyGroups() {
+    // An element associated through a replaced group is classified with its
+    // clause's item: the elements of the clauses' items are all there is to look at.
+    PK::Array<PK::Guid> elements;
+    {
+        PK::HashSet<PK::Guid> items;
+        PK::HashSet<PK::Guid> seen;
+        for (const auto& [clauseId, virtualType] : _virtualTypes) {
+            PK::Guid item;
+            try {
+                item = virtualType->GetClassificationItemGuid();
+            } catch (const Error::MissingClassificationItem& e) {
+                LOG_INFO("{}: clause({})", e, clauseId);
+                continue;
+            }
+            if (!items.Add(item)) continue;
+            for (const PK::Guid& element : TV().Element_GetElementsWithClassification(item))
+                if (seen.Add(element)) elements.Push(element);
+        }
+    }
+
+    // Each clause's values are worked out once, for all its elements; a clause they cannot be had of holds nullopt.
+    PK::HashTable<PK::UniString, std::optional<PK::Array<API_Property>>> valuesOf;
+    auto clauseValues = [&](const PK::UniString& clauseId) -> const std::optional<PK::Array<API_Property>>& {
+        if (const auto* known = valuesOf.GetPtr(clauseId)) return *known;
+        std::optional<PK::Array<API_Property>> values;
+        try {
+            values = _virtualTypes.Get(clauseId)->GetApiProperties();
+        } catch (...) {
+            TC_LOG_CAUGHT(err, "; clause: {}", clauseId);
+        }
+        valuesOf.Put(clauseId, std::move(values));
+        return valuesOf.Get(clauseId);
+    };
+
+    PK::Array<PK::Guid> carried;
+    // Elements whose other clause goes with a deleted group, by that clause.
+    PK::HashTable<PK::UniString, PK::Array<PK::Guid>> keptOther;
+    PK::Array<PK::Guid> finished;
+    Model::PropertyGroup::ClauseIdReader kept(_propertyGroup);
+    for (const Model::PropertyGroup::Replaced& replaced : _propertyGroup.GetReplacedGroups()) {
+        try {
+            TV().Property_GetPropertyGroup(replaced.guid);
+        } catch (const Api::Error<APIERR_BADID>&) {
+            LOG_INFO("Replaced property group({}) is gone already", replaced.guid);
+            finished.Push(replaced.guid);
+            continue;
+        }
+        bool complete = true;
+        // Told only once the group is gone: until then its values are not lost, and the next try would tell again.
+        PK::Array<std::pair<PK::UniString, PK::Guid>> differing;
+        Model::PropertyGroup::ClauseIdReader before(TV(), replaced.definitions);
+        for (const PK::Guid& element : elements) {
+            try {
+                const PK::UniString clauseId = before.Read(element);
+                if (clauseId.IsEmpty()) continue;
+                const PK::UniString& keptClauseId = kept.Read(element);
+                if (keptClauseId == clauseId) continue;
+                if (!keptClauseId.IsEmpty()) {
+                    LOG_WARN("Elem({}) keeps clause({}) rather than clause({}) of replaced property group({})", element,
+                             keptClauseId, clauseId, replaced.guid);
+                    differing.Push({clauseId, element});
+                    continue;
+                }
+                if (!HasVirtualType(clauseId)) {
+                    LOG_INFO("Elem({}) carries clause({}) that the connection lacks: not carried over", element,
+                             clauseId);
+                    continue;
+                }
+                const std::optional<PK::Array<API_Property>>& values = clauseValues(clauseId);
+                if (!values) {
+                    complete = false;
+                    continue;
+                }
+                TV().Element_SetProperties(element, *values);
+                carried.Push(element);
+            } catch (const Api::Error<APIERR_BADID>&) {
+                LOG_INFO("Element({}) propably deleted meanwhile", element);
+            } catch (const Api::GeneralError& e) {
+                LOG_INFO("{}: elem({}) keeps its values in replaced property group({}) for now", e, element,
+                         replaced.guid);
+                complete = false;
+            }
+        }
+        if (!complete) {
+            LOG_INFO("Replaced property group({}) stays until its elements took their values", replaced.guid);
+            continue;
+        }
+        try {
+            TV().Property_DeletePropertyGroup(replaced.guid);
+        } catch (const Api::Error<APIERR_BADID>&) {
+            LOG_INFO("The user probably already deleted the PropertyGroup({})", replaced.guid);
+        } catch (const Api::GeneralError& e) {
+            LOG_INFO("{}: replaced property group({}) stays for now", e, replaced.guid);
+            continue;
+        }
+        LOG_INFO("Replaced property group({}) was taken over by ({})", replaced.guid, _propertyGroup);
+        finished.Push(replaced.guid);
+        for (auto& [clauseId, element] : differing) {
+            if (auto* list = keptOther.GetPtr(clauseId))
+                list->Push(element);
+            else
+                keptOther.Add(clauseId, PK::Array<PK::Guid>{element});
+        }
+    }
+    LOG_INFO("Values carried over from replaced property groups: elems({})", fmt::join(carried, ", "));
+
+    for (const PK::Guid& group : finished) _propertyGroup.ForgetReplaced(group);
+    if (!finished.IsEmpty()) Store();
+    _unassociatedElementsCache.Remove(carried);
+    Issue::Collection::Issues issues;
+    if (!keptOther.IsEmpty()) {
+        Api::WindowId window;
+        try {
+            window = Api::WindowId::GetCurrent(TV());
+        } catch (...) {
+            TC_LOG_CAUGHT(err);
+        }
+        for (auto& [clauseId, list] : keptOther)
+            issues.Push(std::make_shared<Issue::ElementsAssociation>(Issue::ElementsAssociation::Type::AssocUnknown,
+                                                                     clauseId, std::move(list), window));
+    }
+    AddIssues(std::move(issues), carried);
+    return !carried.IsEmpty();
 }
 
 }  // namespace TessaryConnect::Model

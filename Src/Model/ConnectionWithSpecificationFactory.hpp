@@ -97,6 +97,11 @@ public:
                              const API_ModulData* originalInfo, const API_ModulData* toMergeInfo,
                              API_ModulData* destInfo);
 
+    // The connections whose records list property groups a merge replaced:
+    // the live ones, and those that a merge since the last call left so
+    // while nobody held them. Read errors are logged and the entry skipped.
+    Connections TakeConnectionsWithReplacedGroups();
+
 private:
     std::shared_ptr<ConnectionWithSpecification> NewEmptyConnection() const;
 
@@ -104,6 +109,8 @@ private:
     std::shared_ptr<TessaryPtr> _tessaryPtr;
     std::shared_ptr<PlanData> _planData;
     PK::HashTable<PK::UniString, std::weak_ptr<ConnectionWithSpecification>> _loadedConnections;
+    // Module-data names whose merge left replaced property groups, since TakeConnectionsWithReplacedGroups.
+    PK::HashSet<PK::UniString> _mergedWithReplacedGroups;
 };
 
 }  // namespace TessaryConnect::Model
