@@ -262,7 +262,8 @@ PKErrCode PropertyGroup::Read(PK::IChannel& ic) {
     if (PKErrCode err = ic.Read(_guid); err != PK::NoError) return err;
     if (PKErrCode err = ic.Read(_tessaryPropertyNameToDefinitionGuids); err != PK::NoError) return err;
     _replaced.Clear();
-    if (frame.GetMinorVersion() >= versionWithReplaced.GetMinorVersion()) {
+    // A record that lists no replaced groups may end after the table, whatever its version.
+    if (frame.GetMinorVersion() >= versionWithReplaced.GetMinorVersion() && ic.GetAvailable() > 0) {
         PK::UInt32 count = 0;
         if (PKErrCode err = ic.Read(count); err != PK::NoError) return err;
         // One at a time: a damaged count fails at the first group that is not there.
