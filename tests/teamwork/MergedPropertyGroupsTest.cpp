@@ -31,6 +31,13 @@ std::vector<std::string> OwnGroups(TVSim::Project& sim) {
     return names;
 }
 
+// The steps in which the add-on carried values over or deleted a replaced group.
+int MergeSteps(TVSim::Project& sim) {
+    return static_cast<int>(std::count_if(sim.GetUndoSteps().begin(), sim.GetUndoSteps().end(), [](const auto& step) {
+        return step.name == "Merge the property groups of Orvo Tessary specification Spec 1";
+    }));
+}
+
 bool Lists(const PK::Array<PK::Guid>& elements, const API_Guid& element) { return elements.Contains(element); }
 
 }  // namespace
@@ -71,6 +78,8 @@ TEST(MergedPropertyGroups, ElementsOfBothMembersKeepTheirClausesAndTheReplacedGr
         EXPECT_TRUE(connection->FindVirtualTypeIdsForElements({wallA, wallB, wallBoth}).unassociatedElements.IsEmpty())
             << "member " << m;
         EXPECT_TRUE(team.Sim().HasPropertyGroup(replacedGroup)) << "member " << m;
+        // Only B could change anything (A may write none of B's walls): A's history holds no empty step.
+        EXPECT_EQ(MergeSteps(team.Sim()), m == B ? 1 : 0) << "member " << m;
     }
 
     // B's next receive while it holds the reservation deletes it.
@@ -78,6 +87,7 @@ TEST(MergedPropertyGroups, ElementsOfBothMembersKeepTheirClausesAndTheReplacedGr
     team.Sim().ReserveClassificationsAndProperties();
     team.Receive();
     team.Sim().ReleaseClassificationsAndProperties();
+    EXPECT_EQ(MergeSteps(team.Sim()), 2);
     team.SyncAll();
     for (Member m : {A, B}) {
         team.As(m);
