@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "Model/ConnectionWithSpecification.hpp"
-#include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Errors.hpp"
+#include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
 #include "Model/Issue/ElementsAssociation.hpp"
 #include "Model/TessaryPtr.hpp"
 #include "Tessary/Api/Tessary.hpp"
@@ -210,9 +210,9 @@ void ConnectionWithSpecification::Cmd_CheckAndUpdateAllAssociatedElementProperti
 
 struct ConnectionWithSpecification::ReplacedGroupWork {
     PK::Guid group;
-    bool gone = false;      // the host has it no more: only to be forgotten
-    bool blocked = false;   // an element that cannot take its values yet keeps the group
-    PK::Array<std::pair<PK::UniString, PK::Guid>> carry;      // clause id, element
+    bool gone = false;                                    // the host has it no more: only to be forgotten
+    bool blocked = false;                                 // an element that cannot take its values yet keeps the group
+    PK::Array<std::pair<PK::UniString, PK::Guid>> carry;  // clause id, element
     PK::Array<std::pair<PK::UniString, PK::Guid>> differing;  // the clause the element loses, element
 };
 
@@ -298,13 +298,12 @@ void ConnectionWithSpecification::Cmd_TakeOverReplacedPropertyGroups() {
         return;
     }
 
-    const PK::UniString name = ResolveVariables(
-        TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::MergePropertyGroups)), {}, {});
+    const PK::UniString name =
+        ResolveVariables(TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::MergePropertyGroups)), {}, {});
     CallUndoableCmd(name, [&] { TakeOverReplacedPropertyGroups(work, mayDelete); });
 }
 
-void ConnectionWithSpecification::TakeOverReplacedPropertyGroups(std::vector<ReplacedGroupWork>& work,
-                                                                 bool mayDelete) {
+void ConnectionWithSpecification::TakeOverReplacedPropertyGroups(std::vector<ReplacedGroupWork>& work, bool mayDelete) {
     // Each clause's values are worked out once, for all its elements; a clause they cannot be had of holds nullopt.
     PK::HashTable<PK::UniString, std::optional<PK::Array<API_Property>>> valuesOf;
     auto clauseValues = [&](const PK::UniString& clauseId) -> const std::optional<PK::Array<API_Property>>& {

@@ -299,7 +299,8 @@ PKErrCode ConnectionWithSpecificationFactory::ModulDataMerge(API_MDSetCmd comman
     return NoError;
 }
 
-ConnectionWithSpecificationFactory::Connections ConnectionWithSpecificationFactory::TakeConnectionsWithReplacedGroups() {
+ConnectionWithSpecificationFactory::Connections
+ConnectionWithSpecificationFactory::TakeConnectionsWithReplacedGroups() {
     PK::HashSet<PK::UniString> names = std::move(_mergedWithReplacedGroups);
     _mergedWithReplacedGroups.Clear();
     for (const auto& [name, weak] : _loadedConnections) {
