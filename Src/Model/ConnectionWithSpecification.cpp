@@ -445,7 +445,9 @@ bool ConnectionWithSpecification::MergeIn(const ConnectionWithSpecification& toM
     _markedAsDeleted = false;
     _markedAsDisconnected = toMerge._markedAsDisconnected;
     _classificationSystem.MergeIn(toMerge._classificationSystem);
-    _propertyGroup.MergeIn(toMerge._propertyGroup);
+    // A group of this version's that the other's replaces is kept as replaced:
+    // elements may carry their clause values only there (Cmd_TakeOverReplacedPropertyGroups).
+    _propertyGroup.MergeInVersion(toMerge._propertyGroup);
     _tessarySpecificationId = toMerge._tessarySpecificationId;
     _tessarySpecificationTitle = toMerge._tessarySpecificationTitle;
     _tessaryProjectId = toMerge._tessaryProjectId;

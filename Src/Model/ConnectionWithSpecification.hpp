@@ -29,7 +29,10 @@
 // a receive it re-reads itself (RefreshFromStored), and when two members
 // changed it the host has the factory merge the two versions (MergeIn): the
 // incoming version's names, ids, group and marks win, virtual types form a
-// union, issues merge by the collection's own rules. A record that a newer
+// union, issues merge by the collection's own rules. A group of this
+// version's that the incoming one replaces stays listed in the record until
+// a step after the receive has carried its elements' clause values over
+// (Cmd_TakeOverReplacedPropertyGroups). A record that a newer
 // version of the add-on wrote is never written over: a connection that finds
 // its record turned into one stops being usable (it counts as deleted).
 #include <functional>
@@ -264,6 +267,16 @@ public:
     void Cmd_UpdateVirtualTypeProperties(const PK::UniString& typeId, const Api::Properties& properties, bool force);
     // Brings the elements of every virtual type up to date under a progress window.
     void Cmd_CheckAndUpdateAllAssociatedElementProperties();
+    // As one undo step: the clause values that the elements of the clauses
+    // carry only in property groups a team-work merge replaced are written
+    // into the kept group, and the replaced groups are deleted. An element
+    // that carries another clause in the kept group keeps it and becomes an
+    // association issue of the clause it carried in the replaced group. A
+    // group stays, to be tried again at the next receive, while an element
+    // cannot take its values (another member's, say) or the host refuses the
+    // deletion (the properties not reserved). What is to be done is read
+    // first: when nothing can be, no command is run at all.
+    void Cmd_TakeOverReplacedPropertyGroups();
 
     bool HasTitleChanged(const PK::UniString& specificationTitle, const PK::UniString& projectTitle) const;
 
@@ -297,6 +310,10 @@ private:
     bool FetchStored(Api::ModulDataWrapper& record);
     // Re-reads the connection from the record; read errors are logged, not passed on.
     void RefreshFrom(const Api::ModulDataWrapper& record);
+    // What one replaced property group still asks for, as read before the command.
+    struct ReplacedGroupWork;
+    // The body of Cmd_TakeOverReplacedPropertyGroups, with what was read before it.
+    void TakeOverReplacedPropertyGroups(std::vector<ReplacedGroupWork>& work, bool mayDelete);
     // Files a virtual type made for a clause it lacks, stores and tells the observers.
     VirtualType& AddVirtualType(std::shared_ptr<VirtualType> virtualType);
 

@@ -9,13 +9,16 @@
 #include <vector>
 
 #include "Model/ConnectionWithSpecification.hpp"
+#include "Model/Errors.hpp"
 #include "Model/Issue/CoudntUpdateProjectOrSpecTitle.hpp"
+#include "Model/Issue/ElementsAssociation.hpp"
 #include "Model/TessaryPtr.hpp"
 #include "Tessary/Api/Tessary.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/ProcessWindow.hpp"
 #include "Torvel/Api/Torvel.hpp"
 #include "Util/Log.hpp"
+#include "Util/LogCaught.hpp"
 
 namespace TessaryConnect::Model {
 
@@ -203,6 +206,184 @@ void ConnectionWithSpecification::Cmd_CheckAndUpdateAllAssociatedElementProperti
             HandleExceptions([&] { std::rethrow_exception(failure); });
         }
     });
+}
+
+struct ConnectionWithSpecification::ReplacedGroupWork {
+    PK::Guid group;
+    bool gone = false;                                    // the host has it no more: only to be forgotten
+    bool blocked = false;                                 // an element that cannot take its values yet keeps the group
+    PK::Array<std::pair<PK::UniString, PK::Guid>> carry;  // clause id, element
+    PK::Array<std::pair<PK::UniString, PK::Guid>> differing;  // the clause the element loses, element
+};
+
+void ConnectionWithSpecification::Cmd_TakeOverReplacedPropertyGroups() {
+    if (_propertyGroup.GetReplacedGroups().IsEmpty()) return;
+    RefreshIfStoredChanged();
+    if (_markedAsDeleted || _propertyGroup.GetReplacedGroups().IsEmpty()) return;
+
+    // Looked at outside any command: a receive after which nothing can be
+    // done yet (the elements are another member's, the properties not
+    // reserved) must leave no empty step in the user's undo history.
+    bool mayDelete = true;
+    if (TV().TeamworkControl_HasConnection()) {
+        const PK::Guid objectSet =
+            TV().TeamworkControl_FindLockableObjectSet(Api::Torvel::ObjectSet::ClassificationsAndProperties);
+        mayDelete = TV().TeamworkControl_GetLockableStatus(objectSet, nullptr) == APILockableStatus_Editable;
+    }
+    // An element associated through a replaced group is classified with its
+    // clause's item: the elements of the clauses' items are all there is to look at.
+    PK::Array<PK::Guid> elements;
+    {
+        PK::HashSet<PK::Guid> items;
+        PK::HashSet<PK::Guid> seen;
+        for (const auto& [clauseId, virtualType] : _virtualTypes) {
+            PK::Guid item;
+            try {
+                item = virtualType->GetClassificationItemGuid();
+            } catch (const Error::MissingClassificationItem& e) {
+                LOG_INFO("{}: clause({})", e, clauseId);
+                continue;
+            }
+            if (!items.Add(item)) continue;
+            for (const PK::Guid& element : TV().Element_GetElementsWithClassification(item))
+                if (seen.Add(element)) elements.Push(element);
+        }
+    }
+    std::vector<ReplacedGroupWork> work;
+    bool anything = false;
+    Model::PropertyGroup::ClauseIdReader kept(_propertyGroup);
+    for (const Model::PropertyGroup::Replaced& replaced : _propertyGroup.GetReplacedGroups()) {
+        ReplacedGroupWork& group = work.emplace_back();
+        group.group = replaced.guid;
+        try {
+            TV().Property_GetPropertyGroup(replaced.guid);
+        } catch (const Api::Error<APIERR_BADID>&) {
+            LOG_INFO("Replaced property group({}) is gone already", replaced.guid);
+            group.gone = anything = true;
+            continue;
+        }
+        Model::PropertyGroup::ClauseIdReader before(TV(), replaced.definitions);
+        for (const PK::Guid& element : elements) {
+            try {
+                const PK::UniString clauseId = before.Read(element);
+                if (clauseId.IsEmpty()) continue;
+                const PK::UniString& keptClauseId = kept.Read(element);
+                if (keptClauseId == clauseId) continue;
+                if (!keptClauseId.IsEmpty()) {
+                    LOG_WARN("Elem({}) keeps clause({}) rather than clause({}) of replaced property group({})", element,
+                             keptClauseId, clauseId, replaced.guid);
+                    group.differing.Push({clauseId, element});
+                } else if (!HasVirtualType(clauseId)) {
+                    LOG_INFO("Elem({}) carries clause({}) that the connection lacks: not carried over", element,
+                             clauseId);
+                } else if (!TV().Element_Filter(element, APIFilt_IsEditable)) {
+                    LOG_INFO("Elem({}) cannot take its values yet: replaced property group({}) stays", element,
+                             replaced.guid);
+                    group.blocked = true;
+                } else {
+                    group.carry.Push({clauseId, element});
+                }
+            } catch (const Api::Error<APIERR_BADID>&) {
+                LOG_INFO("Element({}) propably deleted meanwhile", element);
+            } catch (const Api::GeneralError& e) {
+                LOG_INFO("{}: elem({}) keeps its values in replaced property group({}) for now", e, element,
+                         replaced.guid);
+                group.blocked = true;
+            }
+        }
+        anything |= !group.carry.IsEmpty() || (mayDelete && !group.blocked);
+    }
+    if (!anything) {
+        LOG_INFO("Replaced property groups stay for now: {}", _propertyGroup);
+        return;
+    }
+
+    const PK::UniString name =
+        ResolveVariables(TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::MergePropertyGroups)), {}, {});
+    CallUndoableCmd(name, [&] { TakeOverReplacedPropertyGroups(work, mayDelete); });
+}
+
+void ConnectionWithSpecification::TakeOverReplacedPropertyGroups(std::vector<ReplacedGroupWork>& work, bool mayDelete) {
+    // Each clause's values are worked out once, for all its elements; a clause they cannot be had of holds nullopt.
+    PK::HashTable<PK::UniString, std::optional<PK::Array<API_Property>>> valuesOf;
+    auto clauseValues = [&](const PK::UniString& clauseId) -> const std::optional<PK::Array<API_Property>>& {
+        if (const auto* known = valuesOf.GetPtr(clauseId)) return *known;
+        std::optional<PK::Array<API_Property>> values;
+        try {
+            values = _virtualTypes.Get(clauseId)->GetApiProperties();
+        } catch (...) {
+            TC_LOG_CAUGHT(err, "; clause: {}", clauseId);
+        }
+        valuesOf.Put(clauseId, std::move(values));
+        return valuesOf.Get(clauseId);
+    };
+
+    PK::Array<PK::Guid> carried;
+    // Elements whose other clause went with a deleted group, by that clause.
+    PK::HashTable<PK::UniString, PK::Array<PK::Guid>> lost;
+    PK::Array<PK::Guid> finished;
+    for (ReplacedGroupWork& group : work) {
+        if (group.gone) {
+            finished.Push(group.group);
+            continue;
+        }
+        for (const auto& [clauseId, element] : group.carry) {
+            const std::optional<PK::Array<API_Property>>& values = clauseValues(clauseId);
+            if (!values) {
+                group.blocked = true;
+                continue;
+            }
+            try {
+                TV().Element_SetProperties(element, *values);
+                carried.Push(element);
+            } catch (const Api::Error<APIERR_BADID>&) {
+                LOG_INFO("Element({}) propably deleted meanwhile", element);
+            } catch (const Api::GeneralError& e) {
+                LOG_INFO("{}: elem({}) keeps its values in replaced property group({}) for now", e, element,
+                         group.group);
+                group.blocked = true;
+            }
+        }
+        if (group.blocked || !mayDelete) {
+            LOG_INFO("Replaced property group({}) stays until it can be deleted", group.group);
+            continue;
+        }
+        try {
+            TV().Property_DeletePropertyGroup(group.group);
+        } catch (const Api::Error<APIERR_BADID>&) {
+            LOG_INFO("The user probably already deleted the PropertyGroup({})", group.group);
+        } catch (const Api::GeneralError& e) {
+            LOG_INFO("{}: replaced property group({}) stays for now", e, group.group);
+            continue;
+        }
+        LOG_INFO("Replaced property group({}) was taken over by ({})", group.group, _propertyGroup);
+        finished.Push(group.group);
+        // Told only now: until the group is gone its values are not lost, and every try would tell again.
+        for (auto& [clauseId, element] : group.differing) {
+            if (auto* list = lost.GetPtr(clauseId))
+                list->Push(element);
+            else
+                lost.Add(clauseId, PK::Array<PK::Guid>{element});
+        }
+    }
+    LOG_INFO("Values carried over from replaced property groups: elems({})", fmt::join(carried, ", "));
+
+    for (const PK::Guid& group : finished) _propertyGroup.ForgetReplaced(group);
+    if (!finished.IsEmpty()) Store();
+    _unassociatedElementsCache.Remove(carried);
+    Issue::Collection::Issues issues;
+    if (!lost.IsEmpty()) {
+        Api::WindowId window;
+        try {
+            window = Api::WindowId::GetCurrent(TV());
+        } catch (...) {
+            TC_LOG_CAUGHT(err);
+        }
+        for (auto& [clauseId, list] : lost)
+            issues.Push(std::make_shared<Issue::ElementsAssociation>(Issue::ElementsAssociation::Type::AssocUnknown,
+                                                                     clauseId, std::move(list), window));
+    }
+    AddIssues(std::move(issues), carried);
 }
 
 }  // namespace TessaryConnect::Model

@@ -332,6 +332,7 @@ PKErrCode ConnectionWithSpecificationFactory::ModulDataMerge(API_MDSetCmd comman
             return NoError;
         }
         target->MergeIn(*toMerge);
+        if (!target->PropertyGroup().GetReplacedGroups().IsEmpty()) _mergedWithReplacedGroups.Add(modulDataName);
         Api::ModulDataWrapper::CreateForObject(*target).Release(*destInfo);
         return NoError;
     } catch (...) {
@@ -344,6 +345,27 @@ PKErrCode ConnectionWithSpecificationFactory::ModulDataMerge(API_MDSetCmd comman
         return APIERR_MEMFULL;
     }
     return NoError;
+}
+
+ConnectionWithSpecificationFactory::Connections
+ConnectionWithSpecificationFactory::TakeConnectionsWithReplacedGroups() {
+    PK::HashSet<PK::UniString> names = std::move(_mergedWithReplacedGroups);
+    _mergedWithReplacedGroups.Clear();
+    for (const auto& [name, weak] : _loadedConnections) {
+        const std::shared_ptr<ConnectionWithSpecification> connection = weak.lock();
+        if (connection != nullptr && !connection->PropertyGroup().GetReplacedGroups().IsEmpty()) names.Add(name);
+    }
+    Connections result;
+    for (const PK::UniString& name : names) {
+        try {
+            std::shared_ptr<ConnectionWithSpecification> connection = GetByModulDataName(name);
+            if (connection != nullptr && !connection->PropertyGroup().GetReplacedGroups().IsEmpty())
+                result.Push(std::move(connection));
+        } catch (...) {
+            TC_LOG_CAUGHT(err, "; modulDataName: {}", name);
+        }
+    }
+    return result;
 }
 
 }  // namespace TessaryConnect::Model

@@ -110,6 +110,11 @@ public:
                              const API_ModulData* originalInfo, const API_ModulData* toMergeInfo,
                              API_ModulData* destInfo);
 
+    // The connections whose records list property groups a merge replaced:
+    // the live ones, and those that a merge since the last call left so
+    // while nobody held them. Read errors are logged and the entry skipped.
+    Connections TakeConnectionsWithReplacedGroups();
+
 private:
     std::shared_ptr<ConnectionWithSpecification> NewEmptyConnection() const;
     // GetByModulDataName and Load; a failure thrown with unreadable set is
@@ -126,6 +131,8 @@ private:
     PK::HashTable<PK::UniString, std::weak_ptr<ConnectionWithSpecification>> _loadedConnections;
     // The entries that cannot be read whose failure the user has heard of.
     PK::HashSet<PK::UniString> _toldUnreadable;
+    // Module-data names whose merge left replaced property groups, since TakeConnectionsWithReplacedGroups.
+    PK::HashSet<PK::UniString> _mergedWithReplacedGroups;
 };
 
 }  // namespace TessaryConnect::Model

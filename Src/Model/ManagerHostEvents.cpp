@@ -63,6 +63,15 @@ void Manager::TVEvent_Project_ReceiveChanges() {
     // A local id that nobody stored yet stays: connections and the page already know it.
     if (!_planData->LoadIfHas() && _planData->Id().IsEmpty()) _planData->GenerateNew();
     _connectionFactory->RefreshLoadedFromStored();
+    // The first step after the receive: elements associated through a property
+    // group that the merge replaced must not stay without their clause.
+    for (const ConnectionPtr& connection : _connectionFactory->TakeConnectionsWithReplacedGroups()) {
+        try {
+            connection->Cmd_TakeOverReplacedPropertyGroups();
+        } catch (...) {
+            TC_LOG_CAUGHT(err, "; connection: {}", connection->GetModulDataName());
+        }
+    }
     if (_selectedConnection != nullptr && _selectedConnection->IsDeleted()) ResetSelectedConnection(nullptr);
     Notify(&ManagerObserver::ManagerEvent_ConnectionsChanged);
     if (_selectedConnection == nullptr) {

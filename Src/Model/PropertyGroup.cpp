@@ -169,10 +169,13 @@ PK::UniString PropertyGroup::GetClauseIdOfElem(const PK::Guid& element) const {
     return ClauseIdReader(*this).Read(element);
 }
 
-PropertyGroup::ClauseIdReader::ClauseIdReader(const PropertyGroup& group) : _tv(group.TV()) {
-    if (const PK::Guid* definition =
-            group._tessaryPropertyNameToDefinitionGuids.GetPtr(Api::Properties::Name::ClauseId))
-        _definition.Push(*definition);
+PropertyGroup::ClauseIdReader::ClauseIdReader(const PropertyGroup& group)
+    : ClauseIdReader(group.TV(), group._tessaryPropertyNameToDefinitionGuids) {}
+
+PropertyGroup::ClauseIdReader::ClauseIdReader(Api::Torvel& tv,
+                                              const PK::HashTable<PK::UniString, PK::Guid>& definitions)
+    : _tv(tv) {
+    if (const PK::Guid* definition = definitions.GetPtr(Api::Properties::Name::ClauseId)) _definition.Push(*definition);
 }
 
 const PK::UniString& PropertyGroup::ClauseIdReader::Read(const PK::Guid& element) {
@@ -188,26 +191,66 @@ const PK::UniString& PropertyGroup::ClauseIdReader::Read(const PK::Guid& element
 
 void PropertyGroup::Remove() {
     LOG_TRACE("PropertyGroup::Remove");
-    if (_guid.IsNull()) return;
-    try {
-        TV().Property_DeletePropertyGroup(_guid);
-    } catch (const Api::Error<APIERR_BADID>&) {
-        LOG_INFO("The user probably already deleted the PropertyGroup({})", _guid);
+    // The replaced groups go first: should the host refuse, the connection still knows every group it left.
+    while (!_replaced.IsEmpty()) {
+        DeleteHostGroup(_replaced.GetLast().guid);
+        _replaced.DeleteLast();
     }
+    if (_guid.IsNull()) return;
+    DeleteHostGroup(_guid);
     _tessaryPropertyNameToDefinitionGuids.Clear();
     _guid.Clear();
+}
+
+void PropertyGroup::DeleteHostGroup(const PK::Guid& group) {
+    try {
+        TV().Property_DeletePropertyGroup(group);
+    } catch (const Api::Error<APIERR_BADID>&) {
+        LOG_INFO("The user probably already deleted the PropertyGroup({})", group);
+    }
+}
+
+void PropertyGroup::ForgetReplaced(const PK::Guid& group) {
+    _replaced.DeleteIf([&](const Replaced& replaced) { return replaced.guid == group; });
 }
 
 void PropertyGroup::MergeIn(const PropertyGroup& other) {
     if (&other == this) return;
     _guid = other._guid;
     _tessaryPropertyNameToDefinitionGuids = other._tessaryPropertyNameToDefinitionGuids;
+    _replaced = other._replaced;
+}
+
+void PropertyGroup::MergeInVersion(const PropertyGroup& other) {
+    if (&other == this) return;
+    PK::Array<Replaced> replaced = std::move(_replaced);
+    if (!_guid.IsNull() && _guid != other._guid) {
+        LOG_INFO("PropertyGroup({}) was replaced by ({}) in a merge", _guid, other._guid);
+        replaced.Push(Replaced{_guid, std::move(_tessaryPropertyNameToDefinitionGuids)});
+    }
+    replaced.Append(other._replaced);
+    _guid = other._guid;
+    _tessaryPropertyNameToDefinitionGuids = other._tessaryPropertyNameToDefinitionGuids;
+    // Each group once, and never the kept one.
+    PK::HashSet<PK::Guid> seen;
+    seen.Add(_guid);
+    _replaced.Clear();
+    for (Replaced& group : replaced)
+        if (!group.guid.IsNull() && seen.Add(group.guid)) _replaced.Push(std::move(group));
 }
 
 PKErrCode PropertyGroup::Write(PK::OChannel& oc) const {
-    PK::OutputFrame frame(oc, classInfo);
+    // A record without replaced groups stays as earlier versions write it.
+    PK::OutputFrame frame(oc, classInfo.GetId(), _replaced.IsEmpty() ? classInfo.GetVersion() : versionWithReplaced);
     if (PKErrCode err = oc.Write(_guid); err != PK::NoError) return err;
     if (PKErrCode err = oc.Write(_tessaryPropertyNameToDefinitionGuids); err != PK::NoError) return err;
+    if (!_replaced.IsEmpty()) {
+        if (PKErrCode err = oc.Write(static_cast<PK::UInt32>(_replaced.GetSize())); err != PK::NoError) return err;
+        for (const Replaced& group : _replaced) {
+            if (PKErrCode err = oc.Write(group.guid); err != PK::NoError) return err;
+            if (PKErrCode err = oc.Write(group.definitions); err != PK::NoError) return err;
+        }
+    }
     frame.Close();
     return oc.GetOutputStatus();
 }
@@ -218,6 +261,19 @@ PKErrCode PropertyGroup::Read(PK::IChannel& ic) {
     if (PKErrCode err = ic.GetInputStatus(); err != PK::NoError) return err;
     if (PKErrCode err = ic.Read(_guid); err != PK::NoError) return err;
     if (PKErrCode err = ic.Read(_tessaryPropertyNameToDefinitionGuids); err != PK::NoError) return err;
+    _replaced.Clear();
+    // A record that lists no replaced groups may end after the table, whatever its version.
+    if (frame.GetMinorVersion() >= versionWithReplaced.GetMinorVersion() && ic.GetAvailable() > 0) {
+        PK::UInt32 count = 0;
+        if (PKErrCode err = ic.Read(count); err != PK::NoError) return err;
+        // One at a time: a damaged count fails at the first group that is not there.
+        for (PK::UInt32 i = 0; i < count; ++i) {
+            Replaced group;
+            if (PKErrCode err = ic.Read(group.guid); err != PK::NoError) return err;
+            if (PKErrCode err = ic.Read(group.definitions); err != PK::NoError) return err;
+            _replaced.Push(std::move(group));
+        }
+    }
     frame.Close();
     return ic.GetInputStatus();
 }
@@ -229,7 +285,17 @@ std::ostream& operator<<(std::ostream& os, const PropertyGroup& group) {
         os << separator << name << ": " << guid;
         separator = ", ";
     }
-    return os << "} }";
+    os << "}";
+    if (!group._replaced.IsEmpty()) {
+        os << ", _replaced: [";
+        separator = "";
+        for (const PropertyGroup::Replaced& replaced : group._replaced) {
+            os << separator << replaced.guid;
+            separator = ", ";
+        }
+        os << "]";
+    }
+    return os << " }";
 }
 
 }  // namespace TessaryConnect::Model

@@ -9,6 +9,13 @@
 //
 // Name clashes in the host are settled by appending "*" to the name and
 // trying again, a bounded number of times.
+//
+// Two members who connect the same specification at once make a group each;
+// the team-work merge keeps one. Elements associated through the other still
+// carry their clause values only there, so the merge keeps that group as a
+// replaced one (stored with the record, so that whichever member can finish
+// the work does) until the connection has carried the values over and
+// deleted it.
 #include <iosfwd>
 
 #include "PK/Array.hpp"
@@ -31,6 +38,9 @@ class ConnectionWithSpecification;
 class PropertyGroup {
 public:
     static const PK::ClassInfo classInfo;
+    // The record's version when it lists replaced groups after the table;
+    // earlier versions skip the list.
+    static constexpr PK::ClassVersion versionWithReplaced{1, 1};
     // How many names are tried for one group or definition before the host's
     // name clash is passed on.
     static constexpr int maxNameAttempts = 50;
@@ -69,6 +79,8 @@ public:
     class ClauseIdReader {
     public:
         explicit ClauseIdReader(const PropertyGroup& group);
+        // Through the clause-id definition of these definitions (a replaced group's).
+        ClauseIdReader(Api::Torvel& tv, const PK::HashTable<PK::UniString, PK::Guid>& definitions);
         // The element's clause id, or the empty text; valid until the next
         // Read. Host errors are thrown.
         const PK::UniString& Read(const PK::Guid& element);
@@ -79,9 +91,25 @@ public:
         PK::Array<API_Property> _values;
     };
 
-    // Deletes the host group (tolerating one the user deleted already) and forgets it.
+    // A group of this connection that a team-work merge replaced by another
+    // member's, with its clause property definitions.
+    struct Replaced {
+        PK::Guid guid;
+        PK::HashTable<PK::UniString, PK::Guid> definitions;
+    };
+    const PK::Array<Replaced>& GetReplacedGroups() const { return _replaced; }
+    // The group is deleted, or its deletion is no longer this connection's business.
+    void ForgetReplaced(const PK::Guid& group);
+
+    // Deletes the host group and the replaced ones (tolerating groups the
+    // user deleted already) and forgets them.
     void Remove();
+    // Takes over the other's group, definitions and replaced groups (a record just read).
     void MergeIn(const PropertyGroup& other);
+    // Takes over another member's version of the group, as MergeIn does;
+    // when it is another group, this one's becomes a replaced group. The
+    // replaced groups of both versions are kept.
+    void MergeInVersion(const PropertyGroup& other);
 
     PKErrCode Read(PK::IChannel& ic);
     PKErrCode Write(PK::OChannel& oc) const;
@@ -90,12 +118,15 @@ public:
 
 private:
     Api::Torvel& TV() const;
+    // A group the user deleted already counts as deleted; other host errors are passed on.
+    void DeleteHostGroup(const PK::Guid& group);
     // Item of the model texts with the property name and the connection's placeholders filled.
     PK::UniString GetDefinitionText(Util::Resource::ModelText item, const PK::UniString& tessaryPropertyName) const;
 
     const ConnectionWithSpecification& _connection;
     PK::Guid _guid;
     PK::HashTable<PK::UniString, PK::Guid> _tessaryPropertyNameToDefinitionGuids;
+    PK::Array<Replaced> _replaced;
 };
 
 // "{ _guid: " the GUID ", _tessaryPropertyNameToDefinitionGuids: {" name ": " GUID, ... "} }".

@@ -59,6 +59,7 @@ enum class UndoName : PK::Int32 {
     UpdateElementProperties = 4,
     Associate = 5,
     Disassociate = 6,
+    MergePropertyGroups = 7,
 };
 
 enum class IssueText : PK::Int32 {

@@ -123,6 +123,36 @@ TEST_F(ConnectionMerge, AClauseTakenInKeepsTheValuesNotYetWrittenSoTheyStillReac
     EXPECT_EQ(Text(project.sim.GetPropertyText(locked, title)), "Outer walls");
 }
 
+TEST_F(ConnectionMerge, AGroupTheIncomingVersionReplacesTravelsWithTheRecordOnceAndGoesWithADisconnection) {
+    auto replacedOf = [](const Model::ConnectionWithSpecification& of) {
+        PK::Array<PK::Guid> guids;
+        for (const auto& replaced : of.PropertyGroup().GetReplacedGroups()) guids.Push(replaced.guid);
+        return guids;
+    };
+    // Another member connected the same specification at once, with a group of its own.
+    const ConnectionPtr theirs = project.Connect();
+    const API_Guid mine = project.GroupOf("Orvo Tessary: Project One / Spec One");
+    const API_Guid kept = project.GroupOf("Orvo Tessary: Project One / Spec One*");
+    ASSERT_FALSE(mine.IsNull());
+    ASSERT_FALSE(kept.IsNull());
+    connection->MergeIn(*theirs);
+    EXPECT_EQ(connection->PropertyGroup().GetPropertyGuid(Api::Properties::Name::ClauseId),
+              theirs->PropertyGroup().GetPropertyGuid(Api::Properties::Name::ClauseId));
+    EXPECT_EQ(replacedOf(*connection), PK::Array<PK::Guid>{mine});
+
+    // The other member reads it from the record and merges it back and forth: listed once, never the kept group.
+    const ConnectionPtr received = project.Read(RecordOf(*connection));
+    EXPECT_EQ(replacedOf(*received), PK::Array<PK::Guid>{mine});
+    theirs->MergeIn(*received);
+    received->MergeIn(*theirs);
+    EXPECT_EQ(replacedOf(*theirs), PK::Array<PK::Guid>{mine});
+    EXPECT_EQ(replacedOf(*received), PK::Array<PK::Guid>{mine});
+
+    ASSERT_TRUE(connection->Cmd_Disconnect(false));
+    EXPECT_FALSE(project.sim.HasPropertyGroup(kept));
+    EXPECT_FALSE(project.sim.HasPropertyGroup(mine)) << "the replaced group goes too";
+}
+
 TEST_F(ConnectionLookUp, ElementsAreSortedIntoTheClausesTheyCarryAndThoseCarryingNone) {
     ASSERT_TRUE(AddClause(*connection, "clause-a", "A10"));
     const API_Guid item = project.sim.FindClassificationItem(project.System(), "A10");
