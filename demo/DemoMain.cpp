@@ -7,7 +7,7 @@
 // Every step prints what a user would see and checks that it had its effect;
 // the run exits non-zero when one did not.
 //
-//   tessary_demo [--elements N]    N elements in the sample project (300 by default)
+//   tessary_demo [--elements N] [--help]    N elements in the sample project (DemoOptions.hpp)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -22,6 +23,7 @@
 
 #include "DG/Browser.hpp"
 #include "DG/Items.hpp"
+#include "DemoOptions.hpp"
 #include "DemoProject.hpp"
 #include "DemoView.hpp"
 #include "Main.hpp"
@@ -372,18 +374,22 @@ std::filesystem::path PrepareRunFolder(const char* argv0) {
     return log;
 }
 
-std::size_t ElementCount(int argc, char** argv) {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::string(argv[i]) == "--elements") return static_cast<std::size_t>(std::stoul(argv[i + 1]));
-    return 300;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string error;
+    const std::optional<Options> options = ParseOptions(argc, argv, error);
+    if (!options) {
+        std::fprintf(stderr, "tessary_demo: %s\n%s", error.c_str(), Usage().c_str());
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(Usage().c_str(), stdout);
+        return 0;
+    }
+    const std::size_t elementCount = options->elements;
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // the transcript keeps pace with the work, also through a pipe
     const auto start = std::chrono::steady_clock::now();
-    const std::size_t elementCount = ElementCount(argc, argv);
     std::printf("OrvoTessaryConnect: the add-on at work in the simulated host\n");
     spdlog::set_level(spdlog::level::off);  // the add-on's own logger goes to the run folder once it is loaded
     TVSim::Reset();
