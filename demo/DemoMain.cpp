@@ -8,6 +8,8 @@
 // the run exits non-zero when one did not.
 //
 //   tessary_demo [--elements N] [--help]    N elements in the sample project (DemoOptions.hpp)
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -426,6 +428,13 @@ std::filesystem::path PrepareRunFolder(const char* argv0) {
     return log;
 }
 
+// The most memory the run has held at once (its peak resident set).
+long PeakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;  // kilobytes on Linux
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -490,6 +499,7 @@ int main(int argc, char** argv) {
     char took[32];
     std::snprintf(took, sizeof took, "%.1f", seconds);
     Say(std::to_string(Checks() - Failures()) + " of " + std::to_string(Checks()) + " checks passed in " + took +
-        " s with " + std::to_string(elementCount) + " elements; the add-on's log: " + log.string());
+        " s with " + std::to_string(elementCount) + " elements, at most " + std::to_string(PeakMegabytes()) +
+        " MB of memory in use; the add-on's log: " + log.string());
     return Failures() == 0 ? 0 : 1;
 }
