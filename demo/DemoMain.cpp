@@ -27,8 +27,8 @@
 #include "DG/Items.hpp"
 #include "DemoOptions.hpp"
 #include "DemoProject.hpp"
-#include "DemoWebApplication.hpp"
 #include "DemoView.hpp"
+#include "DemoWebApplication.hpp"
 #include "Main.hpp"
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/BaseWithText.hpp"
@@ -196,8 +196,8 @@ void CheckElementValues(const SampleProject& sample, const WebApplication& web, 
     const WebApplication::Comparison comparison = web.CompareElements(Machine::Project(), sample.clauses);
     for (const std::string& mismatch : comparison.first) Say(member + ": " + mismatch);
     Check(comparison.elements > 0 && comparison.mismatches == 0,
-          member + ": each of the " + std::to_string(comparison.elements) + " elements with a clause carries the "
-                   "clause's values as the web application holds them now (" +
+          member + ": each of the " + std::to_string(comparison.elements) +
+              " elements with a clause carries the clause's values as the web application holds them now (" +
               std::to_string(comparison.mismatches) + " differ)");
 }
 
@@ -225,7 +225,8 @@ void SayWhatTheUnassociatedPanelCounts(const SampleProject& sample) {
             kind = KindOf(p, element);
         }
         if (all > 0)
-            parts.push_back(std::to_string(onStory) + " of the " + std::to_string(all) + " " + kind + (all > 1 ? "s" : ""));
+            parts.push_back(std::to_string(onStory) + " of the " + std::to_string(all) + " " + kind +
+                            (all > 1 ? "s" : ""));
     }
     std::string counted;
     for (std::size_t i = 0; i < parts.size(); ++i)

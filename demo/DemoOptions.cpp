@@ -1,9 +1,9 @@
 #include "DemoOptions.hpp"
 
+#include <fmt/format.h>
+
 #include <charconv>
 #include <string_view>
-
-#include <fmt/format.h>
 
 namespace Demo {
 

@@ -32,9 +32,9 @@ public:
     std::string Script(const std::string& id) const;
 
     struct Comparison {
-        std::size_t elements = 0;         // elements classified with a clause's item
-        std::size_t mismatches = 0;       // their values that differ from the clause's
-        std::vector<std::string> first;   // the first few of those, as text
+        std::size_t elements = 0;        // elements classified with a clause's item
+        std::size_t mismatches = 0;      // their values that differ from the clause's
+        std::vector<std::string> first;  // the first few of those, as text
     };
     // Every element of the project classified with the item of a clause held
     // here (in the classification system given), value by value against the
