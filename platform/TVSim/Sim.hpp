@@ -183,7 +183,9 @@ struct Element {
     std::optional<API_HierarchicalElemType> hierarchicalKind;
     PK::USize ownedCount = 0;                           // elements whose owner this is
     PK::HashTable<API_Guid, API_Guid> classification;   // system -> item
-    PK::HashTable<API_Guid, API_PropertyValue> values;  // definition -> value written; absent: the default
+    // Definition -> value written; absent: the default. A value is replaced, never changed in place, so the
+    // element's copies (the team-work server's, each member's, the undo steps') share what none of them changed.
+    PK::HashTable<API_Guid, std::shared_ptr<const API_PropertyValue>> values;
 };
 
 struct LayerOptions {
