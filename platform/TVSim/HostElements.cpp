@@ -248,12 +248,6 @@ PKErrCode TVAPI_Element_SetProperties(const API_Guid& elemGuid, const PK::Array<
     for (const API_Property& property : properties)
         if (PKErrCode refusal = PropertyRefusal(*state, *element, property); refusal != NoError)
             return call.Answer(refusal);
-    // Room for the new values at once: grown one by one, an element's few values would take room for twice as
-    // many, in a project of a hundred thousand elements each with its values.
-    PK::USize adding = 0;
-    for (const API_Property& property : properties)
-        if (!property.isDefault && !element->values.ContainsKey(property.definition.guid)) ++adding;
-    if (adding > 0) element->values.Reserve(element->values.GetSize() + adding);
     for (const API_Property& property : properties) WriteProperty(*state, *element, property);
     return call.AnswerChange(NoError);
 }
