@@ -7,7 +7,9 @@
 // Every step prints what a user would see and checks that it had its effect;
 // the run exits non-zero when one did not.
 //
-//   tessary_demo [--elements N]    N elements in the sample project (300 by default)
+//   tessary_demo [--elements N] [--help]    N elements in the sample project (DemoOptions.hpp)
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -22,8 +25,10 @@
 
 #include "DG/Browser.hpp"
 #include "DG/Items.hpp"
+#include "DemoOptions.hpp"
 #include "DemoProject.hpp"
 #include "DemoView.hpp"
+#include "DemoWebApplication.hpp"
 #include "Main.hpp"
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Issue/BaseWithText.hpp"
@@ -113,6 +118,10 @@ struct Machine {
         }
         return Str(*value);
     }
+    // The user associates the selection with the clause in the page, which sends it as the web application holds it.
+    static void Associate(const WebApplication& web, const std::string& clause) {
+        Page("demo.associateSelection(" + web.Script(clause) + ")");
+    }
     static void Select(const std::vector<API_Guid>& elements) {
         PK::Array<API_Guid> selection;
         for (const API_Guid& element : elements) selection.Push(element);
@@ -181,10 +190,50 @@ std::string ValueOf(const API_Guid& element, const char* property) {
     return {};
 }
 
+// What the add-on wrote into every element classified with a clause, against the clause as the web
+// application holds it now: a member that shows the right clauses may still hold elements with stale values.
+void CheckElementValues(const SampleProject& sample, const WebApplication& web, const std::string& member) {
+    const WebApplication::Comparison comparison = web.CompareElements(Machine::Project(), sample.clauses);
+    for (const std::string& mismatch : comparison.first) Say(member + ": " + mismatch);
+    Check(comparison.elements > 0 && comparison.mismatches == 0,
+          member + ": each of the " + std::to_string(comparison.elements) +
+              " elements with a clause carries the clause's values as the web application holds them now (" +
+              std::to_string(comparison.mismatches) + " differ)");
+}
+
 std::vector<API_Guid> Join(std::initializer_list<std::vector<API_Guid>> lists) {
     std::vector<API_Guid> all;
     for (const auto& list : lists) all.insert(all.end(), list.begin(), list.end());
     return all;
+}
+
+// The panel "Elements without clause" counts the current story only: says how much of the project that is.
+void SayWhatTheUnassociatedPanelCounts(const SampleProject& sample) {
+    TVSim::Project& p = Machine::Project();
+    const PK::Int16 current = p.GetCurrentStory();
+    std::string story;
+    for (const TVSim::Story& s : p.GetStories())
+        if (s.index == current) story = Str(s.name);
+    std::vector<std::string> parts;
+    for (const API_ElemTypeID type : {API_WallID, API_SlabID, API_DoorID, API_WindowID}) {
+        std::size_t onStory = 0, all = 0;
+        std::string kind;
+        for (const API_Guid& element : p.GetElementsOfType(type)) {
+            if (p.GetItemOf(element, sample.clauses) != APINULLGuid) continue;
+            ++all;
+            if (p.GetElement(element).head.floorInd == current) ++onStory;
+            kind = KindOf(p, element);
+        }
+        if (all > 0)
+            parts.push_back(std::to_string(onStory) + " of the " + std::to_string(all) + " " + kind +
+                            (all > 1 ? "s" : ""));
+    }
+    std::string counted;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        counted += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+    Say("\"Elements without clause\" counts only the current story, " + story + ": " +
+        (parts.empty() ? "every wall, slab, door and window has a clause"
+                       : "it holds " + counted + " without a clause"));
 }
 
 void OpenPaletteAndPage(Machine& a) {
@@ -206,13 +255,17 @@ void ConnectSpecification(const SampleProject& sample) {
     Say("Member A reserves Classifications and Properties in team work");
     TVSim::Dialogs::SetModalDriver(UI::ClassificationSystemSelectorDialog::ResId, [](DG::ModalDialog& dialog) {
         auto& systems = *dynamic_cast<DG::PopUp*>(dialog.GetItem(2));
-        std::string entries;
+        std::vector<std::string> entries;
         for (short i = 1; i <= systems.GetItemCount(); ++i) {
-            entries += (i > 1 ? ", " : "") + Str(systems.GetItemText(i));
-            if (Str(systems.GetItemText(i)) == "Clauses") TVSim::Dialogs::ChoosePopUpItem(dialog, 2, i);
+            entries.push_back(Str(systems.GetItemText(i)));
+            if (entries.back() == "Clauses") TVSim::Dialogs::ChoosePopUpItem(dialog, 2, i);
         }
+        // The dialog lists the systems in the host's order, which differs from project to project.
+        std::sort(entries.begin(), entries.end());
+        std::string listed;
+        for (const std::string& entry : entries) listed += (listed.empty() ? "" : ", ") + entry;
         Say("dialog: \"" + Shorten(Str(dynamic_cast<DG::TextItem*>(dialog.GetItem(1))->GetText()), 90) + "\"");
-        Say("dialog: systems " + entries + "; the user chooses Clauses and OK");
+        Say("dialog: systems (alphabetically) " + listed + "; the user chooses Clauses and OK");
         TVSim::Dialogs::Click(dialog, 3);
     });
     Machine::Page("demo.connectSpecification()");
@@ -231,16 +284,16 @@ void ConnectSpecification(const SampleProject& sample) {
     Check(Machine::Manager().GetSelectedConnection() == connection, "the opened specification is selected");
 }
 
-void Associate(const SampleProject& sample) {
+void Associate(const SampleProject& sample, const WebApplication& web) {
     Heading("The user selects walls and slabs, then doors and windows, and associates them with two clauses");
     Machine::Select(Join({sample.walls, {sample.locked, sample.hidden, sample.hotlinked}}));
     Say("selected: " + std::to_string(Machine::Manager().GetSelection().GetSelectedCount()) +
         " elements: the walls (one locked, one hotlinked) and the slab on the hidden layer");
-    Machine::Page(std::string("demo.associateSelection('") + Walling + "', 'F10', 'Brick/block walling')");
+    Machine::Associate(web, Walling);
     Machine::Select(Join({sample.doors, sample.windows, {sample.reserved}}));
     Say("selected: " + std::to_string(Machine::Manager().GetSelection().GetSelectedCount()) +
         " elements: the doors and windows (one window reserved by Member B)");
-    Machine::Page(std::string("demo.associateSelection('") + Openings + "', 'L20', 'Doors and windows')");
+    Machine::Associate(web, Openings);
 
     const std::size_t walls = CountClassified(sample, sample.walls, "F10");
     const std::size_t openings = CountClassified(sample, Join({sample.doors, sample.windows}), "L20");
@@ -248,9 +301,8 @@ void Associate(const SampleProject& sample) {
         " doors and windows");
     Check(walls == sample.walls.size() && openings == sample.doors.size() + sample.windows.size(),
           "every changeable element carries its clause's classification item");
-    if (!sample.walls.empty())
-        Check(ValueOf(sample.walls.front(), "OrvoTessaryTitle") == "Brick/block walling",
-              "the clause's title is written into the elements");
+    Check(ValueOf(sample.walls.front(), "OrvoTessaryTitle") == web.Get(Walling).title,
+          "the clause's title is written into the elements");
     for (const auto& [element, what] : std::vector<std::pair<API_Guid, std::string>>{
              {sample.locked, "the locked wall"},
              {sample.hidden, "the slab on the hidden layer"},
@@ -260,9 +312,10 @@ void Associate(const SampleProject& sample) {
               what + " is left as it was and reported in an issue");
     Heading("The palette's four panels");
     PrintPanels(*Machine::Palette());
+    SayWhatTheUnassociatedPanelCounts(sample);
 }
 
-void FixEditUndo(const SampleProject& sample) {
+void FixEditUndo(const SampleProject& sample, WebApplication& web) {
     Heading("The wall is unlocked, and its issue fixed from the issues panel");
     Machine::Project().SetElementLocked(sample.locked, false);
     UI::IssuesTabPage& issues = Machine::Palette()->GetIssuesPage();
@@ -280,15 +333,16 @@ void FixEditUndo(const SampleProject& sample) {
     Say("issues left: " + std::to_string(rows.GetItemCount()));
 
     Heading("The clause's title changes in the web application");
-    Machine::Page(std::string("demo.editClause('") + Walling + "', 'F10', 'Brick/block walling, facing brick')");
-    const bool updated = std::all_of(sample.walls.begin(), sample.walls.end(), [](const API_Guid& wall) {
-        return ValueOf(wall, "OrvoTessaryTitle") == "Brick/block walling, facing brick";
+    web.Retitle(Walling, "Brick/block walling, facing brick");
+    Machine::Page("demo.editClause(" + web.Script(Walling) + ")");
+    const bool updated = std::all_of(sample.walls.begin(), sample.walls.end(), [&](const API_Guid& wall) {
+        return ValueOf(wall, "OrvoTessaryTitle") == web.Get(Walling).title;
     });
     Check(updated, "every wall of the clause shows the new title");
 
     Heading("The user associates the slabs with clause E60, then undoes that step in the host");
     Machine::Select(sample.slabs);
-    Machine::Page(std::string("demo.associateSelection('") + Floors + "', 'E60', 'Floor slabs')");
+    Machine::Associate(web, Floors);
     Check(CountClassified(sample, sample.slabs, "E60") == sample.slabs.size(), "the slabs are classified E60");
     const auto& steps = Machine::Project().GetUndoSteps();
     Say("undoing \"" + (steps.empty() ? std::string() : Str(steps.back().name)) + "\"");
@@ -302,7 +356,7 @@ void FixEditUndo(const SampleProject& sample) {
           "the add-on follows: the page's types no longer hold clause E60");
 }
 
-void TeamWork(Machine& a, Machine& b, const SampleProject& sample) {
+void TeamWork(Machine& a, Machine& b, const SampleProject& sample, const WebApplication& web) {
     Heading("Member A sends the changes; Member B receives them on a machine of its own");
     TVSim::Teamwork::SendAndReceive();
     Pump();
@@ -317,9 +371,9 @@ void TeamWork(Machine& a, Machine& b, const SampleProject& sample) {
     const API_Guid newWall = Machine::Project().AddElement(API_WallID, {.story = 1});
     Pump();
     Machine::Select({sample.reserved});
-    Machine::Page(std::string("demo.associateSelection('") + Openings + "', 'L20', 'Doors and windows')");
+    Machine::Associate(web, Openings);
     Machine::Select({newWall});
-    Machine::Page(std::string("demo.associateSelection('") + Walling + "', 'F10', 'Brick/block walling')");
+    Machine::Associate(web, Walling);
     Check(ItemOf(sample, sample.reserved) == "L20" && ItemOf(sample, newWall) == "F10",
           "Member B's window and wall are classified");
     TVSim::Teamwork::SendAndReceive();
@@ -330,11 +384,12 @@ void TeamWork(Machine& a, Machine& b, const SampleProject& sample) {
     TVSim::Teamwork::SwitchTo(sample.memberA);
     if (!a.Load()) return;
     Machine::Select(sample.slabs);
-    Machine::Page(std::string("demo.associateSelection('") + Floors + "', 'E60', 'Floor slabs')");
+    Machine::Associate(web, Floors);
     TVSim::Teamwork::SendAndReceive();
     Pump();
     const auto stateA = StateOf(false);
     PrintState(stateA);
+    CheckElementValues(sample, web, a.name);
     a.Unload();
 
     TVSim::Teamwork::SwitchTo(sample.memberB);
@@ -343,13 +398,14 @@ void TeamWork(Machine& a, Machine& b, const SampleProject& sample) {
     Pump();
     const auto stateB = StateOf(false);
     Check(stateA == stateB, "Member B, having received, shows the same connections, clauses and issues");
+    CheckElementValues(sample, web, b.name);
     Check(IssueOf(sample.reserved) == nullptr, "the reserved window's issue is gone on both");
     b.Unload();
     TVSim::Teamwork::SwitchTo(sample.memberA);
     a.Load();
 }
 
-void Reload(Machine& a) {
+void Reload(Machine& a, const SampleProject& sample) {
     Heading("The add-on is unloaded and loaded again on the stored project");
     const auto before = StateOf(true);
     a.Unload();
@@ -358,6 +414,7 @@ void Reload(Machine& a) {
     if (!a.Load()) return;
     const auto after = StateOf(true);
     PrintPanels(*Machine::Palette());
+    SayWhatTheUnassociatedPanelCounts(sample);
     Check(before == after, "it shows the same connections, clauses, issues and panels");
 }
 
@@ -372,18 +429,29 @@ std::filesystem::path PrepareRunFolder(const char* argv0) {
     return log;
 }
 
-std::size_t ElementCount(int argc, char** argv) {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::string(argv[i]) == "--elements") return static_cast<std::size_t>(std::stoul(argv[i + 1]));
-    return 300;
+// The most memory the run has held at once (its peak resident set).
+long PeakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;  // kilobytes on Linux
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string error;
+    const std::optional<Options> options = ParseOptions(argc, argv, error);
+    if (!options) {
+        std::fprintf(stderr, "tessary_demo: %s\n%s", error.c_str(), Usage().c_str());
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(Usage().c_str(), stdout);
+        return 0;
+    }
+    const std::size_t elementCount = options->elements;
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // the transcript keeps pace with the work, also through a pipe
     const auto start = std::chrono::steady_clock::now();
-    const std::size_t elementCount = ElementCount(argc, argv);
     std::printf("OrvoTessaryConnect: the add-on at work in the simulated host\n");
     spdlog::set_level(spdlog::level::off);  // the add-on's own logger goes to the run folder once it is loaded
     TVSim::Reset();
@@ -403,16 +471,21 @@ int main(int argc, char** argv) {
         "\"Core\", one window reserved by Member B");
     Say("classification systems: Clauses (items E60, F10, H20, L20, M10), Uniclass (2015)");
 
+    WebApplication web;
+    web.Hold({.id = Walling, .code = "F10", .title = "Brick/block walling"});
+    web.Hold({.id = Openings, .code = "L20", .title = "Doors and windows"});
+    web.Hold({.id = Floors, .code = "E60", .title = "Floor slabs"});
+
     Machine a{"Member A"};
     Machine b{"Member B"};
     OpenPaletteAndPage(a);
     if (Machine::Palette() != nullptr) {
         ConnectSpecification(sample);
         if (Machine::Connection() != nullptr) {
-            Associate(sample);
-            FixEditUndo(sample);
-            TeamWork(a, b, sample);
-            if (Machine::Palette() != nullptr) Reload(a);
+            Associate(sample, web);
+            FixEditUndo(sample, web);
+            TeamWork(a, b, sample, web);
+            if (Machine::Palette() != nullptr) Reload(a, sample);
         }
     }
     a.Unload();
@@ -427,6 +500,7 @@ int main(int argc, char** argv) {
     char took[32];
     std::snprintf(took, sizeof took, "%.1f", seconds);
     Say(std::to_string(Checks() - Failures()) + " of " + std::to_string(Checks()) + " checks passed in " + took +
-        " s with " + std::to_string(elementCount) + " elements; the add-on's log: " + log.string());
+        " s with " + std::to_string(elementCount) + " elements, at most " + std::to_string(PeakMegabytes()) +
+        " MB of memory in use; the add-on's log: " + log.string());
     return Failures() == 0 ? 0 : 1;
 }

@@ -3,10 +3,10 @@
 #include <cstdio>
 
 namespace {
-constexpr std::size_t kMaxKept = 100000;
 
 struct State {
-    std::vector<std::string> texts;
+    std::deque<std::string> texts;
+    std::size_t bytes = 0;
     bool echo = false;
 };
 
@@ -16,18 +16,26 @@ State& TheState() {
     static State* const state = new State;
     return *state;
 }
+
 }  // namespace
 
 void DBPrint(const char* text) {
     if (text == nullptr) return;
     State& s = TheState();
-    if (s.texts.size() >= kMaxKept) s.texts.erase(s.texts.begin(), s.texts.begin() + kMaxKept / 2);
     s.texts.emplace_back(text);
+    s.bytes += s.texts.back().size();
+    while (s.bytes > PK::DebugOutput::ByteBudget && s.texts.size() > 1) {
+        s.bytes -= s.texts.front().size();
+        s.texts.pop_front();
+    }
     if (s.echo) std::fputs(text, stderr);
 }
 
 namespace PK::DebugOutput {
-const std::vector<std::string>& GetTexts() { return TheState().texts; }
-void Clear() { TheState().texts.clear(); }
+const std::deque<std::string>& GetTexts() { return TheState().texts; }
+void Clear() {
+    TheState().texts.clear();
+    TheState().bytes = 0;
+}
 void SetEcho(bool echoToStderr) { TheState().echo = echoToStderr; }
 }  // namespace PK::DebugOutput

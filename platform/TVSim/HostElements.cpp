@@ -2,6 +2,7 @@
 // selection, element sets, and changing their classification and property
 // values.
 #include <algorithm>
+#include <memory>
 
 #include "PK/Guid.hpp"
 #include "TVSim/SimElemTypes.hpp"
@@ -94,7 +95,7 @@ void WriteProperty(ProjectState& state, Element& element, const API_Property& pr
     if (property.isDefault)
         element.values.Delete(property.definition.guid);
     else
-        element.values.Put(property.definition.guid, property.value);
+        element.values.Put(property.definition.guid, std::make_shared<const API_PropertyValue>(property.value));
     state.Touch(element);
 }
 
@@ -269,7 +270,8 @@ PKErrCode TVAPI_Element_GetPropertyValuesByGuid(const API_Guid& elemGuid,
         if (definition == nullptr) continue;
         API_Property& property = properties.PushNew();
         property.definition = definition->definition;
-        const API_PropertyValue* written = element->values.GetPtr(guid);
+        const auto* kept = element->values.GetPtr(guid);
+        const API_PropertyValue* written = kept != nullptr ? kept->get() : nullptr;
         const bool available = state->IsAvailable(*element, *definition);
         property.isDefault = !available || written == nullptr;
         property.value = property.isDefault ? definition->definition.defaultValue.basicValue : *written;

@@ -90,7 +90,9 @@
 //   multiplexed calls also answer to "TVAPI_Environment:PROJ" and the like.
 //   A function that answers no code (TVAPI_Element_Filter and the like) then
 //   answers false, the null guid or APILockableStatus_NotExist.
-// - Journal: every host call with its key arguments and its answer.
+// - Journal: every host call with its key arguments and its answer, kept
+//   only while a test asks for it (it costs memory in proportion to every
+//   call made); the calls of each function are counted always.
 // - Events by hand (TVSim::Events), delivered at once, only through what the
 //   add-on registered, honouring masks and filters; Events::SetAutoDelivery
 //   (false) silences the notifications that state changes would queue. An
@@ -181,7 +183,9 @@ struct Element {
     std::optional<API_HierarchicalElemType> hierarchicalKind;
     PK::USize ownedCount = 0;                           // elements whose owner this is
     PK::HashTable<API_Guid, API_Guid> classification;   // system -> item
-    PK::HashTable<API_Guid, API_PropertyValue> values;  // definition -> value written; absent: the default
+    // Definition -> value written; absent: the default. A value is replaced, never changed in place, so the
+    // element's copies (the team-work server's, each member's, the undo steps') share what none of them changed.
+    PK::HashTable<API_Guid, std::shared_ptr<const API_PropertyValue>> values;
 };
 
 struct LayerOptions {
@@ -541,7 +545,7 @@ const std::vector<Call>& GetCalls();
 // Calls of the function (or of the whole multiplexed family) since the last Clear; counted even when disabled.
 PK::USize Count(std::string_view function);
 void Clear();
-// On by default; benchmarks switch it off.
+// Off by default, and again after Reset: a test that reads the calls switches it on.
 void SetEnabled(bool enabled);
 }  // namespace Journal
 

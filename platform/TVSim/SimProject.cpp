@@ -316,7 +316,7 @@ void Project::SetPropertyAvailability(const API_Guid& definition, const PK::Arra
 void Project::SetPropertyValue(const API_Guid& element, const API_Guid& definition, const API_PropertyValue& value) {
     Existing(_state->definitions, definition, "property definition");
     Element& e = Existing(_state->elements, element, "element");
-    e.values.Put(definition, value);
+    e.values.Put(definition, std::make_shared<const API_PropertyValue>(value));
     _state->Touch(e);
 }
 
@@ -330,7 +330,8 @@ void Project::SetPropertyText(const API_Guid& element, const API_Guid& definitio
 
 const API_PropertyValue* Project::GetPropertyValue(const API_Guid& element, const API_Guid& definition) const {
     Existing(_state->definitions, definition, "property definition");
-    return Existing(_state->elements, element, "element").values.GetPtr(definition);
+    const auto* value = Existing(_state->elements, element, "element").values.GetPtr(definition);
+    return value != nullptr ? value->get() : nullptr;
 }
 
 PK::UniString Project::GetPropertyText(const API_Guid& element, const API_Guid& definition) const {

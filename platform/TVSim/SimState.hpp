@@ -203,7 +203,7 @@ struct HostState {
     std::optional<IO::Location> ownLocation;
     Registrations registrations;
     std::vector<Journal::Call> calls;
-    bool journalEnabled = true;
+    bool journalEnabled = false;
     std::vector<CallFault> callFaults;
     std::vector<ElementFault> elementFaults;
     std::vector<CallHook> hooks;

@@ -1,5 +1,7 @@
 #include "TVSim/SimTeamworkCompare.hpp"
 
+#include <memory>
+
 namespace TVSim::Detail {
 
 namespace {
@@ -26,6 +28,11 @@ bool Same(const API_PropertyValue& a, const API_PropertyValue& b) {
            SameArray(a.listVariant.variants, b.listVariant.variants) &&
            Same(a.singleEnumVariant, b.singleEnumVariant) &&
            SameArray(a.multipleEnumVariant.variants, b.multipleEnumVariant.variants);
+}
+
+// Copies of an element share the values neither changed.
+bool Same(const std::shared_ptr<const API_PropertyValue>& a, const std::shared_ptr<const API_PropertyValue>& b) {
+    return a == b || (a != nullptr && b != nullptr && Same(*a, *b));
 }
 
 bool Same(const API_Guid& a, const API_Guid& b) { return a == b; }

@@ -44,10 +44,12 @@ inline const std::vector<std::string> RegistrationCalls = {
     "TVAPI_RegisterModelessWindow",  "TVAPI_UnregisterModelessWindow",    "TVAPI_Notify_CatchSelectionChange",
     "TVAPI_Notify_CatchProjectEvent", "TVAPI_Install_ModulDataMergeHandler", "TVAPI_Notify_CatchNewElement"};
 
-// A fresh host with an untitled project open, its start-up notifications delivered, and the add-on's files aside.
+// A fresh host with an untitled project open, its start-up notifications delivered, the add-on's files aside, and
+// the journal of host calls kept.
 inline TVSim::Project& FreshHost() {
     KeepAddOnFilesAside();
     TVSim::Reset();
+    TVSim::Journal::SetEnabled(true);
     TVSim::Project& project = TVSim::OpenProject();
     PK::MainMessageLoop::RunPending();
     TVSim::Journal::Clear();

@@ -266,6 +266,7 @@ Run Take(const Scenario& scenario, const HostCall* failing) {
     TVSim::Alerts::Clear();
     {
         LogCapture log(LogCapture::Mode::AddToDefault);
+        TVSim::Journal::SetEnabled(true);
         TVSim::Journal::Clear();
         if (failing != nullptr) TVSim::Faults::FailCall(failing->function, APIERR_GENERAL, failing->nth);
         run.stage->Act();
@@ -306,6 +307,8 @@ const Baseline& BaselineOf(const Scenario& scenario) {
         if (!run.stage->Done()) baseline.failure = "the action without a fault did not do what the user asked";
         if (run.calls.size() > MaxCallsPerScenario)
             baseline.failure = "the action makes " + std::to_string(run.calls.size()) + " host calls";
+        // An empty journal would leave nothing to sweep, and every stretch would pass.
+        if (run.calls.empty()) baseline.failure = "the journal holds no host call of the action";
         baseline.calls = std::move(run.calls);
         baseline.after = std::move(run.after);
         baseline.issueRows = std::move(run.issueRows);
