@@ -130,7 +130,7 @@ struct Oracle {
     // A record the server changed since the member's last exchange replaces the
     // member's, or is merged into it when the member changed it too (an erased
     // one goes the server's way); the other members' elements come as the
-    // server has them. The steps before it are no longer offered for undo.
+    // server has them. A receive ends the undo history, as the host's does.
     void Receive(Member m);
     // Receives, then hands the member's changed records and its own elements to the server.
     void Send(Member m);

@@ -20,9 +20,11 @@
 // (two property groups; the merge keeps one), and a change of a connection
 // in flight while another member disconnects it (the host lets the erased
 // record lose to the change, and the connection comes back without its
-// group). A member undoes only its steps since it last received or removed
-// an issue: an undo past either restores the whole record as it was before
-// the step, and takes the later change back with it.
+// group). A member may undo whatever the host lets it undo: a receive ends
+// the host's undo history, which the model holds the host to. The walk does
+// not undo past a member's connect, disconnect or issue removal: the first
+// two sent what they made with their reservation, and a removal is stored
+// outside the undo history, so an undo past it restores the record as it was.
 //
 // A failing seed prints itself; TC_TEAM_SEED=<seed> runs that seed alone.
 #include <gtest/gtest.h>
@@ -203,7 +205,9 @@ private:
                 Oracle::Same(Oracle::Find(_model.local[o].records, spec), Oracle::Find(_model.base[o], spec)))
                 actions.push_back({1, [=, this] { Disconnect(m, spec); }});
         }
-        if (!_model.undo[m].empty() && !_model.disconnecting.contains(_model.undo[m].back().second))
+        // The host decides what there is to undo; the model must have the same step to go back to.
+        if (_team.Sim().GetUndoableCount() > _undoFloor[m] &&
+            (_model.undo[m].empty() || !_model.disconnecting.contains(_model.undo[m].back().second)))
             actions.push_back({2, [=, this] { Undo(m); }});
         actions.push_back({3, [=, this] { Send(m); }});
         actions.push_back({3, [=, this] { Receive(m); }});
@@ -239,7 +243,7 @@ private:
         Record record;
         record.group = _model.nextGroup++;
         _model.local[m].records[spec] = record;
-        _model.undo[m].clear();
+        KeepFromUndo(m);
     }
 
     void Disconnect(Member m, int spec) {
@@ -247,7 +251,7 @@ private:
         EXPECT_TRUE(_team.Disconnect(spec)) << "the disconnect failed\n" << Where();
         _model.local[m].records.erase(spec);
         _model.disconnecting.insert(spec);
-        _model.undo[m].clear();
+        KeepFromUndo(m);
         _model.Settle();
     }
 
@@ -436,7 +440,7 @@ private:
         picked.connection->RemoveIssue(picked.entry);
         _model.local[m].records.at(spec).Resolve(picked.id, _step);
         // Stored outside the undo history: an undo past it would restore the record from before.
-        _model.undo[m].clear();
+        KeepFromUndo(m);
     }
 
     // Called after the add-on's undoable step and before the model takes it in: the copy to go back to. A step
@@ -447,9 +451,19 @@ private:
     }
     void Count() { _undoable = _team.Sim().GetUndoableCount(); }
 
+    // The member's steps so far stay out of the walk's undos: a connection's reservation has sent what it made,
+    // and a removed issue is stored outside the undo history. The host's history goes on; the walk stops above.
+    void KeepFromUndo(Member m) {
+        _model.undo[m].clear();
+        _undoFloor[m] = _team.Sim().GetUndoableCount();
+    }
+
     void Undo(Member m) {
         Note(Actor(m) + "undoes");
-        EXPECT_EQ(_team.Sim().Undo(), NoError) << Where();
+        ASSERT_EQ(_team.Sim().Undo(), NoError) << Where();
+        // A receive ends the host's undo history as it ends the model's: a step the host still takes back
+        // would take the changes received after it back with it.
+        ASSERT_FALSE(_model.undo[m].empty()) << "the host undid a step made before a receive\n" << Where();
         _model.local[m] = _model.undo[m].back().first;
         _model.undo[m].pop_back();
     }
@@ -458,6 +472,7 @@ private:
         Note(Actor(m) + "sends");
         _team.SendAndReceive();
         _model.Send(m);
+        _undoFloor[m] = 0;
         CheckAfterReceive(m);
     }
 
@@ -465,6 +480,7 @@ private:
         Note(Actor(m) + "receives");
         _team.Receive();
         _model.Receive(m);
+        _undoFloor[m] = 0;
         CheckAfterReceive(m);
     }
 
@@ -485,6 +501,7 @@ private:
                 _team.As(m);
                 _team.SendAndReceive();
                 _model.Send(m);
+                _undoFloor[m] = 0;
                 CheckAfterReceive(m);
             }
         }
@@ -585,6 +602,8 @@ private:
     std::mt19937 _random;
     int _step = 0;
     PK::USize _undoable = 0;  // the current member's steps to undo before its step
+    // Per member, the host's steps to undo that the walk leaves alone (KeepFromUndo); a receive ends them.
+    PK::USize _undoFloor[2] = {0, 0};
     Team _team;
     Oracle _model;
     std::vector<API_Guid> _elements;
