@@ -454,9 +454,10 @@ bool ConnectionWithSpecification::MergeIn(const ConnectionWithSpecification& toM
     _tessaryProjectTitle = toMerge._tessaryProjectTitle;
 
     bool virtualTypeAdded = false;
+    bool valuesChanged = false;
     for (const auto& [clauseId, virtualType] : toMerge._virtualTypes) {
         if (const std::shared_ptr<VirtualType>* mine = _virtualTypes.GetPtr(clauseId)) {
-            (*mine)->MergeIn(*virtualType);
+            valuesChanged |= (*mine)->MergeIn(*virtualType);
             continue;
         }
         // A virtual type answers to its own connection, and the other one may
@@ -466,9 +467,10 @@ bool ConnectionWithSpecification::MergeIn(const ConnectionWithSpecification& toM
     }
     const bool issuesChanged = _issueCollection->MergeIn(*toMerge._issueCollection);
 
-    if (virtualTypeAdded) Notify(&ConnectionWithSpecificationObserver::ConnEvent_VirtualTypeListChanged);
+    if (virtualTypeAdded || valuesChanged)
+        Notify(&ConnectionWithSpecificationObserver::ConnEvent_VirtualTypeListChanged);
     if (issuesChanged) Notify(&ConnectionWithSpecificationObserver::ConnEvent_IssueListChanged);
-    return virtualTypeAdded || issuesChanged;
+    return virtualTypeAdded || valuesChanged || issuesChanged;
 }
 
 // ---- element look-ups ----

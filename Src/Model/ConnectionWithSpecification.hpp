@@ -29,9 +29,10 @@
 // a receive it re-reads itself (RefreshFromStored), and when two members
 // changed it the host has the factory merge the two versions (MergeIn): the
 // incoming version's names, ids, group and marks win, virtual types form a
-// union, issues merge by the collection's own rules. A group of this
-// version's that the incoming one replaces stays listed in the record until
-// a step after the receive has carried its elements' clause values over
+// union (a clause both hold keeps the values changed last), issues merge by
+// the collection's own rules. A group of this version's that the incoming
+// one replaces stays listed in the record until a step after the receive has
+// carried its elements' clause values over
 // (Cmd_TakeOverReplacedPropertyGroups). A record that a newer
 // version of the add-on wrote is never written over: a connection that finds
 // its record turned into one stops being usable (it counts as deleted).
@@ -169,7 +170,7 @@ public:
     // false also for one that has neither written nor read its record.
     bool IsAsStored(const API_ModulData& record) const;
     // Takes in another version of the same connection (another member's).
-    // True when the virtual-type or issue list changed.
+    // True when the virtual-type list, a clause's values or the issue list changed.
     bool MergeIn(const ConnectionWithSpecification& toMerge);
 
     // Which of this connection's virtual types the elements carry, by their

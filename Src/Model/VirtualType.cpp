@@ -5,6 +5,7 @@
 #include "Model/ConnectionWithSpecification.hpp"
 #include "Model/Errors.hpp"
 #include "Model/PropertyGroup.hpp"
+#include "PK/Time.hpp"
 #include "Tessary/Api/AssociableTypeGroup.hpp"
 #include "Util/AddonRuntimeError.hpp"
 #include "Torvel/Api/Error.hpp"
@@ -14,13 +15,13 @@
 namespace TessaryConnect::Model {
 
 const PK::ClassInfo VirtualType::classInfo("Model::VirtualType", PK::Guid("a9242288-641f-418b-b627-f8a0da58b96b"),
-                                           PK::ClassVersion(1, 0));
+                                           PK::ClassVersion(1, 1));
 
 VirtualType::VirtualType(ConnectionWithSpecification& connection) : _connection(connection) {}
 
 VirtualType::VirtualType(ConnectionWithSpecification& connection, const PK::UniString& clauseId,
                          const Api::Properties& properties)
-    : _connection(connection), _virtualTypeId(clauseId), _tessaryProperties(properties) {
+    : _connection(connection), _virtualTypeId(clauseId), _tessaryProperties(properties), _valuesChangedAt(TIGetTime()) {
     // clang-format off
     if (!TC_ASSERT(critical, properties.ContainsKey( Api::Properties::Name::Code)))
         TC_THROW_RUNTIME("Missing code property");
@@ -37,7 +38,8 @@ VirtualType::VirtualType(ConnectionWithSpecification& connection, const VirtualT
       _classificationItemGuid(other._classificationItemGuid),
       _virtualTypeId(other._virtualTypeId),
       _tessaryProperties(other._tessaryProperties),
-      _dirtyTessaryPropertyNames(other._dirtyTessaryPropertyNames) {}
+      _dirtyTessaryPropertyNames(other._dirtyTessaryPropertyNames),
+      _valuesChangedAt(other._valuesChangedAt) {}
 
 Api::Torvel& VirtualType::TV() const { return _connection.TV(); }
 
@@ -108,7 +110,10 @@ bool VirtualType::UpdateProperties(const Api::Properties& newValues) {
         _dirtyTessaryPropertyNames.Push(name);
         changed = true;
     }
-    if (changed) _connection._OnlyForVT_VirtualTypeChanged();
+    if (changed) {
+        _valuesChangedAt = TIGetTime();
+        _connection._OnlyForVT_VirtualTypeChanged();
+    }
     return changed;
 }
 
@@ -144,20 +149,40 @@ Api::AssociableType VirtualType::GetAsAssociableType(bool markDirty) const {
                                nullptr);
 }
 
-void VirtualType::MergeIn(const VirtualType& toMerge) {
+bool VirtualType::MergeIn(const VirtualType& toMerge) {
     if (!TC_ASSERT_MSG(critical, _virtualTypeId == toMerge._virtualTypeId, "*this({}), toMerge({})", *this, toMerge))
-        return;
+        return false;
     if (!TC_ASSERT_MSG(critical, _classificationID == toMerge._classificationID, "*this({}), toMerge({})", *this,
                        toMerge))
-        return;
+        return false;
     if (!TC_ASSERT_MSG(critical, _classificationItemGuid == toMerge._classificationItemGuid, "*this({}), toMerge({})",
                        *this, toMerge))
-        return;
+        return false;
     if (!TC_ASSERT_MSG(err, _tessaryProperties.GetSize() == toMerge._tessaryProperties.GetSize(),
                        "*this({}), toMerge({})", *this, toMerge))
-        return;
-    for (const auto& [name, value] : toMerge._tessaryProperties)
-        if (!_tessaryProperties.ContainsKey(name)) LOG_ERROR("assert ({}), ({})", *this, toMerge);
+        return false;
+    // Keeping one's own values whatever the other member changed would leave
+    // the members with different values for the clause for good.
+    const bool theirsLater = toMerge._valuesChangedAt > _valuesChangedAt;
+    bool changed = false;
+    for (const auto& [name, value] : toMerge._tessaryProperties) {
+        PK::UniString* held = _tessaryProperties.GetPtr(name);
+        if (held == nullptr) {
+            LOG_ERROR("assert ({}), ({})", *this, toMerge);
+            continue;
+        }
+        if (*held == value) continue;
+        if (theirsLater) {
+            *held = value;
+            changed = true;
+        }
+        if (!_dirtyTessaryPropertyNames.Contains(name)) {
+            _dirtyTessaryPropertyNames.Push(name);
+            changed = true;
+        }
+    }
+    if (theirsLater) _valuesChangedAt = toMerge._valuesChangedAt;
+    return changed;
 }
 
 PKErrCode VirtualType::Write(PK::OChannel& oc) const {
@@ -167,6 +192,7 @@ PKErrCode VirtualType::Write(PK::OChannel& oc) const {
     if (PKErrCode err = oc.Write(_virtualTypeId); err != PK::NoError) return err;
     if (PKErrCode err = oc.Write(_tessaryProperties); err != PK::NoError) return err;
     if (PKErrCode err = oc.Write(_dirtyTessaryPropertyNames); err != PK::NoError) return err;
+    if (PKErrCode err = oc.Write(_valuesChangedAt); err != PK::NoError) return err;
     frame.Close();
     return oc.GetOutputStatus();
 }
@@ -180,6 +206,9 @@ PKErrCode VirtualType::Read(PK::IChannel& ic) {
     if (PKErrCode err = ic.Read(_virtualTypeId); err != PK::NoError) return err;
     if (PKErrCode err = ic.Read(_tessaryProperties); err != PK::NoError) return err;
     if (PKErrCode err = ic.Read(_dirtyTessaryPropertyNames); err != PK::NoError) return err;
+    _valuesChangedAt = 0;
+    if (frame.GetMinorVersion() >= 1)
+        if (PKErrCode err = ic.Read(_valuesChangedAt); err != PK::NoError) return err;
     frame.Close();
     return ic.GetInputStatus();
 }

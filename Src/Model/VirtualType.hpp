@@ -9,13 +9,15 @@
 // cannot become a virtual type (Error::MissingClassificationItem, which
 // carries the issue the connection records). Values that changed and have
 // not yet reached every element are kept as dirty names until the elements
-// are rewritten. Stored inside the connection's record.
+// are rewritten. Stored inside the connection's record, with the time its
+// values last changed, so that of two members' versions the later values win.
 #include <iosfwd>
 #include <memory>
 
 #include "PK/Array.hpp"
 #include "PK/Channel.hpp"
 #include "PK/Guid.hpp"
+#include "PK/HashTable.hpp"
 #include "PK/UniString.hpp"
 #include "TVAPI/APIRecords.hpp"
 #include "Tessary/Api/AssociableType.hpp"
@@ -106,8 +108,11 @@ public:
     Api::AssociableType GetAsAssociableType(bool markDirty) const;
 
     // Checks that the other connection's version describes the same virtual
-    // type and logs where it does not; takes nothing from it.
-    void MergeIn(const VirtualType& toMerge);
+    // type and logs where it does not. Of two versions whose values differ,
+    // the values changed last are kept (this one's on a tie), and the names
+    // that differ become dirty: the elements written with the other values
+    // still carry them. True when anything changed.
+    bool MergeIn(const VirtualType& toMerge);
 
     PKErrCode Read(PK::IChannel& ic);
     PKErrCode Write(PK::OChannel& oc) const;
@@ -116,6 +121,8 @@ public:
 
 private:
     Api::Torvel& TV() const;
+    // UpdateElementProperties, but an element in reported that fails is left out of its issues.
+    ElementOperationResult RewriteElements(const PK::HashSet<PK::Guid>& reported);
 
     ConnectionWithSpecification& _connection;
     PK::UniString _classificationID;
@@ -123,6 +130,7 @@ private:
     PK::UniString _virtualTypeId;
     Api::Properties _tessaryProperties;
     PK::Array<PK::UniString> _dirtyTessaryPropertyNames;
+    PK::Int32 _valuesChangedAt = 0;  // the class library's seconds; 0 for a record that did not keep it
 };
 
 std::ostream& operator<<(std::ostream& os, const VirtualType& virtualType);

@@ -144,9 +144,14 @@ class ElementRun {
 public:
     using IssueType = typename Kind::Type;
 
+    // An element in reported fails without an entry: an issue of the same step names it already.
     ElementRun(const VirtualType& virtualType, Api::Torvel& tv, const OperationRules<IssueType>& rules,
-               const Api::WindowId& windowId)
-        : _virtualType(virtualType), _tv(tv), _rules(rules), _builder(virtualType.ClauseId(), windowId) {}
+               const Api::WindowId& windowId, const PK::HashSet<PK::Guid>* reported = nullptr)
+        : _virtualType(virtualType),
+          _tv(tv),
+          _rules(rules),
+          _builder(virtualType.ClauseId(), windowId),
+          _reported(reported) {}
 
     // Work runs for each element inside both guards.
     template <typename Work>
@@ -168,15 +173,29 @@ public:
         const UsabilityRule<IssueType>& rule = _rules.usability.at(static_cast<std::size_t>(usability));
         if (rule.level != Level::off) TC_LOG(rule.level, fmt::runtime(rule.line), element);
         if (usability == Usability::Editable) return true;
-        if (rule.issue) _builder.Add(*rule.issue, element.GetTrueGuid());
+        if (rule.issue) Record(*rule.issue, element);
         return false;
     }
+
+    // The elements the run recorded in its issues, and how many failed that another issue names.
+    const PK::HashSet<PK::Guid>& Recorded() const { return _recorded; }
+    PK::USize ReportedElsewhere() const { return _reportedElsewhere; }
 
     PK::Array<std::shared_ptr<Issue::Base>> ReleaseIssues() {
         return Issue::AsBaseIssues(std::move(_builder).Release());
     }
 
 private:
+    void Record(IssueType type, const Element& element) {
+        const PK::Guid guid = element.GetTrueGuid();
+        if (_reported != nullptr && _reported->Contains(guid)) {
+            ++_reportedElsewhere;
+            return;
+        }
+        _builder.Add(type, guid);
+        _recorded.Add(guid);
+    }
+
     template <typename Work>
     void Guarded(const Element& element, Work& work) {
         try {
@@ -190,7 +209,7 @@ private:
                     LOG_INFO("{}: {}", e, element);
                 else
                     LOG_INFO("{}, {}", e, element);
-                if (rule.issue) _builder.Add(*rule.issue, element.GetTrueGuid());
+                if (rule.issue) Record(*rule.issue, element);
                 return;
             }
             Unknown(element);
@@ -205,13 +224,16 @@ private:
             TC_LOG_CAUGHT(err, "; elem: {}; *this: {}", element, _virtualType);
         else
             TC_LOG_CAUGHT(err, "; *this: {}; elem: {}", _virtualType, element);
-        _builder.Add(_rules.unknown, element.GetTrueGuid());
+        Record(_rules.unknown, element);
     }
 
     const VirtualType& _virtualType;
     Api::Torvel& _tv;
     const OperationRules<IssueType>& _rules;
     Issue::ElementsCollectionBuilder<Kind> _builder;
+    const PK::HashSet<PK::Guid>* _reported;
+    PK::HashSet<PK::Guid> _recorded;
+    PK::USize _reportedElsewhere = 0;
 };
 
 // The view the user works in; an invalid one when the host cannot say.
@@ -279,22 +301,26 @@ VirtualType::ElementOperationResult VirtualType::AssociateElements(const Api::Pr
     result.issues = run.ReleaseIssues();
 
     if (changed) {
-        // The elements just associated carry the new values already: only the others are written.
-        ElementOperationResult rewrite = UpdateElementProperties();
+        // The elements just associated carry the new values already: only the others are written. One whose
+        // association the run refused is named by that issue, whose fix writes the values too: listed twice,
+        // which of the two issues of one second is the newer would decide what each member's merge keeps.
+        ElementOperationResult rewrite = RewriteElements(run.Recorded());
         result.issues.Append(std::move(rewrite.issues));
     }
     LOG_INFO("associated({}), issues({})", fmt::join(result.elements, ", "), result.issues);
     return result;
 }
 
-VirtualType::ElementOperationResult VirtualType::UpdateElementProperties() {
+VirtualType::ElementOperationResult VirtualType::UpdateElementProperties() { return RewriteElements({}); }
+
+VirtualType::ElementOperationResult VirtualType::RewriteElements(const PK::HashSet<PK::Guid>& reported) {
     const PK::Array<PK::Guid> elements = GetAssociatedElements();
     const PK::Array<API_Property> records = GetApiProperties();
     PK::Array<PK::Guid> definitions;
     definitions.Reserve(records.GetSize());
     for (const API_Property& record : records) definitions.Push(record.definition.guid);
 
-    ElementRun<Issue::UpdateElementsProperties> run(*this, TV(), updateRules, PropertyWriteWindow());
+    ElementRun<Issue::UpdateElementsProperties> run(*this, TV(), updateRules, PropertyWriteWindow(), &reported);
     ElementOperationResult result;
     PK::USize differing = 0;
     run.ForEach(elements, [&](const Element& element) {
@@ -316,7 +342,7 @@ VirtualType::ElementOperationResult VirtualType::UpdateElementProperties() {
             _connection._OnlyForVT_VirtualTypeChanged();
         }
     } else {
-        TC_ASSERT(err, !result.issues.IsEmpty());
+        TC_ASSERT(err, !result.issues.IsEmpty() || run.ReportedElsewhere() > 0);
     }
     return result;
 }

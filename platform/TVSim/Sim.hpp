@@ -420,8 +420,9 @@ public:
     // module data, add-on objects, element sets) back as it was before the
     // step; Redo brings back what the last undo took away. Steps of
     // TVAPI_CallCommand are not undone, a new undoable step ends what redo
-    // could bring back, elements keep their reservations, and neither sends
-    // a notification. Nothing to undo or redo: APIERR_UNDOEMPTY.
+    // could bring back, a team-work receive ends both histories, elements
+    // keep their reservations, and neither sends a notification. Nothing to
+    // undo or redo: APIERR_UNDOEMPTY.
     PKErrCode Undo();
     PKErrCode Redo();
     // The steps Undo can take back: undoable steps that changed anything.

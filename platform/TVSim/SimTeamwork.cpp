@@ -379,6 +379,10 @@ void ReceiveInto(Server& server, Machine& member, ProjectState& local) {
     DropShadowedObjects(server, local);
     Spread(server, member, local, elements);
     ReceiveModulData(server, member, local);
+    // The steps before hold entries as they were before what just came in:
+    // taking one back would take the other member's change back with it.
+    local.undoable.clear();
+    local.redoable.clear();
     QueueProjectEvent(APINotify_ReceiveChanges);
 }
 

@@ -36,7 +36,9 @@
 //   changes reservations guard), the server's version replaces the member's.
 //   An entry one side erased and the other changed goes the server's way.
 //   Module data is taken in last, so a merge handler sees the rest received.
-//   Then APINotify_ReceiveChanges is queued (delivered by the main loop).
+//   A receive ends the member's undo and redo history: no undo reaches back
+//   across it. Then APINotify_ReceiveChanges is queued (delivered by the
+//   main loop).
 // - SendAndReceive receives first, as the host always does, then sends every
 //   entry the member changed since, and queues APINotify_SendChanges. A
 //   member cannot send without receiving first.

@@ -144,6 +144,12 @@ TEST(ElementOperations, NewClauseValuesReachTheEarlierElementsAfterTheNewOnesWit
     TVSim::Journal::Clear();
     EXPECT_TRUE(s.Run(Associate, {}, "Outer walls").issues.IsEmpty());
     EXPECT_EQ(TVSim::Journal::Count("TVAPI_Element_GetPropertyValuesByGuid"), 0u);
+
+    // An earlier element whose association the run refuses is named by that issue alone, its values pending.
+    result = s.Run(Associate, {lockedEarlier}, "Party walls");
+    EXPECT_EQ(IssueNames(result.issues), (Events{"AssocLockedElement[1]"}));
+    EXPECT_EQ(s.TitleOf(earlier), "Party walls");
+    EXPECT_TRUE(s.ClauseA().HasDirtyProperty());
 }
 
 TEST(ElementOperations, AWriteTouchesOnlyElementsWhoseValuesDifferAndKeepsTheValuesPendingUntilAllHaveThem) {

@@ -8,9 +8,11 @@
 
 #include "Model/Errors.hpp"
 #include "Model/VirtualType.hpp"
+#include "PK/Time.hpp"
 #include "Tessary/Api/AssociableTypeGroup.hpp"
 #include "support/LogCapture.hpp"
 #include "support/Project.hpp"
+#include "support/StoredRecords.hpp"
 
 using namespace TestSupport;
 using Model::VirtualType;
@@ -69,15 +71,15 @@ TEST(VirtualType, ItsHostValuesAreTheFiveVisibleOnesUnderItsOwnIdAndANewItemGets
     EXPECT_EQ(log.Count(spdlog::level::err, "failed assertion: this->_tessaryProperties.ContainsKey(name)"), 1u);
 }
 
-TEST(VirtualType, AMergeChangesNothingWhileChangedValuesAreTakenInMarkedDirtyForThePageAndUsedInTexts) {
+TEST(VirtualType, AMergeOfTheSameValuesChangesNothingWhileChangedValuesAreTakenInMarkedDirtyForThePageAndUsedInTexts) {
     Project p;
     const ConnectionPtr connection = p.Connect();
     VirtualType type(*connection, "clause-1", Clause("clause-1", "A10", "Walls"));
-    // Merging another member's version only checks that it describes the same clause.
+    // Merging another member's version with the same values only checks that it describes the same clause.
     const std::string before = fmt::format("{}", type);
     LogCapture log;
-    type.MergeIn(VirtualType(*connection, "clause-1", Clause("clause-1", "A10", "Outer walls")));
-    type.MergeIn(VirtualType(*connection, "clause-2", Clause("clause-2", "B20")));
+    EXPECT_FALSE(type.MergeIn(VirtualType(*connection, "clause-1", Clause("clause-1", "A10", "Walls"))));
+    EXPECT_FALSE(type.MergeIn(VirtualType(*connection, "clause-2", Clause("clause-2", "B20"))));
     ASSERT_EQ(log.Records().size(), 1u);
     EXPECT_EQ(log.Records()[0].level, spdlog::level::critical);
     EXPECT_TRUE(log.Records()[0].message.starts_with(
@@ -103,4 +105,51 @@ TEST(VirtualType, AMergeChangesNothingWhileChangedValuesAreTakenInMarkedDirtyFor
     EXPECT_EQ(type.ResolveTessaryProperties("{OrvoTessaryProjectId}: {OrvoTessaryCode}{ :OrvoTessaryTitle} in "
                                             "{OrvoTessarySpecificationTitle}"),
               PK::UniString("project-1: A10 Inner walls in Spec One"));
+}
+
+TEST(VirtualType, OfTwoMembersVersionsAMergeKeepsTheValuesChangedLastAndShowsWhatDiffersAsPending) {
+    Project p;
+    const ConnectionPtr connection = p.Connect();
+    // A version of the clause retitled at that second, its values written everywhere it knows: nothing pending.
+    const auto retitled = [&](int second, const char* title) {
+        PK::Clock::Set(1'700'000'000);
+        auto type = std::make_unique<VirtualType>(*connection, "clause-1", Clause("clause-1", "A10", "Walls"));
+        PK::Clock::Set(1'700'000'000 + second);
+        InCommand(*p.tv, [&] {
+            type->UpdateProperties(Clause("clause-1", "A10", title));
+            type->UpdateElementProperties();
+        });
+        return type;
+    };
+    // Each row: when this member and the other member retitled the clause, and the title the merge keeps.
+    const std::vector<std::tuple<int, int, const char*>> rows = {{5, 9, "Theirs"}, {9, 5, "Mine"}, {5, 5, "Mine"}};
+    for (const auto& [mineAt, theirsAt, kept] : rows) {
+        SCOPED_TRACE(fmt::format("mine at {}, theirs at {}", mineAt, theirsAt));
+        const auto mine = retitled(mineAt, "Mine"), theirs = retitled(theirsAt, "Theirs");
+        ASSERT_FALSE(mine->HasDirtyProperty());
+        EXPECT_TRUE(mine->MergeIn(*theirs));
+        EXPECT_EQ(Text(mine->Properties().Title()), kept);
+        // The elements either member wrote may carry the other title: the page shows it pending until written.
+        EXPECT_EQ(Text(mine->GetAsAssociableType(true).properties.Title()), std::string(kept) + "<dirty>");
+        EXPECT_FALSE(mine->MergeIn(*theirs)) << "merged once, nothing more changes";
+    }
+
+    // When the values changed is stored with them; a record of the version before, which did not keep it,
+    // loses to any version that did.
+    const std::vector<char> stamped = Written([&](PK::OChannel& oc) { retitled(9, "Later")->Write(oc); });
+    const std::vector<char> unstamped = Written([&](PK::OChannel& oc) {
+        PK::OutputFrame frame(oc, VirtualType::classInfo.GetId(), PK::ClassVersion(1, 0));
+        oc.Write(PK::UniString("A10"));
+        oc.Write(PK::Guid(p.Item("A10")));
+        oc.Write(PK::UniString("clause-1"));
+        oc.Write(Clause("clause-1", "A10", "Unstamped"));
+        oc.Write(PK::Array<PK::UniString>());
+    });
+    for (const auto& [record, kept] : {std::pair{stamped, "Later"}, std::pair{unstamped, "Between"}}) {
+        VirtualType read(*connection);
+        IO::MemoryIChannel32 channel(record.data(), record.size());
+        ASSERT_EQ(read.Read(channel), PK::NoError);
+        read.MergeIn(*retitled(7, "Between"));
+        EXPECT_EQ(Text(read.Properties().Title()), kept);
+    }
 }

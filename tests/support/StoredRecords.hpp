@@ -66,7 +66,8 @@ struct StoredConnection {
         PK::UniString clauseId;
         TessaryConnect::Api::Properties properties;
         PK::Array<PK::UniString> dirty;
-        PK::ClassVersion version{1, 0};
+        PK::Int32 valuesChangedAt = 0;  // from version 1.1 on
+        PK::ClassVersion version{1, 1};
     };
 
     bool disconnected = false;
@@ -107,6 +108,7 @@ struct StoredConnection {
             for (const VirtualTypeRecord& record : virtualTypes) {
                 PK::OutputFrame typeFrame(oc, PK::Guid("a9242288-641f-418b-b627-f8a0da58b96b"), record.version);
                 put(record.code, PK::Guid(record.item), record.clauseId, record.properties, record.dirty);
+                if (record.version.GetMinorVersion() >= 1) put(record.valuesChangedAt);
             }
             if (newerIssueCollection) {
                 PK::OutputFrame collectionFrame(oc, TessaryConnect::Model::Issue::Collection::classInfo.GetId(),

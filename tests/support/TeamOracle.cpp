@@ -33,6 +33,13 @@ void Record::Resolve(const std::string& id, int now) {
     resolved.emplace(id, now);  // the first stamp stays
 }
 
+void Record::Take(const std::string& clause, const std::string& title, int now) {
+    const auto [held, added] = clauses.emplace(clause, title);
+    if (!added && held->second == title) return;
+    held->second = title;
+    retitled[clause] = now;
+}
+
 void Record::TakeOut(const std::set<int>& elements, const std::function<bool(IssueKind)>& ofKind, int now) {
     std::vector<std::string> emptied;
     for (auto& [id, issue] : issues) {
@@ -56,7 +63,13 @@ void Record::Run(const std::string& id, IssueKind kind, const std::string& claus
 
 Record Merge(Record mine, const Record& theirs, int now) {
     mine.group = theirs.group;
-    for (const auto& [clause, title] : theirs.clauses) mine.clauses.emplace(clause, title);
+    for (const auto& [clause, title] : theirs.clauses) {
+        const int changed = theirs.retitled.at(clause);
+        if (mine.clauses.emplace(clause, title).second || changed > mine.retitled.at(clause)) {
+            mine.clauses[clause] = title;
+            mine.retitled[clause] = changed;
+        }
+    }
     for (const auto& [id, time] : theirs.resolved) {
         mine.issues.erase(id);
         mine.resolved.emplace(id, time);
@@ -123,7 +136,12 @@ std::string Print(const View& view) {
     std::ostringstream os;
     for (const auto& [spec, clauses] : view.clauses) {
         os << "  spec-" << spec << ":";
-        for (const auto& [clause, elements] : clauses) os << " " << clause << Print(elements);
+        const auto titles = view.titles.find(spec);
+        for (const auto& [clause, elements] : clauses) {
+            os << " " << clause << Print(elements);
+            if (titles != view.titles.end() && titles->second.contains(clause))
+                os << " \"" << titles->second.at(clause) << "\"";
+        }
         os << "\n";
         const auto issues = view.issues.find(spec);
         if (issues == view.issues.end()) continue;
@@ -131,6 +149,11 @@ std::string Print(const View& view) {
             os << "    " << KindName(issue.kind) << " " << issue.subject << Print(issue.elements) << "\n";
     }
     return os.str();
+}
+
+std::string Oracle::TitleOnWeb(const std::string& clause) const {
+    const auto it = web.find(clause);
+    return it != web.end() ? it->second : "Title";
 }
 
 const Record* Oracle::Find(const std::map<int, Record>& records, int spec) {
@@ -149,6 +172,7 @@ View Oracle::ViewOf(Member m) const {
         if (disconnecting.contains(spec)) continue;
         auto& clauses = view.clauses[spec];
         for (const auto& [clause, title] : record.clauses) clauses[clause] = local[m].Associated(spec, clause);
+        view.titles[spec] = record.clauses;
         auto& issues = view.issues[spec];
         for (const auto& [id, issue] : record.issues) issues.insert(issue.view);
     }

@@ -62,11 +62,14 @@ bool Absorbs(IssueKind newer, IssueKind older);
 struct Record {
     int group = 0;                               // which property group the connection made
     std::map<std::string, std::string> clauses;  // clause id -> its title
+    std::map<std::string, int> retitled;         // clause id -> when its values last changed
     std::map<std::string, Issue> issues;
     std::map<std::string, int> resolved;
     bool operator==(const Record&) const = default;
 
     void Resolve(const std::string& id, int now);
+    // The clause takes the values a page sent: a new clause, or new values, are stamped now.
+    void Take(const std::string& clause, const std::string& title, int now);
     // Takes the elements out of the element issues of the kinds asked for; an emptied issue is resolved.
     void TakeOut(const std::set<int>& elements, const std::function<bool(IssueKind)>& ofKind, int now);
     // One run over elements: the refused ones become a new issue, which takes
@@ -76,7 +79,8 @@ struct Record {
 };
 
 // Another member's version meets this one: their group wins, clauses form a
-// union (a clause both have keeps this member's title), an issue either side
+// union (a clause both have keeps the title changed last, this member's on a
+// tie), an issue either side
 // resolved stays resolved, a copy of an issue both hold keeps only the
 // elements both still list, and an issue new to this side meets the others
 // by age as a new failure does.
@@ -87,6 +91,7 @@ Record Merge(Record mine, const Record& theirs, int now);
 struct ElementState {
     std::map<int, std::string> item;                            // spec -> code
     std::map<int, std::pair<std::string, std::string>> values;  // group -> clause id, title
+    std::map<int, int> written;  // group -> when the clause got the values written (Record::retitled)
     bool operator==(const ElementState&) const = default;
 };
 
@@ -99,9 +104,10 @@ struct Copy {
     std::set<int> Associated(int spec, const std::string& clause) const;
 };
 
-// The specifications, clauses with their elements and open issues one member sees.
+// The specifications, clauses with their elements and titles, and open issues one member sees.
 struct View {
     std::map<int, std::map<std::string, std::set<int>>> clauses;
+    std::map<int, std::map<std::string, std::string>> titles;
     std::map<int, std::multiset<IssueView>> issues;
     bool operator==(const View&) const = default;
 };
@@ -119,9 +125,13 @@ struct Oracle {
     std::vector<std::pair<Copy, int>> undo[2];
     // Specifications disconnected and not yet gone from every copy.
     std::set<int> disconnecting;
+    // Each clause's title as the web application holds it now, for every member's page alike.
+    std::map<std::string, std::string> web;
     int nextGroup = 1;
     int now = 0;
 
+    // A clause nobody retitled has its first title.
+    std::string TitleOnWeb(const std::string& clause) const;
     static const Record* Find(const std::map<int, Record>& records, int spec);
     static bool Same(const Record* a, const Record* b);
 
@@ -130,7 +140,7 @@ struct Oracle {
     // A record the server changed since the member's last exchange replaces the
     // member's, or is merged into it when the member changed it too (an erased
     // one goes the server's way); the other members' elements come as the
-    // server has them. The steps before it are no longer offered for undo.
+    // server has them. A receive ends the undo history, as the host's does.
     void Receive(Member m);
     // Receives, then hands the member's changed records and its own elements to the server.
     void Send(Member m);

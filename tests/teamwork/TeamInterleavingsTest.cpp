@@ -9,20 +9,27 @@
 //
 // What "the same" means is what a user compares across two machines: which
 // specifications are connected (the palette), which clauses each connection
-// has and which elements each clause selects (the page lists the clauses and
-// selects their elements), and which issues are open, by their kind and text
-// (the issues panel). Issue GUIDs, removal stamps, record bytes and the order
-// of entries are the add-on's own and stay out of it; so do clause values,
-// which the page shows from its own data.
+// has with their values and which elements each clause selects (the page
+// lists the clauses and selects their elements), and which issues are open,
+// by their kind and text (the issues panel). Issue GUIDs, removal stamps,
+// record bytes and the order of entries are the add-on's own and stay out of
+// it. Every member's page sends a clause's values as the web application
+// holds them now; the values the add-on writes on the elements are its own
+// and must match: after every receive, each element associated on either
+// member carries its clause's values as that member's connection holds them,
+// or, where an open refusal of the values lists it or another member changed
+// the values without knowing it, exactly the values last written into it.
 //
 // Two races the walk does not run, as the host decides them and the model
 // would only restate it: two members connecting one specification at once
 // (two property groups; the merge keeps one), and a change of a connection
 // in flight while another member disconnects it (the host lets the erased
 // record lose to the change, and the connection comes back without its
-// group). A member undoes only its steps since it last received or removed
-// an issue: an undo past either restores the whole record as it was before
-// the step, and takes the later change back with it.
+// group). A member may undo whatever the host lets it undo: a receive ends
+// the host's undo history, which the model holds the host to. The walk does
+// not undo past a member's connect, disconnect or issue removal: the first
+// two sent what they made with their reservation, and a removal is stored
+// outside the undo history, so an undo past it restores the record as it was.
 //
 // A failing seed prints itself; TC_TEAM_SEED=<seed> runs that seed alone.
 #include <gtest/gtest.h>
@@ -97,9 +104,10 @@ int SpecOf(const Model::ConnectionWithSpecification& connection) {
 }
 
 // What a user compares across machines: connections, clauses with the
-// elements they select, open issues by kind and text.
+// elements they select and their titles, open issues by kind and text.
 struct UserView {
     std::map<int, std::map<std::string, std::set<int>>> clauses;
+    std::map<int, std::map<std::string, std::string>> titles;
     std::map<int, std::multiset<std::string>> issues;
     bool operator==(const UserView&) const = default;
 };
@@ -110,7 +118,8 @@ std::string Print(const UserView& view) {
     std::ostringstream os;
     for (const auto& [spec, clauses] : view.clauses) {
         os << "  spec-" << spec << ":";
-        for (const auto& [clause, elements] : clauses) os << " " << clause << Print(elements);
+        for (const auto& [clause, elements] : clauses)
+            os << " " << clause << Print(elements) << " \"" << view.titles.at(spec).at(clause) << "\"";
         os << "\n";
         for (const std::string& issue : view.issues.at(spec)) os << "    " << issue << "\n";
     }
@@ -203,7 +212,9 @@ private:
                 Oracle::Same(Oracle::Find(_model.local[o].records, spec), Oracle::Find(_model.base[o], spec)))
                 actions.push_back({1, [=, this] { Disconnect(m, spec); }});
         }
-        if (!_model.undo[m].empty() && !_model.disconnecting.contains(_model.undo[m].back().second))
+        // The host decides what there is to undo; the model must have the same step to go back to.
+        if (_team.Sim().GetUndoableCount() > _undoFloor[m] &&
+            (_model.undo[m].empty() || !_model.disconnecting.contains(_model.undo[m].back().second)))
             actions.push_back({2, [=, this] { Undo(m); }});
         actions.push_back({3, [=, this] { Send(m); }});
         actions.push_back({3, [=, this] { Receive(m); }});
@@ -239,7 +250,7 @@ private:
         Record record;
         record.group = _model.nextGroup++;
         _model.local[m].records[spec] = record;
-        _model.undo[m].clear();
+        KeepFromUndo(m);
     }
 
     void Disconnect(Member m, int spec) {
@@ -247,7 +258,7 @@ private:
         EXPECT_TRUE(_team.Disconnect(spec)) << "the disconnect failed\n" << Where();
         _model.local[m].records.erase(spec);
         _model.disconnecting.insert(spec);
-        _model.undo[m].clear();
+        KeepFromUndo(m);
         _model.Settle();
     }
 
@@ -267,12 +278,9 @@ private:
 
     std::string RunId(const char* what) const { return std::string(what) + "@" + std::to_string(_step); }
 
-    // The page sends a clause's values as it holds them: the ones the clause has, or the first ones.
-    Api::Properties ValuesOf(Member m, int spec, const std::string& clause) const {
-        const Record& record = _model.local[m].records.at(spec);
-        const auto held = record.clauses.find(clause);
-        return Clause(clause.c_str(), CodeOf(clause).c_str(),
-                      held != record.clauses.end() ? held->second.c_str() : "Title");
+    // Every member's page sends a clause's values as the web application holds them now.
+    Api::Properties ValuesOf(const std::string& clause) const {
+        return Clause(clause.c_str(), CodeOf(clause).c_str(), _model.TitleOnWeb(clause).c_str());
     }
 
     // The member selects some elements and asks the page for the clause's command on them; what the add-on
@@ -282,7 +290,7 @@ private:
                                                                        const Api::Properties&)) {
         const std::set<int> selection = Selection();
         Note(Actor(m) + what + " " + Print(selection) + " / " + clause);
-        const Api::Properties values = ValuesOf(m, spec, clause);
+        const Api::Properties values = ValuesOf(clause);
         Select(selection);
         // The page names the clause as the type too.
         (Page(m).*request)(clause.c_str(), SpecId(spec), clause.c_str(), values);
@@ -294,14 +302,21 @@ private:
         const std::string clause = ClauseId(spec, codes[Pick(3)]);
         const std::set<int> selection =
             OnSelection(m, spec, clause, "associates", &Api::TessaryCallbackApi::Handle_associationRequested);
-        _model.local[m].records.at(spec).clauses.emplace(clause, "Title");
+        // The clause takes the values the page sent; when they changed, its other elements are written after
+        // the association, in the same run: only the associated ones count as handled, and those whose
+        // association was refused are left to that issue.
+        Record& record = _model.local[m].records.at(spec);
+        const bool retitled = record.clauses.contains(clause) && record.clauses.at(clause) != _model.TitleOnWeb(clause);
+        record.Take(clause, _model.TitleOnWeb(clause), _step);
         AssociateInModel(m, spec, clause, selection, "associate");
+        if (retitled) UpdateInModel(m, spec, clause, "rewrite", false, selection);
     }
 
     // One run of a clause's command over elements in the model: the member's own elements go through handle,
     // which answers whether it handled one; the others refuse.
     void RunInModel(Member m, int spec, IssueKind kind, const std::string& clause, const std::set<int>& elements,
-                    const char* run, const std::function<bool(ElementState&, const Record&)>& handle) {
+                    const char* run, const std::function<bool(ElementState&, const Record&)>& handle,
+                    bool handledLeaveIssues = true) {
         Record& record = _model.local[m].records.at(spec);
         std::set<int> refused, handled;
         for (int e : elements) {
@@ -310,7 +325,7 @@ private:
             else if (handle(_model.local[m].elements[static_cast<std::size_t>(e)], record))
                 handled.insert(e);
         }
-        record.Run(RunId(run), kind, clause, refused, handled, _step);
+        record.Run(RunId(run), kind, clause, refused, handledLeaveIssues ? handled : std::set<int>{}, _step);
     }
 
     void AssociateInModel(Member m, int spec, const std::string& clause, const std::set<int>& elements,
@@ -319,6 +334,7 @@ private:
                    [&](ElementState& state, const Record& record) {
                        state.item[spec] = CodeOf(clause);
                        state.values[record.group] = {clause, record.clauses.at(clause)};
+                       state.written[record.group] = record.retitled.at(clause);
                        return true;
                    });
     }
@@ -358,27 +374,34 @@ private:
         const std::string clause = AnyClause(m, spec);
         const std::string title = "Title " + std::to_string(_step);
         Note(Actor(m) + "retitles " + clause + " to " + title);
+        _model.web[clause] = title;
         PK::HashTable<PK::UniString, Api::Properties> table;
         table.Add(clause.c_str(), Clause(clause.c_str(), CodeOf(clause).c_str(), title.c_str()));
         // The new values are stored before the step that writes them into the elements.
-        _model.local[m].records.at(spec).clauses[clause] = title;
+        _model.local[m].records.at(spec).Take(clause, title, _step);
         Page(m).Handle_updateProperties(_team.Current().addOn->manager->PlanId(), "", table);
         Remember(m, spec);
         UpdateInModel(m, spec, clause, "update");
     }
 
     // Writes the clause's values into its elements that differ.
-    void UpdateInModel(Member m, int spec, const std::string& clause, const char* run) {
+    void UpdateInModel(Member m, int spec, const std::string& clause, const char* run, bool handledLeaveIssues = true,
+                       const std::set<int>& leftOut = {}) {
         const Record& record = _model.local[m].records.at(spec);
         const std::string title = record.clauses.at(clause);
         std::set<int> differing;
         for (int e : _model.local[m].Associated(spec, clause))
-            if (_model.local[m].elements[static_cast<std::size_t>(e)].values.at(record.group).second != title)
+            if (_model.local[m].elements[static_cast<std::size_t>(e)].values.at(record.group).second != title &&
+                !(leftOut.contains(e) && OwnerOf(e) != m))
                 differing.insert(e);
-        RunInModel(m, spec, IssueKind::Update, clause, differing, run, [&](ElementState& state, const Record& held) {
-            state.values[held.group].second = title;
-            return true;
-        });
+        RunInModel(
+            m, spec, IssueKind::Update, clause, differing, run,
+            [&](ElementState& state, const Record& held) {
+                state.values[held.group].second = title;
+                state.written[held.group] = held.retitled.at(clause);
+                return true;
+            },
+            handledLeaveIssues);
     }
 
     void AddHint(Member m, int spec) {
@@ -436,7 +459,7 @@ private:
         picked.connection->RemoveIssue(picked.entry);
         _model.local[m].records.at(spec).Resolve(picked.id, _step);
         // Stored outside the undo history: an undo past it would restore the record from before.
-        _model.undo[m].clear();
+        KeepFromUndo(m);
     }
 
     // Called after the add-on's undoable step and before the model takes it in: the copy to go back to. A step
@@ -447,9 +470,19 @@ private:
     }
     void Count() { _undoable = _team.Sim().GetUndoableCount(); }
 
+    // The member's steps so far stay out of the walk's undos: a connection's reservation has sent what it made,
+    // and a removed issue is stored outside the undo history. The host's history goes on; the walk stops above.
+    void KeepFromUndo(Member m) {
+        _model.undo[m].clear();
+        _undoFloor[m] = _team.Sim().GetUndoableCount();
+    }
+
     void Undo(Member m) {
         Note(Actor(m) + "undoes");
-        EXPECT_EQ(_team.Sim().Undo(), NoError) << Where();
+        ASSERT_EQ(_team.Sim().Undo(), NoError) << Where();
+        // A receive ends the host's undo history as it ends the model's: a step the host still takes back
+        // would take the changes received after it back with it.
+        ASSERT_FALSE(_model.undo[m].empty()) << "the host undid a step made before a receive\n" << Where();
         _model.local[m] = _model.undo[m].back().first;
         _model.undo[m].pop_back();
     }
@@ -458,6 +491,7 @@ private:
         Note(Actor(m) + "sends");
         _team.SendAndReceive();
         _model.Send(m);
+        _undoFloor[m] = 0;
         CheckAfterReceive(m);
     }
 
@@ -465,6 +499,7 @@ private:
         Note(Actor(m) + "receives");
         _team.Receive();
         _model.Receive(m);
+        _undoFloor[m] = 0;
         CheckAfterReceive(m);
     }
 
@@ -485,6 +520,7 @@ private:
                 _team.As(m);
                 _team.SendAndReceive();
                 _model.Send(m);
+                _undoFloor[m] = 0;
                 CheckAfterReceive(m);
             }
         }
@@ -509,8 +545,12 @@ private:
             const int spec = SpecOf(*connection);
             if (_model.disconnecting.contains(spec)) continue;
             auto& clauses = shown.view.clauses[spec];
-            connection->EnumerateVirtualTypes(
-                [&](const Model::VirtualType& virtualType) { clauses[Text(virtualType.ClauseId())]; });
+            auto& titles = shown.view.titles[spec];
+            connection->EnumerateVirtualTypes([&](const Model::VirtualType& virtualType) {
+                clauses[Text(virtualType.ClauseId())];
+                titles[Text(virtualType.ClauseId())] = Text(virtualType.Properties().Title());
+            });
+            shown.user.titles[spec] = titles;
             for (auto& [clause, elements] : clauses)
                 elements = Indices(_elements, connection->GetAssociatedElements(clause.c_str()));
             shown.user.clauses[spec] = clauses;
@@ -554,7 +594,52 @@ private:
         return text;
     }
 
+    // The clause values on the member's associated elements that are not what they should be, one line each.
+    // An element carries the values of its clause as the member's connection holds them (the model's record:
+    // the web application's values as the member's last page call on the clause sent them, or another
+    // member's, changed later, with a receive), and, where it differs, exactly the values its member last
+    // wrote: when an open refusal of the clause's values lists it, or when the values it was written with are
+    // older than the clause's (another member changed them without knowing the element, or an undo took the
+    // write back).
+    std::string StaleValues(Member x) {
+        std::string text;
+        const TVSim::Project& project = TW::ProjectOf(x);
+        for (const auto& [spec, record] : _model.local[x].records) {
+            if (_model.disconnecting.contains(spec)) continue;
+            const API_Guid group =
+                project.FindPropertyGroup(("Orvo Tessary: Project One / Spec " + std::to_string(spec)).c_str());
+            if (group == APINULLGuid) continue;  // the view's check tells
+            for (const auto& [clause, title] : record.clauses) {
+                std::set<int> refused;
+                for (const auto& [id, issue] : record.issues)
+                    if (issue.view.kind == IssueKind::Update && issue.view.subject == clause)
+                        refused.insert(issue.view.elements.begin(), issue.view.elements.end());
+                for (int e : _model.local[x].Associated(spec, clause)) {
+                    const ElementState& element = _model.local[x].elements[static_cast<std::size_t>(e)];
+                    const bool older = element.written.at(record.group) < record.retitled.at(clause);
+                    const std::string& expected =
+                        refused.contains(e) || older ? element.values.at(record.group).second : title;
+                    const Api::Properties values = Clause(clause.c_str(), CodeOf(clause).c_str(), expected.c_str());
+                    const API_Guid& guid = _elements[static_cast<std::size_t>(e)];
+                    for (const PK::UniString& name : Api::Properties::Name::AllVisible) {
+                        const PK::UniString shown =
+                            project.GetPropertyText(guid, project.FindPropertyDefinition(group, name));
+                        if (shown != values.Get(name))
+                            text += "  member " + std::to_string(x) + ", element " + std::to_string(e) + " of " +
+                                    clause + ": " + Text(name) + " \"" + Text(shown) + "\", expected \"" +
+                                    Text(values.Get(name)) + "\" (the clause's \"" + title + "\")\n";
+                    }
+                }
+            }
+        }
+        return text;
+    }
+
     void CheckAfterReceive(Member m) {
+        for (Member x : {m, Other(m)}) {
+            const std::string stale = StaleValues(x);
+            EXPECT_TRUE(stale.empty()) << "elements carry other clause values than they should\n" << stale << Where();
+        }
         const View expected = _model.ViewOf(m);
         const Shown shown = Read(m);
         const View& actual = shown.view;
@@ -585,6 +670,8 @@ private:
     std::mt19937 _random;
     int _step = 0;
     PK::USize _undoable = 0;  // the current member's steps to undo before its step
+    // Per member, the host's steps to undo that the walk leaves alone (KeepFromUndo); a receive ends them.
+    PK::USize _undoFloor[2] = {0, 0};
     Team _team;
     Oracle _model;
     std::vector<API_Guid> _elements;

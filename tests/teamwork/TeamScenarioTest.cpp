@@ -82,3 +82,33 @@ TEST(TeamScenario, AStepUndoneBeforeAReceiveStaysUndoneThroughTheMerge) {
     team.Receive();  // both changed the record: the host asks A's add-on to merge
     EXPECT_EQ(team.Summary(), (ProjectSummary{{"spec-1", {{}, {"kept", "of B"}}}}));
 }
+
+TEST(TeamScenario, AReceiveEndsTheUndoHistorySoTheOtherMembersChangesStayAndReachEverybody) {
+    Team team;
+    const ConnectionPtr atA = team.Connect(1);
+    ASSERT_NE(atA, nullptr);
+    team.SyncAll();
+    // Each round: A makes a step (and, in the first, undoes another, which redo could bring back), B changes the
+    // record meanwhile, and A receives, its record merging with B's. Neither undo nor redo reaches back past that.
+    for (const bool redo : {true, false}) {
+        const std::string round = redo ? "first" : "second";
+        team.As(A);
+        AddIssue(*atA, "of A, " + round);
+        if (redo) {
+            AddIssue(*atA, "undone");
+            ASSERT_EQ(team.Sim().Undo(), NoError);
+        }
+        team.As(B);
+        AddIssue(*team.Get(1), "of B, " + round);
+        team.SendAndReceive();
+        team.As(A);
+        team.Receive();
+        EXPECT_EQ(team.Sim().GetUndoableCount(), 0u);
+        EXPECT_EQ(redo ? team.Sim().Redo() : team.Sim().Undo(), APIERR_UNDOEMPTY) << round;
+        team.SendAndReceive();
+        team.As(B);
+        team.Receive();
+        EXPECT_EQ(team.Summary().at("spec-1").issues.count("of B, " + round), 1u) << round;
+        EXPECT_EQ(team.Summary().at("spec-1").issues.count("of A, " + round), 1u) << round;
+    }
+}
