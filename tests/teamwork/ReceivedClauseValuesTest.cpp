@@ -122,7 +122,12 @@ TEST(ReceivedClauseValues, AnotherMembersWallThatLagsIsLeftToItWithoutAnIssueAnd
     const API_Guid wallB = team.Sim().AddElement(API_WallID);
     team.Get(1)->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30"), {wallB}, false);
     team.SyncAll();
-    // B takes back the writing of its wall: the new values stay, pending.
+    team.As(A);
+    const API_Guid wallA = team.Sim().AddElement(API_WallID);
+    team.Get(1)->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30"), {wallA}, false);
+    team.SendAndReceive();
+    // B, before receiving A's wall, changes the values and takes back the writing of its own wall: the new values
+    // stay, pending.
     team.As(B);
     team.Get(1)->Cmd_UpdateVirtualTypeProperties("clause-c", Clause("clause-c", "C30", "Screed floors"), false);
     ASSERT_EQ(team.Sim().Undo(), NoError);
@@ -131,9 +136,10 @@ TEST(ReceivedClauseValues, AnotherMembersWallThatLagsIsLeftToItWithoutAnIssueAnd
     team.As(A);
     const std::size_t commands = Commands(team);
     team.Receive();
-    EXPECT_EQ(Commands(team), commands);
+    EXPECT_EQ(Commands(team), commands + 1);
     const ConnectionPtr connection = team.Get(1);
     ASSERT_NE(connection, nullptr);
+    EXPECT_EQ(TitleOf(team, 1, wallA), "Screed floors");
     EXPECT_EQ(TitleOf(team, 1, wallB), "Title");
     EXPECT_TRUE(connection->IssueCollection().Get().IsEmpty());
     EXPECT_TRUE(connection->GetVirtualType("clause-c").HasDirtyProperty());
