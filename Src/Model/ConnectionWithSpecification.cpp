@@ -153,12 +153,15 @@ void ConnectionWithSpecification::Store() const {
     TV().Helper_CallCommandAndRethrow(Api::Torvel::CommandKind::Plain, name,
                                       [&] { TV().ModulData_Store(name, data.Get()); });
     _knownRecord = BytesOf(data.Get());
+    if (_clauseValuesSeen != nullptr) *_clauseValuesSeen = GetClauseValues();
 }
 
 bool ConnectionWithSpecification::ReadStored(const Api::ModulDataWrapper& record) {
     // Taken before reading: a record that cannot be read is not read again at every step.
     _knownRecord = BytesOf(record.Get());
-    return record.FillObject(*this);
+    if (!record.FillObject(*this)) return false;
+    if (_clauseValuesSeen != nullptr) *_clauseValuesSeen = GetClauseValues();
+    return true;
 }
 
 PKErrCode ConnectionWithSpecification::Write(PK::OChannel& oc) const {
@@ -384,7 +387,35 @@ VirtualType& ConnectionWithSpecification::AddVirtualType(std::shared_ptr<Virtual
 void ConnectionWithSpecification::RefreshFromStored() {
     LOG_TRACE("RefreshFromStored: {}, {}", _tessarySpecificationTitle, _tessarySpecificationId);
     Api::ModulDataWrapper data;
-    if (FetchStored(data)) RefreshFrom(data);
+    if (!FetchStored(data)) return;
+    // The elements this member wrote carry the values held before.
+    const ClauseValues before = GetClauseValues();
+    RefreshFrom(data);
+    NoteReceivedValues(before);
+}
+
+ConnectionWithSpecification::ClauseValues ConnectionWithSpecification::GetClauseValues() const {
+    ClauseValues values;
+    for (const auto& [clauseId, virtualType] : _virtualTypes) values.Add(clauseId, virtualType->Properties());
+    return values;
+}
+
+void ConnectionWithSpecification::KeepClauseValuesIn(std::shared_ptr<ClauseValues> seen) {
+    _clauseValuesSeen = std::move(seen);
+    if (_clauseValuesSeen != nullptr) *_clauseValuesSeen = GetClauseValues();
+}
+
+void ConnectionWithSpecification::NoteReceivedValues(const ClauseValues& before) {
+    for (const auto& [clauseId, virtualType] : _virtualTypes) {
+        const Api::Properties* old = before.GetPtr(clauseId);
+        if (old == nullptr) continue;
+        for (const auto& [name, value] : virtualType->Properties()) {
+            const PK::UniString* oldValue = old->GetPtr(name);
+            if (oldValue != nullptr && *oldValue == value) continue;
+            _clausesWithReceivedValues.Add(clauseId);
+            break;
+        }
+    }
 }
 
 bool ConnectionWithSpecification::RefreshIfStoredChanged() {
@@ -457,7 +488,12 @@ bool ConnectionWithSpecification::MergeIn(const ConnectionWithSpecification& toM
     bool valuesChanged = false;
     for (const auto& [clauseId, virtualType] : toMerge._virtualTypes) {
         if (const std::shared_ptr<VirtualType>* mine = _virtualTypes.GetPtr(clauseId)) {
-            valuesChanged |= (*mine)->MergeIn(*virtualType);
+            const Api::Properties before = (*mine)->Properties();
+            if ((*mine)->MergeIn(*virtualType)) {
+                valuesChanged = true;
+                // Dirty names alone ask nothing of this member's elements, which carry the values kept.
+                if (!((*mine)->Properties() == before)) _clausesWithReceivedValues.Add(clauseId);
+            }
             continue;
         }
         // A virtual type answers to its own connection, and the other one may

@@ -82,6 +82,8 @@ class ConnectionWithSpecification : public PK::EventSource,
                                     public std::enable_shared_from_this<ConnectionWithSpecification> {
 public:
     using VirtualTypes = PK::HashTable<PK::UniString, std::shared_ptr<VirtualType>>;
+    // Each clause's values, by clause id.
+    using ClauseValues = PK::HashTable<PK::UniString, Api::Properties>;
 
     static const PK::ClassInfo classInfo;
     // Every connection's module-data name begins with it.
@@ -152,7 +154,19 @@ public:
     // the ones it last saw. False for a record without data; read errors are thrown.
     bool ReadStored(const Api::ModulDataWrapper& record);
 
-    // Re-reads the stored record after a team-work receive. A record that is
+    // The clauses' values as the connection holds them.
+    ClauseValues GetClauseValues() const;
+    // From now on, seen holds the clauses' values as the connection last
+    // wrote or read its record, also once the connection is gone: the factory
+    // compares a receive's record with them for a connection nobody held.
+    void KeepClauseValuesIn(std::shared_ptr<ClauseValues> seen);
+    // Notes each clause whose values differ from those it had before, for
+    // Cmd_UpdateElementsToReceivedValues; a clause it did not have is left out.
+    void NoteReceivedValues(const ClauseValues& before);
+    bool HasReceivedValues() const { return !_clausesWithReceivedValues.IsEmpty(); }
+
+    // Re-reads the stored record after a team-work receive, noting the clauses
+    // whose values changed (NoteReceivedValues). A record that is
     // gone marks the connection deleted; one that cannot be read is logged
     // and the connection keeps what it had, except that a record of a newer
     // version marks it deleted too, so that nothing is stored over it.
@@ -170,7 +184,8 @@ public:
     // false also for one that has neither written nor read its record.
     bool IsAsStored(const API_ModulData& record) const;
     // Takes in another version of the same connection (another member's).
-    // True when the virtual-type list, a clause's values or the issue list changed.
+    // True when the virtual-type list, a clause's values or the issue list
+    // changed; a clause whose values changed is noted as by RefreshFromStored.
     bool MergeIn(const ConnectionWithSpecification& toMerge);
 
     // Which of this connection's virtual types the elements carry, by their
@@ -278,6 +293,12 @@ public:
     // deletion (the properties not reserved). What is to be done is read
     // first: when nothing can be, no command is run at all.
     void Cmd_TakeOverReplacedPropertyGroups();
+    // As one undo step: this member's elements of the clauses whose values a
+    // receive changed (RefreshFromStored, MergeIn) take the new values.
+    // Another member's elements are left to that member, which writes them
+    // when it receives the same values: they become no issue here. What is to
+    // be written is read first: when nothing is, no command is run at all.
+    void Cmd_UpdateElementsToReceivedValues();
 
     bool HasTitleChanged(const PK::UniString& specificationTitle, const PK::UniString& projectTitle) const;
 
@@ -344,6 +365,9 @@ private:
     PK::UniString _tessaryProjectId;
     PK::UniString _tessaryProjectTitle;
     VirtualTypes _virtualTypes;
+    // The clauses whose values a receive changed, until Cmd_UpdateElementsToReceivedValues takes them.
+    PK::HashSet<PK::UniString> _clausesWithReceivedValues;
+    std::shared_ptr<ClauseValues> _clauseValuesSeen;  // KeepClauseValuesIn; null for none
     mutable Model::UnassociatedElementsCache _unassociatedElementsCache;
 };
 

@@ -208,6 +208,44 @@ void ConnectionWithSpecification::Cmd_CheckAndUpdateAllAssociatedElementProperti
     });
 }
 
+void ConnectionWithSpecification::Cmd_UpdateElementsToReceivedValues() {
+    if (_clausesWithReceivedValues.IsEmpty()) return;
+    const PK::HashSet<PK::UniString> clauseIds = std::move(_clausesWithReceivedValues);
+    _clausesWithReceivedValues.Clear();
+    RefreshIfStoredChanged();
+    if (_markedAsDeleted) return;
+
+    // Looked at outside any command: a receive after which this member has
+    // nothing to write must leave no empty step in the user's undo history.
+    PK::Array<std::pair<std::shared_ptr<VirtualType>, VirtualType::ElementsBehind>> work;
+    for (const PK::UniString& clauseId : clauseIds) {
+        const std::shared_ptr<VirtualType>* virtualType = _virtualTypes.GetPtr(clauseId);
+        if (virtualType == nullptr) continue;
+        try {
+            VirtualType::ElementsBehind behind = (*virtualType)->FindElementsBehind();
+            if (!behind.editable.IsEmpty()) work.Push({*virtualType, std::move(behind)});
+        } catch (const Error::MissingClassificationItem& e) {
+            LOG_INFO("{}: clause({})", e, clauseId);
+        } catch (...) {
+            TC_LOG_CAUGHT(err, "; clause: {}", clauseId);
+        }
+    }
+    if (work.IsEmpty()) return;
+
+    const PK::UniString name = ResolveVariables(
+        TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::UpdateElementProperties)), {}, {});
+    CallUndoableCmd(name, [&] {
+        Issue::Collection::Issues issues;
+        PK::Array<PK::Guid> written;
+        for (const auto& [virtualType, behind] : work) {
+            VirtualType::ElementOperationResult result = virtualType->UpdateElementsBehind(behind);
+            issues.Append(std::move(result.issues));
+            written.Append(std::move(result.elements));
+        }
+        AddIssues(std::move(issues), written);
+    });
+}
+
 struct ConnectionWithSpecification::ReplacedGroupWork {
     PK::Guid group;
     bool gone = false;                                    // the host has it no more: only to be forgotten

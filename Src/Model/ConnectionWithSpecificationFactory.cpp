@@ -84,7 +84,7 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
                 _tvApi, _tessaryPtr, _planData, classificationSystem, tessarySpecificationId, tessarySpecificationTitle,
                 tessaryProjectId, tessaryProjectTitle);
         });
-        _loadedConnections.Put(connection->GetModulDataName(), connection);
+        Cache(connection->GetModulDataName(), connection);
         _toldUnreadable.Delete(connection->GetModulDataName());
         return connection;
     } catch (const std::exception& e) {
@@ -164,7 +164,7 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
     std::weak_ptr<ConnectionWithSpecification>* cached = _loadedConnections.GetPtr(modulDataName);
     if (cached == nullptr) {
         auto connection = Load(modulDataName, unreadable);
-        if (connection != nullptr) _loadedConnections.Add(modulDataName, connection);
+        if (connection != nullptr) Cache(modulDataName, connection);
         return connection;
     }
     // Connections hold their own shared pointers to the host, the page and
@@ -175,15 +175,28 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
         if (!live->IsDeleted()) return live;
         // Its entry may be back: a team member connected the specification again.
         auto reloaded = Load(modulDataName, unreadable);
-        if (reloaded != nullptr) _loadedConnections.Put(modulDataName, reloaded);
+        if (reloaded != nullptr) Cache(modulDataName, reloaded);
         return reloaded;
     }
     auto reloaded = Load(modulDataName, unreadable);
-    if (reloaded != nullptr)
-        _loadedConnections.Put(modulDataName, reloaded);
-    else
+    if (reloaded != nullptr) {
+        Cache(modulDataName, reloaded);
+    } else {
         _loadedConnections.Delete(modulDataName);
+        _clauseValuesSeen.Delete(modulDataName);
+    }
     return reloaded;
+}
+
+void ConnectionWithSpecificationFactory::Cache(const PK::UniString& modulDataName,
+                                               const std::shared_ptr<ConnectionWithSpecification>& connection) {
+    _loadedConnections.Put(modulDataName, connection);
+    std::shared_ptr<ConnectionWithSpecification::ClauseValues>* seen = _clauseValuesSeen.GetPtr(modulDataName);
+    if (seen == nullptr) {
+        _clauseValuesSeen.Add(modulDataName, std::make_shared<ConnectionWithSpecification::ClauseValues>());
+        seen = _clauseValuesSeen.GetPtr(modulDataName);
+    }
+    connection->KeepClauseValuesIn(*seen);
 }
 
 std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory::Load(
@@ -256,7 +269,37 @@ void ConnectionWithSpecificationFactory::RefreshLoadedFromStored() {
             if (!firstFailure) firstFailure = std::current_exception();
         }
     }
+    // A connection nobody holds is read again only when this member has seen
+    // it: its clauses' values as last seen tell whether the receive changed
+    // them, and then it is kept until its elements follow.
+    PK::Array<std::pair<PK::UniString, std::shared_ptr<ConnectionWithSpecification::ClauseValues>>> unheld;
+    for (const auto& [name, seen] : _clauseValuesSeen) {
+        const std::weak_ptr<ConnectionWithSpecification>* cached = _loadedConnections.GetPtr(name);
+        if (cached == nullptr || cached->expired()) unheld.Push({name, seen});
+    }
+    for (const auto& [name, seen] : unheld) {
+        const ConnectionWithSpecification::ClauseValues before = *seen;
+        try {
+            std::shared_ptr<ConnectionWithSpecification> connection = GetByModulDataName(name);
+            if (connection == nullptr) continue;
+            connection->NoteReceivedValues(before);
+            if (connection->HasReceivedValues()) _withReceivedValues.Push(std::move(connection));
+        } catch (...) {
+            // Told once: the next receive does not try it again.
+            _clauseValuesSeen.Delete(name);
+            TC_LOG_CAUGHT(err, "; modulDataName: {}", name);
+        }
+    }
     if (firstFailure) std::rethrow_exception(firstFailure);
+}
+
+ConnectionWithSpecificationFactory::Connections
+ConnectionWithSpecificationFactory::TakeConnectionsWithReceivedValues() {
+    Connections result;
+    for (std::shared_ptr<ConnectionWithSpecification>& connection : GetAllLoaded())
+        if (connection->HasReceivedValues()) result.Push(std::move(connection));
+    _withReceivedValues.Clear();
+    return result;
 }
 
 bool ConnectionWithSpecificationFactory::TellOnce(const LoadError& error) {
@@ -265,6 +308,8 @@ bool ConnectionWithSpecificationFactory::TellOnce(const LoadError& error) {
 
 void ConnectionWithSpecificationFactory::Reset() {
     _loadedConnections.Clear();
+    _clauseValuesSeen.Clear();
+    _withReceivedValues.Clear();
     _toldUnreadable.Clear();
 }
 

@@ -23,6 +23,7 @@
 #include "PK/HashTable.hpp"
 #include "PK/UniString.hpp"
 #include "TVAPI/APIRecords.hpp"
+#include "Tessary/Api/Properties.hpp"
 
 namespace TessaryConnect::Api {
 class Torvel;
@@ -94,7 +95,13 @@ public:
     static bool IsModulDataOfThisType(const PK::UniString& modulDataName);
 
     // Every live connection re-reads its stored data (after a team-work receive).
+    // A connection that this member had loaded and nobody holds now is loaded
+    // again when the receive changed its clauses' values, and kept until
+    // TakeConnectionsWithReceivedValues.
     void RefreshLoadedFromStored();
+    // The live connections with clauses whose values a receive changed
+    // (ConnectionWithSpecification::HasReceivedValues); lets go of those kept for it.
+    Connections TakeConnectionsWithReceivedValues();
     // Whether the user is yet to hear of the failure, and from now on has:
     // a record that cannot be read is news once a session (until Reset, or
     // until it is read or replaced), the host's refusal every time.
@@ -121,6 +128,8 @@ private:
     // the record's own (the host handed its bytes over), otherwise the host's.
     std::shared_ptr<ConnectionWithSpecification> Find(const PK::UniString& modulDataName, bool& unreadable);
     std::shared_ptr<ConnectionWithSpecification> Load(const PK::UniString& modulDataName, bool& unreadable);
+    // Holds the connection as the live one of the entry, with its clauses' values kept for the entry.
+    void Cache(const PK::UniString& modulDataName, const std::shared_ptr<ConnectionWithSpecification>& connection);
     // Find, with a failure added to loadErrors rather than thrown (but for a project that is gone).
     std::shared_ptr<ConnectionWithSpecification> FindOrSkip(const PK::UniString& modulDataName,
                                                             PK::Array<LoadError>& loadErrors);
@@ -133,6 +142,10 @@ private:
     PK::HashSet<PK::UniString> _toldUnreadable;
     // Module-data names whose merge left replaced property groups, since TakeConnectionsWithReplacedGroups.
     PK::HashSet<PK::UniString> _mergedWithReplacedGroups;
+    // By entry, the clauses' values as its connection last wrote or read them; kept after the connection is gone.
+    PK::HashTable<PK::UniString, std::shared_ptr<PK::HashTable<PK::UniString, Api::Properties>>> _clauseValuesSeen;
+    // Connections nobody held whose clauses' values a receive changed, until TakeConnectionsWithReceivedValues.
+    Connections _withReceivedValues;
 };
 
 }  // namespace TessaryConnect::Model

@@ -72,6 +72,15 @@ void Manager::TVEvent_Project_ReceiveChanges() {
             TC_LOG_CAUGHT(err, "; connection: {}", connection->GetModulDataName());
         }
     }
+    // Then this member's elements take the clause values the receive changed:
+    // nobody else writes them.
+    for (const ConnectionPtr& connection : _connectionFactory->TakeConnectionsWithReceivedValues()) {
+        try {
+            connection->Cmd_UpdateElementsToReceivedValues();
+        } catch (...) {
+            TC_LOG_CAUGHT(err, "; connection: {}", connection->GetModulDataName());
+        }
+    }
     if (_selectedConnection != nullptr && _selectedConnection->IsDeleted()) ResetSelectedConnection(nullptr);
     Notify(&ManagerObserver::ManagerEvent_ConnectionsChanged);
     if (_selectedConnection == nullptr) {

@@ -64,7 +64,9 @@ PK::Guid VirtualType::GetClassificationItemGuid() const {
     return _classificationItemGuid;
 }
 
-PK::Array<API_Property> VirtualType::GetApiProperties() const {
+PK::Array<API_Property> VirtualType::GetApiProperties() const { return ApiProperties(true); }
+
+PK::Array<API_Property> VirtualType::ApiProperties(bool makeAvailable) const {
     CheckClassificationItem();
     const Model::PropertyGroup& group = _connection.PropertyGroup();
     PK::Array<API_Property> result;
@@ -79,7 +81,7 @@ PK::Array<API_Property> VirtualType::GetApiProperties() const {
         API_Property& property = result.PushNew();
         property.definition.guid = group.GetPropertyGuid(name);
         TV().Property_GetPropertyDefinition(property.definition);
-        if (!property.definition.availability.Contains(_classificationItemGuid)) {
+        if (makeAvailable && !property.definition.availability.Contains(_classificationItemGuid)) {
             property.definition.availability.Push(_classificationItemGuid);
             TV().Property_ChangePropertyDefinition(property.definition);
         }

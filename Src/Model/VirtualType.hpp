@@ -103,6 +103,20 @@ public:
     // that carries another clause of the connection keeps its classification.
     ElementOperationResult DisassociateElements(const PK::Array<PK::Guid>& elements);
 
+    // The associated elements whose values differ from the clause's, as a
+    // receive that brought new values leaves them: the ones this member may
+    // write, and how many others there are (another member's, which that
+    // member writes when it receives the same values). Writes nothing, so it
+    // may run outside a command; an element that cannot be read is another's.
+    struct ElementsBehind {
+        PK::Array<PK::Guid> editable;
+        PK::USize others = 0;
+    };
+    ElementsBehind FindElementsBehind() const;
+    // Writes the clause values into the editable elements found behind; when
+    // no element is left behind, no value is dirty any more (stored).
+    ElementOperationResult UpdateElementsBehind(const ElementsBehind& behind);
+
     // The virtual type as the page sees it; with markDirty, each value not yet
     // written into every element carries "<dirty>".
     Api::AssociableType GetAsAssociableType(bool markDirty) const;
@@ -121,6 +135,8 @@ public:
 
 private:
     Api::Torvel& TV() const;
+    // GetApiProperties; without makeAvailable a definition is not made available for the item, so nothing is written.
+    PK::Array<API_Property> ApiProperties(bool makeAvailable) const;
     // UpdateElementProperties, but an element in reported that fails is left out of its issues.
     ElementOperationResult RewriteElements(const PK::HashSet<PK::Guid>& reported);
 

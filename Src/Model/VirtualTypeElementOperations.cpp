@@ -347,6 +347,50 @@ VirtualType::ElementOperationResult VirtualType::RewriteElements(const PK::HashS
     return result;
 }
 
+VirtualType::ElementsBehind VirtualType::FindElementsBehind() const {
+    const PK::Array<PK::Guid> elements = GetAssociatedElements();
+    const PK::Array<API_Property> records = ApiProperties(false);
+    PK::Array<PK::Guid> definitions;
+    definitions.Reserve(records.GetSize());
+    for (const API_Property& record : records) definitions.Push(record.definition.guid);
+
+    ElementsBehind behind;
+    for (const PK::Guid& guid : elements) {
+        try {
+            const Element element(TV(), guid);
+            const PK::Array<API_Property> current =
+                TV().Element_GetPropertyValuesByGuid(element.GetTrueGuid(), definitions);
+            if (!Differs(records, current)) continue;
+            if (element.GetUsability(TV()) == Usability::Editable)
+                behind.editable.Push(element.GetTrueGuid());
+            else
+                ++behind.others;
+        } catch (...) {
+            TC_LOG_CAUGHT(info, "; elem: {}; *this: {}", guid, *this);
+            ++behind.others;
+        }
+    }
+    return behind;
+}
+
+VirtualType::ElementOperationResult VirtualType::UpdateElementsBehind(const ElementsBehind& behind) {
+    const PK::Array<API_Property> records = GetApiProperties();
+    ElementRun<Issue::UpdateElementsProperties> run(*this, TV(), updateRules, PropertyWriteWindow());
+    ElementOperationResult result;
+    run.ForEach(behind.editable, [&](const Element& element) {
+        if (!run.IsEditable(element)) return;
+        TV().Element_SetProperties(element.GetTrueGuid(), records);
+        result.elements.Push(element.GetTrueGuid());
+    });
+    result.issues = run.ReleaseIssues();
+    if (behind.others == 0 && result.elements.GetSize() == behind.editable.GetSize() &&
+        !_dirtyTessaryPropertyNames.IsEmpty()) {
+        _dirtyTessaryPropertyNames.Clear();
+        _connection._OnlyForVT_VirtualTypeChanged();
+    }
+    return result;
+}
+
 VirtualType::ElementOperationResult VirtualType::DisassociateElements(const PK::Array<PK::Guid>& elements) {
     CheckClassificationItem();
     const PK::Guid item = _classificationItemGuid;

@@ -179,7 +179,11 @@ View Oracle::ViewOf(Member m) const {
     return view;
 }
 
-void Oracle::Receive(Member m) {
+void Oracle::Receive(Member m) { BringUpToDate(m, TakeIn(m)); }
+
+std::set<std::pair<int, std::string>> Oracle::TakeIn(Member m) {
+    std::set<std::pair<int, std::string>> changed;
+    const std::map<int, Record> before = local[m].records;
     std::set<int> specs;
     for (const auto* records : {&server.records, &base[m], &local[m].records})
         for (const auto& [spec, record] : *records) specs.insert(spec);
@@ -204,10 +208,36 @@ void Oracle::Receive(Member m) {
             local[m].elements[static_cast<std::size_t>(e)] = server.elements[static_cast<std::size_t>(e)];
     undo[m].clear();
     Settle();
+    for (const auto& [spec, record] : local[m].records) {
+        const Record* held = Find(before, spec);
+        if (held == nullptr) continue;
+        for (const auto& [clause, title] : record.clauses)
+            if (held->clauses.contains(clause) && held->clauses.at(clause) != title) changed.insert({spec, clause});
+    }
+    return changed;
+}
+
+void Oracle::BringUpToDate(Member m, const std::set<std::pair<int, std::string>>& clauses) {
+    for (auto& [spec, record] : local[m].records) {
+        // As any writing of values: the elements written leave every element issue.
+        std::set<int> written;
+        for (const auto& [clause, title] : record.clauses) {
+            if (!clauses.contains({spec, clause})) continue;
+            for (int e : local[m].Associated(spec, clause)) {
+                ElementState& element = local[m].elements[static_cast<std::size_t>(e)];
+                if (OwnerOf(e) != m || element.values.at(record.group).second == title) continue;
+                element.values[record.group].second = title;
+                element.written[record.group] = record.retitled.at(clause);
+                written.insert(e);
+            }
+        }
+        record.TakeOut(
+            written, [](IssueKind) { return true; }, now);
+    }
 }
 
 void Oracle::Send(Member m) {
-    Receive(m);
+    const std::set<std::pair<int, std::string>> changed = TakeIn(m);
     std::set<int> specs;
     for (const auto* records : {&base[m], &local[m].records})
         for (const auto& [spec, record] : *records) specs.insert(spec);
@@ -225,6 +255,8 @@ void Oracle::Send(Member m) {
         if (OwnerOf(e) == m)
             server.elements[static_cast<std::size_t>(e)] = local[m].elements[static_cast<std::size_t>(e)];
     Settle();
+    // The host sends before the add-on hears of the receive.
+    BringUpToDate(m, changed);
 }
 
 void Oracle::Settle() {

@@ -141,9 +141,17 @@ struct Oracle {
     // member's, or is merged into it when the member changed it too (an erased
     // one goes the server's way); the other members' elements come as the
     // server has them. A receive ends the undo history, as the host's does.
+    // Then, of each clause whose values the receive changed in the member's
+    // copy, the member's own associated elements take the values where they
+    // differ, in one step after the receive (BringUpToDate).
     void Receive(Member m);
-    // Receives, then hands the member's changed records and its own elements to the server.
+    // Receives, then hands the member's changed records and its own elements to the server; the elements
+    // brought up to date after the receive go with the next send.
     void Send(Member m);
+    // Receive without the step after it, answering the clauses (spec, clause id) whose values it changed;
+    // and that step alone.
+    std::set<std::pair<int, std::string>> TakeIn(Member m);
+    void BringUpToDate(Member m, const std::set<std::pair<int, std::string>>& clauses);
     // Forgets the disconnects that every copy has taken in.
     void Settle();
     // Nothing left to send or to receive for either member.

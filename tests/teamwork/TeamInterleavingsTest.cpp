@@ -17,8 +17,16 @@
 // holds them now; the values the add-on writes on the elements are its own
 // and must match: after every receive, each element associated on either
 // member carries its clause's values as that member's connection holds them,
-// or, where an open refusal of the values lists it or another member changed
-// the values without knowing it, exactly the values last written into it.
+// or, where an open refusal of the values lists it or the model wrote the
+// element with values older than its clause's, exactly the values last
+// written into it. The model gives an element older values only in
+// two ways: an undo took back the step that wrote them (the new values were
+// stored before it and stay pending), or another member's element has yet to
+// reach its member's receive of the values and come back with a send. Values
+// another member changed reach a member's own elements in one step after the
+// receive that brings them, which the walk does not undo; an element no
+// member brings up to date fails the check, as soon as it is the model's
+// turn to write it.
 //
 // Two races the walk does not run, as the host decides them and the model
 // would only restate it: two members connecting one specification at once
@@ -491,7 +499,7 @@ private:
         Note(Actor(m) + "sends");
         _team.SendAndReceive();
         _model.Send(m);
-        _undoFloor[m] = 0;
+        _undoFloor[m] = _team.Sim().GetUndoableCount();
         CheckAfterReceive(m);
     }
 
@@ -499,7 +507,7 @@ private:
         Note(Actor(m) + "receives");
         _team.Receive();
         _model.Receive(m);
-        _undoFloor[m] = 0;
+        _undoFloor[m] = _team.Sim().GetUndoableCount();
         CheckAfterReceive(m);
     }
 
@@ -520,7 +528,7 @@ private:
                 _team.As(m);
                 _team.SendAndReceive();
                 _model.Send(m);
-                _undoFloor[m] = 0;
+                _undoFloor[m] = _team.Sim().GetUndoableCount();
                 CheckAfterReceive(m);
             }
         }
@@ -598,9 +606,10 @@ private:
     // An element carries the values of its clause as the member's connection holds them (the model's record:
     // the web application's values as the member's last page call on the clause sent them, or another
     // member's, changed later, with a receive), and, where it differs, exactly the values its member last
-    // wrote: when an open refusal of the clause's values lists it, or when the values it was written with are
-    // older than the clause's (another member changed them without knowing the element, or an undo took the
-    // write back).
+    // wrote: when an open refusal of the clause's values lists it, or when the model wrote it with values
+    // older than the clause's (an undo took the write back, or it is another member's element and that member
+    // has not yet received the values). The model has a member's own elements take the values a receive
+    // changes at once, as the add-on must.
     std::string StaleValues(Member x) {
         std::string text;
         const TVSim::Project& project = TW::ProjectOf(x);
@@ -670,7 +679,8 @@ private:
     std::mt19937 _random;
     int _step = 0;
     PK::USize _undoable = 0;  // the current member's steps to undo before its step
-    // Per member, the host's steps to undo that the walk leaves alone (KeepFromUndo); a receive ends them.
+    // Per member, the host's steps to undo that the walk leaves alone (KeepFromUndo); a receive ends them, and
+    // the step after it that brings the member's elements up to date is left alone too.
     PK::USize _undoFloor[2] = {0, 0};
     Team _team;
     Oracle _model;
