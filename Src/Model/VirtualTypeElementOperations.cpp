@@ -251,6 +251,13 @@ Api::WindowId PropertyWriteWindow() {
     return Api::WindowId(Api::DatabaseId(APIWind_3DModelID, 0, PK::Guid()), 0, false);
 }
 
+PK::Array<PK::Guid> DefinitionsOf(const PK::Array<API_Property>& records) {
+    PK::Array<PK::Guid> definitions;
+    definitions.Reserve(records.GetSize());
+    for (const API_Property& record : records) definitions.Push(record.definition.guid);
+    return definitions;
+}
+
 // Whether the element's values differ from the clause's. An answer that does
 // not match the question (another definition at a place, or fewer values
 // than asked for) throws: the element is an unknown failure.
@@ -316,9 +323,7 @@ VirtualType::ElementOperationResult VirtualType::UpdateElementProperties() { ret
 VirtualType::ElementOperationResult VirtualType::RewriteElements(const PK::HashSet<PK::Guid>& reported) {
     const PK::Array<PK::Guid> elements = GetAssociatedElements();
     const PK::Array<API_Property> records = GetApiProperties();
-    PK::Array<PK::Guid> definitions;
-    definitions.Reserve(records.GetSize());
-    for (const API_Property& record : records) definitions.Push(record.definition.guid);
+    const PK::Array<PK::Guid> definitions = DefinitionsOf(records);
 
     ElementRun<Issue::UpdateElementsProperties> run(*this, TV(), updateRules, PropertyWriteWindow(), &reported);
     ElementOperationResult result;
@@ -350,9 +355,7 @@ VirtualType::ElementOperationResult VirtualType::RewriteElements(const PK::HashS
 VirtualType::ElementsBehind VirtualType::FindElementsBehind() const {
     const PK::Array<PK::Guid> elements = GetAssociatedElements();
     const PK::Array<API_Property> records = ApiProperties(false);
-    PK::Array<PK::Guid> definitions;
-    definitions.Reserve(records.GetSize());
-    for (const API_Property& record : records) definitions.Push(record.definition.guid);
+    const PK::Array<PK::Guid> definitions = DefinitionsOf(records);
 
     ElementsBehind behind;
     for (const PK::Guid& guid : elements) {
