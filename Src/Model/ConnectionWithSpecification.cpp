@@ -343,14 +343,48 @@ bool ConnectionWithSpecification::HandleExceptions(const std::function<void()>& 
 
 bool ConnectionWithSpecification::CallUndoableCmd(const PK::UniString& name, const std::function<void()>& body) {
     bool succeeded = false;
-    TV().CallUndoableCommand(name, Api::Torvel::Command([&] { succeeded = HandleExceptions(body); }));
+    TV().CallUndoableCommand(name, Api::Torvel::Command([&] {
+        succeeded = HandleExceptions(body);
+        // A member who takes the reservation only around its own work may never receive while holding it: the
+        // groups a merge replaced are finished in the step the member takes anyway.
+        try {
+            TakeOverReplacedPropertyGroupsWhileReserved();
+        } catch (...) {
+            TC_LOG_CAUGHT(err, "; connection: {}", GetModulDataName());
+        }
+    }));
     return succeeded;
+}
+
+std::optional<PK::HashSet<PK::Guid>> ConnectionWithSpecification::GroupsOfOtherConnections() const {
+    PK::HashSet<PK::Guid> groups;
+    const PK::UniString own = GetModulDataName();
+    for (const PK::UniString& name : TV().ModulData_GetList()) {
+        if (!IsModulDataNameOfThisType(name) || name == own) continue;
+        try {
+            Api::ModulDataWrapper data;
+            if (!TV().ModulData_Get(name, *data.GetPtr())) continue;
+            ConnectionWithSpecification other(_tvApi, nullptr, nullptr);
+            if (data.FillObject(other)) groups.Add(other._propertyGroup.Guid());
+        } catch (const Api::Error<APIERR_NOMODULEDATA>&) {
+            // gone meanwhile: it keeps no group
+        } catch (...) {
+            TC_LOG_CAUGHT(warn, "; modulDataName: {}", name);
+            return std::nullopt;
+        }
+    }
+    return groups;
 }
 
 bool ConnectionWithSpecification::Cmd_Disconnect(bool tellPage) {
     const PK::UniString name =
         ResolveVariables(TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::Disconnect)), {}, {});
     CallUndoableCmd(name, [&] {
+        // A group another connection keeps as its own is never deleted because this record lists it.
+        if (!_propertyGroup.GetReplacedGroups().IsEmpty()) {
+            const auto keptElsewhere = GroupsOfOtherConnections();
+            _propertyGroup.ForgetReplacedKeptElsewhere(keptElsewhere ? &*keptElsewhere : nullptr);
+        }
         _propertyGroup.Remove();
         const std::shared_ptr<Api::Tessary> page = _tessaryPtr != nullptr ? _tessaryPtr->Lock() : nullptr;
         if (tellPage && page != nullptr) page->RemoveSpecAssociation(_tessarySpecificationId, _planData->Id());

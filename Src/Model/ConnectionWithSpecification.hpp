@@ -334,8 +334,20 @@ private:
     void RefreshFrom(const Api::ModulDataWrapper& record);
     // What one replaced property group still asks for, as read before the command.
     struct ReplacedGroupWork;
+    struct ReplacedGroupsWork;
+    // What Cmd_TakeOverReplacedPropertyGroups is to do, read without changing
+    // anything but a list that names another connection's group (stored).
+    ReplacedGroupsWork PlanTakeOver();
     // The body of Cmd_TakeOverReplacedPropertyGroups, with what was read before it.
-    void TakeOverReplacedPropertyGroups(std::vector<ReplacedGroupWork>& work, bool mayDelete);
+    void TakeOverReplacedPropertyGroups(ReplacedGroupsWork& work);
+    // Inside a command: the same, when this member holds the reservation of
+    // classifications and properties and anything is to be done.
+    void TakeOverReplacedPropertyGroupsWhileReserved();
+    // Whether this member may delete property groups now.
+    bool MayChangePropertyGroups() const;
+    // The property groups the project's other connections keep as their own;
+    // none when a record cannot be read, as its group cannot be told then.
+    std::optional<PK::HashSet<PK::Guid>> GroupsOfOtherConnections() const;
     // Files a virtual type made for a clause it lacks, stores and tells the observers.
     VirtualType& AddVirtualType(std::shared_ptr<VirtualType> virtualType);
 

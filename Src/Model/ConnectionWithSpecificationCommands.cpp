@@ -254,6 +254,19 @@ struct ConnectionWithSpecification::ReplacedGroupWork {
     PK::Array<std::pair<PK::UniString, PK::Guid>> differing;  // the clause the element loses, element
 };
 
+struct ConnectionWithSpecification::ReplacedGroupsWork {
+    std::vector<ReplacedGroupWork> groups;
+    bool mayDelete = false;
+    bool anything = false;  // a command would change something
+};
+
+bool ConnectionWithSpecification::MayChangePropertyGroups() const {
+    if (!TV().TeamworkControl_HasConnection()) return true;
+    const PK::Guid objectSet =
+        TV().TeamworkControl_FindLockableObjectSet(Api::Torvel::ObjectSet::ClassificationsAndProperties);
+    return TV().TeamworkControl_GetLockableStatus(objectSet, nullptr) == APILockableStatus_Editable;
+}
+
 void ConnectionWithSpecification::Cmd_TakeOverReplacedPropertyGroups() {
     if (_propertyGroup.GetReplacedGroups().IsEmpty()) return;
     RefreshIfStoredChanged();
@@ -262,11 +275,36 @@ void ConnectionWithSpecification::Cmd_TakeOverReplacedPropertyGroups() {
     // Looked at outside any command: a receive after which nothing can be
     // done yet (the elements are another member's, the properties not
     // reserved) must leave no empty step in the user's undo history.
-    bool mayDelete = true;
-    if (TV().TeamworkControl_HasConnection()) {
-        const PK::Guid objectSet =
-            TV().TeamworkControl_FindLockableObjectSet(Api::Torvel::ObjectSet::ClassificationsAndProperties);
-        mayDelete = TV().TeamworkControl_GetLockableStatus(objectSet, nullptr) == APILockableStatus_Editable;
+    ReplacedGroupsWork work = PlanTakeOver();
+    if (!work.anything) {
+        LOG_INFO("Replaced property groups stay for now: {}", _propertyGroup);
+        return;
+    }
+    const PK::UniString name =
+        ResolveVariables(TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::MergePropertyGroups)), {}, {});
+    // Not through CallUndoableCmd, which would look for the same work again after it.
+    TV().CallUndoableCommand(name, Api::Torvel::Command([&] {
+        HandleExceptions([&] { TakeOverReplacedPropertyGroups(work); });
+    }));
+}
+
+void ConnectionWithSpecification::TakeOverReplacedPropertyGroupsWhileReserved() {
+    if (_markedAsDeleted || _propertyGroup.GetReplacedGroups().IsEmpty() || !MayChangePropertyGroups()) return;
+    ReplacedGroupsWork work = PlanTakeOver();
+    if (work.anything) TakeOverReplacedPropertyGroups(work);
+}
+
+ConnectionWithSpecification::ReplacedGroupsWork ConnectionWithSpecification::PlanTakeOver() {
+    ReplacedGroupsWork work;
+    work.mayDelete = MayChangePropertyGroups();
+    // Stored bytes are input: a list naming a group that another connection
+    // keeps would have every element of that specification lose its clause.
+    if (const auto keptElsewhere = GroupsOfOtherConnections(); !keptElsewhere) {
+        LOG_WARN("Replaced property groups are not deleted while a connection's group cannot be told: {}",
+                 GetModulDataName());
+        work.mayDelete = false;
+    } else if (_propertyGroup.ForgetReplacedKeptElsewhere(&*keptElsewhere)) {
+        Store();
     }
     // An element associated through a replaced group is classified with its
     // clause's item: the elements of the clauses' items are all there is to look at.
@@ -287,17 +325,15 @@ void ConnectionWithSpecification::Cmd_TakeOverReplacedPropertyGroups() {
                 if (seen.Add(element)) elements.Push(element);
         }
     }
-    std::vector<ReplacedGroupWork> work;
-    bool anything = false;
     Model::PropertyGroup::ClauseIdReader kept(_propertyGroup);
     for (const Model::PropertyGroup::Replaced& replaced : _propertyGroup.GetReplacedGroups()) {
-        ReplacedGroupWork& group = work.emplace_back();
+        ReplacedGroupWork& group = work.groups.emplace_back();
         group.group = replaced.guid;
         try {
             TV().Property_GetPropertyGroup(replaced.guid);
         } catch (const Api::Error<APIERR_BADID>&) {
             LOG_INFO("Replaced property group({}) is gone already", replaced.guid);
-            group.gone = anything = true;
+            group.gone = work.anything = true;
             continue;
         }
         Model::PropertyGroup::ClauseIdReader before(TV(), replaced.definitions);
@@ -329,19 +365,13 @@ void ConnectionWithSpecification::Cmd_TakeOverReplacedPropertyGroups() {
                 group.blocked = true;
             }
         }
-        anything |= !group.carry.IsEmpty() || (mayDelete && !group.blocked);
+        work.anything |= !group.carry.IsEmpty() || (work.mayDelete && !group.blocked);
     }
-    if (!anything) {
-        LOG_INFO("Replaced property groups stay for now: {}", _propertyGroup);
-        return;
-    }
-
-    const PK::UniString name =
-        ResolveVariables(TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::MergePropertyGroups)), {}, {});
-    CallUndoableCmd(name, [&] { TakeOverReplacedPropertyGroups(work, mayDelete); });
+    return work;
 }
 
-void ConnectionWithSpecification::TakeOverReplacedPropertyGroups(std::vector<ReplacedGroupWork>& work, bool mayDelete) {
+void ConnectionWithSpecification::TakeOverReplacedPropertyGroups(ReplacedGroupsWork& work) {
+    const bool mayDelete = work.mayDelete;
     // Each clause's values are worked out once, for all its elements; a clause they cannot be had of holds nullopt.
     PK::HashTable<PK::UniString, std::optional<PK::Array<API_Property>>> valuesOf;
     auto clauseValues = [&](const PK::UniString& clauseId) -> const std::optional<PK::Array<API_Property>>& {
@@ -360,7 +390,7 @@ void ConnectionWithSpecification::TakeOverReplacedPropertyGroups(std::vector<Rep
     // Elements whose other clause went with a deleted group, by that clause.
     PK::HashTable<PK::UniString, PK::Array<PK::Guid>> lost;
     PK::Array<PK::Guid> finished;
-    for (ReplacedGroupWork& group : work) {
+    for (ReplacedGroupWork& group : work.groups) {
         if (group.gone) {
             finished.Push(group.group);
             continue;

@@ -214,6 +214,33 @@ void PropertyGroup::ForgetReplaced(const PK::Guid& group) {
     _replaced.DeleteIf([&](const Replaced& replaced) { return replaced.guid == group; });
 }
 
+bool PropertyGroup::ForgetReplacedKeptElsewhere(const PK::HashSet<PK::Guid>* keptElsewhere) {
+    const PK::USize before = _replaced.GetSize();
+    _replaced.DeleteIf([&](const Replaced& replaced) {
+        if (keptElsewhere == nullptr) {
+            LOG_WARN("Replaced property group({}) is not deleted: the groups of every connection cannot be told",
+                     replaced.guid);
+            return true;
+        }
+        if (!keptElsewhere->Contains(replaced.guid)) return false;
+        LOG_WARN("Replaced property group({}) is another connection's own: dropped from the list", replaced.guid);
+        return true;
+    });
+    return _replaced.GetSize() != before;
+}
+
+bool PropertyGroup::HostHasGroup(const PK::Guid& group) const {
+    try {
+        TV().Property_GetPropertyGroup(group);
+    } catch (const Api::Error<APIERR_BADID>&) {
+        return false;
+    } catch (const Api::GeneralError& e) {
+        // Not known to be gone: the merge goes as it would without asking.
+        LOG_INFO("{}: property group({}) is taken as there", e, group);
+    }
+    return true;
+}
+
 void PropertyGroup::MergeIn(const PropertyGroup& other) {
     if (&other == this) return;
     _guid = other._guid;
@@ -224,19 +251,38 @@ void PropertyGroup::MergeIn(const PropertyGroup& other) {
 void PropertyGroup::MergeInVersion(const PropertyGroup& other) {
     if (&other == this) return;
     PK::Array<Replaced> replaced = std::move(_replaced);
+    bool keepMine = false;
     if (!_guid.IsNull() && _guid != other._guid) {
-        LOG_INFO("PropertyGroup({}) was replaced by ({}) in a merge", _guid, other._guid);
-        replaced.Push(Replaced{_guid, std::move(_tessaryPropertyNameToDefinitionGuids)});
+        const bool mineLive = HostHasGroup(_guid);
+        // Keeping a group that is gone would leave the connection, and every element associated since, without one.
+        keepMine = mineLive && !other._guid.IsNull() && !HostHasGroup(other._guid);
+        if (keepMine) {
+            LOG_INFO("PropertyGroup({}) is kept in a merge: the other version's ({}) is gone", _guid, other._guid);
+        } else {
+            LOG_INFO("PropertyGroup({}) was replaced by ({}) in a merge", _guid, other._guid);
+            // A group that is gone has no values left to carry over.
+            if (mineLive) replaced.Push(Replaced{_guid, std::move(_tessaryPropertyNameToDefinitionGuids)});
+        }
     }
     replaced.Append(other._replaced);
-    _guid = other._guid;
-    _tessaryPropertyNameToDefinitionGuids = other._tessaryPropertyNameToDefinitionGuids;
-    // Each group once, and never the kept one.
+    if (!keepMine) {
+        _guid = other._guid;
+        _tessaryPropertyNameToDefinitionGuids = other._tessaryPropertyNameToDefinitionGuids;
+    }
+    KeepReplaced(std::move(replaced), false);
+}
+
+void PropertyGroup::KeepReplaced(PK::Array<Replaced>&& candidates, bool fromStoredBytes) {
+    // Each group once, and never the kept one: deleting it would take every element's clause away.
     PK::HashSet<PK::Guid> seen;
     seen.Add(_guid);
     _replaced.Clear();
-    for (Replaced& group : replaced)
-        if (!group.guid.IsNull() && seen.Add(group.guid)) _replaced.Push(std::move(group));
+    for (Replaced& group : candidates) {
+        if (!group.guid.IsNull() && seen.Add(group.guid))
+            _replaced.Push(std::move(group));
+        else if (fromStoredBytes)
+            LOG_WARN("Replaced property group({}) is listed twice, or is the record's own: dropped", group.guid);
+    }
 }
 
 PKErrCode PropertyGroup::Write(PK::OChannel& oc) const {
@@ -261,7 +307,7 @@ PKErrCode PropertyGroup::Read(PK::IChannel& ic) {
     if (PKErrCode err = ic.GetInputStatus(); err != PK::NoError) return err;
     if (PKErrCode err = ic.Read(_guid); err != PK::NoError) return err;
     if (PKErrCode err = ic.Read(_tessaryPropertyNameToDefinitionGuids); err != PK::NoError) return err;
-    _replaced.Clear();
+    PK::Array<Replaced> replaced;
     // A record that lists no replaced groups may end after the table, whatever its version.
     if (frame.GetMinorVersion() >= versionWithReplaced.GetMinorVersion() && ic.GetAvailable() > 0) {
         PK::UInt32 count = 0;
@@ -271,9 +317,11 @@ PKErrCode PropertyGroup::Read(PK::IChannel& ic) {
             Replaced group;
             if (PKErrCode err = ic.Read(group.guid); err != PK::NoError) return err;
             if (PKErrCode err = ic.Read(group.definitions); err != PK::NoError) return err;
-            _replaced.Push(std::move(group));
+            replaced.Push(std::move(group));
         }
     }
+    // Stored bytes are input: a list naming the record's own group would have it deleted.
+    KeepReplaced(std::move(replaced), true);
     frame.Close();
     return ic.GetInputStatus();
 }

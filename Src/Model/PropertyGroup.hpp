@@ -56,6 +56,7 @@ public:
     PK::UniString GetPropertyGroupName(const PK::UniString& specificationTitle,
                                        const PK::UniString& projectTitle) const;
     bool IsExists() const;
+    const PK::Guid& Guid() const { return _guid; }
     // Throws Error::MissingPropertyGroup when the host no longer has the group.
     void Check() const;
     // Renames the host group after the new titles.
@@ -100,6 +101,10 @@ public:
     const PK::Array<Replaced>& GetReplacedGroups() const { return _replaced; }
     // The group is deleted, or its deletion is no longer this connection's business.
     void ForgetReplaced(const PK::Guid& group);
+    // Forgets the replaced groups that another connection keeps as its own
+    // (only damaged or hand-made records list one), or every one when
+    // keptElsewhere is null (not known); logged. True when any was forgotten.
+    bool ForgetReplacedKeptElsewhere(const PK::HashSet<PK::Guid>* keptElsewhere);
 
     // Deletes the host group and the replaced ones (tolerating groups the
     // user deleted already) and forgets them.
@@ -108,7 +113,10 @@ public:
     void MergeIn(const PropertyGroup& other);
     // Takes over another member's version of the group, as MergeIn does;
     // when it is another group, this one's becomes a replaced group. The
-    // replaced groups of both versions are kept.
+    // replaced groups of both versions are kept. But a group the project no
+    // longer has is never kept while this version's group is there (a member
+    // disconnected and connected again meanwhile): this one's stays, and a
+    // group that is gone is not listed as replaced.
     void MergeInVersion(const PropertyGroup& other);
 
     PKErrCode Read(PK::IChannel& ic);
@@ -120,6 +128,11 @@ private:
     Api::Torvel& TV() const;
     // A group the user deleted already counts as deleted; other host errors are passed on.
     void DeleteHostGroup(const PK::Guid& group);
+    // False only when the host answers that it has no such group.
+    bool HostHasGroup(const PK::Guid& group) const;
+    // The candidates become the replaced groups, each once and never the
+    // group itself; from stored bytes, what is dropped is logged.
+    void KeepReplaced(PK::Array<Replaced>&& candidates, bool fromStoredBytes);
     // Item of the model texts with the property name and the connection's placeholders filled.
     PK::UniString GetDefinitionText(Util::Resource::ModelText item, const PK::UniString& tessaryPropertyName) const;
 
