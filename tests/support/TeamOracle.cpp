@@ -233,6 +233,7 @@ void Oracle::BringUpToDate(Member m, const std::set<std::pair<int, std::string>>
         }
         record.TakeOut(
             written, [](IssueKind) { return true; }, now);
+        if (!written.empty()) restored[m].insert(spec);
     }
 }
 
@@ -255,7 +256,8 @@ void Oracle::Send(Member m) {
         if (OwnerOf(e) == m)
             server.elements[static_cast<std::size_t>(e)] = local[m].elements[static_cast<std::size_t>(e)];
     Settle();
-    // The host sends before the add-on hears of the receive.
+    // The host sends before the add-on hears of the receive: what it stores then goes with the next send.
+    restored[m].clear();
     BringUpToDate(m, changed);
 }
 

@@ -125,6 +125,10 @@ struct Oracle {
     std::vector<std::pair<Copy, int>> undo[2];
     // Specifications disconnected and not yet gone from every copy.
     std::set<int> disconnecting;
+    // Specifications whose record the member's add-on may have stored since its last send in the step after
+    // a receive that brought elements up to date: the values it held as pending are written, which changes
+    // nothing the model holds of the record, but is a change the host sends all the same.
+    std::set<int> restored[2];
     // Each clause's title as the web application holds it now, for every member's page alike.
     std::map<std::string, std::string> web;
     int nextGroup = 1;

@@ -33,11 +33,12 @@
 // (two property groups; the merge keeps one), and a change of a connection
 // in flight while another member disconnects it (the host lets the erased
 // record lose to the change, and the connection comes back without its
-// group). A member may undo whatever the host lets it undo: a receive ends
-// the host's undo history, which the model holds the host to. The walk does
-// not undo past a member's connect, disconnect or issue removal: the first
-// two sent what they made with their reservation, and a removal is stored
-// outside the undo history, so an undo past it restores the record as it was.
+// group), a record the add-on stored again after a receive included. A
+// member may undo whatever the host lets it undo: a receive ends the host's
+// undo history, which the model holds the host to. The walk does not undo
+// past a member's connect, disconnect or issue removal: the first two sent
+// what they made with their reservation, and a removal is stored outside the
+// undo history, so an undo past it restores the record as it was.
 //
 // A failing seed prints itself; TC_TEAM_SEED=<seed> runs that seed alone.
 #include <gtest/gtest.h>
@@ -214,10 +215,12 @@ private:
             }
             // A disconnect needs the latest version and nothing of the other member's in flight: the host
             // lets an erased entry lose to a change made meanwhile, which would bring the connection back
-            // without its property group.
+            // without its property group. The other member's add-on may have stored the record after a
+            // receive without a change the model sees.
             const Member o = Other(m);
             if (Oracle::Same(Oracle::Find(_model.server.records, spec), Oracle::Find(_model.base[m], spec)) &&
-                Oracle::Same(Oracle::Find(_model.local[o].records, spec), Oracle::Find(_model.base[o], spec)))
+                Oracle::Same(Oracle::Find(_model.local[o].records, spec), Oracle::Find(_model.base[o], spec)) &&
+                !_model.restored[o].contains(spec))
                 actions.push_back({1, [=, this] { Disconnect(m, spec); }});
         }
         // The host decides what there is to undo; the model must have the same step to go back to.
