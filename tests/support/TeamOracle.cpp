@@ -61,8 +61,8 @@ void Record::Run(const std::string& id, IssueKind kind, const std::string& claus
         handled, [](IssueKind) { return true; }, now);
 }
 
-Record Merge(Record mine, const Record& theirs, int now) {
-    mine.group = theirs.group;
+Record Merge(Record mine, const Record& theirs, const std::set<int>& deletedGroups, int now) {
+    if (!deletedGroups.contains(theirs.group) || deletedGroups.contains(mine.group)) mine.group = theirs.group;
     for (const auto& [clause, title] : theirs.clauses) {
         const int changed = theirs.retitled.at(clause);
         if (mine.clauses.emplace(clause, title).second || changed > mine.retitled.at(clause)) {
@@ -163,13 +163,40 @@ const Record* Oracle::Find(const std::map<int, Record>& records, int spec) {
 
 bool Oracle::Same(const Record* a, const Record* b) { return a == nullptr ? b == nullptr : b != nullptr && *a == *b; }
 
+namespace {
+
+// The element's values in a deleted group went with the group.
+void Forget(ElementState& element, int group) {
+    element.values.erase(group);
+    element.written.erase(group);
+}
+
+}  // namespace
+
+bool Oracle::Broken(Member m, int spec) const {
+    const Record* record = Find(local[m].records, spec);
+    return record != nullptr && deletedIn[m].contains(record->group);
+}
+
+void Oracle::DeleteGroup(Member m, int group) {
+    deletedGroups.insert(group);
+    for (ElementState& element : server.elements) Forget(element, group);
+    TakeInDeletions(m);
+}
+
+void Oracle::TakeInDeletions(Member m) {
+    deletedIn[m] = deletedGroups;
+    for (ElementState& element : local[m].elements)
+        for (int group : deletedGroups) Forget(element, group);
+}
+
 View Oracle::ViewOf(Member m) const {
     View view;
     for (const auto& [spec, record] : local[m].records) {
         // Its property group goes with the release of the reservation, ahead of
-        // the erased record, which goes with the send: in between the member
-        // sees the connection broken, as it is.
-        if (disconnecting.contains(spec)) continue;
+        // the erased or new record, which goes with the send: in between the
+        // member sees the connection broken, as it is.
+        if (disconnecting.contains(spec) || Broken(m, spec)) continue;
         auto& clauses = view.clauses[spec];
         for (const auto& [clause, title] : record.clauses) clauses[clause] = local[m].Associated(spec, clause);
         view.titles[spec] = record.clauses;
@@ -184,6 +211,8 @@ void Oracle::Receive(Member m) { BringUpToDate(m, TakeIn(m)); }
 std::set<std::pair<int, std::string>> Oracle::TakeIn(Member m) {
     std::set<std::pair<int, std::string>> changed;
     const std::map<int, Record> before = local[m].records;
+    // Property groups come in ahead of module data.
+    TakeInDeletions(m);
     std::set<int> specs;
     for (const auto* records : {&server.records, &base[m], &local[m].records})
         for (const auto& [spec, record] : *records) specs.insert(spec);
@@ -193,7 +222,7 @@ std::set<std::pair<int, std::string>> Oracle::TakeIn(Member m) {
         if (Same(theirs, known)) continue;
         const Record* mine = Find(local[m].records, spec);
         if (theirs != nullptr && mine != nullptr && !Same(mine, known))
-            local[m].records[spec] = Merge(*mine, *theirs, now);
+            local[m].records[spec] = Merge(*mine, *theirs, deletedGroups, now);
         else if (theirs != nullptr)
             local[m].records[spec] = *theirs;
         else

@@ -78,13 +78,15 @@ struct Record {
              const std::set<int>& handled, int now);
 };
 
-// Another member's version meets this one: their group wins, clauses form a
+// Another member's version meets this one: their group wins, unless it was
+// deleted and this member's was not (a member reconnected while the other
+// still worked through the old record): the live group stays. Clauses form a
 // union (a clause both have keeps the title changed last, this member's on a
 // tie), an issue either side
 // resolved stays resolved, a copy of an issue both hold keeps only the
 // elements both still list, and an issue new to this side meets the others
 // by age as a new failure does.
-Record Merge(Record mine, const Record& theirs, int now);
+Record Merge(Record mine, const Record& theirs, const std::set<int>& deletedGroups, int now);
 
 // What an element carries: the item of each specification's system and, in
 // each property group that was written, the clause id and title.
@@ -125,6 +127,11 @@ struct Oracle {
     std::vector<std::pair<Copy, int>> undo[2];
     // Specifications disconnected and not yet gone from every copy.
     std::set<int> disconnecting;
+    // Property groups deleted: on the server with the release of the reservation, in another member's copy at
+    // its next receive or reservation (deletedIn), and with each the values the elements carried in it. An
+    // element associated through one has lost its clause.
+    std::set<int> deletedGroups;
+    std::set<int> deletedIn[2];
     // Specifications whose record the member's add-on may have stored since its last send in the step after
     // a receive that brought elements up to date: the values it held as pending are written, which changes
     // nothing the model holds of the record, but is a change the host sends all the same.
@@ -139,7 +146,15 @@ struct Oracle {
     static const Record* Find(const std::map<int, Record>& records, int spec);
     static bool Same(const Record* a, const Record* b);
 
-    // What the member sees; a connection that is being disconnected is left out.
+    // The member's record names a property group its copy no longer has: another member reconnected the
+    // specification, and the new record has yet to reach this member.
+    bool Broken(Member m, int spec) const;
+    // The member deletes a property group in its copy and, releasing the reservation, on the server.
+    void DeleteGroup(Member m, int group);
+    // The member's copy takes in the groups deleted on the server, as a receive or a reservation does.
+    void TakeInDeletions(Member m);
+
+    // What the member sees; a connection that is being disconnected or is broken is left out.
     View ViewOf(Member m) const;
     // A record the server changed since the member's last exchange replaces the
     // member's, or is merged into it when the member changed it too (an erased

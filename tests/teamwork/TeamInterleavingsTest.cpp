@@ -1,11 +1,12 @@
 // Two members working on one shared project in seeded random interleavings of
 // what users do: connect a specification, associate a mixed selection with a
 // clause, disassociate it, change a clause's values, fix and remove issues,
-// undo their last steps, disconnect, send and receive. Beside the two add-ons
-// runs a model of what each member should see, built from what the users did
-// and from the rules the team's exchange follows; after every receive the
-// receiving member's add-on must show what the model says, and whenever
-// nothing is left to send or receive both members must show the same.
+// undo their last steps, disconnect, reconnect, send and receive. Beside the
+// two add-ons runs a model of what each member should see, built from what the
+// users did and from the rules the team's exchange follows; after every
+// receive the receiving member's add-on must show what the model says, and
+// whenever nothing is left to send or receive both members must show the
+// same.
 //
 // What "the same" means is what a user compares across two machines: which
 // specifications are connected (the palette), which clauses each connection
@@ -28,17 +29,25 @@
 // member brings up to date fails the check, as soon as it is the model's
 // turn to write it.
 //
+// A member may reconnect a specification (disconnect it and connect it again
+// at once) while the other still works through the old record: the old
+// group's deletion reaches the other member with its next receive or
+// reservation, and between that and the new record the other member sees the
+// connection broken; once the records meet, the merge keeps the group that is
+// still there, and what was associated through the deleted one has lost its
+// clause.
 // Two races the walk does not run, as the host decides them and the model
-// would only restate it: two members connecting one specification at once
-// (two property groups; the merge keeps one), and a change of a connection
-// in flight while another member disconnects it (the host lets the erased
-// record lose to the change, and the connection comes back without its
-// group), a record the add-on stored again after a receive included. A
-// member may undo whatever the host lets it undo: a receive ends the host's
-// undo history, which the model holds the host to. The walk does not undo
-// past a member's connect, disconnect or issue removal: the first two sent
-// what they made with their reservation, and a removal is stored outside the
-// undo history, so an undo past it restores the record as it was.
+// would only restate it: two members connecting one specification at once,
+// or reconnecting it (two property groups; the merge keeps one), and a
+// change of a connection in flight while another member disconnects it (the
+// host lets the erased record lose to the change, and the connection comes
+// back without its group), a record the add-on stored again after a receive
+// included. A member may undo whatever the host lets it undo: a receive ends
+// the host's undo history, which the model holds the host to. The walk does
+// not undo past a member's connect, disconnect, reconnect or issue removal:
+// the first three sent what they made with their reservation, and a removal
+// is stored outside the undo history, so an undo past it restores the record
+// as it was.
 //
 // A failing seed prints itself; TC_TEAM_SEED=<seed> runs that seed alone.
 #include <gtest/gtest.h>
@@ -179,11 +188,12 @@ private:
         return text;
     }
 
-    // Specifications the member may work in: its copy has them, and nobody is disconnecting them.
+    // Specifications the member may work in: its copy has them, nobody is disconnecting them, and their
+    // property group is still there.
     std::vector<int> WorkableSpecs(Member m) const {
         std::vector<int> specs;
         for (const auto& [spec, record] : _model.local[m].records)
-            if (!_model.disconnecting.contains(spec)) specs.push_back(spec);
+            if (!_model.disconnecting.contains(spec) && !_model.Broken(m, spec)) specs.push_back(spec);
         return specs;
     }
 
@@ -222,6 +232,11 @@ private:
                 Oracle::Same(Oracle::Find(_model.local[o].records, spec), Oracle::Find(_model.base[o], spec)) &&
                 !_model.restored[o].contains(spec))
                 actions.push_back({1, [=, this] { Disconnect(m, spec); }});
+            // A reconnect waits for nothing: the other member may go on working through the old record. Only
+            // not through a group the other member's reconnect deleted: two members reconnecting at once make
+            // two groups, as two connecting at once do.
+            if (!_model.deletedGroups.contains(record.group))
+                actions.push_back({1, [=, this] { Reconnect(m, spec); }});
         }
         // The host decides what there is to undo; the model must have the same step to go back to.
         if (_team.Sim().GetUndoableCount() > _undoFloor[m] &&
@@ -258,6 +273,7 @@ private:
         Note(Actor(m) + "connects spec-" + std::to_string(spec));
         const bool connected = _team.Connect(spec) != nullptr;
         EXPECT_TRUE(connected) << "the connect was refused\n" << Where();
+        _model.TakeInDeletions(m);
         Record record;
         record.group = _model.nextGroup++;
         _model.local[m].records[spec] = record;
@@ -267,10 +283,26 @@ private:
     void Disconnect(Member m, int spec) {
         Note(Actor(m) + "disconnects spec-" + std::to_string(spec));
         EXPECT_TRUE(_team.Disconnect(spec)) << "the disconnect failed\n" << Where();
+        _model.DeleteGroup(m, _model.local[m].records.at(spec).group);
         _model.local[m].records.erase(spec);
         _model.disconnecting.insert(spec);
         KeepFromUndo(m);
         _model.Settle();
+    }
+
+    // The member disconnects the specification and connects it again at once, each with the reservation for
+    // the command alone: the old group's deletion reaches the server with the first release, the fresh record
+    // (a new group, no clauses, no issues) with the member's next send.
+    void Reconnect(Member m, int spec) {
+        Note(Actor(m) + "reconnects spec-" + std::to_string(spec));
+        EXPECT_TRUE(_team.Disconnect(spec)) << "the disconnect failed\n" << Where();
+        _model.DeleteGroup(m, _model.local[m].records.at(spec).group);
+        const bool connected = _team.Connect(spec) != nullptr;
+        EXPECT_TRUE(connected) << "the connect was refused\n" << Where();
+        Record record;
+        record.group = _model.nextGroup++;
+        _model.local[m].records[spec] = record;
+        KeepFromUndo(m);
     }
 
     std::set<int> Selection() {
@@ -544,7 +576,7 @@ private:
     // ---- the checks ----
 
     // What the member's add-on shows, as the model tells it and as a user reads it. A connection that is being
-    // disconnected is left out, as the model leaves it out.
+    // disconnected or is broken is left out, as the model leaves it out.
     struct Shown {
         View view;
         UserView user;
@@ -554,7 +586,7 @@ private:
         Shown shown;
         for (const ConnectionPtr& connection : _team.Of(m).addOn->manager->GetConnections()) {
             const int spec = SpecOf(*connection);
-            if (_model.disconnecting.contains(spec)) continue;
+            if (_model.disconnecting.contains(spec) || _model.Broken(m, spec)) continue;
             auto& clauses = shown.view.clauses[spec];
             auto& titles = shown.view.titles[spec];
             connection->EnumerateVirtualTypes([&](const Model::VirtualType& virtualType) {
@@ -617,7 +649,7 @@ private:
         std::string text;
         const TVSim::Project& project = TW::ProjectOf(x);
         for (const auto& [spec, record] : _model.local[x].records) {
-            if (_model.disconnecting.contains(spec)) continue;
+            if (_model.disconnecting.contains(spec) || _model.Broken(x, spec)) continue;
             const API_Guid group =
                 project.FindPropertyGroup(("Orvo Tessary: Project One / Spec " + std::to_string(spec)).c_str());
             if (group == APINULLGuid) continue;  // the view's check tells
