@@ -248,17 +248,24 @@ std::set<std::pair<int, std::string>> Oracle::TakeIn(Member m) {
 
 void Oracle::BringUpToDate(Member m, const std::set<std::pair<int, std::string>>& clauses) {
     for (auto& [spec, record] : local[m].records) {
-        // As any writing of values: the elements written leave every element issue.
+        // As any writing of values: the elements written leave every element issue, and a locked one of the
+        // member's own refuses them, in an issue a clause. Another member's elements lag without one.
         std::set<int> written;
         for (const auto& [clause, title] : record.clauses) {
             if (!clauses.contains({spec, clause})) continue;
+            std::set<int> refused;
             for (int e : local[m].Associated(spec, clause)) {
                 ElementState& element = local[m].elements[static_cast<std::size_t>(e)];
                 if (OwnerOf(e) != m || element.values.at(record.group).second == title) continue;
+                if (locked.contains(e)) {
+                    refused.insert(e);
+                    continue;
+                }
                 element.values[record.group].second = title;
                 element.written[record.group] = record.retitled.at(clause);
                 written.insert(e);
             }
+            record.Run("receive@" + std::to_string(now) + " " + clause, IssueKind::Update, clause, refused, {}, now);
         }
         record.TakeOut(
             written, [](IssueKind) { return true; }, now);

@@ -136,6 +136,8 @@ struct Oracle {
     // a receive that brought elements up to date: the values it held as pending are written, which changes
     // nothing the model holds of the record, but is a change the host sends all the same.
     std::set<int> restored[2];
+    // Walls their owners locked. A lock is no step of the host's undo history, so it stays out of the copies.
+    std::set<int> locked;
     // Each clause's title as the web application holds it now, for every member's page alike.
     std::map<std::string, std::string> web;
     int nextGroup = 1;
@@ -162,7 +164,8 @@ struct Oracle {
     // server has them. A receive ends the undo history, as the host's does.
     // Then, of each clause whose values the receive changed in the member's
     // copy, the member's own associated elements take the values where they
-    // differ, in one step after the receive (BringUpToDate).
+    // differ, in one step after the receive (BringUpToDate); a locked one
+    // refuses them as it refuses the member's own change of the values.
     void Receive(Member m);
     // Receives, then hands the member's changed records and its own elements to the server; the elements
     // brought up to date after the receive go with the next send.

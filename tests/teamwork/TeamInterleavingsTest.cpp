@@ -1,12 +1,12 @@
 // Two members working on one shared project in seeded random interleavings of
 // what users do: connect a specification, associate a mixed selection with a
 // clause, disassociate it, change a clause's values, fix and remove issues,
-// undo their last steps, disconnect, reconnect, send and receive. Beside the
-// two add-ons runs a model of what each member should see, built from what the
-// users did and from the rules the team's exchange follows; after every
-// receive the receiving member's add-on must show what the model says, and
-// whenever nothing is left to send or receive both members must show the
-// same.
+// undo their last steps, lock and unlock walls of their own, disconnect,
+// reconnect, send and receive. Beside the two add-ons runs a model of what
+// each member should see, built from what the users did and from the rules
+// the team's exchange follows; after every receive the receiving member's
+// add-on must show what the model says, and whenever nothing is left to send
+// or receive both members must show the same.
 //
 // What "the same" means is what a user compares across two machines: which
 // specifications are connected (the palette), which clauses each connection
@@ -25,9 +25,15 @@
 // stored before it and stay pending), or another member's element has yet to
 // reach its member's receive of the values and come back with a send. Values
 // another member changed reach a member's own elements in one step after the
-// receive that brings them, which the walk does not undo; an element no
-// member brings up to date fails the check, as soon as it is the model's
-// turn to write it.
+// receive that brings them, which the walk does not undo; a locked one keeps
+// its values, listed in a refusal of them, and an element no member brings up
+// to date fails the check, as soon as it is the model's turn to write it.
+//
+// A wall its member locked is refused by every command of that member on it
+// as another member's is, but in an issue of its own beside the one of the
+// elements the member has no right to; so is it by the step after a receive
+// that brings new values for it, which leaves another member's elements
+// without an issue.
 //
 // A member may reconnect a specification (disconnect it and connect it again
 // at once) while the other still works through the old record: the old
@@ -44,10 +50,11 @@
 // back without its group), a record the add-on stored again after a receive
 // included. A member may undo whatever the host lets it undo: a receive ends
 // the host's undo history, which the model holds the host to. The walk does
-// not undo past a member's connect, disconnect, reconnect or issue removal:
-// the first three sent what they made with their reservation, and a removal
-// is stored outside the undo history, so an undo past it restores the record
-// as it was.
+// not undo past a member's connect, disconnect, reconnect, lock or issue
+// removal: the first three sent what they made with their reservation, an
+// undo brings an element back whole, its lock with it, and a removal is
+// stored outside the undo history, so an undo past it restores the record as
+// it was.
 //
 // A failing seed prints itself; TC_TEAM_SEED=<seed> runs that seed alone.
 #include <gtest/gtest.h>
@@ -238,6 +245,7 @@ private:
             if (!_model.deletedGroups.contains(record.group))
                 actions.push_back({1, [=, this] { Reconnect(m, spec); }});
         }
+        actions.push_back({1, [=, this] { Lock(m); }});
         // The host decides what there is to undo; the model must have the same step to go back to.
         if (_team.Sim().GetUndoableCount() > _undoFloor[m] &&
             (_model.undo[m].empty() || !_model.disconnecting.contains(_model.undo[m].back().second)))
@@ -305,6 +313,20 @@ private:
         KeepFromUndo(m);
     }
 
+    // The member locks one of its own walls, or unlocks it: a control call, no step of the undo history. The
+    // host's undo brings an element back whole, its lock with it, so the walk does not undo past it.
+    void Lock(Member m) {
+        const int e = m * elementsPerMember + static_cast<int>(Pick(elementsPerMember));
+        const bool lock = !_model.locked.contains(e);
+        Note(Actor(m) + (lock ? "locks " : "unlocks ") + std::to_string(e));
+        _team.Sim().SetElementLocked(_elements[static_cast<std::size_t>(e)], lock);
+        if (lock)
+            _model.locked.insert(e);
+        else
+            _model.locked.erase(e);
+        KeepFromUndo(m);
+    }
+
     std::set<int> Selection() {
         std::set<int> selection;
         const unsigned size = 1 + Pick(3);
@@ -355,20 +377,27 @@ private:
         if (retitled) UpdateInModel(m, spec, clause, "rewrite", false, selection);
     }
 
+    // Whether the member's commands refuse the element: another member's, a free one, or a locked one.
+    bool Refuses(Member m, int e) const { return OwnerOf(e) != m || _model.locked.contains(e); }
+
     // One run of a clause's command over elements in the model: the member's own elements go through handle,
-    // which answers whether it handled one; the others refuse.
+    // which answers whether it handled one; the others refuse, a locked one of the member's own in an issue
+    // of its own beside the one of the elements the member has no right to.
     void RunInModel(Member m, int spec, IssueKind kind, const std::string& clause, const std::set<int>& elements,
                     const char* run, const std::function<bool(ElementState&, const Record&)>& handle,
                     bool handledLeaveIssues = true) {
         Record& record = _model.local[m].records.at(spec);
-        std::set<int> refused, handled;
+        std::set<int> refused, locked, handled;
         for (int e : elements) {
             if (OwnerOf(e) != m)
                 refused.insert(e);
+            else if (_model.locked.contains(e))
+                locked.insert(e);
             else if (handle(_model.local[m].elements[static_cast<std::size_t>(e)], record))
                 handled.insert(e);
         }
         record.Run(RunId(run), kind, clause, refused, handledLeaveIssues ? handled : std::set<int>{}, _step);
+        record.Run(RunId(run) + " locked", kind, clause, locked, {}, _step);
     }
 
     void AssociateInModel(Member m, int spec, const std::string& clause, const std::set<int>& elements,
@@ -435,7 +464,7 @@ private:
         std::set<int> differing;
         for (int e : _model.local[m].Associated(spec, clause))
             if (_model.local[m].elements[static_cast<std::size_t>(e)].values.at(record.group).second != title &&
-                !(leftOut.contains(e) && OwnerOf(e) != m))
+                !(leftOut.contains(e) && Refuses(m, e)))
                 differing.insert(e);
         RunInModel(
             m, spec, IssueKind::Update, clause, differing, run,
