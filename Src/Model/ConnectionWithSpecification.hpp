@@ -163,6 +163,8 @@ public:
     // Notes each clause whose values differ from those it had before, for
     // Cmd_UpdateElementsToReceivedValues; a clause it did not have is left out.
     void NoteReceivedValues(const ClauseValues& before);
+    // The same for one clause the connection has, with its values before.
+    void NoteReceivedValues(const PK::UniString& clauseId, const Api::Properties& before);
     bool HasReceivedValues() const { return !_clausesWithReceivedValues.IsEmpty(); }
 
     // Re-reads the stored record after a team-work receive, noting the clauses
@@ -294,10 +296,14 @@ public:
     // first: when nothing can be, no command is run at all.
     void Cmd_TakeOverReplacedPropertyGroups();
     // As one undo step: this member's elements of the clauses whose values a
-    // receive changed (RefreshFromStored, MergeIn) take the new values.
-    // Another member's elements are left to that member, which writes them
-    // when it receives the same values: they become no issue here. What is to
-    // be written is read first: when nothing is, no command is run at all.
+    // receive changed (RefreshFromStored, MergeIn) take the new values; one
+    // that cannot now (locked, on a locked or hidden layer) becomes the issue
+    // the member's own update of the clause would give. Another member's
+    // elements are left to that member, which writes them when it receives
+    // the same values: they become no issue here. What is to be written is
+    // read first: when nothing is, no command is run at all. When something
+    // is, the changed values are first marked pending in the record, outside
+    // the undo history, so that undoing the step leaves them pending.
     void Cmd_UpdateElementsToReceivedValues();
 
     bool HasTitleChanged(const PK::UniString& specificationTitle, const PK::UniString& projectTitle) const;
@@ -377,8 +383,9 @@ private:
     PK::UniString _tessaryProjectId;
     PK::UniString _tessaryProjectTitle;
     VirtualTypes _virtualTypes;
-    // The clauses whose values a receive changed, until Cmd_UpdateElementsToReceivedValues takes them.
-    PK::HashSet<PK::UniString> _clausesWithReceivedValues;
+    // The clauses whose values a receive changed, with the names that changed, until
+    // Cmd_UpdateElementsToReceivedValues takes them.
+    PK::HashTable<PK::UniString, PK::Array<PK::UniString>> _clausesWithReceivedValues;
     std::shared_ptr<ClauseValues> _clauseValuesSeen;  // KeepClauseValuesIn; null for none
     mutable Model::UnassociatedElementsCache _unassociatedElementsCache;
 };
