@@ -128,3 +128,44 @@ TEST(MergedPropertyGroups, ElementsOfBothMembersKeepTheirClausesAndTheReplacedGr
     }
     EXPECT_TRUE(log.MessagesStartingWith("exception: ").empty());
 }
+
+TEST(MergedPropertyGroups, AReconnectThatRacesAnotherMembersChangeKeepsTheGroupTheProjectHas) {
+    for (const bool reconnectSentFirst : {false, true}) {
+        SCOPED_TRACE(reconnectSentFirst ? "A sends first" : "B sends first");
+        LogCapture log;
+        Team team;
+        ASSERT_NE(team.Connect(1), nullptr);
+        team.SyncAll();
+        // A disconnects and connects again, and associates a wall through the new group.
+        team.As(A);
+        const API_Guid wallA = team.Sim().AddElement(API_WallID);
+        ASSERT_TRUE(team.Disconnect(1));
+        const ConnectionPtr atA = team.Connect(1);
+        ASSERT_NE(atA, nullptr);
+        atA->Cmd_AssociateElementsToVirtualType("clause-a", Clause("clause-a", "A10"), {wallA}, false);
+        if (reconnectSentFirst) team.SendAndReceive();
+        // B, before receiving any of it, associates a wall through the old record.
+        team.As(B);
+        const API_Guid wallB = team.Sim().AddElement(API_WallID);
+        team.Get(1)->Cmd_AssociateElementsToVirtualType("clause-b", Clause("clause-b", "B20"), {wallB}, false);
+        team.SendAndReceive();
+        team.As(A);
+        team.Receive();
+
+        team.SyncAll();
+        for (Member m : {A, B}) {
+            team.As(m);
+            const ConnectionPtr connection = team.Get(1);
+            ASSERT_NE(connection, nullptr) << "member " << m;
+            EXPECT_TRUE(team.Sim().HasPropertyGroup(connection->PropertyGroup().Guid())) << "member " << m;
+            EXPECT_EQ(OwnGroups(team.Sim()), std::vector<std::string>{Text(groupName)}) << "member " << m;
+            EXPECT_TRUE(Lists(connection->GetAssociatedElements("clause-a"), wallA)) << "member " << m;
+            // The old group went before any merge: nothing is left to take over.
+            EXPECT_EQ(MergeSteps(team.Sim()), 0) << "member " << m;
+            // B's wall was associated through the group A's disconnection deleted: it went with that group.
+            EXPECT_TRUE(connection->HasVirtualType("clause-b")) << "member " << m;
+        }
+        EXPECT_EQ(team.Stored(A, 1), team.Stored(B, 1));
+        EXPECT_TRUE(log.MessagesStartingWith("exception: ").empty());
+    }
+}
