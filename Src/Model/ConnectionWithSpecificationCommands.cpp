@@ -339,8 +339,10 @@ ConnectionWithSpecification::ReplacedGroupsWork ConnectionWithSpecification::Pla
         try {
             TV().Property_GetPropertyGroup(replaced.guid);
         } catch (const Api::Error<APIERR_BADID>&) {
+            // Forgotten with work done anyway: whoever deleted it forgets it in the record, which may not have
+            // arrived yet, and a step for it alone would be empty to the user.
             LOG_INFO("Replaced property group({}) is gone already", replaced.guid);
-            group.gone = work.anything = true;
+            group.gone = true;
             continue;
         }
         Model::PropertyGroup::ClauseIdReader before(TV(), replaced.definitions);
