@@ -28,11 +28,13 @@
 // In team work the stored record changes under the connection's feet: after
 // a receive it re-reads itself (RefreshFromStored), and when two members
 // changed it the host has the factory merge the two versions (MergeIn): the
-// incoming version's names, ids, group and marks win, virtual types form a
+// incoming version's names, ids, group and marks win (but a group the
+// project no longer has never wins over one it has), virtual types form a
 // union (a clause both hold keeps the values changed last), issues merge by
 // the collection's own rules. A group of this version's that the incoming
-// one replaces stays listed in the record until a step after the receive has
-// carried its elements' clause values over
+// one replaces stays listed in the record until a step after a receive, or
+// a command run while holding the reservation of properties, has carried its
+// elements' clause values over and deleted it
 // (Cmd_TakeOverReplacedPropertyGroups). A record that a newer
 // version of the add-on wrote is never written over: a connection that finds
 // its record turned into one stops being usable (it counts as deleted).
@@ -290,9 +292,13 @@ public:
     // into the kept group, and the replaced groups are deleted. An element
     // that carries another clause in the kept group keeps it and becomes an
     // association issue of the clause it carried in the replaced group. A
-    // group stays, to be tried again at the next receive, while an element
-    // cannot take its values (another member's, say) or the host refuses the
-    // deletion (the properties not reserved). What is to be done is read
+    // group stays, to be tried again at the next receive or in the next
+    // command run while holding the reservation of properties, while an
+    // element cannot take its values (another member's, say), the clause's
+    // values cannot be had, or the host refuses the deletion (the properties
+    // not reserved); nor is one deleted while another connection's group
+    // cannot be told. A listed group that another connection keeps as its own
+    // is dropped from the list, never deleted. What is to be done is read
     // first: when nothing can be, no command is run at all.
     void Cmd_TakeOverReplacedPropertyGroups();
     // As one undo step: this member's elements of the clauses whose values a
