@@ -1,10 +1,10 @@
 #include "Model/ConnectionWithSpecification.hpp"
 
+#include <fmt/format.h>
+
 #include <exception>
 #include <ostream>
 #include <utility>
-
-#include <fmt/format.h>
 
 #include "Model/Errors.hpp"
 #include "Model/Issue/BaseWithText.hpp"
@@ -123,10 +123,10 @@ PK::UniString ConnectionWithSpecification::ResolveVariables(const PK::UniString&
                                                             const PK::UniString& tessarySpecificationTitle,
                                                             const PK::UniString& tessaryProjectId,
                                                             const PK::UniString& tessaryProjectTitle) {
-    return Util::FillPlaceholders(text,
-                                  PlaceholderFills(tessarySpecificationId, tessarySpecificationTitle, tessaryProjectId,
-                                                   tessaryProjectTitle),
-                                  "ConnectionWithSpecification::ResolveVariables");
+    return Util::FillPlaceholders(
+        text,
+        PlaceholderFills(tessarySpecificationId, tessarySpecificationTitle, tessaryProjectId, tessaryProjectTitle),
+        "ConnectionWithSpecification::ResolveVariables");
 }
 
 PK::UniString ConnectionWithSpecification::ResolveVariables(const PK::UniString& text,
@@ -344,15 +344,16 @@ bool ConnectionWithSpecification::HandleExceptions(const std::function<void()>& 
 bool ConnectionWithSpecification::CallUndoableCmd(const PK::UniString& name, const std::function<void()>& body) {
     bool succeeded = false;
     TV().CallUndoableCommand(name, Api::Torvel::Command([&] {
-        succeeded = HandleExceptions(body);
-        // A member who takes the reservation only around its own work may never receive while holding it: the
-        // groups a merge replaced are finished in the step the member takes anyway.
-        try {
-            TakeOverReplacedPropertyGroupsWhileReserved();
-        } catch (...) {
-            TC_LOG_CAUGHT(err, "; connection: {}", GetModulDataName());
-        }
-    }));
+                                 succeeded = HandleExceptions(body);
+                                 // A member who takes the reservation only around its own work may never receive while
+                                 // holding it: the groups a merge replaced are finished in the step the member takes
+                                 // anyway.
+                                 try {
+                                     TakeOverReplacedPropertyGroupsWhileReserved();
+                                 } catch (...) {
+                                     TC_LOG_CAUGHT(err, "; connection: {}", GetModulDataName());
+                                 }
+                             }));
     return succeeded;
 }
 
@@ -439,17 +440,36 @@ void ConnectionWithSpecification::KeepClauseValuesIn(std::shared_ptr<ClauseValue
     if (_clauseValuesSeen != nullptr) *_clauseValuesSeen = GetClauseValues();
 }
 
+namespace {
+
+// The names whose values differ between the two, in the order of now.
+PK::Array<PK::UniString> ChangedNames(const Api::Properties& before, const Api::Properties& now) {
+    PK::Array<PK::UniString> names;
+    for (const auto& [name, value] : now) {
+        const PK::UniString* oldValue = before.GetPtr(name);
+        if (oldValue == nullptr || *oldValue != value) names.Push(name);
+    }
+    return names;
+}
+
+}  // namespace
+
 void ConnectionWithSpecification::NoteReceivedValues(const ClauseValues& before) {
     for (const auto& [clauseId, virtualType] : _virtualTypes) {
-        const Api::Properties* old = before.GetPtr(clauseId);
-        if (old == nullptr) continue;
-        for (const auto& [name, value] : virtualType->Properties()) {
-            const PK::UniString* oldValue = old->GetPtr(name);
-            if (oldValue != nullptr && *oldValue == value) continue;
-            _clausesWithReceivedValues.Add(clauseId);
-            break;
-        }
+        if (const Api::Properties* old = before.GetPtr(clauseId)) NoteReceivedValues(clauseId, *old);
     }
+}
+
+void ConnectionWithSpecification::NoteReceivedValues(const PK::UniString& clauseId, const Api::Properties& before) {
+    PK::Array<PK::UniString> changed = ChangedNames(before, _virtualTypes.Get(clauseId)->Properties());
+    if (changed.IsEmpty()) return;
+    PK::Array<PK::UniString>* noted = _clausesWithReceivedValues.GetPtr(clauseId);
+    if (noted == nullptr) {
+        _clausesWithReceivedValues.Add(clauseId, std::move(changed));
+        return;
+    }
+    for (PK::UniString& name : changed)
+        if (!noted->Contains(name)) noted->Push(std::move(name));
 }
 
 bool ConnectionWithSpecification::RefreshIfStoredChanged() {
@@ -526,7 +546,7 @@ bool ConnectionWithSpecification::MergeIn(const ConnectionWithSpecification& toM
             if ((*mine)->MergeIn(*virtualType)) {
                 valuesChanged = true;
                 // Dirty names alone ask nothing of this member's elements, which carry the values kept.
-                if (!((*mine)->Properties() == before)) _clausesWithReceivedValues.Add(clauseId);
+                NoteReceivedValues(clauseId, before);
             }
             continue;
         }

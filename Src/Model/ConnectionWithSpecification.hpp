@@ -28,11 +28,13 @@
 // In team work the stored record changes under the connection's feet: after
 // a receive it re-reads itself (RefreshFromStored), and when two members
 // changed it the host has the factory merge the two versions (MergeIn): the
-// incoming version's names, ids, group and marks win, virtual types form a
+// incoming version's names, ids, group and marks win (but a group the
+// project no longer has never wins over one it has), virtual types form a
 // union (a clause both hold keeps the values changed last), issues merge by
 // the collection's own rules. A group of this version's that the incoming
-// one replaces stays listed in the record until a step after the receive has
-// carried its elements' clause values over
+// one replaces stays listed in the record until a step after a receive, or
+// a command run while holding the reservation of properties, has carried its
+// elements' clause values over and deleted it
 // (Cmd_TakeOverReplacedPropertyGroups). A record that a newer
 // version of the add-on wrote is never written over: a connection that finds
 // its record turned into one stops being usable (it counts as deleted).
@@ -163,6 +165,8 @@ public:
     // Notes each clause whose values differ from those it had before, for
     // Cmd_UpdateElementsToReceivedValues; a clause it did not have is left out.
     void NoteReceivedValues(const ClauseValues& before);
+    // The same for one clause the connection has, with its values before.
+    void NoteReceivedValues(const PK::UniString& clauseId, const Api::Properties& before);
     bool HasReceivedValues() const { return !_clausesWithReceivedValues.IsEmpty(); }
 
     // Re-reads the stored record after a team-work receive, noting the clauses
@@ -288,16 +292,24 @@ public:
     // into the kept group, and the replaced groups are deleted. An element
     // that carries another clause in the kept group keeps it and becomes an
     // association issue of the clause it carried in the replaced group. A
-    // group stays, to be tried again at the next receive, while an element
-    // cannot take its values (another member's, say) or the host refuses the
-    // deletion (the properties not reserved). What is to be done is read
+    // group stays, to be tried again at the next receive or in the next
+    // command run while holding the reservation of properties, while an
+    // element cannot take its values (another member's, say), the clause's
+    // values cannot be had, or the host refuses the deletion (the properties
+    // not reserved); nor is one deleted while another connection's group
+    // cannot be told. A listed group that another connection keeps as its own
+    // is dropped from the list, never deleted. What is to be done is read
     // first: when nothing can be, no command is run at all.
     void Cmd_TakeOverReplacedPropertyGroups();
     // As one undo step: this member's elements of the clauses whose values a
-    // receive changed (RefreshFromStored, MergeIn) take the new values.
-    // Another member's elements are left to that member, which writes them
-    // when it receives the same values: they become no issue here. What is to
-    // be written is read first: when nothing is, no command is run at all.
+    // receive changed (RefreshFromStored, MergeIn) take the new values; one
+    // that cannot now (locked, on a locked or hidden layer) becomes the issue
+    // the member's own update of the clause would give. Another member's
+    // elements are left to that member, which writes them when it receives
+    // the same values: they become no issue here. What is to be written is
+    // read first: when nothing is, no command is run at all. When something
+    // is, the changed values are first marked pending in the record, outside
+    // the undo history, so that undoing the step leaves them pending.
     void Cmd_UpdateElementsToReceivedValues();
 
     bool HasTitleChanged(const PK::UniString& specificationTitle, const PK::UniString& projectTitle) const;
@@ -377,8 +389,9 @@ private:
     PK::UniString _tessaryProjectId;
     PK::UniString _tessaryProjectTitle;
     VirtualTypes _virtualTypes;
-    // The clauses whose values a receive changed, until Cmd_UpdateElementsToReceivedValues takes them.
-    PK::HashSet<PK::UniString> _clausesWithReceivedValues;
+    // The clauses whose values a receive changed, with the names that changed, until
+    // Cmd_UpdateElementsToReceivedValues takes them.
+    PK::HashTable<PK::UniString, PK::Array<PK::UniString>> _clausesWithReceivedValues;
     std::shared_ptr<ClauseValues> _clauseValuesSeen;  // KeepClauseValuesIn; null for none
     mutable Model::UnassociatedElementsCache _unassociatedElementsCache;
 };

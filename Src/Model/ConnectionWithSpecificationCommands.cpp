@@ -210,7 +210,7 @@ void ConnectionWithSpecification::Cmd_CheckAndUpdateAllAssociatedElementProperti
 
 void ConnectionWithSpecification::Cmd_UpdateElementsToReceivedValues() {
     if (_clausesWithReceivedValues.IsEmpty()) return;
-    const PK::HashSet<PK::UniString> clauseIds = std::move(_clausesWithReceivedValues);
+    const PK::HashTable<PK::UniString, PK::Array<PK::UniString>> clauses = std::move(_clausesWithReceivedValues);
     _clausesWithReceivedValues.Clear();
     RefreshIfStoredChanged();
     if (_markedAsDeleted) return;
@@ -218,12 +218,12 @@ void ConnectionWithSpecification::Cmd_UpdateElementsToReceivedValues() {
     // Looked at outside any command: a receive after which this member has
     // nothing to write must leave no empty step in the user's undo history.
     PK::Array<std::pair<std::shared_ptr<VirtualType>, VirtualType::ElementsBehind>> work;
-    for (const PK::UniString& clauseId : clauseIds) {
+    for (const auto& [clauseId, names] : clauses) {
         const std::shared_ptr<VirtualType>* virtualType = _virtualTypes.GetPtr(clauseId);
         if (virtualType == nullptr) continue;
         try {
             VirtualType::ElementsBehind behind = (*virtualType)->FindElementsBehind();
-            if (!behind.editable.IsEmpty()) work.Push({*virtualType, std::move(behind)});
+            if (!behind.IsEmpty()) work.Push({*virtualType, std::move(behind)});
         } catch (const Error::MissingClassificationItem& e) {
             LOG_INFO("{}: clause({})", e, clauseId);
         } catch (...) {
@@ -231,6 +231,14 @@ void ConnectionWithSpecification::Cmd_UpdateElementsToReceivedValues() {
         }
     }
     if (work.IsEmpty()) return;
+
+    // The received values are pending until the step has written them; stored
+    // before the step, so that undoing it brings the elements' old values
+    // back together with the mark that they lag.
+    bool marked = false;
+    for (const auto& [virtualType, behind] : work)
+        marked |= virtualType->MarkDirty(clauses.Get(virtualType->ClauseId()));
+    if (marked) Store();
 
     const PK::UniString name = ResolveVariables(
         TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::UpdateElementProperties)), {}, {});
@@ -283,9 +291,8 @@ void ConnectionWithSpecification::Cmd_TakeOverReplacedPropertyGroups() {
     const PK::UniString name =
         ResolveVariables(TV().GetResource(Util::Resource::Of(Util::Resource::UndoName::MergePropertyGroups)), {}, {});
     // Not through CallUndoableCmd, which would look for the same work again after it.
-    TV().CallUndoableCommand(name, Api::Torvel::Command([&] {
-        HandleExceptions([&] { TakeOverReplacedPropertyGroups(work); });
-    }));
+    TV().CallUndoableCommand(
+        name, Api::Torvel::Command([&] { HandleExceptions([&] { TakeOverReplacedPropertyGroups(work); }); }));
 }
 
 void ConnectionWithSpecification::TakeOverReplacedPropertyGroupsWhileReserved() {
@@ -332,8 +339,10 @@ ConnectionWithSpecification::ReplacedGroupsWork ConnectionWithSpecification::Pla
         try {
             TV().Property_GetPropertyGroup(replaced.guid);
         } catch (const Api::Error<APIERR_BADID>&) {
+            // Forgotten with work done anyway: whoever deleted it forgets it in the record, which may not have
+            // arrived yet, and a step for it alone would be empty to the user.
             LOG_INFO("Replaced property group({}) is gone already", replaced.guid);
-            group.gone = work.anything = true;
+            group.gone = true;
             continue;
         }
         Model::PropertyGroup::ClauseIdReader before(TV(), replaced.definitions);

@@ -191,6 +191,7 @@ std::shared_ptr<ConnectionWithSpecification> ConnectionWithSpecificationFactory:
 void ConnectionWithSpecificationFactory::Cache(const PK::UniString& modulDataName,
                                                const std::shared_ptr<ConnectionWithSpecification>& connection) {
     _loadedConnections.Put(modulDataName, connection);
+    if (!connection->PropertyGroup().GetReplacedGroups().IsEmpty()) _withReplacedGroups.Add(modulDataName);
     std::shared_ptr<ConnectionWithSpecification::ClauseValues>* seen = _clauseValuesSeen.GetPtr(modulDataName);
     if (seen == nullptr) {
         _clauseValuesSeen.Add(modulDataName, std::make_shared<ConnectionWithSpecification::ClauseValues>());
@@ -377,7 +378,7 @@ PKErrCode ConnectionWithSpecificationFactory::ModulDataMerge(API_MDSetCmd comman
             return NoError;
         }
         target->MergeIn(*toMerge);
-        if (!target->PropertyGroup().GetReplacedGroups().IsEmpty()) _mergedWithReplacedGroups.Add(modulDataName);
+        if (!target->PropertyGroup().GetReplacedGroups().IsEmpty()) _withReplacedGroups.Add(modulDataName);
         Api::ModulDataWrapper::CreateForObject(*target).Release(*destInfo);
         return NoError;
     } catch (...) {
@@ -394,8 +395,8 @@ PKErrCode ConnectionWithSpecificationFactory::ModulDataMerge(API_MDSetCmd comman
 
 ConnectionWithSpecificationFactory::Connections
 ConnectionWithSpecificationFactory::TakeConnectionsWithReplacedGroups() {
-    PK::HashSet<PK::UniString> names = std::move(_mergedWithReplacedGroups);
-    _mergedWithReplacedGroups.Clear();
+    PK::HashSet<PK::UniString> names = std::move(_withReplacedGroups);
+    _withReplacedGroups.Clear();
     for (const auto& [name, weak] : _loadedConnections) {
         const std::shared_ptr<ConnectionWithSpecification> connection = weak.lock();
         if (connection != nullptr && !connection->PropertyGroup().GetReplacedGroups().IsEmpty()) names.Add(name);

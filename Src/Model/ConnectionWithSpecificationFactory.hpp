@@ -118,8 +118,8 @@ public:
                              API_ModulData* destInfo);
 
     // The connections whose records list property groups a merge replaced:
-    // the live ones, and those that a merge since the last call left so
-    // while nobody held them. Read errors are logged and the entry skipped.
+    // the live ones, and those that a merge or a load left so while nobody
+    // holds them now. Read errors are logged and the entry skipped.
     Connections TakeConnectionsWithReplacedGroups();
 
 private:
@@ -140,8 +140,9 @@ private:
     PK::HashTable<PK::UniString, std::weak_ptr<ConnectionWithSpecification>> _loadedConnections;
     // The entries that cannot be read whose failure the user has heard of.
     PK::HashSet<PK::UniString> _toldUnreadable;
-    // Module-data names whose merge left replaced property groups, since TakeConnectionsWithReplacedGroups.
-    PK::HashSet<PK::UniString> _mergedWithReplacedGroups;
+    // Module-data names whose records a merge or a load found listing replaced property groups, since
+    // TakeConnectionsWithReplacedGroups: a connection nobody holds is not passed over at the next receive.
+    PK::HashSet<PK::UniString> _withReplacedGroups;
     // By entry, the clauses' values as its connection last wrote or read them; kept after the connection is gone.
     PK::HashTable<PK::UniString, std::shared_ptr<PK::HashTable<PK::UniString, Api::Properties>>> _clauseValuesSeen;
     // Connections nobody held whose clauses' values a receive changed, until TakeConnectionsWithReceivedValues.

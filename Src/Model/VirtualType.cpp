@@ -7,9 +7,9 @@
 #include "Model/PropertyGroup.hpp"
 #include "PK/Time.hpp"
 #include "Tessary/Api/AssociableTypeGroup.hpp"
-#include "Util/AddonRuntimeError.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/Torvel.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Util/Log.hpp"
 
 namespace TessaryConnect::Model {
@@ -117,6 +117,16 @@ bool VirtualType::UpdateProperties(const Api::Properties& newValues) {
         _connection._OnlyForVT_VirtualTypeChanged();
     }
     return changed;
+}
+
+bool VirtualType::MarkDirty(const PK::Array<PK::UniString>& names) {
+    bool marked = false;
+    for (const PK::UniString& name : names) {
+        if (_dirtyTessaryPropertyNames.Contains(name)) continue;
+        _dirtyTessaryPropertyNames.Push(name);
+        marked = true;
+    }
+    return marked;
 }
 
 PK::Array<PK::Guid> VirtualType::GetAssociatedElements() const {

@@ -105,17 +105,24 @@ public:
 
     // The associated elements whose values differ from the clause's, as a
     // receive that brought new values leaves them: the ones this member may
-    // write, and how many others there are (another member's, which that
-    // member writes when it receives the same values). Writes nothing, so it
-    // may run outside a command; an element that cannot be read is another's.
+    // write, this member's own that it cannot write now (locked, on a locked
+    // layer, or on a hidden one), and how many others there are (another
+    // member's, which that member writes when it receives the same values).
+    // Writes nothing, so it may run outside a command; an element that cannot
+    // be read is another's.
     struct ElementsBehind {
         PK::Array<PK::Guid> editable;
+        PK::Array<PK::Guid> ownRefusing;
         PK::USize others = 0;
+        bool IsEmpty() const { return editable.IsEmpty() && ownRefusing.IsEmpty(); }
     };
     ElementsBehind FindElementsBehind() const;
-    // Writes the clause values into the editable elements found behind; when
+    // Writes the clause values into the editable elements found behind, and
+    // records the own ones that refuse as the member's own update would; when
     // no element is left behind, no value is dirty any more (stored).
     ElementOperationResult UpdateElementsBehind(const ElementsBehind& behind);
+    // Marks the names dirty, without storing. True when any was not dirty yet.
+    bool MarkDirty(const PK::Array<PK::UniString>& names);
 
     // The virtual type as the page sees it; with markDirty, each value not yet
     // written into every element carries "<dirty>".

@@ -20,11 +20,11 @@
 #include "Model/Issue/UpdateElementsProperties.hpp"
 #include "Model/PropertyGroup.hpp"
 #include "Model/VirtualType.hpp"
-#include "Util/AddonRuntimeError.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/RecordComparisons.hpp"
 #include "Torvel/Api/RecordPrinters.hpp"
 #include "Torvel/Api/Torvel.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Util/Log.hpp"
 #include "Util/LogCaught.hpp"
 
@@ -364,10 +364,25 @@ VirtualType::ElementsBehind VirtualType::FindElementsBehind() const {
             const PK::Array<API_Property> current =
                 TV().Element_GetPropertyValuesByGuid(element.GetTrueGuid(), definitions);
             if (!Differs(records, current)) continue;
-            if (element.GetUsability(TV()) == Usability::Editable)
-                behind.editable.Push(element.GetTrueGuid());
-            else
-                ++behind.others;
+            switch (element.GetUsability(TV())) {
+                case Usability::Editable:
+                    behind.editable.Push(element.GetTrueGuid());
+                    break;
+                case Usability::ElementLocked:
+                case Usability::OnLockedLayer:
+                    // Only an element in this member's workspace is told locked.
+                    behind.ownRefusing.Push(element.GetTrueGuid());
+                    break;
+                case Usability::OnInvisibleLayer:
+                    // A hidden layer is told before whose the element is: layers are each member's own.
+                    if (TV().Element_Filter(element.GetTrueGuid(), APIFilt_InMyWorkspace))
+                        behind.ownRefusing.Push(element.GetTrueGuid());
+                    else
+                        ++behind.others;
+                    break;
+                default:
+                    ++behind.others;
+            }
         } catch (...) {
             TC_LOG_CAUGHT(info, "; elem: {}; *this: {}", guid, *this);
             ++behind.others;
@@ -380,13 +395,17 @@ VirtualType::ElementOperationResult VirtualType::UpdateElementsBehind(const Elem
     const PK::Array<API_Property> records = GetApiProperties();
     ElementRun<Issue::UpdateElementsProperties> run(*this, TV(), updateRules, PropertyWriteWindow());
     ElementOperationResult result;
-    run.ForEach(behind.editable, [&](const Element& element) {
+    const auto write = [&](const Element& element) {
         if (!run.IsEditable(element)) return;
         TV().Element_SetProperties(element.GetTrueGuid(), records);
         result.elements.Push(element.GetTrueGuid());
-    });
+    };
+    run.ForEach(behind.editable, write);
+    // Tried as well: one unlocked meanwhile takes the values, one still locked is told as the member's own update tells
+    // it.
+    run.ForEach(behind.ownRefusing, write);
     result.issues = run.ReleaseIssues();
-    if (behind.others == 0 && result.elements.GetSize() == behind.editable.GetSize() &&
+    if (behind.others == 0 && result.elements.GetSize() == behind.editable.GetSize() + behind.ownRefusing.GetSize() &&
         !_dirtyTessaryPropertyNames.IsEmpty()) {
         _dirtyTessaryPropertyNames.Clear();
         _connection._OnlyForVT_VirtualTypeChanged();

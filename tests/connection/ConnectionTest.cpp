@@ -226,3 +226,57 @@ TEST(PropertyGroup, AnElementsClauseIdIsItsWrittenValueAndEmptyOtherwise) {
     EXPECT_EQ(connection->PropertyGroup().GetClauseIdOfElem(unwritten), PK::UniString());
     EXPECT_EQ(connection->PropertyGroup().GetClauseIdOfElem(deleted), PK::UniString());
 }
+
+TEST(PropertyGroup, AStoredListOfReplacedGroupsNeverDeletesAGroupThatAConnectionKeepsAsItsOwn) {
+    using Connection = Model::ConnectionWithSpecification;
+    const std::vector<std::pair<std::string, std::function<void(Connection&)>>> ways = {
+        // Outside team work the member may delete groups at any time.
+        {"takeover", [](Connection& c) { c.Cmd_TakeOverReplacedPropertyGroups(); }},
+        {"disconnection", [](Connection& c) { EXPECT_TRUE(c.Cmd_Disconnect(false)); }},
+    };
+    for (const auto& [way, act] : ways) {
+        for (const bool otherDamaged : {false, true}) {
+            SCOPED_TRACE(way + (otherDamaged ? ", the other record damaged" : ""));
+            Project p;
+            LogCapture log;
+            const ConnectionPtr mine = p.Connect();
+            ConnectionPtr theirs;
+            InCommand(*p.tv, [&] {
+                theirs = std::make_shared<Connection>(p.tv, p.tessary, p.plan, p.System(2), "spec-2", "Spec Two",
+                                                      "project-1", "Project One");
+            });
+            const API_Guid own = p.GroupOf("Orvo Tessary: Project One / Spec One");
+            const API_Guid other = p.GroupOf("Orvo Tessary: Project One / Spec Two");
+            const API_Guid left = p.sim.AddPropertyGroup("Orvo Tessary: Project One / Spec One*");
+            const API_Guid gone = p.sim.AddPropertyGroup("Gone");
+            p.sim.DeletePropertyGroup(gone);
+
+            // Hand-made: the add-on's own merge never lists a group that a connection keeps, nor one twice.
+            StoredConnection record;
+            record.system = p.System();
+            record.group = own;
+            for (const PK::UniString& name : Api::Properties::Name::AllVisible)
+                record.definitions.Add(name, mine->PropertyGroup().GetPropertyGuid(name));
+            record.groupVersion = {1, 1};
+            record.replaced = {{own, {}}, {other, {}}, {left, {}}, {left, {}}, {gone, {}}};
+            record.StoreInto(p.sim);
+            if (otherDamaged) p.Store("spec-2", {'\x01', '\x02'});
+            const ConnectionPtr listed = p.Load();
+            EXPECT_EQ(listed->PropertyGroup().GetReplacedGroups().GetSize(), 3u) << "its own and the second left dropped";
+            EXPECT_EQ(std::count_if(log.Records().begin(), log.Records().end(),
+                                    [](const auto& r) {
+                                        return r.level == spdlog::level::warn &&
+                                               r.message.find(": dropped") != std::string::npos;
+                                    }),
+                      2);
+
+            act(*listed);
+            EXPECT_TRUE(p.sim.HasPropertyGroup(other)) << "spec-2's elements would lose their clause";
+            EXPECT_EQ(p.sim.HasPropertyGroup(own), way == "takeover");
+            EXPECT_EQ(p.sim.HasPropertyGroup(left), otherDamaged) << "while a connection's group cannot be told";
+            if (way == "takeover" && !otherDamaged) {
+                EXPECT_TRUE(p.Load()->PropertyGroup().GetReplacedGroups().IsEmpty()) << "stored without them";
+            }
+        }
+    }
+}

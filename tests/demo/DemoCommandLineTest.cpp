@@ -87,6 +87,7 @@ TEST(DemoCommandLine, EveryBadFormIsRefusedWithItsReasonAndTheUsageBeforeAnythin
         {{"--elements", "18446744073709551611"}, takes + "\"18446744073709551611\""},
         {{"--elements", "1e3"}, takes + "\"1e3\""},
         {{"--elements", "5x"}, takes + "\"5x\""},
+        {{"--elements", "300x"}, takes + "\"300x\""},
         {{"--elements", "+300"}, takes + "\"+300\""},
         {{"--elements", " 300"}, takes + "\" 300\""},
         {{"--elements", ""}, takes + "\"\""},
@@ -113,14 +114,19 @@ TEST(DemoCommandLine, EveryBadFormIsRefusedWithItsReasonAndTheUsageBeforeAnythin
     }
 }
 
+// The smallest and the largest size are taken: with --help after them, nothing is built.
 TEST(DemoCommandLine, HelpPrintsTheUsageWithTheRangeOfSizesAndSucceeds) {
-    for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{"--help"}, {"-h"}, {"--elements", "24", "--help"}}) {
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--help"},
+                                                      {"-h"},
+                                                      {"--elements", "24", "--help"},
+                                                      {"--elements", "100000", "--help"}}) {
+        std::string line;
+        for (const std::string& argument : arguments) line += " " + argument;
         const Outcome outcome = RunDemo(arguments);
-        EXPECT_EQ(outcome.status, 0) << arguments.front();
-        EXPECT_EQ(outcome.out.substr(0, UsageLine.size()), UsageLine) << arguments.front();
-        EXPECT_NE(outcome.out.find(Range), std::string::npos) << arguments.front();
-        EXPECT_EQ(outcome.err, "") << arguments.front();
+        EXPECT_EQ(outcome.status, 0) << line << ": " << outcome.err;
+        EXPECT_EQ(outcome.out.substr(0, UsageLine.size()), UsageLine) << line;
+        EXPECT_NE(outcome.out.find(Range), std::string::npos) << line;
+        EXPECT_EQ(outcome.err, "") << line;
     }
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "Model/Errors.hpp"
 #include "TVSim/Sim.hpp"
 #include "support/AddOn.hpp"
@@ -16,6 +18,11 @@ std::string Heard(AddOn& addOn) { return fmt::format("{}", fmt::join(addOn.Take(
 std::string With(const std::string& heard, const std::string& plan) {
     return heard + (heard.empty() ? "" : ", ") + "page SetAppState, page SetDocumentState(" + plan +
            "), page SetSelectionState(null)";
+}
+// How often the palette was told since the last time that a connection could not be loaded: each time, an alert.
+long LoadErrorsTold(AddOn& addOn) {
+    const Timeline heard = addOn.Take();
+    return std::count(heard.begin(), heard.end(), "ErrorWhileLoadingConnection");
 }
 
 }  // namespace
@@ -58,6 +65,57 @@ TEST(ManagerLifeCycle, OpeningAProjectSelectsTheFirstConnectionThatCanBeReadAndA
     const PK::UniString before = s.addOn->manager->PlanId();
     TVSim::Events::ProjectEvent(APINotify_NewAndReset);
     EXPECT_NE(s.addOn->manager->PlanId(), before) << "a new project as well";
+}
+
+// A damaged record is news once in a project, for each record, until it is read or replaced; the host's refusal to
+// hand a record over is news at every look.
+TEST(ManagerLifeCycle, ADamagedRecordIsToldOnceUntilReadReplacedOrOpenedAgainAndTheHostsRefusalEveryTime) {
+    AddOnProject s;
+    Model::Manager& manager = *s.addOn->manager;
+    s.ConnectSpec(1);
+    const std::vector<char> damaged{'d', 'a', 'm', 'a', 'g', 'e', 'd'};
+    s.Store("spec-2", damaged);
+    s.addOn->Take();
+    manager.GetConnections();
+    EXPECT_EQ(LoadErrorsTold(*s.addOn), 1);
+    manager.GetConnections();
+    EXPECT_EQ(manager.GetConnection("spec-2"), nullptr);
+    EXPECT_EQ(LoadErrorsTold(*s.addOn), 0) << "a record that stays damaged is told once";
+
+    s.Store("spec-3", damaged);
+    manager.GetConnections();
+    EXPECT_EQ(LoadErrorsTold(*s.addOn), 1) << "another damaged record is news";
+    manager.GetConnections();
+    EXPECT_EQ(LoadErrorsTold(*s.addOn), 0);
+
+    TVSim::Events::ProjectEvent(APINotify_Open);
+    EXPECT_EQ(LoadErrorsTold(*s.addOn), 1) << "the project opened again";
+
+    // The user connects spec-2 again, which replaces its record; it is damaged again before the user turns back to
+    // spec-1, and so is read again only then.
+    ASSERT_NE(s.ConnectSpec(2), nullptr);
+    const std::vector<char> replaced = s.Stored("spec-2");
+    s.Store("spec-2", damaged);
+    manager.SelectConnectionById("spec-1");
+    manager.GetConnections();
+    EXPECT_EQ(LoadErrorsTold(*s.addOn), 1) << "a replaced record damaged again";
+
+    // Its record is whole again and read, then damaged again.
+    s.Store("spec-2", replaced);
+    EXPECT_EQ(manager.GetConnections().GetSize(), 2u);
+    EXPECT_EQ(LoadErrorsTold(*s.addOn), 0);
+    s.Store("spec-2", damaged);
+    manager.GetConnections();
+    EXPECT_EQ(LoadErrorsTold(*s.addOn), 1) << "a record read since and damaged again";
+
+    TVSim::Faults::FailAlways("TVAPI_ModulData_Get", APIERR_GENERAL);
+    for (int look = 1; look <= 2; ++look) {
+        EXPECT_TRUE(manager.GetConnections().IsEmpty());
+        EXPECT_EQ(LoadErrorsTold(*s.addOn), 1) << "the host's refusal, look " << look;
+    }
+    TVSim::Faults::Clear();
+    EXPECT_EQ(manager.GetConnections().GetSize(), 1u);
+    EXPECT_EQ(LoadErrorsTold(*s.addOn), 0) << "the damaged records were told already";
 }
 
 TEST(ManagerLifeCycle, ConnectingAndReceivedChangesKeepTheDocumentUnlessAnotherMemberStoredAnotherId) {

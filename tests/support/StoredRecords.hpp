@@ -83,6 +83,8 @@ struct StoredConnection {
     PK::Array<std::shared_ptr<TessaryConnect::Model::Issue::Base>> issues{};
     PK::ClassVersion version{1, 0};
     PK::ClassVersion groupVersion{1, 0};
+    // The groups a merge replaced, with their definitions: written from group version 1.1 on.
+    std::vector<std::pair<API_Guid, PK::HashTable<PK::UniString, API_Guid>>> replaced{};
     // A collection frame of a version this add-on cannot read.
     bool newerIssueCollection = false;
     // A list record as given (IssueListRecord, or any bytes), in place of the issues'.
@@ -103,6 +105,10 @@ struct StoredConnection {
             {
                 PK::OutputFrame groupFrame(oc, PK::Guid("4c21d763-e77b-41f9-850c-c10e9eae79ac"), groupVersion);
                 put(PK::Guid(group), definitions);
+                if (groupVersion.GetMinorVersion() >= 1 && !replaced.empty()) {
+                    put(static_cast<PK::UInt32>(replaced.size()));
+                    for (const auto& [guid, table] : replaced) put(PK::Guid(guid), table);
+                }
             }
             put(specId, specTitle, projectId, projectTitle, static_cast<PK::UInt32>(virtualTypes.size()));
             for (const VirtualTypeRecord& record : virtualTypes) {

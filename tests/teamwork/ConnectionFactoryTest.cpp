@@ -1,6 +1,7 @@
 // The connection factory on one user's machine: connecting with its refusals
 // and failures, the cache of live connections, stored records it cannot read,
-// and the host's module-data merge requests.
+// the host's module-data merge requests, and in team work the clause values it
+// keeps for each connection nobody holds.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -52,6 +53,13 @@ struct Record {
 
     API_ModulData data{};
 };
+
+// The title the element carries for the specification's connection, on the current member's machine.
+std::string TitleOf(Team& team, int spec, const API_Guid& element) {
+    TVSim::Project& sim = team.Sim();
+    const API_Guid group = sim.FindPropertyGroup(("Orvo Tessary: Project One / Spec " + std::to_string(spec)).c_str());
+    return Text(sim.GetPropertyText(element, sim.FindPropertyDefinition(group, "OrvoTessaryTitle")));
+}
 
 template <typename Refusal, typename Call>
 void ExpectRefusedFor(const ConnectionPtr& existing, Call call) {
@@ -278,4 +286,51 @@ TEST_F(ConnectionFactory, AMergeGoesByTheStoredRecordWhenTheLoadedConnectionIsMa
             EXPECT_TRUE(destination.Bytes() == newer) << "the newer record is not kept as it is";
         EXPECT_TRUE(loaded->IsDeleted());
     }
+}
+
+// A's add-on holds only the connection it shows, spec-3; spec-1 and spec-2 it has seen, and nobody holds them. Each has
+// clause-c, with values of its own. B changes spec-1's clause values before it knows of A's wall there: A's receive
+// brings A's wall of spec-1 the new values, by what A last saw of spec-1 itself, and leaves spec-2 as it was, its wall
+// with the title A gave it by hand. The clause of the shown connection and spec-1's new one have the same values:
+// compared with anything but their own, spec-1's change would go unnoticed or spec-2's clause seem changed.
+TEST(ConnectionFactoryInTeamWork, AReceiveComparesEachConnectionNobodyHoldsWithTheValuesItHadItself) {
+    constexpr Member A = 0;
+    constexpr Member B = 1;
+    LogCapture log;
+    Team team;
+    team.As(A);
+    Model::Manager& managerA = *team.Current().addOn->manager;
+    ASSERT_NE(team.Connect(1), nullptr);
+    ASSERT_NE(team.Connect(2), nullptr);
+    team.Sim().ReserveClassificationsAndProperties();
+    const API_Guid system3 = team.Sim().AddClassificationSystem("Clauses 3");
+    team.Sim().AddClassificationItem(system3, "C30", APINULLGuid, "Roofs");
+    managerA.ConnectWithSpecification(system3, SpecId(3), "Spec 3", "project-1", "Project One");
+    team.Sim().ReleaseClassificationsAndProperties();
+    const API_Guid wall2 = team.Sim().AddElement(API_WallID);
+    team.Get(1)->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30"), {}, false);
+    team.Get(2)->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30", "Roofs"), {wall2}, false);
+    team.Get(3)->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30", "Screed floors"), {}, false);
+    team.SyncAll();
+
+    team.As(A);
+    const API_Guid wall1 = team.Sim().AddElement(API_WallID);
+    team.Get(1)->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30"), {wall1}, false);
+    const API_Guid group2 = team.Sim().FindPropertyGroup("Orvo Tessary: Project One / Spec 2");
+    team.Sim().SetPropertyText(wall2, team.Sim().FindPropertyDefinition(group2, "OrvoTessaryTitle"), "Our roof");
+    team.SendAndReceive();
+
+    team.As(B);
+    team.Get(1)->Cmd_UpdateVirtualTypeProperties("clause-c", Clause("clause-c", "C30", "Screed floors"), false);
+    team.SendAndReceive();
+    team.As(A);
+    ASSERT_NE(managerA.GetSelectedConnection(), nullptr);
+    ASSERT_EQ(Text(managerA.GetSelectedConnection()->TessarySpecificationId()), "spec-3");
+    team.Receive();
+
+    EXPECT_EQ(TitleOf(team, 1, wall1), "Screed floors");
+    EXPECT_EQ(TitleOf(team, 2, wall2), "Our roof") << "spec-2's values did not change";
+    // The receive ended A's undo history.
+    EXPECT_EQ(team.Sim().GetUndoableCount(), 1u) << "one step writes A's wall of spec-1";
+    EXPECT_TRUE(log.MessagesStartingWith("exception: ").empty());
 }

@@ -4,20 +4,28 @@
 // who may write it does so in one step after its receive.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
+#include "Model/Issue/UpdateElementsProperties.hpp"
 #include "support/LogCapture.hpp"
+#include "support/Project.hpp"
 #include "support/Team.hpp"
 
 using namespace TestSupport;
+using Model::Issue::UpdateElementsProperties;
 
 namespace {
 
 constexpr Member A = 0;
 constexpr Member B = 1;
 
-// The commands the current member's host has run so far.
-std::size_t Commands(Team& team) { return team.Sim().GetUndoSteps().size(); }
+// The undoable steps the current member's host has run so far; a step outside the undo history is none to the user.
+std::size_t Commands(Team& team) {
+    const auto& steps = team.Sim().GetUndoSteps();
+    return static_cast<std::size_t>(
+        std::count_if(steps.begin(), steps.end(), [](const auto& s) { return s.undoable; }));
+}
 
 std::string TitleOf(Team& team, int spec, const API_Guid& element) {
     TVSim::Project& sim = team.Sim();
@@ -75,6 +83,19 @@ TEST(ReceivedClauseValues, AWallAssociatedBeforeAnotherMemberChangedTheValuesTak
     EXPECT_EQ(TitleOf(team, 1, wallA), "Screed floors");
     EXPECT_EQ(Commands(team), commands + 1);
     EXPECT_EQ(team.Sim().GetUndoableCount(), 1u);
+    EXPECT_FALSE(team.Get(1)->GetVirtualType("clause-c").HasDirtyProperty()) << "B's wall came written";
+
+    // Undone, the step leaves the wall lagging, and shows it: the values are pending, as stored.
+    ASSERT_EQ(team.Sim().Undo(), NoError);
+    EXPECT_EQ(TitleOf(team, 1, wallA), "Title");
+    ConnectionPtr connection = team.Get(1);
+    ASSERT_NE(connection, nullptr);
+    EXPECT_TRUE(connection->GetVirtualType("clause-c").HasDirtyProperty());
+    EXPECT_EQ(RecordOf(*connection), team.Stored(A, 1));
+    connection->Cmd_UpdateVirtualTypeProperties("clause-c", Clause("clause-c", "C30", "Screed floors"), false);
+    EXPECT_EQ(TitleOf(team, 1, wallA), "Screed floors");
+    EXPECT_FALSE(connection->GetVirtualType("clause-c").HasDirtyProperty());
+    connection.reset();
     ExpectEveryWallWithTheNewValues(team, 1, wallA);
 
     // New values of a clause that only B's walls carry, which came written already: A's receive leaves no step.
@@ -145,3 +166,78 @@ TEST(ReceivedClauseValues, AnotherMembersWallThatLagsIsLeftToItWithoutAnIssueAnd
     EXPECT_TRUE(connection->GetVirtualType("clause-c").HasDirtyProperty());
     EXPECT_TRUE(log.MessagesStartingWith("exception: ").empty());
 }
+
+// What keeps the member's own wall from taking received values, and what it is told then.
+struct OwnRefusal {
+    const char* name;
+    UpdateElementsProperties::Type type;
+    const char* text;
+    void (*refuse)(TVSim::Project& sim, const API_Guid& wall, bool on);
+    bool otherLags;  // B's wall lags too, B having locked it
+};
+
+class OwnWallRefusingReceivedValues : public ::testing::TestWithParam<OwnRefusal> {};
+
+TEST_P(OwnWallRefusingReceivedValues, IsToldAsTheMembersOwnUpdateTellsItWhileAnotherMembersLaggingWallIsNot) {
+    LogCapture log;
+    Team team;
+    ASSERT_NE(team.Connect(1), nullptr);
+    team.SyncAll();
+    team.As(B);
+    const API_Guid wallB = team.Sim().AddElement(API_WallID);
+    team.Get(1)->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30"), {wallB}, false);
+    if (GetParam().otherLags) team.Sim().SetElementLocked(wallB, true);
+    team.SyncAll();
+    team.As(A);
+    const API_Guid wallA = team.Sim().AddElement(API_WallID);
+    team.Get(1)->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30"), {wallA}, false);
+    team.SendAndReceive();
+    // Every wall is on layer 1, whose state is A's own.
+    GetParam().refuse(team.Sim(), wallA, true);
+    team.As(B);
+    team.Get(1)->Cmd_UpdateVirtualTypeProperties("clause-c", Clause("clause-c", "C30", "Screed floors"), false);
+    team.SendAndReceive();
+    team.As(A);
+    team.Receive();
+
+    ConnectionPtr connection = team.Get(1);
+    ASSERT_NE(connection, nullptr);
+    EXPECT_EQ(TitleOf(team, 1, wallA), "Title");
+    EXPECT_TRUE(connection->GetVirtualType("clause-c").HasDirtyProperty());
+    int ownIssues = 0;
+    for (const auto& issue : connection->IssueCollection().Get()) {
+        const auto* values = dynamic_cast<const UpdateElementsProperties*>(issue.get());
+        ASSERT_NE(values, nullptr);
+        if (values->GetErroredElements().Contains(wallB)) {
+            EXPECT_EQ(values->GetType(), UpdateElementsProperties::Type::LockedElement)
+                << "only B's own issue names it";
+            continue;
+        }
+        ++ownIssues;
+        EXPECT_EQ(values->GetType(), GetParam().type);
+        EXPECT_EQ(values->GetErroredElements(), PK::Array<PK::Guid>{wallA});
+        EXPECT_EQ(
+            Text(values->GetString(*connection)),
+            std::string("The properties of clause C30 Screed floors could not be written into 1 ") + GetParam().text);
+    }
+    EXPECT_EQ(ownIssues, 1);
+
+    // Free again, the wall takes the values when the user updates the clause's elements, and the issue goes.
+    GetParam().refuse(team.Sim(), wallA, false);
+    connection->Cmd_UpdateVirtualTypeProperties("clause-c", Clause("clause-c", "C30", "Screed floors"), false);
+    EXPECT_EQ(TitleOf(team, 1, wallA), "Screed floors");
+    for (const auto& issue : connection->IssueCollection().Get())
+        EXPECT_FALSE(static_cast<const UpdateElementsProperties&>(*issue).GetErroredElements().Contains(wallA));
+    EXPECT_TRUE(log.MessagesStartingWith("exception: ").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, OwnWallRefusingReceivedValues,
+    ::testing::Values(
+        OwnRefusal{"LockedWall", UpdateElementsProperties::Type::LockedElement, "locked element(s).",
+                   [](TVSim::Project& sim, const API_Guid& wall, bool on) { sim.SetElementLocked(wall, on); }, true},
+        OwnRefusal{"LockedLayer", UpdateElementsProperties::Type::OnLockedLayer, "element(s) on a locked layer.",
+                   [](TVSim::Project& sim, const API_Guid&, bool on) { sim.SetLayerLocked(1, on); }, false},
+        OwnRefusal{"HiddenLayer", UpdateElementsProperties::Type::OnInvisibleLayer, "element(s) on a hidden layer.",
+                   [](TVSim::Project& sim, const API_Guid&, bool on) { sim.SetLayerHidden(1, on); }, true}),
+    [](const ::testing::TestParamInfo<OwnRefusal>& info) { return std::string(info.param.name); });
