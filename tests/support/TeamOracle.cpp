@@ -269,7 +269,7 @@ void Oracle::BringUpToDate(Member m, const std::set<std::pair<int, std::string>>
         }
         record.TakeOut(
             written, [](IssueKind) { return true; }, now);
-        if (!written.empty()) restored[m].insert(spec);
+        if (!written.empty()) mayHaveStored[m].insert(spec);
     }
 }
 
@@ -293,7 +293,7 @@ void Oracle::Send(Member m) {
             server.elements[static_cast<std::size_t>(e)] = local[m].elements[static_cast<std::size_t>(e)];
     Settle();
     // The host sends before the add-on hears of the receive: what it stores then goes with the next send.
-    restored[m].clear();
+    mayHaveStored[m].clear();
     BringUpToDate(m, changed);
 }
 

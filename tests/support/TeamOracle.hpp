@@ -132,10 +132,11 @@ struct Oracle {
     // element associated through one has lost its clause.
     std::set<int> deletedGroups;
     std::set<int> deletedIn[2];
-    // Specifications whose record the member's add-on may have stored since its last send in the step after
-    // a receive that brought elements up to date: the values it held as pending are written, which changes
-    // nothing the model holds of the record, but is a change the host sends all the same.
-    std::set<int> restored[2];
+    // Specifications whose record the member's add-on may have stored since its last send: the member took a
+    // step on it, or the step after a receive brought elements up to date. A step may change nothing the
+    // model holds of the record (values the record held as pending found written, or written at last), yet
+    // the host sends the change all the same.
+    std::set<int> mayHaveStored[2];
     // Walls their owners locked. A lock is no step of the host's undo history, so it stays out of the copies.
     std::set<int> locked;
     // Each clause's title as the web application holds it now, for every member's page alike.

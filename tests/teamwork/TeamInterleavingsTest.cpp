@@ -47,14 +47,14 @@
 // or reconnecting it (two property groups; the merge keeps one), and a
 // change of a connection in flight while another member disconnects it (the
 // host lets the erased record lose to the change, and the connection comes
-// back without its group), a record the add-on stored again after a receive
-// included. A member may undo whatever the host lets it undo: a receive ends
-// the host's undo history, which the model holds the host to. The walk does
-// not undo past a member's connect, disconnect, reconnect, lock or issue
-// removal: the first three sent what they made with their reservation, an
-// undo brings an element back whole, its lock with it, and a removal is
-// stored outside the undo history, so an undo past it restores the record as
-// it was.
+// back without its group), a record the add-on stored without a change the
+// model sees included. A member may undo whatever the host lets it undo: a
+// receive ends the host's undo history, which the model holds the host to.
+// The walk does not undo past a member's connect, disconnect, reconnect,
+// lock or issue removal: the first three sent what they made with their
+// reservation, an undo brings an element back whole, its lock with it, and a
+// removal is stored outside the undo history, so an undo past it restores
+// the record as it was.
 //
 // A failing seed prints itself; TC_TEAM_SEED=<seed> runs that seed alone.
 #include <gtest/gtest.h>
@@ -232,12 +232,12 @@ private:
             }
             // A disconnect needs the latest version and nothing of the other member's in flight: the host
             // lets an erased entry lose to a change made meanwhile, which would bring the connection back
-            // without its property group. The other member's add-on may have stored the record after a
-            // receive without a change the model sees.
+            // without its property group. The other member's add-on may have stored the record without a
+            // change the model sees.
             const Member o = Other(m);
             if (Oracle::Same(Oracle::Find(_model.server.records, spec), Oracle::Find(_model.base[m], spec)) &&
                 Oracle::Same(Oracle::Find(_model.local[o].records, spec), Oracle::Find(_model.base[o], spec)) &&
-                !_model.restored[o].contains(spec))
+                !_model.mayHaveStored[o].contains(spec))
                 actions.push_back({1, [=, this] { Disconnect(m, spec); }});
             // A reconnect waits for nothing: the other member may go on working through the old record. Only
             // not through a group the other member's reconnect deleted: two members reconnecting at once make
@@ -538,6 +538,7 @@ private:
     // that changed nothing is no step the user can undo (Count took the host's count before it); the undo then
     // takes back the one before.
     void Remember(Member m, int spec) {
+        _model.mayHaveStored[m].insert(spec);
         if (_team.Sim().GetUndoableCount() > _undoable) _model.undo[m].push_back({_model.local[m], spec});
     }
     void Count() { _undoable = _team.Sim().GetUndoableCount(); }
