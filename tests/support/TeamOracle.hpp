@@ -149,8 +149,8 @@ struct Oracle {
     static const Record* Find(const std::map<int, Record>& records, int spec);
     static bool Same(const Record* a, const Record* b);
 
-    // The member's record names a property group its copy no longer has: another member reconnected the
-    // specification, and the new record has yet to reach this member.
+    // The member's record names a property group its copy no longer has: another member reconnected or
+    // disconnected the specification, and that record has yet to reach this member.
     bool Broken(Member m, int spec) const;
     // The member deletes a property group in its copy and, releasing the reservation, on the server.
     void DeleteGroup(Member m, int group);

@@ -239,9 +239,9 @@ private:
                 Oracle::Same(Oracle::Find(_model.local[o].records, spec), Oracle::Find(_model.base[o], spec)) &&
                 !_model.mayHaveStored[o].contains(spec))
                 actions.push_back({1, [=, this] { Disconnect(m, spec); }});
-            // A reconnect waits for nothing: the other member may go on working through the old record. Only
-            // not through a group the other member's reconnect deleted: two members reconnecting at once make
-            // two groups, as two connecting at once do.
+            // A reconnect waits for nothing: the other member may go on working through the old record. But
+            // not through a group that the other member's reconnect deleted: two members reconnecting at once
+            // make two groups, as two connecting at once do.
             if (!_model.deletedGroups.contains(record.group))
                 actions.push_back({1, [=, this] { Reconnect(m, spec); }});
         }
@@ -674,7 +674,7 @@ private:
     // wrote: when an open refusal of the clause's values lists it, or when the model wrote it with values
     // older than the clause's (an undo took the write back, or it is another member's element and that member
     // has not yet received the values). The model has a member's own elements take the values a receive
-    // changes at once, as the add-on must.
+    // changes at once, as the add-on must, but for a locked one, which a refusal of the values lists.
     std::string StaleValues(Member x) {
         std::string text;
         const TVSim::Project& project = TW::ProjectOf(x);
