@@ -1,10 +1,10 @@
 #include "Model/ConnectionWithSpecification.hpp"
 
-#include <fmt/format.h>
-
 #include <exception>
 #include <ostream>
 #include <utility>
+
+#include <fmt/format.h>
 
 #include "Model/Errors.hpp"
 #include "Model/Issue/BaseWithText.hpp"
@@ -123,10 +123,10 @@ PK::UniString ConnectionWithSpecification::ResolveVariables(const PK::UniString&
                                                             const PK::UniString& tessarySpecificationTitle,
                                                             const PK::UniString& tessaryProjectId,
                                                             const PK::UniString& tessaryProjectTitle) {
-    return Util::FillPlaceholders(
-        text,
-        PlaceholderFills(tessarySpecificationId, tessarySpecificationTitle, tessaryProjectId, tessaryProjectTitle),
-        "ConnectionWithSpecification::ResolveVariables");
+    return Util::FillPlaceholders(text,
+                                  PlaceholderFills(tessarySpecificationId, tessarySpecificationTitle, tessaryProjectId,
+                                                   tessaryProjectTitle),
+                                  "ConnectionWithSpecification::ResolveVariables");
 }
 
 PK::UniString ConnectionWithSpecification::ResolveVariables(const PK::UniString& text,
@@ -343,17 +343,17 @@ bool ConnectionWithSpecification::HandleExceptions(const std::function<void()>& 
 
 bool ConnectionWithSpecification::CallUndoableCmd(const PK::UniString& name, const std::function<void()>& body) {
     bool succeeded = false;
-    TV().CallUndoableCommand(name, Api::Torvel::Command([&] {
-                                 succeeded = HandleExceptions(body);
-                                 // A member who takes the reservation only around its own work may never receive while
-                                 // holding it: the groups a merge replaced are finished in the step the member takes
-                                 // anyway.
-                                 try {
-                                     TakeOverReplacedPropertyGroupsWhileReserved();
-                                 } catch (...) {
-                                     TC_LOG_CAUGHT(err, "; connection: {}", GetModulDataName());
-                                 }
-                             }));
+    const auto step = [&] {
+        succeeded = HandleExceptions(body);
+        // A member who takes the reservation only around its own work may never receive while holding it: the
+        // groups a merge replaced are finished in the step the member takes anyway.
+        try {
+            TakeOverReplacedPropertyGroupsWhileReserved();
+        } catch (...) {
+            TC_LOG_CAUGHT(err, "; connection: {}", GetModulDataName());
+        }
+    };
+    TV().CallUndoableCommand(name, Api::Torvel::Command(step));
     return succeeded;
 }
 

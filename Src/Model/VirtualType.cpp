@@ -7,9 +7,9 @@
 #include "Model/PropertyGroup.hpp"
 #include "PK/Time.hpp"
 #include "Tessary/Api/AssociableTypeGroup.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/Torvel.hpp"
-#include "Util/AddonRuntimeError.hpp"
 #include "Util/Log.hpp"
 
 namespace TessaryConnect::Model {

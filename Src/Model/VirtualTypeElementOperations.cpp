@@ -20,11 +20,11 @@
 #include "Model/Issue/UpdateElementsProperties.hpp"
 #include "Model/PropertyGroup.hpp"
 #include "Model/VirtualType.hpp"
+#include "Util/AddonRuntimeError.hpp"
 #include "Torvel/Api/Error.hpp"
 #include "Torvel/Api/RecordComparisons.hpp"
 #include "Torvel/Api/RecordPrinters.hpp"
 #include "Torvel/Api/Torvel.hpp"
-#include "Util/AddonRuntimeError.hpp"
 #include "Util/Log.hpp"
 #include "Util/LogCaught.hpp"
 
@@ -401,8 +401,7 @@ VirtualType::ElementOperationResult VirtualType::UpdateElementsBehind(const Elem
         result.elements.Push(element.GetTrueGuid());
     };
     run.ForEach(behind.editable, write);
-    // Tried as well: one unlocked meanwhile takes the values, one still locked is told as the member's own update tells
-    // it.
+    // Tried too: one unlocked meanwhile takes the values, one still locked is told as the member's own update tells.
     run.ForEach(behind.ownRefusing, write);
     result.issues = run.ReleaseIssues();
     if (behind.others == 0 && result.elements.GetSize() == behind.editable.GetSize() + behind.ownRefusing.GetSize() &&
