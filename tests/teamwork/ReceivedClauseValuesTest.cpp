@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "Model/Issue/UpdateElementsProperties.hpp"
 #include "support/LogCapture.hpp"
@@ -54,6 +55,22 @@ API_Guid ChangeValuesBeforeKnowingAWall(Team& team, int spec, std::size_t& comma
     commandsBefore = Commands(team);
     team.Receive();
     return wallA;
+}
+
+// Both members have clause-c with a wall of B's, and A has associated a wall of its own that B has not received
+// yet. Answers A's wall and B's; A is current.
+std::pair<API_Guid, API_Guid> WallsOfBothMembers(Team& team) {
+    EXPECT_NE(team.Connect(1), nullptr);
+    team.SyncAll();
+    team.As(B);
+    const API_Guid wallB = team.Sim().AddElement(API_WallID);
+    team.Get(1)->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30"), {wallB}, false);
+    team.SyncAll();
+    team.As(A);
+    const API_Guid wallA = team.Sim().AddElement(API_WallID);
+    team.Get(1)->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30"), {wallA}, false);
+    team.SendAndReceive();
+    return {wallA, wallB};
 }
 
 void ExpectEveryWallWithTheNewValues(Team& team, int spec, const API_Guid& wallA) {
@@ -137,16 +154,7 @@ TEST(ReceivedClauseValues, AWallOfAConnectionNobodyHoldsTakesTheValuesToo) {
 TEST(ReceivedClauseValues, AnotherMembersWallThatLagsIsLeftToItWithoutAnIssueAndTheValuesStayPending) {
     LogCapture log;
     Team team;
-    ASSERT_NE(team.Connect(1), nullptr);
-    team.SyncAll();
-    team.As(B);
-    const API_Guid wallB = team.Sim().AddElement(API_WallID);
-    team.Get(1)->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30"), {wallB}, false);
-    team.SyncAll();
-    team.As(A);
-    const API_Guid wallA = team.Sim().AddElement(API_WallID);
-    team.Get(1)->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30"), {wallA}, false);
-    team.SendAndReceive();
+    const auto [wallA, wallB] = WallsOfBothMembers(team);
     // B, before receiving A's wall, changes the values and takes back the writing of its own wall: the new values
     // stay, pending.
     team.As(B);
@@ -181,20 +189,12 @@ class OwnWallRefusingReceivedValues : public ::testing::TestWithParam<OwnRefusal
 TEST_P(OwnWallRefusingReceivedValues, IsToldAsTheMembersOwnUpdateTellsItWhileAnotherMembersLaggingWallIsNot) {
     LogCapture log;
     Team team;
-    ASSERT_NE(team.Connect(1), nullptr);
-    team.SyncAll();
-    team.As(B);
-    const API_Guid wallB = team.Sim().AddElement(API_WallID);
-    team.Get(1)->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30"), {wallB}, false);
-    if (GetParam().otherLags) team.Sim().SetElementLocked(wallB, true);
-    team.SyncAll();
-    team.As(A);
-    const API_Guid wallA = team.Sim().AddElement(API_WallID);
-    team.Get(1)->Cmd_AssociateElementsToVirtualType("clause-c", Clause("clause-c", "C30"), {wallA}, false);
-    team.SendAndReceive();
+    const auto [wallA, wallB] = WallsOfBothMembers(team);
     // Every wall is on layer 1, whose state is A's own.
     GetParam().refuse(team.Sim(), wallA, true);
     team.As(B);
+    // B's wall will lag too when B locks it before changing the values.
+    if (GetParam().otherLags) team.Sim().SetElementLocked(wallB, true);
     team.Get(1)->Cmd_UpdateVirtualTypeProperties("clause-c", Clause("clause-c", "C30", "Screed floors"), false);
     team.SendAndReceive();
     team.As(A);
